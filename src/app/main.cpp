@@ -1,0 +1,90 @@
+// The composition root: builds the Win32 windows and services, wires them to the program's logic,
+// and runs the message loop.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <exception>
+#include <memory>
+
+#include "resource_ids.h"
+#include "app/main_form.h"
+#include "app/main_layout.h"
+#include "platform/win32/file_system.h"
+#include "platform/win32/form_window.h"
+#include "platform/win32/message_loop.h"
+#include "platform/win32/modal_form.h"
+#include "platform/win32/nt_volume.h"
+#include "platform/win32/shell.h"
+#include "platform/win32/system_services.h"
+#include "sendto/sendto_form.h"
+#include "sendto/sendto_layout.h"
+
+using namespace mirafold;
+
+namespace {
+
+int run(HINSTANCE instance) {
+  // With the manifest's version-6 common controls this gives the controls the system's style.
+  ::InitCommonControls();
+
+  win32::Win32MessageBox messages;
+  win32::Win32Processes processes;
+  win32::Win32FileSystem files;
+  win32::Win32ProgramInfo program;
+  win32::Win32NtVolume volume;
+  app::Services services{program, files, processes, messages, volume};
+
+  HICON icon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_MIRAFOLD));
+  win32::FormWindow window(app::mainForm(), instance, icon);
+  messages.setOwner(window.hwnd());
+
+  using platform::Button, platform::DriveList, platform::FolderList, platform::Frame,
+      platform::Label, platform::TextBox;
+  app::MainControls controls{
+      window.control<Frame>(L"Frame1"),        window.control<Frame>(L"Frame2"),
+      window.control<DriveList>(L"Drive1"),    window.control<DriveList>(L"Drive2"),
+      window.control<FolderList>(L"Dir1"),     window.control<FolderList>(L"Dir2"),
+      window.control<TextBox>(L"Text1"),       window.control<TextBox>(L"Text2"),
+      window.control<TextBox>(L"comd"),        window.control<platform::CheckBox>(L"Check1"),
+      window.control<Button>(L"Command1"),     window.control<Button>(L"Command4"),
+      window.control<Button>(L"Command5"),     window.control<Label>(L"Label2"),
+      window.control<Label>(L"Label3"),        window.control<Label>(L"Label5"),
+      window.control<Label>(L"Label7"),        window.addTimer(app::id::kTimer1, app::kTimer1IntervalMs)};
+  app::MainForm form(controls, services);
+
+  // The Send To dialog: made at its first opening, then shown again for every later one. Its
+  // message boxes are its own, so that it takes no input while one is open.
+  win32::Win32Shell shell;
+  shell.setOwner(window.hwnd());
+  win32::Win32MessageBox sendToMessages;
+  std::unique_ptr<win32::ModalForm> sendToWindow;
+  std::unique_ptr<sendto::SendToForm> sendToForm;
+  form.onOpenSendTo([&] {
+    if (!sendToWindow) {
+      sendToWindow = std::make_unique<win32::ModalForm>(sendto::sendToForm(), instance, icon,
+                                                        window.hwnd());
+      sendToMessages.setOwner(sendToWindow->hwnd());
+      sendToForm = std::make_unique<sendto::SendToForm>(
+          sendto::SendToControls{sendToWindow->control<Button>(L"Command1"),
+                                 sendToWindow->control<Button>(L"Command2")},
+          sendto::SendToServices{shell, files, program, sendToMessages});
+    }
+    sendToWindow->showModal();
+  });
+
+  if (!form.Form_Load()) return 1;
+  window.show();
+  return win32::runMessageLoop();
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  try {
+    return run(instance);
+  } catch (const std::exception&) {
+    // Only a window that cannot be made gets here (no display, no memory): nothing to show it in.
+    return 3;
+  }
+}

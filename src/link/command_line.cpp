@@ -1,0 +1,33 @@
+#include "link/command_line.h"
+
+#include "link/tool.h"
+
+namespace mirafold::link {
+
+bool endsWithBackslash(std::wstring_view path) { return path.ends_with(L'\\'); }
+
+std::wstring_view lastPathComponent(std::wstring_view path) {
+  const auto slash = path.rfind(L'\\');
+  return slash == std::wstring_view::npos ? path : path.substr(slash + 1);
+}
+
+std::wstring linkPathOf(std::wstring_view location, std::wstring_view target) {
+  std::wstring path(location);
+  if (!endsWithBackslash(location)) path += L'\\';
+  path += lastPathComponent(target);
+  return path;
+}
+
+std::wstring composeCommandLine(std::wstring_view programFolder, std::wstring_view location,
+                                std::wstring_view target) {
+  const std::wstring tool = toolPath(programFolder);
+  std::wstring line = tool.find(L' ') == std::wstring::npos ? tool : L'"' + tool + L'"';
+  line += L" \"";
+  line += linkPathOf(location, target);
+  line += L"\" \"";
+  line += target;
+  line += L'"';
+  return line;
+}
+
+}  // namespace mirafold::link

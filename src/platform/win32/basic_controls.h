@@ -1,0 +1,87 @@
+#pragma once
+// The standard controls behind the program's control interfaces. The form owns the windows;
+// these wrappers only talk to them.
+
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/controls.h"
+#include "platform/win32/child_control.h"
+
+namespace mirafold::win32 {
+
+std::wstring windowText(HWND window);
+
+class Win32TextBox : public platform::TextBox, public ChildControl {
+ public:
+  explicit Win32TextBox(HWND edit);
+  HWND hwnd() const override { return edit_; }
+  std::wstring text() const override { return windowText(edit_); }
+  void setText(const std::wstring& text) override;
+  void setEnabled(bool enabled) override { ::EnableWindow(edit_, enabled); }
+  void onKeyPress(platform::KeyHandler handler) override { keyPress_ = std::move(handler); }
+
+ private:
+  static LRESULT CALLBACK subclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  HWND edit_;
+  platform::KeyHandler keyPress_;
+};
+
+class Win32Label : public platform::Label, public ChildControl {
+ public:
+  Win32Label(HWND label, bool linkStyle);
+  HWND hwnd() const override { return label_; }
+  std::wstring text() const override { return windowText(label_); }
+  void setText(const std::wstring& text) override { ::SetWindowTextW(label_, text.c_str()); }
+  void onClick(platform::Handler handler) override { click_ = std::move(handler); }
+  std::optional<LRESULT> onParentMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  static LRESULT CALLBACK subclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  HWND label_;
+  bool linkStyle_;
+  platform::Handler click_;
+};
+
+class Win32Button : public platform::Button, public ChildControl {
+ public:
+  explicit Win32Button(HWND button) : button_(button) {}
+  HWND hwnd() const override { return button_; }
+  void setText(const std::wstring& text) override { ::SetWindowTextW(button_, text.c_str()); }
+  void setEnabled(bool enabled) override { ::EnableWindow(button_, enabled); }
+  void onClick(platform::Handler handler) override { click_ = std::move(handler); }
+  std::optional<LRESULT> onParentMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  HWND button_;
+  platform::Handler click_;
+};
+
+class Win32CheckBox : public platform::CheckBox, public ChildControl {
+ public:
+  explicit Win32CheckBox(HWND box) : box_(box) {}
+  HWND hwnd() const override { return box_; }
+  int value() const override;
+  void onClick(platform::Handler handler) override { click_ = std::move(handler); }
+  std::optional<LRESULT> onParentMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  HWND box_;
+  platform::Handler click_;
+};
+
+// A group box; hiding it hides the controls laid out inside it.
+class Win32Frame : public platform::Frame, public ChildControl {
+ public:
+  explicit Win32Frame(HWND box) : box_(box) {}
+  HWND hwnd() const override { return box_; }
+  void addMember(HWND member) { members_.push_back(member); }
+  void setVisible(bool visible) override;
+
+ private:
+  HWND box_;
+  std::vector<HWND> members_;
+};
+
+}  // namespace mirafold::win32

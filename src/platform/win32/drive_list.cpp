@@ -1,0 +1,168 @@
+#include "platform/win32/drive_list.h"
+
+#include <winioctl.h>
+
+#include <cwchar>
+
+#include "platform/win32/error_mode.h"
+#include "platform/win32/unique_handle.h"
+
+namespace mirafold::win32 {
+namespace {
+
+constexpr int kDropDownRows = 12;
+
+wchar_t lowerLetter(wchar_t c) {
+  return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
+bool isLetter(wchar_t c) {
+  const wchar_t lower = lowerLetter(c);
+  return lower >= L'a' && lower <= L'z';
+}
+
+// The drive letter a path starts with, lower case; 0 for a path without one.
+wchar_t driveLetterOf(const std::wstring& path) {
+  return path.size() >= 2 && isLetter(path[0]) && path[1] == L':' ? lowerLetter(path[0]) : L'\0';
+}
+
+// Asks the device itself, which answers at once, rather than the file system, which may wait for
+// a disk to spin up.
+bool hasMedium(const std::wstring& root) {
+  const std::wstring device = L"\\\\.\\" + root.substr(0, 2);
+  const UniqueFileHandle handle(::CreateFileW(device.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                              nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!handle) return false;
+  DWORD returned = 0;
+  return ::DeviceIoControl(handle.get(), IOCTL_STORAGE_CHECK_VERIFY2, nullptr, 0, nullptr, 0,
+                           &returned, nullptr) != 0;
+}
+
+std::wstring volumeLabel(const std::wstring& root) {
+  const QuietErrorMode quiet;
+  const UINT type = ::GetDriveTypeW(root.c_str());
+  if ((type == DRIVE_REMOVABLE || type == DRIVE_CDROM) && !hasMedium(root)) return {};
+  wchar_t label[MAX_PATH + 1] = {};
+  if (!::GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr,
+                               nullptr, 0)) {
+    return {};
+  }
+  return label;
+}
+
+// Every drive's root ("c:\"), in letter order.
+std::vector<std::wstring> driveRoots() {
+  const DWORD needed = ::GetLogicalDriveStringsW(0, nullptr);
+  if (needed == 0) return {};
+  std::wstring buffer(needed, L'\0');
+  const DWORD written = ::GetLogicalDriveStringsW(needed, buffer.data());
+  if (written == 0 || written >= needed) return {};
+  std::vector<std::wstring> roots;
+  for (const wchar_t* root = buffer.c_str(); *root; root += wcslen(root) + 1) {
+    if (driveLetterOf(root)) roots.emplace_back(root);
+  }
+  return roots;
+}
+
+// The rows of every drive. Reading labels takes a while per drive, so the lists of one window,
+// made together, share one reading; opening a list always reads afresh.
+const std::vector<std::wstring>& driveRows(bool fresh) {
+  static std::vector<std::wstring> rows;
+  static ULONGLONG readAt = 0;
+  constexpr ULONGLONG kSharedForMs = 2000;
+  if (fresh || rows.empty() || ::GetTickCount64() - readAt > kSharedForMs) {
+    rows.clear();
+    for (const std::wstring& root : driveRoots())
+      rows.push_back(driveRowText(root[0], volumeLabel(root)));
+    readAt = ::GetTickCount64();
+  }
+  return rows;
+}
+
+std::wstring currentFolder() {
+  const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
+  if (needed == 0) return {};
+  std::wstring folder(needed, L'\0');
+  const DWORD written = ::GetCurrentDirectoryW(needed, folder.data());
+  folder.resize(written < needed ? written : 0);
+  return folder;
+}
+
+}  // namespace
+
+std::wstring driveRowText(wchar_t letter, const std::wstring& label) {
+  std::wstring text{lowerLetter(letter), L':'};
+  if (!label.empty()) text += L" [" + label + L"]";
+  return text;
+}
+
+std::unique_ptr<Win32DriveList> Win32DriveList::create(HWND parent, int id, const RECT& pixels,
+                                                       HFONT font) {
+  constexpr DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
+  // A combo box's window height includes its drop-down list; the closed box takes the height of
+  // its font, as the classic drive list did.
+  const int closedHeight = pixels.bottom - pixels.top;
+  const HWND hwnd = ::CreateWindowExW(
+      0, L"COMBOBOX", L"", style, pixels.left, pixels.top, pixels.right - pixels.left,
+      closedHeight * (kDropDownRows + 1), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+      ::GetModuleHandleW(nullptr), nullptr);
+  if (!hwnd) return nullptr;
+  std::unique_ptr<Win32DriveList> list(new Win32DriveList(hwnd));
+  ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  list->fill(false);
+  list->selectDriveOf(currentFolder());
+  return list;
+}
+
+std::optional<LRESULT> Win32DriveList::onParentMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_COMMAND || reinterpret_cast<HWND>(lParam) != hwnd_) return std::nullopt;
+  switch (HIWORD(wParam)) {
+    case CBN_SELCHANGE:
+      if (onChange_) onChange_();
+      return 0;
+    case CBN_DROPDOWN:
+      fill(true);
+      return 0;
+    default:
+      return std::nullopt;
+  }
+}
+
+std::wstring Win32DriveList::drive() const {
+  const LRESULT selected = ::SendMessageW(hwnd_, CB_GETCURSEL, 0, 0);
+  if (selected < 0 || static_cast<std::size_t>(selected) >= rows_.size()) return {};
+  return rows_[static_cast<std::size_t>(selected)];
+}
+
+void Win32DriveList::selectDriveOf(const std::wstring& path) {
+  const wchar_t letter = driveLetterOf(path);
+  if (!letter) return;
+  auto row = rowOf(letter);
+  if (!row) {
+    fill(true);
+    row = rowOf(letter);
+  }
+  // CB_SETCURSEL sends no CBN_SELCHANGE, so the change handler stays quiet.
+  if (row) ::SendMessageW(hwnd_, CB_SETCURSEL, *row, 0);
+}
+
+void Win32DriveList::fill(bool fresh) {
+  const wchar_t kept = driveLetterOf(drive());
+  rows_ = driveRows(fresh);
+  ::SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+  for (const std::wstring& row : rows_) {
+    ::SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
+  }
+  if (const auto row = kept ? rowOf(kept) : std::nullopt) {
+    ::SendMessageW(hwnd_, CB_SETCURSEL, *row, 0);
+  }
+}
+
+std::optional<std::size_t> Win32DriveList::rowOf(wchar_t letter) const {
+  for (std::size_t row = 0; row < rows_.size(); ++row) {
+    if (driveLetterOf(rows_[row]) == letter) return row;
+  }
+  return std::nullopt;
+}
+
+}  // namespace mirafold::win32

@@ -1,0 +1,19 @@
+#pragma once
+// The file-system service on Win32: directory-entry tests, file presence and deletion.
+
+#include "platform/services.h"
+
+namespace mirafold::win32 {
+
+class Win32FileSystem final : public platform::FileSystem {
+ public:
+  // The entry must be named exactly: a path with a wildcard is refused rather than matched as a
+  // pattern, and a path ending in a backslash names no entry unless it is a drive root (a folder).
+  // Any failure of the search (missing, drive not ready, access denied) counts as not found.
+  bool isPlainFile(const std::wstring& path) const override;
+  bool isFolderOrFile(const std::wstring& path) const override;
+  bool fileExists(const std::wstring& path) const override;
+  bool deleteFile(const std::wstring& path) override;
+};
+
+}  // namespace mirafold::win32

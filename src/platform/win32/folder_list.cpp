@@ -1,0 +1,256 @@
+#include "platform/win32/folder_list.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "resource_ids.h"
+
+namespace mirafold::win32 {
+namespace {
+
+constexpr UINT_PTR kSubclassId = 1;
+constexpr int kMargin = 2;  // pixels around icon and text
+
+class WindowDc {
+ public:
+  explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(::GetDC(hwnd)) {}
+  ~WindowDc() {
+    if (dc_) ::ReleaseDC(hwnd_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  HDC dc_;
+};
+
+// Selects a GDI object into a DC for the scope and puts the previous one back.
+class Selection {
+ public:
+  Selection(HDC dc, HGDIOBJ object)
+      : dc_(dc), previous_(object ? ::SelectObject(dc, object) : nullptr) {}
+  ~Selection() {
+    if (previous_) ::SelectObject(dc_, previous_);
+  }
+  Selection(const Selection&) = delete;
+  Selection& operator=(const Selection&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+UniqueIcon folderIcon(bool open) {
+  // The program's own icons load at once; the shell's cost a noticeable part of start-up.
+  if (HANDLE own = ::LoadImageW(::GetModuleHandleW(nullptr),
+                                MAKEINTRESOURCEW(open ? IDI_FOLDER_OPEN : IDI_FOLDER_CLOSED),
+                                IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)) {
+    return UniqueIcon(static_cast<HICON>(own));
+  }
+  SHFILEINFOW info{};
+  // The attributes alone pick the icon, so no disk is touched.
+  const UINT flags =
+      SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES | (open ? SHGFI_OPENICON : 0u);
+  if (::SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, flags) == 0) {
+    return {};
+  }
+  return UniqueIcon(info.hIcon);
+}
+
+FolderRows startRows() {
+  if (auto rows = FolderRows::read(L".")) return std::move(*rows);
+  // The current folder may have gone away; its drive's root is the nearest place to show.
+  if (auto rows = FolderRows::read(L"\\")) return std::move(*rows);
+  return {};
+}
+
+}  // namespace
+
+std::unique_ptr<Win32FolderList> Win32FolderList::create(HWND parent, int id, const RECT& pixels,
+                                                         HFONT font) {
+  constexpr DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWFIXED |
+                          LBS_NODATA | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+  const HWND hwnd = ::CreateWindowExW(
+      WS_EX_CLIENTEDGE, L"LISTBOX", L"", style, pixels.left, pixels.top, pixels.right - pixels.left,
+      pixels.bottom - pixels.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+      ::GetModuleHandleW(nullptr), nullptr);
+  if (!hwnd) return nullptr;
+  std::unique_ptr<Win32FolderList> list(new Win32FolderList(hwnd, font));
+  if (!::SetWindowSubclass(hwnd, subclassProc, kSubclassId,
+                           reinterpret_cast<DWORD_PTR>(list.get()))) {
+    ::DestroyWindow(hwnd);
+    return nullptr;
+  }
+  ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  // The parent cannot answer WM_MEASUREITEM for a control it does not know yet; set it here.
+  list->fitRowHeight();
+  list->show(startRows());
+  return list;
+}
+
+Win32FolderList::Win32FolderList(HWND hwnd, HFONT font)
+    : hwnd_(hwnd),
+      font_(font),
+      openIcon_(folderIcon(true)),
+      closedIcon_(folderIcon(false)),
+      iconSize_(::GetSystemMetrics(SM_CXSMICON)) {}
+
+Win32FolderList::~Win32FolderList() {
+  if (hwnd_) ::RemoveWindowSubclass(hwnd_, subclassProc, kSubclassId);
+}
+
+bool Win32FolderList::setPath(const std::wstring& path) {
+  auto rows = FolderRows::read(path);
+  if (!rows) return false;
+  show(std::move(*rows));
+  if (onChange_) onChange_();
+  return true;
+}
+
+std::optional<LRESULT> Win32FolderList::onParentMessage(UINT message, WPARAM wParam,
+                                                        LPARAM lParam) {
+  switch (message) {
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (!item || item->hwndItem != hwnd_) return std::nullopt;
+      draw(*item);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      if (reinterpret_cast<HWND>(lParam) != hwnd_ || HIWORD(wParam) != LBN_DBLCLK) {
+        return std::nullopt;
+      }
+      openSelectedRow();
+      return 0;
+    default:
+      return std::nullopt;
+  }
+}
+
+LRESULT CALLBACK Win32FolderList::subclassProc(HWND hwnd, UINT message, WPARAM wParam,
+                                               LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+  try {
+    return reinterpret_cast<Win32FolderList*>(self)->onMessage(hwnd, message, wParam, lParam);
+  } catch (...) {
+    // Nothing may unwind through user32; a failed handler leaves the list as it stands.
+    return 0;
+  }
+}
+
+LRESULT Win32FolderList::onMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    // The list box stores no strings; its text is the path, for UI tests and screen readers.
+    case WM_GETTEXTLENGTH:
+      return static_cast<LRESULT>(rows_.path().size());
+    case WM_GETTEXT: {
+      auto* buffer = reinterpret_cast<wchar_t*>(lParam);
+      if (!buffer || wParam == 0) return 0;
+      const std::size_t count = std::min<std::size_t>(rows_.path().size(), wParam - 1);
+      std::copy_n(rows_.path().begin(), count, buffer);
+      buffer[count] = L'\0';
+      return static_cast<LRESULT>(count);
+    }
+    case WM_GETDLGCODE: {
+      // Without this the dialog navigation of the message loop takes Enter for itself.
+      LRESULT code = ::DefSubclassProc(hwnd, message, wParam, lParam);
+      const auto* msg = reinterpret_cast<const MSG*>(lParam);
+      if (msg && (msg->message == WM_KEYDOWN || msg->message == WM_CHAR) &&
+          msg->wParam == VK_RETURN) {
+        code |= DLGC_WANTMESSAGE;
+      }
+      return code;
+    }
+    case WM_KEYDOWN:
+      if (wParam == VK_RETURN) {
+        openSelectedRow();
+        return 0;
+      }
+      break;
+    case WM_CHAR:
+      if (wParam == L'\r') return 0;
+      break;
+    case WM_NCDESTROY:
+      ::RemoveWindowSubclass(hwnd, subclassProc, kSubclassId);
+      hwnd_ = nullptr;
+      break;
+    default:
+      break;
+  }
+  return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+void Win32FolderList::show(FolderRows rows) {
+  rows_ = std::move(rows);
+  ::SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+  ::SendMessageW(hwnd_, LB_SETCOUNT, rows_.size(), 0);
+  ::SendMessageW(hwnd_, LB_SETTOPINDEX, 0, 0);
+  if (rows_.size() > 0) ::SendMessageW(hwnd_, LB_SETCURSEL, rows_.currentRow(), 0);
+  ::SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Win32FolderList::openSelectedRow() {
+  const LRESULT selected = ::SendMessageW(hwnd_, LB_GETCURSEL, 0, 0);
+  if (selected < 0 || static_cast<std::size_t>(selected) >= rows_.size()) return;
+  if (setPath(rows_.folder(static_cast<std::size_t>(selected)))) return;
+  // The row's folder has gone or cannot be read: show the folder as it is now.
+  ::MessageBeep(MB_OK);
+  if (auto fresh = FolderRows::read(rows_.path())) {
+    show(std::move(*fresh));
+  } else {
+    ::SendMessageW(hwnd_, LB_SETCURSEL, rows_.currentRow(), 0);
+  }
+}
+
+void Win32FolderList::fitRowHeight() {
+  const WindowDc dc(hwnd_);
+  if (!dc.get()) return;
+  const Selection font(dc.get(), font_);
+  TEXTMETRICW metrics{};
+  ::GetTextMetricsW(dc.get(), &metrics);
+  const int height = std::max<int>(metrics.tmHeight, iconSize_) + kMargin;
+  ::SendMessageW(hwnd_, LB_SETITEMHEIGHT, 0, MAKELPARAM(height, 0));
+}
+
+void Win32FolderList::draw(const DRAWITEMSTRUCT& item) const {
+  const HDC dc = item.hDC;
+  RECT rect = item.rcItem;
+  if (item.itemAction == ODA_FOCUS) {
+    ::DrawFocusRect(dc, &rect);
+    return;
+  }
+  if (item.itemID == static_cast<UINT>(-1) || item.itemID >= rows_.size()) {
+    ::FillRect(dc, &rect, ::GetSysColorBrush(COLOR_WINDOW));
+    return;
+  }
+  const std::size_t row = item.itemID;
+  const bool selected = (item.itemState & ODS_SELECTED) != 0;
+  ::FillRect(dc, &rect, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+
+  const int indent = iconSize_ / 2 + kMargin;
+  int x = rect.left + kMargin + static_cast<int>(rows_.depth(row)) * indent;
+  const HICON icon = rows_.isOpen(row) ? openIcon_.get() : closedIcon_.get();
+  if (icon) {
+    const int y = rect.top + (rect.bottom - rect.top - iconSize_) / 2;
+    ::DrawIconEx(dc, x, y, icon, iconSize_, iconSize_, 0, nullptr, DI_NORMAL);
+  }
+  x += iconSize_ + kMargin;
+
+  const Selection font(dc, font_);
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+  RECT text = rect;
+  text.left = x;
+  const std::wstring label = rows_.label(row);
+  ::DrawTextW(dc, label.c_str(), static_cast<int>(label.size()), &text,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+  if (item.itemState & ODS_FOCUS) ::DrawFocusRect(dc, &rect);
+}
+
+}  // namespace mirafold::win32

@@ -1,0 +1,60 @@
+#pragma once
+// The folder list: a classic directory list box. It shows the current folder's ancestors and then
+// its subfolders, each with a folder icon and indented by depth; double-click or Enter opens a row.
+// Drawn by its owner and virtual (no strings stored in the list box), so that a folder of tens of
+// thousands of subfolders opens quickly.
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+
+#include "platform/controls.h"
+#include "platform/win32/child_control.h"
+#include "platform/win32/folder_rows.h"
+#include "platform/win32/unique_handle.h"
+
+namespace mirafold::win32 {
+
+class Win32FolderList final : public platform::FolderList, public ChildControl {
+ public:
+  // Starts at the process's current folder without raising the change handler. The parent owns the
+  // window and the font; it must forward WM_DRAWITEM and WM_COMMAND to onParentMessage.
+  static std::unique_ptr<Win32FolderList> create(HWND parent, int id, const RECT& pixels,
+                                                 HFONT font);
+  ~Win32FolderList() override;
+  Win32FolderList(const Win32FolderList&) = delete;
+  Win32FolderList& operator=(const Win32FolderList&) = delete;
+
+  HWND hwnd() const override { return hwnd_; }
+  std::optional<LRESULT> onParentMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  std::wstring path() const override { return rows_.path(); }
+  // Moving to the folder already shown counts as a move: the rows are read afresh and the change
+  // handler runs, so whoever set the path always sees its effects.
+  bool setPath(const std::wstring& path) override;
+  void onChange(platform::Handler handler) override { onChange_ = std::move(handler); }
+
+  // The rows as listed, row i being list item i.
+  const FolderRows& rows() const { return rows_; }
+
+ private:
+  Win32FolderList(HWND hwnd, HFONT font);
+  static LRESULT CALLBACK subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR id, DWORD_PTR self);
+  LRESULT onMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  void show(FolderRows rows);
+  void openSelectedRow();
+  void draw(const DRAWITEMSTRUCT& item) const;
+  void fitRowHeight();
+
+  HWND hwnd_;
+  HFONT font_;
+  UniqueIcon openIcon_;
+  UniqueIcon closedIcon_;
+  int iconSize_;
+  FolderRows rows_;
+  platform::Handler onChange_;
+};
+
+}  // namespace mirafold::win32

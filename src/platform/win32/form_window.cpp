@@ -1,0 +1,265 @@
+#include "platform/win32/form_window.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "platform/win32/basic_controls.h"
+#include "platform/win32/drive_list.h"
+#include "platform/win32/folder_list.h"
+#include "platform/win32/picture.h"
+
+namespace mirafold::win32 {
+namespace {
+
+constexpr wchar_t kClassName[] = L"MirafoldForm";
+// Fixed border, no maximise box. No WS_CLIPCHILDREN: the frames are drawn through, and the window
+// must paint the background inside them.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+void registerClass(HINSTANCE instance, WNDPROC procedure) {
+  WNDCLASSEXW cls{};
+  if (::GetClassInfoExW(instance, kClassName, &cls)) return;
+  cls.cbSize = sizeof cls;
+  cls.lpfnWndProc = procedure;
+  cls.hInstance = instance;
+  cls.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  cls.lpszClassName = kClassName;
+  ::RegisterClassExW(&cls);
+}
+
+const platform::Control* frameOf(const platform::Form& form, const platform::Control& control) {
+  if (control.frame.empty()) return nullptr;
+  const auto it = std::find_if(form.controls.begin(), form.controls.end(),
+                               [&](const platform::Control& c) { return c.name == control.frame; });
+  return it == form.controls.end() ? nullptr : &*it;
+}
+
+}  // namespace
+
+FormWindow::FormWindow(const platform::Form& form, HINSTANCE instance, HICON icon,
+                       std::function<void()> onClose, HWND owner)
+    : instance_(instance), onClose_(std::move(onClose)) {
+  registerClass(instance, &FormWindow::windowProc);
+  if (HDC screen = ::GetDC(nullptr)) {
+    dpi_ = ::GetDeviceCaps(screen, LOGPIXELSX);
+    ::ReleaseDC(nullptr, screen);
+  }
+  RECT frame{0, 0, pixels(form.clientWidth), pixels(form.clientHeight)};
+  ::AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  RECT work{};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int left = static_cast<int>(work.left) + std::max(0, static_cast<int>(work.right - work.left - width) / 2);
+  const int top = static_cast<int>(work.top) + std::max(0, static_cast<int>(work.bottom - work.top - height) / 2);
+
+  const std::wstring title(form.title);
+  window_.reset(::CreateWindowExW(0, kClassName, title.c_str(), kStyle, left, top, width, height,
+                                  owner, nullptr, instance, this));
+  if (!window_) throw std::runtime_error("CreateWindowExW failed");
+  if (icon) {
+    ::SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  }
+  createControls(form);
+}
+
+FormWindow::~FormWindow() {
+  timers_.clear();
+  // Messages sent while the window goes are no longer ours to handle.
+  if (window_) ::SetWindowLongPtrW(hwnd(), GWLP_USERDATA, 0);
+  window_.reset();  // child windows go with it, before their wrappers
+  controls_.clear();
+}
+
+void FormWindow::createControls(const platform::Form& form) {
+  std::vector<const platform::Control*> ordered;
+  for (const auto& c : form.controls) ordered.push_back(&c);
+  // Creation order is tab order; controls that never take the focus come last.
+  std::stable_sort(ordered.begin(), ordered.end(), [](auto* a, auto* b) {
+    return static_cast<unsigned>(a->tabIndex) < static_cast<unsigned>(b->tabIndex);
+  });
+  for (const platform::Control* spec : ordered) {
+    RECT r{pixels(spec->left), pixels(spec->top), pixels(spec->left + spec->width),
+           pixels(spec->top + spec->height)};
+    if (const auto* frame = frameOf(form, *spec)) {
+      ::OffsetRect(&r, pixels(frame->left), pixels(frame->top));
+    }
+    controls_.push_back({spec->name, spec->id, createControl(*spec, r)});
+  }
+  for (const platform::Control* spec : ordered) {
+    if (spec->kind != platform::ControlKind::Frame) continue;
+    auto& frame = dynamic_cast<Win32Frame&>(find(spec->name));
+    // Below the controls it holds, so that it never paints over them.
+    ::SetWindowPos(frame.hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (const auto& member : form.controls) {
+      if (member.frame == spec->name) frame.addMember(find(member.name).hwnd());
+    }
+  }
+}
+
+std::unique_ptr<ChildControl> FormWindow::createControl(const platform::Control& spec,
+                                                        const RECT& r) {
+  using enum platform::ControlKind;
+  const bool link = (spec.style & platform::kLinkStyle) != 0;
+  HFONT controlFont = font(spec.font, link);
+  if (spec.kind == FolderList) {
+    return Win32FolderList::create(hwnd(), spec.id, r, controlFont);
+  }
+  if (spec.kind == DriveList) {
+    return Win32DriveList::create(hwnd(), spec.id, r, controlFont);
+  }
+  if (spec.kind == Picture) {
+    return Win32Picture::create(hwnd(), spec.id, r, instance_, spec.resource);
+  }
+
+  const wchar_t* cls = L"BUTTON";
+  DWORD style = WS_CHILD | WS_VISIBLE;
+  DWORD exStyle = 0;
+  switch (spec.kind) {
+    case Frame:
+      style |= BS_GROUPBOX;
+      break;
+    case TextBox:
+      cls = L"EDIT";
+      style |= WS_TABSTOP | ES_AUTOHSCROLL;
+      exStyle = WS_EX_CLIENTEDGE;
+      break;
+    case Label:
+      cls = L"STATIC";
+      style |= SS_NOTIFY | SS_LEFT;
+      break;
+    case Button:
+      style |= WS_TABSTOP | BS_PUSHBUTTON;
+      break;
+    case CheckBox:
+      style |= WS_TABSTOP | BS_AUTOCHECKBOX;
+      break;
+    default:
+      throw std::logic_error("control kind not supported here");
+  }
+  if (spec.style & platform::kDisabled) style |= WS_DISABLED;
+  const std::wstring caption(spec.caption);
+  HWND child = ::CreateWindowExW(exStyle, cls, caption.c_str(), style, r.left, r.top,
+                                 r.right - r.left, r.bottom - r.top, hwnd(),
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_,
+                                 nullptr);
+  if (!child) throw std::runtime_error("CreateWindowExW failed for a control");
+  ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont), FALSE);
+  switch (spec.kind) {
+    case Frame:
+      return std::make_unique<Win32Frame>(child);
+    case TextBox:
+      return std::make_unique<Win32TextBox>(child);
+    case Label:
+      return std::make_unique<Win32Label>(child, link);
+    case Button:
+      return std::make_unique<Win32Button>(child);
+    default:
+      return std::make_unique<Win32CheckBox>(child);
+  }
+}
+
+HFONT FormWindow::font(platform::Font spec, bool underline) {
+  for (const auto& f : fonts_) {
+    if (f.spec.points == spec.points && f.spec.bold == spec.bold && f.underline == underline) {
+      return f.font.get();
+    }
+  }
+  const std::wstring face(platform::kFontFace);
+  UniqueFont created(::CreateFontW(-::MulDiv(spec.points, dpi_, 72), 0, 0, 0,
+                                   spec.bold ? FW_BOLD : FW_NORMAL, FALSE, underline, FALSE,
+                                   platform::kGb2312Charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                   DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
+  HFONT handle = created.get();
+  fonts_.push_back({spec, underline, std::move(created)});
+  return handle;
+}
+
+int FormWindow::pixels(int twips) const { return ::MulDiv(twips, dpi_, platform::kTwipsPerInch); }
+
+Win32Timer& FormWindow::addTimer(UINT_PTR id, UINT intervalMs) {
+  timers_.push_back(std::make_unique<Win32Timer>(hwnd(), id, intervalMs));
+  return *timers_.back();
+}
+
+void FormWindow::show() {
+  ::ShowWindow(hwnd(), SW_SHOWNORMAL);
+  ::UpdateWindow(hwnd());
+  if (HWND first = ::GetNextDlgTabItem(hwnd(), nullptr, FALSE)) ::SetFocus(first);
+}
+
+ChildControl& FormWindow::find(std::wstring_view name) {
+  for (auto& e : controls_) {
+    if (e.name == name) return *e.control;
+  }
+  throw std::out_of_range("no such control");
+}
+
+ChildControl* FormWindow::byWindow(HWND window) {
+  for (auto& e : controls_) {
+    if (e.control->hwnd() == window) return e.control.get();
+  }
+  return nullptr;
+}
+
+ChildControl* FormWindow::byId(int id) {
+  for (auto& e : controls_) {
+    if (e.id == id) return e.control.get();
+  }
+  return nullptr;
+}
+
+LRESULT CALLBACK FormWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* creator = static_cast<FormWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    creator->hwnd_ = window;
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creator));
+  }
+  auto* self = reinterpret_cast<FormWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (message == WM_NCDESTROY) ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+  if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
+  try {
+    return self->handle(message, wParam, lParam);
+  } catch (...) {
+    // Nothing may unwind through user32.
+    return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  ChildControl* target = nullptr;
+  switch (message) {
+    case WM_COMMAND:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+      target = byWindow(reinterpret_cast<HWND>(lParam));
+      break;
+    case WM_DRAWITEM:
+      target = byId(static_cast<int>(wParam));
+      break;
+    case WM_TIMER:
+      for (auto& timer : timers_) {
+        if (timer->id() == wParam) timer->tick();
+      }
+      return 0;
+    case WM_CLOSE:
+      if (onClose_) {
+        onClose_();
+        return 0;
+      }
+      break;
+    case WM_DESTROY:
+      if (!onClose_) ::PostQuitMessage(0);
+      break;
+  }
+  if (target) {
+    if (auto result = target->onParentMessage(message, wParam, lParam)) return *result;
+  }
+  return ::DefWindowProcW(hwnd(), message, wParam, lParam);
+}
+
+}  // namespace mirafold::win32

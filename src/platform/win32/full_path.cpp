@@ -1,0 +1,99 @@
+#include "platform/win32/full_path.h"
+
+#include <windows.h>
+
+#include <string_view>
+
+namespace mirafold::win32 {
+namespace {
+
+constexpr std::wstring_view kVerbatimPrefix = L"\\\\?\\";
+constexpr std::wstring_view kDevicePrefix = L"\\\\.\\";
+// Below this length a folder path plus "\*" or a file name of 8.3 still fits the classic limit.
+constexpr std::size_t kClassicLimit = MAX_PATH - 12;
+
+bool isSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+bool isLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
+
+bool startsWithDriveRoot(std::wstring_view p) {
+  return p.size() >= 3 && isLetter(p[0]) && p[1] == L':' && isSeparator(p[2]);
+}
+
+// "\\server\share" from `start` (just after the leading separators): the length up to the end of
+// the share name, or 0 when either name is missing.
+std::size_t shareEnd(std::wstring_view p, std::size_t start) {
+  std::size_t server = start;
+  while (server < p.size() && !isSeparator(p[server])) ++server;
+  if (server == start || server >= p.size()) return 0;
+  std::size_t share = server + 1;
+  while (share < p.size() && !isSeparator(p[share])) ++share;
+  return share == server + 1 ? 0 : share;
+}
+
+}  // namespace
+
+std::wstring fullPathOf(const std::wstring& text) {
+  if (text.empty() || text.find(L'\0') != std::wstring::npos) return {};
+  // The current folder may change between the two calls; a second round settles it.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const DWORD needed = ::GetFullPathNameW(text.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return {};
+    std::wstring full(needed, L'\0');
+    const DWORD written = ::GetFullPathNameW(text.c_str(), needed, full.data(), nullptr);
+    if (written == 0) return {};
+    if (written < needed) {
+      full.resize(written);
+      return full;
+    }
+  }
+  return {};
+}
+
+std::size_t rootLength(const std::wstring& path) {
+  const std::wstring_view p = path;
+  if (startsWithDriveRoot(p)) return 3;
+  if (p.starts_with(kVerbatimPrefix)) {
+    const std::wstring_view rest = p.substr(kVerbatimPrefix.size());
+    if (startsWithDriveRoot(rest)) return kVerbatimPrefix.size() + 3;
+    if (rest.starts_with(L"UNC\\")) return shareEnd(p, kVerbatimPrefix.size() + 4);
+    return 0;
+  }
+  if (p.size() >= 2 && isSeparator(p[0]) && isSeparator(p[1])) return shareEnd(p, 2);
+  return 0;
+}
+
+bool isDriveRoot(const std::wstring& path) {
+  const std::wstring_view p = path;
+  const std::wstring_view local = p.starts_with(kVerbatimPrefix) ? p.substr(4) : p;
+  return local.size() == 3 && startsWithDriveRoot(local);
+}
+
+bool hasWildcard(const std::wstring& path) {
+  std::wstring_view p = path;
+  if (p.starts_with(kVerbatimPrefix) || p.starts_with(kDevicePrefix)) p.remove_prefix(4);
+  // '<', '>' and '"' are the DOS forms of '*', '?' and '.' that file systems also match by.
+  return p.find_first_of(L"*?<>\"") != std::wstring_view::npos;
+}
+
+std::wstring withLongPathPrefix(const std::wstring& absolute) {
+  const std::wstring_view p = absolute;
+  if (p.size() < kClassicLimit || p.starts_with(kVerbatimPrefix) || p.starts_with(kDevicePrefix)) {
+    return absolute;
+  }
+  std::wstring out;
+  if (startsWithDriveRoot(p)) {
+    out = std::wstring(kVerbatimPrefix) + absolute;
+  } else if (p.size() >= 2 && isSeparator(p[0]) && isSeparator(p[1])) {
+    out = std::wstring(kVerbatimPrefix) + L"UNC\\" + absolute.substr(2);
+  } else {
+    return absolute;
+  }
+  // The verbatim form skips the system's own clean-up, so the separators must be right already.
+  for (wchar_t& c : out) {
+    if (c == L'/') c = L'\\';
+  }
+  return out;
+}
+
+}  // namespace mirafold::win32

@@ -1,0 +1,27 @@
+#pragma once
+// A picture control showing one of the program's JPEG resources at the control's size.
+
+#include <windows.h>
+
+#include <memory>
+
+#include "platform/win32/child_control.h"
+#include "platform/win32/unique_handle.h"
+
+namespace mirafold::win32 {
+
+class Win32Picture : public ChildControl {
+ public:
+  // A picture that cannot be loaded leaves the control empty; the window still works.
+  static std::unique_ptr<Win32Picture> create(HWND parent, int id, const RECT& bounds,
+                                              HINSTANCE instance, int resource);
+  HWND hwnd() const override { return picture_; }
+  bool hasPicture() const { return static_cast<bool>(bitmap_); }
+
+ private:
+  Win32Picture(HWND picture, UniqueBitmap bitmap) : picture_(picture), bitmap_(std::move(bitmap)) {}
+  HWND picture_;
+  UniqueBitmap bitmap_;  // outlives the control, which only borrows it
+};
+
+}  // namespace mirafold::win32

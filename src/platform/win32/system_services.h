@@ -1,0 +1,35 @@
+#pragma once
+// Message boxes, process start and what the program knows of itself, on Win32.
+
+#include <windows.h>
+
+#include "platform/services.h"
+
+namespace mirafold::win32 {
+
+inline constexpr wchar_t kApplicationTitle[] = L"Mirafold";
+
+class Win32MessageBox : public platform::MessageBox {
+ public:
+  // The owner is the window that takes no input while a box is open; it may be set later.
+  void setOwner(HWND owner) { owner_ = owner; }
+  void show(const std::wstring& text) override;
+
+ private:
+  HWND owner_ = nullptr;
+};
+
+class Win32Processes : public platform::Processes {
+ public:
+  bool start(const std::wstring& commandLine, platform::WindowShow show) override;
+};
+
+class Win32ProgramInfo : public platform::ProgramInfo {
+ public:
+  std::wstring programFolder() const override;
+  std::wstring programPath() const override;
+  std::uint16_t revision() const override;
+  std::wstring argumentText() const override;
+};
+
+}  // namespace mirafold::win32
