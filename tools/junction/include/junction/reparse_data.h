@@ -1,0 +1,35 @@
+#pragma once
+// The bytes of an NTFS mount-point reparse point, as FSCTL_SET_REPARSE_POINT takes them and
+// FSCTL_GET_REPARSE_POINT returns them (REPARSE_DATA_BUFFER, little-endian).
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace junction {
+
+inline constexpr std::uint32_t kMountPointTag = 0xA0000003;  // IO_REPARSE_TAG_MOUNT_POINT
+inline constexpr std::size_t kMaximumReparseDataSize = 16 * 1024;
+// Tag, data length and a reserved word come before the mount-point fields.
+inline constexpr std::size_t kReparseHeaderSize = 8;
+// Four 16-bit offsets and lengths come before the path buffer.
+inline constexpr std::size_t kMountPointFieldsSize = 8;
+
+struct MountPoint {
+  std::wstring substituteName;  // "\??\C:\target"
+  std::wstring printName;       // "C:\target"
+};
+
+// The path buffer holds the substitute name then the print name, each followed by a NUL that the
+// lengths leave out. Empty when the names do not fit in the system's limit for reparse data.
+std::optional<std::vector<std::uint8_t>> buildMountPointData(const MountPoint& names);
+
+// Reads what the system returned; empty unless the bytes are a well-formed mount point.
+std::optional<MountPoint> parseMountPointData(std::span<const std::uint8_t> bytes);
+
+// The tag of any reparse data, empty if there are fewer than four bytes.
+std::optional<std::uint32_t> reparseTag(std::span<const std::uint8_t> bytes);
+
+}  // namespace junction

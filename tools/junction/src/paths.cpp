@@ -1,0 +1,78 @@
+#include "junction/paths.h"
+
+namespace junction {
+namespace {
+
+constexpr std::wstring_view kExtended = L"\\\\?\\";
+constexpr std::wstring_view kExtendedUnc = L"\\\\?\\UNC\\";
+constexpr std::wstring_view kDevice = L"\\\\.\\";
+constexpr std::wstring_view kNtPrefix = L"\\??\\";
+constexpr std::wstring_view kNtUnc = L"\\??\\UNC\\";
+
+bool startsWith(std::wstring_view s, std::wstring_view prefix) {
+  return s.substr(0, prefix.size()) == prefix;
+}
+
+bool isLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+
+}  // namespace
+
+bool isDrivePath(std::wstring_view path) {
+  return path.size() >= 3 && isLetter(path[0]) && path[1] == L':' && path[2] == L'\\';
+}
+
+std::wstring withoutExtendedPrefix(std::wstring_view path) {
+  if (startsWith(path, kExtendedUnc)) {
+    return L"\\\\" + std::wstring(path.substr(kExtendedUnc.size()));
+  }
+  if (startsWith(path, kExtended)) return std::wstring(path.substr(kExtended.size()));
+  return std::wstring(path);
+}
+
+std::wstring toExtendedPath(std::wstring_view absolutePath) {
+  if (startsWith(absolutePath, kExtended) || startsWith(absolutePath, kDevice) ||
+      startsWith(absolutePath, kNtPrefix)) {
+    return std::wstring(absolutePath);
+  }
+  if (startsWith(absolutePath, L"\\\\")) {
+    return std::wstring(kExtendedUnc) + std::wstring(absolutePath.substr(2));
+  }
+  return std::wstring(kExtended) + std::wstring(absolutePath);
+}
+
+std::wstring trimTrailingSeparators(std::wstring_view path) {
+  std::size_t end = path.size();
+  while (end > 0 && path[end - 1] == L'\\') --end;
+  std::wstring out(path.substr(0, end));
+  if (out.size() == 2 && isLetter(out[0]) && out[1] == L':' && path.size() > 2) out += L'\\';
+  return out;
+}
+
+std::optional<std::wstring> junctionTargetPath(std::wstring_view absolutePath) {
+  std::wstring plain = trimTrailingSeparators(withoutExtendedPrefix(absolutePath));
+  if (!isDrivePath(plain)) return std::nullopt;
+  return plain;
+}
+
+std::wstring substituteNameFor(std::wstring_view drivePath) {
+  return std::wstring(kNtPrefix) + std::wstring(drivePath);
+}
+
+std::wstring pathFromSubstituteName(std::wstring_view substituteName) {
+  if (startsWith(substituteName, kNtUnc)) {
+    return L"\\\\" + std::wstring(substituteName.substr(kNtUnc.size()));
+  }
+  if (startsWith(substituteName, kNtPrefix)) {
+    return std::wstring(substituteName.substr(kNtPrefix.size()));
+  }
+  return std::wstring(substituteName);
+}
+
+std::wstring joinPath(std::wstring_view folder, std::wstring_view name) {
+  std::wstring out(folder);
+  if (!out.empty() && out.back() != L'\\') out += L'\\';
+  out += name;
+  return out;
+}
+
+}  // namespace junction

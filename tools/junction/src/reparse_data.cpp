@@ -1,0 +1,82 @@
+#include "junction/reparse_data.h"
+
+#include "junction/text.h"
+
+namespace junction {
+namespace {
+
+void put16(std::vector<std::uint8_t>& out, std::size_t at, std::size_t value) {
+  out[at] = static_cast<std::uint8_t>(value & 0xFF);
+  out[at + 1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
+}
+
+std::size_t get16(std::span<const std::uint8_t> in, std::size_t at) {
+  return static_cast<std::size_t>(in[at] | (in[at + 1] << 8));
+}
+
+void putText(std::vector<std::uint8_t>& out, std::size_t at, const std::u16string& text) {
+  for (char16_t unit : text) {
+    put16(out, at, unit);
+    at += 2;
+  }
+}
+
+std::u16string getText(std::span<const std::uint8_t> in, std::size_t at, std::size_t bytes) {
+  std::u16string text;
+  for (std::size_t i = 0; i < bytes; i += 2)
+    text.push_back(static_cast<char16_t>(get16(in, at + i)));
+  return text;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> buildMountPointData(const MountPoint& names) {
+  const std::u16string substitute = toUtf16(names.substituteName);
+  const std::u16string print = toUtf16(names.printName);
+  const std::size_t substituteBytes = substitute.size() * 2;
+  const std::size_t printBytes = print.size() * 2;
+  const std::size_t pathBufferBytes = substituteBytes + 2 + printBytes + 2;
+  const std::size_t dataLength = kMountPointFieldsSize + pathBufferBytes;
+  if (kReparseHeaderSize + dataLength > kMaximumReparseDataSize) return std::nullopt;
+
+  std::vector<std::uint8_t> out(kReparseHeaderSize + dataLength, 0);
+  put16(out, 0, kMountPointTag & 0xFFFF);
+  put16(out, 2, kMountPointTag >> 16);
+  put16(out, 4, dataLength);
+  // Offsets count from the start of the path buffer.
+  put16(out, 8, 0);
+  put16(out, 10, substituteBytes);
+  put16(out, 12, substituteBytes + 2);
+  put16(out, 14, printBytes);
+  const std::size_t pathBuffer = kReparseHeaderSize + kMountPointFieldsSize;
+  putText(out, pathBuffer, substitute);
+  putText(out, pathBuffer + substituteBytes + 2, print);
+  return out;
+}
+
+std::optional<std::uint32_t> reparseTag(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() < 4) return std::nullopt;
+  return static_cast<std::uint32_t>(get16(bytes, 0) | (get16(bytes, 2) << 16));
+}
+
+std::optional<MountPoint> parseMountPointData(std::span<const std::uint8_t> bytes) {
+  const std::size_t pathBuffer = kReparseHeaderSize + kMountPointFieldsSize;
+  if (bytes.size() < pathBuffer || reparseTag(bytes) != kMountPointTag) return std::nullopt;
+  const std::size_t end = kReparseHeaderSize + get16(bytes, 4);
+  if (end > bytes.size() || end < pathBuffer) return std::nullopt;
+
+  auto name = [&](std::size_t offsetField) -> std::optional<std::wstring> {
+    const std::size_t offset = get16(bytes, offsetField);
+    const std::size_t length = get16(bytes, offsetField + 2);
+    if (offset % 2 != 0 || length % 2 != 0 || pathBuffer + offset + length > end) {
+      return std::nullopt;
+    }
+    return fromUtf16(getText(bytes, pathBuffer + offset, length));
+  };
+  auto substitute = name(8);
+  auto print = name(12);
+  if (!substitute || !print) return std::nullopt;
+  return MountPoint{*substitute, *print};
+}
+
+}  // namespace junction
