@@ -1,0 +1,168 @@
+// Measures, in one run and beside a baseline each: opening a big folder in the folder list,
+// start-up to the window shown, and a click on the create button to the link on disk.
+//   mirafold_bench <folder with many subfolders> <runs>
+// Prints one line per figure: name, median in ms, baseline median in ms.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/main_layout.h"
+#include "driver/driver.h"
+#include "platform/layout.h"
+#include "platform/win32/form_window.h"
+
+using namespace mirafold;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double msSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t n = values.size();
+  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+std::size_t bareEnumeration(const std::wstring& folder) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = ::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data,
+                                   FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  std::size_t count = 0;
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  do {
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ++count;
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+  return count;
+}
+
+// A window holding one folder list the size of the main window's, made as the program makes its
+// windows, so that drawing the rows is part of what is measured.
+constexpr platform::Control kListOnly[] = {
+    {L"Dir1", platform::ControlKind::FolderList, 103, L"", L"", 150, 150, 5115, 3795, 0, {9, false}},
+};
+constexpr platform::Form kListForm{L"bench", 5500, 4200, kListOnly};
+
+void benchBigFolder(const std::wstring& folder, int runs) {
+  win32::FormWindow window(kListForm, ::GetModuleHandleW(nullptr), nullptr, [] {});
+  window.show();
+  auto& list = window.control<platform::FolderList>(L"Dir1");
+  HWND listWindow = ::GetDlgItem(window.hwnd(), 103);
+  bool handled = false;
+  list.onChange([&] { handled = true; });
+  const std::wstring elsewhere = folder.substr(0, folder.rfind(L'\\'));
+  std::vector<double> opened, bare;
+  for (int i = 0; i < runs; ++i) {
+    list.setPath(elsewhere);
+    ::UpdateWindow(listWindow);
+    auto start = Clock::now();
+    handled = false;
+    const bool moved = list.setPath(folder);
+    ::UpdateWindow(listWindow);  // the rows in view are drawn before this returns
+    opened.push_back(msSince(start));
+    if (!moved || !handled) std::printf("error: the list did not open the folder\n");
+
+    start = Clock::now();
+    const std::size_t count = bareEnumeration(folder);
+    bare.push_back(msSince(start));
+    if (count < 2) std::printf("error: the folder holds no subfolders\n");
+  }
+  // Still usable at that size: scrolled to the end, the last row is there to be drawn.
+  const auto rows = ::SendMessageW(listWindow, LB_GETCOUNT, 0, 0);
+  ::SendMessageW(listWindow, LB_SETTOPINDEX, static_cast<WPARAM>(rows - 1), 0);
+  ::UpdateWindow(listWindow);
+  std::printf("rows %ld\n", static_cast<long>(rows));
+  std::printf("big-folder %.1f %.1f\n", median(opened), median(bare));
+}
+
+// Starts a program and times it until a visible top-level window of the class shows.
+double timeToWindow(const std::wstring& exe, const wchar_t* windowClass, const std::wstring& folder) {
+  std::wstring line = L"\"" + exe + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  const auto start = Clock::now();
+  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &startup, &info)) {
+    return -1;
+  }
+  double elapsed = -1;
+  while (msSince(start) < 30000) {
+    HWND window = ::FindWindowW(windowClass, nullptr);
+    DWORD pid = 0;
+    if (window) ::GetWindowThreadProcessId(window, &pid);
+    if (window && pid == info.dwProcessId && ::IsWindowVisible(window)) {
+      elapsed = msSince(start);
+      break;
+    }
+    ::Sleep(1);
+  }
+  ::TerminateProcess(info.hProcess, 0);
+  ::WaitForSingleObject(info.hProcess, 5000);
+  ::CloseHandle(info.hThread);
+  ::CloseHandle(info.hProcess);
+  return elapsed;
+}
+
+void benchStartup(int runs) {
+  ui::TestFolder root;
+  const std::wstring program = root.makeFolder(L"program");
+  ui::installProgram(program);
+  const std::wstring minimal = ui::buildFolder() + L"\\minimal_window.exe";
+  std::vector<double> ours, baseline;
+  for (int i = 0; i < runs; ++i) {
+    ours.push_back(timeToWindow(program + L"\\mirafold.exe", L"MirafoldForm", program));
+    baseline.push_back(timeToWindow(minimal, L"MinimalWindow", program));
+  }
+  std::printf("startup %.1f %.1f\n", median(ours), median(baseline));
+}
+
+void benchLink(int runs) {
+  namespace id = app::id;
+  ui::TestFolder root;
+  const std::wstring program = root.makeFolder(L"program");
+  const std::wstring links = root.makeFolder(L"links");
+  ui::installProgram(program);
+  ui::App app(program, L"", links);
+  app.waitForMainWindow();
+  std::vector<double> times;
+  for (int i = 0; i < runs; ++i) {
+    const std::wstring name = L"target" + std::to_wstring(i);
+    const std::wstring target = root.makeFolder(name);
+    app.setText(id::kText2, target);
+    app.pressEnter(id::kText2);
+    app.waitForText(id::kDir2, target);
+    const std::wstring link = links + L"\\" + name;
+    const auto start = Clock::now();
+    app.click(id::kCommand1);
+    while (!ui::exists(link) && msSince(start) < 10000) ::Sleep(1);
+    times.push_back(msSince(start));
+    app.acknowledge();
+    app.waitForText(id::kCommand1, L"创建链接！");
+    ui::runJunction(L"-d \"" + link + L"\"");
+  }
+  std::printf("link %.1f 500\n", median(times));
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3) {
+    std::printf("usage: mirafold_bench <folder with many subfolders> <runs>\n");
+    return 2;
+  }
+  const int runs = std::max(1, _wtoi(argv[2]));
+  benchBigFolder(argv[1], std::max(3, runs / 4));
+  benchStartup(runs);
+  benchLink(runs);
+  return 0;
+}

@@ -1,0 +1,25 @@
+// The baseline for start-up: a Win32 program that shows one empty window and nothing else.
+
+#include <windows.h>
+
+namespace {
+LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DESTROY) ::PostQuitMessage(0);
+  return ::DefWindowProcW(window, message, wParam, lParam);
+}
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  WNDCLASSW cls{};
+  cls.lpfnWndProc = procedure;
+  cls.hInstance = instance;
+  cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  cls.lpszClassName = L"MinimalWindow";
+  ::RegisterClassW(&cls);
+  HWND window = ::CreateWindowW(L"MinimalWindow", L"Minimal", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                CW_USEDEFAULT, 754, 465, nullptr, nullptr, instance, nullptr);
+  ::ShowWindow(window, SW_SHOWNORMAL);
+  MSG msg;
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) ::DispatchMessageW(&msg);
+  return 0;
+}

@@ -1,0 +1,361 @@
+#include "driver/driver.h"
+
+#include "remove_scratch.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <thread>
+
+namespace mirafold::ui {
+namespace {
+
+template <typename Condition>
+bool waitUntil(Condition condition, Timeout timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(50ms);
+  }
+  return condition();
+}
+
+std::wstring textOf(HWND window) {
+  wchar_t buffer[4096] = {};
+  ::SendMessageTimeoutW(window, WM_GETTEXT, std::size(buffer), reinterpret_cast<LPARAM>(buffer),
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+  return buffer;
+}
+
+std::wstring className(HWND window) {
+  wchar_t buffer[64] = {};
+  ::GetClassNameW(window, buffer, static_cast<int>(std::size(buffer)));
+  return buffer;
+}
+
+struct Search {
+  DWORD pid;
+  const wchar_t* cls;
+  const wchar_t* title;
+  HWND found;
+  bool unownedOnly;
+};
+
+// unownedOnly: the main window, never a dialog that it owns.
+HWND findTopLevel(DWORD pid, const wchar_t* cls, const wchar_t* title, bool unownedOnly = false) {
+  Search search{pid, cls, title, nullptr, unownedOnly};
+  ::EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner != s->pid || !::IsWindowVisible(window) || className(window) != s->cls) return TRUE;
+        if (s->unownedOnly && ::GetWindow(window, GW_OWNER)) return TRUE;
+        if (s->title && textOf(window) != s->title) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+}  // namespace
+
+TestFolder::TestFolder() {
+  wchar_t temp[MAX_PATH];
+  ::GetTempPathW(MAX_PATH, temp);
+  // Process IDs repeat under Wine, so the name also carries the time and is taken only when new.
+  for (unsigned attempt = 0;; ++attempt) {
+    path_ = std::wstring(temp) + L"mirafold-ui-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+            std::to_wstring(::GetTickCount64()) + L"-" + std::to_wstring(attempt);
+    if (::CreateDirectoryW(path_.c_str(), nullptr)) return;
+    if (::GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("cannot make a test folder");
+  }
+}
+
+TestFolder::~TestFolder() { testing::removeScratchFolder(path_); }
+
+std::wstring TestFolder::makeFolder(const std::wstring& relative) const {
+  const std::wstring full = *this / relative;
+  ::SHCreateDirectoryExW(nullptr, full.c_str(), nullptr);
+  return full;
+}
+
+std::wstring TestFolder::makeFile(const std::wstring& relative, const std::string& content) const {
+  const std::wstring full = *this / relative;
+  std::ofstream(std::filesystem::path(full), std::ios::binary) << content;
+  return full;
+}
+
+std::wstring buildFolder() {
+  wchar_t self[MAX_PATH];
+  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring folder = self;
+  return folder.substr(0, folder.rfind(L'\\'));
+}
+
+namespace {
+void collect(const std::wstring& folder, const std::wstring& relative, std::vector<std::wstring>& out) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = ::FindFirstFileW((L"\\\\?\\" + folder + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    const std::wstring path = relative.empty() ? name : relative + L"\\" + name;
+    out.push_back(path + L"|" + std::to_wstring(data.dwFileAttributes) + L"|" +
+                  std::to_wstring(data.nFileSizeLow) + L"|" +
+                  std::to_wstring(data.ftLastWriteTime.dwLowDateTime));
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) collect(folder + L"\\" + name, path, out);
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+}
+}  // namespace
+
+std::vector<std::wstring> snapshot(const std::wstring& folder) {
+  std::vector<std::wstring> entries;
+  collect(folder, L"", entries);
+  std::sort(entries.begin(), entries.end());
+  return entries;
+}
+
+void makeDeepFolder(const std::wstring& path) {
+  for (std::size_t at = path.find(L'\\', 3); ; at = path.find(L'\\', at + 1)) {
+    ::CreateDirectoryW((L"\\\\?\\" + path.substr(0, at)).c_str(), nullptr);
+    if (at == std::wstring::npos) return;
+  }
+}
+
+std::wstring programSource() {
+  wchar_t folder[MAX_PATH];
+  const DWORD n = ::GetEnvironmentVariableW(L"MIRAFOLD_PROGRAM_DIR", folder, MAX_PATH);
+  return n > 0 && n < MAX_PATH ? std::wstring(folder) : buildFolder();
+}
+
+bool exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+DWORD runJunction(const std::wstring& arguments) {
+  std::wstring line = L"\"" + programSource() + L"\\junction.exe\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info)) {
+    throw std::runtime_error("cannot start junction.exe");
+  }
+  ::WaitForSingleObject(info.hProcess, 30000);
+  DWORD code = 1;
+  ::GetExitCodeProcess(info.hProcess, &code);
+  ::CloseHandle(info.hThread);
+  ::CloseHandle(info.hProcess);
+  return code;
+}
+
+std::wstring sendToFolder() {
+  wchar_t folder[MAX_PATH] = {};
+  const HRESULT found =
+      ::SHGetFolderPathW(nullptr, CSIDL_SENDTO, nullptr, SHGFP_TYPE_CURRENT, folder);
+  return SUCCEEDED(found) ? folder : L"";
+}
+
+std::optional<Shortcut> readShortcut(const std::wstring& path) {
+  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  std::optional<Shortcut> result;
+  IShellLinkW* link = nullptr;
+  IPersistFile* file = nullptr;
+  if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&link))) &&
+      SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+      SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
+    Shortcut shortcut;
+    wchar_t text[MAX_PATH] = {};
+    if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH))) shortcut.target = text;
+    text[0] = 0;
+    if (SUCCEEDED(link->GetIconLocation(text, MAX_PATH, &shortcut.iconIndex))) shortcut.icon = text;
+    link->GetHotkey(&shortcut.hotkey);
+    result = shortcut;
+  }
+  if (file) file->Release();
+  if (link) link->Release();
+  if (SUCCEEDED(com)) ::CoUninitialize();
+  return result;
+}
+
+void mouseClick(HWND window) {
+  RECT r{};
+  ::GetWindowRect(window, &r);
+  ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  INPUT press[2] = {};
+  press[0].type = press[1].type = INPUT_MOUSE;
+  press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  ::SendInput(2, press, sizeof(INPUT));
+}
+
+void installProgram(const std::wstring& folder, bool withJunction) {
+  const std::wstring from = programSource();
+  if (!::CopyFileW((from + L"\\mirafold.exe").c_str(), (folder + L"\\mirafold.exe").c_str(), FALSE)) {
+    throw std::runtime_error("cannot copy mirafold.exe");
+  }
+  if (withJunction &&
+      !::CopyFileW((from + L"\\junction.exe").c_str(), (folder + L"\\junction.exe").c_str(), FALSE)) {
+    throw std::runtime_error("cannot copy junction.exe");
+  }
+}
+
+App::App(const std::wstring& programFolder, const std::wstring& argument,
+         const std::wstring& workingFolder)
+    : App(ProgramFile{programFolder + L"\\mirafold.exe"}, argument, workingFolder) {}
+
+App::App(const ProgramFile& program, const std::wstring& argument,
+         const std::wstring& workingFolder) {
+  std::wstring line = L"\"" + program.path + L"\"";
+  if (!argument.empty()) line += L" " + argument;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workingFolder.c_str(), &startup, &info_)) {
+    throw std::runtime_error("cannot start mirafold.exe");
+  }
+}
+
+App::~App() {
+  if (::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+    ::TerminateProcess(info_.hProcess, 99);
+    ::WaitForSingleObject(info_.hProcess, 5000);
+  }
+  ::CloseHandle(info_.hThread);
+  ::CloseHandle(info_.hProcess);
+}
+
+HWND App::waitForMainWindow(Timeout timeout) {
+  waitUntil(
+      [&] {
+        return (main_ = findTopLevel(processId(), L"MirafoldForm", nullptr, true)) != nullptr;
+      },
+      timeout);
+  return main_;
+}
+
+HWND App::waitForWindow(const std::wstring& title, Timeout timeout) {
+  HWND window = nullptr;
+  waitUntil(
+      [&] {
+        return (window = findTopLevel(processId(), L"MirafoldForm", title.c_str())) != nullptr;
+      },
+      timeout);
+  return window;
+}
+
+std::wstring App::textIn(HWND window, int id) { return textOf(::GetDlgItem(window, id)); }
+
+void App::clickIn(HWND window, int id) { ::PostMessageW(::GetDlgItem(window, id), BM_CLICK, 0, 0); }
+
+void App::closeWindow(HWND window) { ::PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+HWND App::findMessageBox() { return findTopLevel(processId(), L"#32770", L"Mirafold"); }
+
+bool App::messageBoxOpen() { return findMessageBox() != nullptr; }
+
+std::optional<std::wstring> App::waitForMessage(Timeout timeout) {
+  HWND box = nullptr;
+  std::wstring text;
+  // The box's text can still be empty just after it appears.
+  const bool seen = waitUntil(
+      [&] {
+        box = findMessageBox();
+        if (box) text = textOf(::GetDlgItem(box, 0xFFFF));
+        return box && !text.empty();
+      },
+      timeout);
+  if (!seen) return std::nullopt;
+  return text;
+}
+
+std::optional<std::wstring> App::acknowledge(Timeout timeout) {
+  auto text = waitForMessage(timeout);
+  if (!text) return std::nullopt;
+  HWND box = findMessageBox();
+  ::PostMessageW(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+  waitUntil([&] { return !::IsWindow(box) || !::IsWindowVisible(box); }, 10s);
+  return text;
+}
+
+std::optional<DWORD> App::waitForExit(Timeout timeout) {
+  if (::WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
+    return std::nullopt;
+  }
+  DWORD code = 0;
+  ::GetExitCodeProcess(info_.hProcess, &code);
+  return code;
+}
+
+HWND App::control(int id) {
+  if (!main_) waitForMainWindow();
+  return ::GetDlgItem(main_, id);
+}
+
+std::wstring App::text(int id) { return textOf(control(id)); }
+
+void App::setText(int id, const std::wstring& text) {
+  ::SendMessageTimeoutW(control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+}
+
+int App::focusedControlId() {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!::GetGUIThreadInfo(info_.dwThreadId, &info) || !info.hwndFocus) return 0;
+  // The focus may sit in a child of the control, such as a combo box's edit part.
+  HWND focus = info.hwndFocus;
+  while (::GetParent(focus) && ::GetParent(focus) != main_) focus = ::GetParent(focus);
+  return ::GetDlgCtrlID(focus);
+}
+
+bool App::enabled(int id) { return ::IsWindowEnabled(control(id)); }
+bool App::visible(int id) { return ::IsWindowVisible(control(id)); }
+
+void App::click(int id) { ::PostMessageW(control(id), BM_CLICK, 0, 0); }
+
+void App::clickLabel(int id) {
+  ::PostMessageW(main_, WM_COMMAND, MAKEWPARAM(id, STN_CLICKED),
+                 reinterpret_cast<LPARAM>(control(id)));
+}
+
+void App::pressEnter(int id) {
+  HWND target = control(id);
+  ::PostMessageW(target, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+  ::PostMessageW(target, WM_CHAR, L'\r', 0x001C0001);
+  ::PostMessageW(target, WM_KEYUP, VK_RETURN, 0xC01C0001);
+}
+
+void App::selectDrive(int id, wchar_t letter) {
+  HWND combo = control(id);
+  const wchar_t prefix[] = {letter, L':', L'\0'};
+  ::SendMessageW(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(prefix));
+  ::PostMessageW(main_, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+bool App::openSubfolder(int id, int index) {
+  HWND list = control(id);
+  // Rows: the drive root and each folder down to the current one, then its subfolders.
+  const std::wstring path = textOf(list);
+  LRESULT ancestors = 1;
+  for (std::size_t i = 3; i < path.size(); ++i) ancestors += path[i] == L'\\' ? 1 : 0;
+  if (path.size() > 3) ++ancestors;
+  const LRESULT row = ancestors + index;
+  if (row >= ::SendMessageW(list, LB_GETCOUNT, 0, 0)) return false;
+  ::SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+  ::PostMessageW(main_, WM_COMMAND, MAKEWPARAM(id, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+  return true;
+}
+
+bool App::waitForText(int id, const std::wstring& expected, Timeout timeout) {
+  return waitUntil([&] { return text(id) == expected; }, timeout);
+}
+
+}  // namespace mirafold::ui

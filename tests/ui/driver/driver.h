@@ -1,0 +1,122 @@
+#pragma once
+// Drives the real mirafold.exe from another process, as a user would: finds its windows by
+// process, reads and sets control texts, posts clicks and keys, answers its message boxes.
+// Clicks and keys are posted, never sent: a handler that opens a modal box would hold a sent
+// message until the box is closed.
+
+#include <windows.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace mirafold::ui {
+
+using namespace std::chrono_literals;
+using Timeout = std::chrono::milliseconds;
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TestFolder {
+ public:
+  TestFolder();
+  ~TestFolder();
+  TestFolder(const TestFolder&) = delete;
+  TestFolder& operator=(const TestFolder&) = delete;
+  const std::wstring& path() const { return path_; }
+  std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
+  std::wstring makeFolder(const std::wstring& relative) const;
+  std::wstring makeFile(const std::wstring& relative, const std::string& content = "x") const;
+
+ private:
+  std::wstring path_;
+};
+
+// Every entry below a folder, recursively, with its attributes, size and last write time, one
+// text per entry in name order: two snapshots differ when anything was made, changed or removed.
+std::vector<std::wstring> snapshot(const std::wstring& folder);
+// Makes a folder and its parents, also beyond 260 characters.
+void makeDeepFolder(const std::wstring& path);
+
+// The folder holding this test program, where the build puts mirafold.exe and junction.exe.
+std::wstring buildFolder();
+// Where the programs under test come from: MIRAFOLD_PROGRAM_DIR (an unpacked release, say),
+// or else the build folder.
+std::wstring programSource();
+bool exists(const std::wstring& path);
+// Runs <build folder>\junction.exe with arguments and waits; its exit code.
+DWORD runJunction(const std::wstring& arguments);
+// Copies mirafold.exe (and junction.exe unless told not to) into a folder to run from.
+void installProgram(const std::wstring& folder, bool withJunction = true);
+// The current user's Send To folder, as the shell names it.
+std::wstring sendToFolder();
+
+// What a shortcut file says, read through the shell's own reader.
+struct Shortcut {
+  std::wstring target;
+  std::wstring icon;
+  int iconIndex = -1;
+  WORD hotkey = 0xFFFF;
+};
+std::optional<Shortcut> readShortcut(const std::wstring& path);
+
+// Moves the real mouse pointer onto the middle of a window and clicks there, as a hand would:
+// unlike a posted click, this one is refused by a window that takes no input.
+void mouseClick(HWND window);
+
+// A program file given by its full path, such as a renamed copy or a shortcut's target.
+struct ProgramFile {
+  std::wstring path;
+};
+
+class App {
+ public:
+  // Starts <folder>\mirafold.exe with an argument text, in a working folder.
+  App(const std::wstring& programFolder, const std::wstring& argument,
+      const std::wstring& workingFolder);
+  App(const ProgramFile& program, const std::wstring& argument, const std::wstring& workingFolder);
+  ~App();  // a program still running is ended
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+
+  DWORD processId() const { return info_.dwProcessId; }
+
+  // The visible main window, or null after the timeout.
+  HWND waitForMainWindow(Timeout timeout = 20s);
+  // Another visible window of the program (a dialog), by its title; null after the timeout.
+  HWND waitForWindow(const std::wstring& title, Timeout timeout = 20s);
+  // The text of the next message box titled "Mirafold", or nothing after the timeout.
+  std::optional<std::wstring> waitForMessage(Timeout timeout = 20s);
+  // Reads the open box's text and presses its OK button; the text, or nothing if none came.
+  std::optional<std::wstring> acknowledge(Timeout timeout = 20s);
+  bool messageBoxOpen();
+  std::optional<DWORD> waitForExit(Timeout timeout = 20s);
+
+  HWND control(int id);
+  std::wstring text(int id);
+  void setText(int id, const std::wstring& text);
+  bool enabled(int id);
+  int focusedControlId();
+  bool visible(int id);
+  void click(int id);       // a button or check box
+  void clickLabel(int id);  // a label with a click handler
+  void pressEnter(int id);
+  void selectDrive(int id, wchar_t letter);
+  // Double-clicks a folder list's subfolder row (0 is the first subfolder in sorted order).
+  bool openSubfolder(int id, int index);
+  // Waits until the control's text is this, for results that come through posted messages.
+  bool waitForText(int id, const std::wstring& expected, Timeout timeout = 10s);
+
+  // The same for a control of another of the program's windows.
+  std::wstring textIn(HWND window, int id);
+  void clickIn(HWND window, int id);
+  // Presses the window's own close button.
+  void closeWindow(HWND window);
+
+ private:
+  HWND findMessageBox();
+  PROCESS_INFORMATION info_{};
+  HWND main_ = nullptr;
+};
+
+}  // namespace mirafold::ui

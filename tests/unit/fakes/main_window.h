@@ -1,0 +1,44 @@
+#pragma once
+// A whole main window of fakes, with D:\Tools holding the program and a junction.exe beside it.
+
+#include <memory>
+
+#include "app/main_controls.h"
+#include "app/main_form.h"
+#include "fakes/fake_controls.h"
+#include "fakes/fake_nt_volume.h"
+
+namespace mirafold::fakes {
+
+struct MainWindow {
+  MainWindow();
+  // Builds the form (wiring its handlers) once the test has arranged the world.
+  app::MainForm& form();
+  bool load() { return form().Form_Load(); }
+
+  FakeFileSystem files;
+  FakeMessageBox messages;
+  FakeProcesses processes;
+  FakeProgramInfo program;
+  FakeNtVolume volume;
+
+  FakeFrame frame1, frame2;
+  FakeDriveList drive1{L"d: [Data]"}, drive2{L"d: [Data]"};
+  FakeFolderList dir1{files, L"D:\\Tools"}, dir2{files, L"D:\\Tools"};
+  FakeTextBox text1, text2, comd{L""};
+  FakeCheckBox check1;
+  FakeButton command1{L"创建链接！"}, command4{L"→"}, command5{L"→"};
+  FakeLabel label2{L"版本：v1.04"}, label3{L"作者网站："}, label5{L"添加此程序到右键菜单"},
+      label7{L"关于"};
+  FakeTimer timer1;
+
+  app::MainControls controls{frame1, frame2, drive1, drive2, dir1,     dir2,     text1,
+                             text2,  comd,   check1, command1, command4, command5, label2,
+                             label3, label5, label7, timer1};
+  app::Services services{program, files, processes, messages, volume};
+
+ private:
+  std::unique_ptr<app::MainForm> form_;
+};
+
+}  // namespace mirafold::fakes

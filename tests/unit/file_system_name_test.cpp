@@ -1,0 +1,104 @@
+#include "volume/file_system_name.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_nt_volume.h"
+
+namespace mirafold::volume {
+namespace {
+
+using fakes::FakeNtVolume;
+using fakes::FakeVolume;
+
+TEST(GetFileSystemNameTest, OpensTheVolumeAsTheNativeCallsExpect) {
+  FakeNtVolume nt;
+  platform::NtStatus status = -1;
+  EXPECT_EQ(GetFileSystemName(nt, L"c:", status), L"NTFS");
+  EXPECT_EQ(status, 0);
+
+  ASSERT_EQ(nt.opens.size(), 1u);
+  const auto& open = nt.opens[0];
+  EXPECT_EQ(open.ntPath, L"\\??\\c:");
+  EXPECT_EQ(open.desiredAccess, 0x001000A9u);
+  EXPECT_EQ(open.objectAttributes, 0x40u);
+  EXPECT_EQ(open.allocationSize, 0u);
+  EXPECT_EQ(open.fileAttributes, 0u);
+  EXPECT_EQ(open.shareAccess, 3u);
+  EXPECT_EQ(open.createDisposition, 3u);
+  EXPECT_EQ(open.createOptions, 0x20u);
+  EXPECT_EQ(nt.offeredLengths, std::vector<std::uint32_t>{80});
+  EXPECT_EQ(nt.informationClasses, std::vector<int>{5});
+  EXPECT_EQ(nt.lastBufferSize, 81u);
+  EXPECT_EQ(nt.closed.size(), 1u);
+}
+
+TEST(GetFileSystemNameTest, PassesTheDriveTextOnUnchanged) {
+  FakeNtVolume nt;
+  platform::NtStatus status = 0;
+  GetFileSystemName(nt, L"D:", status);
+  GetFileSystemName(nt, L"e:\\", status);
+  EXPECT_EQ(nt.opens[0].ntPath, L"\\??\\D:");
+  EXPECT_EQ(nt.opens[1].ntPath, L"\\??\\e:\\");
+}
+
+TEST(GetFileSystemNameTest, ReturnsTheNameAsTheVolumeReportsIt) {
+  struct Row {
+    std::u16string name;
+    std::wstring expected;
+  };
+  const Row rows[] = {
+      {u"FAT32", L"FAT32"},
+      {u"ntfs", L"ntfs"},  // case kept
+      {u"文件系统", L"文件系统"},
+      {std::u16string(34, u'N'), std::wstring(34, L'N')},  // the longest that fits
+  };
+  for (const Row& row : rows) {
+    FakeNtVolume nt;
+    nt.setName(L"f:", row.name);
+    platform::NtStatus status = -1;
+    EXPECT_EQ(GetFileSystemName(nt, L"f:", status), row.expected);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(nt.closed.size(), 1u);
+  }
+}
+
+TEST(GetFileSystemNameTest, EveryFailureGivesTheEmptyNameAndClosesWhatWasOpened) {
+  struct Row {
+    const char* what;
+    FakeVolume volume;
+    platform::NtStatus status;
+    std::size_t closes;
+  };
+  const Row rows[] = {
+      {"open fails", {.openStatus = fakes::kDeviceNotReady}, fakes::kDeviceNotReady, 0},
+      {"query fails", {.queryStatus = fakes::kDeviceNotReady}, fakes::kDeviceNotReady, 1},
+      {"zero length", {.record = fakes::attributeRecord(u"")}, 0, 1},
+      {"name too long for the buffer",
+       {.record = fakes::attributeRecord(std::u16string(35, u'N'))},
+       fakes::kBufferOverflow,
+       1},
+      {"length field larger than the buffer",
+       {.record = fakes::attributeRecord(u"NTFS", 200)},
+       0,
+       1},
+  };
+  for (const Row& row : rows) {
+    FakeNtVolume nt;
+    nt.setVolume(L"g:", row.volume);
+    platform::NtStatus status = 12345;
+    EXPECT_EQ(GetFileSystemName(nt, L"g:", status), L"") << row.what;
+    EXPECT_EQ(status, row.status) << row.what;
+    EXPECT_EQ(nt.closed.size(), row.closes) << row.what;
+  }
+}
+
+TEST(GetFileSystemNameTest, ADriveThatDoesNotExistIsNeverClosed) {
+  FakeNtVolume nt;
+  platform::NtStatus status = 0;
+  EXPECT_EQ(GetFileSystemName(nt, L"q:", status), L"");
+  EXPECT_EQ(status, fakes::kNameNotFound);
+  EXPECT_TRUE(nt.closed.empty());
+}
+
+}  // namespace
+}  // namespace mirafold::volume

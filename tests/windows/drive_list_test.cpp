@@ -1,0 +1,144 @@
+// The drive list as a window: its rows, the selection it starts with and moves to, and the change
+// handler raised only by the user's choice.
+
+#include "platform/win32/drive_list.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cwctype>
+
+#include "forwarding_parent.h"
+#include "temp_tree.h"
+
+namespace mirafold::win32 {
+namespace {
+
+using testing::CurrentFolder;
+using testing::ForwardingParent;
+
+constexpr int kId = 2001;
+constexpr RECT kBox{10, 10, 351, 35};
+
+std::wstring windowText(HWND hwnd) {
+  wchar_t text[512] = {};
+  ::GetWindowTextW(hwnd, text, 512);
+  return text;
+}
+
+// "x:" or "x: [label]" with a lower-case letter.
+bool looksLikeDriveText(const std::wstring& text) {
+  if (text.size() < 2 || !std::iswlower(text[0]) || text[1] != L':') return false;
+  if (text.size() == 2) return true;
+  return text.size() > 5 && text.substr(2, 2) == L" [" && text.back() == L']';
+}
+
+class DriveListTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<Win32DriveList> makeList() {
+    auto list = Win32DriveList::create(parent.hwnd(), kId, kBox,
+                                       static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
+    if (list) {
+      parent.forwardTo(list.get());
+      list->onChange([this] { ++changes; });
+    }
+    return list;
+  }
+
+  ForwardingParent parent;
+  int changes = 0;
+};
+
+TEST_F(DriveListTest, ListsEveryDriveInLetterOrder) {
+  const auto list = makeList();
+  ASSERT_TRUE(list);
+  const DWORD drives = ::GetLogicalDrives();
+  const auto& rows = list->rows();
+  ASSERT_EQ(rows.size(), static_cast<std::size_t>(std::popcount(drives)));
+  ASSERT_EQ(::SendMessageW(list->hwnd(), CB_GETCOUNT, 0, 0), static_cast<LRESULT>(rows.size()));
+  std::size_t row = 0;
+  for (int i = 0; i < 26; ++i) {
+    if ((drives & (1u << i)) == 0) continue;
+    EXPECT_TRUE(looksLikeDriveText(rows[row])) << ::testing::PrintToString(rows[row]);
+    EXPECT_EQ(rows[row][0], static_cast<wchar_t>(L'a' + i));
+    wchar_t shown[512] = {};
+    ::SendMessageW(list->hwnd(), CB_GETLBTEXT, row, reinterpret_cast<LPARAM>(shown));
+    EXPECT_EQ(std::wstring(shown), rows[row]);
+    ++row;
+  }
+}
+
+TEST_F(DriveListTest, StartsAtTheCurrentDriveAndAnswersWmGetText) {
+  const testing::TempTree tree;
+  const CurrentFolder here(tree.path());
+  const auto list = makeList();
+  ASSERT_TRUE(list);
+  ASSERT_FALSE(list->drive().empty());
+  EXPECT_EQ(list->drive()[0], std::towlower(tree.path()[0]));
+  EXPECT_EQ(windowText(list->hwnd()), list->drive());
+}
+
+TEST_F(DriveListTest, SelectDriveOfMovesQuietly) {
+  const auto list = makeList();
+  ASSERT_TRUE(list);
+  const auto rows = list->rows();
+  for (const std::wstring& row : rows) {
+    const wchar_t upper = static_cast<wchar_t>(std::towupper(row[0]));
+    list->selectDriveOf(std::wstring{upper, L':', L'\\'} + L"some\\folder");
+    EXPECT_EQ(list->drive(), row);
+    EXPECT_EQ(windowText(list->hwnd()), row);
+  }
+  const std::wstring before = list->drive();
+  const DWORD drives = ::GetLogicalDrives();
+  for (int i = 25; i >= 0; --i) {
+    if ((drives & (1u << i)) == 0) {
+      list->selectDriveOf(std::wstring{static_cast<wchar_t>(L'a' + i), L':', L'\\'});
+      break;
+    }
+  }
+  for (const wchar_t* path : {L"", L"\\\\server\\share\\folder", L"relative\\folder", L"1:\\"}) {
+    list->selectDriveOf(path);
+  }
+  EXPECT_EQ(list->drive(), before);
+  EXPECT_EQ(changes, 0);
+}
+
+TEST_F(DriveListTest, UserSelectionRaisesTheChangeHandler) {
+  const auto list = makeList();
+  ASSERT_TRUE(list);
+  if (list->rows().size() < 2) GTEST_SKIP() << "one drive only";
+  list->selectDriveOf(list->rows()[0]);
+  // The keyboard moves the selection as a user does; the box tells its parent, which forwards.
+  ::SendMessageW(list->hwnd(), WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(list->drive(), list->rows()[1]);
+  EXPECT_EQ(changes, 1);
+}
+
+TEST_F(DriveListTest, ReadingDrivesAfreshOnDropDownKeepsTheSelection) {
+  const auto list = makeList();
+  ASSERT_TRUE(list);
+  const std::wstring chosen = list->rows().back();
+  list->selectDriveOf(chosen);
+  ::SendMessageW(list->hwnd(), CB_SHOWDROPDOWN, TRUE, 0);
+  ::SendMessageW(list->hwnd(), CB_SHOWDROPDOWN, FALSE, 0);
+  EXPECT_EQ(list->drive(), chosen);
+  EXPECT_EQ(changes, 0);
+}
+
+TEST(DriveRowText, LetterColonAndLabelInBrackets) {
+  struct Case {
+    wchar_t letter;
+    const wchar_t* label;
+    const wchar_t* shown;
+  };
+  const Case cases[] = {
+      {L'C', L"System", L"c: [System]"},
+      {L'c', L"System", L"c: [System]"},
+      {L'D', L"", L"d:"},
+      {L'Z', L"数据 盘", L"z: [数据 盘]"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(driveRowText(c.letter, c.label), c.shown);
+}
+
+}  // namespace
+}  // namespace mirafold::win32

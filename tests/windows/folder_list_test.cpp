@@ -1,0 +1,401 @@
+// The folder list as a window: its rows, its own form of paths, refusals, opening rows by mouse
+// and keyboard, and its text for UI tests.
+
+#include "platform/win32/folder_list.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "forwarding_parent.h"
+#include "temp_tree.h"
+
+namespace mirafold::win32 {
+namespace {
+
+using testing::CurrentFolder;
+using testing::ForwardingParent;
+using testing::TempTree;
+
+constexpr int kId = 1001;
+
+// The folder and each of its ancestors, root first ("C:\", "users", ...).
+std::vector<std::wstring> componentsOf(const std::wstring& path) {
+  std::vector<std::wstring> parts{path.substr(0, 3)};
+  std::wstring part;
+  for (std::size_t i = 3; i <= path.size(); ++i) {
+    if (i == path.size() || path[i] == L'\\') {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+    } else {
+      part += path[i];
+    }
+  }
+  return parts;
+}
+
+std::vector<std::wstring> labels(const FolderRows& rows) {
+  std::vector<std::wstring> out;
+  for (std::size_t i = 0; i < rows.size(); ++i) out.push_back(rows.label(i));
+  return out;
+}
+
+std::wstring windowText(HWND hwnd) {
+  const auto length = ::SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const auto copied =
+      ::SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(copied));
+  return text;
+}
+
+std::wstring unusedDrive() {
+  const DWORD drives = ::GetLogicalDrives();
+  for (int i = 25; i >= 3; --i) {
+    if ((drives & (1u << i)) == 0) return std::wstring{static_cast<wchar_t>(L'A' + i), L':'};
+  }
+  return {};
+}
+
+class FolderListTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tree.folder(L"beta");
+    tree.folder(L"Alpha");
+    tree.folder(L"gamma");
+    tree.folder(L"Beta2");
+    tree.folder(L"Delta");
+    tree.folder(L"hidden", FILE_ATTRIBUTE_HIDDEN);
+    tree.folder(L"system", FILE_ATTRIBUTE_SYSTEM);
+    tree.file(L"file.txt");
+    tree.folder(L"gamma\\inner");
+    list = Win32FolderList::create(parent.hwnd(), kId, RECT{10, 10, 350, 263},
+                                   static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
+    ASSERT_TRUE(list);
+    parent.forwardTo(list.get());
+    list->onChange([this] {
+      ++changes;
+      pathSeenByHandler = list->path();
+    });
+  }
+
+  LRESULT send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    return ::SendMessageW(list->hwnd(), message, wParam, lParam);
+  }
+  std::size_t selectedRow() { return static_cast<std::size_t>(send(LB_GETCURSEL)); }
+  void selectRowLabelled(const std::wstring& label) {
+    const auto all = labels(list->rows());
+    for (std::size_t i = 0; i < all.size(); ++i) {
+      if (all[i] == label) {
+        send(LB_SETCURSEL, i);
+        return;
+      }
+    }
+    FAIL() << "no row " << ::testing::PrintToString(label);
+  }
+
+  TempTree tree;
+  ForwardingParent parent;
+  std::unique_ptr<Win32FolderList> list;
+  int changes = 0;
+  std::wstring pathSeenByHandler;
+};
+
+TEST_F(FolderListTest, StartsAtTheCurrentFolder) {
+  const CurrentFolder here(tree.at(L"gamma"));
+  const auto started =
+      Win32FolderList::create(parent.hwnd(), kId + 1, RECT{0, 0, 100, 100}, nullptr);
+  ASSERT_TRUE(started);
+  EXPECT_EQ(started->path(), tree.at(L"gamma"));
+  EXPECT_EQ(windowText(started->hwnd()), tree.at(L"gamma"));
+}
+
+TEST_F(FolderListTest, RowsAreAncestorsThenVisibleSubfoldersInNameOrder) {
+  ASSERT_TRUE(list->setPath(tree.path()));
+  std::vector<std::wstring> expected = componentsOf(tree.path());
+  const std::size_t current = expected.size() - 1;
+  for (const wchar_t* name : {L"Alpha", L"beta", L"Beta2", L"Delta", L"gamma"})
+    expected.push_back(name);
+
+  const FolderRows& rows = list->rows();
+  EXPECT_EQ(labels(rows), expected);
+  EXPECT_EQ(static_cast<std::size_t>(send(LB_GETCOUNT)), expected.size());
+  EXPECT_EQ(selectedRow(), current);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(rows.depth(i), std::min(i, current + 1)) << i;
+    EXPECT_EQ(rows.isOpen(i), i <= current) << i;
+  }
+  EXPECT_EQ(rows.folder(0), tree.path().substr(0, 3));
+  EXPECT_EQ(rows.folder(current), tree.path());
+  EXPECT_EQ(rows.folder(current + 1), tree.at(L"Alpha"));
+}
+
+TEST_F(FolderListTest, RefusesWhatIsNotAnAccessibleFolder) {
+  ASSERT_TRUE(list->setPath(tree.path()));
+  changes = 0;
+  const auto rowsBefore = send(LB_GETCOUNT);
+  const std::wstring refused[] = {
+      tree.at(L"file.txt"), tree.at(L"missing"),    unusedDrive() + L"\\", unusedDrive(), L"",
+      tree.at(L"gam*"),     tree.at(L"file.txt\\"),
+  };
+  for (const std::wstring& text : refused) {
+    EXPECT_FALSE(list->setPath(text)) << ::testing::PrintToString(text);
+    EXPECT_EQ(list->path(), tree.path());
+  }
+  EXPECT_EQ(changes, 0);
+  EXPECT_EQ(send(LB_GETCOUNT), rowsBefore);
+  EXPECT_EQ(windowText(list->hwnd()), tree.path());
+}
+
+TEST_F(FolderListTest, TakesRelativePathsAgainstTheCurrentFolder) {
+  const CurrentFolder here(tree.path());
+  EXPECT_TRUE(list->setPath(L"gamma"));
+  EXPECT_EQ(list->path(), tree.at(L"gamma"));
+  EXPECT_TRUE(list->setPath(L".\\gamma\\inner\\.."));
+  EXPECT_EQ(list->path(), tree.at(L"gamma"));
+}
+
+TEST_F(FolderListTest, BareDriveMeansThatDrivesCurrentFolder) {
+  const CurrentFolder here(tree.at(L"beta"));
+  EXPECT_TRUE(list->setPath(tree.path().substr(0, 2)));
+  EXPECT_EQ(list->path(), tree.at(L"beta"));
+}
+
+TEST_F(FolderListTest, OwnFormHasTrailingBackslashOnlyAtARoot) {
+  const std::wstring root = tree.path().substr(0, 3);
+  EXPECT_TRUE(list->setPath(root));
+  EXPECT_EQ(list->path(), root);
+  EXPECT_EQ(list->rows().label(0), root);
+  EXPECT_EQ(list->rows().currentRow(), 0u);
+
+  EXPECT_TRUE(list->setPath(tree.at(L"gamma\\")));
+  EXPECT_EQ(list->path(), tree.at(L"gamma"));
+  EXPECT_TRUE(list->setPath(tree.at(L"gamma/inner/")));
+  EXPECT_EQ(list->path(), tree.at(L"gamma\\inner"));
+}
+
+TEST_F(FolderListTest, ChangeHandlerRunsBeforeSetPathReturns) {
+  EXPECT_TRUE(list->setPath(tree.at(L"beta")));
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(pathSeenByHandler, tree.at(L"beta"));
+  // The same folder again is a move like any other.
+  EXPECT_TRUE(list->setPath(tree.at(L"beta")));
+  EXPECT_EQ(changes, 2);
+}
+
+TEST_F(FolderListTest, AnswersWmGetTextWithItsPath) {
+  ASSERT_TRUE(list->setPath(tree.at(L"gamma")));
+  EXPECT_EQ(send(WM_GETTEXTLENGTH), static_cast<LRESULT>(tree.at(L"gamma").size()));
+  EXPECT_EQ(windowText(list->hwnd()), tree.at(L"gamma"));
+
+  wchar_t small[6];
+  std::fill(std::begin(small), std::end(small), L'#');
+  EXPECT_EQ(send(WM_GETTEXT, 4, reinterpret_cast<LPARAM>(small)), 3);
+  EXPECT_EQ(std::wstring(small), tree.path().substr(0, 3));
+  EXPECT_EQ(small[4], L'#');
+}
+
+TEST_F(FolderListTest, DoubleClickOpensTheSelectedRow) {
+  ASSERT_TRUE(list->setPath(tree.path()));
+  changes = 0;
+  selectRowLabelled(L"gamma");
+  send(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(20, 5));
+  EXPECT_EQ(list->path(), tree.at(L"gamma"));
+  EXPECT_EQ(changes, 1);
+
+  // An ancestor row moves up.
+  send(LB_SETCURSEL, list->rows().currentRow() - 1);
+  send(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(20, 5));
+  EXPECT_EQ(list->path(), tree.path());
+}
+
+TEST_F(FolderListTest, EnterOpensTheSelectedRowThroughDialogNavigation) {
+  ASSERT_TRUE(list->setPath(tree.path()));
+  selectRowLabelled(L"beta");
+  ::SetFocus(list->hwnd());
+  // The program's message loop runs every message through IsDialogMessageW.
+  ::PostMessageW(list->hwnd(), WM_KEYDOWN, VK_RETURN, 1);
+  ::PostMessageW(list->hwnd(), WM_CHAR, L'\r', 1);
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (!::IsDialogMessageW(parent.hwnd(), &msg)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+  }
+  EXPECT_EQ(list->path(), tree.at(L"beta"));
+  EXPECT_EQ(changes, 2);
+}
+
+TEST_F(FolderListTest, RowWhoseFolderVanishedRefreshesInstead) {
+  ASSERT_TRUE(list->setPath(tree.path()));
+  changes = 0;
+  selectRowLabelled(L"beta");
+  ASSERT_TRUE(::RemoveDirectoryW(tree.at(L"beta").c_str()));
+  send(WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_EQ(list->path(), tree.path());
+  EXPECT_EQ(changes, 0);
+  const auto shown = labels(list->rows());
+  EXPECT_EQ(std::count(shown.begin(), shown.end(), L"beta"), 0);
+  EXPECT_EQ(selectedRow(), list->rows().currentRow());
+}
+
+TEST_F(FolderListTest, LongPathsOpen) {
+  std::wstring relative = L"gamma";
+  while (tree.path().size() + relative.size() < 320) relative += L"\\a-rather-long-folder-name";
+  const std::wstring deep = tree.folder(relative);
+  tree.folder(relative + L"\\leaf");
+  ASSERT_GT(deep.size(), static_cast<std::size_t>(MAX_PATH));
+  EXPECT_TRUE(list->setPath(deep));
+  EXPECT_EQ(list->path(), deep);
+  EXPECT_EQ(list->rows().label(list->rows().size() - 1), L"leaf");
+  EXPECT_EQ(windowText(list->hwnd()), deep);
+  send(LB_SETCURSEL, list->rows().size() - 1);
+  send(WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_EQ(list->path(), deep + L"\\leaf");
+}
+
+bool underWine() {
+  return ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
+}
+
+// Runs a shell script of the host in a folder and waits for it. Wine cannot wait for a host
+// process, so the script leaves a marker file when it has succeeded.
+bool runOnHost(const std::wstring& folder, const std::wstring& script) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  char* name = unixName ? unixName(folder.c_str()) : nullptr;
+  if (!name) return false;
+  std::wstring command = L"/bin/bash -c \"cd '";
+  for (const char* c = name; *c; ++c)
+    command += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+  ::HeapFree(::GetProcessHeap(), 0, name);
+  command += L"' && (" + script + L") && touch host-done\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+    return false;
+  }
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  const std::wstring marker = folder + L"\\host-done";
+  for (int waited = 0; waited < 600; ++waited) {
+    if (::DeleteFileW(marker.c_str())) return true;
+    ::Sleep(100);
+  }
+  return false;
+}
+
+TEST_F(FolderListTest, FolderOfManySubfoldersOpensQuickly) {
+  constexpr int kCount = 20000;
+  // Wine finds a name by reading the whole folder, so making and removing this many folders
+  // through Win32 takes minutes there; the host's own tools do it in seconds, out of Wine's sight.
+  const std::wstring big = tree.at(L"big");
+  if (underWine()) {
+    // Made outside the prefix and moved in whole, which Wine notices as one change.
+    ASSERT_TRUE(runOnHost(tree.path(),
+                          L"t=$(mktemp -d) && mkdir $t/big && cd $t/big && mkdir f{1.." +
+                              std::to_wstring(kCount) + L"} && cd - && mv $t/big . && rmdir $t"));
+  } else {
+    tree.folder(L"big");
+    for (int i = 1; i <= kCount; ++i) {
+      ASSERT_TRUE(::CreateDirectoryW((big + L"\\f" + std::to_wstring(i)).c_str(), nullptr));
+    }
+  }
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(list->setPath(big));
+  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - start);
+  EXPECT_EQ(list->rows().size(), list->rows().currentRow() + 1 + kCount);
+  EXPECT_EQ(static_cast<std::size_t>(send(LB_GETCOUNT)), list->rows().size());
+  EXPECT_EQ(list->rows().label(list->rows().currentRow() + 1), L"f1");
+  EXPECT_LT(elapsed.count(), 3000);
+  std::printf("opened %d subfolders in %lld ms\n", kCount, static_cast<long long>(elapsed.count()));
+  if (underWine()) {
+    EXPECT_TRUE(runOnHost(
+        tree.path(), L"t=$(mktemp -d) && mv big $t && (rm -rf $t </dev/null >/dev/null 2>&1 &)"));
+  }
+}
+
+// Draws one row into a bitmap and gives the first column that differs from the row's background.
+class RowPicture {
+ public:
+  RowPicture(Win32FolderList& list, std::size_t row, bool selected) {
+    dc_ = ::CreateCompatibleDC(nullptr);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), kWidth, -kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    bitmap_ = ::CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    pixels_ = static_cast<const DWORD*>(bits);
+    previous_ = ::SelectObject(dc_, bitmap_);
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_LISTBOX;
+    item.CtlID = kId;
+    item.itemID = static_cast<UINT>(row);
+    item.itemAction = ODA_DRAWENTIRE;
+    item.itemState = selected ? ODS_SELECTED : 0;
+    item.hwndItem = list.hwnd();
+    item.hDC = dc_;
+    item.rcItem = RECT{0, 0, kWidth, kHeight};
+    drawn_ = list.onParentMessage(WM_DRAWITEM, kId, reinterpret_cast<LPARAM>(&item)).has_value();
+    ::GdiFlush();
+  }
+  ~RowPicture() {
+    ::SelectObject(dc_, previous_);
+    ::DeleteObject(bitmap_);
+    ::DeleteDC(dc_);
+  }
+  bool drawn() const { return drawn_; }
+  COLORREF at(int x, int y) const {
+    const DWORD p = pixels_[y * kWidth + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+  }
+  int firstInk() const {
+    const COLORREF background = at(kWidth - 1, 0);
+    for (int x = 0; x < kWidth; ++x) {
+      for (int y = 0; y < kHeight; ++y) {
+        if (at(x, y) != background) return x;
+      }
+    }
+    return -1;
+  }
+
+ private:
+  static constexpr int kWidth = 300, kHeight = 20;
+  HDC dc_;
+  HBITMAP bitmap_;
+  HGDIOBJ previous_;
+  const DWORD* pixels_ = nullptr;
+  bool drawn_ = false;
+};
+
+TEST_F(FolderListTest, DrawsRowsIndentedByDepthAndTheSelectionHighlighted) {
+  ASSERT_TRUE(list->setPath(tree.path()));
+  const FolderRows& rows = list->rows();
+  const std::size_t subfolder = rows.currentRow() + 1;
+
+  const RowPicture root(*list, 0, false);
+  const RowPicture sub(*list, subfolder, false);
+  const RowPicture selected(*list, subfolder, true);
+  ASSERT_TRUE(root.drawn() && sub.drawn() && selected.drawn());
+  EXPECT_EQ(root.at(299, 0), ::GetSysColor(COLOR_WINDOW));
+  EXPECT_EQ(selected.at(299, 0), ::GetSysColor(COLOR_HIGHLIGHT));
+  ASSERT_GE(root.firstInk(), 0);
+  EXPECT_GT(sub.firstInk(), root.firstInk() + static_cast<int>(rows.depth(subfolder)) * 4);
+  EXPECT_FALSE(list->onParentMessage(WM_DRAWITEM, kId + 5, 0).has_value());
+}
+
+TEST_F(FolderListTest, OutlivesItsWindow) {
+  ASSERT_TRUE(list->setPath(tree.at(L"gamma")));
+  parent.destroy();
+  EXPECT_EQ(list->path(), tree.at(L"gamma"));
+  list.reset();
+}
+
+}  // namespace
+}  // namespace mirafold::win32

@@ -1,0 +1,390 @@
+// junction.exe run as a separate process, as the program runs it, on the real (or Wine's) file
+// system: under Wine a host symbolic link stands in for each junction.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "junction/command_line.h"
+
+namespace {
+
+std::wstring toolPath() {
+  std::wstring self(32768, L'\0');
+  self.resize(::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
+  return self.substr(0, self.find_last_of(L'\\')) + L"\\junction.exe";
+}
+
+std::wstring verbatim(const std::wstring& path) { return L"\\\\?\\" + path; }
+
+bool underWine() {
+  return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+std::wstring fromUtf8(const std::string& bytes) {
+  if (bytes.empty()) return {};
+  const int size = static_cast<int>(bytes.size());
+  const int length = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), size, nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), size, out.data(), length);
+  return out;
+}
+
+struct ToolRun {
+  DWORD exitCode = 0xFFFFFFFF;
+  std::wstring out;
+  std::wstring err;
+};
+
+class Pipe {
+ public:
+  Pipe() {
+    SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    ::CreatePipe(&read_, &write_, &inheritable, 1 << 16);
+    ::SetHandleInformation(read_, HANDLE_FLAG_INHERIT, 0);
+  }
+  ~Pipe() {
+    closeWriteEnd();
+    if (read_) ::CloseHandle(read_);
+  }
+  Pipe(const Pipe&) = delete;
+  Pipe& operator=(const Pipe&) = delete;
+  HANDLE writeEnd() const { return write_; }
+  void closeWriteEnd() {
+    if (write_) ::CloseHandle(write_);
+    write_ = nullptr;
+  }
+  std::string drain() const {
+    std::string bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    while (::ReadFile(read_, buffer, sizeof buffer, &got, nullptr) && got > 0)
+      bytes.append(buffer, got);
+    return bytes;
+  }
+
+ private:
+  HANDLE read_ = nullptr;
+  HANDLE write_ = nullptr;
+};
+
+ToolRun runTool(const std::vector<std::wstring>& args, const std::wstring& currentFolder = {}) {
+  const std::wstring tool = toolPath();
+  std::wstring commandLine = junction::quoteArgument(tool);
+  if (!args.empty()) commandLine += L" " + junction::joinArguments(args);
+  Pipe out;
+  Pipe err;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = out.writeEnd();
+  startup.hStdError = err.writeEnd();
+  PROCESS_INFORMATION process{};
+  ToolRun run;
+  if (!::CreateProcessW(tool.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                        currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup,
+                        &process)) {
+    run.err = L"could not start " + tool;
+    return run;
+  }
+  out.closeWriteEnd();
+  err.closeWriteEnd();
+  // The tool writes a few lines only: they fit in the pipes until it has ended.
+  ::WaitForSingleObject(process.hProcess, 60000);
+  ::GetExitCodeProcess(process.hProcess, &run.exitCode);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  run.out = fromUtf8(out.drain());
+  run.err = fromUtf8(err.drain());
+  return run;
+}
+
+std::size_t lineCount(const std::wstring& text) {
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), L'\n'));
+}
+
+bool exists(const std::wstring& path) {
+  return ::GetFileAttributesW(verbatim(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool isReparsePoint(const std::wstring& path) {
+  const DWORD a = ::GetFileAttributesW(verbatim(path).c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+std::set<std::wstring> namesIn(const std::wstring& folder) {
+  std::set<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  const HANDLE search = ::FindFirstFileW(verbatim(folder + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name != L"." && name != L"..") names.insert(name);
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return names;
+}
+
+std::string readFile(const std::wstring& path) {
+  const HANDLE file = ::CreateFileW(verbatim(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "(unreadable)";
+  char buffer[256];
+  DWORD got = 0;
+  ::ReadFile(file, buffer, sizeof buffer, &got, nullptr);
+  ::CloseHandle(file);
+  return std::string(buffer, got);
+}
+
+// A scratch folder per test. Links in it are removed by the tool itself: deleting through a
+// host link as if it were a folder would empty its target.
+class Scratch {
+ public:
+  Scratch() {
+    static std::atomic<int> counter{0};
+    wchar_t temp[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH + 1, temp);
+    // Wine reuses process IDs from run to run: a name is only ours once CreateDirectoryW says so.
+    do {
+      root_ = std::wstring(temp) + L"junction-test-" + std::to_wstring(::GetCurrentProcessId()) +
+              L"-" + std::to_wstring(counter++);
+    } while (!::CreateDirectoryW(root_.c_str(), nullptr) && counter < 1000);
+  }
+  ~Scratch() {
+    removeLinks(root_);
+    remove(root_);
+  }
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
+
+  const std::wstring& root() const { return root_; }
+  std::wstring at(const std::wstring& relative) const { return root_ + L"\\" + relative; }
+
+  std::wstring folder(const std::wstring& relative) const {
+    const std::wstring full = at(relative);
+    for (std::size_t i = root_.size() + 1; i <= full.size(); ++i) {
+      if (i == full.size() || full[i] == L'\\') {
+        ::CreateDirectoryW(verbatim(full.substr(0, i)).c_str(), nullptr);
+      }
+    }
+    return full;
+  }
+
+  std::wstring file(const std::wstring& relative, const std::string& content) const {
+    const std::wstring full = at(relative);
+    const HANDLE h = ::CreateFileW(verbatim(full).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    ::WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    ::CloseHandle(h);
+    return full;
+  }
+
+ private:
+  // First, while every target is still there: Wine hides a host link whose target is gone.
+  static void removeLinks(const std::wstring& folder) {
+    for (const auto& name : namesIn(folder)) {
+      const std::wstring path = folder + L"\\" + name;
+      const DWORD attributes = ::GetFileAttributesW(verbatim(path).c_str());
+      if (attributes == INVALID_FILE_ATTRIBUTES) continue;
+      if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        runTool({L"-d", path});
+      } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        removeLinks(path);
+      }
+    }
+  }
+
+  static void remove(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(verbatim(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+      return;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      ::DeleteFileW(verbatim(path).c_str());
+      return;
+    }
+    for (const auto& name : namesIn(path)) remove(path + L"\\" + name);
+    ::RemoveDirectoryW(verbatim(path).c_str());
+  }
+
+  std::wstring root_;
+};
+
+class JunctionTool : public testing::Test {
+ protected:
+  void SetUp() override {
+    target = scratch.folder(L"target");
+    scratch.file(L"target\\one.txt", "first");
+    scratch.file(L"target\\two.txt", "second");
+  }
+
+  Scratch scratch;
+  std::wstring target;
+};
+
+TEST_F(JunctionTool, CreatesShowsAndRemovesALink) {
+  const std::wstring link = scratch.at(L"link");
+  const ToolRun created = runTool({link, target});
+  ASSERT_EQ(created.exitCode, 0u) << created.err;
+  EXPECT_EQ(created.out, L"Created " + link + L" -> " + target + L"\r\n");
+  EXPECT_EQ(created.err, L"");
+
+  EXPECT_TRUE(isReparsePoint(link));
+  EXPECT_EQ(namesIn(link), (std::set<std::wstring>{L"one.txt", L"two.txt"}));
+  EXPECT_EQ(readFile(link + L"\\two.txt"), "second");
+
+  const ToolRun shown = runTool({link});
+  EXPECT_EQ(shown.exitCode, 0u) << shown.err;
+  EXPECT_EQ(shown.out, link + L" -> " + target + L"\r\n");
+
+  const ToolRun removed = runTool({L"-d", link});
+  EXPECT_EQ(removed.exitCode, 0u) << removed.err;
+  EXPECT_FALSE(exists(link));
+  // The target and every file in it are untouched.
+  EXPECT_EQ(namesIn(target), (std::set<std::wstring>{L"one.txt", L"two.txt"}));
+  EXPECT_EQ(readFile(target + L"\\one.txt"), "first");
+
+  const ToolRun gone = runTool({link});
+  EXPECT_NE(gone.exitCode, 0u);
+  EXPECT_EQ(lineCount(gone.err), 1u) << gone.err;
+}
+
+TEST_F(JunctionTool, RefusesAnythingAlreadyAtTheLinkPath) {
+  const std::wstring file = scratch.file(L"taken.txt", "mine");
+  const std::wstring folder = scratch.folder(L"taken");
+  scratch.file(L"taken\\inside.txt", "inside");
+  for (const auto& path : {file, folder}) {
+    const ToolRun run = runTool({path, target});
+    EXPECT_NE(run.exitCode, 0u);
+    EXPECT_EQ(lineCount(run.err), 1u) << run.err;
+    EXPECT_NE(run.err.find(L"already exists"), std::wstring::npos) << run.err;
+    EXPECT_FALSE(isReparsePoint(path));
+  }
+  EXPECT_EQ(readFile(file), "mine");
+  EXPECT_EQ(namesIn(folder), (std::set<std::wstring>{L"inside.txt"}));
+}
+
+TEST_F(JunctionTool, RefusesAMissingTargetOrAFileAsTarget) {
+  const std::wstring link = scratch.at(L"link");
+  const ToolRun missing = runTool({link, scratch.at(L"nowhere")});
+  EXPECT_NE(missing.exitCode, 0u);
+  EXPECT_NE(missing.err.find(L"does not exist"), std::wstring::npos) << missing.err;
+  const ToolRun file = runTool({link, target + L"\\one.txt"});
+  EXPECT_NE(file.exitCode, 0u);
+  EXPECT_NE(file.err.find(L"not a folder"), std::wstring::npos) << file.err;
+  EXPECT_FALSE(exists(link));
+}
+
+TEST_F(JunctionTool, DeleteRefusesARealFolderAndLeavesItsFiles) {
+  const ToolRun run = runTool({L"-d", target});
+  EXPECT_NE(run.exitCode, 0u);
+  EXPECT_EQ(lineCount(run.err), 1u) << run.err;
+  EXPECT_NE(run.err.find(L"not a junction"), std::wstring::npos) << run.err;
+  EXPECT_EQ(namesIn(target), (std::set<std::wstring>{L"one.txt", L"two.txt"}));
+  EXPECT_EQ(readFile(target + L"\\one.txt"), "first");
+}
+
+TEST_F(JunctionTool, TakesARelativeTargetFromTheCurrentFolder) {
+  const std::wstring work = scratch.folder(L"work");
+  const ToolRun run = runTool({L"link", L"..\\target"}, work);
+  ASSERT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(runTool({work + L"\\link"}).out, work + L"\\link -> " + target + L"\r\n");
+  EXPECT_EQ(namesIn(work + L"\\link"), (std::set<std::wstring>{L"one.txt", L"two.txt"}));
+}
+
+TEST_F(JunctionTool, HandlesSpacesAndChineseCharacters) {
+  const std::wstring chinese = scratch.folder(L"目标 文件夹 with spaces");
+  scratch.file(L"目标 文件夹 with spaces\\说明.txt", "中文");
+  ASSERT_TRUE(exists(chinese + L"\\说明.txt"))
+      << "Wine could not make a Chinese file name on the host: it needs a UTF-8 locale (LANG)";
+  const std::wstring link = scratch.at(L"链接 link");
+  const ToolRun run = runTool({link, chinese});
+  ASSERT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(run.out, L"Created " + link + L" -> " + chinese + L"\r\n");
+  EXPECT_EQ(namesIn(link), (std::set<std::wstring>{L"说明.txt"}));
+  EXPECT_EQ(readFile(link + L"\\说明.txt"), "中文");
+  EXPECT_EQ(runTool({link}).out, link + L" -> " + chinese + L"\r\n");
+  EXPECT_EQ(runTool({L"-d", link}).exitCode, 0u);
+  EXPECT_TRUE(exists(chinese + L"\\说明.txt"));
+}
+
+TEST_F(JunctionTool, WorksWithALinkPathOverTheOldLengthLimit) {
+  std::wstring deep = L"deep";
+  while (scratch.at(deep).size() < 300) deep += L"\\" + std::wstring(40, L'd');
+  const std::wstring parent = scratch.folder(deep);
+  const std::wstring link = parent + L"\\link";
+  ASSERT_GT(link.size(), 260u);
+  const ToolRun run = runTool({link, target});
+  ASSERT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(namesIn(link), (std::set<std::wstring>{L"one.txt", L"two.txt"}));
+  EXPECT_EQ(runTool({link}).out, link + L" -> " + target + L"\r\n");
+  EXPECT_EQ(runTool({L"-d", link}).exitCode, 0u);
+  EXPECT_FALSE(exists(link));
+  EXPECT_TRUE(exists(target + L"\\one.txt"));
+}
+
+TEST_F(JunctionTool, SearchFindsTheLinksAndDoesNotEnterThem) {
+  const std::wstring other = scratch.folder(L"other");
+  const std::wstring inner = target + L"\\inner";
+  const std::wstring top = scratch.at(L"top");
+  const std::wstring nested = scratch.folder(L"a\\b") + L"\\nested";
+  const std::wstring loop = scratch.at(L"a\\loop");
+  ASSERT_EQ(runTool({inner, other}).exitCode, 0u);
+  ASSERT_EQ(runTool({top, target}).exitCode, 0u);  // entering it would show "top\inner" too
+  ASSERT_EQ(runTool({nested, target}).exitCode, 0u);
+  ASSERT_EQ(runTool({loop, scratch.root()}).exitCode, 0u);  // entering it would never end
+
+  const ToolRun run = runTool({L"-s", scratch.root()});
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  std::set<std::wstring> lines;
+  for (std::size_t start = 0; start < run.out.size();) {
+    const std::size_t end = run.out.find(L"\r\n", start);
+    lines.insert(run.out.substr(start, end - start));
+    start = end == std::wstring::npos ? run.out.size() : end + 2;
+  }
+  EXPECT_EQ(lines,
+            (std::set<std::wstring>{inner + L" -> " + other, top + L" -> " + target,
+                                    nested + L" -> " + target, loop + L" -> " + scratch.root()}));
+}
+
+TEST_F(JunctionTool, LeavesNoEmptyFolderWhenTheSystemRefusesTheJunction) {
+  if (!underWine()) GTEST_SKIP() << "only Wine refuses NTFS reparse points";
+  // Made to try the NTFS way, which Wine 8 does not support.
+  ::SetEnvironmentVariableW(L"JUNCTION_NO_HOST_LINKS", L"1");
+  const std::wstring link = scratch.at(L"link");
+  const ToolRun run = runTool({link, target});
+  ::SetEnvironmentVariableW(L"JUNCTION_NO_HOST_LINKS", nullptr);
+  EXPECT_NE(run.exitCode, 0u);
+  EXPECT_EQ(lineCount(run.err), 1u) << run.err;
+  wchar_t reason[512] = {};
+  ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   ERROR_NOT_SUPPORTED, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), reason, 512,
+                   nullptr);
+  std::wstring expected = reason;
+  while (!expected.empty() && (expected.back() == L'\n' || expected.back() == L'\r'))
+    expected.pop_back();
+  EXPECT_NE(run.err.find(expected), std::wstring::npos) << run.err;
+  EXPECT_FALSE(exists(link));
+}
+
+TEST(JunctionToolCommandLine, LicenceSwitchHelpAndMistakes) {
+  const ToolRun eula = runTool({L"/accepteula"});
+  EXPECT_EQ(eula.exitCode, 0u);
+  EXPECT_EQ(eula.out + eula.err, L"");
+  const ToolRun help = runTool({L"/?"});
+  EXPECT_EQ(help.exitCode, 0u);
+  EXPECT_NE(help.out.find(L"Usage"), std::wstring::npos);
+  const ToolRun none = runTool({});
+  EXPECT_NE(none.exitCode, 0u);
+  EXPECT_NE(none.err.find(L"Usage"), std::wstring::npos);
+  const ToolRun unknown = runTool({L"-x", L"a"});
+  EXPECT_NE(unknown.exitCode, 0u);
+  EXPECT_NE(unknown.err.find(L"Unknown option -x."), std::wstring::npos);
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+// The file-system name query against the real native calls.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "platform/win32/nt_volume.h"
+#include "volume/file_system_name.h"
+
+namespace mirafold {
+namespace {
+
+wchar_t letterWithoutDrive() {
+  const DWORD drives = ::GetLogicalDrives();
+  for (wchar_t letter = L'q'; letter <= L'y'; ++letter) {
+    if (!(drives & (1u << (letter - L'a')))) return letter;
+  }
+  return 0;
+}
+
+TEST(NtVolumeTest, TheSystemDriveIsNtfs) {
+  win32::Win32NtVolume nt;
+  for (const wchar_t* drive : {L"c:", L"C:"}) {
+    platform::NtStatus status = -1;
+    EXPECT_EQ(volume::GetFileSystemName(nt, drive, status), L"NTFS") << drive;
+    EXPECT_EQ(status, 0) << drive;
+  }
+}
+
+TEST(NtVolumeTest, ALetterWithoutADriveGivesNothingAndANonZeroStatus) {
+  const wchar_t letter = letterWithoutDrive();
+  ASSERT_NE(letter, 0);
+  win32::Win32NtVolume nt;
+  platform::NtStatus status = 0;
+  const wchar_t drive[] = {letter, L':', L'\0'};
+  EXPECT_EQ(volume::GetFileSystemName(nt, drive, status), L"");
+  EXPECT_NE(status, 0);
+}
+
+}  // namespace
+}  // namespace mirafold

@@ -1,0 +1,79 @@
+#pragma once
+// A scratch folder under the temp folder for one test, removed with everything in it afterwards
+// (links excepted), whatever attributes the test gave its entries.
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+#include "remove_scratch.h"
+
+namespace mirafold::testing {
+
+class TempTree {
+ public:
+  TempTree() {
+    static std::atomic<int> counter{0};
+    wchar_t temp[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH + 1, temp);
+    std::wstring base = temp;
+    if (!base.empty() && base.back() == L'\\') base.pop_back();
+    // Process IDs repeat under Wine: the name also carries the time, and only a new folder will do.
+    do {
+      path_ = base + L"\\mirafold-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+              std::to_wstring(::GetTickCount64()) + L"-" + std::to_wstring(counter++);
+    } while (!::CreateDirectoryW(path_.c_str(), nullptr) &&
+             ::GetLastError() == ERROR_ALREADY_EXISTS);
+  }
+  ~TempTree() { removeScratchFolder(path_); }
+  TempTree(const TempTree&) = delete;
+  TempTree& operator=(const TempTree&) = delete;
+
+  const std::wstring& path() const { return path_; }
+  std::wstring at(const std::wstring& relative) const { return path_ + L"\\" + relative; }
+
+  // Creates a folder (and the folders above it) and gives it the attributes; returns its path.
+  std::wstring folder(const std::wstring& relative, DWORD attributes = 0) const {
+    const std::wstring full = at(relative);
+    for (std::size_t i = path_.size() + 1; i <= full.size(); ++i) {
+      if (i == full.size() || full[i] == L'\\') {
+        ::CreateDirectoryW((L"\\\\?\\" + full.substr(0, i)).c_str(), nullptr);
+      }
+    }
+    if (attributes) ::SetFileAttributesW((L"\\\\?\\" + full).c_str(), attributes);
+    return full;
+  }
+
+  // Creates an empty file and gives it the attributes; returns its path.
+  std::wstring file(const std::wstring& relative, DWORD attributes = FILE_ATTRIBUTE_NORMAL) const {
+    const std::wstring full = at(relative);
+    const HANDLE h = ::CreateFileW((L"\\\\?\\" + full).c_str(), GENERIC_WRITE, 0, nullptr,
+                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
+    ::SetFileAttributesW((L"\\\\?\\" + full).c_str(), attributes);
+    return full;
+  }
+
+ private:
+  std::wstring path_;
+};
+
+// Sets the process's current folder for the scope.
+class CurrentFolder {
+ public:
+  explicit CurrentFolder(const std::wstring& folder) {
+    wchar_t previous[4096] = {};
+    ::GetCurrentDirectoryW(4096, previous);
+    previous_ = previous;
+    ::SetCurrentDirectoryW(folder.c_str());
+  }
+  ~CurrentFolder() { ::SetCurrentDirectoryW(previous_.c_str()); }
+  CurrentFolder(const CurrentFolder&) = delete;
+  CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+ private:
+  std::wstring previous_;
+};
+
+}  // namespace mirafold::testing
