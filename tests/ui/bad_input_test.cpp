@@ -120,7 +120,8 @@ TEST_F(BadInputTest, TypedPathsAreTakenOrRefusedAndNothingIsTouched) {
       EXPECT_FALSE(app.messageBoxOpen()) << what;
     } else {
       EXPECT_EQ(app.acknowledge().value_or(L"<none>"), kNoSuchFolder) << what;
-      EXPECT_TRUE(app.waitForText(box, was)) << what;
+      EXPECT_TRUE(app.waitForText(box, was)) << what << " box: " << printable(app.text(box));
+      EXPECT_FALSE(app.messageBoxOpen()) << "one message for one Enter: " << what;
       EXPECT_EQ(app.text(list), was) << what;
     }
     // Back to the start folder for the next row.

@@ -327,9 +327,10 @@ void App::clickLabel(int id) {
 }
 
 void App::pressEnter(int id) {
+  // As the keyboard does: the key goes down and up, and the message loop's translation makes the
+  // character. Posting a WM_CHAR as well would type Enter twice.
   HWND target = control(id);
   ::PostMessageW(target, WM_KEYDOWN, VK_RETURN, 0x001C0001);
-  ::PostMessageW(target, WM_CHAR, L'\r', 0x001C0001);
   ::PostMessageW(target, WM_KEYUP, VK_RETURN, 0xC01C0001);
 }
 
