@@ -33,7 +33,8 @@ constexpr std::array<std::wstring_view, 14> kBody{
 }  // namespace
 
 std::wstring aboutMessage(std::uint16_t revision) {
-  std::wstring text = L"Mirafold （文件夹映射工具）v1.04 (Build " + std::to_wstring(revision) + L")";
+  std::wstring text =
+      L"Mirafold （文件夹映射工具）v1.04 (Build " + std::to_wstring(revision) + L")";
   const auto line = [&text](std::wstring_view next) { (text += L"\r\n") += next; };
   line(L"作者：" + std::wstring(kAuthor) + L" ");
   line(L"微信：" + std::wstring(kWeChat) + L" QQ：" + std::wstring(kQq));
@@ -50,7 +51,8 @@ void AboutHandlers::Label7_Click() { messages_.show(aboutMessage(program_.revisi
 
 void AboutHandlers::Label3_Click() {
   // The browser is not waited for; whether it starts is its own affair.
-  processes_.start(L"explorer.exe " + std::wstring(kWebsite), platform::WindowShow::NormalWithFocus);
+  processes_.start(L"explorer.exe " + std::wstring(kWebsite),
+                   platform::WindowShow::NormalWithFocus);
 }
 
 }  // namespace mirafold::about

@@ -7,7 +7,6 @@
 #include <exception>
 #include <memory>
 
-#include "resource_ids.h"
 #include "app/main_form.h"
 #include "app/main_layout.h"
 #include "platform/win32/file_system.h"
@@ -17,6 +16,7 @@
 #include "platform/win32/nt_volume.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/system_services.h"
+#include "resource_ids.h"
 #include "sendto/sendto_form.h"
 #include "sendto/sendto_layout.h"
 
@@ -41,16 +41,24 @@ int run(HINSTANCE instance) {
 
   using platform::Button, platform::DriveList, platform::FolderList, platform::Frame,
       platform::Label, platform::TextBox;
-  app::MainControls controls{
-      window.control<Frame>(L"Frame1"),        window.control<Frame>(L"Frame2"),
-      window.control<DriveList>(L"Drive1"),    window.control<DriveList>(L"Drive2"),
-      window.control<FolderList>(L"Dir1"),     window.control<FolderList>(L"Dir2"),
-      window.control<TextBox>(L"Text1"),       window.control<TextBox>(L"Text2"),
-      window.control<TextBox>(L"comd"),        window.control<platform::CheckBox>(L"Check1"),
-      window.control<Button>(L"Command1"),     window.control<Button>(L"Command4"),
-      window.control<Button>(L"Command5"),     window.control<Label>(L"Label2"),
-      window.control<Label>(L"Label3"),        window.control<Label>(L"Label5"),
-      window.control<Label>(L"Label7"),        window.addTimer(app::id::kTimer1, app::kTimer1IntervalMs)};
+  app::MainControls controls{window.control<Frame>(L"Frame1"),
+                             window.control<Frame>(L"Frame2"),
+                             window.control<DriveList>(L"Drive1"),
+                             window.control<DriveList>(L"Drive2"),
+                             window.control<FolderList>(L"Dir1"),
+                             window.control<FolderList>(L"Dir2"),
+                             window.control<TextBox>(L"Text1"),
+                             window.control<TextBox>(L"Text2"),
+                             window.control<TextBox>(L"comd"),
+                             window.control<platform::CheckBox>(L"Check1"),
+                             window.control<Button>(L"Command1"),
+                             window.control<Button>(L"Command4"),
+                             window.control<Button>(L"Command5"),
+                             window.control<Label>(L"Label2"),
+                             window.control<Label>(L"Label3"),
+                             window.control<Label>(L"Label5"),
+                             window.control<Label>(L"Label7"),
+                             window.addTimer(app::id::kTimer1, app::kTimer1IntervalMs)};
   app::MainForm form(controls, services);
 
   // The Send To dialog: made at its first opening, then shown again for every later one. Its
@@ -62,8 +70,8 @@ int run(HINSTANCE instance) {
   std::unique_ptr<sendto::SendToForm> sendToForm;
   form.onOpenSendTo([&] {
     if (!sendToWindow) {
-      sendToWindow = std::make_unique<win32::ModalForm>(sendto::sendToForm(), instance, icon,
-                                                        window.hwnd());
+      sendToWindow =
+          std::make_unique<win32::ModalForm>(sendto::sendToForm(), instance, icon, window.hwnd());
       sendToMessages.setOwner(sendToWindow->hwnd());
       sendToForm = std::make_unique<sendto::SendToForm>(
           sendto::SendToControls{sendToWindow->control<Button>(L"Command1"),

@@ -12,7 +12,8 @@ inline constexpr std::wstring_view kNoSuchFolder = L"目录不存在";
 
 class TypedPathEntry {
  public:
-  TypedPathEntry(MainControls& controls, Services& services, link::CommandLineHandlers& commandLine);
+  TypedPathEntry(MainControls& controls, Services& services,
+                 link::CommandLineHandlers& commandLine);
 
   void Text1_KeyPress(wchar_t character);
   void Command4_Click();

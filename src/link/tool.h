@@ -6,7 +6,8 @@
 
 namespace mirafold::link {
 
-inline constexpr std::wstring_view kToolMissing = L"junction.exe不存在，请把它与本程序放在同一文件夹";
+inline constexpr std::wstring_view kToolMissing =
+    L"junction.exe不存在，请把它与本程序放在同一文件夹";
 // Named without a folder: the system's program search looks in the program's own folder first.
 inline constexpr std::wstring_view kPreliminaryRun = L"junction.exe /accepteula";
 

@@ -43,7 +43,8 @@ std::wstring GetFileSystemName(platform::NtVolume& nt, std::wstring_view drive,
                                platform::NtStatus& status) {
   const platform::NtOpenArguments open{
       .ntPath = L"\\??\\" + std::wstring(drive),
-      .desiredAccess = kFileReadData | kFileReadEa | kFileExecute | kFileReadAttributes | kSynchronize,
+      .desiredAccess =
+          kFileReadData | kFileReadEa | kFileExecute | kFileReadAttributes | kSynchronize,
       .objectAttributes = kObjCaseInsensitive,
       .allocationSize = 0,
       .fileAttributes = 0,
@@ -57,7 +58,8 @@ std::wstring GetFileSystemName(platform::NtVolume& nt, std::wstring_view drive,
   const OpenVolume volume(nt, handle);
 
   std::array<std::uint8_t, kOfferedLength + 1> buffer{};
-  status = nt.queryVolumeInformation(volume.get(), buffer, kOfferedLength, kFileFsAttributeInformation);
+  status =
+      nt.queryVolumeInformation(volume.get(), buffer, kOfferedLength, kFileFsAttributeInformation);
   if (status != 0) return {};
 
   std::uint32_t length = 0;

@@ -48,7 +48,17 @@ std::size_t bareEnumeration(const std::wstring& folder) {
 // A window holding one folder list the size of the main window's, made as the program makes its
 // windows, so that drawing the rows is part of what is measured.
 constexpr platform::Control kListOnly[] = {
-    {L"Dir1", platform::ControlKind::FolderList, 103, L"", L"", 150, 150, 5115, 3795, 0, {9, false}},
+    {L"Dir1",
+     platform::ControlKind::FolderList,
+     103,
+     L"",
+     L"",
+     150,
+     150,
+     5115,
+     3795,
+     0,
+     {9, false}},
 };
 constexpr platform::Form kListForm{L"bench", 5500, 4200, kListOnly};
 
@@ -85,7 +95,8 @@ void benchBigFolder(const std::wstring& folder, int runs) {
 }
 
 // Starts a program and times it until a visible top-level window of the class shows.
-double timeToWindow(const std::wstring& exe, const wchar_t* windowClass, const std::wstring& folder) {
+double timeToWindow(const std::wstring& exe, const wchar_t* windowClass,
+                    const std::wstring& folder) {
   std::wstring line = L"\"" + exe + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;

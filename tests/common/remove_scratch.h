@@ -39,9 +39,9 @@ inline bool removeScratchFolder(const std::wstring& folder) {
   const DWORD n = ::GetTempPathW(MAX_PATH + 1, temp);
   if (n == 0 || n > MAX_PATH) return false;
   const std::wstring base(temp, n);  // ends in a backslash
-  if (folder.size() <= base.size() || ::CompareStringOrdinal(folder.c_str(), static_cast<int>(base.size()),
-                                                             base.c_str(), static_cast<int>(base.size()),
-                                                             TRUE) != CSTR_EQUAL) {
+  if (folder.size() <= base.size() ||
+      ::CompareStringOrdinal(folder.c_str(), static_cast<int>(base.size()), base.c_str(),
+                             static_cast<int>(base.size()), TRUE) != CSTR_EQUAL) {
     return false;
   }
   if (folder.find(L"\\.") != std::wstring::npos || folder.find(L'/') != std::wstring::npos) {

@@ -14,7 +14,8 @@ namespace {
 class AnswerOfBytes : public platform::NtVolume {
  public:
   AnswerOfBytes(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-  platform::NtStatus createFile(const platform::NtOpenArguments&, platform::NtHandle& handle) override {
+  platform::NtStatus createFile(const platform::NtOpenArguments&,
+                                platform::NtHandle& handle) override {
     if (size_ > 0 && data_[0] == 0xFF) return -1;
     handle = 7;
     ++opened;

@@ -115,7 +115,8 @@ TEST_F(BadInputTest, TypedPathsAreTakenOrRefusedAndNothingIsTouched) {
     }
     const std::string what = "input: " + printable(c.input);
     if (c.takenAs) {
-      EXPECT_TRUE(app.waitForText(list, *c.takenAs)) << what << " list: " << printable(app.text(list));
+      EXPECT_TRUE(app.waitForText(list, *c.takenAs))
+          << what << " list: " << printable(app.text(list));
       EXPECT_TRUE(app.waitForText(box, *c.takenAs)) << what;
       EXPECT_FALSE(app.messageBoxOpen()) << what;
     } else {

@@ -42,9 +42,7 @@ class LinkTest : public testing::Test {
       EXPECT_TRUE(exists(target + L"\\save.dat")) << "removing the link keeps the target's files";
     }
   }
-  bool linkShowsTargetFiles() {
-    return exists(links + L"\\Steam\\save.dat");
-  }
+  bool linkShowsTargetFiles() { return exists(links + L"\\Steam\\save.dat"); }
 
   TestFolder root;
   std::wstring program, links, target;
@@ -58,9 +56,10 @@ TEST_F(LinkTest, ALinkIsMadeAndReportedThenItsNameIsTaken) {
   app->click(id::kCommand1);
   EXPECT_EQ(app->waitForMessage().value_or(L"<none>"), kLinkCreated);
   const auto reported = std::chrono::steady_clock::now();
-  std::printf("click to success message: %lld ms\n",
-              static_cast<long long>(
-                  std::chrono::duration_cast<std::chrono::milliseconds>(reported - clicked).count()));
+  std::printf(
+      "click to success message: %lld ms\n",
+      static_cast<long long>(
+          std::chrono::duration_cast<std::chrono::milliseconds>(reported - clicked).count()));
   EXPECT_TRUE(linkShowsTargetFiles());
   app->acknowledge();
   EXPECT_TRUE(app->waitForText(id::kCommand1, L"创建链接！"));
@@ -105,8 +104,10 @@ TEST_F(LinkTest, CustomModeOnlySaysTheCommandWasSubmitted) {
 TEST_F(LinkTest, AToolThatTakesOneAndAHalfSecondsIsStillASuccess) {
   installProgram(program);
   const std::wstring bin = buildFolder();
-  ASSERT_TRUE(::CopyFileW((programSource() + L"\\junction.exe").c_str(), (program + L"\\junction-real.exe").c_str(), FALSE));
-  ASSERT_TRUE(::CopyFileW((bin + L"\\slow_junction.exe").c_str(), (program + L"\\junction.exe").c_str(), FALSE));
+  ASSERT_TRUE(::CopyFileW((programSource() + L"\\junction.exe").c_str(),
+                          (program + L"\\junction-real.exe").c_str(), FALSE));
+  ASSERT_TRUE(::CopyFileW((bin + L"\\slow_junction.exe").c_str(),
+                          (program + L"\\junction.exe").c_str(), FALSE));
   start();
   app->click(id::kCommand1);
   EXPECT_TRUE(app->waitForText(id::kCommand1, L"创建中..."));

@@ -75,7 +75,8 @@ TEST_F(StartupTest, AQuotedFolderArgumentBecomesTheTarget) {
 TEST_F(StartupTest, AnArgumentThatIsNoFolderEndsTheProgram) {
   installProgram(program);
   const std::wstring file = root.makeFile(L"plain.txt");
-  for (const std::wstring& argument : {file, root / L"missing", L"\"" + start + L"\" \"" + program + L"\""}) {
+  for (const std::wstring& argument :
+       {file, root / L"missing", L"\"" + start + L"\" \"" + program + L"\""}) {
     App app(program, argument, start);
     EXPECT_EQ(app.acknowledge().value_or(L"<none>"), kNotAFolder) << argument;
     const auto code = app.waitForExit();

@@ -26,7 +26,8 @@ TEST(AboutMessageTest, HasEighteenLinesWithTheBuildNumberInTheFirst) {
   const auto lines = linesOf(text);
   ASSERT_EQ(lines.size(), 18u);
   EXPECT_EQ(lines[0], L"Mirafold （文件夹映射工具）v1.04 (Build 52)");
-  EXPECT_TRUE(lines[1].starts_with(L"作者：") && lines[1].ends_with(L" ")) << "the name and a space";
+  EXPECT_TRUE(lines[1].starts_with(L"作者：") && lines[1].ends_with(L" "))
+      << "the name and a space";
   EXPECT_TRUE(lines[2].starts_with(L"微信：") && lines[2].find(L" QQ：") != std::wstring::npos);
   EXPECT_EQ(lines[3], L"官方网站：https://mirafold.example");
   EXPECT_EQ(lines[4], L"Junction.exe由Sysinternals公司提供且版权归其所有");
@@ -43,8 +44,10 @@ TEST(AboutMessageTest, HasEighteenLinesWithTheBuildNumberInTheFirst) {
 }
 
 TEST(AboutMessageTest, TheBuildNumberIsThatOfTheVersionRecord) {
-  EXPECT_TRUE(about::aboutMessage(0).starts_with(L"Mirafold （文件夹映射工具）v1.04 (Build 0)\r\n"));
-  EXPECT_TRUE(about::aboutMessage(65535).starts_with(L"Mirafold （文件夹映射工具）v1.04 (Build 65535)\r\n"));
+  EXPECT_TRUE(
+      about::aboutMessage(0).starts_with(L"Mirafold （文件夹映射工具）v1.04 (Build 0)\r\n"));
+  EXPECT_TRUE(about::aboutMessage(65535).starts_with(
+      L"Mirafold （文件夹映射工具）v1.04 (Build 65535)\r\n"));
 }
 
 TEST(AboutLabelsTest, ShowTheMessageAndOpenTheSameAddressAsTheCaption) {

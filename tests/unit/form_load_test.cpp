@@ -66,7 +66,9 @@ TEST(FormLoadTest, QuotedFolderArgumentBecomesTheTargetAndHidesItsFrame) {
   w.files.addFolder(L"D:\\My Data");
   w.program.argument = L"\"D:\\My Data\"";
   bool frameHiddenBeforeMessage = false;
-  w.messages.whileOpen = [&](const std::wstring&) { frameHiddenBeforeMessage = !w.frame2.visible(); };
+  w.messages.whileOpen = [&](const std::wstring&) {
+    frameHiddenBeforeMessage = !w.frame2.visible();
+  };
 
   EXPECT_TRUE(w.load());
   EXPECT_EQ(w.messages.shown, std::vector<std::wstring>{kChooseLocation});

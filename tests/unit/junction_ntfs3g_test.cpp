@@ -1,12 +1,12 @@
 // Our mount-point bytes read by an NTFS implementation that is not ours: ntfs-3g, through FUSE.
 
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <spawn.h>
+#include <unistd.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>

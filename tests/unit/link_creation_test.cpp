@@ -93,7 +93,9 @@ TEST(LinkCreationChecksTest, TheFirstFailingCheckIsTheOneReported) {
        },
        kNotNtfs},
       {"volume that cannot be asked",
-       [](fakes::MainWindow& w) { w.volume.setVolume(L"d:", {.openStatus = fakes::kDeviceNotReady}); },
+       [](fakes::MainWindow& w) {
+         w.volume.setVolume(L"d:", {.openStatus = fakes::kDeviceNotReady});
+       },
        kNotNtfs},
       {"the drive list's drive decides, not the path",
        [](fakes::MainWindow& w) {
@@ -101,14 +103,16 @@ TEST(LinkCreationChecksTest, TheFirstFailingCheckIsTheOneReported) {
          w.drive1.selectDriveOf(L"E:\\");
        },
        kNotNtfs},
-      {"root target", [](fakes::MainWindow& w) { ASSERT_TRUE(w.dir2.setPath(L"E:\\")); }, kRootTarget},
+      {"root target", [](fakes::MainWindow& w) { ASSERT_TRUE(w.dir2.setPath(L"E:\\")); },
+       kRootTarget},
       {"link path exists and the target is gone",
        [](fakes::MainWindow& w) {
          w.files.addFolder(kLinkPath);
          w.files.remove(L"C:\\Data\\Saves");
        },
        kSameName},
-      {"a file at the link path", [](fakes::MainWindow& w) { w.files.addFile(kLinkPath); }, kSameName},
+      {"a file at the link path", [](fakes::MainWindow& w) { w.files.addFile(kLinkPath); },
+       kSameName},
       {"target gone", [](fakes::MainWindow& w) { w.files.remove(L"C:\\Data\\Saves"); },
        kTargetMissing},
       {"hidden target",

@@ -1,8 +1,8 @@
 // A reader that is not ours: lnkinfo (liblnk-utils) must find the target and the icon location in
 // the shortcut our writer makes.
 
-#include <gtest/gtest.h>
 #include <unistd.h>
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>

@@ -46,7 +46,7 @@ TEST(FileVersionOfTest, RevisionUsesTheWholeSixteenBits) {
 TEST(FileVersionOfTest, FailsWithoutARecord) {
   auto block = versionBlock(0x00010004, 52);
   EXPECT_FALSE(fileVersionOf(std::span(block).first(50)));  // cut inside the record
-  block[40] = 0;                                           // signature broken
+  block[40] = 0;                                            // signature broken
   EXPECT_FALSE(fileVersionOf(block));
   EXPECT_FALSE(fileVersionOf({}));
 }

@@ -1,8 +1,8 @@
 // junction.exe run as a separate process, as the program runs it, on the real (or Wine's) file
 // system: under Wine a host symbolic link stands in for each junction.
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>

@@ -1,7 +1,7 @@
 // The file-system name query against the real native calls.
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include "platform/win32/nt_volume.h"
 #include "volume/file_system_name.h"

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include <gtest/gtest.h>
 #include <shlobj.h>
+#include <gtest/gtest.h>
 
 #include "platform/win32/shell.h"
 #include "temp_tree.h"

@@ -3,9 +3,9 @@
 
 #include <windows.h>
 
-#include <gtest/gtest.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <gtest/gtest.h>
 
 #include <fstream>
 #include <sstream>

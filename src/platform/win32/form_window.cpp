@@ -51,8 +51,10 @@ FormWindow::FormWindow(const platform::Form& form, HINSTANCE instance, HICON ico
   const int height = frame.bottom - frame.top;
   RECT work{};
   ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const int left = static_cast<int>(work.left) + std::max(0, static_cast<int>(work.right - work.left - width) / 2);
-  const int top = static_cast<int>(work.top) + std::max(0, static_cast<int>(work.bottom - work.top - height) / 2);
+  const int left = static_cast<int>(work.left) +
+                   std::max(0, static_cast<int>(work.right - work.left - width) / 2);
+  const int top = static_cast<int>(work.top) +
+                  std::max(0, static_cast<int>(work.bottom - work.top - height) / 2);
 
   const std::wstring title(form.title);
   window_.reset(::CreateWindowExW(0, kClassName, title.c_str(), kStyle, left, top, width, height,
@@ -141,10 +143,9 @@ std::unique_ptr<ChildControl> FormWindow::createControl(const platform::Control&
   }
   if (spec.style & platform::kDisabled) style |= WS_DISABLED;
   const std::wstring caption(spec.caption);
-  HWND child = ::CreateWindowExW(exStyle, cls, caption.c_str(), style, r.left, r.top,
-                                 r.right - r.left, r.bottom - r.top, hwnd(),
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_,
-                                 nullptr);
+  HWND child = ::CreateWindowExW(
+      exStyle, cls, caption.c_str(), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+      hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
   if (!child) throw std::runtime_error("CreateWindowExW failed for a control");
   ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont), FALSE);
   switch (spec.kind) {
@@ -168,10 +169,10 @@ HFONT FormWindow::font(platform::Font spec, bool underline) {
     }
   }
   const std::wstring face(platform::kFontFace);
-  UniqueFont created(::CreateFontW(-::MulDiv(spec.points, dpi_, 72), 0, 0, 0,
-                                   spec.bold ? FW_BOLD : FW_NORMAL, FALSE, underline, FALSE,
-                                   platform::kGb2312Charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                   DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
+  UniqueFont created(::CreateFontW(
+      -::MulDiv(spec.points, dpi_, 72), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, underline,
+      FALSE, platform::kGb2312Charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+      DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
   HFONT handle = created.get();
   fonts_.push_back({spec, underline, std::move(created)});
   return handle;
@@ -213,7 +214,8 @@ ChildControl* FormWindow::byId(int id) {
 
 LRESULT CALLBACK FormWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    auto* creator = static_cast<FormWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    auto* creator =
+        static_cast<FormWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     creator->hwnd_ = window;
     ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creator));
   }

@@ -8,8 +8,9 @@ namespace {
 
 using RtlInitUnicodeStringFn = VOID(NTAPI*)(PUNICODE_STRING, PCWSTR);
 using NtCreateFileFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
-                                         PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
-using NtQueryVolumeInformationFileFn = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, int);
+                                        PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
+using NtQueryVolumeInformationFileFn = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG,
+                                                        int);
 using NtCloseFn = NTSTATUS(NTAPI*)(HANDLE);
 
 struct Ntdll {
@@ -55,17 +56,17 @@ platform::NtStatus Win32NtVolume::createFile(const platform::NtOpenArguments& ar
   LARGE_INTEGER allocation{};
   allocation.QuadPart = static_cast<LONGLONG>(arguments.allocationSize);
   HANDLE opened = nullptr;
-  const NTSTATUS status =
-      nt.createFile(&opened, arguments.desiredAccess, &attributes, &io, &allocation,
-                    arguments.fileAttributes, arguments.shareAccess, arguments.createDisposition,
-                    arguments.createOptions, nullptr, 0);
+  const NTSTATUS status = nt.createFile(
+      &opened, arguments.desiredAccess, &attributes, &io, &allocation, arguments.fileAttributes,
+      arguments.shareAccess, arguments.createDisposition, arguments.createOptions, nullptr, 0);
   if (status == 0) handle = reinterpret_cast<platform::NtHandle>(opened);
   return status;
 }
 
 platform::NtStatus Win32NtVolume::queryVolumeInformation(platform::NtHandle handle,
                                                          std::span<std::uint8_t> buffer,
-                                                         std::uint32_t length, int informationClass) {
+                                                         std::uint32_t length,
+                                                         int informationClass) {
   const Ntdll& nt = ntdll();
   if (!nt.queryVolumeInformationFile || length > buffer.size()) return kStatusProcedureNotFound;
   IO_STATUS_BLOCK io{};

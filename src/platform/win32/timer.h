@@ -9,7 +9,8 @@ namespace mirafold::win32 {
 // A window timer; the owning form passes WM_TIMER on to tick().
 class Win32Timer : public platform::Timer {
  public:
-  Win32Timer(HWND owner, UINT_PTR id, UINT intervalMs) : owner_(owner), id_(id), interval_(intervalMs) {}
+  Win32Timer(HWND owner, UINT_PTR id, UINT intervalMs)
+      : owner_(owner), id_(id), interval_(intervalMs) {}
   ~Win32Timer() override { setEnabled(false); }
   Win32Timer(const Win32Timer&) = delete;
   Win32Timer& operator=(const Win32Timer&) = delete;

@@ -53,7 +53,8 @@ HWND findTopLevel(DWORD pid, const wchar_t* cls, const wchar_t* title, bool unow
         auto* s = reinterpret_cast<Search*>(data);
         DWORD owner = 0;
         ::GetWindowThreadProcessId(window, &owner);
-        if (owner != s->pid || !::IsWindowVisible(window) || className(window) != s->cls) return TRUE;
+        if (owner != s->pid || !::IsWindowVisible(window) || className(window) != s->cls)
+          return TRUE;
         if (s->unownedOnly && ::GetWindow(window, GW_OWNER)) return TRUE;
         if (s->title && textOf(window) != s->title) return TRUE;
         s->found = window;
@@ -73,7 +74,8 @@ TestFolder::TestFolder() {
     path_ = std::wstring(temp) + L"mirafold-ui-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
             std::to_wstring(::GetTickCount64()) + L"-" + std::to_wstring(attempt);
     if (::CreateDirectoryW(path_.c_str(), nullptr)) return;
-    if (::GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("cannot make a test folder");
+    if (::GetLastError() != ERROR_ALREADY_EXISTS)
+      throw std::runtime_error("cannot make a test folder");
   }
 }
 
@@ -99,7 +101,8 @@ std::wstring buildFolder() {
 }
 
 namespace {
-void collect(const std::wstring& folder, const std::wstring& relative, std::vector<std::wstring>& out) {
+void collect(const std::wstring& folder, const std::wstring& relative,
+             std::vector<std::wstring>& out) {
   WIN32_FIND_DATAW data;
   HANDLE find = ::FindFirstFileW((L"\\\\?\\" + folder + L"\\*").c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return;
@@ -124,7 +127,7 @@ std::vector<std::wstring> snapshot(const std::wstring& folder) {
 }
 
 void makeDeepFolder(const std::wstring& path) {
-  for (std::size_t at = path.find(L'\\', 3); ; at = path.find(L'\\', at + 1)) {
+  for (std::size_t at = path.find(L'\\', 3);; at = path.find(L'\\', at + 1)) {
     ::CreateDirectoryW((L"\\\\?\\" + path.substr(0, at)).c_str(), nullptr);
     if (at == std::wstring::npos) return;
   }
@@ -136,15 +139,17 @@ std::wstring programSource() {
   return n > 0 && n < MAX_PATH ? std::wstring(folder) : buildFolder();
 }
 
-bool exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool exists(const std::wstring& path) {
+  return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 DWORD runJunction(const std::wstring& arguments) {
   std::wstring line = L"\"" + programSource() + L"\\junction.exe\" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info)) {
+  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
     throw std::runtime_error("cannot start junction.exe");
   }
   ::WaitForSingleObject(info.hProcess, 30000);
@@ -198,11 +203,12 @@ void mouseClick(HWND window) {
 
 void installProgram(const std::wstring& folder, bool withJunction) {
   const std::wstring from = programSource();
-  if (!::CopyFileW((from + L"\\mirafold.exe").c_str(), (folder + L"\\mirafold.exe").c_str(), FALSE)) {
+  if (!::CopyFileW((from + L"\\mirafold.exe").c_str(), (folder + L"\\mirafold.exe").c_str(),
+                   FALSE)) {
     throw std::runtime_error("cannot copy mirafold.exe");
   }
-  if (withJunction &&
-      !::CopyFileW((from + L"\\junction.exe").c_str(), (folder + L"\\junction.exe").c_str(), FALSE)) {
+  if (withJunction && !::CopyFileW((from + L"\\junction.exe").c_str(),
+                                   (folder + L"\\junction.exe").c_str(), FALSE)) {
     throw std::runtime_error("cannot copy junction.exe");
   }
 }

@@ -51,7 +51,8 @@ platform::NtStatus FakeNtVolume::createFile(const platform::NtOpenArguments& arg
 
 platform::NtStatus FakeNtVolume::queryVolumeInformation(platform::NtHandle handle,
                                                         std::span<std::uint8_t> buffer,
-                                                        std::uint32_t length, int informationClass) {
+                                                        std::uint32_t length,
+                                                        int informationClass) {
   offeredLengths.push_back(length);
   informationClasses.push_back(informationClass);
   lastBufferSize = buffer.size();

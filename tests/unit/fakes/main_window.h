@@ -32,9 +32,9 @@ struct MainWindow {
       label7{L"关于"};
   FakeTimer timer1;
 
-  app::MainControls controls{frame1, frame2, drive1, drive2, dir1,     dir2,     text1,
-                             text2,  comd,   check1, command1, command4, command5, label2,
-                             label3, label5, label7, timer1};
+  app::MainControls controls{frame1,   frame2, drive1, drive2, dir1,     dir2,
+                             text1,    text2,  comd,   check1, command1, command4,
+                             command5, label2, label3, label5, label7,   timer1};
   app::Services services{program, files, processes, messages, volume};
 
  private:
