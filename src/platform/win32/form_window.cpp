@@ -82,44 +82,44 @@ void FormWindow::createControls(const platform::Form& form) {
   std::stable_sort(ordered.begin(), ordered.end(), [](auto* a, auto* b) {
     return static_cast<unsigned>(a->tabIndex) < static_cast<unsigned>(b->tabIndex);
   });
-  for (const platform::Control* spec : ordered) {
-    RECT r{pixels(spec->left), pixels(spec->top), pixels(spec->left + spec->width),
-           pixels(spec->top + spec->height)};
-    if (const auto* frame = frameOf(form, *spec)) {
+  for (const platform::Control* layout : ordered) {
+    RECT r{pixels(layout->left), pixels(layout->top), pixels(layout->left + layout->width),
+           pixels(layout->top + layout->height)};
+    if (const auto* frame = frameOf(form, *layout)) {
       ::OffsetRect(&r, pixels(frame->left), pixels(frame->top));
     }
-    controls_.push_back({spec->name, spec->id, createControl(*spec, r)});
+    controls_.push_back({layout->name, layout->id, createControl(*layout, r)});
   }
-  for (const platform::Control* spec : ordered) {
-    if (spec->kind != platform::ControlKind::Frame) continue;
-    auto& frame = dynamic_cast<Win32Frame&>(find(spec->name));
+  for (const platform::Control* layout : ordered) {
+    if (layout->kind != platform::ControlKind::Frame) continue;
+    auto& frame = dynamic_cast<Win32Frame&>(find(layout->name));
     // Below the controls it holds, so that it never paints over them.
     ::SetWindowPos(frame.hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     for (const auto& member : form.controls) {
-      if (member.frame == spec->name) frame.addMember(find(member.name).hwnd());
+      if (member.frame == layout->name) frame.addMember(find(member.name).hwnd());
     }
   }
 }
 
-std::unique_ptr<ChildControl> FormWindow::createControl(const platform::Control& spec,
+std::unique_ptr<ChildControl> FormWindow::createControl(const platform::Control& layout,
                                                         const RECT& r) {
   using enum platform::ControlKind;
-  const bool link = (spec.style & platform::kLinkStyle) != 0;
-  HFONT controlFont = font(spec.font, link);
-  if (spec.kind == FolderList) {
-    return Win32FolderList::create(hwnd(), spec.id, r, controlFont);
+  const bool link = (layout.style & platform::kLinkStyle) != 0;
+  HFONT controlFont = font(layout.font, link);
+  if (layout.kind == FolderList) {
+    return Win32FolderList::create(hwnd(), layout.id, r, controlFont);
   }
-  if (spec.kind == DriveList) {
-    return Win32DriveList::create(hwnd(), spec.id, r, controlFont);
+  if (layout.kind == DriveList) {
+    return Win32DriveList::create(hwnd(), layout.id, r, controlFont);
   }
-  if (spec.kind == Picture) {
-    return Win32Picture::create(hwnd(), spec.id, r, instance_, spec.resource);
+  if (layout.kind == Picture) {
+    return Win32Picture::create(hwnd(), layout.id, r, instance_, layout.resource);
   }
 
   const wchar_t* cls = L"BUTTON";
   DWORD style = WS_CHILD | WS_VISIBLE;
   DWORD exStyle = 0;
-  switch (spec.kind) {
+  switch (layout.kind) {
     case Frame:
       style |= BS_GROUPBOX;
       break;
@@ -141,14 +141,14 @@ std::unique_ptr<ChildControl> FormWindow::createControl(const platform::Control&
     default:
       throw std::logic_error("control kind not supported here");
   }
-  if (spec.style & platform::kDisabled) style |= WS_DISABLED;
-  const std::wstring caption(spec.caption);
+  if (layout.style & platform::kDisabled) style |= WS_DISABLED;
+  const std::wstring caption(layout.caption);
   HWND child = ::CreateWindowExW(
       exStyle, cls, caption.c_str(), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
-      hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
+      hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance_, nullptr);
   if (!child) throw std::runtime_error("CreateWindowExW failed for a control");
   ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont), FALSE);
-  switch (spec.kind) {
+  switch (layout.kind) {
     case Frame:
       return std::make_unique<Win32Frame>(child);
     case TextBox:
@@ -162,19 +162,19 @@ std::unique_ptr<ChildControl> FormWindow::createControl(const platform::Control&
   }
 }
 
-HFONT FormWindow::font(platform::Font spec, bool underline) {
+HFONT FormWindow::font(platform::Font wanted, bool underline) {
   for (const auto& f : fonts_) {
-    if (f.spec.points == spec.points && f.spec.bold == spec.bold && f.underline == underline) {
+    if (f.size.points == wanted.points && f.size.bold == wanted.bold && f.underline == underline) {
       return f.font.get();
     }
   }
   const std::wstring face(platform::kFontFace);
   UniqueFont created(::CreateFontW(
-      -::MulDiv(spec.points, dpi_, 72), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, underline,
-      FALSE, platform::kGb2312Charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-      DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
+      -::MulDiv(wanted.points, dpi_, 72), 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL, FALSE,
+      underline, FALSE, platform::kGb2312Charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
   HFONT handle = created.get();
-  fonts_.push_back({spec, underline, std::move(created)});
+  fonts_.push_back({wanted, underline, std::move(created)});
   return handle;
 }
 

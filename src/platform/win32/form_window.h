@@ -47,8 +47,8 @@ class FormWindow {
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
   void createControls(const platform::Form& form);
-  std::unique_ptr<ChildControl> createControl(const platform::Control& spec, const RECT& pixels);
-  HFONT font(platform::Font spec, bool underline);
+  std::unique_ptr<ChildControl> createControl(const platform::Control& layout, const RECT& pixels);
+  HFONT font(platform::Font wanted, bool underline);
   int pixels(int twips) const;
   ChildControl& find(std::wstring_view name);
   ChildControl* byWindow(HWND window);
@@ -62,7 +62,7 @@ class FormWindow {
   std::vector<Entry> controls_;
   std::vector<std::unique_ptr<Win32Timer>> timers_;
   struct FontEntry {
-    platform::Font spec;
+    platform::Font size;
     bool underline;
     UniqueFont font;
   };
