@@ -26,8 +26,16 @@ bool waitUntil(Condition condition, Timeout timeout) {
 
 std::wstring textOf(HWND window) {
   wchar_t buffer[4096] = {};
-  ::SendMessageTimeoutW(window, WM_GETTEXT, std::size(buffer), reinterpret_cast<LPARAM>(buffer),
-                        SMTO_ABORTIFHUNG, 5000, nullptr);
+  // A program busy starting up on a loaded machine answers late, not never: wait for it, and ask
+  // again if the wait ran out.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    DWORD_PTR copied = 0;
+    if (::SendMessageTimeoutW(window, WM_GETTEXT, std::size(buffer),
+                              reinterpret_cast<LPARAM>(buffer), SMTO_NORMAL, 10000, &copied)) {
+      break;
+    }
+    if (!::IsWindow(window)) break;
+  }
   return buffer;
 }
 
@@ -244,6 +252,8 @@ HWND App::waitForMainWindow(Timeout timeout) {
         return (main_ = findTopLevel(processId(), L"MirafoldForm", nullptr, true)) != nullptr;
       },
       timeout);
+  // Shown is not yet ready: let the program reach its message loop before it is driven.
+  if (main_) ::WaitForInputIdle(info_.hProcess, 10000);
   return main_;
 }
 
@@ -309,7 +319,7 @@ std::wstring App::text(int id) { return textOf(control(id)); }
 
 void App::setText(int id, const std::wstring& text) {
   ::SendMessageTimeoutW(control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                        SMTO_ABORTIFHUNG, 5000, nullptr);
+                        SMTO_NORMAL, 10000, nullptr);
 }
 
 int App::focusedControlId() {

@@ -86,9 +86,9 @@ class App {
   // Another visible window of the program (a dialog), by its title; null after the timeout.
   HWND waitForWindow(const std::wstring& title, Timeout timeout = 20s);
   // The text of the next message box titled "Mirafold", or nothing after the timeout.
-  std::optional<std::wstring> waitForMessage(Timeout timeout = 20s);
+  std::optional<std::wstring> waitForMessage(Timeout timeout = 30s);
   // Reads the open box's text and presses its OK button; the text, or nothing if none came.
-  std::optional<std::wstring> acknowledge(Timeout timeout = 20s);
+  std::optional<std::wstring> acknowledge(Timeout timeout = 30s);
   bool messageBoxOpen();
   std::optional<DWORD> waitForExit(Timeout timeout = 20s);
 
