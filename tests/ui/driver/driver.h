@@ -105,7 +105,7 @@ class App {
   // Double-clicks a folder list's subfolder row (0 is the first subfolder in sorted order).
   bool openSubfolder(int id, int index);
   // Waits until the control's text is this, for results that come through posted messages.
-  bool waitForText(int id, const std::wstring& expected, Timeout timeout = 10s);
+  bool waitForText(int id, const std::wstring& expected, Timeout timeout = 20s);
 
   // The same for a control of another of the program's windows.
   std::wstring textIn(HWND window, int id);
