@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/win32/error_mode.h"
 #include "platform/win32/full_path.h"
@@ -22,14 +24,28 @@ bool isListedFolder(const WIN32_FIND_DATAW& entry) {
   return name != L"." && name != L"..";
 }
 
-// The user's collation, case ignored; names equal under it keep a fixed order.
-bool comesBefore(const std::wstring& a, const std::wstring& b) {
-  const int order = ::CompareStringEx(LOCALE_NAME_USER_DEFAULT, NORM_IGNORECASE, a.c_str(),
-                                      static_cast<int>(a.size()), b.c_str(),
-                                      static_cast<int>(b.size()), nullptr, nullptr, 0);
-  if (order == CSTR_LESS_THAN) return true;
-  if (order == CSTR_GREATER_THAN) return false;
-  return a < b;
+// The user's collation, case ignored, as sort keys: one call per name rather than one per
+// comparison, which for a folder of thousands of subfolders is most of the time spent opening it.
+std::string sortKey(const std::wstring& name) {
+  constexpr DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
+  const int size = static_cast<int>(name.size());
+  const int needed = ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, name.c_str(), size, nullptr,
+                                     0, nullptr, nullptr, 0);
+  std::string key(static_cast<std::size_t>(std::max(needed, 0)), '\0');
+  if (needed > 0) {
+    ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, name.c_str(), size,
+                    reinterpret_cast<LPWSTR>(key.data()), needed, nullptr, nullptr, 0);
+  }
+  return key;
+}
+
+// Names equal under the collation keep a fixed order.
+void sortByCollation(std::vector<std::wstring>& names) {
+  std::vector<std::pair<std::string, std::wstring>> keyed;
+  keyed.reserve(names.size());
+  for (auto& name : names) keyed.emplace_back(sortKey(name), std::move(name));
+  std::sort(keyed.begin(), keyed.end());
+  for (std::size_t i = 0; i < names.size(); ++i) names[i] = std::move(keyed[i].second);
 }
 
 // The visible subfolders of an existing folder; empty optional when the folder cannot be listed.
@@ -57,7 +73,7 @@ std::optional<std::vector<std::wstring>> readSubfolders(const std::wstring& fold
   do {
     if (isListedFolder(entry)) names.emplace_back(entry.cFileName);
   } while (::FindNextFileW(search.get(), &entry));
-  std::sort(names.begin(), names.end(), comesBefore);
+  sortByCollation(names);
   return names;
 }
 
