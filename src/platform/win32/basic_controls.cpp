@@ -70,12 +70,17 @@ LRESULT CALLBACK Win32Label::subclassProc(HWND window, UINT message, WPARAM wPar
   return ::DefSubclassProc(window, message, wParam, lParam);
 }
 
+namespace {
+// A button's click, pressed or ticked, as its parent hears of it.
+std::optional<LRESULT> runOnClick(UINT message, WPARAM wParam, const platform::Handler& click) {
+  if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED || !click) return std::nullopt;
+  click();
+  return 0;
+}
+}  // namespace
+
 std::optional<LRESULT> Win32Button::onParentMessage(UINT message, WPARAM wParam, LPARAM) {
-  if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED && click_) {
-    click_();
-    return 0;
-  }
-  return std::nullopt;
+  return runOnClick(message, wParam, click_);
 }
 
 int Win32CheckBox::value() const {
@@ -90,11 +95,7 @@ int Win32CheckBox::value() const {
 }
 
 std::optional<LRESULT> Win32CheckBox::onParentMessage(UINT message, WPARAM wParam, LPARAM) {
-  if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED && click_) {
-    click_();
-    return 0;
-  }
-  return std::nullopt;
+  return runOnClick(message, wParam, click_);
 }
 
 void Win32Frame::setVisible(bool visible) {
