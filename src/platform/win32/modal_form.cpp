@@ -1,5 +1,7 @@
 #include "platform/win32/modal_form.h"
 
+#include "platform/win32/message_loop.h"
+
 namespace mirafold::win32 {
 
 ModalForm::ModalForm(const platform::Form& form, HINSTANCE instance, HICON icon, HWND owner)
@@ -21,10 +23,7 @@ void ModalForm::showModal() {
       break;
     }
     if (got == -1) break;
-    HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-    if (root && ::IsDialogMessageW(root, &msg)) continue;
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
+    dispatchMessage(msg);
   }
   close();
 }
