@@ -14,7 +14,7 @@ constexpr std::wstring_view kQq = L"000000";
 
 // The lines after the first, which alone carries the build number.
 constexpr std::array<std::wstring_view, 14> kBody{
-    L"Junction.exe由Sysinternals公司提供且版权归其所有",
+    L"本软件自带junction.exe，无需另外下载",
     L"",
     L"本软件为Junction用户提供图形界面以方便操作",
     L"用户可使用本软件来创建一个文件夹的映射链接",

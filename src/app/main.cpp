@@ -33,11 +33,13 @@ int run(HINSTANCE instance) {
   win32::Win32FileSystem files;
   win32::Win32ProgramInfo program;
   win32::Win32NtVolume volume;
-  app::Services services{program, files, processes, messages, volume};
+  win32::Win32ErrorTexts errors;
+  app::Services services{program, files, processes, messages, volume, errors};
 
   HICON icon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_MIRAFOLD));
   win32::FormWindow window(app::mainForm(), instance, icon);
   messages.setOwner(window.hwnd());
+  processes.setOwner(window.hwnd());
 
   using platform::Button, platform::DriveList, platform::FolderList, platform::Frame,
       platform::Label, platform::TextBox;

@@ -34,6 +34,7 @@ struct Services {
   platform::Processes& processes;
   platform::MessageBox& messages;
   platform::NtVolume& volume;
+  platform::ErrorTexts& errors;
 };
 
 }  // namespace mirafold::app

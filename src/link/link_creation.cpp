@@ -10,8 +10,9 @@ LinkCreation::LinkCreation(app::MainControls& controls, app::Services& services)
     : c_(controls), s_(services) {}
 
 void LinkCreation::Command1_Click() {
-  if (!s_.files.isPlainFile(toolPath(s_.program.programFolder()))) {
-    s_.messages.show(std::wstring(kToolMissing));
+  const std::wstring programFolder = s_.program.programFolder();
+  if (!s_.files.isPlainFile(toolPath(programFolder))) {
+    show(kToolMissing);
     return;
   }
   const bool customMode = c_.check1.value() == 1;
@@ -19,49 +20,97 @@ void LinkCreation::Command1_Click() {
   const std::wstring linkPath = linkPathOf(c_.dir1.path(), c_.dir2.path());
   if (!customMode) {
     if (const auto failure = failedCheck(linkPath); !failure.empty()) {
-      s_.messages.show(std::wstring(failure));
+      show(failure);
       return;
     }
   }
 
   c_.command1.setText(std::wstring(kCreating));
   c_.command1.setEnabled(false);
-  if (!s_.processes.start(c_.comd.text(), platform::WindowShow::MinimizedNoActivate)) {
-    s_.messages.show(std::wstring(kStartFailed));
+  const std::wstring line = c_.comd.text();
+  auto process = s_.processes.startKept(line, platform::WindowShow::MinimizedNoActivate);
+  if (!process) {
+    show(kStartFailed);
     becomeIdle();
     return;
   }
-  started_ = {linkPath, customMode, 0};
+  started_ = {.linkPath = linkPath,
+              .customMode = customMode,
+              .parameters = customMode ? std::nullopt : toolParameters(line, programFolder),
+              .process = std::move(process),
+              .ticks = 0};
   c_.timer1.setEnabled(true);
 }
 
 std::wstring_view LinkCreation::failedCheck(const std::wstring& linkPath) {
   platform::NtStatus status = 0;
-  const std::wstring drive = c_.drive1.drive().substr(0, 2);
-  if (volume::GetFileSystemName(s_.volume, drive, status) != L"NTFS") return kNotNtfs;
+  // The volume the link will be made on, which typed entry can have taken away from Drive1's.
+  if (volume::GetFileSystemName(s_.volume, volume::volumeRootOf(linkPath), status) != L"NTFS") {
+    return kNotNtfs;
+  }
   const std::wstring target = c_.dir2.path();
   if (target.ends_with(L":\\")) return kRootTarget;
   if (s_.files.isFolderOrFile(linkPath)) return kSameName;
   if (!s_.files.isFolderOrFile(target)) return kTargetMissing;
+  // A link inside its own target is a loop that tools walking the tree follow without end.
+  if (isInsideFolder(s_.files.resolvedPath(linkPath), s_.files.resolvedPath(target))) {
+    return kLinkInsideTarget;
+  }
   return {};
 }
 
 void LinkCreation::Timer1_Timer() {
   c_.timer1.setEnabled(false);
   if (started_.customMode) {
-    s_.messages.show(std::wstring(kSubmitted));
-  } else if (s_.files.isFolderOrFile(started_.linkPath)) {
-    s_.messages.show(std::wstring(kLinkCreated));
+    show(kSubmitted);  // the user's own line: its outcome is theirs to judge
+  } else if (const auto exitCode = started_.process->exitCode()) {
+    if (!reportEnded(*exitCode)) return;
   } else if (++started_.ticks < kTicksBeforeGivingUp) {
-    c_.timer1.setEnabled(true);  // not there yet: still busy, look again at the next tick
+    c_.timer1.setEnabled(true);  // still running: look again at the next tick
     return;
   } else {
-    s_.messages.show(std::wstring(kUnknownFailure));
+    show(s_.files.isFolderOrFile(started_.linkPath) ? kLinkCreated : kUnknownFailure);
   }
   becomeIdle();
 }
 
+bool LinkCreation::reportEnded(std::uint32_t exitCode) {
+  if (exitCode == 0) {
+    // Another vendor's tool ends with 0 also when it made nothing.
+    show(s_.files.isFolder(started_.linkPath) ? kLinkCreated : kUnknownFailure);
+    return true;
+  }
+  if (needsAdministrator(exitCode) && started_.parameters) return !retryAsAdministrator();
+  if (isToolsOwnCode(exitCode)) {
+    show(kUnknownFailure);
+  } else {
+    show(std::wstring(kCreationFailed) + s_.errors.describe(exitCode));
+  }
+  return true;
+}
+
+bool LinkCreation::retryAsAdministrator() {
+  if (!s_.messages.ask(std::wstring(kRetryAsAdministrator))) return false;
+  const std::wstring tool = toolPath(s_.program.programFolder());
+  platform::ElevatedStart elevated = s_.processes.startElevated(
+      tool, *started_.parameters, platform::WindowShow::MinimizedNoActivate);
+  if (!elevated.process) {
+    if (!elevated.declined)
+      show(std::wstring(kCreationFailed) + s_.errors.describe(elevated.error));
+    return false;
+  }
+  // Followed by the same ticks; a second refusal is not offered again.
+  started_.process = std::move(elevated.process);
+  started_.parameters.reset();
+  started_.ticks = 0;
+  c_.timer1.setEnabled(true);
+  return true;
+}
+
+void LinkCreation::show(std::wstring_view text) { s_.messages.show(std::wstring(text)); }
+
 void LinkCreation::becomeIdle() {
+  started_.process.reset();  // the handle is not kept past the verdict
   c_.command1.setText(std::wstring(kCreateLink));
   c_.command1.setEnabled(true);
 }

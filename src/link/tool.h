@@ -1,6 +1,8 @@
 #pragma once
 // The contract with junction.exe, which lies beside the program.
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -8,9 +10,25 @@ namespace mirafold::link {
 
 inline constexpr std::wstring_view kToolMissing =
     L"junction.exe不存在，请把它与本程序放在同一文件夹";
-// Named without a folder: the system's program search looks in the program's own folder first.
-inline constexpr std::wstring_view kPreliminaryRun = L"junction.exe /accepteula";
 
 std::wstring toolPath(std::wstring_view programFolder);
+// The tool's path as the first word of a command line: quoted when it holds a space, so that the
+// system cannot start a different program named by its first word.
+std::wstring toolCommand(std::wstring_view programFolder);
+// The run that accepts the tool's licence, by the tool's full path: neither the current folder
+// nor PATH can supply another junction.exe.
+std::wstring preliminaryRun(std::wstring_view programFolder);
+// What follows the tool in a command line that starts it; nothing when the line starts another
+// program.
+std::optional<std::wstring> toolParameters(std::wstring_view commandLine,
+                                           std::wstring_view programFolder);
+
+// An exit code of the tool's own (the customer bit set: a usage error, a step without a system
+// code), which the system has no message for.
+bool isToolsOwnCode(std::uint32_t exitCode);
+
+// The tool's exit codes that mean the user lacks the rights: ERROR_ACCESS_DENIED and
+// ERROR_PRIVILEGE_NOT_HELD.
+bool needsAdministrator(std::uint32_t exitCode);
 
 }  // namespace mirafold::link

@@ -2,6 +2,8 @@
 // Operating-system services the program's logic uses, each small and named by what it gives.
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 
 namespace mirafold::platform {
@@ -11,6 +13,8 @@ class MessageBox {
   virtual ~MessageBox() = default;
   // Modal: text, one OK button, no icon, the application's title. Returns when closed.
   virtual void show(const std::wstring& text) = 0;
+  // The same with Yes and No buttons; true for Yes.
+  virtual bool ask(const std::wstring& text) = 0;
 };
 
 enum class WindowShow {
@@ -18,11 +22,43 @@ enum class WindowShow {
   NormalWithFocus,
 };
 
+// A started process that the caller keeps; its handle is closed with the object.
+class Process {
+ public:
+  virtual ~Process() = default;
+  // Its exit code once it has ended; nothing while it runs.
+  virtual std::optional<std::uint32_t> exitCode() = 0;
+};
+
+// How a start with administrator rights went.
+struct ElevatedStart {
+  std::unique_ptr<Process> process;  // null when nothing started
+  bool declined = false;             // the user refused the system's consent prompt
+  std::uint32_t error = 0;           // the system's error code when it failed otherwise
+};
+
 class Processes {
  public:
   virtual ~Processes() = default;
   // Starts a process from one command-line text and returns at once; false when it could not start.
   virtual bool start(const std::wstring& commandLine, WindowShow show) = 0;
+  // The same, keeping the process; null when it could not start.
+  virtual std::unique_ptr<Process> startKept(const std::wstring& commandLine, WindowShow show) = 0;
+  // Starts a program with administrator rights, after the system asks the user's consent.
+  virtual ElevatedStart startElevated(const std::wstring& program, const std::wstring& parameters,
+                                      WindowShow show) = 0;
+};
+
+class ErrorTexts {
+ public:
+  virtual ~ErrorTexts() = default;
+  // The system's message for an error code, in the user's language.
+  virtual std::wstring describe(std::uint32_t code) const = 0;
+};
+
+struct Outcome {
+  bool ok = true;
+  std::wstring reason;  // the system's message when not ok
 };
 
 class FileSystem {
@@ -32,9 +68,14 @@ class FileSystem {
   virtual bool isPlainFile(const std::wstring& path) const = 0;
   // A directory entry at exactly this path, folder or file, neither hidden nor system.
   virtual bool isFolderOrFile(const std::wstring& path) const = 0;
+  // A directory entry at exactly this path that is a folder, neither hidden nor system.
+  virtual bool isFolder(const std::wstring& path) const = 0;
+  // The path the system reaches: its longest existing part with every junction and link on the
+  // way followed, and the rest appended unchanged.
+  virtual std::wstring resolvedPath(const std::wstring& path) const = 0;
   // Any file at this path (shortcuts the program itself wrote are tested this way).
   virtual bool fileExists(const std::wstring& path) const = 0;
-  virtual bool deleteFile(const std::wstring& path) = 0;
+  virtual Outcome deleteFile(const std::wstring& path) = 0;
 };
 
 class ProgramInfo {

@@ -19,8 +19,8 @@ class Shell {
   // The file-system path of a shell special folder, without a trailing backslash; empty when the
   // folder cannot be found.
   virtual std::wstring GetShellFolderPath(int folder) = 0;
-  // Writes (or overwrites) a shortcut file that points at target, with target's first icon as its
-  // icon and no hot key.
+  // Writes a new shortcut file that points at target, with target's first icon as its icon and no
+  // hot key; fails, leaving it alone, when anything is at the path already.
   virtual ShortcutResult MakeShortcut(const std::wstring& shortcutPath,
                                       const std::wstring& target) = 0;
 };

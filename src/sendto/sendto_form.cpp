@@ -38,8 +38,14 @@ void SendToForm::Command1_Click() {
 void SendToForm::Command2_Click() {
   const std::wstring shortcut = shortcutPath();
   if (shortcut.empty()) return;
-  // Reported whatever the deletion did: with no file there the entry is absent anyway.
-  s_.files.deleteFile(shortcut);
+  // With no file there the entry is absent already.
+  if (s_.files.fileExists(shortcut)) {
+    const platform::Outcome deleted = s_.files.deleteFile(shortcut);
+    if (!deleted.ok) {
+      s_.messages.show(std::wstring(kRemoveFailed) + deleted.reason);
+      return;
+    }
+  }
   s_.messages.show(std::wstring(kRemoved));
 }
 

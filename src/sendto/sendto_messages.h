@@ -12,7 +12,8 @@ inline constexpr std::wstring_view kAlreadyAdded = L"此右键菜单已经被添
 inline constexpr std::wstring_view kAdded = L"右键菜单已添加";
 inline constexpr std::wstring_view kRemoved = L"右键菜单已移除";
 inline constexpr std::wstring_view kSendToFolderNotFound = L"未找到“发送到”文件夹";
-// Followed by the system's reason.
+// Each followed by the system's reason.
 inline constexpr std::wstring_view kAddFailed = L"右键菜单添加失败：";
+inline constexpr std::wstring_view kRemoveFailed = L"右键菜单移除失败：";
 
 }  // namespace mirafold::sendto

@@ -7,14 +7,11 @@
 namespace mirafold::volume {
 namespace {
 
-constexpr std::uint32_t kFileReadData = 0x1;
-constexpr std::uint32_t kFileReadEa = 0x8;
-constexpr std::uint32_t kFileExecute = 0x20;
 constexpr std::uint32_t kFileReadAttributes = 0x80;
 constexpr std::uint32_t kSynchronize = 0x100000;
 constexpr std::uint32_t kObjCaseInsensitive = 0x40;
-constexpr std::uint32_t kShareReadWrite = 3;
-constexpr std::uint32_t kFileOpenIf = 3;
+constexpr std::uint32_t kShareReadWriteDelete = 7;
+constexpr std::uint32_t kFileOpen = 1;  // never creates anything
 constexpr std::uint32_t kSynchronousIoNonAlert = 0x20;
 constexpr int kFileFsAttributeInformation = 5;
 
@@ -24,12 +21,12 @@ constexpr std::size_t kNameOffset = 12;
 constexpr std::uint32_t kOfferedLength = 80;
 
 // Closes the handle on every path out of the query, once.
-class OpenVolume {
+class OpenRoot {
  public:
-  OpenVolume(platform::NtVolume& nt, platform::NtHandle handle) : nt_(nt), handle_(handle) {}
-  ~OpenVolume() { nt_.close(handle_); }
-  OpenVolume(const OpenVolume&) = delete;
-  OpenVolume& operator=(const OpenVolume&) = delete;
+  OpenRoot(platform::NtVolume& nt, platform::NtHandle handle) : nt_(nt), handle_(handle) {}
+  ~OpenRoot() { nt_.close(handle_); }
+  OpenRoot(const OpenRoot&) = delete;
+  OpenRoot& operator=(const OpenRoot&) = delete;
   platform::NtHandle get() const { return handle_; }
 
  private:
@@ -37,29 +34,58 @@ class OpenVolume {
   platform::NtHandle handle_;
 };
 
+bool isDriveLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
+
+// "c:\" stays "\??\c:\"; "\\server\share\" becomes "\??\UNC\server\share\".
+std::wstring ntPathOf(std::wstring_view root) {
+  if (root.starts_with(L"\\\\")) return L"\\??\\UNC\\" + std::wstring(root.substr(2));
+  return L"\\??\\" + std::wstring(root);
+}
+
 }  // namespace
 
-std::wstring GetFileSystemName(platform::NtVolume& nt, std::wstring_view drive,
+std::wstring volumeRootOf(std::wstring_view path) {
+  if (path.starts_with(L"\\\\?\\") && !path.starts_with(L"\\\\?\\UNC\\")) path.remove_prefix(4);
+  if (path.size() >= 2 && isDriveLetter(path[0]) && path[1] == L':') {
+    return std::wstring(path.substr(0, 2)) + L'\\';
+  }
+  std::wstring_view rest;
+  if (path.starts_with(L"\\\\?\\UNC\\")) {
+    rest = path.substr(8);
+  } else if (path.starts_with(L"\\\\") && !path.starts_with(L"\\\\?\\") &&
+             !path.starts_with(L"\\\\.\\")) {
+    rest = path.substr(2);
+  } else {
+    return {};
+  }
+  const auto serverEnd = rest.find(L'\\');
+  if (serverEnd == 0 || serverEnd == std::wstring_view::npos) return {};
+  const auto shareEnd = rest.find(L'\\', serverEnd + 1);
+  const std::wstring_view share = rest.substr(0, shareEnd);
+  if (share.size() == serverEnd + 1) return {};  // no share name
+  return L"\\\\" + std::wstring(share) + L'\\';
+}
+
+std::wstring GetFileSystemName(platform::NtVolume& nt, std::wstring_view root,
                                platform::NtStatus& status) {
   const platform::NtOpenArguments open{
-      .ntPath = L"\\??\\" + std::wstring(drive),
-      .desiredAccess =
-          kFileReadData | kFileReadEa | kFileExecute | kFileReadAttributes | kSynchronize,
+      .ntPath = ntPathOf(root),
+      .desiredAccess = kFileReadAttributes | kSynchronize,
       .objectAttributes = kObjCaseInsensitive,
       .allocationSize = 0,
       .fileAttributes = 0,
-      .shareAccess = kShareReadWrite,
-      .createDisposition = kFileOpenIf,
+      .shareAccess = kShareReadWriteDelete,
+      .createDisposition = kFileOpen,
       .createOptions = kSynchronousIoNonAlert,
   };
   platform::NtHandle handle = 0;
   status = nt.createFile(open, handle);
   if (status != 0) return {};
-  const OpenVolume volume(nt, handle);
+  const OpenRoot opened(nt, handle);
 
   std::array<std::uint8_t, kOfferedLength + 1> buffer{};
   status =
-      nt.queryVolumeInformation(volume.get(), buffer, kOfferedLength, kFileFsAttributeInformation);
+      nt.queryVolumeInformation(opened.get(), buffer, kOfferedLength, kFileFsAttributeInformation);
   if (status != 0) return {};
 
   std::uint32_t length = 0;

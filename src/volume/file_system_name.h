@@ -8,9 +8,14 @@
 
 namespace mirafold::volume {
 
-// `drive` is used as given ("c:" names the volume itself). `status` receives the open's and then
-// the query's NT status; 0 when both succeeded.
-std::wstring GetFileSystemName(platform::NtVolume& nt, std::wstring_view drive,
+// The root folder of the volume a path lies on: "c:\" for a drive path (also behind the "\\?\"
+// prefix), "\\server\share\" for a network path; empty when the path names no volume.
+std::wstring volumeRootOf(std::wstring_view path);
+
+// `root` is a volume's root folder as volumeRootOf gives it. The root folder is opened, not the
+// volume itself: reading the volume needs administrator rights, its root folder's attributes do
+// not. `status` receives the open's and then the query's NT status; 0 when both succeeded.
+std::wstring GetFileSystemName(platform::NtVolume& nt, std::wstring_view root,
                                platform::NtStatus& status);
 
 }  // namespace mirafold::volume

@@ -30,7 +30,7 @@ TEST(AboutMessageTest, HasEighteenLinesWithTheBuildNumberInTheFirst) {
       << "the name and a space";
   EXPECT_TRUE(lines[2].starts_with(L"微信：") && lines[2].find(L" QQ：") != std::wstring::npos);
   EXPECT_EQ(lines[3], L"官方网站：https://mirafold.example");
-  EXPECT_EQ(lines[4], L"Junction.exe由Sysinternals公司提供且版权归其所有");
+  EXPECT_EQ(lines[4], L"本软件自带junction.exe，无需另外下载");
   EXPECT_EQ(lines[13], L"也因此本软件不需要在后台运行，即使被彻底退出，映射依然生效");
   EXPECT_EQ(lines[17], L"另外本软件为开源软件，各位可前往作者网站下载源代码");
   EXPECT_FALSE(text.ends_with(L"\n"));

@@ -10,21 +10,23 @@ namespace {
 using fakes::FakeNtVolume;
 using fakes::FakeVolume;
 
-TEST(GetFileSystemNameTest, OpensTheVolumeAsTheNativeCallsExpect) {
+TEST(GetFileSystemNameTest, OpensTheRootFolderWithNoMoreThanAStandardUserMayAsk) {
   FakeNtVolume nt;
   platform::NtStatus status = -1;
-  EXPECT_EQ(GetFileSystemName(nt, L"c:", status), L"NTFS");
+  EXPECT_EQ(GetFileSystemName(nt, L"c:\\", status), L"NTFS");
   EXPECT_EQ(status, 0);
 
   ASSERT_EQ(nt.opens.size(), 1u);
   const auto& open = nt.opens[0];
-  EXPECT_EQ(open.ntPath, L"\\??\\c:");
-  EXPECT_EQ(open.desiredAccess, 0x001000A9u);
+  // The root folder, not the volume: opening a volume for its data needs administrator rights.
+  EXPECT_EQ(open.ntPath, L"\\??\\c:\\");
+  // FILE_READ_ATTRIBUTES | SYNCHRONIZE: no read of data, extended attributes or execution.
+  EXPECT_EQ(open.desiredAccess, 0x00100080u);
   EXPECT_EQ(open.objectAttributes, 0x40u);
   EXPECT_EQ(open.allocationSize, 0u);
   EXPECT_EQ(open.fileAttributes, 0u);
-  EXPECT_EQ(open.shareAccess, 3u);
-  EXPECT_EQ(open.createDisposition, 3u);
+  EXPECT_EQ(open.shareAccess, 7u) << "others may go on reading, writing and deleting";
+  EXPECT_EQ(open.createDisposition, 1u) << "FILE_OPEN: the query never creates anything";
   EXPECT_EQ(open.createOptions, 0x20u);
   EXPECT_EQ(nt.offeredLengths, std::vector<std::uint32_t>{80});
   EXPECT_EQ(nt.informationClasses, std::vector<int>{5});
@@ -32,13 +34,36 @@ TEST(GetFileSystemNameTest, OpensTheVolumeAsTheNativeCallsExpect) {
   EXPECT_EQ(nt.closed.size(), 1u);
 }
 
-TEST(GetFileSystemNameTest, PassesTheDriveTextOnUnchanged) {
+TEST(GetFileSystemNameTest, NamesDriveAndNetworkRootsInTheNativeForm) {
   FakeNtVolume nt;
   platform::NtStatus status = 0;
-  GetFileSystemName(nt, L"D:", status);
-  GetFileSystemName(nt, L"e:\\", status);
-  EXPECT_EQ(nt.opens[0].ntPath, L"\\??\\D:");
-  EXPECT_EQ(nt.opens[1].ntPath, L"\\??\\e:\\");
+  GetFileSystemName(nt, L"D:\\", status);
+  GetFileSystemName(nt, L"\\\\server\\share\\", status);
+  EXPECT_EQ(nt.opens[0].ntPath, L"\\??\\D:\\");
+  EXPECT_EQ(nt.opens[1].ntPath, L"\\??\\UNC\\server\\share\\");
+}
+
+TEST(VolumeRootOfTest, FindsTheVolumeOfAPath) {
+  struct Row {
+    const wchar_t* path;
+    const wchar_t* root;
+  };
+  const Row rows[] = {
+      {L"D:\\Links\\Saves", L"D:\\"},
+      {L"d:\\", L"d:\\"},
+      {L"e:", L"e:\\"},
+      {L"\\\\?\\F:\\very\\long", L"F:\\"},
+      {L"\\\\server\\share\\games\\x", L"\\\\server\\share\\"},
+      {L"\\\\server\\share", L"\\\\server\\share\\"},
+      {L"\\\\?\\UNC\\server\\share\\x", L"\\\\server\\share\\"},
+      {L"\\\\server", L""},
+      {L"\\\\server\\", L""},
+      {L"\\\\.\\pipe\\x", L""},
+      {L"relative\\path", L""},
+      {L"", L""},
+      {L"1:\\x", L""},
+  };
+  for (const Row& row : rows) EXPECT_EQ(volumeRootOf(row.path), row.root) << row.path;
 }
 
 TEST(GetFileSystemNameTest, ReturnsTheNameAsTheVolumeReportsIt) {
@@ -56,7 +81,7 @@ TEST(GetFileSystemNameTest, ReturnsTheNameAsTheVolumeReportsIt) {
     FakeNtVolume nt;
     nt.setName(L"f:", row.name);
     platform::NtStatus status = -1;
-    EXPECT_EQ(GetFileSystemName(nt, L"f:", status), row.expected);
+    EXPECT_EQ(GetFileSystemName(nt, L"f:\\", status), row.expected);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(nt.closed.size(), 1u);
   }
@@ -86,7 +111,7 @@ TEST(GetFileSystemNameTest, EveryFailureGivesTheEmptyNameAndClosesWhatWasOpened)
     FakeNtVolume nt;
     nt.setVolume(L"g:", row.volume);
     platform::NtStatus status = 12345;
-    EXPECT_EQ(GetFileSystemName(nt, L"g:", status), L"") << row.what;
+    EXPECT_EQ(GetFileSystemName(nt, L"g:\\", status), L"") << row.what;
     EXPECT_EQ(status, row.status) << row.what;
     EXPECT_EQ(nt.closed.size(), row.closes) << row.what;
   }
@@ -95,7 +120,7 @@ TEST(GetFileSystemNameTest, EveryFailureGivesTheEmptyNameAndClosesWhatWasOpened)
 TEST(GetFileSystemNameTest, ADriveThatDoesNotExistIsNeverClosed) {
   FakeNtVolume nt;
   platform::NtStatus status = 0;
-  EXPECT_EQ(GetFileSystemName(nt, L"q:", status), L"");
+  EXPECT_EQ(GetFileSystemName(nt, L"q:\\", status), L"");
   EXPECT_EQ(status, fakes::kNameNotFound);
   EXPECT_TRUE(nt.closed.empty());
 }

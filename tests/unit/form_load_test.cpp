@@ -22,7 +22,8 @@ TEST(FormLoadTest, WithoutArgumentShowsBothFramesAndTheComposedLine) {
   EXPECT_EQ(w.label2.text(), L"版本：v1.04 (Build 52) (2018.10.7)");
   EXPECT_TRUE(w.frame2.visible());
   ASSERT_EQ(w.processes.started.size(), 1u);
-  EXPECT_EQ(w.processes.started[0].commandLine, L"junction.exe /accepteula");
+  // By its full path: neither the current folder nor PATH can supply another tool.
+  EXPECT_EQ(w.processes.started[0].commandLine, L"D:\\Tools\\junction.exe /accepteula");
   EXPECT_EQ(w.processes.started[0].show, WindowShow::MinimizedNoActivate);
 }
 

@@ -84,6 +84,15 @@ TEST(SendToFormTest, RemoveDeletesTheEntry) {
   EXPECT_FALSE(d.files.fileExists(kEntry));
 }
 
+TEST(SendToFormTest, ARemovalThatFailsSaysSoWithTheReasonAndKeepsTheEntry) {
+  Dialog d;
+  d.add();
+  d.files.undeletable[kEntry] = L"another program has it open";
+  d.remove();
+  EXPECT_EQ(d.messages.shown, (Texts{kAdded, L"右键菜单移除失败：another program has it open"}));
+  EXPECT_TRUE(d.files.fileExists(kEntry));
+}
+
 TEST(SendToFormTest, RemoveWithNothingThereStillSaysRemoved) {
   Dialog d;
   d.remove();

@@ -9,6 +9,28 @@
 namespace mirafold::win32 {
 namespace {
 
+// Runs the junction.exe built beside this test and waits for it; its exit code.
+DWORD runJunction(const std::wstring& arguments) {
+  wchar_t self[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring tool = self;
+  tool = tool.substr(0, tool.find_last_of(L'\\')) + L"\\junction.exe";
+  std::wstring line = L"\"" + tool + L"\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessW(tool.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                        nullptr, nullptr, &startup, &info)) {
+    return ::GetLastError();
+  }
+  ::WaitForSingleObject(info.hProcess, INFINITE);
+  DWORD code = 1;
+  ::GetExitCodeProcess(info.hProcess, &code);
+  ::CloseHandle(info.hThread);
+  ::CloseHandle(info.hProcess);
+  return code;
+}
+
 using testing::TempTree;
 
 constexpr DWORD kFolder = FILE_ATTRIBUTE_DIRECTORY;
@@ -18,21 +40,22 @@ struct EntryCase {
   DWORD attributes;  // kFolder marks a folder; the rest are set on the entry
   bool plainFile;
   bool folderOrFile;
+  bool folder;
 };
 
 // clang-format off
 constexpr EntryCase kEntries[] = {
-  {L"normal.txt",      FILE_ATTRIBUTE_NORMAL,                          true,  true},
-  {L"readonly.txt",    FILE_ATTRIBUTE_READONLY,                        true,  true},
-  {L"archive.txt",     FILE_ATTRIBUTE_ARCHIVE,                         true,  true},
-  {L"ro-archive.txt",  FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE, true, true},
-  {L"hidden.txt",      FILE_ATTRIBUTE_HIDDEN,                          false, false},
-  {L"system.txt",      FILE_ATTRIBUTE_SYSTEM,                          false, false},
-  {L"hidden-sys.txt",  FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM,  false, false},
-  {L"junction.exe",    kFolder,                                        false, true},
-  {L"readonly-folder", kFolder | FILE_ATTRIBUTE_READONLY,              false, true},
-  {L"hidden-folder",   kFolder | FILE_ATTRIBUTE_HIDDEN,                false, false},
-  {L"system-folder",   kFolder | FILE_ATTRIBUTE_SYSTEM,                false, false},
+  {L"normal.txt",      FILE_ATTRIBUTE_NORMAL,                          true,  true,  false},
+  {L"readonly.txt",    FILE_ATTRIBUTE_READONLY,                        true,  true,  false},
+  {L"archive.txt",     FILE_ATTRIBUTE_ARCHIVE,                         true,  true,  false},
+  {L"ro-archive.txt",  FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE, true, true, false},
+  {L"hidden.txt",      FILE_ATTRIBUTE_HIDDEN,                          false, false, false},
+  {L"system.txt",      FILE_ATTRIBUTE_SYSTEM,                          false, false, false},
+  {L"hidden-sys.txt",  FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM,  false, false, false},
+  {L"junction.exe",    kFolder,                                        false, true,  true},
+  {L"readonly-folder", kFolder | FILE_ATTRIBUTE_READONLY,              false, true,  true},
+  {L"hidden-folder",   kFolder | FILE_ATTRIBUTE_HIDDEN,                false, false, false},
+  {L"system-folder",   kFolder | FILE_ATTRIBUTE_SYSTEM,                false, false, false},
 };
 // clang-format on
 
@@ -58,6 +81,7 @@ TEST_F(FileSystemTest, EntriesCountByKindAndAttributes) {
         << path;
     EXPECT_EQ(files.isPlainFile(path), entry.plainFile) << path;
     EXPECT_EQ(files.isFolderOrFile(path), entry.folderOrFile) << path;
+    EXPECT_EQ(files.isFolder(path), entry.folder) << path;
   }
 }
 
@@ -121,7 +145,7 @@ TEST_F(FileSystemTest, LongPathsBeyondTheClassicLimit) {
   EXPECT_TRUE(files.isPlainFile(file));
   EXPECT_TRUE(files.isFolderOrFile(file));
   EXPECT_TRUE(files.fileExists(file));
-  EXPECT_TRUE(files.deleteFile(file));
+  EXPECT_TRUE(files.deleteFile(file).ok);
   EXPECT_FALSE(files.fileExists(file));
 }
 
@@ -133,14 +157,46 @@ TEST_F(FileSystemTest, FileExistsForAnyFileButNotFolders) {
   EXPECT_FALSE(files.fileExists(L""));
 }
 
-TEST_F(FileSystemTest, DeleteFileRemovesOnlyFiles) {
+TEST_F(FileSystemTest, DeleteFileRemovesOnlyFilesAndSaysWhyNot) {
   const std::wstring file = tree.file(L"shortcut.lnk");
-  EXPECT_TRUE(files.deleteFile(file));
+  EXPECT_TRUE(files.deleteFile(file).ok);
   EXPECT_EQ(::GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_FALSE(files.deleteFile(file));
+  EXPECT_FALSE(files.deleteFile(file).ok);
   const std::wstring folder = tree.folder(L"folder.lnk");
-  EXPECT_FALSE(files.deleteFile(folder));
+  const platform::Outcome refused = files.deleteFile(folder);
+  EXPECT_FALSE(refused.ok);
+  EXPECT_FALSE(refused.reason.empty());
   EXPECT_NE(::GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES);
+
+  // Held open by another program without leave to delete: refused, with the system's reason.
+  const std::wstring held = tree.file(L"held.lnk");
+  const HANDLE open = ::CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(open, INVALID_HANDLE_VALUE);
+  const platform::Outcome busy = files.deleteFile(held);
+  ::CloseHandle(open);
+  EXPECT_FALSE(busy.ok);
+  EXPECT_FALSE(busy.reason.empty());
+  EXPECT_TRUE(files.fileExists(held));
+}
+
+TEST_F(FileSystemTest, ResolvedPathTakesTheStoredNamesAndKeepsWhatDoesNotExist) {
+  tree.folder(L"Data\\Saves");
+  const std::wstring upper = tree.at(L"DATA\\SAVES");
+  EXPECT_EQ(files.resolvedPath(upper), tree.at(L"Data\\Saves"));
+  EXPECT_EQ(files.resolvedPath(tree.at(L"data\\saves\\New Link")),
+            tree.at(L"Data\\Saves\\New Link"));
+  EXPECT_EQ(files.resolvedPath(tree.at(L"Data\\missing\\deeper")),
+            tree.at(L"Data\\missing\\deeper"));
+}
+
+TEST_F(FileSystemTest, ResolvedPathFollowsALinkOnTheWay) {
+  const std::wstring target = tree.folder(L"real\\Saves");
+  const std::wstring link = tree.at(L"link");
+  ASSERT_EQ(runJunction(L"\"" + link + L"\" \"" + target + L"\""), 0u);
+  EXPECT_EQ(files.resolvedPath(link + L"\\New Link"), target + L"\\New Link");
+  EXPECT_EQ(files.resolvedPath(link), target);
+  runJunction(L"-d \"" + link + L"\"");
 }
 
 }  // namespace

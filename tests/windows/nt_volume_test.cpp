@@ -19,7 +19,7 @@ wchar_t letterWithoutDrive() {
 
 TEST(NtVolumeTest, TheSystemDriveIsNtfs) {
   win32::Win32NtVolume nt;
-  for (const wchar_t* drive : {L"c:", L"C:"}) {
+  for (const wchar_t* drive : {L"c:\\", L"C:\\"}) {
     platform::NtStatus status = -1;
     EXPECT_EQ(volume::GetFileSystemName(nt, drive, status), L"NTFS") << drive;
     EXPECT_EQ(status, 0) << drive;
@@ -31,7 +31,7 @@ TEST(NtVolumeTest, ALetterWithoutADriveGivesNothingAndANonZeroStatus) {
   ASSERT_NE(letter, 0);
   win32::Win32NtVolume nt;
   platform::NtStatus status = 0;
-  const wchar_t drive[] = {letter, L':', L'\0'};
+  const wchar_t drive[] = {letter, L':', L'\\', L'\0'};
   EXPECT_EQ(volume::GetFileSystemName(nt, drive, status), L"");
   EXPECT_NE(status, 0);
 }

@@ -4,6 +4,7 @@
 
 #include "platform/win32/error_mode.h"
 #include "platform/win32/full_path.h"
+#include "platform/win32/system_message.h"
 #include "platform/win32/unique_handle.h"
 
 namespace mirafold::win32 {
@@ -18,7 +19,10 @@ bool endsWithSeparator(const std::wstring& path) {
 // The path in the form file calls take: absolute, and verbatim when too long for the classic limit.
 std::wstring callablePath(const std::wstring& path) { return withLongPathPrefix(fullPathOf(path)); }
 
-bool hasVisibleEntry(const std::wstring& path, bool foldersCount) {
+enum class Kinds { FilesOnly, FoldersOnly, Both };
+
+bool hasVisibleEntry(const std::wstring& path, Kinds kinds) {
+  const bool foldersCount = kinds != Kinds::FilesOnly;
   if (path.empty() || hasWildcard(path)) return false;
   const QuietErrorMode quiet;
   if (isDriveRoot(path)) {
@@ -36,18 +40,65 @@ bool hasVisibleEntry(const std::wstring& path, bool foldersCount) {
                                                    FindExSearchNameMatch, nullptr, 0));
   if (!search) return false;
   const bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  if (isFolder && !foldersCount) return false;
+  if (isFolder ? !foldersCount : kinds == Kinds::FoldersOnly) return false;
   return (entry.dwFileAttributes & kHiddenOrSystem) == 0;
+}
+
+// The final path of an existing entry in its plain form, or empty when it cannot be opened.
+std::wstring finalPathOf(const std::wstring& absolute) {
+  // No access asked: only the name is wanted, which also works where reading is denied.
+  const UniqueFileHandle entry(::CreateFileW(withLongPathPrefix(absolute).c_str(), 0,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                             nullptr));
+  if (!entry) return {};
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n =
+        ::GetFinalPathNameByHandleW(entry.get(), path.data(), static_cast<DWORD>(path.size()), 0);
+    if (n == 0) return {};
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(n);
+  }
+  if (path.starts_with(L"\\\\?\\UNC\\")) return L"\\\\" + path.substr(8);
+  if (path.starts_with(L"\\\\?\\")) return path.substr(4);
+  return path;
 }
 
 }  // namespace
 
 bool Win32FileSystem::isPlainFile(const std::wstring& path) const {
-  return hasVisibleEntry(path, false);
+  return hasVisibleEntry(path, Kinds::FilesOnly);
 }
 
 bool Win32FileSystem::isFolderOrFile(const std::wstring& path) const {
-  return hasVisibleEntry(path, true);
+  return hasVisibleEntry(path, Kinds::Both);
+}
+
+bool Win32FileSystem::isFolder(const std::wstring& path) const {
+  return hasVisibleEntry(path, Kinds::FoldersOnly);
+}
+
+std::wstring Win32FileSystem::resolvedPath(const std::wstring& path) const {
+  const std::wstring full = fullPathOf(path);
+  if (full.empty()) return path;
+  const QuietErrorMode quiet;
+  const std::size_t root = rootLength(full);
+  std::wstring existing = full;
+  std::wstring rest;
+  for (;;) {
+    if (std::wstring resolved = finalPathOf(existing); !resolved.empty()) {
+      while (!rest.empty() && resolved.ends_with(L'\\')) resolved.pop_back();
+      return resolved + rest;
+    }
+    const auto slash = existing.find_last_of(L"\\/");
+    if (slash == std::wstring::npos || existing.size() <= root) return full;
+    rest = existing.substr(slash) + rest;
+    existing.resize(slash < root ? root : slash);
+  }
 }
 
 bool Win32FileSystem::fileExists(const std::wstring& path) const {
@@ -58,11 +109,12 @@ bool Win32FileSystem::fileExists(const std::wstring& path) const {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool Win32FileSystem::deleteFile(const std::wstring& path) {
+platform::Outcome Win32FileSystem::deleteFile(const std::wstring& path) {
   const std::wstring callable = callablePath(path);
-  if (callable.empty()) return false;
+  if (callable.empty()) return {false, systemMessage(ERROR_INVALID_NAME)};
   const QuietErrorMode quiet;
-  return ::DeleteFileW(callable.c_str()) != 0;
+  if (::DeleteFileW(callable.c_str())) return {};
+  return {false, systemMessage(::GetLastError())};
 }
 
 }  // namespace mirafold::win32

@@ -12,8 +12,11 @@ class Win32FileSystem final : public platform::FileSystem {
   // Any failure of the search (missing, drive not ready, access denied) counts as not found.
   bool isPlainFile(const std::wstring& path) const override;
   bool isFolderOrFile(const std::wstring& path) const override;
+  bool isFolder(const std::wstring& path) const override;
+  // Follows junctions and links through the final path of the longest existing part.
+  std::wstring resolvedPath(const std::wstring& path) const override;
   bool fileExists(const std::wstring& path) const override;
-  bool deleteFile(const std::wstring& path) override;
+  platform::Outcome deleteFile(const std::wstring& path) override;
 };
 
 }  // namespace mirafold::win32

@@ -5,6 +5,7 @@
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/shortcut_automation.h"
 #include "platform/win32/shortcut_file.h"
+#include "platform/win32/system_message.h"
 #include "platform/win32/unique_handle.h"
 
 namespace mirafold::win32 {
@@ -20,8 +21,19 @@ std::wstring Win32Shell::GetShellFolderPath(int folder) {
   return result;
 }
 
-platform::ShortcutResult Win32Shell::MakeShortcut(const std::wstring& shortcutPath,
-                                                  const std::wstring& target) {
+namespace {
+
+// Beside the shortcut, with the extension the writers insist on.
+std::wstring stagingPathOf(const std::wstring& shortcutPath) {
+  const auto dot = shortcutPath.rfind(L'.');
+  return shortcutPath.substr(0, dot) + L".new" +
+         (dot == std::wstring::npos ? L".lnk" : shortcutPath.substr(dot));
+}
+
+}  // namespace
+
+platform::ShortcutResult Win32Shell::writeShortcut(const std::wstring& shortcutPath,
+                                                   const std::wstring& target) {
   const ComApartment apartment;
   const AutomationResult automation =
       makeShortcutByAutomation(shortcutObject_, shortcutPath, target);
@@ -34,6 +46,20 @@ platform::ShortcutResult Win32Shell::MakeShortcut(const std::wstring& shortcutPa
       break;
   }
   return writeShortcutFile(shortcutPath, target);
+}
+
+platform::ShortcutResult Win32Shell::MakeShortcut(const std::wstring& shortcutPath,
+                                                  const std::wstring& target) {
+  // Written whole beside it, then renamed into place by a move that never replaces: whatever
+  // appeared at the name meanwhile is neither written through nor overwritten.
+  const std::wstring staging = stagingPathOf(shortcutPath);
+  platform::ShortcutResult result = writeShortcut(staging, target);
+  if (result.written &&
+      !::MoveFileExW(staging.c_str(), shortcutPath.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    result = {false, systemMessage(::GetLastError())};
+  }
+  if (!result.written) ::DeleteFileW(staging.c_str());
+  return result;
 }
 
 }  // namespace mirafold::win32

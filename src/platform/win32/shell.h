@@ -21,6 +21,10 @@ class Win32Shell : public platform::Shell {
                                         const std::wstring& target) override;
 
  private:
+  // The automation object first, else our own writer; either may replace a file at the path.
+  platform::ShortcutResult writeShortcut(const std::wstring& shortcutPath,
+                                         const std::wstring& target);
+
   std::wstring shortcutObject_;
   HWND owner_ = nullptr;
 };

@@ -1,33 +1,94 @@
 #include "platform/win32/system_services.h"
 
+#include <shellapi.h>
+
 #include <span>
 
 #include "platform/argument_text.h"
 #include "platform/version_resource.h"
+#include "platform/win32/system_message.h"
 #include "platform/win32/unique_handle.h"
 
 namespace mirafold::win32 {
+namespace {
+
+int showCommand(platform::WindowShow show) {
+  return show == platform::WindowShow::MinimizedNoActivate ? SW_SHOWMINNOACTIVE : SW_SHOWNORMAL;
+}
+
+class Win32Process final : public platform::Process {
+ public:
+  explicit Win32Process(HANDLE process) : process_(process) {}
+  std::optional<std::uint32_t> exitCode() override {
+    if (::WaitForSingleObject(process_.get(), 0) != WAIT_OBJECT_0) return std::nullopt;
+    DWORD code = 0;
+    if (!::GetExitCodeProcess(process_.get(), &code)) code = ::GetLastError();
+    return code;
+  }
+
+ private:
+  UniqueKernelHandle process_;
+};
+
+// The process handle, or null when it could not start.
+UniqueKernelHandle startProcess(const std::wstring& commandLine, platform::WindowShow show) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = static_cast<WORD>(showCommand(show));
+  std::wstring mutableLine = commandLine;  // CreateProcessW may write into it
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+    return {};
+  }
+  UniqueKernelHandle thread(info.hThread);
+  return UniqueKernelHandle(info.hProcess);
+}
+
+}  // namespace
 
 void Win32MessageBox::show(const std::wstring& text) {
   ::MessageBoxW(owner_, text.c_str(), kApplicationTitle, MB_OK);
 }
 
-bool Win32Processes::start(const std::wstring& commandLine, platform::WindowShow show) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = static_cast<WORD>(
-      show == platform::WindowShow::MinimizedNoActivate ? SW_SHOWMINNOACTIVE : SW_SHOWNORMAL);
-  std::wstring mutableLine = commandLine;  // CreateProcessW may write into it
-  PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
-    return false;
-  }
-  UniqueKernelHandle process(info.hProcess);
-  UniqueKernelHandle thread(info.hThread);
-  return true;
+bool Win32MessageBox::ask(const std::wstring& text) {
+  return ::MessageBoxW(owner_, text.c_str(), kApplicationTitle, MB_YESNO) == IDYES;
 }
+
+bool Win32Processes::start(const std::wstring& commandLine, platform::WindowShow show) {
+  return static_cast<bool>(startProcess(commandLine, show));
+}
+
+std::unique_ptr<platform::Process> Win32Processes::startKept(const std::wstring& commandLine,
+                                                             platform::WindowShow show) {
+  UniqueKernelHandle process = startProcess(commandLine, show);
+  if (!process) return nullptr;
+  return std::make_unique<Win32Process>(process.release());
+}
+
+platform::ElevatedStart Win32Processes::startElevated(const std::wstring& program,
+                                                      const std::wstring& parameters,
+                                                      platform::WindowShow show) {
+  SHELLEXECUTEINFOW execute{};
+  execute.cbSize = sizeof execute;
+  // The process is kept; no error box of the shell's own, the caller reports failures.
+  execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  execute.hwnd = owner_;
+  execute.lpVerb = L"runas";
+  execute.lpFile = program.c_str();
+  execute.lpParameters = parameters.c_str();
+  execute.nShow = showCommand(show);
+  if (!::ShellExecuteExW(&execute)) {
+    const DWORD error = ::GetLastError();
+    return {.process = nullptr, .declined = error == ERROR_CANCELLED, .error = error};
+  }
+  if (!execute.hProcess)
+    return {.process = nullptr, .declined = false, .error = ERROR_INVALID_HANDLE};
+  return {.process = std::make_unique<Win32Process>(execute.hProcess)};
+}
+
+std::wstring Win32ErrorTexts::describe(std::uint32_t code) const { return systemMessage(code); }
 
 std::wstring Win32ProgramInfo::programPath() const {
   std::wstring path(MAX_PATH, L'\0');

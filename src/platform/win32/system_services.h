@@ -14,6 +14,7 @@ class Win32MessageBox : public platform::MessageBox {
   // The owner is the window that takes no input while a box is open; it may be set later.
   void setOwner(HWND owner) { owner_ = owner; }
   void show(const std::wstring& text) override;
+  bool ask(const std::wstring& text) override;
 
  private:
   HWND owner_ = nullptr;
@@ -21,7 +22,21 @@ class Win32MessageBox : public platform::MessageBox {
 
 class Win32Processes : public platform::Processes {
  public:
+  // The window the system's consent prompt belongs to; it may be set later.
+  void setOwner(HWND owner) { owner_ = owner; }
   bool start(const std::wstring& commandLine, platform::WindowShow show) override;
+  std::unique_ptr<platform::Process> startKept(const std::wstring& commandLine,
+                                               platform::WindowShow show) override;
+  platform::ElevatedStart startElevated(const std::wstring& program, const std::wstring& parameters,
+                                        platform::WindowShow show) override;
+
+ private:
+  HWND owner_ = nullptr;
+};
+
+class Win32ErrorTexts : public platform::ErrorTexts {
+ public:
+  std::wstring describe(std::uint32_t code) const override;
 };
 
 class Win32ProgramInfo : public platform::ProgramInfo {

@@ -31,7 +31,9 @@ FakeNtVolume::FakeNtVolume() {
 }
 
 void FakeNtVolume::setVolume(const std::wstring& drive, FakeVolume volume) {
-  volumes_[lowered(L"\\??\\" + drive)] = std::move(volume);
+  // Opened by its root folder: "c:" is reached as "\??\c:\".
+  const std::wstring root = drive.ends_with(L'\\') ? drive : drive + L'\\';
+  volumes_[lowered(L"\\??\\" + root)] = std::move(volume);
 }
 
 void FakeNtVolume::setName(const std::wstring& drive, const std::u16string& name) {

@@ -27,7 +27,7 @@ std::vector<std::uint8_t> attributeRecord(const std::u16string& name);
 class FakeNtVolume : public platform::NtVolume {
  public:
   FakeNtVolume();
-  // "c:" and so on; the query of an unknown path fails to open.
+  // "c:" (or its root "c:\") and so on; the query of an unknown path fails to open.
   void setVolume(const std::wstring& drive, FakeVolume volume);
   void setName(const std::wstring& drive, const std::u16string& name);
 

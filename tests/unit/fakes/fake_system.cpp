@@ -43,21 +43,78 @@ bool FakeFileSystem::isFolderOrFile(const std::wstring& path) const {
   return e && !e->hidden && !e->system;
 }
 
+bool FakeFileSystem::isFolder(const std::wstring& path) const {
+  const Entry* e = find(path);
+  return e && e->folder && !e->hidden && !e->system;
+}
+
+void FakeFileSystem::addJunction(const std::wstring& path, const std::wstring& target) {
+  addFolder(path);
+  junctions_[lowered(path)] = target;
+}
+
+std::wstring FakeFileSystem::resolvedPath(const std::wstring& path) const {
+  // The first junction found from the left redirects the rest, which is resolved again.
+  for (std::size_t end = path.find(L'\\'); end != std::wstring::npos;
+       end = path.find(L'\\', end + 1)) {
+    if (const auto it = junctions_.find(lowered(path.substr(0, end))); it != junctions_.end()) {
+      return resolvedPath(it->second + path.substr(end));
+    }
+  }
+  const auto whole = junctions_.find(lowered(path));
+  return whole == junctions_.end() ? path : resolvedPath(whole->second);
+}
+
 bool FakeFileSystem::fileExists(const std::wstring& path) const {
   const Entry* e = find(path);
   return e && !e->folder;
 }
 
-bool FakeFileSystem::deleteFile(const std::wstring& path) {
-  if (!fileExists(path)) return false;
+platform::Outcome FakeFileSystem::deleteFile(const std::wstring& path) {
+  if (const auto it = undeletable.find(path); it != undeletable.end()) return {false, it->second};
+  if (!fileExists(path)) return {false, L"not found"};
   remove(path);
   deleted.push_back(path);
-  return true;
+  return {};
 }
 
 void FakeMessageBox::show(const std::wstring& text) {
   shown.push_back(text);
   if (whileOpen) whileOpen(text);
+}
+
+bool FakeMessageBox::ask(const std::wstring& text) {
+  shown.push_back(text);
+  if (answers.empty()) return false;
+  const bool yes = answers.front();
+  answers.pop_front();
+  return yes;
+}
+
+std::unique_ptr<platform::Process> FakeProcesses::keep() {
+  kept_.push_back(std::make_shared<ProcessState>());
+  return std::make_unique<FakeProcess>(kept_.back());
+}
+
+std::unique_ptr<platform::Process> FakeProcesses::startKept(const std::wstring& commandLine,
+                                                            platform::WindowShow show) {
+  if (!start(commandLine, show)) return nullptr;
+  return keep();
+}
+
+platform::ElevatedStart FakeProcesses::startElevated(const std::wstring& program,
+                                                     const std::wstring& parameters,
+                                                     platform::WindowShow show) {
+  elevated.push_back({program, parameters, show});
+  switch (consent) {
+    case Consent::Declined:
+      return {.declined = true, .error = 1223};
+    case Consent::Fails:
+      return {.error = 2};
+    case Consent::Given:
+      break;
+  }
+  return {.process = keep()};
 }
 
 bool FakeProcesses::start(const std::wstring& commandLine, platform::WindowShow show) {

@@ -2,8 +2,11 @@
 // In-memory stand-ins for the system services: a small file system, recorded message boxes and
 // process starts.
 
+#include <deque>
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,19 +30,31 @@ class FakeFileSystem : public platform::FileSystem {
 
   bool isPlainFile(const std::wstring& path) const override;
   bool isFolderOrFile(const std::wstring& path) const override;
+  bool isFolder(const std::wstring& path) const override;
+  // Follows the junctions set with addJunction on the way, as the system would.
+  std::wstring resolvedPath(const std::wstring& path) const override;
   bool fileExists(const std::wstring& path) const override;
-  bool deleteFile(const std::wstring& path) override;
+  platform::Outcome deleteFile(const std::wstring& path) override;
+
+  // A junction at path leading to target (a folder entry that resolves elsewhere).
+  void addJunction(const std::wstring& path, const std::wstring& target);
 
   std::vector<std::wstring> deleted;
+  // Paths whose deletion fails with this reason.
+  std::map<std::wstring, std::wstring> undeletable;
 
  private:
-  std::map<std::wstring, Entry> entries_;  // keyed by the lower-cased path
+  std::map<std::wstring, Entry> entries_;           // keyed by the lower-cased path
+  std::map<std::wstring, std::wstring> junctions_;  // lower-cased path to target
 };
 
 class FakeMessageBox : public platform::MessageBox {
  public:
   void show(const std::wstring& text) override;
+  // Recorded among the shown texts; answered from `answers`, No when none is left.
+  bool ask(const std::wstring& text) override;
   std::vector<std::wstring> shown;
+  std::deque<bool> answers;
   // Runs while a box is "open", as a user acting before pressing OK would.
   std::function<void(const std::wstring&)> whileOpen;
 };
@@ -49,12 +64,57 @@ struct StartedProcess {
   platform::WindowShow show;
 };
 
+// A kept process whose end the test decides.
+struct ProcessState {
+  std::optional<std::uint32_t> exitCode;  // nothing while it runs
+  bool closed = false;
+};
+
+class FakeProcess : public platform::Process {
+ public:
+  explicit FakeProcess(std::shared_ptr<ProcessState> state) : state_(std::move(state)) {}
+  ~FakeProcess() override { state_->closed = true; }
+  std::optional<std::uint32_t> exitCode() override { return state_->exitCode; }
+
+ private:
+  std::shared_ptr<ProcessState> state_;
+};
+
+struct ElevatedRun {
+  std::wstring program;
+  std::wstring parameters;
+  platform::WindowShow show;
+};
+
 class FakeProcesses : public platform::Processes {
  public:
   bool start(const std::wstring& commandLine, platform::WindowShow show) override;
+  std::unique_ptr<platform::Process> startKept(const std::wstring& commandLine,
+                                               platform::WindowShow show) override;
+  platform::ElevatedStart startElevated(const std::wstring& program, const std::wstring& parameters,
+                                        platform::WindowShow show) override;
+  // The state of the n-th kept or elevated process, in the order they were started.
+  std::shared_ptr<ProcessState> kept(std::size_t n) const { return kept_.at(n); }
+  std::size_t keptCount() const { return kept_.size(); }
+
   std::vector<StartedProcess> started;
+  std::vector<ElevatedRun> elevated;
   bool canStart = true;
+  // How the consent prompt ends: started, declined (ERROR_CANCELLED) or another error.
+  enum class Consent { Given, Declined, Fails } consent = Consent::Given;
   std::function<void(const std::wstring&)> onStart;  // what the started program does
+
+ private:
+  std::unique_ptr<platform::Process> keep();
+  std::vector<std::shared_ptr<ProcessState>> kept_;
+};
+
+// "error <code>" for every code, so that tests see which code was described.
+class FakeErrorTexts : public platform::ErrorTexts {
+ public:
+  std::wstring describe(std::uint32_t code) const override {
+    return L"error " + std::to_wstring(code);
+  }
 };
 
 class FakeProgramInfo : public platform::ProgramInfo {

@@ -21,6 +21,7 @@ struct MainWindow {
   FakeProcesses processes;
   FakeProgramInfo program;
   FakeNtVolume volume;
+  FakeErrorTexts errors;
 
   FakeFrame frame1, frame2;
   FakeDriveList drive1{L"d: [Data]"}, drive2{L"d: [Data]"};
@@ -35,7 +36,7 @@ struct MainWindow {
   app::MainControls controls{frame1,   frame2, drive1, drive2, dir1,     dir2,
                              text1,    text2,  comd,   check1, command1, command4,
                              command5, label2, label3, label5, label7,   timer1};
-  app::Services services{program, files, processes, messages, volume};
+  app::Services services{program, files, processes, messages, volume, errors};
 
  private:
   std::unique_ptr<app::MainForm> form_;
