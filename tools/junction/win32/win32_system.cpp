@@ -52,7 +52,8 @@ Status resolvedPath(const std::wstring& path, std::wstring& resolved) {
   UniqueFile file(::CreateFileW(toExtendedPath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file) return lastFailure();
-  std::wstring buffer(MAX_PATH, L'\0');
+  // The longest path there is: Wine fails with ERROR_MORE_DATA rather than give the length.
+  std::wstring buffer(32768, L'\0');
   for (;;) {
     const DWORD length = ::GetFinalPathNameByHandleW(
         file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), FILE_NAME_NORMALIZED);
@@ -257,8 +258,14 @@ Status Win32System::insidePrefixDrive(const std::wstring& link, std::wstring& ho
   std::wstring drive;
   if (Status s = resolvedPath(windows, drive); !s.ok) return s;
   drive = parentOf(drive);
+  // Wine names no open folder whose path is longer than MAX_PATH: then the nearest folder above
+  // that it names is checked here, and the whole path by the host command before it acts.
   std::wstring folder;
-  if (Status s = resolvedPath(parentOf(link), folder); !s.ok) return s;
+  for (std::wstring above = parentOf(link);; above = parentOf(above)) {
+    const Status s = resolvedPath(above, folder);
+    if (s.ok) break;
+    if (s.code != ERROR_MORE_DATA || parentOf(above) == above) return s;
+  }
   if (folder.back() != L'\\') folder += L'\\';
   if (drive.back() != L'\\') drive += L'\\';
   const int length = static_cast<int>(drive.size());
@@ -286,6 +293,32 @@ std::wstring guarded(std::wstring_view action) {
 
 }  // namespace
 
+// The maker takes a claim folder before it acts and leaves "done" in it afterwards. Taking it
+// back after a timeout first tries to take the claim itself: if that succeeds the maker has not
+// run and never will (it then only removes the claim); otherwise it waits for "done".
+class HostClaim {
+ public:
+  explicit HostClaim(const HostShell& wine) {
+    wchar_t temp[MAX_PATH + 1] = {};
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
+    if (length == 0 || length > MAX_PATH) return;
+    path_ = std::wstring(temp) + L"jct-claim-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+            std::to_wstring(::GetTickCount64());
+    if (!wine.unixPath(toExtendedPath(path_), hostPath_).ok) hostPath_.clear();
+  }
+  bool ready() const { return !hostPath_.empty(); }
+  const std::wstring& hostPath() const { return hostPath_; }
+  // Once the maker has answered, its claim is of no more use.
+  void release() const {
+    ::DeleteFileW(toExtendedPath(path_ + L"\\done").c_str());
+    ::RemoveDirectoryW(toExtendedPath(path_).c_str());
+  }
+
+ private:
+  std::wstring path_;
+  std::wstring hostPath_;
+};
+
 Status Win32System::makeHostLink(const std::wstring& link, const std::wstring& target) {
   std::wstring hostDrive;
   if (Status s = insidePrefixDrive(link, hostDrive); !s.ok) return s;
@@ -293,10 +326,20 @@ Status Win32System::makeHostLink(const std::wstring& link, const std::wstring& t
   std::wstring hostTarget;
   if (Status s = wine_->unixPath(toExtendedPath(link), hostLink); !s.ok) return s;
   if (Status s = wine_->unixPath(toExtendedPath(target), hostTarget); !s.ok) return s;
+  const HostClaim claim(*wine_);
+  if (!claim.ready()) {
+    return Status::failure(exit_code::kCannotMake,
+                           L"Wine gives no host path for a temporary name.");
+  }
   // -T: never make the link inside an existing folder of that name; without -f ln never replaces.
-  Status made = wine_->run(guarded(L"ln -sT -- \"$3\" \"$1\""), {hostLink, hostDrive, hostTarget},
-                           exit_code::kCannotMake, wine_->makeTimeoutMs());
-  if (!made.ok && made.code != exit_code::kTimeout) return made;  // ln made nothing
+  Status made =
+      wine_->run(L"if mkdir -- \"$4\" 2>/dev/null; then " + guarded(L"ln -sT -- \"$3\" \"$1\"") +
+                     L"; s=$?; : >\"$4/done\"; [ $s -eq 0 ]; else rmdir -- \"$4\"; false; fi",
+                 {hostLink, hostDrive, hostTarget, claim.hostPath()}, exit_code::kCannotMake,
+                 wine_->makeTimeoutMs());
+  const bool answered = made.ok || made.code != exit_code::kTimeout;
+  if (answered) claim.release();
+  if (!made.ok && answered) return made;  // ln made nothing
   if (made.ok) {
     // Our own check: the link is there, and leads where it should.
     const Entry entry = inspect(link);
@@ -309,8 +352,12 @@ Status Win32System::makeHostLink(const std::wstring& link, const std::wstring& t
   }
   // What was made goes again: only a symbolic link that leads to the target, never anything else.
   const Status undone = wine_->run(
-      L"if [ -L \"$1\" ] && [ \"$(readlink -- \"$1\")\" = \"$2\" ]; then rm -f -- \"$1\"; fi",
-      {hostLink, hostTarget}, exit_code::kCannotMake, wine_->answerTimeoutMs());
+      L"if mkdir -- \"$3\" 2>/dev/null; then :; else "
+      L"i=0; while [ ! -e \"$3/done\" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i+1)); done; "
+      L"if [ -L \"$1\" ] && [ \"$(readlink -- \"$1\")\" = \"$2\" ]; then rm -f -- \"$1\"; fi; "
+      L"rm -f -- \"$3/done\"; rmdir -- \"$3\" 2>/dev/null; [ ! -L \"$1\" ]; fi",
+      {hostLink, hostTarget, claim.hostPath()}, exit_code::kCannotMake,
+      wine_->answerTimeoutMs() + 2000);
   if (!undone.ok) {
     made.reason += L" What it made could not be removed again: " + undone.reason;
   }
