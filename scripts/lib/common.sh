@@ -3,7 +3,9 @@
 
 root_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 build_dir="$root_dir/build"
-export WINEPREFIX="${WINEPREFIX:-$build_dir/wineprefix}"
+# Always our own prefix: an inherited WINEPREFIX (a developer's ~/.wine) is never written, never
+# gets our font keys or Send To entries, and its wineserver is never stopped.
+export WINEPREFIX="$build_dir/wineprefix"
 export WINEDEBUG="${WINEDEBUG:--all}"
 # Wine names host files in the locale's encoding: without UTF-8 it cannot make Chinese names.
 export LANG="${LANG:-C.UTF-8}"

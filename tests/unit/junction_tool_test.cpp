@@ -1,31 +1,45 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "junction/exit_codes.h"
 #include "junction/reparse_data.h"
+#include "junction/reparse_entry.h"
 #include "junction/tool.h"
 
 namespace junction {
 namespace {
 
 // A file system in memory: absolute path -> entry; a folder's children are the paths below it.
+// Mount points hold reparse bytes, read the way the Windows side reads them.
 class FakeSystem : public System {
  public:
   std::map<std::wstring, Entry> entries;
+  std::map<std::wstring, std::vector<std::uint8_t>> reparse;
   std::wstring currentFolder = L"C:\\work";
   bool hostLinks = false;
-  std::wstring writeFailure;   // non-empty: writeReparseData fails with this reason
-  std::wstring removeFailure;  // non-empty: removeEmptyFolder fails with this reason
+  Status writeFailure = Status::success();   // what setReparseData gives
+  Status removeFailure = Status::success();  // what discarding a new folder gives
+  std::function<void()> onOpen;              // runs as a link is opened: a swap by someone else
   std::vector<std::wstring> unlistable;
   std::vector<std::wstring> calls;
   std::vector<std::uint8_t> written;
 
-  void folder(const std::wstring& p) { entries[p] = Entry{EntryKind::Folder, {}, {}}; }
-  void file(const std::wstring& p) { entries[p] = Entry{EntryKind::File, {}, {}}; }
-  void junction(const std::wstring& p, const std::wstring& t) {
-    entries[p] = Entry{EntryKind::Junction, t, {}};
+  void folder(const std::wstring& p) { entries[p] = Entry{EntryKind::Folder, {}, {}, 0, {}}; }
+  void file(const std::wstring& p) { entries[p] = Entry{EntryKind::File, {}, {}, 0, {}}; }
+  void mountPoint(const std::wstring& p, const std::wstring& substitute,
+                  const std::wstring& print) {
+    entries[p] = Entry{EntryKind::Junction, {}, {}, 0, {}};
+    reparse[p] = *buildMountPointData({substitute, print});
+  }
+  void junction(const std::wstring& p, const std::wstring& t) { mountPoint(p, L"\\??\\" + t, t); }
+  void erase(const std::wstring& p) {
+    entries.erase(p);
+    reparse.erase(p);
   }
 
   Status fullPath(const std::wstring& path, std::wstring& absolute) override {
@@ -34,13 +48,14 @@ class FakeSystem : public System {
     return Status::success();
   }
   Entry inspect(const std::wstring& path) override {
+    if (auto r = reparse.find(path); r != reparse.end()) return entryFromReparseData(r->second);
     auto it = entries.find(path);
     return it == entries.end() ? Entry{} : it->second;
   }
   Status listFolder(const std::wstring& path, std::vector<Child>& children) override {
     calls.push_back(L"list " + path);
     for (const auto& u : unlistable) {
-      if (u == path) return Status::failure(L"Access is denied.");
+      if (u == path) return Status::failure(5, L"Access is denied.");
     }
     const std::wstring prefix = path + L"\\";
     for (const auto& [p, e] : entries) {
@@ -50,34 +65,63 @@ class FakeSystem : public System {
     }
     return Status::success();
   }
-  Status createFolder(const std::wstring& path) override {
+
+  class NewFakeFolder : public NewFolder {
+   public:
+    NewFakeFolder(FakeSystem& fs, std::wstring path) : fs_(fs), path_(std::move(path)) {}
+    Status setReparseData(const std::vector<std::uint8_t>& bytes) override {
+      fs_.calls.push_back(L"reparse " + path_);
+      if (!fs_.writeFailure.ok) return fs_.writeFailure;
+      fs_.written = bytes;
+      fs_.entries[path_] = Entry{EntryKind::Junction, {}, {}, 0, {}};
+      fs_.reparse[path_] = bytes;
+      return Status::success();
+    }
+    Status discard() override {
+      fs_.calls.push_back(L"discard " + path_);
+      if (!fs_.removeFailure.ok) return fs_.removeFailure;
+      fs_.erase(path_);
+      return Status::success();
+    }
+
+   private:
+    FakeSystem& fs_;
+    std::wstring path_;
+  };
+
+  class OpenFakeLink : public OpenLink {
+   public:
+    OpenFakeLink(FakeSystem& fs, std::wstring path) : fs_(fs), path_(std::move(path)) {}
+    Entry read() override { return fs_.inspect(path_); }
+    Status remove() override {
+      fs_.calls.push_back(L"delete " + path_);
+      fs_.erase(path_);
+      return Status::success();
+    }
+
+   private:
+    FakeSystem& fs_;
+    std::wstring path_;
+  };
+
+  Status createFolder(const std::wstring& path, std::unique_ptr<NewFolder>& made) override {
     calls.push_back(L"mkdir " + path);
+    if (entries.count(path))
+      return Status::failure(183, L"Cannot create a file when that file already exists.");
     folder(path);
+    made = std::make_unique<NewFakeFolder>(*this, path);
     return Status::success();
   }
-  Status removeEmptyFolder(const std::wstring& path) override {
-    calls.push_back(L"rmdir " + path);
-    if (!removeFailure.empty()) return Status::failure(removeFailure);
-    entries.erase(path);
-    return Status::success();
-  }
-  Status writeReparseData(const std::wstring& path,
-                          const std::vector<std::uint8_t>& bytes) override {
-    calls.push_back(L"reparse " + path);
-    if (!writeFailure.empty()) return Status::failure(writeFailure);
-    written = bytes;
-    entries[path] = Entry{EntryKind::Junction, parseMountPointData(bytes)->printName, {}};
-    return Status::success();
-  }
-  Status removeJunction(const std::wstring& path) override {
-    calls.push_back(L"unjunction " + path);
-    entries.erase(path);
+  Status openLink(const std::wstring& path, std::unique_ptr<OpenLink>& opened) override {
+    calls.push_back(L"open " + path);
+    if (onOpen) onOpen();
+    opened = std::make_unique<OpenFakeLink>(*this, path);
     return Status::success();
   }
   bool makesHostLinks() const override { return hostLinks; }
   Status makeHostLink(const std::wstring& link, const std::wstring& target) override {
     calls.push_back(L"ln " + target + L" " + link);
-    entries[link] = Entry{EntryKind::HostLink, target, {}};
+    entries[link] = Entry{EntryKind::HostLink, target, {}, 0, {}};
     return Status::success();
   }
   Status removeHostLink(const std::wstring& link) override {
@@ -101,7 +145,7 @@ class JunctionTool : public testing::Test {
     fs.folder(L"C:\\data");
     fs.file(L"C:\\data\\keep.txt");
   }
-  int run(std::vector<std::wstring> args) {
+  std::uint32_t run(std::vector<std::wstring> args) {
     return junction::run(parseArguments(args), fs, console);
   }
 
@@ -109,8 +153,10 @@ class JunctionTool : public testing::Test {
   RecordingConsole console;
 };
 
-TEST_F(JunctionTool, CreatesAFolderThenWritesTheMountPoint) {
-  EXPECT_EQ(run({L"link", L"C:\\data\\"}), 0);
+using namespace exit_code;
+
+TEST_F(JunctionTool, CreatesAFolderThenWritesTheMountPointThroughItsHandle) {
+  EXPECT_EQ(run({L"link", L"C:\\data\\"}), kSuccess);
   EXPECT_EQ(fs.calls,
             (std::vector<std::wstring>{L"mkdir C:\\work\\link", L"reparse C:\\work\\link"}));
   const auto names = parseMountPointData(fs.written);
@@ -123,13 +169,13 @@ TEST_F(JunctionTool, CreatesAFolderThenWritesTheMountPoint) {
 
 TEST_F(JunctionTool, ResolvesARelativeTargetAgainstTheCurrentFolder) {
   fs.folder(L"C:\\work\\sub");
-  EXPECT_EQ(run({L"C:\\link", L"sub"}), 0);
+  EXPECT_EQ(run({L"C:\\link", L"sub"}), kSuccess);
   EXPECT_EQ(parseMountPointData(fs.written)->printName, L"C:\\work\\sub");
 }
 
 TEST_F(JunctionTool, UnderWineMakesAHostLinkAndNoFolder) {
   fs.hostLinks = true;
-  EXPECT_EQ(run({L"link", L"C:\\data"}), 0);
+  EXPECT_EQ(run({L"link", L"C:\\data"}), kSuccess);
   EXPECT_EQ(fs.calls, (std::vector<std::wstring>{L"ln C:\\data C:\\work\\link"}));
 }
 
@@ -137,15 +183,16 @@ struct Refusal {
   const wchar_t* what;
   void (*prepare)(FakeSystem&);
   std::vector<std::wstring> args;
+  std::uint32_t exitCode;
   std::wstring message;
 };
 
 class RefusedCreation : public JunctionTool, public testing::WithParamInterface<Refusal> {};
 
-TEST_P(RefusedCreation, ChangesNothingAndSaysWhy) {
+TEST_P(RefusedCreation, ChangesNothingAndSaysWhyWithTheSystemsCode) {
   GetParam().prepare(fs);
   const auto before = fs.entries;
-  EXPECT_EQ(run(GetParam().args), 1) << GetParam().what;
+  EXPECT_EQ(run(GetParam().args), GetParam().exitCode) << GetParam().what;
   EXPECT_TRUE(fs.calls.empty()) << GetParam().what;
   EXPECT_EQ(fs.entries.size(), before.size());
   EXPECT_EQ(console.errLines, (std::vector<std::wstring>{GetParam().message}));
@@ -158,64 +205,88 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{L"file at LINK",
                 [](FakeSystem& f) { f.file(L"C:\\work\\x"); },
                 {L"x", L"C:\\data"},
+                kAlreadyExists,
                 L"Cannot create C:\\work\\x: a file already exists there."},
         Refusal{L"folder at LINK",
                 [](FakeSystem& f) { f.folder(L"C:\\work\\x"); },
                 {L"x", L"C:\\data"},
+                kAlreadyExists,
                 L"Cannot create C:\\work\\x: a real folder already exists there."},
         Refusal{L"junction at LINK",
                 [](FakeSystem& f) { f.junction(L"C:\\work\\x", L"C:\\y"); },
                 {L"x", L"C:\\data"},
+                kAlreadyExists,
                 L"Cannot create C:\\work\\x: a junction already exists there."},
         Refusal{L"missing target",
                 [](FakeSystem&) {},
                 {L"x", L"C:\\nothing"},
+                kPathNotFound,
                 L"Cannot create C:\\work\\x: the target C:\\nothing does not exist."},
         Refusal{
             L"file as target",
             [](FakeSystem&) {},
             {L"x", L"C:\\data\\keep.txt"},
+            kNotAFolder,
             L"Cannot create C:\\work\\x: the target C:\\data\\keep.txt is a file, not a folder."},
         Refusal{L"share as target",
                 [](FakeSystem&) {},
                 {L"x", L"\\\\srv\\share"},
+                kBadPathname,
                 L"Cannot create C:\\work\\x: the target \\\\srv\\share is not on a local drive."},
-        Refusal{L"unreadable LINK",
-                [](FakeSystem& f) {
-                  f.entries[L"C:\\work\\x"] = {EntryKind::Unreadable, {}, L"Access is denied."};
-                },
-                {L"x", L"C:\\data"},
-                L"Cannot create C:\\work\\x: Access is denied."}));
+        Refusal{
+            L"unreadable LINK",
+            [](FakeSystem& f) {
+              f.entries[L"C:\\work\\x"] = {EntryKind::Unreadable, {}, {}, 5, L"Access is denied."};
+            },
+            {L"x", L"C:\\data"},
+            5,
+            L"Cannot create C:\\work\\x: Access is denied."}));
 
-TEST_F(JunctionTool, RemovesItsEmptyFolderWhenTheMountPointCannotBeWritten) {
-  fs.writeFailure = L"The request is not supported.";
-  EXPECT_EQ(run({L"link", L"C:\\data"}), 1);
+TEST_F(JunctionTool, DiscardsItsNewFolderWhenTheMountPointCannotBeWritten) {
+  fs.writeFailure = Status::failure(kNotSupported, L"The request is not supported.");
+  EXPECT_EQ(run({L"link", L"C:\\data"}), kNotSupported);
   EXPECT_EQ(fs.calls, (std::vector<std::wstring>{L"mkdir C:\\work\\link", L"reparse C:\\work\\link",
-                                                 L"rmdir C:\\work\\link"}));
+                                                 L"discard C:\\work\\link"}));
   EXPECT_EQ(fs.entries.count(L"C:\\work\\link"), 0u);
   EXPECT_EQ(
       console.errLines,
       (std::vector<std::wstring>{L"Cannot create C:\\work\\link: The request is not supported."}));
 }
 
-TEST_F(JunctionTool, SaysSoWhenEvenTheEmptyFolderCannotBeRemoved) {
-  fs.writeFailure = L"The request is not supported.";
-  fs.removeFailure = L"Access is denied.";
-  EXPECT_EQ(run({L"link", L"C:\\data"}), 1);
+TEST_F(JunctionTool, ExitsWithTheWriteErrorEvenWhenTheEmptyFolderStays) {
+  fs.writeFailure = Status::failure(kNotSupported, L"The request is not supported.");
+  fs.removeFailure = Status::failure(5, L"Access is denied.");
+  EXPECT_EQ(run({L"link", L"C:\\data"}), kNotSupported);
   ASSERT_EQ(console.errLines.size(), 1u);
   EXPECT_NE(console.errLines[0].find(L"The request is not supported."), std::wstring::npos);
   EXPECT_NE(console.errLines[0].find(L"could not be removed: Access is denied."),
             std::wstring::npos);
 }
 
+TEST_F(JunctionTool, ALinkPathTakenAfterTheCheckFailsWithTheSystemsCode) {
+  // createFolder fails when something appeared in between: nothing is written, nothing removed.
+  // The first look saw nothing there.
+  fs.entries[L"C:\\work\\link"] = Entry{EntryKind::Folder, {}, {}, 0, {}};
+  struct Racing : FakeSystem {
+    Entry inspect(const std::wstring& path) override {
+      return path == L"C:\\work\\link" ? Entry{} : FakeSystem::inspect(path);
+    }
+  } racing;
+  racing.entries = fs.entries;
+  RecordingConsole out;
+  EXPECT_EQ(junction::run(parseArguments({L"link", L"C:\\data"}), racing, out), kAlreadyExists);
+  EXPECT_EQ(racing.calls, (std::vector<std::wstring>{L"mkdir C:\\work\\link"}));
+  EXPECT_EQ(racing.entries.at(L"C:\\work\\link").kind, EntryKind::Folder);
+}
+
 TEST_F(JunctionTool, QueryShowsTheTargetOrSaysThereIsNoJunction) {
   fs.junction(L"C:\\work\\j", L"C:\\data");
-  fs.entries[L"C:\\work\\h"] = Entry{EntryKind::HostLink, L"C:\\data", {}};
-  EXPECT_EQ(run({L"j"}), 0);
-  EXPECT_EQ(run({L"h"}), 0);
-  EXPECT_EQ(run({L"C:\\data"}), 1);
-  EXPECT_EQ(run({L"C:\\data\\keep.txt"}), 1);
-  EXPECT_EQ(run({L"C:\\nothing"}), 1);
+  fs.entries[L"C:\\work\\h"] = Entry{EntryKind::HostLink, L"C:\\data", {}, 0, {}};
+  EXPECT_EQ(run({L"j"}), kSuccess);
+  EXPECT_EQ(run({L"h"}), kSuccess);
+  EXPECT_EQ(run({L"C:\\data"}), kNotAReparsePoint);
+  EXPECT_EQ(run({L"C:\\data\\keep.txt"}), kNotAReparsePoint);
+  EXPECT_EQ(run({L"C:\\nothing"}), kFileNotFound);
   EXPECT_EQ(console.outLines, (std::vector<std::wstring>{
                                   L"C:\\work\\j -> C:\\data",
                                   L"C:\\work\\h -> C:\\data",
@@ -227,18 +298,18 @@ TEST_F(JunctionTool, QueryShowsTheTargetOrSaysThereIsNoJunction) {
   EXPECT_TRUE(fs.calls.empty());
 }
 
-TEST_F(JunctionTool, DeleteRemovesOnlyJunctionsAndHostLinks) {
+TEST_F(JunctionTool, DeleteRemovesOnlyJunctionsAndHostLinksThroughTheHandleItChecked) {
   fs.junction(L"C:\\work\\j", L"C:\\data");
-  fs.entries[L"C:\\work\\h"] = Entry{EntryKind::HostLink, L"C:\\data", {}};
-  fs.entries[L"C:\\work\\s"] = Entry{EntryKind::OtherLink, {}, {}};
-  EXPECT_EQ(run({L"-d", L"j"}), 0);
-  EXPECT_EQ(run({L"-d", L"h\\"}), 0);
-  EXPECT_EQ(run({L"-d", L"C:\\data"}), 1);
-  EXPECT_EQ(run({L"-d", L"C:\\data\\keep.txt"}), 1);
-  EXPECT_EQ(run({L"-d", L"s"}), 1);
-  EXPECT_EQ(run({L"-d", L"gone"}), 1);
-  EXPECT_EQ(fs.calls,
-            (std::vector<std::wstring>{L"unjunction C:\\work\\j", L"unlink C:\\work\\h"}));
+  fs.entries[L"C:\\work\\h"] = Entry{EntryKind::HostLink, L"C:\\data", {}, 0, {}};
+  fs.entries[L"C:\\work\\s"] = Entry{EntryKind::OtherLink, {}, {}, 0, {}};
+  EXPECT_EQ(run({L"-d", L"j"}), kSuccess);
+  EXPECT_EQ(run({L"-d", L"h\\"}), kSuccess);
+  EXPECT_EQ(run({L"-d", L"C:\\data"}), kNotAReparsePoint);
+  EXPECT_EQ(run({L"-d", L"C:\\data\\keep.txt"}), kNotAReparsePoint);
+  EXPECT_EQ(run({L"-d", L"s"}), kReparseTagMismatch);
+  EXPECT_EQ(run({L"-d", L"gone"}), kFileNotFound);
+  EXPECT_EQ(fs.calls, (std::vector<std::wstring>{L"open C:\\work\\j", L"delete C:\\work\\j",
+                                                 L"unlink C:\\work\\h"}));
   EXPECT_EQ(fs.entries.count(L"C:\\data"), 1u);
   EXPECT_EQ(fs.entries.count(L"C:\\data\\keep.txt"), 1u);
   EXPECT_EQ(console.errLines,
@@ -250,6 +321,56 @@ TEST_F(JunctionTool, DeleteRemovesOnlyJunctionsAndHostLinks) {
                 L"Cannot remove C:\\work\\gone: it does not exist."}));
 }
 
+TEST_F(JunctionTool, DeleteDecidesOnWhatItOpenedNotOnWhatItSawBefore) {
+  // Between the first look and the opening, the junction is swapped for a real folder with files.
+  fs.junction(L"C:\\work\\j", L"C:\\data");
+  fs.onOpen = [&] {
+    fs.erase(L"C:\\work\\j");
+    fs.folder(L"C:\\work\\j");
+    fs.file(L"C:\\work\\j\\precious.txt");
+  };
+  EXPECT_EQ(run({L"-d", L"j"}), kNotAReparsePoint);
+  EXPECT_EQ(fs.calls, (std::vector<std::wstring>{L"open C:\\work\\j"}));
+  EXPECT_EQ(fs.entries.count(L"C:\\work\\j\\precious.txt"), 1u);
+  EXPECT_EQ(console.errLines,
+            (std::vector<std::wstring>{L"Cannot remove C:\\work\\j: it is a real "
+                                       L"folder, not a junction; left as it is."}));
+}
+
+constexpr const wchar_t* kVolume = L"\\??\\Volume{2a3c5e7f-0000-4000-8000-00000000abcd}\\";
+constexpr const wchar_t* kVolumeShown = L"\\\\?\\Volume{2a3c5e7f-0000-4000-8000-00000000abcd}\\";
+
+TEST_F(JunctionTool, AVolumeMountPointIsShownAsOneAndNeverRemoved) {
+  fs.folder(L"C:\\work\\mnt");
+  fs.mountPoint(L"C:\\work\\mnt\\disk", kVolume, L"");
+  const std::wstring shown = std::wstring(L"C:\\work\\mnt\\disk -> ") + kVolumeShown +
+                             L" (a volume mount point, not a junction)";
+  EXPECT_EQ(run({L"C:\\work\\mnt\\disk"}), kReparseTagMismatch);
+  EXPECT_EQ(run({L"-s", L"C:\\work\\mnt"}), kSuccess);
+  EXPECT_EQ(run({L"-d", L"C:\\work\\mnt\\disk"}), kReparseTagMismatch);
+  EXPECT_EQ(console.outLines,
+            (std::vector<std::wstring>{
+                std::wstring(L"C:\\work\\mnt\\disk is no junction: it is a mount point of the "
+                             L"volume ") +
+                    kVolumeShown + L".",
+                shown}));
+  EXPECT_EQ(console.errLines,
+            (std::vector<std::wstring>{std::wstring(L"Cannot remove C:\\work\\mnt\\disk: it is a "
+                                                    L"mount point of the volume ") +
+                                       kVolumeShown + L", not a junction; left as it is."}));
+  EXPECT_EQ(fs.calls, (std::vector<std::wstring>{L"list C:\\work\\mnt"}));  // never opened
+  EXPECT_EQ(fs.reparse.count(L"C:\\work\\mnt\\disk"), 1u);
+}
+
+TEST_F(JunctionTool, ShowsThePathTheSystemFollowsAndAMisleadingPrintNameOnlyAfterIt) {
+  fs.mountPoint(L"C:\\work\\j", L"\\??\\C:\\Windows", L"C:\\Harmless");
+  const std::wstring shown = L"C:\\work\\j -> C:\\Windows (print name C:\\Harmless)";
+  EXPECT_EQ(run({L"j"}), kSuccess);
+  EXPECT_EQ(run({L"-s", L"C:\\work"}), kSuccess);
+  EXPECT_EQ(run({L"-d", L"j"}), kSuccess);
+  EXPECT_EQ(console.outLines, (std::vector<std::wstring>{shown, shown, L"Removed " + shown}));
+}
+
 TEST_F(JunctionTool, ScanListsJunctionsAtAnyDepthWithoutEnteringThem) {
   fs.folder(L"C:\\work\\a");
   fs.folder(L"C:\\work\\a\\b");
@@ -257,10 +378,10 @@ TEST_F(JunctionTool, ScanListsJunctionsAtAnyDepthWithoutEnteringThem) {
   fs.junction(L"C:\\work\\top", L"C:\\work\\a");
   fs.folder(L"C:\\work\\top\\inside");  // what a listing through the junction would show
   fs.junction(L"C:\\work\\top\\inside\\hidden", L"C:\\data");
-  fs.entries[L"C:\\work\\host"] = Entry{EntryKind::HostLink, L"C:\\data", {}};
+  fs.entries[L"C:\\work\\host"] = Entry{EntryKind::HostLink, L"C:\\data", {}, 0, {}};
   fs.file(L"C:\\work\\a\\note.txt");
 
-  EXPECT_EQ(run({L"-s", L"C:\\work"}), 0);
+  EXPECT_EQ(run({L"-s", L"C:\\work"}), kSuccess);
   EXPECT_EQ(console.outLines, (std::vector<std::wstring>{
                                   L"C:\\work\\host -> C:\\data",
                                   L"C:\\work\\top -> C:\\work\\a",
@@ -272,21 +393,35 @@ TEST_F(JunctionTool, ScanListsJunctionsAtAnyDepthWithoutEnteringThem) {
   }
 }
 
-TEST_F(JunctionTool, ScanGoesOnPastAnUnreadableFolderButFails) {
+TEST_F(JunctionTool, ScanGoesOnPastAnUnreadableFolderButExitsWithItsError) {
   fs.folder(L"C:\\work\\locked");
   fs.folder(L"C:\\work\\open");
   fs.junction(L"C:\\work\\open\\j", L"C:\\data");
   fs.unlistable = {L"C:\\work\\locked"};
-  EXPECT_EQ(run({L"-s", L"C:\\work"}), 1);
+  EXPECT_EQ(run({L"-s", L"C:\\work"}), 5u);
   EXPECT_EQ(console.outLines, (std::vector<std::wstring>{L"C:\\work\\open\\j -> C:\\data"}));
   EXPECT_EQ(console.errLines,
             (std::vector<std::wstring>{L"Cannot search C:\\work\\locked: Access is denied."}));
 }
 
 TEST_F(JunctionTool, ScanRefusesWhatIsNoFolder) {
-  EXPECT_EQ(run({L"-s", L"C:\\data\\keep.txt"}), 1);
-  EXPECT_EQ(run({L"-s", L"C:\\nothing"}), 1);
+  EXPECT_EQ(run({L"-s", L"C:\\data\\keep.txt"}), kNotAFolder);
+  EXPECT_EQ(run({L"-s", L"C:\\nothing"}), kPathNotFound);
   EXPECT_EQ(console.errLines.size(), 2u);
+}
+
+TEST_F(JunctionTool, AUsageErrorHasACodeOfItsOwnThatNoSystemErrorCanTake) {
+  EXPECT_EQ(run({L"-x", L"a"}), kUsage);
+  EXPECT_EQ(run({}), kUsage);
+  EXPECT_EQ(run({L"-d"}), kUsage);
+  EXPECT_NE(kUsage & 0x20000000u, 0u);  // the customer bit: never a Win32 error code
+  EXPECT_EQ(run({L"/?"}), kSuccess);
+  EXPECT_TRUE(fs.calls.empty());
+}
+
+TEST_F(JunctionTool, AFailureWithoutASystemCodeNeverExitsWithZero) {
+  fs.writeFailure = Status::failure(0, L"Something went wrong.");
+  EXPECT_EQ(run({L"link", L"C:\\data"}), kNoSystemCode);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "host_shell.h"
 #include "junction/command_line.h"
 
 namespace {
@@ -359,7 +360,9 @@ TEST_F(JunctionTool, LeavesNoEmptyFolderWhenTheSystemRefusesTheJunction) {
   const std::wstring link = scratch.at(L"link");
   const ToolRun run = runTool({link, target});
   ::SetEnvironmentVariableW(L"JUNCTION_NO_HOST_LINKS", nullptr);
-  EXPECT_NE(run.exitCode, 0u);
+  // The folder was made and opened in one call, and deleted through that handle when the
+  // reparse point was refused; the exit code is that refusal's.
+  EXPECT_EQ(run.exitCode, static_cast<DWORD>(ERROR_NOT_SUPPORTED));
   EXPECT_EQ(lineCount(run.err), 1u) << run.err;
   wchar_t reason[512] = {};
   ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
@@ -372,6 +375,111 @@ TEST_F(JunctionTool, LeavesNoEmptyFolderWhenTheSystemRefusesTheJunction) {
   EXPECT_FALSE(exists(link));
 }
 
+// Each failure exits with the Win32 error code of the step that failed, its message on stderr.
+TEST_F(JunctionTool, ExitsWithTheErrorCodeOfTheFailedStep) {
+  const std::wstring file = scratch.file(L"taken.txt", "mine");
+  const std::wstring folder = scratch.folder(L"taken");
+  const std::wstring link = scratch.at(L"link");
+  struct Case {
+    const wchar_t* what;
+    std::vector<std::wstring> args;
+    DWORD code;
+  };
+  const Case cases[] = {
+      {L"missing target", {link, scratch.at(L"nowhere")}, ERROR_PATH_NOT_FOUND},
+      {L"file at LINK", {file, target}, ERROR_ALREADY_EXISTS},
+      {L"folder at LINK", {folder, target}, ERROR_ALREADY_EXISTS},
+      {L"file as target", {link, target + L"\\one.txt"}, ERROR_DIRECTORY},
+      {L"query of nothing", {link}, ERROR_FILE_NOT_FOUND},
+      {L"query of a folder", {folder}, ERROR_NOT_A_REPARSE_POINT},
+      {L"removal of nothing", {L"-d", link}, ERROR_FILE_NOT_FOUND},
+      {L"removal of a folder", {L"-d", folder}, ERROR_NOT_A_REPARSE_POINT},
+      {L"search of a file", {L"-s", file}, ERROR_DIRECTORY},
+  };
+  for (const Case& c : cases) {
+    const ToolRun run = runTool(c.args);
+    EXPECT_EQ(run.exitCode, c.code) << c.what << ": " << testing::PrintToString(run.err);
+    EXPECT_EQ(lineCount(run.err), c.args.size() == 1 && c.code != ERROR_FILE_NOT_FOUND ? 0u : 1u)
+        << c.what;
+  }
+  EXPECT_FALSE(exists(link));
+  EXPECT_EQ(readFile(file), "mine");
+}
+
+TEST_F(JunctionTool, TakesBackAHostLinkWhoseMakingTimedOut) {
+  if (!underWine()) GTEST_SKIP() << "host links stand in for junctions only under Wine";
+  // No wait at all for the host command: the tool gives up on it, and must not leave its link.
+  ::SetEnvironmentVariableW(L"JUNCTION_HOST_ANSWER_MS", L"0");
+  const std::wstring link = scratch.at(L"link");
+  const ToolRun run = runTool({link, target});
+  ::SetEnvironmentVariableW(L"JUNCTION_HOST_ANSWER_MS", nullptr);
+  EXPECT_EQ(run.exitCode, static_cast<DWORD>(ERROR_TIMEOUT)) << run.err;
+  EXPECT_EQ(lineCount(run.err), 1u) << run.err;
+  EXPECT_FALSE(exists(link));
+  ::Sleep(1000);  // a late link would show by now
+  EXPECT_FALSE(exists(link));
+  EXPECT_EQ(namesIn(target), (std::set<std::wstring>{L"one.txt", L"two.txt"}));
+}
+
+// A host folder outside the prefix, with a host link in it that the test makes itself.
+class HostFolderOutsideThePrefix {
+ public:
+  HostFolderOutsideThePrefix() {
+    host_ = "/tmp/mirafold-junction-test-" + std::to_string(::GetCurrentProcessId()) + "-" +
+            std::to_string(::GetTickCount64());
+    hostWide_ = std::wstring(host_.begin(), host_.end());
+    windows_ = L"Z:" + hostWide_;
+    std::replace(windows_.begin(), windows_.end(), L'/', L'\\');
+    made_ = shell_.run(L"mkdir -- \"$1\" \"$1/target\" && ln -s -- \"$1/target\" \"$1/link\"",
+                       {hostWide_}, 1, 10000);
+  }
+  ~HostFolderOutsideThePrefix() {
+    // Only what the test made, by name: never a recursive removal outside the scratch folders.
+    shell_.run(
+        L"for l in link new; do if [ -L \"$1/$l\" ]; then rm -f -- \"$1/$l\"; fi; done; "
+        L"rmdir -- \"$1/new\" 2>/dev/null; rmdir -- \"$1/target\" \"$1\"",
+        {hostWide_}, 1, 10000);
+  }
+  HostFolderOutsideThePrefix(const HostFolderOutsideThePrefix&) = delete;
+  HostFolderOutsideThePrefix& operator=(const HostFolderOutsideThePrefix&) = delete;
+
+  const junction::Status& made() const { return made_; }
+  std::wstring at(const wchar_t* name) const { return windows_ + L"\\" + name; }
+  bool hostLinkThere() const { return shell_.run(L"[ -L \"$1/link\" ]", {hostWide_}, 1, 10000).ok; }
+
+ private:
+  junction::win32::HostShell shell_;
+  std::string host_;
+  std::wstring hostWide_;
+  std::wstring windows_;
+  junction::Status made_;
+};
+
+TEST_F(JunctionTool, LeavesHostLinksOutsideThePrefixDriveAlone) {
+  if (!underWine()) GTEST_SKIP() << "host links stand in for junctions only under Wine";
+  const HostFolderOutsideThePrefix outside;
+  ASSERT_TRUE(outside.made().ok) << testing::PrintToString(outside.made().reason);
+  const std::wstring link = outside.at(L"link");
+  ASSERT_TRUE(isReparsePoint(link)) << "Wine shows a host link as a reparse point";
+
+  const ToolRun shown = runTool({link});
+  EXPECT_EQ(shown.exitCode, static_cast<DWORD>(ERROR_REPARSE_TAG_MISMATCH)) << shown.out;
+  EXPECT_NE(shown.out.find(L"is no junction"), std::wstring::npos) << shown.out;
+
+  const ToolRun removed = runTool({L"-d", link});
+  EXPECT_EQ(removed.exitCode, static_cast<DWORD>(ERROR_REPARSE_TAG_MISMATCH)) << removed.err;
+  EXPECT_TRUE(outside.hostLinkThere());
+
+  const ToolRun searched = runTool({L"-s", outside.at(L"")});
+  EXPECT_EQ(searched.out, L"");
+
+  const ToolRun created = runTool({outside.at(L"new"), target});
+  EXPECT_EQ(created.exitCode, static_cast<DWORD>(ERROR_NOT_SUPPORTED)) << created.err;
+  EXPECT_NE(created.err.find(L"outside the Wine prefix's drive_c"), std::wstring::npos)
+      << created.err;
+  EXPECT_FALSE(exists(outside.at(L"new")));
+}
+
 TEST(JunctionToolCommandLine, LicenceSwitchHelpAndMistakes) {
   const ToolRun eula = runTool({L"/accepteula"});
   EXPECT_EQ(eula.exitCode, 0u);
@@ -380,10 +488,10 @@ TEST(JunctionToolCommandLine, LicenceSwitchHelpAndMistakes) {
   EXPECT_EQ(help.exitCode, 0u);
   EXPECT_NE(help.out.find(L"Usage"), std::wstring::npos);
   const ToolRun none = runTool({});
-  EXPECT_NE(none.exitCode, 0u);
+  EXPECT_EQ(none.exitCode, 0x20000001u);  // a usage error: no system error code has this value
   EXPECT_NE(none.err.find(L"Usage"), std::wstring::npos);
   const ToolRun unknown = runTool({L"-x", L"a"});
-  EXPECT_NE(unknown.exitCode, 0u);
+  EXPECT_EQ(unknown.exitCode, 0x20000001u);
   EXPECT_NE(unknown.err.find(L"Unknown option -x."), std::wstring::npos);
 }
 

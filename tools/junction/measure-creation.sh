@@ -10,7 +10,7 @@ runs=${2:-25}
 mode=${3:-}
 
 cmake --build "$build" --target junction_measure >/dev/null
-export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
+export WINEPREFIX="$root/build/wineprefix"  # never an inherited one
 export WINEDEBUG="${WINEDEBUG:--all}"
 export LANG="${LANG:-C.UTF-8}"
 

@@ -92,7 +92,9 @@ std::wstring usageText() {
          L"  junction -d LINK       remove the junction LINK (never its target)\n"
          L"  junction -s FOLDER     list the junctions below FOLDER, not entering any junction\n"
          L"  junction -h            show this text\n"
-         L"A relative TARGET is taken from the current folder. Exit code 0 means success.\n"
+         L"A relative TARGET is taken from the current folder.\n"
+         L"Exit code: 0 on success; else the Windows error code of the step that failed, or\n"
+         L"536870913 (0x20000001) when the arguments were not understood.\n"
          L"\"/accepteula\" is accepted and ignored. Put \"--\" before paths that start with \"-\".";
 }
 

@@ -2,22 +2,29 @@
 
 #include <utility>
 
+#include "junction/exit_codes.h"
 #include "junction/paths.h"
 #include "junction/reparse_data.h"
 
 namespace junction {
 namespace {
 
-constexpr int kSuccess = 0;
-constexpr int kFailure = 1;
+using namespace exit_code;
 
-std::wstring arrow(const std::wstring& link, const std::wstring& target) {
-  return link + L" -> " + target;
+// "LINK -> TARGET", the target being the path the system follows; a print name saying something
+// else is shown after it, never in its place.
+std::wstring arrow(const std::wstring& link, const Entry& entry) {
+  if (entry.kind == EntryKind::VolumeMountPoint) {
+    return link + L" -> " + entry.target + L" (a volume mount point, not a junction)";
+  }
+  std::wstring line = link + L" -> " + entry.target;
+  if (!entry.printName.empty()) line += L" (print name " + entry.printName + L")";
+  return line;
 }
 
 // Why an existing entry is no junction, as the end of a sentence.
-std::wstring describe(EntryKind kind) {
-  switch (kind) {
+std::wstring describe(const Entry& entry) {
+  switch (entry.kind) {
     case EntryKind::File:
       return L"a file";
     case EntryKind::Folder:
@@ -25,6 +32,8 @@ std::wstring describe(EntryKind kind) {
     case EntryKind::Junction:
     case EntryKind::HostLink:
       return L"a junction";
+    case EntryKind::VolumeMountPoint:
+      return L"a mount point of the volume " + entry.target;
     case EntryKind::OtherLink:
       return L"a link of another kind";
     case EntryKind::Missing:
@@ -34,30 +43,43 @@ std::wstring describe(EntryKind kind) {
   return L"something";
 }
 
+// The error code for "this is no junction".
+std::uint32_t notAJunction(EntryKind kind) {
+  return kind == EntryKind::File || kind == EntryKind::Folder ? kNotAReparsePoint
+                                                              : kReparseTagMismatch;
+}
+
 bool isLink(EntryKind kind) { return kind == EntryKind::Junction || kind == EntryKind::HostLink; }
 
 class Command {
  public:
   Command(System& system, Console& console) : system_(system), console_(console) {}
 
-  int create(const std::wstring& linkArg, const std::wstring& targetArg) {
+  std::uint32_t create(const std::wstring& linkArg, const std::wstring& targetArg) {
     std::wstring link;
     std::wstring targetFull;
-    if (!absolute(linkArg, link, L"Cannot create ") ||
-        !absolute(targetArg, targetFull, L"Cannot create " + linkArg + L": target ")) {
-      return kFailure;
+    if (const Status s = absolute(linkArg, link); !s.ok) {
+      return fail(s.code, L"Cannot create " + linkArg + L": " + s.reason);
+    }
+    if (const Status s = absolute(targetArg, targetFull); !s.ok) {
+      return fail(s.code,
+                  L"Cannot create " + linkArg + L": target " + targetArg + L": " + s.reason);
     }
     link = trimTrailingSeparators(withoutExtendedPrefix(link));
     const std::wstring failure = L"Cannot create " + link + L": ";
 
     const Entry existing = system_.inspect(link);
-    if (existing.kind == EntryKind::Unreadable) return fail(failure + existing.reason);
+    if (existing.kind == EntryKind::Unreadable)
+      return fail(existing.error, failure + existing.reason);
     if (existing.kind != EntryKind::Missing) {
-      return fail(failure + describe(existing.kind) + L" already exists there.");
+      return fail(kAlreadyExists, failure + describe(existing) + L" already exists there.");
     }
 
     const auto target = junctionTargetPath(targetFull);
-    if (!target) return fail(failure + L"the target " + targetFull + L" is not on a local drive.");
+    if (!target) {
+      return fail(kBadPathname,
+                  failure + L"the target " + targetFull + L" is not on a local drive.");
+    }
     const Entry targetEntry = system_.inspect(*target);
     switch (targetEntry.kind) {
       case EntryKind::Folder:
@@ -65,103 +87,113 @@ class Command {
       case EntryKind::HostLink:
         break;
       case EntryKind::Missing:
-        return fail(failure + L"the target " + *target + L" does not exist.");
+        return fail(kPathNotFound, failure + L"the target " + *target + L" does not exist.");
       case EntryKind::Unreadable:
-        return fail(failure + L"the target " + *target + L" cannot be read: " + targetEntry.reason);
+        return fail(targetEntry.error,
+                    failure + L"the target " + *target + L" cannot be read: " + targetEntry.reason);
       case EntryKind::File:
+      case EntryKind::VolumeMountPoint:
       case EntryKind::OtherLink:
-        return fail(failure + L"the target " + *target + L" is " + describe(targetEntry.kind) +
-                    L", not a folder.");
+        return fail(kNotAFolder, failure + L"the target " + *target + L" is " +
+                                     describe(targetEntry) + L", not a folder.");
     }
 
     if (system_.makesHostLinks()) {
       const Status made = system_.makeHostLink(link, *target);
-      if (!made.ok) return fail(failure + made.reason);
-    } else {
-      const auto bytes = buildMountPointData({substituteNameFor(*target), *target});
-      if (!bytes) return fail(failure + L"the target path is too long for a junction.");
-      const Status created = system_.createFolder(link);
-      if (!created.ok) return fail(failure + created.reason);
-      const Status written = system_.writeReparseData(link, *bytes);
-      if (!written.ok) {
-        // No half-made link: the folder made a moment ago goes again.
-        const Status removed = system_.removeEmptyFolder(link);
-        if (!removed.ok) {
-          return fail(failure + written.reason +
-                      L" The empty folder left there could not be removed: " + removed.reason);
-        }
-        return fail(failure + written.reason);
-      }
+      if (!made.ok) return fail(made.code, failure + made.reason);
+    } else if (const Status made = createJunction(link, *target); !made.ok) {
+      return fail(made.code, failure + made.reason);
     }
-    console_.out(L"Created " + arrow(link, *target));
+    console_.out(L"Created " + link + L" -> " + *target);
     return kSuccess;
   }
 
-  int query(const std::wstring& linkArg) {
+  std::uint32_t query(const std::wstring& linkArg) {
     std::wstring link;
-    if (!absolute(linkArg, link, L"Cannot read ")) return kFailure;
+    if (const Status s = absolute(linkArg, link); !s.ok) {
+      return fail(s.code, L"Cannot read " + linkArg + L": " + s.reason);
+    }
     link = trimTrailingSeparators(withoutExtendedPrefix(link));
     const Entry entry = system_.inspect(link);
     if (isLink(entry.kind)) {
-      console_.out(arrow(link, entry.target));
+      console_.out(arrow(link, entry));
       return kSuccess;
     }
     if (entry.kind == EntryKind::Missing)
-      return fail(L"Cannot read " + link + L": it does not exist.");
+      return fail(kFileNotFound, L"Cannot read " + link + L": it does not exist.");
     if (entry.kind == EntryKind::Unreadable)
-      return fail(L"Cannot read " + link + L": " + entry.reason);
-    console_.out(link + L" is no junction: it is " + describe(entry.kind) + L".");
-    return kFailure;
+      return fail(entry.error, L"Cannot read " + link + L": " + entry.reason);
+    console_.out(link + L" is no junction: it is " + describe(entry) + L".");
+    return notAJunction(entry.kind);
   }
 
-  int remove(const std::wstring& linkArg) {
+  std::uint32_t remove(const std::wstring& linkArg) {
     std::wstring link;
-    if (!absolute(linkArg, link, L"Cannot remove ")) return kFailure;
+    if (const Status s = absolute(linkArg, link); !s.ok) {
+      return fail(s.code, L"Cannot remove " + linkArg + L": " + s.reason);
+    }
     link = trimTrailingSeparators(withoutExtendedPrefix(link));
     const std::wstring failure = L"Cannot remove " + link + L": ";
-    const Entry entry = system_.inspect(link);
-    Status removed;
-    switch (entry.kind) {
+    const Entry seen = system_.inspect(link);
+    switch (seen.kind) {
+      case EntryKind::HostLink: {
+        const Status removed = system_.removeHostLink(link);
+        if (!removed.ok) return fail(removed.code, failure + removed.reason);
+        console_.out(L"Removed " + arrow(link, seen));
+        return kSuccess;
+      }
       case EntryKind::Junction:
-        removed = system_.removeJunction(link);
-        break;
-      case EntryKind::HostLink:
-        removed = system_.removeHostLink(link);
         break;
       case EntryKind::Missing:
-        return fail(failure + L"it does not exist.");
+        return fail(kFileNotFound, failure + L"it does not exist.");
       case EntryKind::Unreadable:
-        return fail(failure + entry.reason);
+        return fail(seen.error, failure + seen.reason);
       case EntryKind::File:
       case EntryKind::Folder:
+      case EntryKind::VolumeMountPoint:
       case EntryKind::OtherLink:
-        return fail(failure + L"it is " + describe(entry.kind) +
-                    L", not a junction; left as it is.");
+        return refuseRemoval(link, seen);
     }
-    if (!removed.ok) return fail(failure + removed.reason);
-    console_.out(L"Removed " + arrow(link, entry.target));
+
+    // What is removed is what was checked: one handle, opened on the link itself.
+    std::unique_ptr<OpenLink> opened;
+    if (const Status s = system_.openLink(link, opened); !s.ok) {
+      return fail(s.code, failure + s.reason);
+    }
+    const Entry checked = opened->read();
+    if (checked.kind == EntryKind::Unreadable) return fail(checked.error, failure + checked.reason);
+    if (checked.kind != EntryKind::Junction) return refuseRemoval(link, checked);
+    if (const Status s = opened->remove(); !s.ok) return fail(s.code, failure + s.reason);
+    console_.out(L"Removed " + arrow(link, checked));
     return kSuccess;
   }
 
-  int scan(const std::wstring& folderArg) {
+  std::uint32_t scan(const std::wstring& folderArg) {
     std::wstring root;
-    if (!absolute(folderArg, root, L"Cannot search ")) return kFailure;
+    if (const Status s = absolute(folderArg, root); !s.ok) {
+      return fail(s.code, L"Cannot search " + folderArg + L": " + s.reason);
+    }
     root = trimTrailingSeparators(withoutExtendedPrefix(root));
     const Entry top = system_.inspect(root);
-    if (isLink(top.kind)) {
-      console_.out(arrow(root, top.target));  // shown, and like every junction not entered
+    if (isLink(top.kind) || top.kind == EntryKind::VolumeMountPoint) {
+      console_.out(arrow(root, top));  // shown, and like every link not entered
       return kSuccess;
     }
     if (top.kind == EntryKind::Missing)
-      return fail(L"Cannot search " + root + L": it does not exist.");
+      return fail(kPathNotFound, L"Cannot search " + root + L": it does not exist.");
     if (top.kind == EntryKind::Unreadable)
-      return fail(L"Cannot search " + root + L": " + top.reason);
+      return fail(top.error, L"Cannot search " + root + L": " + top.reason);
     if (top.kind != EntryKind::Folder) {
-      return fail(L"Cannot search " + root + L": it is " + describe(top.kind) + L", not a folder.");
+      return fail(kNotAFolder,
+                  L"Cannot search " + root + L": it is " + describe(top) + L", not a folder.");
     }
 
     // Depth first in listing order, with a stack of our own: paths may nest thousands deep.
-    bool complete = true;
+    std::uint32_t firstError = kSuccess;
+    auto note = [&](std::uint32_t code, const std::wstring& message) {
+      console_.err(message);
+      if (firstError == kSuccess) firstError = code != kSuccess ? code : kNoSystemCode;
+    };
     std::vector<std::wstring> pending{root};
     while (!pending.empty()) {
       const std::wstring folder = std::move(pending.back());
@@ -169,8 +201,7 @@ class Command {
       std::vector<Child> children;
       const Status listed = system_.listFolder(folder, children);
       if (!listed.ok) {
-        console_.err(L"Cannot search " + folder + L": " + listed.reason);
-        complete = false;
+        note(listed.code, L"Cannot search " + folder + L": " + listed.reason);
         continue;
       }
       std::vector<std::wstring> subfolders;
@@ -178,31 +209,53 @@ class Command {
         const std::wstring path = joinPath(folder, child.name);
         if (child.kind == EntryKind::Folder) {
           subfolders.push_back(path);
-        } else if (isLink(child.kind)) {
+        } else if (isLink(child.kind) || child.kind == EntryKind::VolumeMountPoint) {
           const Entry entry = system_.inspect(path);
-          if (isLink(entry.kind)) {
-            console_.out(arrow(path, entry.target));
+          if (isLink(entry.kind) || entry.kind == EntryKind::VolumeMountPoint) {
+            console_.out(arrow(path, entry));
           } else if (entry.kind == EntryKind::Unreadable) {
-            console_.err(L"Cannot read " + path + L": " + entry.reason);
-            complete = false;
+            note(entry.error, L"Cannot read " + path + L": " + entry.reason);
           }
         }
       }
       pending.insert(pending.end(), subfolders.rbegin(), subfolders.rend());
     }
-    return complete ? kSuccess : kFailure;
+    return firstError;
   }
 
  private:
-  bool absolute(const std::wstring& path, std::wstring& out, const std::wstring& failure) {
-    const Status resolved = system_.fullPath(path, out);
-    if (!resolved.ok) console_.err(failure + path + L": " + resolved.reason);
-    return resolved.ok;
+  // Makes the folder and sets the reparse point through one handle; on failure the folder goes
+  // again through that handle: no half-made link is left.
+  Status createJunction(const std::wstring& link, const std::wstring& target) {
+    const auto bytes = buildMountPointData({substituteNameFor(target), target});
+    if (!bytes) {
+      return Status::failure(kFilenameTooLong, L"the target path is too long for a junction.");
+    }
+    std::unique_ptr<NewFolder> folder;
+    if (const Status created = system_.createFolder(link, folder); !created.ok) return created;
+    const Status written = folder->setReparseData(*bytes);
+    if (written.ok) return written;
+    if (const Status removed = folder->discard(); !removed.ok) {
+      return Status::failure(written.code, written.reason +
+                                               L" The empty folder left there could not be "
+                                               L"removed: " +
+                                               removed.reason);
+    }
+    return written;
   }
 
-  int fail(const std::wstring& message) {
+  std::uint32_t refuseRemoval(const std::wstring& link, const Entry& entry) {
+    return fail(notAJunction(entry.kind), L"Cannot remove " + link + L": it is " + describe(entry) +
+                                              L", not a junction; left as it is.");
+  }
+
+  Status absolute(const std::wstring& path, std::wstring& out) {
+    return system_.fullPath(path, out);
+  }
+
+  std::uint32_t fail(std::uint32_t code, const std::wstring& message) {
     console_.err(message);
-    return kFailure;
+    return code != kSuccess ? code : kNoSystemCode;
   }
 
   System& system_;
@@ -211,14 +264,14 @@ class Command {
 
 }  // namespace
 
-int run(const Arguments& arguments, System& system, Console& console) {
+std::uint32_t run(const Arguments& arguments, System& system, Console& console) {
   Command command(system, console);
   switch (arguments.action) {
     case Action::Usage:
       if (!arguments.problem.empty()) {
         console.err(arguments.problem);
         console.err(usageText());
-        return kFailure;
+        return kUsage;
       }
       console.out(usageText());
       return kSuccess;
@@ -233,7 +286,7 @@ int run(const Arguments& arguments, System& system, Console& console) {
     case Action::Scan:
       return command.scan(arguments.link);
   }
-  return kFailure;
+  return kUsage;
 }
 
 }  // namespace junction

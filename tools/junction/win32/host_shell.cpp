@@ -2,17 +2,18 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <string_view>
 
 #include "error_text.h"
 #include "junction/command_line.h"
+#include "junction/exit_codes.h"
 #include "junction/text.h"
 #include "unique_handle.h"
 
 namespace junction::win32 {
 namespace {
 
-constexpr DWORD kAnswerTimeoutMs = 10000;
 constexpr std::wstring_view kStatusMark = L"\nexit ";
 
 template <typename T>
@@ -85,22 +86,37 @@ HostShell::HostShell()
 Status HostShell::unixPath(const std::wstring& windowsPath, std::wstring& hostPath) const {
   char* name = unixFileName_(windowsPath.c_str());
   HeapText owner{name};
-  if (!name) return Status::failure(L"Wine gives no host path for it: " + lastErrorMessage());
+  if (!name) {
+    const DWORD error = ::GetLastError();
+    return Status::failure(error, L"Wine gives no host path for it: " + systemMessage(error));
+  }
   hostPath = fromUtf8(name);
   return Status::success();
 }
 
-Status HostShell::run(const std::wstring& command,
-                      const std::vector<std::wstring>& arguments) const {
+unsigned long HostShell::makeTimeoutMs() const {
+  wchar_t value[16];
+  const DWORD length = ::GetEnvironmentVariableW(L"JUNCTION_HOST_ANSWER_MS", value, 16);
+  if (length == 0 || length >= 16) return answerTimeoutMs();
+  return std::wcstoul(value, nullptr, 10);
+}
+
+Status HostShell::run(const std::wstring& command, const std::vector<std::wstring>& arguments,
+                      std::uint32_t failureCode, unsigned long timeoutMs) const {
   wchar_t* shellName = dosFileName_("/bin/sh");
   HeapText owner{shellName};
-  if (!shellName) return Status::failure(L"The host shell /bin/sh is not reachable from Wine.");
+  if (!shellName) {
+    return Status::failure(ERROR_FILE_NOT_FOUND,
+                           L"The host shell /bin/sh is not reachable from Wine.");
+  }
 
   // Wine's pipes have no host side, so the answer comes through a file; the status line written
   // last says the command has ended.
   const AnswerFile answer;
-  if (!answer.ready())
-    return Status::failure(L"No temporary file for the host shell: " + lastErrorMessage());
+  if (!answer.ready()) {
+    const DWORD error = ::GetLastError();
+    return Status::failure(error, L"No temporary file for the host shell: " + systemMessage(error));
+  }
   std::wstring answerPath;
   if (Status s = unixPath(answer.path(), answerPath); !s.ok) return s;
 
@@ -115,7 +131,8 @@ Status HostShell::run(const std::wstring& command,
   PROCESS_INFORMATION process{};
   if (!::CreateProcessW(shellName, commandLine.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS,
                         nullptr, nullptr, &startup, &process)) {
-    return Status::failure(L"The host shell could not be started: " + lastErrorMessage());
+    const DWORD error = ::GetLastError();
+    return Status::failure(error, L"The host shell could not be started: " + systemMessage(error));
   }
   // Wine gives no process handle for a host program, and no usable thread handle either.
   if (process.hProcess) {
@@ -131,10 +148,10 @@ Status HostShell::run(const std::wstring& command,
       const std::wstring status = text.substr(mark + kStatusMark.size());
       if (oneLine(status) == L"0") return Status::success();
       const std::wstring said = oneLine(text.substr(0, mark));
-      return Status::failure(said.empty() ? L"The host command failed." : said);
+      return Status::failure(failureCode, said.empty() ? L"The host command failed." : said);
     }
-    if (::GetTickCount64() - started > kAnswerTimeoutMs) {
-      return Status::failure(L"The host shell did not answer in time.");
+    if (::GetTickCount64() - started >= timeoutMs) {
+      return Status::failure(exit_code::kTimeout, L"The host shell did not answer in time.");
     }
     ::Sleep(1);
   }

@@ -9,6 +9,7 @@
 
 #include "host_shell.h"
 #include "junction/arguments.h"
+#include "junction/exit_codes.h"
 #include "junction/tool.h"
 #include "win32_system.h"
 
@@ -63,9 +64,10 @@ int wmain(int argc, wchar_t** argv) {
     const junction::win32::HostShell shell;
     const bool wine = shell.available();
     junction::win32::Win32System system(wine ? &shell : nullptr, wine && !hostLinksRefused());
-    return junction::run(arguments, system, console);
+    return static_cast<int>(junction::run(arguments, system, console));
   } catch (const std::exception& e) {
+    // What can throw here is running out of memory.
     console.err(L"junction failed: " + std::wstring(e.what(), e.what() + std::strlen(e.what())));
-    return 1;
+    return static_cast<int>(junction::exit_code::kNotEnoughMemory);
   }
 }

@@ -2,10 +2,15 @@
 
 #include <windows.h>
 #include <winioctl.h>
+#include <winternl.h>
+
+#include <string_view>
 
 #include "error_text.h"
+#include "junction/exit_codes.h"
 #include "junction/paths.h"
 #include "junction/reparse_data.h"
+#include "junction/reparse_entry.h"
 #include "junction/text.h"
 #include "unique_handle.h"
 
@@ -14,27 +19,41 @@ namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-// The entry itself, not what a reparse point leads to; folders need backup semantics to open.
-UniqueFile openEntry(const std::wstring& path, DWORD access) {
-  return UniqueFile(
-      ::CreateFileW(toExtendedPath(path).c_str(), access, kShareAll, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-}
-
-Status lastFailure() { return Status::failure(lastErrorMessage()); }
+Status failureOf(DWORD error) { return Status::failure(error, systemMessage(error)); }
+Status lastFailure() { return failureOf(::GetLastError()); }
 
 bool isMissing(DWORD error) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-Entry unreadable(DWORD error) { return Entry{EntryKind::Unreadable, {}, systemMessage(error)}; }
+Entry unreadable(DWORD error) {
+  return Entry{EntryKind::Unreadable, {}, {}, error, systemMessage(error)};
+}
 
-// Where a host link leads: Wine names an open folder by its real host path, in Windows form.
+// "\\?\C:\x" -> "\??\C:\x": the name NtCreateFile takes.
+std::wstring ntPath(const std::wstring& path) {
+  std::wstring extended = toExtendedPath(path);
+  if (extended.rfind(L"\\\\?\\", 0) == 0 || extended.rfind(L"\\\\.\\", 0) == 0) {
+    extended.replace(0, 4, L"\\??\\");
+  }
+  return extended;
+}
+
+// The folder holding `path`: "C:\a\b" -> "C:\a", "C:\a" -> "C:\".
+std::wstring parentOf(const std::wstring& path) {
+  const std::size_t last = path.find_last_of(L'\\');
+  if (last == std::wstring::npos) return path;
+  return trimTrailingSeparators(path.substr(0, last + 1));
+}
+
+// Where a folder really is, every link on the way followed: Wine names an open folder by its real
+// host path, in Windows form.
 Status resolvedPath(const std::wstring& path, std::wstring& resolved) {
   UniqueFile file(::CreateFileW(toExtendedPath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file) return lastFailure();
-  std::wstring buffer(MAX_PATH, L'\0');
+  // The longest path there is: Wine fails with ERROR_MORE_DATA rather than give the length.
+  std::wstring buffer(32768, L'\0');
   for (;;) {
     const DWORD length = ::GetFinalPathNameByHandleW(
         file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), FILE_NAME_NORMALIZED);
@@ -59,6 +78,73 @@ EntryKind kindOf(DWORD attributes, DWORD reparseTag, bool underWine) {
   }
   return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder : EntryKind::File;
 }
+
+Status readReparseData(HANDLE file, std::vector<std::uint8_t>& data) {
+  data.assign(kMaximumReparseDataSize, 0);
+  DWORD got = 0;
+  if (!::DeviceIoControl(file, FSCTL_GET_REPARSE_POINT, nullptr, 0, data.data(),
+                         static_cast<DWORD>(data.size()), &got, nullptr)) {
+    return lastFailure();
+  }
+  data.resize(got);
+  return Status::success();
+}
+
+// The entry goes when its last handle closes: nothing else can be opened by its name meanwhile.
+Status deleteThrough(UniqueFile& file) {
+  FILE_DISPOSITION_INFO disposition{TRUE};
+  if (!::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition,
+                                    sizeof disposition)) {
+    return lastFailure();
+  }
+  file.reset();
+  return Status::success();
+}
+
+class Win32NewFolder : public NewFolder {
+ public:
+  explicit Win32NewFolder(UniqueFile file) : file_(std::move(file)) {}
+
+  Status setReparseData(const std::vector<std::uint8_t>& bytes) override {
+    DWORD unused = 0;
+    if (!::DeviceIoControl(file_.get(), FSCTL_SET_REPARSE_POINT,
+                           const_cast<std::uint8_t*>(bytes.data()),
+                           static_cast<DWORD>(bytes.size()), nullptr, 0, &unused, nullptr)) {
+      return lastFailure();
+    }
+    return Status::success();
+  }
+
+  Status discard() override { return deleteThrough(file_); }
+
+ private:
+  UniqueFile file_;
+};
+
+class Win32OpenLink : public OpenLink {
+ public:
+  explicit Win32OpenLink(UniqueFile file) : file_(std::move(file)) {}
+
+  Entry read() override {
+    FILE_ATTRIBUTE_TAG_INFO info{};
+    if (!::GetFileInformationByHandleEx(file_.get(), FileAttributeTagInfo, &info, sizeof info)) {
+      return unreadable(::GetLastError());
+    }
+    const DWORD attributes = info.FileAttributes;
+    const EntryKind kind = kindOf(attributes, info.ReparseTag, false);
+    // A junction is a folder; a mount-point tag on a file is no junction.
+    if (kind != EntryKind::Junction) return Entry{kind, {}, {}, 0, {}};
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return Entry{EntryKind::OtherLink, {}, {}, 0, {}};
+    std::vector<std::uint8_t> data;
+    if (const Status s = readReparseData(file_.get(), data); !s.ok) return unreadable(s.code);
+    return entryFromReparseData(data);
+  }
+
+  Status remove() override { return deleteThrough(file_); }
+
+ private:
+  UniqueFile file_;
+};
 
 }  // namespace
 
@@ -85,30 +171,33 @@ Entry Win32System::inspect(const std::wstring& path) {
     return isMissing(error) ? Entry{} : unreadable(error);
   }
   if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-    return Entry{kindOf(attributes, 0, false), {}, {}};
+    return Entry{kindOf(attributes, 0, false), {}, {}, 0, {}};
 
-  UniqueFile file = openEntry(path, FILE_READ_ATTRIBUTES);
+  UniqueFile file(::CreateFileW(
+      toExtendedPath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file) return unreadable(::GetLastError());
-  std::vector<std::uint8_t> data(kMaximumReparseDataSize);
-  DWORD got = 0;
-  if (::DeviceIoControl(file.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, data.data(),
-                        static_cast<DWORD>(data.size()), &got, nullptr)) {
-    data.resize(got);
-    const auto mountPoint = parseMountPointData(data);
-    if (!mountPoint) return Entry{EntryKind::OtherLink, {}, {}};
-    std::wstring target = mountPoint->printName.empty()
-                              ? pathFromSubstituteName(mountPoint->substituteName)
-                              : mountPoint->printName;
-    return Entry{EntryKind::Junction, target, {}};
+  std::vector<std::uint8_t> data;
+  const Status read = readReparseData(file.get(), data);
+  if (read.ok) {
+    Entry entry = entryFromReparseData(data);
+    // A mount point on a file is no junction.
+    if (entry.kind == EntryKind::Junction && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      return Entry{EntryKind::OtherLink, {}, {}, 0, {}};
+    }
+    return entry;
   }
-  const DWORD error = ::GetLastError();
-  if (error == ERROR_NOT_A_REPARSE_POINT &&
+  if (read.code == ERROR_NOT_A_REPARSE_POINT &&
       kindOf(attributes, 0, wine_ != nullptr) == EntryKind::HostLink) {
-    Entry link{EntryKind::HostLink, {}, {}};
+    // Host links elsewhere (the host's /bin, a user's own) are not the stand-in's to show as
+    // junctions, nor to remove.
+    std::wstring hostDrive;
+    if (!insidePrefixDrive(path, hostDrive).ok) return Entry{EntryKind::OtherLink, {}, {}, 0, {}};
+    Entry link{EntryKind::HostLink, {}, {}, 0, {}};
     const Status resolved = resolvedPath(path, link.target);
-    return resolved.ok ? link : Entry{EntryKind::Unreadable, {}, resolved.reason};
+    return resolved.ok ? link : unreadable(resolved.code);
   }
-  return unreadable(error);
+  return unreadable(read.code);
 }
 
 Status Win32System::listFolder(const std::wstring& path, std::vector<Child>& children) {
@@ -129,74 +218,165 @@ Status Win32System::listFolder(const std::wstring& path, std::vector<Child>& chi
   return ::GetLastError() == ERROR_NO_MORE_FILES ? Status::success() : lastFailure();
 }
 
-Status Win32System::createFolder(const std::wstring& path) {
-  return ::CreateDirectoryW(toExtendedPath(path).c_str(), nullptr) ? Status::success()
-                                                                   : lastFailure();
-}
-
-Status Win32System::removeEmptyFolder(const std::wstring& path) {
-  return ::RemoveDirectoryW(toExtendedPath(path).c_str()) ? Status::success() : lastFailure();
-}
-
-Status Win32System::writeReparseData(const std::wstring& path,
-                                     const std::vector<std::uint8_t>& bytes) {
-  UniqueFile file = openEntry(path, GENERIC_WRITE);
-  if (!file) return lastFailure();
-  DWORD unused = 0;
-  if (!::DeviceIoControl(file.get(), FSCTL_SET_REPARSE_POINT,
-                         const_cast<std::uint8_t*>(bytes.data()), static_cast<DWORD>(bytes.size()),
-                         nullptr, 0, &unused, nullptr)) {
-    return lastFailure();
-  }
+Status Win32System::createFolder(const std::wstring& path, std::unique_ptr<NewFolder>& made) {
+  // One call makes the folder and opens it, failing if anything is there: the handle is on the
+  // folder made, and no one else may open it until the reparse point is set.
+  const std::wstring name = ntPath(path);
+  UNICODE_STRING ntName;
+  ::RtlInitUnicodeString(&ntName, name.c_str());
+  OBJECT_ATTRIBUTES object;
+  InitializeObjectAttributes(&object, &ntName, OBJ_CASE_INSENSITIVE, nullptr, nullptr);
+  IO_STATUS_BLOCK io{};
+  HANDLE handle = nullptr;
+  const NTSTATUS status = ::NtCreateFile(
+      &handle, GENERIC_WRITE | FILE_READ_ATTRIBUTES | DELETE | SYNCHRONIZE, &object, &io, nullptr,
+      FILE_ATTRIBUTE_NORMAL, 0, FILE_CREATE,
+      FILE_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT, nullptr, 0);
+  if (!NT_SUCCESS(status)) return failureOf(::RtlNtStatusToDosError(status));
+  made = std::make_unique<Win32NewFolder>(UniqueFile(handle));
   return Status::success();
 }
 
-Status Win32System::removeJunction(const std::wstring& path) {
-  {
-    // Taking the reparse point off first leaves a plain empty folder, which is then all that
-    // RemoveDirectoryW can remove: the target is out of reach whatever the system does.
-    UniqueFile file = openEntry(path, GENERIC_WRITE);
-    if (!file) return lastFailure();
-    struct {
-      DWORD tag;
-      WORD dataLength;
-      WORD reserved;
-    } header{kMountPointTag, 0, 0};
-    DWORD unused = 0;
-    if (!::DeviceIoControl(file.get(), FSCTL_DELETE_REPARSE_POINT, &header, sizeof header, nullptr,
-                           0, &unused, nullptr)) {
-      return lastFailure();
-    }
-  }
-  return removeEmptyFolder(path);
+Status Win32System::openLink(const std::wstring& path, std::unique_ptr<OpenLink>& opened) {
+  UniqueFile file(::CreateFileW(
+      toExtendedPath(path).c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file) return lastFailure();
+  opened = std::make_unique<Win32OpenLink>(std::move(file));
+  return Status::success();
 }
+
+Status Win32System::insidePrefixDrive(const std::wstring& link, std::wstring& hostDrive) const {
+  const Status outside = Status::failure(
+      exit_code::kNotSupported,
+      L"it is outside the Wine prefix's drive_c: host links there are not the tool's to make or "
+      L"remove.");
+  if (!wine_) return outside;
+  // The prefix's drive_c is the folder that holds its Windows folder.
+  std::wstring windows(MAX_PATH, L'\0');
+  windows.resize(::GetSystemWindowsDirectoryW(windows.data(), MAX_PATH));
+  std::wstring drive;
+  if (Status s = resolvedPath(windows, drive); !s.ok) return s;
+  drive = parentOf(drive);
+  // Wine names no open folder whose path is longer than MAX_PATH: then the nearest folder above
+  // that it names is checked here, and the whole path by the host command before it acts.
+  std::wstring folder;
+  for (std::wstring above = parentOf(link);; above = parentOf(above)) {
+    const Status s = resolvedPath(above, folder);
+    if (s.ok) break;
+    if (s.code != ERROR_MORE_DATA || parentOf(above) == above) return s;
+  }
+  if (folder.back() != L'\\') folder += L'\\';
+  if (drive.back() != L'\\') drive += L'\\';
+  const int length = static_cast<int>(drive.size());
+  if (folder.size() < drive.size() ||
+      ::CompareStringOrdinal(folder.c_str(), length, drive.c_str(), length, TRUE) != CSTR_EQUAL) {
+    return outside;
+  }
+  return wine_->unixPath(toExtendedPath(drive), hostDrive);
+}
+
+namespace {
+
+// $1: the link's host path, $2: the host path of the prefix's drive_c. Run as the last line of a
+// host command, before it acts: the folder holding the link, every link on the way followed,
+// must lie inside drive_c.
+constexpr std::wstring_view kInsideDriveCheck =
+    L"d=$(realpath -e -- \"$2\") && p=$(realpath -e -- \"$(dirname -- \"$1\")\") && "
+    L"case \"$p/\" in \"${d%/}/\"*) true ;; *) echo \"It is outside the Wine prefix's drive_c.\"; "
+    L"false ;; esac";
+
+std::wstring guarded(std::wstring_view action) {
+  return L"if " + std::wstring(kInsideDriveCheck) + L"; then " + std::wstring(action) +
+         L"; else false; fi";
+}
+
+}  // namespace
+
+// The maker takes a claim folder before it acts and leaves "done" in it afterwards. Taking it
+// back after a timeout first tries to take the claim itself: if that succeeds the maker has not
+// run and never will (it then only removes the claim); otherwise it waits for "done".
+class HostClaim {
+ public:
+  explicit HostClaim(const HostShell& wine) {
+    wchar_t temp[MAX_PATH + 1] = {};
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
+    if (length == 0 || length > MAX_PATH) return;
+    path_ = std::wstring(temp) + L"jct-claim-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+            std::to_wstring(::GetTickCount64());
+    if (!wine.unixPath(toExtendedPath(path_), hostPath_).ok) hostPath_.clear();
+  }
+  bool ready() const { return !hostPath_.empty(); }
+  const std::wstring& hostPath() const { return hostPath_; }
+  // Once the maker has answered, its claim is of no more use.
+  void release() const {
+    ::DeleteFileW(toExtendedPath(path_ + L"\\done").c_str());
+    ::RemoveDirectoryW(toExtendedPath(path_).c_str());
+  }
+
+ private:
+  std::wstring path_;
+  std::wstring hostPath_;
+};
 
 Status Win32System::makeHostLink(const std::wstring& link, const std::wstring& target) {
+  std::wstring hostDrive;
+  if (Status s = insidePrefixDrive(link, hostDrive); !s.ok) return s;
   std::wstring hostLink;
   std::wstring hostTarget;
-  Status status = wine_->unixPath(toExtendedPath(link), hostLink);
-  if (status.ok) status = wine_->unixPath(toExtendedPath(target), hostTarget);
-  if (!status.ok) return status;
-  // -T: never make the link inside an existing folder of that name; without -f ln never replaces.
-  status = wine_->run(L"ln -sT -- \"$1\" \"$2\"", {hostTarget, hostLink});
-  if (!status.ok) return status;
-  if (inspect(link).kind != EntryKind::HostLink) {
-    return Status::failure(L"The host symbolic link did not appear.");
+  if (Status s = wine_->unixPath(toExtendedPath(link), hostLink); !s.ok) return s;
+  if (Status s = wine_->unixPath(toExtendedPath(target), hostTarget); !s.ok) return s;
+  const HostClaim claim(*wine_);
+  if (!claim.ready()) {
+    return Status::failure(exit_code::kCannotMake,
+                           L"Wine gives no host path for a temporary name.");
   }
-  return Status::success();
+  // -T: never make the link inside an existing folder of that name; without -f ln never replaces.
+  Status made =
+      wine_->run(L"if mkdir -- \"$4\" 2>/dev/null; then " + guarded(L"ln -sT -- \"$3\" \"$1\"") +
+                     L"; s=$?; : >\"$4/done\"; [ $s -eq 0 ]; else rmdir -- \"$4\"; false; fi",
+                 {hostLink, hostDrive, hostTarget, claim.hostPath()}, exit_code::kCannotMake,
+                 wine_->makeTimeoutMs());
+  const bool answered = made.ok || made.code != exit_code::kTimeout;
+  if (answered) claim.release();
+  if (!made.ok && answered) return made;  // ln made nothing
+  if (made.ok) {
+    // Our own check: the link is there, and leads where it should.
+    const Entry entry = inspect(link);
+    std::wstring expected;
+    const bool right = entry.kind == EntryKind::HostLink && resolvedPath(target, expected).ok &&
+                       equalsIgnoringAsciiCase(entry.target, expected);
+    if (right) return made;
+    made = Status::failure(exit_code::kCannotMake,
+                           L"The host symbolic link did not appear as it should.");
+  }
+  // What was made goes again: only a symbolic link that leads to the target, never anything else.
+  const Status undone = wine_->run(
+      L"if mkdir -- \"$3\" 2>/dev/null; then :; else "
+      L"i=0; while [ ! -e \"$3/done\" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i+1)); done; "
+      L"if [ -L \"$1\" ] && [ \"$(readlink -- \"$1\")\" = \"$2\" ]; then rm -f -- \"$1\"; fi; "
+      L"rm -f -- \"$3/done\"; rmdir -- \"$3\" 2>/dev/null; [ ! -L \"$1\" ]; fi",
+      {hostLink, hostTarget, claim.hostPath()}, exit_code::kCannotMake,
+      wine_->answerTimeoutMs() + 2000);
+  if (!undone.ok) {
+    made.reason += L" What it made could not be removed again: " + undone.reason;
+  }
+  return made;
 }
 
 Status Win32System::removeHostLink(const std::wstring& link) {
+  std::wstring hostDrive;
+  if (Status s = insidePrefixDrive(link, hostDrive); !s.ok) return s;
   std::wstring hostLink;
-  Status status = wine_->unixPath(toExtendedPath(link), hostLink);
-  if (!status.ok) return status;
+  if (Status s = wine_->unixPath(toExtendedPath(link), hostLink); !s.ok) return s;
   // Checked again on the host side: rm removes only the link itself, never what it points to.
-  status = wine_->run(
-      L"if [ -L \"$1\" ]; then rm -f -- \"$1\"; else echo \"It is no symbolic link.\"; false; fi",
-      {hostLink});
+  Status status = wine_->run(
+      guarded(L"if [ -L \"$1\" ]; then rm -f -- \"$1\"; else echo \"It is no symbolic link.\"; "
+              L"false; fi"),
+      {hostLink, hostDrive}, ERROR_ACCESS_DENIED, wine_->answerTimeoutMs());
   if (!status.ok) return status;
   if (inspect(link).kind != EntryKind::Missing) {
-    return Status::failure(L"The host symbolic link is still there.");
+    return Status::failure(ERROR_ACCESS_DENIED, L"The host symbolic link is still there.");
   }
   return Status::success();
 }

@@ -8,24 +8,26 @@ namespace junction::win32 {
 
 class Win32System : public System {
  public:
-  // `wine` is non-null under Wine: its host links are then recognised, and made when `hostLinks`.
+  // `wine` is non-null under Wine: its host links inside the prefix's drive_c are then recognised,
+  // and made when `hostLinks`.
   Win32System(const HostShell* wine, bool hostLinks) : wine_(wine), hostLinks_(hostLinks) {}
 
   Status fullPath(const std::wstring& path, std::wstring& absolute) override;
   Entry inspect(const std::wstring& path) override;
   Status listFolder(const std::wstring& path, std::vector<Child>& children) override;
 
-  Status createFolder(const std::wstring& path) override;
-  Status removeEmptyFolder(const std::wstring& path) override;
-  Status writeReparseData(const std::wstring& path,
-                          const std::vector<std::uint8_t>& bytes) override;
-  Status removeJunction(const std::wstring& path) override;
+  Status createFolder(const std::wstring& path, std::unique_ptr<NewFolder>& made) override;
+  Status openLink(const std::wstring& path, std::unique_ptr<OpenLink>& opened) override;
 
   bool makesHostLinks() const override { return hostLinks_; }
   Status makeHostLink(const std::wstring& link, const std::wstring& target) override;
   Status removeHostLink(const std::wstring& link) override;
 
  private:
+  // Under Wine: fails unless the folder holding `link` lies, with every host link on the way
+  // followed, inside the prefix's drive_c. Sets the host path of that drive.
+  Status insidePrefixDrive(const std::wstring& link, std::wstring& hostDrive) const;
+
   const HostShell* wine_;
   bool hostLinks_;
 };

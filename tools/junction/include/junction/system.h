@@ -3,6 +3,7 @@
 // the Windows side adds the long-path prefix itself.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,16 +13,21 @@ enum class EntryKind {
   Missing,
   File,
   Folder,
-  Junction,   // an NTFS mount point
-  HostLink,   // under Wine: a symbolic link of the host file system to a folder
-  OtherLink,  // any other reparse point: never entered, never removed
+  Junction,          // a mount point whose substitute name is a folder on a drive ("\??\C:\x")
+  VolumeMountPoint,  // a mount point of a whole volume ("\??\Volume{...}\"): never removed
+  HostLink,   // under Wine, inside the prefix's drive_c only: a host symbolic link to a folder
+  OtherLink,  // any other reparse point or host link: never entered, never removed
   Unreadable,
 };
 
 struct Entry {
   EntryKind kind = EntryKind::Missing;
-  std::wstring target;  // Junction and HostLink: the folder it points to
-  std::wstring reason;  // Unreadable: the system's message
+  // Junction and HostLink: the folder the system follows (for a junction, its substitute name);
+  // VolumeMountPoint: the volume ("\\?\Volume{...}\").
+  std::wstring target;
+  std::wstring printName;   // Junction: the print name, only when it differs from `target`
+  std::uint32_t error = 0;  // Unreadable: the system's error code
+  std::wstring reason;      // Unreadable: the system's message
 };
 
 struct Child {
@@ -31,10 +37,31 @@ struct Child {
 
 struct Status {
   bool ok = true;
-  std::wstring reason;  // the system's message, one line, when !ok
+  std::uint32_t code = 0;  // the Win32 error code, when !ok
+  std::wstring reason;     // the system's message, one line, when !ok
 
   static Status success() { return {}; }
-  static Status failure(std::wstring why) { return {false, std::move(why)}; }
+  static Status failure(std::uint32_t code, std::wstring why) {
+    return {false, code, std::move(why)};
+  }
+};
+
+// A folder just made, still open: the reparse point is set on it, or it is deleted, through the
+// handle that made it, so nothing can be swapped in between.
+class NewFolder {
+ public:
+  virtual ~NewFolder() = default;
+  virtual Status setReparseData(const std::vector<std::uint8_t>& bytes) = 0;
+  virtual Status discard() = 0;
+};
+
+// An entry opened as itself (no reparse traversal) with the right to delete it: what it is, is
+// read on this handle, and it is deleted through this handle.
+class OpenLink {
+ public:
+  virtual ~OpenLink() = default;
+  virtual Entry read() = 0;
+  virtual Status remove() = 0;
 };
 
 class System {
@@ -46,14 +73,11 @@ class System {
   virtual Entry inspect(const std::wstring& path) = 0;
   virtual Status listFolder(const std::wstring& path, std::vector<Child>& children) = 0;
 
-  // NTFS junctions.
-  virtual Status createFolder(const std::wstring& path) = 0;
-  virtual Status removeEmptyFolder(const std::wstring& path) = 0;
-  virtual Status writeReparseData(const std::wstring& path,
-                                  const std::vector<std::uint8_t>& bytes) = 0;
-  virtual Status removeJunction(const std::wstring& path) = 0;
+  // NTFS junctions. createFolder fails when anything is at `path` already.
+  virtual Status createFolder(const std::wstring& path, std::unique_ptr<NewFolder>& made) = 0;
+  virtual Status openLink(const std::wstring& path, std::unique_ptr<OpenLink>& opened) = 0;
 
-  // Wine's stand-in for junctions, which its file system lacks.
+  // Wine's stand-in for junctions, which its file system lacks: only inside the prefix's drive_c.
   virtual bool makesHostLinks() const = 0;
   virtual Status makeHostLink(const std::wstring& link, const std::wstring& target) = 0;
   virtual Status removeHostLink(const std::wstring& link) = 0;
