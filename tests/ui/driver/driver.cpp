@@ -292,12 +292,29 @@ std::optional<std::wstring> App::waitForMessage(Timeout timeout) {
   return text;
 }
 
+namespace {
+
+// Presses a button of a message box and waits for the box to close; false when it has no such
+// button.
+bool press(HWND box, int button) {
+  HWND control = ::GetDlgItem(box, button);
+  if (!control) return false;
+  ::PostMessageW(control, BM_CLICK, 0, 0);
+  waitUntil([&] { return !::IsWindow(box) || !::IsWindowVisible(box); }, 10s);
+  return true;
+}
+
+}  // namespace
+
 std::optional<std::wstring> App::acknowledge(Timeout timeout) {
   auto text = waitForMessage(timeout);
-  if (!text) return std::nullopt;
-  HWND box = findMessageBox();
-  ::PostMessageW(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-  waitUntil([&] { return !::IsWindow(box) || !::IsWindowVisible(box); }, 10s);
+  if (!text || !press(findMessageBox(), IDOK)) return std::nullopt;
+  return text;
+}
+
+std::optional<std::wstring> App::answer(bool yes, Timeout timeout) {
+  auto text = waitForMessage(timeout);
+  if (!text || !press(findMessageBox(), yes ? IDYES : IDNO)) return std::nullopt;
   return text;
 }
 

@@ -89,6 +89,8 @@ class App {
   std::optional<std::wstring> waitForMessage(Timeout timeout = 30s);
   // Reads the open box's text and presses its OK button; the text, or nothing if none came.
   std::optional<std::wstring> acknowledge(Timeout timeout = 30s);
+  // The same for a box with Yes and No buttons, pressing the one asked for.
+  std::optional<std::wstring> answer(bool yes, Timeout timeout = 30s);
   bool messageBoxOpen();
   std::optional<DWORD> waitForExit(Timeout timeout = 20s);
 
