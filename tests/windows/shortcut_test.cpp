@@ -143,6 +143,21 @@ TEST_F(ShortcutTest, AFolderThatIsNotThereGivesTheSystemsReasonAndNoFile) {
   }
 }
 
+TEST_F(ShortcutTest, WhateverIsAlreadyAtTheNameIsNeitherWrittenThroughNorReplaced) {
+  for (const wchar_t* route : kRoutes) {
+    SCOPED_TRACE(utf8(route));
+    const std::wstring shortcut = inSendTo(L"taken-" + std::wstring(route));
+    std::ofstream(shortcut.c_str(), std::ios::binary) << "someone else's file";
+    const auto result = Win32Shell(route).MakeShortcut(shortcut, target);
+    EXPECT_FALSE(result.written);
+    EXPECT_FALSE(result.reason.empty());
+    EXPECT_EQ(contentOf(shortcut), "someone else's file");
+    // Nothing of the attempt is left beside it.
+    const std::wstring staging = shortcut.substr(0, shortcut.size() - 4) + L".new.lnk";
+    EXPECT_EQ(::GetFileAttributesW(staging.c_str()), INVALID_FILE_ATTRIBUTES);
+  }
+}
+
 TEST_F(ShortcutTest, TheShellStartsTheTargetWithTheFolderSentToIt) {
   // A batch file stands in for the program and writes down the argument it was started with.
   const std::wstring batch = tree.at(L"Mira Fold\\record.bat");
