@@ -15,7 +15,7 @@ started_pids=()
 say() { printf '== %s\n' "$*" >&2; }
 
 needed_packages=(cmake g++ make googletest mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth x11-utils
-                 fonts-wine fonts-wqy-microhei imagemagick ntfs-3g liblnk-utils clang libclang-rt-14-dev zip unzip)
+                 fonts-wine fonts-wqy-microhei imagemagick ntfs-3g clang libclang-rt-14-dev zip unzip)
 
 install_packages() {
   local missing=()

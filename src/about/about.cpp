@@ -43,16 +43,17 @@ std::wstring aboutMessage(std::uint16_t revision) {
   return text;
 }
 
-AboutHandlers::AboutHandlers(platform::ProgramInfo& program, platform::MessageBox& messages,
-                             platform::Processes& processes)
-    : program_(program), messages_(messages), processes_(processes) {}
+AboutHandlers::AboutHandlers(AboutControls controls, AboutServices services) : s_(services) {
+  controls.label7.onClick([this] { Label7_Click(); });
+  controls.label3.onClick([this] { Label3_Click(); });
+}
 
-void AboutHandlers::Label7_Click() { messages_.show(aboutMessage(program_.revision())); }
+void AboutHandlers::Label7_Click() { s_.messages.show(aboutMessage(s_.program.revision())); }
 
 void AboutHandlers::Label3_Click() {
   // The browser is not waited for; whether it starts is its own affair.
-  processes_.start(L"explorer.exe " + std::wstring(kWebsite),
-                   platform::WindowShow::NormalWithFocus);
+  s_.processes.start(L"explorer.exe " + std::wstring(kWebsite),
+                     platform::WindowShow::NormalWithFocus);
 }
 
 }  // namespace mirafold::about

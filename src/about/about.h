@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/controls.h"
 #include "platform/services.h"
 
 namespace mirafold::about {
@@ -11,18 +12,29 @@ namespace mirafold::about {
 // Built afresh for each showing: lines joined by "\r\n", none after the last.
 std::wstring aboutMessage(std::uint16_t revision);
 
+struct AboutControls {
+  platform::Label& label7;  // about
+  platform::Label& label3;  // the website
+};
+
+struct AboutServices {
+  platform::ProgramInfo& program;
+  platform::MessageBox& messages;
+  platform::Processes& processes;
+};
+
 class AboutHandlers {
  public:
-  AboutHandlers(platform::ProgramInfo& program, platform::MessageBox& messages,
-                platform::Processes& processes);
+  // Takes the two labels' clicks.
+  AboutHandlers(AboutControls controls, AboutServices services);
+  AboutHandlers(const AboutHandlers&) = delete;
+  AboutHandlers& operator=(const AboutHandlers&) = delete;
 
   void Label7_Click();
   void Label3_Click();
 
  private:
-  platform::ProgramInfo& program_;
-  platform::MessageBox& messages_;
-  platform::Processes& processes_;
+  AboutServices s_;
 };
 
 }  // namespace mirafold::about

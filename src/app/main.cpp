@@ -7,8 +7,12 @@
 #include <exception>
 #include <memory>
 
+#include "about/about.h"
 #include "app/main_form.h"
 #include "app/main_layout.h"
+#include "app/typed_path_entry.h"
+#include "link/link_creation.h"
+#include "link/selection_handlers.h"
 #include "platform/win32/file_system.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/message_loop.h"
@@ -34,34 +38,63 @@ int run(HINSTANCE instance) {
   win32::Win32ProgramInfo program;
   win32::Win32NtVolume volume;
   win32::Win32ErrorTexts errors;
-  app::Services services{program, files, processes, messages, volume, errors};
 
   HICON icon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_MIRAFOLD));
   win32::FormWindow window(app::mainForm(), instance, icon);
   messages.setOwner(window.hwnd());
   processes.setOwner(window.hwnd());
 
-  using platform::Button, platform::DriveList, platform::FolderList, platform::Frame,
-      platform::Label, platform::TextBox;
-  app::MainControls controls{window.control<Frame>(L"Frame1"),
-                             window.control<Frame>(L"Frame2"),
-                             window.control<DriveList>(L"Drive1"),
-                             window.control<DriveList>(L"Drive2"),
-                             window.control<FolderList>(L"Dir1"),
-                             window.control<FolderList>(L"Dir2"),
-                             window.control<TextBox>(L"Text1"),
-                             window.control<TextBox>(L"Text2"),
-                             window.control<TextBox>(L"comd"),
-                             window.control<platform::CheckBox>(L"Check1"),
-                             window.control<Button>(L"Command1"),
-                             window.control<Button>(L"Command4"),
-                             window.control<Button>(L"Command5"),
-                             window.control<Label>(L"Label2"),
-                             window.control<Label>(L"Label3"),
-                             window.control<Label>(L"Label5"),
-                             window.control<Label>(L"Label7"),
-                             window.addTimer(app::id::kTimer1, app::kTimer1IntervalMs)};
-  app::MainForm form(controls, services);
+  using platform::Button, platform::CheckBox, platform::DriveList, platform::FolderList,
+      platform::Frame, platform::Label, platform::TextBox;
+  auto& dir1 = window.control<FolderList>(L"Dir1");
+  auto& dir2 = window.control<FolderList>(L"Dir2");
+  auto& text1 = window.control<TextBox>(L"Text1");
+  auto& text2 = window.control<TextBox>(L"Text2");
+  auto& comd = window.control<TextBox>(L"comd");
+  auto& check1 = window.control<CheckBox>(L"Check1");
+
+  link::SelectionHandlers selection({.drive1 = window.control<DriveList>(L"Drive1"),
+                                     .drive2 = window.control<DriveList>(L"Drive2"),
+                                     .dir1 = dir1,
+                                     .dir2 = dir2,
+                                     .text1 = text1,
+                                     .text2 = text2,
+                                     .comd = comd,
+                                     .check1 = check1},
+                                    {.program = program, .messages = messages});
+  const link::LinkCreation creation(
+      {.dir1 = dir1,
+       .dir2 = dir2,
+       .comd = comd,
+       .check1 = check1,
+       .command1 = window.control<Button>(L"Command1"),
+       .timer1 = window.addTimer(app::id::kTimer1, app::kTimer1IntervalMs)},
+      {.program = program,
+       .files = files,
+       .processes = processes,
+       .messages = messages,
+       .volume = volume,
+       .errors = errors});
+  const app::TypedPathEntry typedPathEntry({.text1 = text1,
+                                            .text2 = text2,
+                                            .dir1 = dir1,
+                                            .dir2 = dir2,
+                                            .command4 = window.control<Button>(L"Command4"),
+                                            .command5 = window.control<Button>(L"Command5")},
+                                           {.messages = messages}, selection);
+  const about::AboutHandlers about(
+      {.label7 = window.control<Label>(L"Label7"), .label3 = window.control<Label>(L"Label3")},
+      {.program = program, .messages = messages, .processes = processes});
+  app::MainForm form(
+      {.frame2 = window.control<Frame>(L"Frame2"),
+       .label2 = window.control<Label>(L"Label2"),
+       .label5 = window.control<Label>(L"Label5"),
+       .text1 = text1,
+       .text2 = text2,
+       .dir1 = dir1,
+       .dir2 = dir2},
+      {.program = program, .files = files, .processes = processes, .messages = messages},
+      selection);
 
   // The Send To dialog: made at its first opening, then shown again for every later one. Its
   // message boxes are its own, so that it takes no input while one is open.

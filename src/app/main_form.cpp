@@ -5,26 +5,9 @@
 
 namespace mirafold::app {
 
-MainForm::MainForm(MainControls& controls, Services& services)
-    : c_(controls),
-      s_(services),
-      commandLine_(controls, services),
-      linkCreation_(controls, services),
-      typedPathEntry_(controls, services, commandLine_),
-      about_(services.program, services.messages, services.processes) {
-  c_.dir1.onChange([this] { commandLine_.Dir1_Change(); });
-  c_.dir2.onChange([this] { commandLine_.Dir2_Change(); });
-  c_.drive1.onChange([this] { commandLine_.Drive1_Change(); });
-  c_.drive2.onChange([this] { commandLine_.Drive2_Change(); });
-  c_.check1.onClick([this] { commandLine_.Check1_Click(); });
-  c_.command1.onClick([this] { linkCreation_.Command1_Click(); });
-  c_.timer1.onTick([this] { linkCreation_.Timer1_Timer(); });
-  c_.text1.onKeyPress([this](wchar_t key) { typedPathEntry_.Text1_KeyPress(key); });
-  c_.command4.onClick([this] { typedPathEntry_.Command4_Click(); });
-  c_.text2.onKeyPress([this](wchar_t key) { typedPathEntry_.Text2_KeyPress(key); });
-  c_.command5.onClick([this] { typedPathEntry_.Command5_Click(); });
-  c_.label7.onClick([this] { about_.Label7_Click(); });
-  c_.label3.onClick([this] { about_.Label3_Click(); });
+MainForm::MainForm(StartUpControls controls, StartUpServices services,
+                   link::SelectionHandlers& selection)
+    : c_(controls), s_(services), selection_(selection) {
   c_.label5.onClick([this] { Label5_Click(); });
 }
 
@@ -33,11 +16,11 @@ bool MainForm::Form_Load() {
     s_.messages.show(std::wstring(link::kToolMissing));
     return false;
   }
-  c_.label2.setText(c_.label2.text() + L" (Build " + std::to_wstring(s_.program.revision()) + L")" +
-                    L" (2018.10.7)");
+  c_.label2.setText(c_.label2.text() + L" (Build " + std::to_wstring(s_.program.revision()) +
+                    L") (" + std::wstring(kVersionDate) + L")");
   c_.text1.setText(c_.dir1.path());
   c_.text2.setText(c_.dir2.path());
-  commandLine_.ComposeCommandLine();
+  selection_.ComposeCommandLine();
   // Its outcome is never looked at; a tool that cannot start now is reported at creation.
   s_.processes.start(link::preliminaryRun(s_.program.programFolder()),
                      platform::WindowShow::MinimizedNoActivate);

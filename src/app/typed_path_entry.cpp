@@ -5,9 +5,14 @@ namespace {
 constexpr wchar_t kEnter = L'\r';
 }  // namespace
 
-TypedPathEntry::TypedPathEntry(MainControls& controls, Services& services,
-                               link::CommandLineHandlers& commandLine)
-    : c_(controls), s_(services), commandLine_(commandLine) {}
+TypedPathEntry::TypedPathEntry(TypedPathControls controls, TypedPathServices services,
+                               link::SelectionHandlers& selection)
+    : c_(controls), s_(services), selection_(selection) {
+  c_.text1.onKeyPress([this](wchar_t key) { Text1_KeyPress(key); });
+  c_.command4.onClick([this] { Command4_Click(); });
+  c_.text2.onKeyPress([this](wchar_t key) { Text2_KeyPress(key); });
+  c_.command5.onClick([this] { Command5_Click(); });
+}
 
 void TypedPathEntry::Text1_KeyPress(wchar_t character) {
   if (character == kEnter) Command4_Click();
@@ -18,7 +23,7 @@ void TypedPathEntry::Command4_Click() {
   if (c_.dir1.setPath(c_.text1.text())) return;
   s_.messages.show(std::wstring(kNoSuchFolder));
   c_.text1.setText(c_.dir1.path());
-  commandLine_.ComposeCommandLine();
+  selection_.ComposeCommandLine();
 }
 
 void TypedPathEntry::Text2_KeyPress(wchar_t character) {

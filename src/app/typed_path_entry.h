@@ -3,17 +3,34 @@
 
 #include <string_view>
 
-#include "app/main_controls.h"
-#include "link/command_line_handlers.h"
+#include "link/selection_handlers.h"
+#include "platform/controls.h"
+#include "platform/services.h"
 
 namespace mirafold::app {
 
 inline constexpr std::wstring_view kNoSuchFolder = L"目录不存在";
 
+struct TypedPathControls {
+  platform::TextBox& text1;
+  platform::TextBox& text2;
+  platform::FolderList& dir1;
+  platform::FolderList& dir2;
+  platform::Button& command4;
+  platform::Button& command5;
+};
+
+struct TypedPathServices {
+  platform::MessageBox& messages;
+};
+
 class TypedPathEntry {
  public:
-  TypedPathEntry(MainControls& controls, Services& services,
-                 link::CommandLineHandlers& commandLine);
+  // Takes the path boxes' key presses and the arrow buttons' clicks.
+  TypedPathEntry(TypedPathControls controls, TypedPathServices services,
+                 link::SelectionHandlers& selection);
+  TypedPathEntry(const TypedPathEntry&) = delete;
+  TypedPathEntry& operator=(const TypedPathEntry&) = delete;
 
   void Text1_KeyPress(wchar_t character);
   void Command4_Click();
@@ -21,9 +38,9 @@ class TypedPathEntry {
   void Command5_Click();
 
  private:
-  MainControls& c_;
-  Services& s_;
-  link::CommandLineHandlers& commandLine_;
+  TypedPathControls c_;
+  TypedPathServices s_;
+  link::SelectionHandlers& selection_;
 };
 
 }  // namespace mirafold::app

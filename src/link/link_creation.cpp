@@ -6,8 +6,11 @@
 
 namespace mirafold::link {
 
-LinkCreation::LinkCreation(app::MainControls& controls, app::Services& services)
-    : c_(controls), s_(services) {}
+LinkCreation::LinkCreation(LinkCreationControls controls, LinkCreationServices services)
+    : c_(controls), s_(services) {
+  c_.command1.onClick([this] { Command1_Click(); });
+  c_.timer1.onTick([this] { Timer1_Timer(); });
+}
 
 void LinkCreation::Command1_Click() {
   const std::wstring programFolder = s_.program.programFolder();

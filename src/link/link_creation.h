@@ -7,7 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/main_controls.h"
+#include "platform/controls.h"
+#include "platform/nt_volume.h"
+#include "platform/services.h"
 
 namespace mirafold::link {
 
@@ -31,9 +33,30 @@ inline constexpr std::wstring_view kStartFailed = L"命令启动失败，请检�
 // decides.
 inline constexpr int kTicksBeforeGivingUp = 20;
 
+struct LinkCreationControls {
+  platform::FolderList& dir1;
+  platform::FolderList& dir2;
+  platform::TextBox& comd;
+  platform::CheckBox& check1;
+  platform::Button& command1;
+  platform::Timer& timer1;
+};
+
+struct LinkCreationServices {
+  platform::ProgramInfo& program;
+  platform::FileSystem& files;
+  platform::Processes& processes;
+  platform::MessageBox& messages;
+  platform::NtVolume& volume;
+  platform::ErrorTexts& errors;
+};
+
 class LinkCreation {
  public:
-  LinkCreation(app::MainControls& controls, app::Services& services);
+  // Takes the button's clicks and the timer's ticks.
+  LinkCreation(LinkCreationControls controls, LinkCreationServices services);
+  LinkCreation(const LinkCreation&) = delete;
+  LinkCreation& operator=(const LinkCreation&) = delete;
 
   void Command1_Click();
   void Timer1_Timer();
@@ -48,8 +71,8 @@ class LinkCreation {
   void show(std::wstring_view text);
   void becomeIdle();
 
-  app::MainControls& c_;
-  app::Services& s_;
+  LinkCreationControls c_;
+  LinkCreationServices s_;
 
   // What the running creation started: its link, mode and process, not the selections at the tick.
   struct Started {

@@ -1,5 +1,6 @@
 #pragma once
-// What the program needs of the shell: where a special folder lies, and writing a shortcut file.
+// What the program needs of the shell: where a special folder lies, and two ways of writing a
+// shortcut file.
 
 #include <string>
 
@@ -9,8 +10,15 @@ namespace mirafold::platform {
 inline constexpr int kSendToFolder = 9;
 
 struct ShortcutResult {
-  bool written = false;
-  std::wstring reason;  // the system's explanation when not written
+  enum class Outcome {
+    Written,
+    Failed,       // the writer refused: see reason
+    Unavailable,  // the writer is missing or cannot do all that is asked; nothing was written
+  };
+  Outcome outcome = Outcome::Written;
+  std::wstring reason;  // the system's explanation when it failed
+
+  bool written() const { return outcome == Outcome::Written; }
 };
 
 class Shell {
@@ -19,10 +27,15 @@ class Shell {
   // The file-system path of a shell special folder, without a trailing backslash; empty when the
   // folder cannot be found.
   virtual std::wstring GetShellFolderPath(int folder) = 0;
-  // Writes a new shortcut file that points at target, with target's first icon as its icon and no
-  // hot key; fails, leaving it alone, when anything is at the path already.
-  virtual ShortcutResult MakeShortcut(const std::wstring& shortcutPath,
-                                      const std::wstring& target) = 0;
+
+  // Each writes a new shortcut file that points at target, with target's first icon as its icon
+  // and no hot key, whole or not at all; each fails, leaving it alone, when anything is at the
+  // path. Through the automation object "Wscript.shell", late-bound by member name.
+  virtual ShortcutResult writeShortcutByAutomation(const std::wstring& shortcutPath,
+                                                   const std::wstring& target) = 0;
+  // Through the shell's own shortcut object (IShellLinkW, saved by IPersistFile).
+  virtual ShortcutResult writeShortcutByShellLink(const std::wstring& shortcutPath,
+                                                  const std::wstring& target) = 0;
 };
 
 }  // namespace mirafold::platform

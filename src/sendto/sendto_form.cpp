@@ -1,5 +1,6 @@
 #include "sendto/sendto_form.h"
 
+#include "sendto/make_shortcut.h"
 #include "sendto/sendto_messages.h"
 
 namespace mirafold::sendto {
@@ -27,8 +28,9 @@ void SendToForm::Command1_Click() {
     return;
   }
   // The running program's own path, so that a renamed copy still gets a working entry.
-  const platform::ShortcutResult result = s_.shell.MakeShortcut(shortcut, s_.program.programPath());
-  if (!result.written) {
+  const platform::ShortcutResult result =
+      MakeShortcut(s_.shell, shortcut, s_.program.programPath());
+  if (!result.written()) {
     s_.messages.show(std::wstring(kAddFailed) + result.reason);
     return;
   }

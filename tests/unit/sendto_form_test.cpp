@@ -128,15 +128,47 @@ TEST(SendToFormTest, WithoutASendToFolderNothingIsWrittenOrDeleted) {
 
 TEST(SendToFormTest, AFailedAddGivesTheReasonAndTheDialogStaysUsable) {
   Dialog d;
-  d.shell.failure = L"拒绝访问。";
+  d.shell.automation = {platform::ShortcutResult::Outcome::Failed, L"拒绝访问。"};
   d.add();
   EXPECT_EQ(d.messages.shown, Texts{L"右键菜单添加失败：拒绝访问。"});
   EXPECT_FALSE(d.files.fileExists(kEntry));
+  EXPECT_EQ(d.shell.tried, std::vector{fakes::Writer::Automation})
+      << "a refusal is the answer: the other writer is not tried over it";
 
-  d.shell.failure.clear();
+  d.shell.automation = {};
   d.add();
   EXPECT_EQ(d.messages.shown.back(), kAdded);
   EXPECT_TRUE(d.files.fileExists(kEntry));
+}
+
+TEST(SendToFormTest, TheShellsOwnShortcutObjectWritesWhenTheAutomationObjectCannot) {
+  using Outcome = platform::ShortcutResult::Outcome;
+  struct Row {
+    const char* what;
+    platform::ShortcutResult shellLink;
+    Texts messages;
+    bool written;
+  };
+  const Row rows[] = {
+      {"written by the shell link", {}, {kAdded}, true},
+      {"the shell link refuses too",
+       {Outcome::Failed, L"磁盘已满。"},
+       {L"右键菜单添加失败：磁盘已满。"},
+       false},
+  };
+  for (const Row& row : rows) {
+    Dialog d;
+    d.shell.automation = {Outcome::Unavailable, {}};
+    d.shell.shellLink = row.shellLink;
+    d.add();
+    EXPECT_EQ(d.messages.shown, row.messages) << row.what;
+    EXPECT_EQ(d.shell.tried, (std::vector{fakes::Writer::Automation, fakes::Writer::ShellLink}))
+        << row.what;
+    EXPECT_EQ(d.files.fileExists(kEntry), row.written) << row.what;
+    if (row.written) {
+      EXPECT_EQ(d.shell.made.at(0).writer, fakes::Writer::ShellLink);
+    }
+  }
 }
 
 TEST(SendToFormTest, Label5OfTheMainWindowOpensTheDialogOnEveryClick) {

@@ -13,6 +13,7 @@
 
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/shell.h"
+#include "sendto/make_shortcut.h"
 #include "temp_tree.h"
 
 namespace mirafold::win32 {
@@ -71,9 +72,15 @@ std::string contentOf(const std::wstring& path) {
   return text.str();
 }
 
-// The system's automation object (which under Wine cannot do all that is asked, so that our
-// writer takes over), and one that does not exist at all.
+// The system's automation object (which under Wine cannot do all that is asked, so that the
+// shell's own shortcut object takes over), and one that does not exist at all.
 const wchar_t* const kRoutes[] = {L"Wscript.shell", L"Mirafold.NoSuchObject"};
+
+platform::ShortcutResult make(const wchar_t* route, const std::wstring& shortcut,
+                              const std::wstring& target) {
+  Win32Shell shell(route);
+  return sendto::MakeShortcut(shell, shortcut, target);
+}
 
 class ShortcutTest : public ::testing::Test {
  protected:
@@ -103,8 +110,8 @@ TEST_F(ShortcutTest, WrittenIntoSendToItReadsBackWithTargetIconAndNoHotKey) {
   for (const wchar_t* route : kRoutes) {
     SCOPED_TRACE(utf8(route));
     const std::wstring shortcut = inSendTo(L"NTFS链接（仅文件夹）-" + std::wstring(route));
-    const auto result = Win32Shell(route).MakeShortcut(shortcut, target);
-    ASSERT_TRUE(result.written) << utf8(result.reason);
+    const auto result = make(route, shortcut, target);
+    ASSERT_TRUE(result.written()) << utf8(result.reason);
     EXPECT_TRUE(result.reason.empty());
 
     const ReadBack back = readShortcut(shortcut);
@@ -122,7 +129,7 @@ TEST_F(ShortcutTest, ChinesePathsSurvive) {
   for (const wchar_t* route : kRoutes) {
     SCOPED_TRACE(utf8(route));
     const std::wstring shortcut = inSendTo(L"链接-" + std::wstring(route));
-    ASSERT_TRUE(Win32Shell(route).MakeShortcut(shortcut, chineseTarget).written);
+    ASSERT_TRUE(make(route, shortcut, chineseTarget).written());
     const ReadBack back = readShortcut(shortcut);
     ASSERT_TRUE(back.loaded);
     EXPECT_EQ(back.icon, chineseTarget);
@@ -136,8 +143,8 @@ TEST_F(ShortcutTest, AFolderThatIsNotThereGivesTheSystemsReasonAndNoFile) {
   for (const wchar_t* route : kRoutes) {
     SCOPED_TRACE(utf8(route));
     const std::wstring shortcut = tree.at(L"missing\\entry.lnk");
-    const auto result = Win32Shell(route).MakeShortcut(shortcut, target);
-    EXPECT_FALSE(result.written);
+    const auto result = make(route, shortcut, target);
+    EXPECT_FALSE(result.written());
     EXPECT_FALSE(result.reason.empty());
     EXPECT_EQ(::GetFileAttributesW(shortcut.c_str()), INVALID_FILE_ATTRIBUTES);
   }
@@ -148,8 +155,8 @@ TEST_F(ShortcutTest, WhateverIsAlreadyAtTheNameIsNeitherWrittenThroughNorReplace
     SCOPED_TRACE(utf8(route));
     const std::wstring shortcut = inSendTo(L"taken-" + std::wstring(route));
     std::ofstream(shortcut.c_str(), std::ios::binary) << "someone else's file";
-    const auto result = Win32Shell(route).MakeShortcut(shortcut, target);
-    EXPECT_FALSE(result.written);
+    const auto result = make(route, shortcut, target);
+    EXPECT_FALSE(result.written());
     EXPECT_FALSE(result.reason.empty());
     EXPECT_EQ(contentOf(shortcut), "someone else's file");
     // Nothing of the attempt is left beside it.
@@ -168,7 +175,7 @@ TEST_F(ShortcutTest, TheShellStartsTheTargetWithTheFolderSentToIt) {
     const std::wstring record = tree.at(L"Mira Fold\\argument.txt");
     ::DeleteFileW(record.c_str());
     const std::wstring shortcut = inSendTo(L"record-" + std::wstring(route));
-    ASSERT_TRUE(Win32Shell(route).MakeShortcut(shortcut, batch).written);
+    ASSERT_TRUE(make(route, shortcut, batch).written());
 
     const std::wstring argument = L"\"" + folder + L"\"";
     const ComApartment apartment;  // the shell resolves the shortcut through COM

@@ -2,13 +2,58 @@
 
 #include <shlobj.h>
 
+#include <functional>
+
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/shortcut_automation.h"
-#include "platform/win32/shortcut_file.h"
 #include "platform/win32/system_message.h"
 #include "platform/win32/unique_handle.h"
 
 namespace mirafold::win32 {
+namespace {
+
+using Outcome = platform::ShortcutResult::Outcome;
+
+platform::ShortcutResult failure(HRESULT code) { return {Outcome::Failed, systemMessage(code)}; }
+
+// Beside the shortcut, with the extension the writers insist on.
+std::wstring stagingPathOf(const std::wstring& shortcutPath) {
+  const auto dot = shortcutPath.rfind(L'.');
+  return shortcutPath.substr(0, dot) + L".new" +
+         (dot == std::wstring::npos ? L".lnk" : shortcutPath.substr(dot));
+}
+
+// The writer writes whole beside the shortcut, then a move that never replaces puts it in place:
+// whatever appeared at the name meanwhile is neither written through nor overwritten.
+platform::ShortcutResult writeNew(
+    const std::wstring& shortcutPath,
+    const std::function<platform::ShortcutResult(const std::wstring&)>& write) {
+  const std::wstring staging = stagingPathOf(shortcutPath);
+  platform::ShortcutResult result = write(staging);
+  if (result.written() &&
+      !::MoveFileExW(staging.c_str(), shortcutPath.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    result = failure(HRESULT_FROM_WIN32(::GetLastError()));
+  }
+  if (!result.written()) ::DeleteFileW(staging.c_str());
+  return result;
+}
+
+platform::ShortcutResult saveShellLink(const std::wstring& path, const std::wstring& target) {
+  ComPtr<IShellLinkW> link;
+  HRESULT hr = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  link.putVoid());
+  if (FAILED(hr)) return {Outcome::Unavailable, systemMessage(hr)};
+  ComPtr<IPersistFile> file;
+  if (FAILED(hr = link->SetPath(target.c_str())) ||
+      FAILED(hr = link->SetIconLocation(target.c_str(), 0)) || FAILED(hr = link->SetHotkey(0)) ||
+      FAILED(hr = link->QueryInterface(IID_IPersistFile, file.putVoid())) ||
+      FAILED(hr = file->Save(path.c_str(), TRUE))) {
+    return failure(hr);
+  }
+  return {};
+}
+
+}  // namespace
 
 std::wstring Win32Shell::GetShellFolderPath(int folder) {
   UniqueIdList items;
@@ -21,45 +66,28 @@ std::wstring Win32Shell::GetShellFolderPath(int folder) {
   return result;
 }
 
-namespace {
-
-// Beside the shortcut, with the extension the writers insist on.
-std::wstring stagingPathOf(const std::wstring& shortcutPath) {
-  const auto dot = shortcutPath.rfind(L'.');
-  return shortcutPath.substr(0, dot) + L".new" +
-         (dot == std::wstring::npos ? L".lnk" : shortcutPath.substr(dot));
-}
-
-}  // namespace
-
-platform::ShortcutResult Win32Shell::writeShortcut(const std::wstring& shortcutPath,
-                                                   const std::wstring& target) {
+platform::ShortcutResult Win32Shell::writeShortcutByAutomation(const std::wstring& shortcutPath,
+                                                               const std::wstring& target) {
   const ComApartment apartment;
-  const AutomationResult automation =
-      makeShortcutByAutomation(shortcutObject_, shortcutPath, target);
-  switch (automation.outcome) {
-    case AutomationResult::Written:
-      return {true, {}};
-    case AutomationResult::Failed:
-      return {false, automation.reason};
-    case AutomationResult::Unavailable:
-      break;
-  }
-  return writeShortcutFile(shortcutPath, target);
+  return writeNew(shortcutPath, [&](const std::wstring& staging) -> platform::ShortcutResult {
+    const AutomationResult automation = makeShortcutByAutomation(shortcutObject_, staging, target);
+    switch (automation.outcome) {
+      case AutomationResult::Written:
+        return {};
+      case AutomationResult::Failed:
+        return {Outcome::Failed, automation.reason};
+      case AutomationResult::Unavailable:
+        break;
+    }
+    return {Outcome::Unavailable, {}};
+  });
 }
 
-platform::ShortcutResult Win32Shell::MakeShortcut(const std::wstring& shortcutPath,
-                                                  const std::wstring& target) {
-  // Written whole beside it, then renamed into place by a move that never replaces: whatever
-  // appeared at the name meanwhile is neither written through nor overwritten.
-  const std::wstring staging = stagingPathOf(shortcutPath);
-  platform::ShortcutResult result = writeShortcut(staging, target);
-  if (result.written &&
-      !::MoveFileExW(staging.c_str(), shortcutPath.c_str(), MOVEFILE_WRITE_THROUGH)) {
-    result = {false, systemMessage(::GetLastError())};
-  }
-  if (!result.written) ::DeleteFileW(staging.c_str());
-  return result;
+platform::ShortcutResult Win32Shell::writeShortcutByShellLink(const std::wstring& shortcutPath,
+                                                              const std::wstring& target) {
+  const ComApartment apartment;
+  return writeNew(shortcutPath,
+                  [&](const std::wstring& staging) { return saveShellLink(staging, target); });
 }
 
 }  // namespace mirafold::win32

@@ -3,16 +3,22 @@
 
 #include <memory>
 
-#include "app/main_controls.h"
+#include "about/about.h"
 #include "app/main_form.h"
+#include "app/typed_path_entry.h"
 #include "fakes/fake_controls.h"
 #include "fakes/fake_nt_volume.h"
+#include "link/link_creation.h"
+#include "link/selection_handlers.h"
 
 namespace mirafold::fakes {
 
 struct MainWindow {
   MainWindow();
-  // Builds the form (wiring its handlers) once the test has arranged the world.
+  ~MainWindow();
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+  // Builds the handlers (wiring them to the controls) once the test has arranged the world.
   app::MainForm& form();
   bool load() { return form().Form_Load(); }
 
@@ -33,13 +39,9 @@ struct MainWindow {
       label7{L"关于"};
   FakeTimer timer1;
 
-  app::MainControls controls{frame1,   frame2, drive1, drive2, dir1,     dir2,
-                             text1,    text2,  comd,   check1, command1, command4,
-                             command5, label2, label3, label5, label7,   timer1};
-  app::Services services{program, files, processes, messages, volume, errors};
-
  private:
-  std::unique_ptr<app::MainForm> form_;
+  struct Handlers;
+  std::unique_ptr<Handlers> handlers_;
 };
 
 }  // namespace mirafold::fakes

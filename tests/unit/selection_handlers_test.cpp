@@ -8,13 +8,13 @@ namespace {
 constexpr auto kCustomModeNotice =
     L"勾选该选项可让你修改命令行，但这种情况下本程序将不会为您检查链接是否创建成功";
 
-class CommandLineHandlersTest : public testing::Test {
+class SelectionHandlersTest : public testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(w.load()); }
   fakes::MainWindow w;
 };
 
-TEST_F(CommandLineHandlersTest, OpeningAFolderInEitherListMirrorsItAndRecomposes) {
+TEST_F(SelectionHandlersTest, OpeningAFolderInEitherListMirrorsItAndRecomposes) {
   ASSERT_TRUE(w.dir1.setPath(L"E:\\Games"));
   EXPECT_EQ(w.text1.text(), L"E:\\Games");
   EXPECT_EQ(w.comd.text(), L"D:\\Tools\\junction.exe \"E:\\Games\\Tools\" \"D:\\Tools\"");
@@ -24,7 +24,7 @@ TEST_F(CommandLineHandlersTest, OpeningAFolderInEitherListMirrorsItAndRecomposes
   EXPECT_EQ(w.comd.text(), L"D:\\Tools\\junction.exe \"E:\\Games\\Saves\" \"C:\\Data\\Saves\"");
 }
 
-TEST_F(CommandLineHandlersTest, TextTypedButNotConfirmedDoesNotChangeTheLine) {
+TEST_F(SelectionHandlersTest, TextTypedButNotConfirmedDoesNotChangeTheLine) {
   const std::wstring before = w.comd.text();
   w.text1.type(L"C:\\Data");
   w.text2.type(L"E:\\Games");
@@ -32,7 +32,7 @@ TEST_F(CommandLineHandlersTest, TextTypedButNotConfirmedDoesNotChangeTheLine) {
   EXPECT_EQ(w.comd.text(), before);
 }
 
-TEST_F(CommandLineHandlersTest, SelectingADriveMovesItsFolderListThere) {
+TEST_F(SelectionHandlersTest, SelectingADriveMovesItsFolderListThere) {
   w.drive1.select(L"e: [Games]");
   EXPECT_EQ(w.dir1.path(), L"E:\\");
   EXPECT_EQ(w.text1.text(), L"E:\\");
@@ -45,7 +45,7 @@ TEST_F(CommandLineHandlersTest, SelectingADriveMovesItsFolderListThere) {
   EXPECT_TRUE(w.messages.shown.empty());
 }
 
-TEST_F(CommandLineHandlersTest, AnUnreadableDriveIsReportedAndTheListGoesBack) {
+TEST_F(SelectionHandlersTest, AnUnreadableDriveIsReportedAndTheListGoesBack) {
   for (auto* side : {&w.drive1, &w.drive2}) {
     w.messages.shown.clear();
     const std::wstring line = w.comd.text();
@@ -58,7 +58,7 @@ TEST_F(CommandLineHandlersTest, AnUnreadableDriveIsReportedAndTheListGoesBack) {
   }
 }
 
-TEST_F(CommandLineHandlersTest, CustomModeOnKeepsTheLineAndEnablesItAfterTheNotice) {
+TEST_F(SelectionHandlersTest, CustomModeOnKeepsTheLineAndEnablesItAfterTheNotice) {
   const std::wstring line = w.comd.text();
   EXPECT_FALSE(w.comd.enabled()) << "disabled until custom mode";
   bool enabledWhileNoticeOpen = true;
@@ -71,7 +71,7 @@ TEST_F(CommandLineHandlersTest, CustomModeOnKeepsTheLineAndEnablesItAfterTheNoti
   EXPECT_EQ(w.comd.text(), line);
 }
 
-TEST_F(CommandLineHandlersTest, CustomModeEditsLastUntilASelectionChanges) {
+TEST_F(SelectionHandlersTest, CustomModeEditsLastUntilASelectionChanges) {
   w.check1.toggle();
   w.comd.type(L"cmd /c echo edited");
   w.drive2.select(L"d:");  // same folder list path: the fake still raises the change
@@ -80,7 +80,7 @@ TEST_F(CommandLineHandlersTest, CustomModeEditsLastUntilASelectionChanges) {
   EXPECT_TRUE(w.comd.enabled()) << "a selection does not end custom mode";
 }
 
-TEST_F(CommandLineHandlersTest, CustomModeOffDisablesAndRecomposes) {
+TEST_F(SelectionHandlersTest, CustomModeOffDisablesAndRecomposes) {
   w.check1.toggle();
   w.comd.type(L"edited");
   w.check1.toggle();
@@ -89,7 +89,7 @@ TEST_F(CommandLineHandlersTest, CustomModeOffDisablesAndRecomposes) {
   EXPECT_EQ(w.messages.shown.size(), 1u) << "no notice when turning it off";
 }
 
-TEST_F(CommandLineHandlersTest, TheNoticeComesEveryTimeCustomModeIsTurnedOn) {
+TEST_F(SelectionHandlersTest, TheNoticeComesEveryTimeCustomModeIsTurnedOn) {
   for (int i = 0; i < 3; ++i) {
     w.check1.toggle();
     w.check1.toggle();
@@ -97,7 +97,7 @@ TEST_F(CommandLineHandlersTest, TheNoticeComesEveryTimeCustomModeIsTurnedOn) {
   EXPECT_EQ(w.messages.shown.size(), 3u);
 }
 
-TEST_F(CommandLineHandlersTest, AGreyCheckBoxCountsAsOff) {
+TEST_F(SelectionHandlersTest, AGreyCheckBoxCountsAsOff) {
   w.check1.toggle();
   w.comd.type(L"edited");
   w.check1.clickWithValue(2);
