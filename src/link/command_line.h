@@ -18,7 +18,8 @@ std::wstring linkPathOf(std::wstring_view location, std::wstring_view target);
 bool isInsideFolder(std::wstring_view path, std::wstring_view folder);
 
 // <program folder>\junction.exe "<link path>" "<target>". The tool's path is quoted when it holds
-// a space, so that the system cannot start a different program named by its first word.
+// a space, so that the system cannot start a different program named by its first word; the two
+// paths are quoted so that the tool's C runtime gives back exactly them.
 std::wstring composeCommandLine(std::wstring_view programFolder, std::wstring_view location,
                                 std::wstring_view target);
 

@@ -6,7 +6,10 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
+
+#include "temp_folder.h"
 
 namespace mirafold::testing {
 
@@ -33,12 +36,11 @@ inline void removeEntry(const std::wstring& verbatim) {
 }  // namespace detail
 
 // False, and nothing touched, unless `folder` is an absolute path strictly below the temporary
-// folder without "." or ".." parts.
+// folder without "." or ".." parts, and that folder is not a drive or share root.
 inline bool removeScratchFolder(const std::wstring& folder) {
-  wchar_t temp[MAX_PATH + 1] = {};
-  const DWORD n = ::GetTempPathW(MAX_PATH + 1, temp);
-  if (n == 0 || n > MAX_PATH) return false;
-  const std::wstring base(temp, n);  // ends in a backslash
+  const std::optional<std::wstring> temp = temporaryFolder();  // never a root, never relative
+  if (!temp) return false;
+  const std::wstring& base = *temp;  // ends in a backslash
   if (folder.size() <= base.size() ||
       ::CompareStringOrdinal(folder.c_str(), static_cast<int>(base.size()), base.c_str(),
                              static_cast<int>(base.size()), TRUE) != CSTR_EQUAL) {

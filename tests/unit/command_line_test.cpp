@@ -31,10 +31,12 @@ INSTANTIATE_TEST_SUITE_P(
         // A root as link location takes no second backslash.
         Composition{L"D:\\Tools", L"E:\\", L"C:\\Data\\Saves",
                     L"D:\\Tools\\junction.exe \"E:\\Saves\" \"C:\\Data\\Saves\""},
-        // A root as target has an empty link name; the line is composed all the same.
+        // A root as target has an empty link name; the line is composed all the same, with the
+        // backslash before each closing quote doubled so that it does not escape the quote.
         Composition{L"D:\\Tools", L"E:\\Games", L"C:\\",
-                    L"D:\\Tools\\junction.exe \"E:\\Games\\\" \"C:\\\""},
-        Composition{L"D:\\Tools", L"E:\\", L"C:\\", L"D:\\Tools\\junction.exe \"E:\\\" \"C:\\\""},
+                    L"D:\\Tools\\junction.exe \"E:\\Games\\\\\" \"C:\\\\\""},
+        Composition{L"D:\\Tools", L"E:\\", L"C:\\",
+                    L"D:\\Tools\\junction.exe \"E:\\\\\" \"C:\\\\\""},
         // The program folder is joined without a test, also at a root.
         Composition{L"E:\\", L"E:\\Games", L"C:\\Data",
                     L"E:\\\\junction.exe \"E:\\Games\\Data\" \"C:\\Data\""},

@@ -5,26 +5,30 @@
 #include <windows.h>
 
 #include <atomic>
+#include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "remove_scratch.h"
+#include "temp_folder.h"
 
 namespace mirafold::testing {
 
 class TempTree {
  public:
+  // Throws when the temporary folder is unusable or the new folder cannot be made: a test never
+  // works in a folder it did not make.
   TempTree() {
     static std::atomic<int> counter{0};
-    wchar_t temp[MAX_PATH + 1] = {};
-    ::GetTempPathW(MAX_PATH + 1, temp);
-    std::wstring base = temp;
-    if (!base.empty() && base.back() == L'\\') base.pop_back();
+    const std::optional<std::wstring> base = temporaryFolder();
+    if (!base) throw std::runtime_error("no usable temporary folder");
     // Process IDs repeat under Wine: the name also carries the time, and only a new folder will do.
-    do {
-      path_ = base + L"\\mirafold-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+    for (;;) {
+      path_ = *base + L"mirafold-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
               std::to_wstring(::GetTickCount64()) + L"-" + std::to_wstring(counter++);
-    } while (!::CreateDirectoryW(path_.c_str(), nullptr) &&
-             ::GetLastError() == ERROR_ALREADY_EXISTS);
+      if (::CreateDirectoryW((L"\\\\?\\" + path_).c_str(), nullptr)) return;
+      if (::GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("no scratch folder");
+    }
   }
   ~TempTree() { removeScratchFolder(path_); }
   TempTree(const TempTree&) = delete;

@@ -1,6 +1,7 @@
 #include "driver/driver.h"
 
 #include "remove_scratch.h"
+#include "temp_folder.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -75,11 +76,11 @@ HWND findTopLevel(DWORD pid, const wchar_t* cls, const wchar_t* title, bool unow
 }  // namespace
 
 TestFolder::TestFolder() {
-  wchar_t temp[MAX_PATH];
-  ::GetTempPathW(MAX_PATH, temp);
+  const std::optional<std::wstring> temp = testing::temporaryFolder();
+  if (!temp) throw std::runtime_error("no usable temporary folder");
   // Process IDs repeat under Wine, so the name also carries the time and is taken only when new.
   for (unsigned attempt = 0;; ++attempt) {
-    path_ = std::wstring(temp) + L"mirafold-ui-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+    path_ = *temp + L"mirafold-ui-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
             std::to_wstring(::GetTickCount64()) + L"-" + std::to_wstring(attempt);
     if (::CreateDirectoryW(path_.c_str(), nullptr)) return;
     if (::GetLastError() != ERROR_ALREADY_EXISTS)
@@ -121,7 +122,11 @@ void collect(const std::wstring& folder, const std::wstring& relative,
     out.push_back(path + L"|" + std::to_wstring(data.dwFileAttributes) + L"|" +
                   std::to_wstring(data.nFileSizeLow) + L"|" +
                   std::to_wstring(data.ftLastWriteTime.dwLowDateTime));
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) collect(folder + L"\\" + name, path, out);
+    // A link's own entry is listed, never what it leads to: that lies outside the folder.
+    const DWORD attributes = data.dwFileAttributes;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      collect(folder + L"\\" + name, path, out);
+    }
   } while (::FindNextFileW(find, &data));
   ::FindClose(find);
 }
