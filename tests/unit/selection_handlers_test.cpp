@@ -41,7 +41,8 @@ TEST_F(SelectionHandlersTest, SelectingADriveMovesItsFolderListThere) {
   w.drive2.select(L"c: [System]");
   EXPECT_EQ(w.dir2.path(), L"C:\\");
   EXPECT_EQ(w.text2.text(), L"C:\\");
-  EXPECT_EQ(w.comd.text(), L"D:\\Tools\\junction.exe \"E:\\\" \"C:\\\"");
+  // A root's backslash is doubled before the closing quote, or it would escape the quote.
+  EXPECT_EQ(w.comd.text(), L"D:\\Tools\\junction.exe \"E:\\\\\" \"C:\\\\\"");
   EXPECT_TRUE(w.messages.shown.empty());
 }
 

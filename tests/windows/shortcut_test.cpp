@@ -13,6 +13,7 @@
 
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/shell.h"
+#include "platform/win32/unique_handle.h"
 #include "sendto/make_shortcut.h"
 #include "temp_tree.h"
 
@@ -24,6 +25,7 @@ using testing::TempTree;
 struct ReadBack {
   bool loaded = false;
   std::wstring target;
+  std::wstring idListTarget;  // the target named by the shortcut's item ID list
   std::wstring icon;
   int iconIndex = -1;
   WORD hotkey = 0xFFFF;
@@ -43,6 +45,12 @@ ReadBack readShortcut(const std::wstring& path) {
   result.loaded = true;
   wchar_t text[MAX_PATH] = {};
   if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH))) result.target = text;
+  UniqueIdList items;
+  text[0] = 0;
+  if (SUCCEEDED(link->GetIDList(items.put())) && items &&
+      ::SHGetPathFromIDListW(items.get(), text)) {
+    result.idListTarget = text;
+  }
   text[0] = 0;
   if (SUCCEEDED(link->GetIconLocation(text, MAX_PATH, &result.iconIndex))) result.icon = text;
   link->GetHotkey(&result.hotkey);
@@ -151,9 +159,14 @@ TEST_F(ShortcutTest, ChinesePathsSurvive) {
     const ReadBack back = readShortcut(shortcut);
     ASSERT_TRUE(back.loaded);
     EXPECT_EQ(back.icon, chineseTarget);
-    // Wine's reader gives the ANSI form of the link information, where the names are '?';
-    // there the Unicode form is read from the file itself. An ANSI-only writer fails either way.
-    const std::wstring readBack = underWine() ? unicodeTargetInFile(shortcut) : back.target;
+    // Wine's reader gives the ANSI form of the link information, where the names are '?'; there
+    // the Unicode names are read from the file's item ID list or its Unicode link information.
+    // An ANSI-only writer fails either way.
+    std::wstring readBack = back.target;
+    if (underWine()) {
+      readBack = unicodeTargetInFile(shortcut);
+      if (readBack.empty()) readBack = back.idListTarget;
+    }
     EXPECT_EQ(readBack, chineseTarget) << utf8(readBack);
   }
 }
