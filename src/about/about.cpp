@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "about/website.h"
+#include "mirafold_version.h"
 
 namespace mirafold::about {
 namespace {
@@ -33,8 +34,8 @@ constexpr std::array<std::wstring_view, 14> kBody{
 }  // namespace
 
 std::wstring aboutMessage(std::uint16_t revision) {
-  std::wstring text =
-      L"Mirafold （文件夹映射工具）v1.04 (Build " + std::to_wstring(revision) + L")";
+  std::wstring text = L"Mirafold （文件夹映射工具）v" MIRAFOLD_VERSION_SHORT L" (Build " +
+                      std::to_wstring(revision) + L")";
   const auto line = [&text](std::wstring_view next) { (text += L"\r\n") += next; };
   line(L"作者：" + std::wstring(kAuthor) + L" ");
   line(L"微信：" + std::wstring(kWeChat) + L" QQ：" + std::wstring(kQq));

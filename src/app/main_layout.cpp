@@ -4,6 +4,7 @@
 
 #include "about/website.h"
 #include "link/link_creation.h"
+#include "mirafold_version.h"
 
 namespace mirafold::app {
 namespace {
@@ -32,7 +33,7 @@ constexpr std::array kControls{
   Control{L"Dir2",    FolderList, id::kDir2,    L"Frame2", L"",                                                   150, 1200, 5115, 3795,  7, kNormal},
   Control{L"Label1",  Label,      id::kLabel1,  L"Frame1", L"注意：请确定此处不存在与你将要创建的链接同名的文件夹",      150, 5100, 5115,  315,  8, kNormal},
   Control{L"Command1",Button,     id::kCommand1,L"",       link::kCreateLink,                                   9120, 6300, 2025,  525,  9, kBigBold},
-  Control{L"Label2",  Label,      id::kLabel2,  L"",       L"版本：v1.04",                                          120, 6120, 5025,  240, 10, kNormal},
+  Control{L"Label2",  Label,      id::kLabel2,  L"",       L"版本：v" MIRAFOLD_VERSION_SHORT,                   120, 6120, 5025,  240, 10, kNormal},
   Control{L"Label3",  Label,      id::kLabel3,  L"",       about::kWebsiteCaption,                              120, 6375, 3495,  240, 11, kNormal, kLink},
   Control{L"Label4",  Label,      id::kLabel4,  L"",       L"命令行：",                                             150, 5775,  765,  240, 12, kNormal},
   Control{L"comd",    TextBox,    id::kComd,    L"",       L"",                                                   900, 5700, 9165,  315, 13, kNormal, kDisabled},

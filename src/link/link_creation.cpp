@@ -46,9 +46,8 @@ void LinkCreation::Command1_Click() {
 }
 
 std::wstring_view LinkCreation::failedCheck(const std::wstring& linkPath) {
-  platform::NtStatus status = 0;
   // The volume the link will be made on, which typed entry can have taken away from Drive1's.
-  if (volume::GetFileSystemName(s_.volume, volume::volumeRootOf(linkPath), status) != L"NTFS") {
+  if (volume::GetFileSystemName(s_.volume, volume::volumeRootOf(linkPath)).name != L"NTFS") {
     return kNotNtfs;
   }
   const std::wstring target = c_.dir2.path();

@@ -66,8 +66,7 @@ std::wstring volumeRootOf(std::wstring_view path) {
   return L"\\\\" + std::wstring(share) + L'\\';
 }
 
-std::wstring GetFileSystemName(platform::NtVolume& nt, std::wstring_view root,
-                               platform::NtStatus& status) {
+FileSystemName GetFileSystemName(platform::NtVolume& nt, std::wstring_view root) {
   const platform::NtOpenArguments open{
       .ntPath = ntPathOf(root),
       .desiredAccess = kFileReadAttributes | kSynchronize,
@@ -79,27 +78,27 @@ std::wstring GetFileSystemName(platform::NtVolume& nt, std::wstring_view root,
       .createOptions = kSynchronousIoNonAlert,
   };
   platform::NtHandle handle = 0;
-  status = nt.createFile(open, handle);
-  if (status != 0) return {};
+  FileSystemName result{.name = {}, .status = nt.createFile(open, handle)};
+  if (result.status != 0) return result;
   const OpenRoot opened(nt, handle);
 
   std::array<std::uint8_t, kOfferedLength + 1> buffer{};
-  status =
+  result.status =
       nt.queryVolumeInformation(opened.get(), buffer, kOfferedLength, kFileFsAttributeInformation);
-  if (status != 0) return {};
+  if (result.status != 0) return result;
 
   std::uint32_t length = 0;
   for (std::size_t i = 0; i < 4; ++i) {
     length |= std::uint32_t{buffer[kNameLengthOffset + i]} << (8 * i);  // little-endian
   }
   // A length the offered bytes cannot hold is not believed: nothing is read past them.
-  if (length == 0 || length > kOfferedLength - kNameOffset) return {};
+  if (length == 0 || length > kOfferedLength - kNameOffset) return result;
 
   std::vector<std::uint8_t> name(length);
   std::memcpy(name.data(), buffer.data() + kNameOffset, length);
-  std::wstring result(length / 2, L'\0');
-  for (std::size_t i = 0; i < result.size(); ++i) {
-    result[i] = static_cast<wchar_t>(name[2 * i] | name[2 * i + 1] << 8);
+  result.name.assign(length / 2, L'\0');
+  for (std::size_t i = 0; i < result.name.size(); ++i) {
+    result.name[i] = static_cast<wchar_t>(name[2 * i] | name[2 * i + 1] << 8);
   }
   return result;
 }

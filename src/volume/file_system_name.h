@@ -12,10 +12,14 @@ namespace mirafold::volume {
 // prefix), "\\server\share\" for a network path; empty when the path names no volume.
 std::wstring volumeRootOf(std::wstring_view path);
 
+struct FileSystemName {
+  std::wstring name;            // empty when it cannot be told
+  platform::NtStatus status{};  // the open's, then the query's NT status; 0 when both succeeded
+};
+
 // `root` is a volume's root folder as volumeRootOf gives it. The root folder is opened, not the
 // volume itself: reading the volume needs administrator rights, its root folder's attributes do
-// not. `status` receives the open's and then the query's NT status; 0 when both succeeded.
-std::wstring GetFileSystemName(platform::NtVolume& nt, std::wstring_view root,
-                               platform::NtStatus& status);
+// not.
+FileSystemName GetFileSystemName(platform::NtVolume& nt, std::wstring_view root);
 
 }  // namespace mirafold::volume

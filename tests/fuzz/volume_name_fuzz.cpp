@@ -40,8 +40,7 @@ class AnswerOfBytes : public platform::NtVolume {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   AnswerOfBytes nt(data, size);
-  platform::NtStatus status = 0;
-  const std::wstring name = volume::GetFileSystemName(nt, L"c:\\", status);
+  const auto [name, status] = volume::GetFileSystemName(nt, L"c:\\");
   if (name.size() > 34 || nt.opened != nt.closed) std::abort();
   if (!name.empty() && status != 0) std::abort();
   return 0;

@@ -12,9 +12,9 @@ using fakes::FakeVolume;
 
 TEST(GetFileSystemNameTest, OpensTheRootFolderWithNoMoreThanAStandardUserMayAsk) {
   FakeNtVolume nt;
-  platform::NtStatus status = -1;
-  EXPECT_EQ(GetFileSystemName(nt, L"c:\\", status), L"NTFS");
-  EXPECT_EQ(status, 0);
+  const FileSystemName result = GetFileSystemName(nt, L"c:\\");
+  EXPECT_EQ(result.name, L"NTFS");
+  EXPECT_EQ(result.status, 0);
 
   ASSERT_EQ(nt.opens.size(), 1u);
   const auto& open = nt.opens[0];
@@ -36,9 +36,8 @@ TEST(GetFileSystemNameTest, OpensTheRootFolderWithNoMoreThanAStandardUserMayAsk)
 
 TEST(GetFileSystemNameTest, NamesDriveAndNetworkRootsInTheNativeForm) {
   FakeNtVolume nt;
-  platform::NtStatus status = 0;
-  GetFileSystemName(nt, L"D:\\", status);
-  GetFileSystemName(nt, L"\\\\server\\share\\", status);
+  GetFileSystemName(nt, L"D:\\");
+  GetFileSystemName(nt, L"\\\\server\\share\\");
   EXPECT_EQ(nt.opens[0].ntPath, L"\\??\\D:\\");
   EXPECT_EQ(nt.opens[1].ntPath, L"\\??\\UNC\\server\\share\\");
 }
@@ -80,9 +79,9 @@ TEST(GetFileSystemNameTest, ReturnsTheNameAsTheVolumeReportsIt) {
   for (const Row& row : rows) {
     FakeNtVolume nt;
     nt.setName(L"f:", row.name);
-    platform::NtStatus status = -1;
-    EXPECT_EQ(GetFileSystemName(nt, L"f:\\", status), row.expected);
-    EXPECT_EQ(status, 0);
+    const FileSystemName result = GetFileSystemName(nt, L"f:\\");
+    EXPECT_EQ(result.name, row.expected);
+    EXPECT_EQ(result.status, 0);
     EXPECT_EQ(nt.closed.size(), 1u);
   }
 }
@@ -110,18 +109,18 @@ TEST(GetFileSystemNameTest, EveryFailureGivesTheEmptyNameAndClosesWhatWasOpened)
   for (const Row& row : rows) {
     FakeNtVolume nt;
     nt.setVolume(L"g:", row.volume);
-    platform::NtStatus status = 12345;
-    EXPECT_EQ(GetFileSystemName(nt, L"g:\\", status), L"") << row.what;
-    EXPECT_EQ(status, row.status) << row.what;
+    const FileSystemName result = GetFileSystemName(nt, L"g:\\");
+    EXPECT_EQ(result.name, L"") << row.what;
+    EXPECT_EQ(result.status, row.status) << row.what;
     EXPECT_EQ(nt.closed.size(), row.closes) << row.what;
   }
 }
 
 TEST(GetFileSystemNameTest, ADriveThatDoesNotExistIsNeverClosed) {
   FakeNtVolume nt;
-  platform::NtStatus status = 0;
-  EXPECT_EQ(GetFileSystemName(nt, L"q:\\", status), L"");
-  EXPECT_EQ(status, fakes::kNameNotFound);
+  const FileSystemName result = GetFileSystemName(nt, L"q:\\");
+  EXPECT_EQ(result.name, L"");
+  EXPECT_EQ(result.status, fakes::kNameNotFound);
   EXPECT_TRUE(nt.closed.empty());
 }
 

@@ -20,9 +20,9 @@ wchar_t letterWithoutDrive() {
 TEST(NtVolumeTest, TheSystemDriveIsNtfs) {
   win32::Win32NtVolume nt;
   for (const wchar_t* drive : {L"c:\\", L"C:\\"}) {
-    platform::NtStatus status = -1;
-    EXPECT_EQ(volume::GetFileSystemName(nt, drive, status), L"NTFS") << drive;
-    EXPECT_EQ(status, 0) << drive;
+    const volume::FileSystemName result = volume::GetFileSystemName(nt, drive);
+    EXPECT_EQ(result.name, L"NTFS") << drive;
+    EXPECT_EQ(result.status, 0) << drive;
   }
 }
 
@@ -30,10 +30,10 @@ TEST(NtVolumeTest, ALetterWithoutADriveGivesNothingAndANonZeroStatus) {
   const wchar_t letter = letterWithoutDrive();
   ASSERT_NE(letter, 0);
   win32::Win32NtVolume nt;
-  platform::NtStatus status = 0;
   const wchar_t drive[] = {letter, L':', L'\\', L'\0'};
-  EXPECT_EQ(volume::GetFileSystemName(nt, drive, status), L"");
-  EXPECT_NE(status, 0);
+  const volume::FileSystemName result = volume::GetFileSystemName(nt, drive);
+  EXPECT_EQ(result.name, L"");
+  EXPECT_NE(result.status, 0);
 }
 
 }  // namespace
