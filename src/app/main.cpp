@@ -35,8 +35,7 @@ int run(HINSTANCE instance) {
   win32::Win32NtVolume volume;
   app::Services services{program, files, processes, messages, volume};
 
-  HICON icon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_MIRAFOLD));
-  win32::FormWindow window(app::mainForm(), instance, icon);
+  win32::FormWindow window(app::mainForm(), instance, IDI_MIRAFOLD);
   messages.setOwner(window.hwnd());
 
   using platform::Button, platform::DriveList, platform::FolderList, platform::Frame,
@@ -70,8 +69,8 @@ int run(HINSTANCE instance) {
   std::unique_ptr<sendto::SendToForm> sendToForm;
   form.onOpenSendTo([&] {
     if (!sendToWindow) {
-      sendToWindow =
-          std::make_unique<win32::ModalForm>(sendto::sendToForm(), instance, icon, window.hwnd());
+      sendToWindow = std::make_unique<win32::ModalForm>(sendto::sendToForm(), instance,
+                                                        IDI_MIRAFOLD, window.hwnd());
       sendToMessages.setOwner(sendToWindow->hwnd());
       sendToForm = std::make_unique<sendto::SendToForm>(
           sendto::SendToControls{sendToWindow->control<Button>(L"Command1"),
