@@ -9,6 +9,7 @@
 
 #include "app/main_form.h"
 #include "app/main_layout.h"
+#include "platform/win32/com_ptr.h"
 #include "platform/win32/file_system.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/message_loop.h"
@@ -27,6 +28,8 @@ namespace {
 int run(HINSTANCE instance) {
   // With the manifest's version-6 common controls this gives the controls the system's style.
   ::InitCommonControls();
+  // Screen readers reach the controls' accessible objects through COM on this thread.
+  win32::ComApartment apartment;
 
   win32::Win32MessageBox messages;
   win32::Win32Processes processes;

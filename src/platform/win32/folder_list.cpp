@@ -187,6 +187,9 @@ LRESULT Win32FolderList::onMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
     case WM_CHAR:
       if (wParam == L'\r') return 0;
       break;
+    case WM_GETOBJECT:
+      if (auto answer = accessible_.answerGetObject(hwnd, wParam, lParam)) return *answer;
+      break;
     case WM_NCDESTROY:
       ::RemoveWindowSubclass(hwnd, subclassProc, kSubclassId);
       hwnd_ = nullptr;
@@ -218,6 +221,22 @@ void Win32FolderList::openSelectedRow() {
   } else {
     ::SendMessageW(hwnd_, LB_SETCURSEL, rows_.currentRow(), 0);
   }
+}
+
+std::optional<std::size_t> Win32FolderList::selectedRow() const {
+  const LRESULT selected = ::SendMessageW(hwnd_, LB_GETCURSEL, 0, 0);
+  if (selected < 0 || static_cast<std::size_t>(selected) >= rows_.size()) return std::nullopt;
+  return static_cast<std::size_t>(selected);
+}
+
+RECT Win32FolderList::rowRect(std::size_t row) const {
+  RECT r{};
+  ::SendMessageW(hwnd_, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&r));
+  RECT client{};
+  ::GetClientRect(hwnd_, &client);
+  // Rows scrolled out of sight have no place on the screen.
+  if (r.bottom <= client.top || r.top >= client.bottom) return {};
+  return r;
 }
 
 void Win32FolderList::fitRowHeight() {

@@ -10,13 +10,18 @@
 #include <optional>
 
 #include "platform/controls.h"
+#include "platform/win32/accessible.h"
 #include "platform/win32/child_control.h"
 #include "platform/win32/folder_rows.h"
 #include "platform/win32/unique_handle.h"
 
 namespace mirafold::win32 {
 
-class Win32FolderList final : public platform::FolderList, public ChildControl {
+// Screen readers learn the rows (name, list item, the current folder selected) from the list's
+// own accessible object.
+class Win32FolderList final : public platform::FolderList,
+                              public ChildControl,
+                              private AccessibleSource {
  public:
   // Starts at the process's current folder without raising the change handler. The parent owns the
   // window and the font; it must forward WM_DRAWITEM and WM_COMMAND to onParentMessage. Icons and
@@ -50,6 +55,10 @@ class Win32FolderList final : public platform::FolderList, public ChildControl {
   void openSelectedRow();
   void draw(const DRAWITEMSTRUCT& item) const;
   void fitRowHeight();
+  std::size_t rowCount() const override { return rows_.size(); }
+  std::wstring rowName(std::size_t row) const override { return rows_.label(row); }
+  std::optional<std::size_t> selectedRow() const override;
+  RECT rowRect(std::size_t row) const override;
 
   HWND hwnd_;
   HFONT font_;
@@ -58,6 +67,7 @@ class Win32FolderList final : public platform::FolderList, public ChildControl {
   int iconSize_ = 0;
   FolderRows rows_;
   platform::Handler onChange_;
+  AccessibleLink accessible_{*this};
 };
 
 }  // namespace mirafold::win32

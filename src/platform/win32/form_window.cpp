@@ -36,6 +36,23 @@ const platform::Control* frameOf(const platform::Form& form, const platform::Con
   return it == form.controls.end() ? nullptr : &*it;
 }
 
+// What a screen reader calls a text box: the caption of its frame, or else that of the label just
+// before it in tab order, without the closing colon.
+std::wstring accessibleName(const platform::Form& form, const platform::Control& box) {
+  if (const auto* frame = frameOf(form, box)) return std::wstring(frame->caption);
+  const platform::Control* label = nullptr;
+  for (const auto& c : form.controls) {
+    if (c.kind == platform::ControlKind::Label && c.tabIndex < box.tabIndex &&
+        (!label || c.tabIndex > label->tabIndex)) {
+      label = &c;
+    }
+  }
+  if (!label || label->tabIndex != box.tabIndex - 1) return {};
+  std::wstring name(label->caption);
+  while (!name.empty() && (name.back() == L':' || name.back() == L'：')) name.pop_back();
+  return name;
+}
+
 }  // namespace
 
 FormWindow::FormWindow(const platform::Form& form, HINSTANCE instance, int icon,
@@ -166,7 +183,7 @@ std::unique_ptr<ChildControl> FormWindow::createControl(const platform::Control&
     case Frame:
       return std::make_unique<Win32Frame>(child);
     case TextBox:
-      return std::make_unique<Win32TextBox>(child);
+      return std::make_unique<Win32TextBox>(child, accessibleName(form_, layout));
     case Label:
       return std::make_unique<Win32Label>(child, link);
     case Button:
