@@ -13,6 +13,7 @@
 #include "app/typed_path_entry.h"
 #include "link/link_creation.h"
 #include "link/selection_handlers.h"
+#include "platform/win32/com_ptr.h"
 #include "platform/win32/file_system.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/message_loop.h"
@@ -31,6 +32,8 @@ namespace {
 int run(HINSTANCE instance) {
   // With the manifest's version-6 common controls this gives the controls the system's style.
   ::InitCommonControls();
+  // Screen readers reach the controls' accessible objects through COM on this thread.
+  win32::ComApartment apartment;
 
   win32::Win32MessageBox messages;
   win32::Win32Processes processes;
@@ -39,8 +42,7 @@ int run(HINSTANCE instance) {
   win32::Win32NtVolume volume;
   win32::Win32ErrorTexts errors;
 
-  HICON icon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_MIRAFOLD));
-  win32::FormWindow window(app::mainForm(), instance, icon);
+  win32::FormWindow window(app::mainForm(), instance, IDI_MIRAFOLD);
   messages.setOwner(window.hwnd());
   processes.setOwner(window.hwnd());
 
@@ -105,13 +107,14 @@ int run(HINSTANCE instance) {
   std::unique_ptr<sendto::SendToForm> sendToForm;
   form.onOpenSendTo([&] {
     if (!sendToWindow) {
-      sendToWindow =
-          std::make_unique<win32::ModalForm>(sendto::sendToForm(), instance, icon, window.hwnd());
+      sendToWindow = std::make_unique<win32::ModalForm>(sendto::sendToForm(), instance,
+                                                        IDI_MIRAFOLD, window.hwnd());
       sendToMessages.setOwner(sendToWindow->hwnd());
       sendToForm = std::make_unique<sendto::SendToForm>(
-          sendto::SendToControls{sendToWindow->control<Button>(L"Command1"),
-                                 sendToWindow->control<Button>(L"Command2")},
-          sendto::SendToServices{shell, files, program, sendToMessages});
+          sendto::SendToControls{.command1 = sendToWindow->control<Button>(L"Command1"),
+                                 .command2 = sendToWindow->control<Button>(L"Command2")},
+          sendto::SendToServices{
+              .shell = shell, .files = files, .program = program, .messages = sendToMessages});
     }
     sendToWindow->showModal();
   });

@@ -63,7 +63,7 @@ constexpr platform::Control kListOnly[] = {
 constexpr platform::Form kListForm{L"bench", 5500, 4200, kListOnly};
 
 void benchBigFolder(const std::wstring& folder, int runs) {
-  win32::FormWindow window(kListForm, ::GetModuleHandleW(nullptr), nullptr, [] {});
+  win32::FormWindow window(kListForm, ::GetModuleHandleW(nullptr), 0, [] {});
   window.show();
   auto& list = window.control<platform::FolderList>(L"Dir1");
   HWND listWindow = ::GetDlgItem(window.hwnd(), 103);

@@ -11,7 +11,8 @@ std::wstring windowText(HWND window) {
   return text;
 }
 
-Win32TextBox::Win32TextBox(HWND edit) : edit_(edit) {
+Win32TextBox::Win32TextBox(HWND edit, std::wstring accessibleName)
+    : edit_(edit), name_(std::move(accessibleName)) {
   ::SetWindowSubclass(edit_, subclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
 }
 
@@ -35,12 +36,27 @@ LRESULT CALLBACK Win32TextBox::subclassProc(HWND window, UINT message, WPARAM wP
         }
       }
       break;  // the character goes on to the box unchanged
+    case WM_GETOBJECT:
+      if (auto answer = self->accessible_.answerGetObject(window, wParam, lParam)) return *answer;
+      break;
     case WM_NCDESTROY:
       ::RemoveWindowSubclass(window, subclassProc, 0);
       break;
   }
   return ::DefSubclassProc(window, message, wParam, lParam);
 }
+
+namespace {
+// Pure blue, except in a high-contrast theme, whose own colour for links the user can read.
+COLORREF linkColour() {
+  HIGHCONTRASTW contrast{sizeof contrast};
+  if (::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+      (contrast.dwFlags & HCF_HIGHCONTRASTON)) {
+    return ::GetSysColor(COLOR_HOTLIGHT);
+  }
+  return RGB(0, 0, 255);
+}
+}  // namespace
 
 Win32Label::Win32Label(HWND label, bool linkStyle) : label_(label), linkStyle_(linkStyle) {
   if (linkStyle_) ::SetWindowSubclass(label_, subclassProc, 0, 0);
@@ -53,7 +69,7 @@ std::optional<LRESULT> Win32Label::onParentMessage(UINT message, WPARAM wParam, 
   }
   if (message == WM_CTLCOLORSTATIC) {
     auto dc = reinterpret_cast<HDC>(wParam);
-    ::SetTextColor(dc, linkStyle_ ? RGB(0, 0, 255) : ::GetSysColor(COLOR_BTNTEXT));
+    ::SetTextColor(dc, linkStyle_ ? linkColour() : ::GetSysColor(COLOR_BTNTEXT));
     ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
     return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
   }

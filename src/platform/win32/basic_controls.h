@@ -7,15 +7,18 @@
 #include <vector>
 
 #include "platform/controls.h"
+#include "platform/win32/accessible.h"
 #include "platform/win32/child_control.h"
 
 namespace mirafold::win32 {
 
 std::wstring windowText(HWND window);
 
-class Win32TextBox : public platform::TextBox, public ChildControl {
+// An edit box named for screen readers by the caption that the user sees for it, which the system
+// cannot find on its own when that caption is a frame's.
+class Win32TextBox : public platform::TextBox, public ChildControl, private AccessibleSource {
  public:
-  explicit Win32TextBox(HWND edit);
+  Win32TextBox(HWND edit, std::wstring accessibleName);
   HWND hwnd() const override { return edit_; }
   std::wstring text() const override { return windowText(edit_); }
   void setText(const std::wstring& text) override;
@@ -24,8 +27,11 @@ class Win32TextBox : public platform::TextBox, public ChildControl {
 
  private:
   static LRESULT CALLBACK subclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  std::wstring accessibleName() const override { return name_; }
   HWND edit_;
+  std::wstring name_;
   platform::KeyHandler keyPress_;
+  AccessibleLink accessible_{*this};
 };
 
 class Win32Label : public platform::Label, public ChildControl {

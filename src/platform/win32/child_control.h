@@ -16,6 +16,14 @@ class ChildControl {
     (void)message, (void)wParam, (void)lParam;
     return std::nullopt;
   }
+  // The form now stands at another DPI: the control moves to `pixels` (parent coordinates), takes
+  // the font made for that DPI and remakes whatever else it drew for the old one.
+  virtual void rescale(const RECT& pixels, int dpi, HFONT font) {
+    (void)dpi;
+    ::SetWindowPos(hwnd(), nullptr, pixels.left, pixels.top, pixels.right - pixels.left,
+                   pixels.bottom - pixels.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
 };
 
 }  // namespace mirafold::win32

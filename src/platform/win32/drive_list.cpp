@@ -12,6 +12,10 @@ namespace {
 
 constexpr int kDropDownRows = 12;
 
+// A combo box's window height includes its drop-down list; the closed box takes the height of
+// its font, as the classic drive list did.
+int withDropDown(const RECT& closed) { return (closed.bottom - closed.top) * (kDropDownRows + 1); }
+
 wchar_t lowerLetter(wchar_t c) {
   return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
 }
@@ -99,19 +103,23 @@ std::wstring driveRowText(wchar_t letter, const std::wstring& label) {
 std::unique_ptr<Win32DriveList> Win32DriveList::create(HWND parent, int id, const RECT& pixels,
                                                        HFONT font) {
   constexpr DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
-  // A combo box's window height includes its drop-down list; the closed box takes the height of
-  // its font, as the classic drive list did.
-  const int closedHeight = pixels.bottom - pixels.top;
-  const HWND hwnd = ::CreateWindowExW(
-      0, L"COMBOBOX", L"", style, pixels.left, pixels.top, pixels.right - pixels.left,
-      closedHeight * (kDropDownRows + 1), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-      ::GetModuleHandleW(nullptr), nullptr);
+  const HWND hwnd = ::CreateWindowExW(0, L"COMBOBOX", L"", style, pixels.left, pixels.top,
+                                      pixels.right - pixels.left, withDropDown(pixels), parent,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                      ::GetModuleHandleW(nullptr), nullptr);
   if (!hwnd) return nullptr;
   std::unique_ptr<Win32DriveList> list(new Win32DriveList(hwnd));
   ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   list->fill(false);
   list->selectDriveOf(currentFolder());
   return list;
+}
+
+void Win32DriveList::rescale(const RECT& pixels, int, HFONT font) {
+  // The font first: the box measures its closed height from it.
+  ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  ::SetWindowPos(hwnd_, nullptr, pixels.left, pixels.top, pixels.right - pixels.left,
+                 withDropDown(pixels), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 std::optional<LRESULT> Win32DriveList::onParentMessage(UINT message, WPARAM wParam, LPARAM lParam) {

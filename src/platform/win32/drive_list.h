@@ -23,6 +23,7 @@ class Win32DriveList final : public platform::DriveList, public ChildControl {
                                                 HFONT font);
 
   HWND hwnd() const override { return hwnd_; }
+  void rescale(const RECT& pixels, int dpi, HFONT font) override;
   // CBN_SELCHANGE raises the change handler; CBN_DROPDOWN reads the drives afresh, so that a drive
   // attached since is there to pick.
   std::optional<LRESULT> onParentMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

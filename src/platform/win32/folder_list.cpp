@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/win32/dpi.h"
 #include "resource_ids.h"
 
 namespace mirafold::win32 {
@@ -45,12 +46,12 @@ class Selection {
   HGDIOBJ previous_;
 };
 
-UniqueIcon folderIcon(bool open) {
-  // The program's own icons load at once; the shell's cost a noticeable part of start-up.
+UniqueIcon folderIcon(bool open, int size) {
+  // The program's own icons load at once; the shell's cost a noticeable part of start-up. Each
+  // comes drawn at the sizes of the usual scalings, so the one asked for is picked, not stretched.
   if (HANDLE own = ::LoadImageW(::GetModuleHandleW(nullptr),
                                 MAKEINTRESOURCEW(open ? IDI_FOLDER_OPEN : IDI_FOLDER_CLOSED),
-                                IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                                ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)) {
+                                IMAGE_ICON, size, size, LR_DEFAULTCOLOR)) {
     return UniqueIcon(static_cast<HICON>(own));
   }
   SHFILEINFOW info{};
@@ -73,7 +74,7 @@ FolderRows startRows() {
 }  // namespace
 
 std::unique_ptr<Win32FolderList> Win32FolderList::create(HWND parent, int id, const RECT& pixels,
-                                                         HFONT font) {
+                                                         HFONT font, int dpi) {
   constexpr DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWFIXED |
                           LBS_NODATA | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
   const HWND hwnd = ::CreateWindowExW(
@@ -81,7 +82,7 @@ std::unique_ptr<Win32FolderList> Win32FolderList::create(HWND parent, int id, co
       pixels.bottom - pixels.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
       ::GetModuleHandleW(nullptr), nullptr);
   if (!hwnd) return nullptr;
-  std::unique_ptr<Win32FolderList> list(new Win32FolderList(hwnd, font));
+  std::unique_ptr<Win32FolderList> list(new Win32FolderList(hwnd, font, dpi));
   if (!::SetWindowSubclass(hwnd, subclassProc, kSubclassId,
                            reinterpret_cast<DWORD_PTR>(list.get()))) {
     ::DestroyWindow(hwnd);
@@ -94,12 +95,23 @@ std::unique_ptr<Win32FolderList> Win32FolderList::create(HWND parent, int id, co
   return list;
 }
 
-Win32FolderList::Win32FolderList(HWND hwnd, HFONT font)
-    : hwnd_(hwnd),
-      font_(font),
-      openIcon_(folderIcon(true)),
-      closedIcon_(folderIcon(false)),
-      iconSize_(::GetSystemMetrics(SM_CXSMICON)) {}
+Win32FolderList::Win32FolderList(HWND hwnd, HFONT font, int dpi) : hwnd_(hwnd), font_(font) {
+  loadIcons(dpi);
+}
+
+void Win32FolderList::loadIcons(int dpi) {
+  iconSize_ = systemMetric(SM_CXSMICON, dpi);
+  openIcon_ = folderIcon(true, iconSize_);
+  closedIcon_ = folderIcon(false, iconSize_);
+}
+
+void Win32FolderList::rescale(const RECT& pixels, int dpi, HFONT font) {
+  font_ = font;
+  loadIcons(dpi);
+  ChildControl::rescale(pixels, dpi, font);
+  fitRowHeight();
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
 
 Win32FolderList::~Win32FolderList() {
   if (hwnd_) ::RemoveWindowSubclass(hwnd_, subclassProc, kSubclassId);
@@ -175,6 +187,9 @@ LRESULT Win32FolderList::onMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
     case WM_CHAR:
       if (wParam == L'\r') return 0;
       break;
+    case WM_GETOBJECT:
+      if (auto answer = accessible_.answerGetObject(hwnd, wParam, lParam)) return *answer;
+      break;
     case WM_NCDESTROY:
       ::RemoveWindowSubclass(hwnd, subclassProc, kSubclassId);
       hwnd_ = nullptr;
@@ -206,6 +221,22 @@ void Win32FolderList::openSelectedRow() {
   } else {
     ::SendMessageW(hwnd_, LB_SETCURSEL, rows_.currentRow(), 0);
   }
+}
+
+std::optional<std::size_t> Win32FolderList::selectedRow() const {
+  const LRESULT selected = ::SendMessageW(hwnd_, LB_GETCURSEL, 0, 0);
+  if (selected < 0 || static_cast<std::size_t>(selected) >= rows_.size()) return std::nullopt;
+  return static_cast<std::size_t>(selected);
+}
+
+RECT Win32FolderList::rowRect(std::size_t row) const {
+  RECT r{};
+  ::SendMessageW(hwnd_, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&r));
+  RECT client{};
+  ::GetClientRect(hwnd_, &client);
+  // Rows scrolled out of sight have no place on the screen.
+  if (r.bottom <= client.top || r.top >= client.bottom) return {};
+  return r;
 }
 
 void Win32FolderList::fitRowHeight() {

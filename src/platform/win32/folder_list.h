@@ -10,24 +10,31 @@
 #include <optional>
 
 #include "platform/controls.h"
+#include "platform/win32/accessible.h"
 #include "platform/win32/child_control.h"
 #include "platform/win32/folder_rows.h"
 #include "platform/win32/unique_handle.h"
 
 namespace mirafold::win32 {
 
-class Win32FolderList final : public platform::FolderList, public ChildControl {
+// Screen readers learn the rows (name, list item, the current folder selected) from the list's
+// own accessible object.
+class Win32FolderList final : public platform::FolderList,
+                              public ChildControl,
+                              private AccessibleSource {
  public:
   // Starts at the process's current folder without raising the change handler. The parent owns the
-  // window and the font; it must forward WM_DRAWITEM and WM_COMMAND to onParentMessage.
+  // window and the font; it must forward WM_DRAWITEM and WM_COMMAND to onParentMessage. Icons and
+  // row height follow the DPI.
   static std::unique_ptr<Win32FolderList> create(HWND parent, int id, const RECT& pixels,
-                                                 HFONT font);
+                                                 HFONT font, int dpi);
   ~Win32FolderList() override;
   Win32FolderList(const Win32FolderList&) = delete;
   Win32FolderList& operator=(const Win32FolderList&) = delete;
 
   HWND hwnd() const override { return hwnd_; }
   std::optional<LRESULT> onParentMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void rescale(const RECT& pixels, int dpi, HFONT font) override;
 
   std::wstring path() const override { return rows_.path(); }
   // Moving to the folder already shown counts as a move: the rows are read afresh and the change
@@ -39,7 +46,8 @@ class Win32FolderList final : public platform::FolderList, public ChildControl {
   const FolderRows& rows() const { return rows_; }
 
  private:
-  Win32FolderList(HWND hwnd, HFONT font);
+  Win32FolderList(HWND hwnd, HFONT font, int dpi);
+  void loadIcons(int dpi);
   static LRESULT CALLBACK subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                        UINT_PTR id, DWORD_PTR self);
   LRESULT onMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -47,14 +55,19 @@ class Win32FolderList final : public platform::FolderList, public ChildControl {
   void openSelectedRow();
   void draw(const DRAWITEMSTRUCT& item) const;
   void fitRowHeight();
+  std::size_t rowCount() const override { return rows_.size(); }
+  std::wstring rowName(std::size_t row) const override { return rows_.label(row); }
+  std::optional<std::size_t> selectedRow() const override;
+  RECT rowRect(std::size_t row) const override;
 
   HWND hwnd_;
   HFONT font_;
   UniqueIcon openIcon_;
   UniqueIcon closedIcon_;
-  int iconSize_;
+  int iconSize_ = 0;
   FolderRows rows_;
   platform::Handler onChange_;
+  AccessibleLink accessible_{*this};
 };
 
 }  // namespace mirafold::win32

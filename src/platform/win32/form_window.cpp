@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "platform/win32/basic_controls.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/drive_list.h"
 #include "platform/win32/folder_list.h"
 #include "platform/win32/picture.h"
@@ -35,36 +36,46 @@ const platform::Control* frameOf(const platform::Form& form, const platform::Con
   return it == form.controls.end() ? nullptr : &*it;
 }
 
+// What a screen reader calls a text box: the caption of its frame, or else that of the label just
+// before it in tab order, without the closing colon.
+std::wstring accessibleName(const platform::Form& form, const platform::Control& box) {
+  if (const auto* frame = frameOf(form, box)) return std::wstring(frame->caption);
+  const platform::Control* label = nullptr;
+  for (const auto& c : form.controls) {
+    if (c.kind == platform::ControlKind::Label && c.tabIndex < box.tabIndex &&
+        (!label || c.tabIndex > label->tabIndex)) {
+      label = &c;
+    }
+  }
+  if (!label || label->tabIndex != box.tabIndex - 1) return {};
+  std::wstring name(label->caption);
+  while (!name.empty() && (name.back() == L':' || name.back() == L'：')) name.pop_back();
+  return name;
+}
+
 }  // namespace
 
-FormWindow::FormWindow(const platform::Form& form, HINSTANCE instance, HICON icon,
+FormWindow::FormWindow(const platform::Form& form, HINSTANCE instance, int icon,
                        std::function<void()> onClose, HWND owner)
-    : instance_(instance), onClose_(std::move(onClose)) {
+    : form_(form),
+      instance_(instance),
+      iconResource_(icon),
+      onClose_(std::move(onClose)),
+      // A dialog over its owner is closed, not minimised.
+      style_(owner ? kStyle & ~WS_MINIMIZEBOX : kStyle) {
   registerClass(instance, &FormWindow::windowProc);
-  if (HDC screen = ::GetDC(nullptr)) {
-    dpi_ = ::GetDeviceCaps(screen, LOGPIXELSX);
-    ::ReleaseDC(nullptr, screen);
-  }
-  RECT frame{0, 0, pixels(form.clientWidth), pixels(form.clientHeight)};
-  ::AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
-  RECT work{};
-  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const int left = static_cast<int>(work.left) +
-                   std::max(0, static_cast<int>(work.right - work.left - width) / 2);
-  const int top = static_cast<int>(work.top) +
-                  std::max(0, static_cast<int>(work.bottom - work.top - height) / 2);
-
   const std::wstring title(form.title);
-  window_.reset(::CreateWindowExW(0, kClassName, title.c_str(), kStyle, left, top, width, height,
-                                  owner, nullptr, instance, this));
+  // Made without a size first: only the window itself can say at which DPI it is drawn.
+  window_.reset(::CreateWindowExW(0, kClassName, title.c_str(), style_, 0, 0, 0, 0, owner, nullptr,
+                                  instance, this));
   if (!window_) throw std::runtime_error("CreateWindowExW failed");
-  if (icon) {
-    ::SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-  }
-  createControls(form);
+  dpi_ = windowDpi(hwnd());
+  placeCentred();
+  // Centred, the window may stand on a monitor of another DPI: its WM_DPICHANGED has noted it,
+  // and the size is made again for that DPI.
+  if (windowDpi(hwnd()) != dpi_ || dpi_ != placedAt_) placeCentred();
+  loadIcons();
+  createControls();
 }
 
 FormWindow::~FormWindow() {
@@ -75,27 +86,47 @@ FormWindow::~FormWindow() {
   controls_.clear();
 }
 
-void FormWindow::createControls(const platform::Form& form) {
+void FormWindow::placeCentred() {
+  dpi_ = windowDpi(hwnd());
+  placedAt_ = dpi_;
+  const RECT frame = windowRectFor(
+      RECT{0, 0, pixels(form_.clientWidth), pixels(form_.clientHeight)}, style_, 0, dpi_);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  RECT work{};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int left = static_cast<int>(work.left) +
+                   std::max(0, static_cast<int>(work.right - work.left - width) / 2);
+  const int top = static_cast<int>(work.top) +
+                  std::max(0, static_cast<int>(work.bottom - work.top - height) / 2);
+  ::SetWindowPos(hwnd(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT FormWindow::placeOf(const platform::Control& layout) const {
+  RECT r{pixels(layout.left), pixels(layout.top), pixels(layout.left + layout.width),
+         pixels(layout.top + layout.height)};
+  if (const auto* frame = frameOf(form_, layout)) {
+    ::OffsetRect(&r, pixels(frame->left), pixels(frame->top));
+  }
+  return r;
+}
+
+void FormWindow::createControls() {
   std::vector<const platform::Control*> ordered;
-  for (const auto& c : form.controls) ordered.push_back(&c);
+  for (const auto& c : form_.controls) ordered.push_back(&c);
   // Creation order is tab order; controls that never take the focus come last.
   std::stable_sort(ordered.begin(), ordered.end(), [](auto* a, auto* b) {
     return static_cast<unsigned>(a->tabIndex) < static_cast<unsigned>(b->tabIndex);
   });
   for (const platform::Control* layout : ordered) {
-    RECT r{pixels(layout->left), pixels(layout->top), pixels(layout->left + layout->width),
-           pixels(layout->top + layout->height)};
-    if (const auto* frame = frameOf(form, *layout)) {
-      ::OffsetRect(&r, pixels(frame->left), pixels(frame->top));
-    }
-    controls_.push_back({layout->name, layout->id, createControl(*layout, r)});
+    controls_.push_back({layout, createControl(*layout, placeOf(*layout))});
   }
   for (const platform::Control* layout : ordered) {
     if (layout->kind != platform::ControlKind::Frame) continue;
     auto& frame = dynamic_cast<Win32Frame&>(find(layout->name));
     // Below the controls it holds, so that it never paints over them.
     ::SetWindowPos(frame.hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    for (const auto& member : form.controls) {
+    for (const auto& member : form_.controls) {
       if (member.frame == layout->name) frame.addMember(find(member.name).hwnd());
     }
   }
@@ -105,9 +136,9 @@ std::unique_ptr<ChildControl> FormWindow::createControl(const platform::Control&
                                                         const RECT& r) {
   using enum platform::ControlKind;
   const bool link = (layout.style & platform::kLinkStyle) != 0;
-  HFONT controlFont = font(layout.font, link);
+  HFONT controlFont = font(layout);
   if (layout.kind == FolderList) {
-    return Win32FolderList::create(hwnd(), layout.id, r, controlFont);
+    return Win32FolderList::create(hwnd(), layout.id, r, controlFont, dpi_);
   }
   if (layout.kind == DriveList) {
     return Win32DriveList::create(hwnd(), layout.id, r, controlFont);
@@ -152,7 +183,7 @@ std::unique_ptr<ChildControl> FormWindow::createControl(const platform::Control&
     case Frame:
       return std::make_unique<Win32Frame>(child);
     case TextBox:
-      return std::make_unique<Win32TextBox>(child);
+      return std::make_unique<Win32TextBox>(child, accessibleName(form_, layout));
     case Label:
       return std::make_unique<Win32Label>(child, link);
     case Button:
@@ -162,7 +193,9 @@ std::unique_ptr<ChildControl> FormWindow::createControl(const platform::Control&
   }
 }
 
-HFONT FormWindow::font(platform::Font wanted, bool underline) {
+HFONT FormWindow::font(const platform::Control& layout) {
+  const platform::Font wanted = layout.font;
+  const bool underline = (layout.style & platform::kLinkStyle) != 0;
   for (const auto& f : fonts_) {
     if (f.size.points == wanted.points && f.size.bold == wanted.bold && f.underline == underline) {
       return f.font.get();
@@ -178,7 +211,34 @@ HFONT FormWindow::font(platform::Font wanted, bool underline) {
   return handle;
 }
 
-int FormWindow::pixels(int twips) const { return ::MulDiv(twips, dpi_, platform::kTwipsPerInch); }
+int FormWindow::pixels(int twips) const { return scaled(twips, dpi_, platform::kTwipsPerInch); }
+
+void FormWindow::loadIcons() {
+  if (!iconResource_) return;
+  const auto load = [&](int metric) {
+    const int size = systemMetric(metric, dpi_);
+    return UniqueIcon(static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(iconResource_),
+                                                      IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+  };
+  UniqueIcon big = load(SM_CXICON);
+  UniqueIcon small = load(SM_CXSMICON);
+  ::SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+  ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+  // The old icons go once the window no longer shows them.
+  bigIcon_ = std::move(big);
+  smallIcon_ = std::move(small);
+}
+
+void FormWindow::onDpiChanged(int dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  // The controls keep their old fonts until each has its new one.
+  const std::vector<FontEntry> old = std::move(fonts_);
+  fonts_.clear();
+  for (auto& e : controls_) e.control->rescale(placeOf(*e.layout), dpi_, font(*e.layout));
+  loadIcons();
+  ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 Win32Timer& FormWindow::addTimer(UINT_PTR id, UINT intervalMs) {
   timers_.push_back(std::make_unique<Win32Timer>(hwnd(), id, intervalMs));
@@ -193,7 +253,7 @@ void FormWindow::show() {
 
 ChildControl& FormWindow::find(std::wstring_view name) {
   for (auto& e : controls_) {
-    if (e.name == name) return *e.control;
+    if (e.layout->name == name) return *e.control;
   }
   throw std::out_of_range("no such control");
 }
@@ -207,7 +267,7 @@ ChildControl* FormWindow::byWindow(HWND window) {
 
 ChildControl* FormWindow::byId(int id) {
   for (auto& e : controls_) {
-    if (e.id == id) return e.control.get();
+    if (e.layout->id == id) return e.control.get();
   }
   return nullptr;
 }
@@ -247,6 +307,14 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       for (auto& timer : timers_) {
         if (timer->id() == wParam) timer->tick();
       }
+      return 0;
+    case WM_DPICHANGED:
+      // Before the controls exist (while the window is first placed) only the DPI is noted.
+      if (controls_.empty()) {
+        dpi_ = LOWORD(wParam);
+        return 0;
+      }
+      onDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_CLOSE:
       if (onClose_) {

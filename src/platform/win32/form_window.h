@@ -1,6 +1,8 @@
 #pragma once
-// A top-level window made from a layout table: it creates the controls, owns their fonts, and
-// passes each notification on to the control it concerns. It decides nothing itself.
+// A top-level window made from a layout table: it creates the controls, owns their fonts and its
+// icons, and passes each notification on to the control it concerns. It decides nothing itself.
+// Everything is laid out at the DPI of the monitor the window stands on, and again when it moves
+// to a monitor of another DPI.
 
 #include <windows.h>
 
@@ -19,14 +21,16 @@ namespace mirafold::win32 {
 class FormWindow {
  public:
   // onClose runs for the window's close button; without one the window is destroyed and the
-  // message loop ends. An owned window stays above its owner.
-  FormWindow(const platform::Form& form, HINSTANCE instance, HICON icon,
+  // message loop ends. An owned window stays above its owner and has no minimise box. `icon` is
+  // the resource of the window's icon.
+  FormWindow(const platform::Form& form, HINSTANCE instance, int icon,
              std::function<void()> onClose = {}, HWND owner = nullptr);
   ~FormWindow();
   FormWindow(const FormWindow&) = delete;
   FormWindow& operator=(const FormWindow&) = delete;
 
   HWND hwnd() const { return hwnd_; }
+  int dpi() const { return dpi_; }
 
   template <typename Interface>
   Interface& control(std::wstring_view name) {
@@ -39,24 +43,31 @@ class FormWindow {
 
  private:
   struct Entry {
-    std::wstring_view name;
-    int id;
+    const platform::Control* layout;
     std::unique_ptr<ChildControl> control;
   };
 
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-  void createControls(const platform::Form& form);
+  void createControls();
   std::unique_ptr<ChildControl> createControl(const platform::Control& layout, const RECT& pixels);
-  HFONT font(platform::Font wanted, bool underline);
+  void placeCentred();
+  void onDpiChanged(int dpi, const RECT& suggested);
+  void loadIcons();
+  RECT placeOf(const platform::Control& layout) const;
+  HFONT font(const platform::Control& layout);
   int pixels(int twips) const;
   ChildControl& find(std::wstring_view name);
   ChildControl* byWindow(HWND window);
   ChildControl* byId(int id);
 
+  const platform::Form& form_;
   HINSTANCE instance_;
+  int iconResource_;
   std::function<void()> onClose_;
+  DWORD style_;
   int dpi_ = 96;
+  int placedAt_ = 0;     // the DPI the window's size was made for
   HWND hwnd_ = nullptr;  // known from WM_NCCREATE on, before CreateWindowExW returns
   UniqueWindow window_;
   std::vector<Entry> controls_;
@@ -66,7 +77,9 @@ class FormWindow {
     bool underline;
     UniqueFont font;
   };
-  std::vector<FontEntry> fonts_;
+  std::vector<FontEntry> fonts_;  // made for dpi_
+  UniqueIcon bigIcon_;
+  UniqueIcon smallIcon_;
 };
 
 }  // namespace mirafold::win32

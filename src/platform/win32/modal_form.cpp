@@ -4,7 +4,7 @@
 
 namespace mirafold::win32 {
 
-ModalForm::ModalForm(const platform::Form& form, HINSTANCE instance, HICON icon, HWND owner)
+ModalForm::ModalForm(const platform::Form& form, HINSTANCE instance, int icon, HWND owner)
     : owner_(owner),
       window_(
           form, instance, icon, [this] { close(); }, owner) {}

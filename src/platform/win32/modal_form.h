@@ -13,7 +13,7 @@ namespace mirafold::win32 {
 
 class ModalForm {
  public:
-  ModalForm(const platform::Form& form, HINSTANCE instance, HICON icon, HWND owner);
+  ModalForm(const platform::Form& form, HINSTANCE instance, int icon, HWND owner);
   ModalForm(const ModalForm&) = delete;
   ModalForm& operator=(const ModalForm&) = delete;
 

@@ -17,10 +17,16 @@ class Win32Picture : public ChildControl {
                                               HINSTANCE instance, int resource);
   HWND hwnd() const override { return picture_; }
   bool hasPicture() const { return static_cast<bool>(bitmap_); }
+  // Decodes the picture afresh at the new size rather than stretching the old bitmap.
+  void rescale(const RECT& pixels, int dpi, HFONT font) override;
 
  private:
-  Win32Picture(HWND picture, UniqueBitmap bitmap) : picture_(picture), bitmap_(std::move(bitmap)) {}
+  Win32Picture(HWND picture, HINSTANCE instance, int resource)
+      : picture_(picture), instance_(instance), resource_(resource) {}
+  void load(int width, int height);
   HWND picture_;
+  HINSTANCE instance_;
+  int resource_;
   UniqueBitmap bitmap_;  // outlives the control, which only borrows it
 };
 
