@@ -43,13 +43,14 @@ build_preset() {
   cmake --build --preset "$preset" -j "$(nproc)" "${targets[@]}"
 }
 
-# A display for Wine's windows: the caller's, or an Xvfb of our own.
+# A display for Wine's windows: the caller's, or an Xvfb of our own, large enough for the main
+# window at 200 % scaling.
 ensure_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then return 0; fi
   local n
   for n in $(seq 90 140); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
     started_pids+=($!)
     export DISPLAY=":$n"
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done

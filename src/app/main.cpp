@@ -11,9 +11,9 @@
 #include "app/main_form.h"
 #include "app/main_layout.h"
 #include "app/typed_path_entry.h"
+#include "base/win32/handles.h"
 #include "link/link_creation.h"
 #include "link/selection_handlers.h"
-#include "platform/win32/com_ptr.h"
 #include "platform/win32/file_system.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/message_loop.h"
@@ -33,7 +33,7 @@ int run(HINSTANCE instance) {
   // With the manifest's version-6 common controls this gives the controls the system's style.
   ::InitCommonControls();
   // Screen readers reach the controls' accessible objects through COM on this thread.
-  win32::ComApartment apartment;
+  const auto apartment = base::win32::joinApartment();
 
   win32::Win32MessageBox messages;
   win32::Win32Processes processes;

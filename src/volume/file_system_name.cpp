@@ -4,6 +4,9 @@
 #include <cstring>
 #include <vector>
 
+#include "base/little_endian.h"
+#include "base/unique_resource.h"
+
 namespace mirafold::volume {
 namespace {
 
@@ -20,18 +23,12 @@ constexpr std::size_t kNameLengthOffset = 8;
 constexpr std::size_t kNameOffset = 12;
 constexpr std::uint32_t kOfferedLength = 80;
 
-// Closes the handle on every path out of the query, once.
-class OpenRoot {
- public:
-  OpenRoot(platform::NtVolume& nt, platform::NtHandle handle) : nt_(nt), handle_(handle) {}
-  ~OpenRoot() { nt_.close(handle_); }
-  OpenRoot(const OpenRoot&) = delete;
-  OpenRoot& operator=(const OpenRoot&) = delete;
-  platform::NtHandle get() const { return handle_; }
-
- private:
-  platform::NtVolume& nt_;
-  platform::NtHandle handle_;
+// The handle is closed on every path out of the query, once, by the calls that opened it.
+struct NtClosePolicy {
+  using type = platform::NtHandle;
+  static type invalid() { return 0; }
+  void close(type handle) { nt->close(handle); }
+  platform::NtVolume* nt = nullptr;
 };
 
 bool isDriveLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
@@ -80,17 +77,14 @@ FileSystemName GetFileSystemName(platform::NtVolume& nt, std::wstring_view root)
   platform::NtHandle handle = 0;
   FileSystemName result{.name = {}, .status = nt.createFile(open, handle)};
   if (result.status != 0) return result;
-  const OpenRoot opened(nt, handle);
+  const base::UniqueResource<NtClosePolicy> opened(handle, NtClosePolicy{.nt = &nt});
 
   std::array<std::uint8_t, kOfferedLength + 1> buffer{};
   result.status =
       nt.queryVolumeInformation(opened.get(), buffer, kOfferedLength, kFileFsAttributeInformation);
   if (result.status != 0) return result;
 
-  std::uint32_t length = 0;
-  for (std::size_t i = 0; i < 4; ++i) {
-    length |= std::uint32_t{buffer[kNameLengthOffset + i]} << (8 * i);  // little-endian
-  }
+  const std::uint32_t length = base::readLe32(buffer, kNameLengthOffset);
   // A length the offered bytes cannot hold is not believed: nothing is read past them.
   if (length == 0 || length > kOfferedLength - kNameOffset) return result;
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/long_path.h"
 #include "junction/command_line.h"
 #include "junction/paths.h"
 #include "junction/text.h"
@@ -16,7 +17,7 @@ struct PathRow {
 
 class ExtendedPath : public testing::TestWithParam<PathRow> {};
 TEST_P(ExtendedPath, LiftsTheLengthLimit) {
-  EXPECT_EQ(toExtendedPath(GetParam().in), GetParam().out);
+  EXPECT_EQ(mirafold::base::toLongPath(GetParam().in), GetParam().out);
 }
 INSTANTIATE_TEST_SUITE_P(
     Table, ExtendedPath,
@@ -29,8 +30,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ExtendedPath, KeepsAPathOverTheOldLimitWhole) {
   const std::wstring deep = L"C:\\" + std::wstring(300, L'd') + L"\\" + std::wstring(300, L'e');
-  EXPECT_EQ(toExtendedPath(deep), L"\\\\?\\" + deep);
-  EXPECT_EQ(withoutExtendedPrefix(toExtendedPath(deep)), deep);
+  EXPECT_EQ(mirafold::base::toLongPath(deep), L"\\\\?\\" + deep);
+  EXPECT_EQ(mirafold::base::withoutLongPathPrefix(mirafold::base::toLongPath(deep)), deep);
 }
 
 class Trimmed : public testing::TestWithParam<PathRow> {};

@@ -11,9 +11,8 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/win32/com_ptr.h"
+#include "base/win32/handles.h"
 #include "platform/win32/shell.h"
-#include "platform/win32/unique_handle.h"
 #include "sendto/make_shortcut.h"
 #include "temp_tree.h"
 
@@ -32,20 +31,20 @@ struct ReadBack {
 };
 
 ReadBack readShortcut(const std::wstring& path) {
-  const ComApartment apartment;
+  const auto apartment = base::win32::joinApartment();
   ReadBack result;
-  ComPtr<IShellLinkW> link;
-  ComPtr<IPersistFile> file;
+  base::win32::ComPtr<IShellLinkW> link;
+  base::win32::ComPtr<IPersistFile> file;
   if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                link.putVoid())) ||
-      FAILED(link->QueryInterface(IID_IPersistFile, file.putVoid())) ||
+                                base::voidSlot(link))) ||
+      FAILED(link->QueryInterface(IID_IPersistFile, base::voidSlot(file))) ||
       FAILED(file->Load(path.c_str(), STGM_READ))) {
     return result;
   }
   result.loaded = true;
   wchar_t text[MAX_PATH] = {};
   if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH))) result.target = text;
-  UniqueIdList items;
+  base::win32::UniqueIdList items;
   text[0] = 0;
   if (SUCCEEDED(link->GetIDList(items.put())) && items &&
       ::SHGetPathFromIDListW(items.get(), text)) {
@@ -210,7 +209,8 @@ TEST_F(ShortcutTest, TheShellStartsTheTargetWithTheFolderSentToIt) {
     ASSERT_TRUE(make(route, shortcut, batch).written());
 
     const std::wstring argument = L"\"" + folder + L"\"";
-    const ComApartment apartment;  // the shell resolves the shortcut through COM
+    const auto apartment =
+        base::win32::joinApartment();  // the shell resolves the shortcut through COM
     SHELLEXECUTEINFOW run{};
     run.cbSize = sizeof run;
     run.fMask = SEE_MASK_FLAG_NO_UI;

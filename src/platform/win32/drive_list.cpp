@@ -4,8 +4,7 @@
 
 #include <cwchar>
 
-#include "platform/win32/error_mode.h"
-#include "platform/win32/unique_handle.h"
+#include "base/win32/handles.h"
 
 namespace mirafold::win32 {
 namespace {
@@ -34,8 +33,8 @@ wchar_t driveLetterOf(const std::wstring& path) {
 // a disk to spin up.
 bool hasMedium(const std::wstring& root) {
   const std::wstring device = L"\\\\.\\" + root.substr(0, 2);
-  const UniqueFileHandle handle(::CreateFileW(device.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                              nullptr, OPEN_EXISTING, 0, nullptr));
+  const base::win32::UniqueFileHandle handle(::CreateFileW(
+      device.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
   if (!handle) return false;
   DWORD returned = 0;
   return ::DeviceIoControl(handle.get(), IOCTL_STORAGE_CHECK_VERIFY2, nullptr, 0, nullptr, 0,
@@ -43,7 +42,7 @@ bool hasMedium(const std::wstring& root) {
 }
 
 std::wstring volumeLabel(const std::wstring& root) {
-  const QuietErrorMode quiet;
+  const auto quiet = base::win32::quietErrorMode();
   const UINT type = ::GetDriveTypeW(root.c_str());
   if ((type == DRIVE_REMOVABLE || type == DRIVE_CDROM) && !hasMedium(root)) return {};
   wchar_t label[MAX_PATH + 1] = {};

@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include "platform/win32/error_mode.h"
+#include "base/long_path.h"
+#include "base/win32/handles.h"
 #include "platform/win32/full_path.h"
 #include "platform/win32/system_message.h"
-#include "platform/win32/unique_handle.h"
 
 namespace mirafold::win32 {
 namespace {
@@ -17,14 +17,16 @@ bool endsWithSeparator(const std::wstring& path) {
 }
 
 // The path in the form file calls take: absolute, and verbatim when too long for the classic limit.
-std::wstring callablePath(const std::wstring& path) { return withLongPathPrefix(fullPathOf(path)); }
+std::wstring callablePath(const std::wstring& path) {
+  return base::withLongPathPrefix(fullPathOf(path));
+}
 
 enum class Kinds { FilesOnly, FoldersOnly, Both };
 
 bool hasVisibleEntry(const std::wstring& path, Kinds kinds) {
   const bool foldersCount = kinds != Kinds::FilesOnly;
   if (path.empty() || hasWildcard(path)) return false;
-  const QuietErrorMode quiet;
+  const auto quiet = base::win32::quietErrorMode();
   if (isDriveRoot(path)) {
     // A root has no directory entry of its own, and Windows marks it hidden and system; it is a
     // folder as long as the drive answers.
@@ -36,8 +38,8 @@ bool hasVisibleEntry(const std::wstring& path, Kinds kinds) {
   const std::wstring callable = callablePath(path);
   if (callable.empty()) return false;
   WIN32_FIND_DATAW entry{};
-  const UniqueFindHandle search(::FindFirstFileExW(callable.c_str(), FindExInfoBasic, &entry,
-                                                   FindExSearchNameMatch, nullptr, 0));
+  const base::win32::UniqueFindHandle search(::FindFirstFileExW(
+      callable.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0));
   if (!search) return false;
   const bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   if (isFolder ? !foldersCount : kinds == Kinds::FoldersOnly) return false;
@@ -47,10 +49,10 @@ bool hasVisibleEntry(const std::wstring& path, Kinds kinds) {
 // The final path of an existing entry in its plain form, or empty when it cannot be opened.
 std::wstring finalPathOf(const std::wstring& absolute) {
   // No access asked: only the name is wanted, which also works where reading is denied.
-  const UniqueFileHandle entry(::CreateFileW(withLongPathPrefix(absolute).c_str(), 0,
-                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                             nullptr));
+  const base::win32::UniqueFileHandle entry(
+      ::CreateFileW(base::withLongPathPrefix(absolute).c_str(), 0,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!entry) return {};
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
@@ -85,7 +87,7 @@ bool Win32FileSystem::isFolder(const std::wstring& path) const {
 std::wstring Win32FileSystem::resolvedPath(const std::wstring& path) const {
   const std::wstring full = fullPathOf(path);
   if (full.empty()) return path;
-  const QuietErrorMode quiet;
+  const auto quiet = base::win32::quietErrorMode();
   const std::size_t root = rootLength(full);
   std::wstring existing = full;
   std::wstring rest;
@@ -104,7 +106,7 @@ std::wstring Win32FileSystem::resolvedPath(const std::wstring& path) const {
 bool Win32FileSystem::fileExists(const std::wstring& path) const {
   const std::wstring callable = callablePath(path);
   if (callable.empty()) return false;
-  const QuietErrorMode quiet;
+  const auto quiet = base::win32::quietErrorMode();
   const DWORD attributes = ::GetFileAttributesW(callable.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
@@ -112,7 +114,7 @@ bool Win32FileSystem::fileExists(const std::wstring& path) const {
 platform::Outcome Win32FileSystem::deleteFile(const std::wstring& path) {
   const std::wstring callable = callablePath(path);
   if (callable.empty()) return {false, systemMessage(ERROR_INVALID_NAME)};
-  const QuietErrorMode quiet;
+  const auto quiet = base::win32::quietErrorMode();
   if (::DeleteFileW(callable.c_str())) return {};
   return {false, systemMessage(::GetLastError())};
 }

@@ -15,44 +15,13 @@ namespace {
 constexpr UINT_PTR kSubclassId = 1;
 constexpr int kMargin = 2;  // pixels around icon and text
 
-class WindowDc {
- public:
-  explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(::GetDC(hwnd)) {}
-  ~WindowDc() {
-    if (dc_) ::ReleaseDC(hwnd_, dc_);
-  }
-  WindowDc(const WindowDc&) = delete;
-  WindowDc& operator=(const WindowDc&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HWND hwnd_;
-  HDC dc_;
-};
-
-// Selects a GDI object into a DC for the scope and puts the previous one back.
-class Selection {
- public:
-  Selection(HDC dc, HGDIOBJ object)
-      : dc_(dc), previous_(object ? ::SelectObject(dc, object) : nullptr) {}
-  ~Selection() {
-    if (previous_) ::SelectObject(dc_, previous_);
-  }
-  Selection(const Selection&) = delete;
-  Selection& operator=(const Selection&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ previous_;
-};
-
-UniqueIcon folderIcon(bool open, int size) {
+base::win32::UniqueIcon folderIcon(bool open, int size) {
   // The program's own icons load at once; the shell's cost a noticeable part of start-up. Each
   // comes drawn at the sizes of the usual scalings, so the one asked for is picked, not stretched.
   if (HANDLE own = ::LoadImageW(::GetModuleHandleW(nullptr),
                                 MAKEINTRESOURCEW(open ? IDI_FOLDER_OPEN : IDI_FOLDER_CLOSED),
                                 IMAGE_ICON, size, size, LR_DEFAULTCOLOR)) {
-    return UniqueIcon(static_cast<HICON>(own));
+    return base::win32::UniqueIcon(static_cast<HICON>(own));
   }
   SHFILEINFOW info{};
   // The attributes alone pick the icon, so no disk is touched.
@@ -61,7 +30,7 @@ UniqueIcon folderIcon(bool open, int size) {
   if (::SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, flags) == 0) {
     return {};
   }
-  return UniqueIcon(info.hIcon);
+  return base::win32::UniqueIcon(info.hIcon);
 }
 
 FolderRows startRows() {
@@ -240,9 +209,9 @@ RECT Win32FolderList::rowRect(std::size_t row) const {
 }
 
 void Win32FolderList::fitRowHeight() {
-  const WindowDc dc(hwnd_);
+  const auto dc = base::win32::windowDc(hwnd_);
   if (!dc.get()) return;
-  const Selection font(dc.get(), font_);
+  const auto font = base::win32::select(dc.get(), font_);
   TEXTMETRICW metrics{};
   ::GetTextMetricsW(dc.get(), &metrics);
   const int height = std::max<int>(metrics.tmHeight, iconSize_) + kMargin;
@@ -273,7 +242,7 @@ void Win32FolderList::draw(const DRAWITEMSTRUCT& item) const {
   }
   x += iconSize_ + kMargin;
 
-  const Selection font(dc, font_);
+  const auto font = base::win32::select(dc, font_);
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
   RECT text = rect;

@@ -9,11 +9,11 @@
 #include <memory>
 #include <optional>
 
+#include "base/win32/handles.h"
 #include "platform/controls.h"
 #include "platform/win32/accessible.h"
 #include "platform/win32/child_control.h"
 #include "platform/win32/folder_rows.h"
-#include "platform/win32/unique_handle.h"
 
 namespace mirafold::win32 {
 
@@ -62,8 +62,8 @@ class Win32FolderList final : public platform::FolderList,
 
   HWND hwnd_;
   HFONT font_;
-  UniqueIcon openIcon_;
-  UniqueIcon closedIcon_;
+  base::win32::UniqueIcon openIcon_;
+  base::win32::UniqueIcon closedIcon_;
   int iconSize_ = 0;
   FolderRows rows_;
   platform::Handler onChange_;

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/win32/error_mode.h"
+#include "base/long_path.h"
+#include "base/win32/handles.h"
 #include "platform/win32/full_path.h"
-#include "platform/win32/unique_handle.h"
 
 namespace mirafold::win32 {
 namespace {
@@ -50,8 +50,8 @@ void sortByCollation(std::vector<std::wstring>& names) {
 
 // The visible subfolders of an existing folder; empty optional when the folder cannot be listed.
 std::optional<std::vector<std::wstring>> readSubfolders(const std::wstring& folder) {
-  const QuietErrorMode quiet;
-  const std::wstring callable = withLongPathPrefix(folder);
+  const auto quiet = base::win32::quietErrorMode();
+  const std::wstring callable = base::withLongPathPrefix(folder);
   const DWORD attributes = ::GetFileAttributesW(callable.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     return std::nullopt;
@@ -61,9 +61,9 @@ std::optional<std::vector<std::wstring>> readSubfolders(const std::wstring& fold
   pattern += L'*';
 
   WIN32_FIND_DATAW entry{};
-  const UniqueFindHandle search(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry,
-                                                   FindExSearchLimitToDirectories, nullptr,
-                                                   FIND_FIRST_EX_LARGE_FETCH));
+  const base::win32::UniqueFindHandle search(
+      ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchLimitToDirectories,
+                         nullptr, FIND_FIRST_EX_LARGE_FETCH));
   std::vector<std::wstring> names;
   if (!search) {
     // An empty drive root lists nothing at all, not even ".".

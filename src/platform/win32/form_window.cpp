@@ -132,19 +132,31 @@ void FormWindow::createControls() {
   }
 }
 
+namespace {
+
+// A control that cannot be made ends the window's making, as every other failure to make it does;
+// none is kept as null.
+template <typename Control>
+std::unique_ptr<Control> made(std::unique_ptr<Control> control) {
+  if (!control) throw std::runtime_error("a control could not be made");
+  return control;
+}
+
+}  // namespace
+
 std::unique_ptr<ChildControl> FormWindow::createControl(const platform::Control& layout,
                                                         const RECT& r) {
   using enum platform::ControlKind;
   const bool link = (layout.style & platform::kLinkStyle) != 0;
   HFONT controlFont = font(layout);
   if (layout.kind == FolderList) {
-    return Win32FolderList::create(hwnd(), layout.id, r, controlFont, dpi_);
+    return made(Win32FolderList::create(hwnd(), layout.id, r, controlFont, dpi_));
   }
   if (layout.kind == DriveList) {
-    return Win32DriveList::create(hwnd(), layout.id, r, controlFont);
+    return made(Win32DriveList::create(hwnd(), layout.id, r, controlFont));
   }
   if (layout.kind == Picture) {
-    return Win32Picture::create(hwnd(), layout.id, r, instance_, layout.resource);
+    return made(Win32Picture::create(hwnd(), layout.id, r, instance_, layout.resource));
   }
 
   const wchar_t* cls = L"BUTTON";
@@ -202,7 +214,7 @@ HFONT FormWindow::font(const platform::Control& layout) {
     }
   }
   const std::wstring face(platform::kFontFace);
-  UniqueFont created(::CreateFontW(
+  base::win32::UniqueFont created(::CreateFontW(
       -::MulDiv(wanted.points, dpi_, 72), 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL, FALSE,
       underline, FALSE, platform::kGb2312Charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
       DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
@@ -217,11 +229,11 @@ void FormWindow::loadIcons() {
   if (!iconResource_) return;
   const auto load = [&](int metric) {
     const int size = systemMetric(metric, dpi_);
-    return UniqueIcon(static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(iconResource_),
-                                                      IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+    return base::win32::UniqueIcon(static_cast<HICON>(::LoadImageW(
+        instance_, MAKEINTRESOURCEW(iconResource_), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
   };
-  UniqueIcon big = load(SM_CXICON);
-  UniqueIcon small = load(SM_CXSMICON);
+  base::win32::UniqueIcon big = load(SM_CXICON);
+  base::win32::UniqueIcon small = load(SM_CXSMICON);
   ::SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
   ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
   // The old icons go once the window no longer shows them.

@@ -11,10 +11,10 @@
 #include <string_view>
 #include <vector>
 
+#include "base/win32/handles.h"
 #include "platform/layout.h"
 #include "platform/win32/child_control.h"
 #include "platform/win32/timer.h"
-#include "platform/win32/unique_handle.h"
 
 namespace mirafold::win32 {
 
@@ -69,17 +69,17 @@ class FormWindow {
   int dpi_ = 96;
   int placedAt_ = 0;     // the DPI the window's size was made for
   HWND hwnd_ = nullptr;  // known from WM_NCCREATE on, before CreateWindowExW returns
-  UniqueWindow window_;
+  base::win32::UniqueWindow window_;
   std::vector<Entry> controls_;
   std::vector<std::unique_ptr<Win32Timer>> timers_;
   struct FontEntry {
     platform::Font size;
     bool underline;
-    UniqueFont font;
+    base::win32::UniqueFont font;
   };
   std::vector<FontEntry> fonts_;  // made for dpi_
-  UniqueIcon bigIcon_;
-  UniqueIcon smallIcon_;
+  base::win32::UniqueIcon bigIcon_;
+  base::win32::UniqueIcon smallIcon_;
 };
 
 }  // namespace mirafold::win32

@@ -9,8 +9,6 @@ namespace {
 
 constexpr std::wstring_view kVerbatimPrefix = L"\\\\?\\";
 constexpr std::wstring_view kDevicePrefix = L"\\\\.\\";
-// Below this length a folder path plus "\*" or a file name of 8.3 still fits the classic limit.
-constexpr std::size_t kClassicLimit = MAX_PATH - 12;
 
 bool isSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
@@ -74,26 +72,6 @@ bool hasWildcard(const std::wstring& path) {
   if (p.starts_with(kVerbatimPrefix) || p.starts_with(kDevicePrefix)) p.remove_prefix(4);
   // '<', '>' and '"' are the DOS forms of '*', '?' and '.' that file systems also match by.
   return p.find_first_of(L"*?<>\"") != std::wstring_view::npos;
-}
-
-std::wstring withLongPathPrefix(const std::wstring& absolute) {
-  const std::wstring_view p = absolute;
-  if (p.size() < kClassicLimit || p.starts_with(kVerbatimPrefix) || p.starts_with(kDevicePrefix)) {
-    return absolute;
-  }
-  std::wstring out;
-  if (startsWithDriveRoot(p)) {
-    out = std::wstring(kVerbatimPrefix) + absolute;
-  } else if (p.size() >= 2 && isSeparator(p[0]) && isSeparator(p[1])) {
-    out = std::wstring(kVerbatimPrefix) + L"UNC\\" + absolute.substr(2);
-  } else {
-    return absolute;
-  }
-  // The verbatim form skips the system's own clean-up, so the separators must be right already.
-  for (wchar_t& c : out) {
-    if (c == L'/') c = L'\\';
-  }
-  return out;
 }
 
 }  // namespace mirafold::win32

@@ -19,8 +19,4 @@ bool isDriveRoot(const std::wstring& path);
 // True when the text holds a character that a directory search would read as a pattern.
 bool hasWildcard(const std::wstring& path);
 
-// An absolute path in a form that file calls accept beyond MAX_PATH: "\\?\" is put in front of
-// paths too long for the classic limit; shorter ones are returned unchanged.
-std::wstring withLongPathPrefix(const std::wstring& absolute);
-
 }  // namespace mirafold::win32

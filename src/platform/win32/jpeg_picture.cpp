@@ -2,7 +2,7 @@
 
 #include <wincodec.h>
 
-#include "platform/win32/com_ptr.h"
+#include "base/win32/handles.h"
 
 namespace mirafold::win32 {
 namespace {
@@ -23,21 +23,22 @@ ResourceBytes findResource(HINSTANCE instance, int resource) {
 
 }  // namespace
 
-UniqueBitmap loadJpegResource(HINSTANCE instance, int resource, int width, int height) {
+base::win32::UniqueBitmap loadJpegResource(HINSTANCE instance, int resource, int width,
+                                           int height) {
   const ResourceBytes bytes = findResource(instance, resource);
   if (!bytes.data || width <= 0 || height <= 0) return {};
 
-  const ComApartment apartment;
-  ComPtr<IWICImagingFactory> factory;
-  ComPtr<IWICStream> stream;
-  ComPtr<IWICBitmapDecoder> decoder;
-  ComPtr<IWICBitmapFrameDecode> frame;
-  ComPtr<IWICBitmapScaler> scaler;
-  ComPtr<IWICFormatConverter> converter;
+  const auto apartment = base::win32::joinApartment();
+  base::win32::ComPtr<IWICImagingFactory> factory;
+  base::win32::ComPtr<IWICStream> stream;
+  base::win32::ComPtr<IWICBitmapDecoder> decoder;
+  base::win32::ComPtr<IWICBitmapFrameDecode> frame;
+  base::win32::ComPtr<IWICBitmapScaler> scaler;
+  base::win32::ComPtr<IWICFormatConverter> converter;
   const auto w = static_cast<UINT>(width);
   const auto h = static_cast<UINT>(height);
   if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IWICImagingFactory, factory.putVoid())) ||
+                                IID_IWICImagingFactory, base::voidSlot(factory))) ||
       FAILED(factory->CreateStream(stream.put())) ||
       FAILED(stream->InitializeFromMemory(bytes.data, bytes.size)) ||
       FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
@@ -61,7 +62,8 @@ UniqueBitmap loadJpegResource(HINSTANCE instance, int resource, int width, int h
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  UniqueBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  base::win32::UniqueBitmap bitmap(
+      ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap) return {};
   const UINT stride = (w * 3 + 3) & ~3u;
   if (FAILED(converter->CopyPixels(nullptr, stride, stride * h, static_cast<BYTE*>(bits)))) {

@@ -3,11 +3,11 @@
 
 #include <windows.h>
 
-#include "platform/win32/unique_handle.h"
+#include "base/win32/handles.h"
 
 namespace mirafold::win32 {
 
 // Decodes the RCDATA resource and scales it to width x height pixels; null when it cannot.
-UniqueBitmap loadJpegResource(HINSTANCE instance, int resource, int width, int height);
+base::win32::UniqueBitmap loadJpegResource(HINSTANCE instance, int resource, int width, int height);
 
 }  // namespace mirafold::win32

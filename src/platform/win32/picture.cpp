@@ -29,7 +29,7 @@ void Win32Picture::rescale(const RECT& pixels, int, HFONT) {
 }
 
 void Win32Picture::load(int width, int height) {
-  UniqueBitmap bitmap = loadJpegResource(instance_, resource_, width, height);
+  base::win32::UniqueBitmap bitmap = loadJpegResource(instance_, resource_, width, height);
   ::SendMessageW(picture_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.get()));
   bitmap_ = std::move(bitmap);  // the old one goes only once the control no longer shows it
 }

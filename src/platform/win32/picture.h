@@ -5,8 +5,8 @@
 
 #include <memory>
 
+#include "base/win32/handles.h"
 #include "platform/win32/child_control.h"
-#include "platform/win32/unique_handle.h"
 
 namespace mirafold::win32 {
 
@@ -16,7 +16,6 @@ class Win32Picture : public ChildControl {
   static std::unique_ptr<Win32Picture> create(HWND parent, int id, const RECT& bounds,
                                               HINSTANCE instance, int resource);
   HWND hwnd() const override { return picture_; }
-  bool hasPicture() const { return static_cast<bool>(bitmap_); }
   // Decodes the picture afresh at the new size rather than stretching the old bitmap.
   void rescale(const RECT& pixels, int dpi, HFONT font) override;
 
@@ -27,7 +26,7 @@ class Win32Picture : public ChildControl {
   HWND picture_;
   HINSTANCE instance_;
   int resource_;
-  UniqueBitmap bitmap_;  // outlives the control, which only borrows it
+  base::win32::UniqueBitmap bitmap_;  // outlives the control, which only borrows it
 };
 
 }  // namespace mirafold::win32

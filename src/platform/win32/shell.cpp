@@ -4,10 +4,9 @@
 
 #include <functional>
 
-#include "platform/win32/com_ptr.h"
+#include "base/win32/handles.h"
 #include "platform/win32/shortcut_automation.h"
 #include "platform/win32/system_message.h"
-#include "platform/win32/unique_handle.h"
 
 namespace mirafold::win32 {
 namespace {
@@ -39,14 +38,14 @@ platform::ShortcutResult writeNew(
 }
 
 platform::ShortcutResult saveShellLink(const std::wstring& path, const std::wstring& target) {
-  ComPtr<IShellLinkW> link;
+  base::win32::ComPtr<IShellLinkW> link;
   HRESULT hr = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                  link.putVoid());
+                                  base::voidSlot(link));
   if (FAILED(hr)) return {Outcome::Unavailable, systemMessage(hr)};
-  ComPtr<IPersistFile> file;
+  base::win32::ComPtr<IPersistFile> file;
   if (FAILED(hr = link->SetPath(target.c_str())) ||
       FAILED(hr = link->SetIconLocation(target.c_str(), 0)) || FAILED(hr = link->SetHotkey(0)) ||
-      FAILED(hr = link->QueryInterface(IID_IPersistFile, file.putVoid())) ||
+      FAILED(hr = link->QueryInterface(IID_IPersistFile, base::voidSlot(file))) ||
       FAILED(hr = file->Save(path.c_str(), TRUE))) {
     return failure(hr);
   }
@@ -56,7 +55,7 @@ platform::ShortcutResult saveShellLink(const std::wstring& path, const std::wstr
 }  // namespace
 
 std::wstring Win32Shell::GetShellFolderPath(int folder) {
-  UniqueIdList items;
+  base::win32::UniqueIdList items;
   if (::SHGetSpecialFolderLocation(owner_, folder, items.put()) != S_OK || !items) return {};
   // The wide call: an ANSI path would lose user names outside the system's code page.
   wchar_t path[MAX_PATH] = {};
@@ -68,7 +67,7 @@ std::wstring Win32Shell::GetShellFolderPath(int folder) {
 
 platform::ShortcutResult Win32Shell::writeShortcutByAutomation(const std::wstring& shortcutPath,
                                                                const std::wstring& target) {
-  const ComApartment apartment;
+  const auto apartment = base::win32::joinApartment();
   return writeNew(shortcutPath, [&](const std::wstring& staging) -> platform::ShortcutResult {
     const AutomationResult automation = makeShortcutByAutomation(shortcutObject_, staging, target);
     switch (automation.outcome) {
@@ -85,7 +84,7 @@ platform::ShortcutResult Win32Shell::writeShortcutByAutomation(const std::wstrin
 
 platform::ShortcutResult Win32Shell::writeShortcutByShellLink(const std::wstring& shortcutPath,
                                                               const std::wstring& target) {
-  const ComApartment apartment;
+  const auto apartment = base::win32::joinApartment();
   return writeNew(shortcutPath,
                   [&](const std::wstring& staging) { return saveShellLink(staging, target); });
 }

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "platform/win32/com_ptr.h"
+#include "base/win32/handles.h"
 #include "platform/win32/system_message.h"
 
 namespace mirafold::win32 {
@@ -83,10 +83,10 @@ AutomationResult makeShortcutByAutomation(const std::wstring& progId,
                                           const std::wstring& shortcutPath,
                                           const std::wstring& target) {
   CLSID clsid{};
-  ComPtr<IDispatch> shell;
+  base::win32::ComPtr<IDispatch> shell;
   if (FAILED(::CLSIDFromProgID(progId.c_str(), &clsid)) ||
       FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                IID_IDispatch, shell.putVoid()))) {
+                                IID_IDispatch, base::voidSlot(shell)))) {
     return {AutomationResult::Unavailable, {}};
   }
   const auto createShortcut = memberId(shell.get(), L"CreateShortcut");
@@ -99,7 +99,8 @@ AutomationResult makeShortcutByAutomation(const std::wstring& progId,
     return {AutomationResult::Failed, error->reason};
   }
   if (created.vt != VT_DISPATCH || !created.pdispVal) return {AutomationResult::Unavailable, {}};
-  ComPtr<IDispatch> shortcut = ComPtr<IDispatch>::adopt(std::exchange(created.pdispVal, nullptr));
+  base::win32::ComPtr<IDispatch> shortcut =
+      base::win32::ComPtr<IDispatch>(std::exchange(created.pdispVal, nullptr));
   created.vt = VT_EMPTY;
 
   const auto iconLocation = memberId(shortcut.get(), L"Iconlocation");

@@ -4,10 +4,10 @@
 
 #include <span>
 
+#include "base/win32/handles.h"
 #include "platform/argument_text.h"
 #include "platform/version_resource.h"
 #include "platform/win32/system_message.h"
-#include "platform/win32/unique_handle.h"
 
 namespace mirafold::win32 {
 namespace {
@@ -27,11 +27,12 @@ class Win32Process final : public platform::Process {
   }
 
  private:
-  UniqueKernelHandle process_;
+  base::win32::UniqueKernelHandle process_;
 };
 
 // The process handle, or null when it could not start.
-UniqueKernelHandle startProcess(const std::wstring& commandLine, platform::WindowShow show) {
+base::win32::UniqueKernelHandle startProcess(const std::wstring& commandLine,
+                                             platform::WindowShow show) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -42,8 +43,8 @@ UniqueKernelHandle startProcess(const std::wstring& commandLine, platform::Windo
                         &startup, &info)) {
     return {};
   }
-  UniqueKernelHandle thread(info.hThread);
-  return UniqueKernelHandle(info.hProcess);
+  base::win32::UniqueKernelHandle thread(info.hThread);
+  return base::win32::UniqueKernelHandle(info.hProcess);
 }
 
 }  // namespace
@@ -62,7 +63,7 @@ bool Win32Processes::start(const std::wstring& commandLine, platform::WindowShow
 
 std::unique_ptr<platform::Process> Win32Processes::startKept(const std::wstring& commandLine,
                                                              platform::WindowShow show) {
-  UniqueKernelHandle process = startProcess(commandLine, show);
+  base::win32::UniqueKernelHandle process = startProcess(commandLine, show);
   if (!process) return nullptr;
   return std::make_unique<Win32Process>(process.release());
 }

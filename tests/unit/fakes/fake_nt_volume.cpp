@@ -2,13 +2,12 @@
 
 #include <algorithm>
 
+#include "base/little_endian.h"
 #include "fakes/fake_system.h"
 
 namespace mirafold::fakes {
 namespace {
-void put32(std::vector<std::uint8_t>& b, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
+void put32(std::vector<std::uint8_t>& b, std::uint32_t v) { base::appendLe32(b, v); }
 }  // namespace
 
 std::vector<std::uint8_t> attributeRecord(const std::u16string& name, std::uint32_t lengthField) {

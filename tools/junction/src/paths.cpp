@@ -1,11 +1,10 @@
 #include "junction/paths.h"
 
+#include "base/long_path.h"
+
 namespace junction {
 namespace {
 
-constexpr std::wstring_view kExtended = L"\\\\?\\";
-constexpr std::wstring_view kExtendedUnc = L"\\\\?\\UNC\\";
-constexpr std::wstring_view kDevice = L"\\\\.\\";
 constexpr std::wstring_view kNtPrefix = L"\\??\\";
 constexpr std::wstring_view kNtUnc = L"\\??\\UNC\\";
 
@@ -21,25 +20,6 @@ bool isDrivePath(std::wstring_view path) {
   return path.size() >= 3 && isLetter(path[0]) && path[1] == L':' && path[2] == L'\\';
 }
 
-std::wstring withoutExtendedPrefix(std::wstring_view path) {
-  if (startsWith(path, kExtendedUnc)) {
-    return L"\\\\" + std::wstring(path.substr(kExtendedUnc.size()));
-  }
-  if (startsWith(path, kExtended)) return std::wstring(path.substr(kExtended.size()));
-  return std::wstring(path);
-}
-
-std::wstring toExtendedPath(std::wstring_view absolutePath) {
-  if (startsWith(absolutePath, kExtended) || startsWith(absolutePath, kDevice) ||
-      startsWith(absolutePath, kNtPrefix)) {
-    return std::wstring(absolutePath);
-  }
-  if (startsWith(absolutePath, L"\\\\")) {
-    return std::wstring(kExtendedUnc) + std::wstring(absolutePath.substr(2));
-  }
-  return std::wstring(kExtended) + std::wstring(absolutePath);
-}
-
 std::wstring trimTrailingSeparators(std::wstring_view path) {
   std::size_t end = path.size();
   while (end > 0 && path[end - 1] == L'\\') --end;
@@ -49,7 +29,7 @@ std::wstring trimTrailingSeparators(std::wstring_view path) {
 }
 
 std::optional<std::wstring> junctionTargetPath(std::wstring_view absolutePath) {
-  std::wstring plain = trimTrailingSeparators(withoutExtendedPrefix(absolutePath));
+  std::wstring plain = trimTrailingSeparators(mirafold::base::withoutLongPathPrefix(absolutePath));
   if (!isDrivePath(plain)) return std::nullopt;
   return plain;
 }

@@ -1,17 +1,20 @@
 #include "junction/reparse_data.h"
 
-#include "junction/text.h"
+#include "base/little_endian.h"
+#include "base/text.h"
 
 namespace junction {
 namespace {
 
+using mirafold::base::fromUtf16;
+using mirafold::base::toUtf16;
+
 void put16(std::vector<std::uint8_t>& out, std::size_t at, std::size_t value) {
-  out[at] = static_cast<std::uint8_t>(value & 0xFF);
-  out[at + 1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
+  mirafold::base::writeLe16(out, at, static_cast<std::uint16_t>(value));
 }
 
 std::size_t get16(std::span<const std::uint8_t> in, std::size_t at) {
-  return static_cast<std::size_t>(in[at] | (in[at + 1] << 8));
+  return mirafold::base::readLe16(in, at);
 }
 
 void putText(std::vector<std::uint8_t>& out, std::size_t at, const std::u16string& text) {

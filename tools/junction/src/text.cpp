@@ -2,40 +2,6 @@
 
 namespace junction {
 
-std::u16string toUtf16(std::wstring_view text) {
-  std::u16string out;
-  out.reserve(text.size());
-  for (wchar_t c : text) {
-    const auto point = static_cast<char32_t>(c);
-    if (point > 0xFFFF) {
-      const char32_t v = point - 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (v >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (v & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(point));
-    }
-  }
-  return out;
-}
-
-std::wstring fromUtf16(std::u16string_view text) {
-  std::wstring out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char16_t unit = text[i];
-    const bool pair = sizeof(wchar_t) > 2 && unit >= 0xD800 && unit < 0xDC00 &&
-                      i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000;
-    if (pair) {
-      const char32_t point = 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      out.push_back(static_cast<wchar_t>(point));
-      ++i;
-    } else {
-      out.push_back(static_cast<wchar_t>(unit));
-    }
-  }
-  return out;
-}
-
 std::wstring oneLine(std::wstring_view text) {
   std::wstring out;
   bool pendingSpace = false;

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "base/long_path.h"
 #include "junction/exit_codes.h"
 #include "junction/paths.h"
 #include "junction/reparse_data.h"
@@ -65,7 +66,7 @@ class Command {
       return fail(s.code,
                   L"Cannot create " + linkArg + L": target " + targetArg + L": " + s.reason);
     }
-    link = trimTrailingSeparators(withoutExtendedPrefix(link));
+    link = trimTrailingSeparators(mirafold::base::withoutLongPathPrefix(link));
     const std::wstring failure = L"Cannot create " + link + L": ";
 
     const Entry existing = system_.inspect(link);
@@ -113,7 +114,7 @@ class Command {
     if (const Status s = absolute(linkArg, link); !s.ok) {
       return fail(s.code, L"Cannot read " + linkArg + L": " + s.reason);
     }
-    link = trimTrailingSeparators(withoutExtendedPrefix(link));
+    link = trimTrailingSeparators(mirafold::base::withoutLongPathPrefix(link));
     const Entry entry = system_.inspect(link);
     if (isLink(entry.kind)) {
       console_.out(arrow(link, entry));
@@ -132,7 +133,7 @@ class Command {
     if (const Status s = absolute(linkArg, link); !s.ok) {
       return fail(s.code, L"Cannot remove " + linkArg + L": " + s.reason);
     }
-    link = trimTrailingSeparators(withoutExtendedPrefix(link));
+    link = trimTrailingSeparators(mirafold::base::withoutLongPathPrefix(link));
     const std::wstring failure = L"Cannot remove " + link + L": ";
     const Entry seen = system_.inspect(link);
     switch (seen.kind) {
@@ -173,7 +174,7 @@ class Command {
     if (const Status s = absolute(folderArg, root); !s.ok) {
       return fail(s.code, L"Cannot search " + folderArg + L": " + s.reason);
     }
-    root = trimTrailingSeparators(withoutExtendedPrefix(root));
+    root = trimTrailingSeparators(mirafold::base::withoutLongPathPrefix(root));
     const Entry top = system_.inspect(root);
     if (isLink(top.kind) || top.kind == EntryKind::VolumeMountPoint) {
       console_.out(arrow(root, top));  // shown, and like every link not entered

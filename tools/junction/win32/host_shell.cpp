@@ -5,11 +5,11 @@
 #include <cwchar>
 #include <string_view>
 
+#include "base/win32/handles.h"
 #include "error_text.h"
 #include "junction/command_line.h"
 #include "junction/exit_codes.h"
 #include "junction/text.h"
-#include "unique_handle.h"
 
 namespace junction::win32 {
 namespace {
@@ -73,7 +73,7 @@ class AnswerFile {
 
  private:
   std::wstring path_;
-  UniqueFile file_;
+  mirafold::base::win32::UniqueFileHandle file_;
 };
 
 }  // namespace

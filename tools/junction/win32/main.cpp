@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "host_shell.h"
 #include "junction/arguments.h"
 #include "junction/exit_codes.h"
@@ -37,11 +38,7 @@ class StandardConsole : public junction::Console {
       ::WriteConsoleW(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
       return;
     }
-    const int wide = static_cast<int>(text.size());
-    const int size =
-        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, bytes.data(), size, nullptr, nullptr);
+    const std::string bytes = mirafold::base::toUtf8(text);
     ::WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   }
 };

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "unique_handle.h"
+#include "base/win32/handles.h"
 
 namespace {
 
@@ -36,7 +36,8 @@ bool exists(const std::wstring& path) {
 // console, in a console of its own.
 bool newConsole = true;
 
-UniqueKernelHandle start(const std::wstring& tool, const std::wstring& arguments) {
+mirafold::base::win32::UniqueKernelHandle start(const std::wstring& tool,
+                                                const std::wstring& arguments) {
   std::wstring commandLine = L"\"" + tool + L"\" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -46,13 +47,13 @@ UniqueKernelHandle start(const std::wstring& tool, const std::wstring& arguments
   if (!::CreateProcessW(tool.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
                         newConsole ? CREATE_NEW_CONSOLE : 0, nullptr, nullptr, &startup,
                         &process)) {
-    return UniqueKernelHandle();
+    return mirafold::base::win32::UniqueKernelHandle();
   }
   ::CloseHandle(process.hThread);
-  return UniqueKernelHandle(process.hProcess);
+  return mirafold::base::win32::UniqueKernelHandle(process.hProcess);
 }
 
-DWORD finish(const UniqueKernelHandle& process) {
+DWORD finish(const mirafold::base::win32::UniqueKernelHandle& process) {
   DWORD code = 1;
   ::WaitForSingleObject(process.get(), 30000);
   ::GetExitCodeProcess(process.get(), &code);
@@ -95,7 +96,8 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = -1; i < runs && !failed; ++i) {  // run -1 warms the caches and is not counted
     const std::wstring link = work + L"\\link" + std::to_wstring(i + 1);
     const double started = nowMs();
-    UniqueKernelHandle process = start(tool, L"\"" + link + L"\" \"" + target + L"\"");
+    mirafold::base::win32::UniqueKernelHandle process =
+        start(tool, L"\"" + link + L"\" \"" + target + L"\"");
     if (!process) {
       failed = true;
       break;
@@ -106,11 +108,11 @@ int wmain(int argc, wchar_t** argv) {
     const double ended = nowMs();
     failed = code != 0 || !exists(link);
 
-    UniqueKernelHandle remove = start(tool, L"-d \"" + link + L"\"");
+    mirafold::base::win32::UniqueKernelHandle remove = start(tool, L"-d \"" + link + L"\"");
     failed = failed || !remove || finish(remove) != 0 || exists(link);
 
     const double idleStarted = nowMs();
-    UniqueKernelHandle nothing = start(tool, L"/accepteula");
+    mirafold::base::win32::UniqueKernelHandle nothing = start(tool, L"/accepteula");
     failed = failed || !nothing || finish(nothing) != 0;
     const double idleEnded = nowMs();
     if (i >= 0) {

@@ -6,13 +6,14 @@
 
 #include <string_view>
 
+#include "base/long_path.h"
+#include "base/win32/handles.h"
 #include "error_text.h"
 #include "junction/exit_codes.h"
 #include "junction/paths.h"
 #include "junction/reparse_data.h"
 #include "junction/reparse_entry.h"
 #include "junction/text.h"
-#include "unique_handle.h"
 
 namespace junction::win32 {
 namespace {
@@ -32,7 +33,7 @@ Entry unreadable(DWORD error) {
 
 // "\\?\C:\x" -> "\??\C:\x": the name NtCreateFile takes.
 std::wstring ntPath(const std::wstring& path) {
-  std::wstring extended = toExtendedPath(path);
+  std::wstring extended = mirafold::base::toLongPath(path);
   if (extended.rfind(L"\\\\?\\", 0) == 0 || extended.rfind(L"\\\\.\\", 0) == 0) {
     extended.replace(0, 4, L"\\??\\");
   }
@@ -49,8 +50,9 @@ std::wstring parentOf(const std::wstring& path) {
 // Where a folder really is, every link on the way followed: Wine names an open folder by its real
 // host path, in Windows form.
 Status resolvedPath(const std::wstring& path, std::wstring& resolved) {
-  UniqueFile file(::CreateFileW(toExtendedPath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  mirafold::base::win32::UniqueFileHandle file(
+      ::CreateFileW(mirafold::base::toLongPath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file) return lastFailure();
   // The longest path there is: Wine fails with ERROR_MORE_DATA rather than give the length.
   std::wstring buffer(32768, L'\0');
@@ -64,7 +66,7 @@ Status resolvedPath(const std::wstring& path, std::wstring& resolved) {
     }
     buffer.resize(length);
   }
-  resolved = withoutExtendedPrefix(buffer);
+  resolved = mirafold::base::withoutLongPathPrefix(buffer);
   return Status::success();
 }
 
@@ -91,7 +93,7 @@ Status readReparseData(HANDLE file, std::vector<std::uint8_t>& data) {
 }
 
 // The entry goes when its last handle closes: nothing else can be opened by its name meanwhile.
-Status deleteThrough(UniqueFile& file) {
+Status deleteThrough(mirafold::base::win32::UniqueFileHandle& file) {
   FILE_DISPOSITION_INFO disposition{TRUE};
   if (!::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition,
                                     sizeof disposition)) {
@@ -103,7 +105,7 @@ Status deleteThrough(UniqueFile& file) {
 
 class Win32NewFolder : public NewFolder {
  public:
-  explicit Win32NewFolder(UniqueFile file) : file_(std::move(file)) {}
+  explicit Win32NewFolder(mirafold::base::win32::UniqueFileHandle file) : file_(std::move(file)) {}
 
   Status setReparseData(const std::vector<std::uint8_t>& bytes) override {
     DWORD unused = 0;
@@ -118,12 +120,12 @@ class Win32NewFolder : public NewFolder {
   Status discard() override { return deleteThrough(file_); }
 
  private:
-  UniqueFile file_;
+  mirafold::base::win32::UniqueFileHandle file_;
 };
 
 class Win32OpenLink : public OpenLink {
  public:
-  explicit Win32OpenLink(UniqueFile file) : file_(std::move(file)) {}
+  explicit Win32OpenLink(mirafold::base::win32::UniqueFileHandle file) : file_(std::move(file)) {}
 
   Entry read() override {
     FILE_ATTRIBUTE_TAG_INFO info{};
@@ -143,7 +145,7 @@ class Win32OpenLink : public OpenLink {
   Status remove() override { return deleteThrough(file_); }
 
  private:
-  UniqueFile file_;
+  mirafold::base::win32::UniqueFileHandle file_;
 };
 
 }  // namespace
@@ -165,7 +167,7 @@ Status Win32System::fullPath(const std::wstring& path, std::wstring& absolute) {
 }
 
 Entry Win32System::inspect(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(toExtendedPath(path).c_str());
+  const DWORD attributes = ::GetFileAttributesW(mirafold::base::toLongPath(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = ::GetLastError();
     return isMissing(error) ? Entry{} : unreadable(error);
@@ -173,9 +175,9 @@ Entry Win32System::inspect(const std::wstring& path) {
   if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
     return Entry{kindOf(attributes, 0, false), {}, {}, 0, {}};
 
-  UniqueFile file(::CreateFileW(
-      toExtendedPath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  mirafold::base::win32::UniqueFileHandle file(::CreateFileW(
+      mirafold::base::toLongPath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file) return unreadable(::GetLastError());
   std::vector<std::uint8_t> data;
   const Status read = readReparseData(file.get(), data);
@@ -202,9 +204,9 @@ Entry Win32System::inspect(const std::wstring& path) {
 
 Status Win32System::listFolder(const std::wstring& path, std::vector<Child>& children) {
   WIN32_FIND_DATAW found;
-  UniqueFind search(::FindFirstFileExW(joinPath(toExtendedPath(path), L"*").c_str(),
-                                       FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
-                                       FIND_FIRST_EX_LARGE_FETCH));
+  mirafold::base::win32::UniqueFindHandle search(
+      ::FindFirstFileExW(joinPath(mirafold::base::toLongPath(path), L"*").c_str(), FindExInfoBasic,
+                         &found, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
   if (!search) {
     return ::GetLastError() == ERROR_FILE_NOT_FOUND ? Status::success() : lastFailure();
   }
@@ -233,13 +235,13 @@ Status Win32System::createFolder(const std::wstring& path, std::unique_ptr<NewFo
       FILE_ATTRIBUTE_NORMAL, 0, FILE_CREATE,
       FILE_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT, nullptr, 0);
   if (!NT_SUCCESS(status)) return failureOf(::RtlNtStatusToDosError(status));
-  made = std::make_unique<Win32NewFolder>(UniqueFile(handle));
+  made = std::make_unique<Win32NewFolder>(mirafold::base::win32::UniqueFileHandle(handle));
   return Status::success();
 }
 
 Status Win32System::openLink(const std::wstring& path, std::unique_ptr<OpenLink>& opened) {
-  UniqueFile file(::CreateFileW(
-      toExtendedPath(path).c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+  mirafold::base::win32::UniqueFileHandle file(::CreateFileW(
+      mirafold::base::toLongPath(path).c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file) return lastFailure();
   opened = std::make_unique<Win32OpenLink>(std::move(file));
@@ -273,7 +275,7 @@ Status Win32System::insidePrefixDrive(const std::wstring& link, std::wstring& ho
       ::CompareStringOrdinal(folder.c_str(), length, drive.c_str(), length, TRUE) != CSTR_EQUAL) {
     return outside;
   }
-  return wine_->unixPath(toExtendedPath(drive), hostDrive);
+  return wine_->unixPath(mirafold::base::toLongPath(drive), hostDrive);
 }
 
 namespace {
@@ -304,14 +306,14 @@ class HostClaim {
     if (length == 0 || length > MAX_PATH) return;
     path_ = std::wstring(temp) + L"jct-claim-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
             std::to_wstring(::GetTickCount64());
-    if (!wine.unixPath(toExtendedPath(path_), hostPath_).ok) hostPath_.clear();
+    if (!wine.unixPath(mirafold::base::toLongPath(path_), hostPath_).ok) hostPath_.clear();
   }
   bool ready() const { return !hostPath_.empty(); }
   const std::wstring& hostPath() const { return hostPath_; }
   // Once the maker has answered, its claim is of no more use.
   void release() const {
-    ::DeleteFileW(toExtendedPath(path_ + L"\\done").c_str());
-    ::RemoveDirectoryW(toExtendedPath(path_).c_str());
+    ::DeleteFileW(mirafold::base::toLongPath(path_ + L"\\done").c_str());
+    ::RemoveDirectoryW(mirafold::base::toLongPath(path_).c_str());
   }
 
  private:
@@ -324,8 +326,8 @@ Status Win32System::makeHostLink(const std::wstring& link, const std::wstring& t
   if (Status s = insidePrefixDrive(link, hostDrive); !s.ok) return s;
   std::wstring hostLink;
   std::wstring hostTarget;
-  if (Status s = wine_->unixPath(toExtendedPath(link), hostLink); !s.ok) return s;
-  if (Status s = wine_->unixPath(toExtendedPath(target), hostTarget); !s.ok) return s;
+  if (Status s = wine_->unixPath(mirafold::base::toLongPath(link), hostLink); !s.ok) return s;
+  if (Status s = wine_->unixPath(mirafold::base::toLongPath(target), hostTarget); !s.ok) return s;
   const HostClaim claim(*wine_);
   if (!claim.ready()) {
     return Status::failure(exit_code::kCannotMake,
@@ -368,7 +370,7 @@ Status Win32System::removeHostLink(const std::wstring& link) {
   std::wstring hostDrive;
   if (Status s = insidePrefixDrive(link, hostDrive); !s.ok) return s;
   std::wstring hostLink;
-  if (Status s = wine_->unixPath(toExtendedPath(link), hostLink); !s.ok) return s;
+  if (Status s = wine_->unixPath(mirafold::base::toLongPath(link), hostLink); !s.ok) return s;
   // Checked again on the host side: rm removes only the link itself, never what it points to.
   Status status = wine_->run(
       guarded(L"if [ -L \"$1\" ]; then rm -f -- \"$1\"; else echo \"It is no symbolic link.\"; "

@@ -10,13 +10,6 @@ namespace junction {
 // "C:\" or "C:\..." (a drive letter, a colon, a backslash).
 bool isDrivePath(std::wstring_view path);
 
-// "\\?\C:\x" -> "C:\x", "\\?\UNC\server\share" -> "\\server\share"; other paths unchanged.
-std::wstring withoutExtendedPrefix(std::wstring_view path);
-
-// Makes an absolute path immune to the 260-character limit: "C:\x" -> "\\?\C:\x",
-// "\\server\share" -> "\\?\UNC\server\share". Already prefixed and device paths stay as they are.
-std::wstring toExtendedPath(std::wstring_view absolutePath);
-
 // Drops trailing backslashes, keeping the one of a drive root ("C:\").
 std::wstring trimTrailingSeparators(std::wstring_view path);
 

@@ -1,0 +1,83 @@
+#include "base/text.h"
+
+namespace mirafold::base {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+bool isHighSurrogate(char32_t c) { return c >= 0xD800 && c < 0xDC00; }
+bool isLowSurrogate(char32_t c) { return c >= 0xDC00 && c < 0xE000; }
+
+void appendUtf8(std::string& out, char32_t point) {
+  const auto byte = [&out](char32_t value) { out.push_back(static_cast<char>(value)); };
+  if (point < 0x80) {
+    byte(point);
+  } else if (point < 0x800) {
+    byte(0xC0 | point >> 6);
+    byte(0x80 | (point & 0x3F));
+  } else if (point < 0x10000) {
+    byte(0xE0 | point >> 12);
+    byte(0x80 | (point >> 6 & 0x3F));
+    byte(0x80 | (point & 0x3F));
+  } else {
+    byte(0xF0 | point >> 18);
+    byte(0x80 | (point >> 12 & 0x3F));
+    byte(0x80 | (point >> 6 & 0x3F));
+    byte(0x80 | (point & 0x3F));
+  }
+}
+
+}  // namespace
+
+std::u16string toUtf16(std::wstring_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (wchar_t c : text) {
+    const auto point = static_cast<char32_t>(c);
+    if (point > 0xFFFF) {
+      const char32_t v = point - 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (v >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (v & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(point));
+    }
+  }
+  return out;
+}
+
+std::wstring fromUtf16(std::u16string_view text) {
+  std::wstring out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i];
+    const bool pair = sizeof(wchar_t) > 2 && isHighSurrogate(unit) && i + 1 < text.size() &&
+                      isLowSurrogate(text[i + 1]);
+    if (pair) {
+      const char32_t point = 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      out.push_back(static_cast<wchar_t>(point));
+      ++i;
+    } else {
+      out.push_back(static_cast<wchar_t>(unit));
+    }
+  }
+  return out;
+}
+
+std::string toUtf8(std::wstring_view text) {
+  const std::u16string units = toUtf16(text);
+  std::string out;
+  out.reserve(units.size());
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    char32_t point = units[i];
+    if (isHighSurrogate(point) && i + 1 < units.size() && isLowSurrogate(units[i + 1])) {
+      point = 0x10000 + ((point - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+      ++i;
+    } else if (isHighSurrogate(point) || isLowSurrogate(point)) {
+      point = kReplacement;
+    }
+    appendUtf8(out, point);
+  }
+  return out;
+}
+
+}  // namespace mirafold::base

@@ -1,0 +1,16 @@
+#pragma once
+// Text in the encodings the system's records and pipes use, whatever the width of wchar_t.
+
+#include <string>
+#include <string_view>
+
+namespace mirafold::base {
+
+// On Windows wchar_t is already UTF-16; elsewhere it holds code points, paired here as surrogates.
+std::u16string toUtf16(std::wstring_view text);
+std::wstring fromUtf16(std::u16string_view text);
+
+// UTF-8 for pipes and files; an unpaired surrogate becomes U+FFFD.
+std::string toUtf8(std::wstring_view text);
+
+}  // namespace mirafold::base
