@@ -4,8 +4,18 @@
 root_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 build_dir="$root_dir/build"
 # Always our own prefix: an inherited WINEPREFIX (a developer's ~/.wine) is never written, never
-# gets our font keys or Send To entries, and its wineserver is never stopped.
-export WINEPREFIX="$build_dir/wineprefix"
+# gets our font keys or Send To entries, and its wineserver is never stopped. Tests that need a
+# prefix of their own (another DPI) name it in MIRAFOLD_WINEPREFIX, which must lie below build/.
+own_prefix() {
+  local wanted
+  wanted=$(realpath -m -- "${MIRAFOLD_WINEPREFIX:-$build_dir/wineprefix}")
+  case "$wanted" in
+    "$build_dir"/?*) echo "$wanted" ;;
+    *) echo "$build_dir/wineprefix" ;;
+  esac
+}
+export WINEPREFIX
+WINEPREFIX=$(own_prefix)
 export WINEDEBUG="${WINEDEBUG:--all}"
 # Wine names host files in the locale's encoding: without UTF-8 it cannot make Chinese names.
 export LANG="${LANG:-C.UTF-8}"

@@ -12,7 +12,7 @@ MainForm::MainForm(StartUpControls controls, StartUpServices services,
 }
 
 bool MainForm::Form_Load() {
-  if (!s_.files.isPlainFile(link::toolPath(s_.program.programFolder()))) {
+  if (!s_.files.isVisibleFile(link::toolPath(s_.program.programFolder()))) {
     s_.messages.show(std::wstring(link::kToolMissing));
     return false;
   }

@@ -14,7 +14,7 @@ LinkCreation::LinkCreation(LinkCreationControls controls, LinkCreationServices s
 
 void LinkCreation::Command1_Click() {
   const std::wstring programFolder = s_.program.programFolder();
-  if (!s_.files.isPlainFile(toolPath(programFolder))) {
+  if (!s_.files.isVisibleFile(toolPath(programFolder))) {
     show(kToolMissing);
     return;
   }
@@ -52,8 +52,8 @@ std::wstring_view LinkCreation::failedCheck(const std::wstring& linkPath) {
   }
   const std::wstring target = c_.dir2.path();
   if (target.ends_with(L":\\")) return kRootTarget;
-  if (s_.files.isFolderOrFile(linkPath)) return kSameName;
-  if (!s_.files.isFolderOrFile(target)) return kTargetMissing;
+  if (s_.files.isVisibleEntry(linkPath)) return kSameName;
+  if (!s_.files.isVisibleEntry(target)) return kTargetMissing;
   // A link inside its own target is a loop that tools walking the tree follow without end.
   if (isInsideFolder(s_.files.resolvedPath(linkPath), s_.files.resolvedPath(target))) {
     return kLinkInsideTarget;
@@ -71,7 +71,7 @@ void LinkCreation::Timer1_Timer() {
     c_.timer1.setEnabled(true);  // still running: look again at the next tick
     return;
   } else {
-    show(s_.files.isFolderOrFile(started_.linkPath) ? kLinkCreated : kUnknownFailure);
+    show(s_.files.isVisibleEntry(started_.linkPath) ? kLinkCreated : kUnknownFailure);
   }
   becomeIdle();
 }
@@ -79,7 +79,7 @@ void LinkCreation::Timer1_Timer() {
 bool LinkCreation::reportEnded(std::uint32_t exitCode) {
   if (exitCode == 0) {
     // Another vendor's tool ends with 0 also when it made nothing.
-    show(s_.files.isFolder(started_.linkPath) ? kLinkCreated : kUnknownFailure);
+    show(s_.files.isVisibleFolder(started_.linkPath) ? kLinkCreated : kUnknownFailure);
     return true;
   }
   if (needsAdministrator(exitCode) && started_.parameters) return !retryAsAdministrator();

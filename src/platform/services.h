@@ -65,16 +65,17 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
   // A directory entry at exactly this path that is a file, neither hidden nor system.
-  virtual bool isPlainFile(const std::wstring& path) const = 0;
+  virtual bool isVisibleFile(const std::wstring& path) const = 0;
   // A directory entry at exactly this path, folder or file, neither hidden nor system.
-  virtual bool isFolderOrFile(const std::wstring& path) const = 0;
+  virtual bool isVisibleEntry(const std::wstring& path) const = 0;
   // A directory entry at exactly this path that is a folder, neither hidden nor system.
-  virtual bool isFolder(const std::wstring& path) const = 0;
+  virtual bool isVisibleFolder(const std::wstring& path) const = 0;
   // The path the system reaches: its longest existing part with every junction and link on the
   // way followed, and the rest appended unchanged.
   virtual std::wstring resolvedPath(const std::wstring& path) const = 0;
-  // Any file at this path (shortcuts the program itself wrote are tested this way).
-  virtual bool fileExists(const std::wstring& path) const = 0;
+  // A file at this path, hidden and system ones too (shortcuts the program itself wrote are
+  // tested this way).
+  virtual bool isAnyFile(const std::wstring& path) const = 0;
   virtual Outcome deleteFile(const std::wstring& path) = 0;
 };
 

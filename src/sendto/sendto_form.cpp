@@ -23,7 +23,7 @@ std::wstring SendToForm::shortcutPath() {
 void SendToForm::Command1_Click() {
   const std::wstring shortcut = shortcutPath();
   if (shortcut.empty()) return;
-  if (s_.files.fileExists(shortcut)) {
+  if (s_.files.isAnyFile(shortcut)) {
     s_.messages.show(std::wstring(kAlreadyAdded));
     return;
   }
@@ -41,7 +41,7 @@ void SendToForm::Command2_Click() {
   const std::wstring shortcut = shortcutPath();
   if (shortcut.empty()) return;
   // With no file there the entry is absent already.
-  if (s_.files.fileExists(shortcut)) {
+  if (s_.files.isAnyFile(shortcut)) {
     const platform::Outcome deleted = s_.files.deleteFile(shortcut);
     if (!deleted.ok) {
       s_.messages.show(std::wstring(kRemoveFailed) + deleted.reason);

@@ -31,6 +31,18 @@ expect "common.sh" "$(cat "$fakes/sourced")" "$own"
 expect "calls" "$(cat "$fakes/calls")" "wineserver $own
 wine $own"
 
+# A prefix of a test's own is taken only below build/; anywhere else the project's own is used.
+for wanted in "$root_dir/build/windows/wineprefix-dpi144" "$inherited" "$root_dir/build/../escaped"; do
+  chosen=$(
+    export MIRAFOLD_WINEPREFIX="$wanted" WINEPREFIX="$inherited"
+    source "$root_dir/scripts/lib/common.sh"
+    echo "$WINEPREFIX"
+  )
+  want="$own"
+  [ "$wanted" = "$root_dir/build/windows/wineprefix-dpi144" ] && want="$wanted"
+  expect "MIRAFOLD_WINEPREFIX=$wanted" "$chosen" "$want"
+done
+
 # measure-creation.sh builds first; it only has to pick the prefix, so its line is checked.
 line=$(grep -E '^export WINEPREFIX=' "$root_dir/tools/junction/measure-creation.sh")
 expect "measure-creation.sh" "$line" 'export WINEPREFIX="$root/build/wineprefix"  # never an inherited one'

@@ -44,7 +44,7 @@ TEST(SendToFormTest, AddWritesTheEntryPointingAtTheProgram) {
   ASSERT_EQ(d.shell.made.size(), 1u);
   EXPECT_EQ(d.shell.made[0].path, kEntry);
   EXPECT_EQ(d.shell.made[0].target, L"D:\\Tools\\mirafold.exe");
-  EXPECT_TRUE(d.files.fileExists(kEntry));
+  EXPECT_TRUE(d.files.isAnyFile(kEntry));
   EXPECT_EQ(d.shell.foldersAskedFor, std::vector<int>{9});
 }
 
@@ -62,7 +62,7 @@ TEST(SendToFormTest, AddingAgainRefusesAndLeavesTheEntryAlone) {
   EXPECT_EQ(d.messages.shown, (Texts{kAdded, kAlreadyAdded}));
   EXPECT_EQ(d.shell.made.size(), 1u);
   EXPECT_TRUE(d.files.deleted.empty());
-  EXPECT_TRUE(d.files.fileExists(kEntry));
+  EXPECT_TRUE(d.files.isAnyFile(kEntry));
 }
 
 TEST(SendToFormTest, AnEntryPutThereByOtherMeansCountsAsAdded) {
@@ -81,7 +81,7 @@ TEST(SendToFormTest, RemoveDeletesTheEntry) {
   d.remove();
   EXPECT_EQ(d.messages.shown, (Texts{kAdded, kRemoved}));
   EXPECT_EQ(d.files.deleted, Texts{kEntry});
-  EXPECT_FALSE(d.files.fileExists(kEntry));
+  EXPECT_FALSE(d.files.isAnyFile(kEntry));
 }
 
 TEST(SendToFormTest, ARemovalThatFailsSaysSoWithTheReasonAndKeepsTheEntry) {
@@ -90,7 +90,7 @@ TEST(SendToFormTest, ARemovalThatFailsSaysSoWithTheReasonAndKeepsTheEntry) {
   d.files.undeletable[kEntry] = L"another program has it open";
   d.remove();
   EXPECT_EQ(d.messages.shown, (Texts{kAdded, L"右键菜单移除失败：another program has it open"}));
-  EXPECT_TRUE(d.files.fileExists(kEntry));
+  EXPECT_TRUE(d.files.isAnyFile(kEntry));
 }
 
 TEST(SendToFormTest, RemoveWithNothingThereStillSaysRemoved) {
@@ -108,7 +108,7 @@ TEST(SendToFormTest, AddAfterRemoveWritesTheEntryAgain) {
   d.add();
   EXPECT_EQ(d.messages.shown, (Texts{kAdded, kRemoved, kAdded}));
   EXPECT_EQ(d.shell.made.size(), 2u);
-  EXPECT_TRUE(d.files.fileExists(kEntry));
+  EXPECT_TRUE(d.files.isAnyFile(kEntry));
 }
 
 TEST(SendToFormTest, WithoutASendToFolderNothingIsWrittenOrDeleted) {
@@ -122,7 +122,7 @@ TEST(SendToFormTest, WithoutASendToFolderNothingIsWrittenOrDeleted) {
     EXPECT_EQ(d.messages.shown, Texts{kNotFound}) << adding;
     EXPECT_TRUE(d.shell.made.empty()) << adding;
     EXPECT_TRUE(d.files.deleted.empty()) << adding;
-    EXPECT_TRUE(d.files.fileExists(kBare)) << adding;
+    EXPECT_TRUE(d.files.isAnyFile(kBare)) << adding;
   }
 }
 
@@ -131,14 +131,14 @@ TEST(SendToFormTest, AFailedAddGivesTheReasonAndTheDialogStaysUsable) {
   d.shell.automation = {platform::ShortcutResult::Outcome::Failed, L"拒绝访问。"};
   d.add();
   EXPECT_EQ(d.messages.shown, Texts{L"右键菜单添加失败：拒绝访问。"});
-  EXPECT_FALSE(d.files.fileExists(kEntry));
+  EXPECT_FALSE(d.files.isAnyFile(kEntry));
   EXPECT_EQ(d.shell.tried, std::vector{fakes::Writer::Automation})
       << "a refusal is the answer: the other writer is not tried over it";
 
   d.shell.automation = {};
   d.add();
   EXPECT_EQ(d.messages.shown.back(), kAdded);
-  EXPECT_TRUE(d.files.fileExists(kEntry));
+  EXPECT_TRUE(d.files.isAnyFile(kEntry));
 }
 
 TEST(SendToFormTest, TheShellsOwnShortcutObjectWritesWhenTheAutomationObjectCannot) {
@@ -164,7 +164,7 @@ TEST(SendToFormTest, TheShellsOwnShortcutObjectWritesWhenTheAutomationObjectCann
     EXPECT_EQ(d.messages.shown, row.messages) << row.what;
     EXPECT_EQ(d.shell.tried, (std::vector{fakes::Writer::Automation, fakes::Writer::ShellLink}))
         << row.what;
-    EXPECT_EQ(d.files.fileExists(kEntry), row.written) << row.what;
+    EXPECT_EQ(d.files.isAnyFile(kEntry), row.written) << row.what;
     if (row.written) {
       EXPECT_EQ(d.shell.made.at(0).writer, fakes::Writer::ShellLink);
     }

@@ -79,9 +79,9 @@ TEST_F(FileSystemTest, EntriesCountByKindAndAttributes) {
     ASSERT_EQ(stored & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
               entry.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
         << path;
-    EXPECT_EQ(files.isPlainFile(path), entry.plainFile) << path;
-    EXPECT_EQ(files.isFolderOrFile(path), entry.folderOrFile) << path;
-    EXPECT_EQ(files.isFolder(path), entry.folder) << path;
+    EXPECT_EQ(files.isVisibleFile(path), entry.plainFile) << path;
+    EXPECT_EQ(files.isVisibleEntry(path), entry.folderOrFile) << path;
+    EXPECT_EQ(files.isVisibleFolder(path), entry.folder) << path;
   }
 }
 
@@ -96,27 +96,27 @@ TEST_F(FileSystemTest, NamesAreExactNotPatterns) {
       tree.at(L"tool.exe\\"),
   };
   for (const std::wstring& path : notFound) {
-    EXPECT_FALSE(files.isPlainFile(path)) << path;
-    EXPECT_FALSE(files.isFolderOrFile(path)) << path;
+    EXPECT_FALSE(files.isVisibleFile(path)) << path;
+    EXPECT_FALSE(files.isVisibleEntry(path)) << path;
   }
-  EXPECT_TRUE(files.isPlainFile(tree.at(L"tool.exe")));
-  EXPECT_TRUE(files.isFolderOrFile(tree.at(L"dir")));
+  EXPECT_TRUE(files.isVisibleFile(tree.at(L"tool.exe")));
+  EXPECT_TRUE(files.isVisibleEntry(tree.at(L"dir")));
 }
 
 TEST_F(FileSystemTest, RelativePathsAndForwardSlashes) {
   tree.folder(L"sub");
   tree.file(L"sub\\tool.exe");
   const testing::CurrentFolder here(tree.path());
-  EXPECT_TRUE(files.isPlainFile(L"sub\\tool.exe"));
-  EXPECT_TRUE(files.isPlainFile(L"sub/tool.exe"));
-  EXPECT_TRUE(files.isFolderOrFile(L"sub"));
-  EXPECT_FALSE(files.isPlainFile(L"sub"));
+  EXPECT_TRUE(files.isVisibleFile(L"sub\\tool.exe"));
+  EXPECT_TRUE(files.isVisibleFile(L"sub/tool.exe"));
+  EXPECT_TRUE(files.isVisibleEntry(L"sub"));
+  EXPECT_FALSE(files.isVisibleFile(L"sub"));
 }
 
 TEST_F(FileSystemTest, DriveRootIsAFolderNotAFile) {
   const std::wstring root = tree.path().substr(0, 3);
-  EXPECT_TRUE(files.isFolderOrFile(root)) << root;
-  EXPECT_FALSE(files.isPlainFile(root)) << root;
+  EXPECT_TRUE(files.isVisibleEntry(root)) << root;
+  EXPECT_FALSE(files.isVisibleFile(root)) << root;
 }
 
 std::wstring unusedDriveRoot() {
@@ -130,10 +130,10 @@ std::wstring unusedDriveRoot() {
 TEST_F(FileSystemTest, UnknownDriveIsNotFound) {
   const std::wstring root = unusedDriveRoot();
   ASSERT_FALSE(root.empty());
-  EXPECT_FALSE(files.isFolderOrFile(root));
-  EXPECT_FALSE(files.isPlainFile(root + L"junction.exe"));
-  EXPECT_FALSE(files.isFolderOrFile(root + L"folder"));
-  EXPECT_FALSE(files.fileExists(root + L"junction.exe"));
+  EXPECT_FALSE(files.isVisibleEntry(root));
+  EXPECT_FALSE(files.isVisibleFile(root + L"junction.exe"));
+  EXPECT_FALSE(files.isVisibleEntry(root + L"folder"));
+  EXPECT_FALSE(files.isAnyFile(root + L"junction.exe"));
 }
 
 TEST_F(FileSystemTest, LongPathsBeyondTheClassicLimit) {
@@ -142,19 +142,19 @@ TEST_F(FileSystemTest, LongPathsBeyondTheClassicLimit) {
   tree.folder(relative);
   const std::wstring file = tree.file(relative + L"junction.exe");
   ASSERT_GT(file.size(), static_cast<std::size_t>(MAX_PATH));
-  EXPECT_TRUE(files.isPlainFile(file));
-  EXPECT_TRUE(files.isFolderOrFile(file));
-  EXPECT_TRUE(files.fileExists(file));
+  EXPECT_TRUE(files.isVisibleFile(file));
+  EXPECT_TRUE(files.isVisibleEntry(file));
+  EXPECT_TRUE(files.isAnyFile(file));
   EXPECT_TRUE(files.deleteFile(file).ok);
-  EXPECT_FALSE(files.fileExists(file));
+  EXPECT_FALSE(files.isAnyFile(file));
 }
 
 TEST_F(FileSystemTest, FileExistsForAnyFileButNotFolders) {
-  EXPECT_TRUE(files.fileExists(tree.file(L"plain.lnk")));
-  EXPECT_TRUE(files.fileExists(tree.file(L"hidden.lnk", FILE_ATTRIBUTE_HIDDEN)));
-  EXPECT_FALSE(files.fileExists(tree.folder(L"folder.lnk")));
-  EXPECT_FALSE(files.fileExists(tree.at(L"missing.lnk")));
-  EXPECT_FALSE(files.fileExists(L""));
+  EXPECT_TRUE(files.isAnyFile(tree.file(L"plain.lnk")));
+  EXPECT_TRUE(files.isAnyFile(tree.file(L"hidden.lnk", FILE_ATTRIBUTE_HIDDEN)));
+  EXPECT_FALSE(files.isAnyFile(tree.folder(L"folder.lnk")));
+  EXPECT_FALSE(files.isAnyFile(tree.at(L"missing.lnk")));
+  EXPECT_FALSE(files.isAnyFile(L""));
 }
 
 TEST_F(FileSystemTest, DeleteFileRemovesOnlyFilesAndSaysWhyNot) {
@@ -177,7 +177,7 @@ TEST_F(FileSystemTest, DeleteFileRemovesOnlyFilesAndSaysWhyNot) {
   ::CloseHandle(open);
   EXPECT_FALSE(busy.ok);
   EXPECT_FALSE(busy.reason.empty());
-  EXPECT_TRUE(files.fileExists(held));
+  EXPECT_TRUE(files.isAnyFile(held));
 }
 
 TEST_F(FileSystemTest, ResolvedPathTakesTheStoredNamesAndKeepsWhatDoesNotExist) {

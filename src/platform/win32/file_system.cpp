@@ -72,15 +72,15 @@ std::wstring finalPathOf(const std::wstring& absolute) {
 
 }  // namespace
 
-bool Win32FileSystem::isPlainFile(const std::wstring& path) const {
+bool Win32FileSystem::isVisibleFile(const std::wstring& path) const {
   return hasVisibleEntry(path, Kinds::FilesOnly);
 }
 
-bool Win32FileSystem::isFolderOrFile(const std::wstring& path) const {
+bool Win32FileSystem::isVisibleEntry(const std::wstring& path) const {
   return hasVisibleEntry(path, Kinds::Both);
 }
 
-bool Win32FileSystem::isFolder(const std::wstring& path) const {
+bool Win32FileSystem::isVisibleFolder(const std::wstring& path) const {
   return hasVisibleEntry(path, Kinds::FoldersOnly);
 }
 
@@ -103,7 +103,7 @@ std::wstring Win32FileSystem::resolvedPath(const std::wstring& path) const {
   }
 }
 
-bool Win32FileSystem::fileExists(const std::wstring& path) const {
+bool Win32FileSystem::isAnyFile(const std::wstring& path) const {
   const std::wstring callable = callablePath(path);
   if (callable.empty()) return false;
   const auto quiet = base::win32::quietErrorMode();

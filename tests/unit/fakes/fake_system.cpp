@@ -33,17 +33,17 @@ bool FakeFileSystem::hasFolder(const std::wstring& path) const {
   return e && e->folder;
 }
 
-bool FakeFileSystem::isPlainFile(const std::wstring& path) const {
+bool FakeFileSystem::isVisibleFile(const std::wstring& path) const {
   const Entry* e = find(path);
   return e && !e->folder && !e->hidden && !e->system;
 }
 
-bool FakeFileSystem::isFolderOrFile(const std::wstring& path) const {
+bool FakeFileSystem::isVisibleEntry(const std::wstring& path) const {
   const Entry* e = find(path);
   return e && !e->hidden && !e->system;
 }
 
-bool FakeFileSystem::isFolder(const std::wstring& path) const {
+bool FakeFileSystem::isVisibleFolder(const std::wstring& path) const {
   const Entry* e = find(path);
   return e && e->folder && !e->hidden && !e->system;
 }
@@ -65,14 +65,14 @@ std::wstring FakeFileSystem::resolvedPath(const std::wstring& path) const {
   return whole == junctions_.end() ? path : resolvedPath(whole->second);
 }
 
-bool FakeFileSystem::fileExists(const std::wstring& path) const {
+bool FakeFileSystem::isAnyFile(const std::wstring& path) const {
   const Entry* e = find(path);
   return e && !e->folder;
 }
 
 platform::Outcome FakeFileSystem::deleteFile(const std::wstring& path) {
   if (const auto it = undeletable.find(path); it != undeletable.end()) return {false, it->second};
-  if (!fileExists(path)) return {false, L"not found"};
+  if (!isAnyFile(path)) return {false, L"not found"};
   remove(path);
   deleted.push_back(path);
   return {};

@@ -28,12 +28,12 @@ class FakeFileSystem : public platform::FileSystem {
   bool hasFolder(const std::wstring& path) const;
   const Entry* find(const std::wstring& path) const;
 
-  bool isPlainFile(const std::wstring& path) const override;
-  bool isFolderOrFile(const std::wstring& path) const override;
-  bool isFolder(const std::wstring& path) const override;
+  bool isVisibleFile(const std::wstring& path) const override;
+  bool isVisibleEntry(const std::wstring& path) const override;
+  bool isVisibleFolder(const std::wstring& path) const override;
   // Follows the junctions set with addJunction on the way, as the system would.
   std::wstring resolvedPath(const std::wstring& path) const override;
-  bool fileExists(const std::wstring& path) const override;
+  bool isAnyFile(const std::wstring& path) const override;
   platform::Outcome deleteFile(const std::wstring& path) override;
 
   // A junction at path leading to target (a folder entry that resolves elsewhere).
