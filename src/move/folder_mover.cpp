@@ -48,12 +48,12 @@ std::vector<Phase> phasesOf(const MovePlan& plan) {
 // One run of a plan's steps, forwards and, when it must, backwards.
 class MoveRun {
  public:
-  MoveRun(MoverServices& services, const MovePlan& plan)
+  MoveRun(MoverServices& services, const MovePlan& plan, std::wstring journalPath)
       : s_(services),
         files_(services.files),
         plan_(plan),
         phases_(phasesOf(plan)),
-        journalPath_(journalPathFor(services.journalFolder, plan)),
+        journalPath_(std::move(journalPath)),
         moving_(movingPathOf(plan.origin)),
         partial_(partialPathOf(plan.final)),
         progress_(services.clock, services.progress) {}
@@ -63,7 +63,22 @@ class MoveRun {
     return runFrom(0);
   }
 
+  // Undoing a finished move: its journal is replaced by this run's first entry, so that a crash
+  // at any point leaves exactly one journal, of the move or of its way back.
+  MoveResult freshInPlaceOf() {
+    if (MoveStatus st = checkStart(); !st.ok()) {
+      if (MoveStatus gone = files_.deleteJournal(journalPath_); !gone.ok()) {
+        return ended(MoveOutcome::Unfinished, gone);
+      }
+      return ended(MoveOutcome::Failed, st);
+    }
+    return runFrom(0);
+  }
+
   MoveResult complete(Phase phase) { return runFrom(indexOf(phase)); }
+
+  // The last step alone, the journal kept for the way back.
+  MoveStatus cleanKeepingJournal() { return clean(); }
 
   MoveResult undo(Phase phase) {
     return rollBack(static_cast<int>(indexOf(phase)), {MoveStatus::Code::Cancelled, {}, {}});
@@ -347,24 +362,29 @@ MovePlan reverseOf(const MovePlan& plan, std::uint32_t attributes) {
 
 FolderMover::FolderMover(MoverServices services) : services_(std::move(services)) {}
 
-MoveResult FolderMover::run(const MovePlan& plan) { return MoveRun(services_, plan).fresh(); }
+MoveResult FolderMover::run(const MovePlan& plan) {
+  return MoveRun(services_, plan, journalPathFor(services_.journalFolder, plan)).fresh();
+}
 
 MoveResult FolderMover::recover(const PendingMove& pending, Recovery choice) {
   const JournalEntry& entry = pending.entry;
-  if (choice == Recovery::Complete) return MoveRun(services_, entry.plan).complete(entry.phase);
-  if (entry.phase != Phase::Clean) return MoveRun(services_, entry.plan).undo(entry.phase);
+  MoveRun interrupted(services_, entry.plan, pending.journalPath);
+  if (choice == Recovery::Complete) return interrupted.complete(entry.phase);
+  if (entry.phase != Phase::Clean) return interrupted.undo(entry.phase);
 
-  MoveResult done = MoveRun(services_, entry.plan).complete(Phase::Clean);
-  if (done.outcome != MoveOutcome::Done && done.outcome != MoveOutcome::DoneOldFolderLeft) {
-    return done;
+  // Past the point of no return: finish, then move the folder back by the same protocol.
+  if (MoveStatus st = interrupted.cleanKeepingJournal(); !st.ok()) {
+    return interrupted.complete(Phase::Clean);
   }
   EntryInfo moved;
   if (MoveStatus st = services_.files.inspect(entry.plan.final, moved); !st.ok()) {
-    return {MoveOutcome::Failed, st.reason, {}};
+    return {MoveOutcome::Unfinished, st.reason, {}};
   }
   const MovePlan back = reverseOf(entry.plan, moved.attributes & kCarriedAttributes);
-  MoveResult undone = MoveRun(services_, back).fresh();
+  MoveResult undone = MoveRun(services_, back, pending.journalPath).freshInPlaceOf();
+  // The way back done is the move undone; the way back undone leaves the move done.
   if (undone.outcome == MoveOutcome::Done) return {MoveOutcome::Cancelled, {}, {}};
+  if (undone.outcome == MoveOutcome::Cancelled) return {MoveOutcome::Failed, {}, {}};
   return undone;
 }
 
