@@ -50,6 +50,10 @@ PlannedMove planMoveAway(platform::MoveFileSystem& files, const std::wstring& so
   EntryInfo origin, existing;
   if (MoveStatus st = files.inspect(facts.source, origin); !st.ok()) return refused(st);
   facts.sourceIsLink = origin.kind == EntryKind::Link;
+  // Gone since the list showed it, or a file: nothing the checks could name.
+  if (origin.kind == EntryKind::Missing || origin.kind == EntryKind::File) {
+    return refused(MoveStatus::failure(facts.source));
+  }
   if (MoveStatus st = files.inspect(final, existing); !st.ok()) return refused(st);
   facts.nameExistsAtDestination = existing.kind != EntryKind::Missing;
 
