@@ -212,6 +212,7 @@ class MoveRun {
     if (MoveStatus st = kindOf(plan_.origin, origin); !st.ok()) return st;
     if (moving == EntryKind::Missing) {
       if (origin != EntryKind::Folder) return missing(plan_.origin);
+      if (MoveStatus st = unlinkBeforeMovingBack(); !st.ok()) return st;
       if (MoveStatus st = files_.rename(plan_.origin, moving_); !st.ok()) return st;
     } else if (moving != EntryKind::Folder || origin != EntryKind::Missing) {
       return occupied(moving_);
@@ -234,12 +235,27 @@ class MoveRun {
     return MoveStatus::success();
   }
 
-  // Moving back, the link goes just before the folder takes its name; undone, it comes back.
+  // Moving back, the link goes before its folder is renamed: a link whose folder is gone cannot
+  // be told from nothing under Wine, nor removed. Undone, it comes back.
+  MoveStatus unlinkBeforeMovingBack() {
+    if (plan_.direction != Direction::Back) return MoveStatus::success();
+    EntryKind link;
+    if (MoveStatus st = kindOf(plan_.final, link); !st.ok()) return st;
+    return link == EntryKind::Link ? files_.removeLink(plan_.final) : MoveStatus::success();
+  }
+
   MoveStatus relink() {
     EntryKind link;
     if (MoveStatus st = kindOf(plan_.final, link); !st.ok()) return st;
     if (link != EntryKind::Missing) return MoveStatus::success();
-    return files_.makeLink(plan_.final, plan_.origin);
+    if (MoveStatus st = files_.makeLink(plan_.final, plan_.origin); !st.ok()) return st;
+    return checkLeads(plan_.final, plan_.origin);
+  }
+
+  MoveStatus checkLeads(const std::wstring& link, const std::wstring& folder) {
+    bool leads = false;
+    if (MoveStatus st = files_.sameFolder(link, folder, leads); !st.ok()) return st;
+    return leads ? MoveStatus::success() : failure(L"the link does not lead to " + folder);
   }
 
   MoveStatus placeByRename() {
@@ -308,11 +324,7 @@ class MoveRun {
     if (partial != EntryKind::Folder) {
       return final == EntryKind::Folder ? MoveStatus::success() : missing(partial_);
     }
-    if (final == EntryKind::Link && plan_.direction == Direction::Back) {
-      if (MoveStatus st = files_.removeLink(plan_.final); !st.ok()) return st;
-    } else if (final != EntryKind::Missing) {
-      return occupied(plan_.final);
-    }
+    if (final != EntryKind::Missing) return occupied(plan_.final);
     return files_.rename(partial_, plan_.final);
   }
 
@@ -324,9 +336,7 @@ class MoveRun {
     } else if (origin != EntryKind::Link) {
       return occupied(plan_.origin);
     }
-    bool leads = false;
-    if (MoveStatus st = files_.sameFolder(plan_.origin, plan_.final, leads); !st.ok()) return st;
-    return leads ? MoveStatus::success() : failure(L"the link does not lead to " + plan_.final);
+    return checkLeads(plan_.origin, plan_.final);
   }
 
   MoveStatus unlink() {

@@ -2,10 +2,11 @@
 // The move itself: journaled steps that can each be finished or undone, so that a failure, a
 // cancel or a crash at any point ends with the folder whole in exactly one place.
 //
-//   Hide    rename the origin to its hidden sibling "<name>.mirafold-moving"
+//   Hide    rename the origin to its hidden sibling "<name>.mirafold-moving" (moving back, the
+//           link is removed first)
 //   Place   same volume: rename it into place; otherwise copy it into "<final>.mirafold-partial"
 //           and check every file's size and time
-//   Finish  rename the checked copy to its final name (moving back: in place of the link)
+//   Finish  rename the checked copy to its final name
 //   Link    moving away: make the link at the origin and check it leads to the folder
 //   Clean   delete the hidden original; from here on the move is done
 //
