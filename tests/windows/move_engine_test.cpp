@@ -1,6 +1,7 @@
 // The move engine on the real (Wine's) file system: one drive, another drive letter (D:, mapped
 // by the test fixture, so that the move copies), a file held open, a name clash, a cancel in the
-// middle of the copy, the move back, and a stop dead in the copy followed by recovery.
+// middle of the copy, the move back, a stop dead in the copy and a process killed in it, each
+// followed by recovery.
 
 #include <windows.h>
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "junction/command_line.h"
+#include "junction_links.h"
 #include "move/folder_mover.h"
 #include "move/move_planning.h"
 #include "platform/win32/win32_move_file_system.h"
@@ -21,39 +23,8 @@ using move::MoveOutcome;
 using platform::EntryKind;
 using platform::MoveStatus;
 
-std::wstring toolPath() {
-  std::wstring self(32768, L'\0');
-  self.resize(::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
-  return self.substr(0, self.find_last_of(L'\\')) + L"\\junction.exe";
-}
-
-// junction.exe, as the program starts it, waited for.
-MoveStatus runTool(const std::vector<std::wstring>& args) {
-  std::wstring commandLine =
-      junction::quoteArgument(toolPath()) + L" " + junction::joinArguments(args);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &process)) {
-    return MoveStatus::failure(L"junction.exe did not start");
-  }
-  ::WaitForSingleObject(process.hProcess, 60000);
-  DWORD code = 1;
-  ::GetExitCodeProcess(process.hProcess, &code);
-  ::CloseHandle(process.hProcess);
-  ::CloseHandle(process.hThread);
-  return code == 0 ? MoveStatus::success() : MoveStatus::failure(L"junction.exe failed");
-}
-
-win32::LinkCommands toolLinks() {
-  return {[](const std::wstring& link, const std::wstring& target) {
-            return runTool({link, target});
-          },
-          [](const std::wstring& link) {
-            return runTool({L"-d", link});
-          }};
-}
+using testing::junctionToolLinks;
+using testing::runJunctionTool;
 
 std::wstring tempFolder() {
   wchar_t temp[MAX_PATH + 1] = {};
@@ -131,7 +102,7 @@ class MoveEngineTest : public ::testing::Test {
     }
     // A folder time set on purpose, to be found again after the copy.
     setWriteTime(source_ + L"\\data", kFolderTime);
-    ASSERT_TRUE(runTool({source_ + L"\\outside-link", tree_.at(L"outside")}).ok());
+    ASSERT_TRUE(runJunctionTool({source_ + L"\\outside-link", tree_.at(L"outside")}).ok());
   }
 
   void TearDown() override {
@@ -149,7 +120,7 @@ class MoveEngineTest : public ::testing::Test {
       if (name == L"." || name == L"..") continue;
       const std::wstring path = folder + L"\\" + name;
       if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        runTool({L"-d", path});
+        runJunctionTool({L"-d", path});
       } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         removeLinksBelow(path);
       }
@@ -221,7 +192,7 @@ class MoveEngineTest : public ::testing::Test {
   };
   testing::TempTree tree_;
   std::wstring source_, journals_, otherDrive_, otherDriveAlias_;
-  win32::Win32MoveFileSystem files_fs_{toolLinks()};
+  win32::Win32MoveFileSystem files_fs_{junctionToolLinks()};
   move::SteadyClock clock_;
 };
 
@@ -330,7 +301,7 @@ TEST_F(MoveEngineTest, StoppedDeadInTheCopyThenRecovered) {
     SCOPED_TRACE(choice == move::Recovery::Complete ? "complete" : "undo");
     const move::PlannedMove planned = planAway(otherDrive_);
     ASSERT_FALSE(planned.refusal) << "refused";
-    DyingFileSystem dying(toolLinks(), 2);
+    DyingFileSystem dying(junctionToolLinks(), 2);
     EXPECT_THROW(run(dying, planned.plan), Killed);
     EXPECT_EQ(kindOf(source_ + L".mirafold-moving"), EntryKind::Folder);
     EXPECT_EQ(kindOf(otherDrive_ + L"\\游戏 Game.mirafold-partial"), EntryKind::Folder);
@@ -354,6 +325,57 @@ TEST_F(MoveEngineTest, StoppedDeadInTheCopyThenRecovered) {
       EXPECT_EQ(kindOf(source_ + L".mirafold-moving"), EntryKind::Missing);
       EXPECT_EQ(kindOf(otherDrive_ + L"\\游戏 Game.mirafold-partial"), EntryKind::Missing);
       expectNoJournal();
+    }
+  }
+}
+
+TEST_F(MoveEngineTest, ProcessKilledInTheCopyThenRecovered) {
+  // Enough files for the worker, which pauses at each progress report, to be caught copying.
+  std::vector<std::wstring> parts;
+  for (int i = 0; i < 40; ++i) {
+    parts.push_back(L"data\\part" + std::to_wstring(i) + L".bin");
+    writeFile(source_ + L"\\" + parts.back(), std::string(65536, static_cast<char>('a' + i % 26)));
+  }
+  const std::wstring marker = tree_.at(L"copying.marker");
+  for (const move::Recovery choice : {move::Recovery::Undo, move::Recovery::Complete}) {
+    SCOPED_TRACE(choice == move::Recovery::Complete ? "complete" : "undo");
+    ::DeleteFileW(marker.c_str());
+    std::wstring commandLine = junction::joinArguments(
+        {testing::besideThisProgram(L"move_worker.exe"), source_, otherDrive_, journals_, marker});
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION worker{};
+    ASSERT_TRUE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
+                                 CREATE_NO_WINDOW, nullptr, nullptr, &startup, &worker));
+    bool copying = false;
+    for (int waited = 0; waited < 3000 && !copying; ++waited) {
+      copying = ::GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES;
+      if (!copying) ::Sleep(10);
+    }
+    ::TerminateProcess(worker.hProcess, 9);
+    ::WaitForSingleObject(worker.hProcess, 10000);
+    ::CloseHandle(worker.hProcess);
+    ::CloseHandle(worker.hThread);
+    ASSERT_TRUE(copying) << "the worker never reached its copy";
+    EXPECT_EQ(kindOf(otherDrive_ + L"\\游戏 Game.mirafold-partial"), EntryKind::Folder);
+
+    const std::vector<move::PendingMove> pending = move::findPendingMoves(files_fs_, journals_);
+    ASSERT_EQ(pending.size(), 1u);
+    const move::CancelFlag cancel;
+    move::FolderMover mover({files_fs_, clock_, cancel, nullptr, journals_});
+    const move::MoveResult result = mover.recover(pending.front(), choice);
+    EXPECT_EQ(result.outcome,
+              choice == move::Recovery::Complete ? MoveOutcome::Done : MoveOutcome::Cancelled);
+    if (choice == move::Recovery::Undo) {
+      expectUntouched();
+    } else {
+      EXPECT_EQ(kindOf(source_), EntryKind::Link);
+      expectWholeAt(source_);
+      expectNoJournal();
+    }
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+      EXPECT_EQ(readFile(source_ + L"\\" + parts[i]),
+                std::string(65536, static_cast<char>('a' + i % 26)));
     }
   }
 }
