@@ -118,7 +118,8 @@ class MoveRun {
   MoveResult runFrom(std::size_t first) {
     for (std::size_t i = first; i < phases_.size(); ++i) {
       const Phase phase = phases_[i];
-      const int previous = static_cast<int>(i) - 1;
+      // Completing after a crash, the first step may be half done: undoing starts with it.
+      const int previous = static_cast<int>(i) - (i == first ? 0 : 1);
       if (phase != Phase::Clean && s_.cancel.requested()) {
         return rollBack(previous, {MoveStatus::Code::Cancelled, {}, {}});
       }
@@ -141,6 +142,10 @@ class MoveRun {
 
   // Undoes the steps from `last` down; each undo is written to the journal before the next one.
   MoveResult rollBack(int last, const MoveStatus& cause) {
+    // Once the journal says Clean, the original may be partly deleted: the only way is forward.
+    if (last >= 0 && phases_[static_cast<std::size_t>(last)] == Phase::Clean) {
+      return ended(MoveOutcome::Unfinished, cause);
+    }
     for (int i = last; i >= 0; --i) {
       const Phase phase = phases_[static_cast<std::size_t>(i)];
       if (MoveStatus st = undoStep(phase); !st.ok()) return ended(MoveOutcome::Unfinished, st);
@@ -392,8 +397,11 @@ MoveResult FolderMover::recover(const PendingMove& pending, Recovery choice) {
   }
   const MovePlan back = reverseOf(entry.plan, moved.attributes & kCarriedAttributes);
   MoveResult undone = MoveRun(services_, back, pending.journalPath).freshInPlaceOf();
-  // The way back done is the move undone; the way back undone leaves the move done.
-  if (undone.outcome == MoveOutcome::Done) return {MoveOutcome::Cancelled, {}, {}};
+  // The way back done is the move undone (perhaps with its own old folder left over); the way
+  // back undone leaves the move done.
+  if (undone.outcome == MoveOutcome::Done || undone.outcome == MoveOutcome::DoneOldFolderLeft) {
+    return {MoveOutcome::Cancelled, undone.reason, undone.leftover};
+  }
   if (undone.outcome == MoveOutcome::Cancelled) return {MoveOutcome::Failed, {}, {}};
   return undone;
 }
@@ -430,6 +438,7 @@ std::optional<std::wstring> endMessage(const MovePlan& plan, const MoveResult& r
     case MoveOutcome::DoneOldFolderLeft:
       return fillIn(kMoveDoneOldFolderLeft, {result.leftover});
     case MoveOutcome::Cancelled:
+      if (!result.leftover.empty()) return fillIn(kMoveDoneOldFolderLeft, {result.leftover});
       return std::wstring(kCancelledNothingChanged);
     case MoveOutcome::Failed:
       return fillIn(kMoveFailedNothingChanged, {result.reason});

@@ -33,6 +33,8 @@ enum class MoveOutcome {
 struct MoveResult {
   MoveOutcome outcome = MoveOutcome::Done;
   std::wstring reason;
+  // A hidden original the last clean-up could not delete: with DoneOldFolderLeft, or with
+  // Cancelled when an undo moved a finished move back.
   std::wstring leftover;
 };
 
