@@ -1,0 +1,455 @@
+#include "move/folder_mover.h"
+
+#include <cstdint>
+
+#include "move/messages.h"
+#include "move/move_paths.h"
+#include "move/move_tree.h"
+
+namespace mirafold::move {
+
+using platform::EntryInfo;
+using platform::EntryKind;
+using platform::MoveStatus;
+
+namespace {
+
+constexpr std::wstring_view kJournalExtension = L".journal";
+
+// One journal per origin: a name from the origin's path, so that no listing is needed to pick it.
+std::wstring journalPathFor(const std::wstring& folder, const MovePlan& plan) {
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  for (wchar_t c : withoutTrailingSeparator(plan.origin)) {
+    const wchar_t upper = c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+    hash = (hash ^ static_cast<std::uint64_t>(upper)) * 1099511628211ull;
+  }
+  static constexpr wchar_t kDigits[] = L"0123456789abcdef";
+  std::wstring name = L"move-";
+  for (int shift = 60; shift >= 0; shift -= 4) name += kDigits[(hash >> shift) & 0xF];
+  return joinPath(folder, name + std::wstring(kJournalExtension));
+}
+
+MoveStatus failure(std::wstring why) { return MoveStatus::failure(std::move(why)); }
+
+MoveStatus occupied(const std::wstring& path) {
+  return failure(std::wstring(kNameExistsOnRight) + L"：" + path);
+}
+
+MoveStatus missing(const std::wstring& path) { return failure(L"not found: " + path); }
+
+std::vector<Phase> phasesOf(const MovePlan& plan) {
+  if (plan.direction == Direction::Back) {
+    return {Phase::Hide, Phase::Place, Phase::Finish, Phase::Clean};
+  }
+  if (plan.sameVolume) return {Phase::Hide, Phase::Place, Phase::Link, Phase::Clean};
+  return {Phase::Hide, Phase::Place, Phase::Finish, Phase::Link, Phase::Clean};
+}
+
+// One run of a plan's steps, forwards and, when it must, backwards.
+class MoveRun {
+ public:
+  MoveRun(MoverServices& services, const MovePlan& plan, std::wstring journalPath)
+      : s_(services),
+        files_(services.files),
+        plan_(plan),
+        phases_(phasesOf(plan)),
+        journalPath_(std::move(journalPath)),
+        moving_(movingPathOf(plan.origin)),
+        partial_(partialPathOf(plan.final)),
+        progress_(services.clock, services.progress) {}
+
+  MoveResult fresh() {
+    if (MoveStatus st = checkStart(); !st.ok()) return ended(MoveOutcome::Failed, st);
+    return runFrom(0);
+  }
+
+  // Undoing a finished move: its journal is replaced by this run's first entry, so that a crash
+  // at any point leaves exactly one journal, of the move or of its way back.
+  MoveResult freshInPlaceOf() {
+    if (MoveStatus st = checkStart(); !st.ok()) {
+      if (MoveStatus gone = files_.deleteJournal(journalPath_); !gone.ok()) {
+        return ended(MoveOutcome::Unfinished, gone);
+      }
+      return ended(MoveOutcome::Failed, st);
+    }
+    return runFrom(0);
+  }
+
+  MoveResult complete(Phase phase) { return runFrom(indexOf(phase)); }
+
+  // The last step alone, the journal kept for the way back.
+  MoveStatus cleanKeepingJournal() { return clean(); }
+
+  MoveResult undo(Phase phase) {
+    return rollBack(static_cast<int>(indexOf(phase)), {MoveStatus::Code::Cancelled, {}, {}});
+  }
+
+ private:
+  std::size_t indexOf(Phase phase) const {
+    for (std::size_t i = 0; i < phases_.size(); ++i) {
+      if (phases_[i] == phase) return i;
+    }
+    return 0;  // a phase this plan skips: start again from the top, every step is repeatable
+  }
+
+  MoveStatus kindOf(const std::wstring& path, EntryKind& kind) {
+    EntryInfo info;
+    MoveStatus st = files_.inspect(path, info);
+    kind = info.kind;
+    return st;
+  }
+
+  // Before anything is touched: nothing of ours or anyone's in the way.
+  MoveStatus checkStart() {
+    EntryKind origin, final, partial;
+    if (MoveStatus st = kindOf(plan_.origin, origin); !st.ok()) return st;
+    if (origin != EntryKind::Folder) return missing(plan_.origin);
+    if (MoveStatus st = kindOf(plan_.final, final); !st.ok()) return st;
+    const EntryKind expected =
+        plan_.direction == Direction::Back ? EntryKind::Link : EntryKind::Missing;
+    if (final != expected) return occupied(plan_.final);
+    if (plan_.direction == Direction::Back || !plan_.sameVolume) {
+      if (MoveStatus st = kindOf(partial_, partial); !st.ok()) return st;
+      if (partial != EntryKind::Missing) return occupied(partial_);
+    }
+    return MoveStatus::success();
+  }
+
+  MoveResult runFrom(std::size_t first) {
+    for (std::size_t i = first; i < phases_.size(); ++i) {
+      const Phase phase = phases_[i];
+      // Completing after a crash, the first step may be half done: undoing starts with it.
+      const int previous = static_cast<int>(i) - (i == first ? 0 : 1);
+      if (phase != Phase::Clean && s_.cancel.requested()) {
+        return rollBack(previous, {MoveStatus::Code::Cancelled, {}, {}});
+      }
+      if (MoveStatus st = writeJournal(phase); !st.ok()) return rollBack(previous, st);
+      if (MoveStatus st = doStep(phase); !st.ok()) {
+        if (phase != Phase::Clean) return rollBack(static_cast<int>(i), st);
+        // The folder is whole in its new place and linked: only the old copy is left over.
+        if (MoveStatus gone = files_.deleteJournal(journalPath_); !gone.ok()) {
+          return ended(MoveOutcome::Unfinished, gone);
+        }
+        return {MoveOutcome::DoneOldFolderLeft, st.reason, moving_};
+      }
+    }
+    if (MoveStatus st = files_.deleteJournal(journalPath_); !st.ok()) {
+      return ended(MoveOutcome::Unfinished, st);
+    }
+    progress_.reportNow(progressState_);
+    return {};
+  }
+
+  // Undoes the steps from `last` down; each undo is written to the journal before the next one.
+  MoveResult rollBack(int last, const MoveStatus& cause) {
+    // Once the journal says Clean, the original may be partly deleted: the only way is forward.
+    if (last >= 0 && phases_[static_cast<std::size_t>(last)] == Phase::Clean) {
+      return ended(MoveOutcome::Unfinished, cause);
+    }
+    for (int i = last; i >= 0; --i) {
+      const Phase phase = phases_[static_cast<std::size_t>(i)];
+      if (MoveStatus st = undoStep(phase); !st.ok()) return ended(MoveOutcome::Unfinished, st);
+      if (i > 0) {
+        if (MoveStatus st = writeJournal(phases_[static_cast<std::size_t>(i) - 1]); !st.ok()) {
+          return ended(MoveOutcome::Unfinished, st);
+        }
+      }
+    }
+    if (MoveStatus st = files_.deleteJournal(journalPath_); !st.ok()) {
+      return ended(MoveOutcome::Unfinished, st);
+    }
+    if (cause.code == MoveStatus::Code::Cancelled) return {MoveOutcome::Cancelled, {}, {}};
+    return ended(MoveOutcome::Failed, cause);
+  }
+
+  MoveResult ended(MoveOutcome outcome, const MoveStatus& st) const {
+    if (st.code == MoveStatus::Code::InUse) {
+      return {outcome, fillIn(kFileInUse, {st.path.empty() ? plan_.origin : st.path}), {}};
+    }
+    return {outcome, st.reason, {}};
+  }
+
+  MoveStatus writeJournal(Phase phase) {
+    return files_.writeJournal(journalPath_, journalText({plan_, phase}));
+  }
+
+  MoveStatus doStep(Phase phase) {
+    switch (phase) {
+      case Phase::Hide:
+        return hide();
+      case Phase::Place:
+        return plan_.sameVolume ? placeByRename() : placeByCopy();
+      case Phase::Finish:
+        return finish();
+      case Phase::Link:
+        return link();
+      case Phase::Clean:
+        return clean();
+    }
+    return MoveStatus::success();
+  }
+
+  MoveStatus undoStep(Phase phase) {
+    switch (phase) {
+      case Phase::Hide:
+        return unhide();
+      case Phase::Place:
+        return plan_.sameVolume ? unplaceByRename() : unplaceByCopy();
+      case Phase::Finish:
+        return renameBackIfMoved(plan_.final, partial_);
+      case Phase::Link:
+        return unlink();
+      case Phase::Clean:
+        break;  // past the point of no return: recover() moves the folder back instead
+    }
+    return MoveStatus::success();
+  }
+
+  // Where a rename within the volume puts the folder: moving back, the link still holds the
+  // final name until Finish.
+  const std::wstring& renameTarget() const {
+    return plan_.direction == Direction::Away ? plan_.final : partial_;
+  }
+
+  MoveStatus hide() {
+    EntryKind origin, moving;
+    if (MoveStatus st = kindOf(moving_, moving); !st.ok()) return st;
+    if (MoveStatus st = kindOf(plan_.origin, origin); !st.ok()) return st;
+    if (moving == EntryKind::Missing) {
+      if (origin != EntryKind::Folder) return missing(plan_.origin);
+      if (MoveStatus st = unlinkBeforeMovingBack(); !st.ok()) return st;
+      if (MoveStatus st = files_.rename(plan_.origin, moving_); !st.ok()) return st;
+    } else if (moving != EntryKind::Folder || origin != EntryKind::Missing) {
+      return occupied(moving_);
+    }
+    return files_.setAttributes(moving_, plan_.originAttributes | platform::kAttributeHidden);
+  }
+
+  MoveStatus unhide() {
+    EntryKind origin, moving;
+    if (MoveStatus st = kindOf(moving_, moving); !st.ok()) return st;
+    if (moving == EntryKind::Folder) {
+      if (MoveStatus st = kindOf(plan_.origin, origin); !st.ok()) return st;
+      if (origin != EntryKind::Missing) return occupied(plan_.origin);
+      if (MoveStatus st = files_.setAttributes(moving_, plan_.originAttributes); !st.ok()) {
+        return st;
+      }
+      if (MoveStatus st = files_.rename(moving_, plan_.origin); !st.ok()) return st;
+    }
+    if (plan_.direction == Direction::Back) return relink();
+    return MoveStatus::success();
+  }
+
+  // Moving back, the link goes before its folder is renamed: a link whose folder is gone cannot
+  // be told from nothing under Wine, nor removed. Undone, it comes back.
+  MoveStatus unlinkBeforeMovingBack() {
+    if (plan_.direction != Direction::Back) return MoveStatus::success();
+    EntryKind link;
+    if (MoveStatus st = kindOf(plan_.final, link); !st.ok()) return st;
+    return link == EntryKind::Link ? files_.removeLink(plan_.final) : MoveStatus::success();
+  }
+
+  MoveStatus relink() {
+    EntryKind link;
+    if (MoveStatus st = kindOf(plan_.final, link); !st.ok()) return st;
+    if (link != EntryKind::Missing) return MoveStatus::success();
+    if (MoveStatus st = files_.makeLink(plan_.final, plan_.origin); !st.ok()) return st;
+    return checkLeads(plan_.final, plan_.origin);
+  }
+
+  MoveStatus checkLeads(const std::wstring& link, const std::wstring& folder) {
+    bool leads = false;
+    if (MoveStatus st = files_.sameFolder(link, folder, leads); !st.ok()) return st;
+    return leads ? MoveStatus::success() : failure(L"the link does not lead to " + folder);
+  }
+
+  MoveStatus placeByRename() {
+    const std::wstring& target = renameTarget();
+    EntryKind moving, placed;
+    if (MoveStatus st = kindOf(moving_, moving); !st.ok()) return st;
+    if (MoveStatus st = kindOf(target, placed); !st.ok()) return st;
+    if (moving == EntryKind::Folder) {
+      if (placed != EntryKind::Missing) return occupied(target);
+      if (MoveStatus st = files_.rename(moving_, target); !st.ok()) return st;
+    } else if (placed != EntryKind::Folder) {
+      return missing(moving_);
+    }
+    return files_.setAttributes(target, plan_.originAttributes);
+  }
+
+  MoveStatus unplaceByRename() { return renameBackIfMoved(renameTarget(), moving_); }
+
+  // Undoes a rename `to` -> `from` if it happened.
+  MoveStatus renameBackIfMoved(const std::wstring& from, const std::wstring& to) {
+    EntryKind source, target;
+    if (MoveStatus st = kindOf(to, target); !st.ok()) return st;
+    if (target != EntryKind::Missing) return MoveStatus::success();
+    if (MoveStatus st = kindOf(from, source); !st.ok()) return st;
+    if (source != EntryKind::Folder) return MoveStatus::success();
+    return files_.rename(from, to);
+  }
+
+  MoveStatus placeByCopy() {
+    EntryKind moving, partial;
+    if (MoveStatus st = kindOf(moving_, moving); !st.ok()) return st;
+    if (moving != EntryKind::Folder) return missing(moving_);
+    // A copy cut short by a crash is started again from nothing.
+    if (MoveStatus st = kindOf(partial_, partial); !st.ok()) return st;
+    if (partial == EntryKind::Folder) {
+      if (MoveStatus st = deleteTree(files_, partial_); !st.ok()) return st;
+    } else if (partial != EntryKind::Missing) {
+      return occupied(partial_);
+    }
+    TreeSummary total;
+    if (MoveStatus st = summarize(files_, moving_, total); !st.ok()) return st;
+    progressState_ = {0, total.bytes, 0, total.files, {}};
+    progress_.reportNow(progressState_);
+    TreeCopier copier(files_, progress_, s_.cancel, total);
+    if (MoveStatus st = copier.copy(moving_, partial_, plan_.originAttributes); !st.ok()) {
+      return st;
+    }
+    progressState_ = {total.bytes, total.bytes, total.files, total.files, {}};
+    return verifyCopy(files_, moving_, partial_);
+  }
+
+  MoveStatus unplaceByCopy() {
+    EntryKind moving, partial;
+    if (MoveStatus st = kindOf(partial_, partial); !st.ok()) return st;
+    if (partial == EntryKind::Missing) return MoveStatus::success();
+    // Only a copy is ever deleted, and only while its original is there.
+    if (MoveStatus st = kindOf(moving_, moving); !st.ok()) return st;
+    if (moving != EntryKind::Folder || partial != EntryKind::Folder) return missing(moving_);
+    return deleteTree(files_, partial_);
+  }
+
+  MoveStatus finish() {
+    EntryKind partial, final;
+    if (MoveStatus st = kindOf(partial_, partial); !st.ok()) return st;
+    if (MoveStatus st = kindOf(plan_.final, final); !st.ok()) return st;
+    if (partial != EntryKind::Folder) {
+      return final == EntryKind::Folder ? MoveStatus::success() : missing(partial_);
+    }
+    if (final != EntryKind::Missing) return occupied(plan_.final);
+    return files_.rename(partial_, plan_.final);
+  }
+
+  MoveStatus link() {
+    EntryKind origin;
+    if (MoveStatus st = kindOf(plan_.origin, origin); !st.ok()) return st;
+    if (origin == EntryKind::Missing) {
+      if (MoveStatus st = files_.makeLink(plan_.origin, plan_.final); !st.ok()) return st;
+    } else if (origin != EntryKind::Link) {
+      return occupied(plan_.origin);
+    }
+    return checkLeads(plan_.origin, plan_.final);
+  }
+
+  MoveStatus unlink() {
+    EntryKind origin;
+    if (MoveStatus st = kindOf(plan_.origin, origin); !st.ok()) return st;
+    return origin == EntryKind::Link ? files_.removeLink(plan_.origin) : MoveStatus::success();
+  }
+
+  MoveStatus clean() {
+    EntryKind moving;
+    if (MoveStatus st = kindOf(moving_, moving); !st.ok()) return st;
+    return moving == EntryKind::Folder ? deleteTree(files_, moving_) : MoveStatus::success();
+  }
+
+  MoverServices& s_;
+  platform::MoveFileSystem& files_;
+  const MovePlan plan_;
+  const std::vector<Phase> phases_;
+  const std::wstring journalPath_;
+  const std::wstring moving_;
+  const std::wstring partial_;
+  ProgressThrottle progress_;
+  MoveProgress progressState_;
+};
+
+// The plan that takes a finished move back where it came from.
+MovePlan reverseOf(const MovePlan& plan, std::uint32_t attributes) {
+  return {plan.direction == Direction::Away ? Direction::Back : Direction::Away, plan.final,
+          plan.origin, plan.sameVolume, attributes};
+}
+
+}  // namespace
+
+FolderMover::FolderMover(MoverServices services) : services_(std::move(services)) {}
+
+MoveResult FolderMover::run(const MovePlan& plan) {
+  return MoveRun(services_, plan, journalPathFor(services_.journalFolder, plan)).fresh();
+}
+
+MoveResult FolderMover::recover(const PendingMove& pending, Recovery choice) {
+  const JournalEntry& entry = pending.entry;
+  MoveRun interrupted(services_, entry.plan, pending.journalPath);
+  if (choice == Recovery::Complete) return interrupted.complete(entry.phase);
+  if (entry.phase != Phase::Clean) return interrupted.undo(entry.phase);
+
+  // Past the point of no return: finish, then move the folder back by the same protocol.
+  if (MoveStatus st = interrupted.cleanKeepingJournal(); !st.ok()) {
+    return interrupted.complete(Phase::Clean);
+  }
+  EntryInfo moved;
+  if (MoveStatus st = services_.files.inspect(entry.plan.final, moved); !st.ok()) {
+    return {MoveOutcome::Unfinished, st.reason, {}};
+  }
+  const MovePlan back = reverseOf(entry.plan, moved.attributes & kCarriedAttributes);
+  MoveResult undone = MoveRun(services_, back, pending.journalPath).freshInPlaceOf();
+  // The way back done is the move undone (perhaps with its own old folder left over); the way
+  // back undone leaves the move done.
+  if (undone.outcome == MoveOutcome::Done || undone.outcome == MoveOutcome::DoneOldFolderLeft) {
+    return {MoveOutcome::Cancelled, undone.reason, undone.leftover};
+  }
+  if (undone.outcome == MoveOutcome::Cancelled) return {MoveOutcome::Failed, {}, {}};
+  return undone;
+}
+
+std::vector<PendingMove> findPendingMoves(platform::MoveFileSystem& files,
+                                          const std::wstring& journalFolder) {
+  std::vector<PendingMove> pending;
+  EntryInfo folder;
+  if (!files.inspect(journalFolder, folder).ok() || folder.kind != EntryKind::Folder) {
+    return pending;
+  }
+  std::vector<platform::FolderEntry> entries;
+  if (!files.list(journalFolder, entries).ok()) return pending;
+  for (const platform::FolderEntry& entry : entries) {
+    const std::wstring& name = entry.name;
+    if (entry.kind != EntryKind::File || name.size() <= kJournalExtension.size() ||
+        name.compare(name.size() - kJournalExtension.size(), std::wstring::npos,
+                     kJournalExtension) != 0) {
+      continue;
+    }
+    const std::wstring path = joinPath(journalFolder, name);
+    std::wstring text;
+    if (!files.readJournal(path, text).ok()) continue;
+    if (const auto parsed = parseJournal(text)) pending.push_back({path, *parsed});
+  }
+  return pending;
+}
+
+std::optional<std::wstring> endMessage(const MovePlan& plan, const MoveResult& result) {
+  switch (result.outcome) {
+    case MoveOutcome::Done:
+      if (plan.direction == Direction::Back) return std::nullopt;
+      return std::wstring(kMoveDone);
+    case MoveOutcome::DoneOldFolderLeft:
+      return fillIn(kMoveDoneOldFolderLeft, {result.leftover});
+    case MoveOutcome::Cancelled:
+      if (!result.leftover.empty()) return fillIn(kMoveDoneOldFolderLeft, {result.leftover});
+      return std::wstring(kCancelledNothingChanged);
+    case MoveOutcome::Failed:
+      return fillIn(kMoveFailedNothingChanged, {result.reason});
+    case MoveOutcome::Unfinished:
+      return fillIn(kUnfinishedMoveQuestion, {plan.origin, plan.final});
+  }
+  return std::nullopt;
+}
+
+std::wstring recoveryQuestion(const PendingMove& pending) {
+  return fillIn(kUnfinishedMoveQuestion, {pending.entry.plan.origin, pending.entry.plan.final});
+}
+
+}  // namespace mirafold::move

@@ -1,0 +1,80 @@
+#pragma once
+// The move itself: journaled steps that can each be finished or undone, so that a failure, a
+// cancel or a crash at any point ends with the folder whole in exactly one place.
+//
+//   Hide    rename the origin to its hidden sibling "<name>.mirafold-moving" (moving back, the
+//           link is removed first)
+//   Place   same volume: rename it into place; otherwise copy it into "<final>.mirafold-partial"
+//           and check every file's size and time
+//   Finish  rename the checked copy to its final name
+//   Link    moving away: make the link at the origin and check it leads to the folder
+//   Clean   delete the hidden original; from here on the move is done
+//
+// A journal entry is written, whole and flushed, before each step.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "move/move_journal.h"
+#include "move/move_progress.h"
+#include "platform/move_file_system.h"
+
+namespace mirafold::move {
+
+enum class MoveOutcome {
+  Done,
+  DoneOldFolderLeft,  // only the last clean-up failed: `leftover` is the hidden original
+  Cancelled,          // everything as it was
+  Failed,             // everything as it was; `reason` says why
+  Unfinished,         // even the way back failed: the journal stays for recover()
+};
+
+struct MoveResult {
+  MoveOutcome outcome = MoveOutcome::Done;
+  std::wstring reason;
+  // A hidden original the last clean-up could not delete: with DoneOldFolderLeft, or with
+  // Cancelled when an undo moved a finished move back.
+  std::wstring leftover;
+};
+
+enum class Recovery { Complete, Undo };
+
+struct PendingMove {
+  std::wstring journalPath;
+  JournalEntry entry;
+};
+
+struct MoverServices {
+  platform::MoveFileSystem& files;
+  const Clock& clock;
+  const CancelFlag& cancel;
+  ProgressCallback progress;
+  std::wstring journalFolder;  // %LOCALAPPDATA%\Mirafold\moves on Windows
+};
+
+class FolderMover {
+ public:
+  explicit FolderMover(MoverServices services);
+
+  MoveResult run(const MovePlan& plan);
+  // Either choice ends with one whole copy. Undoing a move that was past its last step moves the
+  // folder back by the same protocol.
+  MoveResult recover(const PendingMove& pending, Recovery choice);
+
+ private:
+  MoverServices services_;
+};
+
+// The journals of moves that did not end, found at start-up.
+std::vector<PendingMove> findPendingMoves(platform::MoveFileSystem& files,
+                                          const std::wstring& journalFolder);
+
+// The text the user is shown at the end of a move away; none for Done of a move back, whose
+// words the issue leaves to its menu item.
+std::optional<std::wstring> endMessage(const MovePlan& plan, const MoveResult& result);
+
+// The question asked at start-up for a pending move.
+std::wstring recoveryQuestion(const PendingMove& pending);
+
+}  // namespace mirafold::move

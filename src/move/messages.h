@@ -1,0 +1,34 @@
+#pragma once
+// What the user reads about a move. Texts with blanks carry %1, %2, ... filled by fillIn.
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace mirafold::move {
+
+inline constexpr std::wstring_view kConfirmMove =
+    L"将把“%1”（%2 个文件，%3）移动到“%4”，并在原处创建指向它的链接。是否继续？";
+inline constexpr std::wstring_view kMoveDone = L"移动完成，已在原处创建链接";
+inline constexpr std::wstring_view kCancelledNothingChanged = L"已取消，未做任何更改";
+inline constexpr std::wstring_view kMoveFailedNothingChanged = L"移动失败：%1。未做任何更改";
+inline constexpr std::wstring_view kMoveDoneOldFolderLeft = L"移动完成，但旧文件夹未能删除：%1";
+inline constexpr std::wstring_view kFileInUse = L"文件正在使用：%1";
+inline constexpr std::wstring_view kUnfinishedMoveQuestion =
+    L"上次的移动未完成：%1 → %2。是否完成它？（选“否”则撤销）";
+
+inline constexpr std::wstring_view kSourceIsLink = L"该文件夹本身就是链接";
+inline constexpr std::wstring_view kSystemFolder = L"不能移动系统文件夹";
+inline constexpr std::wstring_view kDestinationInsideSource = L"目标位置不可位于要移动的文件夹之内";
+inline constexpr std::wstring_view kNameExistsOnRight = L"右侧文件夹中已存在同名文件夹";
+inline constexpr std::wstring_view kNotEnoughSpace = L"目标分区空间不足：需要 %1，可用 %2";
+inline constexpr std::wstring_view kNetworkDestination = L"链接目标不可位于网络位置";
+
+// Replaces %1, %2, ... with the values in order.
+std::wstring fillIn(std::wstring_view text, std::initializer_list<std::wstring_view> values);
+
+// Bytes as Explorer shows them: "512 B", "1.5 KB", "20.0 MB", "3.2 GB".
+std::wstring formatSize(std::uint64_t bytes);
+
+}  // namespace mirafold::move

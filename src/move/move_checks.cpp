@@ -1,0 +1,38 @@
+#include "move/move_checks.h"
+
+#include "link/link_creation.h"
+#include "move/messages.h"
+#include "move/move_paths.h"
+
+namespace mirafold::move {
+namespace {
+
+bool isSystemFolder(const MoveFacts& facts) {
+  if (isDriveRoot(withoutTrailingSeparator(facts.source))) return true;
+  for (const std::wstring& folder : facts.systemFolders) {
+    if (samePath(facts.source, folder)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::optional<std::wstring> refusalOf(const MoveFacts& facts) {
+  if (facts.sourceIsLink) return std::wstring(kSourceIsLink);
+  if (isSystemFolder(facts)) return std::wstring(kSystemFolder);
+  if (isSameOrInside(facts.destinationFolder, facts.source)) {
+    return std::wstring(kDestinationInsideSource);
+  }
+  if (facts.nameExistsAtDestination) return std::wstring(kNameExistsOnRight);
+  // A rename within one volume needs no room.
+  if (!facts.sameVolume && facts.bytesNeeded > facts.bytesFree) {
+    return fillIn(kNotEnoughSpace, {formatSize(facts.bytesNeeded), formatSize(facts.bytesFree)});
+  }
+  if (facts.destinationIsNetwork || isNetworkPath(facts.destinationFolder)) {
+    return std::wstring(kNetworkDestination);
+  }
+  if (facts.linkVolumeFileSystem != L"NTFS") return std::wstring(link::kNotNtfs);
+  return std::nullopt;
+}
+
+}  // namespace mirafold::move

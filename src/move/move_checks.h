@@ -1,0 +1,28 @@
+#pragma once
+// The checks made before a move touches anything: pure rules over facts gathered beforehand.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace mirafold::move {
+
+struct MoveFacts {
+  std::wstring source;             // the folder to move
+  std::wstring destinationFolder;  // the folder it moves into
+  bool sourceIsLink = false;
+  // The Windows folder, the Program Files folders, ProgramData, Users, the user's profile.
+  std::vector<std::wstring> systemFolders;
+  bool nameExistsAtDestination = false;
+  bool sameVolume = false;
+  std::uint64_t bytesNeeded = 0;  // the source's files, all together
+  std::uint64_t bytesFree = 0;    // on the destination's volume
+  bool destinationIsNetwork = false;
+  std::wstring linkVolumeFileSystem;  // of the volume the link is made on: "NTFS", "FAT32", ...
+};
+
+// The first reason, in the order the user is told them, that refuses the move; none when it may go.
+std::optional<std::wstring> refusalOf(const MoveFacts& facts);
+
+}  // namespace mirafold::move

@@ -1,0 +1,109 @@
+#include "move/move_planning.h"
+
+#include "move/messages.h"
+#include "move/move_paths.h"
+
+namespace mirafold::move {
+
+using platform::EntryInfo;
+using platform::EntryKind;
+using platform::MoveStatus;
+
+namespace {
+
+PlannedMove refused(const MoveStatus& st) {
+  PlannedMove planned;
+  planned.refusal = fillIn(kMoveFailedNothingChanged, {st.reason});
+  return planned;
+}
+
+// The facts about the folder and the place it goes to; `facts.source` and
+// `facts.destinationFolder` already set.
+MoveStatus gatherVolumes(platform::MoveFileSystem& files, MoveFacts& facts) {
+  platform::VolumeInfo from, to;
+  if (MoveStatus st = files.volumeInfo(facts.source, from); !st.ok()) return st;
+  if (MoveStatus st = files.volumeInfo(facts.destinationFolder, to); !st.ok()) return st;
+  facts.sameVolume = from.id == to.id;
+  facts.bytesFree = to.freeBytes;
+  facts.destinationIsNetwork = to.network;
+  return MoveStatus::success();
+}
+
+PlannedMove checked(const MoveFacts& facts, MovePlan plan, const TreeSummary& summary) {
+  PlannedMove planned{refusalOf(facts), std::move(plan), summary};
+  planned.plan.sameVolume = facts.sameVolume;
+  return planned;
+}
+
+}  // namespace
+
+PlannedMove planMoveAway(platform::MoveFileSystem& files, const std::wstring& source,
+                         const std::wstring& destinationFolder,
+                         const MoveSurroundings& surroundings) {
+  MoveFacts facts;
+  facts.source = withoutTrailingSeparator(source);
+  facts.destinationFolder = withoutTrailingSeparator(destinationFolder);
+  facts.systemFolders = surroundings.systemFolders;
+  facts.linkVolumeFileSystem = surroundings.linkVolumeFileSystem;
+  const std::wstring final = joinPath(facts.destinationFolder, nameOf(facts.source));
+
+  EntryInfo origin, existing;
+  if (MoveStatus st = files.inspect(facts.source, origin); !st.ok()) return refused(st);
+  facts.sourceIsLink = origin.kind == EntryKind::Link;
+  // Gone since the list showed it, or a file: nothing the checks could name.
+  if (origin.kind == EntryKind::Missing || origin.kind == EntryKind::File) {
+    return refused(MoveStatus::failure(facts.source));
+  }
+  if (MoveStatus st = files.inspect(final, existing); !st.ok()) return refused(st);
+  facts.nameExistsAtDestination = existing.kind != EntryKind::Missing;
+
+  TreeSummary summary;
+  // Only a real folder is walked: the walk would not enter a link, and the checks refuse it.
+  if (origin.kind == EntryKind::Folder && !isDriveRoot(facts.source) &&
+      !isSameOrInside(facts.destinationFolder, facts.source)) {
+    if (MoveStatus st = summarize(files, facts.source, summary); !st.ok()) return refused(st);
+  }
+  facts.bytesNeeded = summary.bytes;
+  if (MoveStatus st = gatherVolumes(files, facts); !st.ok()) return refused(st);
+
+  const MovePlan plan{Direction::Away, facts.source, final, false,
+                      origin.attributes & kCarriedAttributes};
+  return checked(facts, plan, summary);
+}
+
+PlannedMove planMoveBack(platform::MoveFileSystem& files, const std::wstring& link,
+                         const MoveSurroundings& surroundings) {
+  const std::wstring place = withoutTrailingSeparator(link);
+  EntryInfo linkInfo, target;
+  if (MoveStatus st = files.inspect(place, linkInfo); !st.ok()) return refused(st);
+  if (linkInfo.kind != EntryKind::Link) return refused(MoveStatus::failure(place));
+  std::wstring folder;
+  if (MoveStatus st = files.readLink(place, folder); !st.ok()) return refused(st);
+  folder = withoutTrailingSeparator(folder);
+  if (MoveStatus st = files.inspect(folder, target); !st.ok()) return refused(st);
+  if (target.kind != EntryKind::Folder) return refused(MoveStatus::failure(folder));
+
+  MoveFacts facts;
+  facts.source = folder;
+  facts.destinationFolder = parentOf(place);
+  facts.systemFolders = surroundings.systemFolders;
+  // No link is made on the way back.
+  facts.linkVolumeFileSystem = L"NTFS";
+  TreeSummary summary;
+  if (!isSameOrInside(facts.destinationFolder, facts.source)) {
+    if (MoveStatus st = summarize(files, folder, summary); !st.ok()) return refused(st);
+  }
+  facts.bytesNeeded = summary.bytes;
+  if (MoveStatus st = gatherVolumes(files, facts); !st.ok()) return refused(st);
+
+  const MovePlan plan{Direction::Back, folder, place, false,
+                      target.attributes & kCarriedAttributes};
+  return checked(facts, plan, summary);
+}
+
+std::wstring confirmationText(const PlannedMove& planned) {
+  return fillIn(kConfirmMove, {planned.plan.origin, std::to_wstring(planned.summary.files),
+                               formatSize(planned.summary.bytes), parentOf(planned.plan.final)});
+}
+
+}  // namespace mirafold::move

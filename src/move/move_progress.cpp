@@ -1,0 +1,19 @@
+#include "move/move_progress.h"
+
+namespace mirafold::move {
+
+ProgressThrottle::ProgressThrottle(const Clock& clock, ProgressCallback callback)
+    : clock_(clock), callback_(std::move(callback)) {}
+
+void ProgressThrottle::report(const MoveProgress& progress) {
+  if (reported_ && clock_.now() - last_ < kMinimumGap) return;
+  reportNow(progress);
+}
+
+void ProgressThrottle::reportNow(const MoveProgress& progress) {
+  last_ = clock_.now();
+  reported_ = true;
+  if (callback_) callback_(progress);
+}
+
+}  // namespace mirafold::move

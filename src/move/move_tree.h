@@ -1,0 +1,54 @@
+#pragma once
+// Whole-tree work for a move, over the file-system seam: counting, copying, checking a copy, and
+// deleting. Links inside a tree are links: copied as links, deleted as links, never entered.
+
+#include <cstdint>
+#include <string>
+
+#include "move/move_progress.h"
+#include "platform/move_file_system.h"
+
+namespace mirafold::move {
+
+struct TreeSummary {
+  std::uint64_t files = 0;
+  std::uint64_t bytes = 0;
+};
+
+// The attribute bits a move carries over (not "folder" or "link", which are what an entry is).
+inline constexpr std::uint32_t kCarriedAttributes = 0x1 | 0x2 | 0x4 | 0x20 | 0x80 | 0x100 | 0x2000;
+
+platform::MoveStatus summarize(platform::MoveFileSystem& files, const std::wstring& folder,
+                               TreeSummary& summary);
+
+class TreeCopier {
+ public:
+  TreeCopier(platform::MoveFileSystem& files, ProgressThrottle& progress, const CancelFlag& cancel,
+             const TreeSummary& total);
+
+  // Makes `to` and copies the contents of `from` into it; `to` gets `rootAttributes` and the
+  // times of `from`. Stops at the first failure, Cancelled when asked to.
+  platform::MoveStatus copy(const std::wstring& from, const std::wstring& to,
+                            std::uint32_t rootAttributes);
+
+ private:
+  platform::MoveStatus copyContents(const std::wstring& from, const std::wstring& to);
+  platform::MoveStatus copyOneFile(const std::wstring& from, const std::wstring& to);
+  platform::MoveStatus finishFolder(const std::wstring& from, const std::wstring& to,
+                                    std::uint32_t attributes);
+
+  platform::MoveFileSystem& files_;
+  ProgressThrottle& progress_;
+  const CancelFlag& cancel_;
+  MoveProgress state_;
+};
+
+// Every file of `from` is in `to` with the same size and last-write time, every folder is a
+// folder and every link a link with the same target.
+platform::MoveStatus verifyCopy(platform::MoveFileSystem& files, const std::wstring& from,
+                                const std::wstring& to);
+
+// The folder and everything in it; links are removed, not entered.
+platform::MoveStatus deleteTree(platform::MoveFileSystem& files, const std::wstring& folder);
+
+}  // namespace mirafold::move

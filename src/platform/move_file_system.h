@@ -1,0 +1,99 @@
+#pragma once
+// The file operations a folder move needs, and nothing more. Every call reports by its return
+// value; none follows a link unless it says so. Paths are plain absolute paths ("C:\x\y"); an
+// implementation adds whatever long-path form its system wants.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace mirafold::platform {
+
+// Attribute bits, with the values Windows gives them.
+inline constexpr std::uint32_t kAttributeReadOnly = 0x1;
+inline constexpr std::uint32_t kAttributeHidden = 0x2;
+inline constexpr std::uint32_t kAttributeSystem = 0x4;
+inline constexpr std::uint32_t kAttributeFolder = 0x10;
+inline constexpr std::uint32_t kAttributeArchive = 0x20;
+inline constexpr std::uint32_t kAttributeLink = 0x400;
+
+enum class EntryKind { Missing, File, Folder, Link };
+
+// Times in 100 ns units since 1601, as Windows keeps them.
+struct EntryTimes {
+  std::uint64_t creation = 0;
+  std::uint64_t lastWrite = 0;
+};
+
+struct EntryInfo {
+  EntryKind kind = EntryKind::Missing;
+  std::uint32_t attributes = 0;
+  std::uint64_t size = 0;  // files only
+  EntryTimes times;
+};
+
+struct FolderEntry {
+  std::wstring name;
+  EntryKind kind = EntryKind::Missing;
+};
+
+struct VolumeInfo {
+  std::wstring id;  // equal for two paths on the same volume, whatever the path spelling
+  bool network = false;
+  std::uint64_t freeBytes = 0;
+};
+
+struct MoveStatus {
+  enum class Code { Ok, Failed, InUse, Cancelled };
+  Code code = Code::Ok;
+  std::wstring reason;  // the system's words, one line, when not Ok
+  std::wstring path;    // InUse: the file held open, when the system can name it
+
+  bool ok() const { return code == Code::Ok; }
+  static MoveStatus success() { return {}; }
+  static MoveStatus failure(std::wstring why) { return {Code::Failed, std::move(why), {}}; }
+};
+
+// Told the bytes of the current file copied so far; returns false to cancel the copy.
+using CopyProgress = std::function<bool(std::uint64_t bytesCopied)>;
+
+class MoveFileSystem {
+ public:
+  virtual ~MoveFileSystem() = default;
+
+  // The entry itself, never what a link leads to. A missing entry is a success with kind Missing.
+  virtual MoveStatus inspect(const std::wstring& path, EntryInfo& info) = 0;
+  // The folder's entries, "." and ".." left out, links reported as links and not entered.
+  virtual MoveStatus list(const std::wstring& folder, std::vector<FolderEntry>& entries) = 0;
+  // Never replaces: fails when `to` exists, and between volumes.
+  virtual MoveStatus rename(const std::wstring& from, const std::wstring& to) = 0;
+  virtual MoveStatus createFolder(const std::wstring& path) = 0;
+  // Copies contents, alternate streams, attributes and the last-write time; fails when `to`
+  // exists. Cancelled when `progress` returns false; a cancelled or failed copy leaves no file.
+  virtual MoveStatus copyFile(const std::wstring& from, const std::wstring& to,
+                              const CopyProgress& progress) = 0;
+  virtual MoveStatus setAttributes(const std::wstring& path, std::uint32_t attributes) = 0;
+  virtual MoveStatus setTimes(const std::wstring& path, const EntryTimes& times) = 0;
+
+  // Links (junctions): their target as stored, a new one, the removal of the link alone.
+  virtual MoveStatus readLink(const std::wstring& link, std::wstring& target) = 0;
+  virtual MoveStatus makeLink(const std::wstring& link, const std::wstring& target) = 0;
+  virtual MoveStatus removeLink(const std::wstring& link) = 0;
+  // Both paths, links followed, name the same existing folder.
+  virtual MoveStatus sameFolder(const std::wstring& a, const std::wstring& b, bool& same) = 0;
+
+  // Even a read-only file or folder.
+  virtual MoveStatus deleteFile(const std::wstring& path) = 0;
+  virtual MoveStatus removeEmptyFolder(const std::wstring& path) = 0;
+
+  virtual MoveStatus volumeInfo(const std::wstring& path, VolumeInfo& info) = 0;
+
+  // The journal: written whole and flushed to the disk before the call returns, or not at all;
+  // its folder is created when missing. Deleting a missing journal succeeds.
+  virtual MoveStatus writeJournal(const std::wstring& path, const std::wstring& text) = 0;
+  virtual MoveStatus readJournal(const std::wstring& path, std::wstring& text) = 0;
+  virtual MoveStatus deleteJournal(const std::wstring& path) = 0;
+};
+
+}  // namespace mirafold::platform

@@ -1,0 +1,100 @@
+#include "platform/win32/durable_file.h"
+
+#include <windows.h>
+
+#include <string_view>
+
+#include "base/long_path.h"
+#include "base/win32/handles.h"
+#include "platform/win32/full_path.h"
+#include "platform/win32/system_message.h"
+
+namespace mirafold::win32 {
+namespace {
+
+using platform::MoveStatus;
+
+std::string toUtf8(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int length =
+      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), length, nullptr, nullptr);
+  return out;
+}
+
+std::wstring fromUtf8(std::string_view bytes) {
+  if (bytes.empty()) return {};
+  const int size = static_cast<int>(bytes.size());
+  const int length = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), size, nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), size, out.data(), length);
+  return out;
+}
+
+// Every missing folder on the way to `folder`.
+void createFolders(const std::wstring& folder) {
+  const std::size_t root = rootLength(folder);
+  for (std::size_t i = root; i <= folder.size(); ++i) {
+    if (i == folder.size() || folder[i] == L'\\') {
+      ::CreateDirectoryW(callable(folder.substr(0, i)).c_str(), nullptr);
+    }
+  }
+}
+
+}  // namespace
+
+std::wstring callable(const std::wstring& path) {
+  return base::withLongPathPrefix(fullPathOf(path));
+}
+
+MoveStatus statusOf(unsigned long error, const std::wstring& path) {
+  const std::wstring reason = systemMessage(error) + L" (" + path + L")";
+  if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
+    return {MoveStatus::Code::InUse, reason, path};
+  }
+  return MoveStatus::failure(reason);
+}
+
+MoveStatus lastStatus(const std::wstring& path) { return statusOf(::GetLastError(), path); }
+
+MoveStatus writeDurably(const std::wstring& path, const std::wstring& text) {
+  const std::size_t cut = path.find_last_of(L'\\');
+  if (cut != std::wstring::npos) createFolders(path.substr(0, cut));
+  const std::wstring fresh = path + L".new";
+  const std::string bytes = toUtf8(text);
+  {
+    const base::win32::UniqueFileHandle file(::CreateFileW(callable(fresh).c_str(), GENERIC_WRITE,
+                                                           0, nullptr, CREATE_ALWAYS,
+                                                           FILE_FLAG_WRITE_THROUGH, nullptr));
+    if (!file) return lastStatus(fresh);
+    DWORD written = 0;
+    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) ||
+        written != bytes.size() || !::FlushFileBuffers(file.get())) {
+      return lastStatus(fresh);
+    }
+  }
+  if (!::MoveFileExW(callable(fresh).c_str(), callable(path).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return lastStatus(path);
+  }
+  return MoveStatus::success();
+}
+
+MoveStatus readText(const std::wstring& path, std::wstring& text) {
+  const base::win32::UniqueFileHandle file(::CreateFileW(
+      callable(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return lastStatus(path);
+  std::string bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    bytes.append(buffer, got);
+  }
+  text = fromUtf8(bytes);
+  return MoveStatus::success();
+}
+
+}  // namespace mirafold::win32

@@ -1,0 +1,22 @@
+#pragma once
+// Small text files that survive a power cut whole or not at all: written beside their place,
+// flushed to the disk, then renamed over the old one.
+
+#include <string>
+
+#include "platform/move_file_system.h"
+
+namespace mirafold::win32 {
+
+// UTF-8 on disk; the folder is created when missing.
+platform::MoveStatus writeDurably(const std::wstring& path, const std::wstring& text);
+platform::MoveStatus readText(const std::wstring& path, std::wstring& text);
+
+// A Win32 error as a seam status: in-use errors named as such, with the path they concern.
+platform::MoveStatus statusOf(unsigned long error, const std::wstring& path);
+platform::MoveStatus lastStatus(const std::wstring& path);
+
+// The path in the form file calls take: absolute, verbatim when too long for the classic limit.
+std::wstring callable(const std::wstring& path);
+
+}  // namespace mirafold::win32

@@ -1,0 +1,51 @@
+#pragma once
+// The folder move's file operations on Win32. Links are made (and, where the system cannot remove
+// them itself, removed) by the program's junction tool, through the commands given.
+
+#include <functional>
+#include <string>
+
+#include "platform/move_file_system.h"
+
+namespace mirafold::win32 {
+
+struct LinkCommands {
+  std::function<platform::MoveStatus(const std::wstring& link, const std::wstring& target)> make;
+  std::function<platform::MoveStatus(const std::wstring& link)> remove;
+};
+
+class Win32MoveFileSystem : public platform::MoveFileSystem {
+ public:
+  explicit Win32MoveFileSystem(LinkCommands links);
+
+  platform::MoveStatus inspect(const std::wstring& path, platform::EntryInfo& info) override;
+  platform::MoveStatus list(const std::wstring& folder,
+                            std::vector<platform::FolderEntry>& entries) override;
+  platform::MoveStatus rename(const std::wstring& from, const std::wstring& to) override;
+  platform::MoveStatus createFolder(const std::wstring& path) override;
+  platform::MoveStatus copyFile(const std::wstring& from, const std::wstring& to,
+                                const platform::CopyProgress& progress) override;
+  platform::MoveStatus setAttributes(const std::wstring& path, std::uint32_t attributes) override;
+  platform::MoveStatus setTimes(const std::wstring& path,
+                                const platform::EntryTimes& times) override;
+  platform::MoveStatus readLink(const std::wstring& link, std::wstring& target) override;
+  platform::MoveStatus makeLink(const std::wstring& link, const std::wstring& target) override;
+  platform::MoveStatus removeLink(const std::wstring& link) override;
+  platform::MoveStatus sameFolder(const std::wstring& a, const std::wstring& b,
+                                  bool& same) override;
+  platform::MoveStatus deleteFile(const std::wstring& path) override;
+  platform::MoveStatus removeEmptyFolder(const std::wstring& path) override;
+  platform::MoveStatus volumeInfo(const std::wstring& path, platform::VolumeInfo& info) override;
+  platform::MoveStatus writeJournal(const std::wstring& path, const std::wstring& text) override;
+  platform::MoveStatus readJournal(const std::wstring& path, std::wstring& text) override;
+  platform::MoveStatus deleteJournal(const std::wstring& path) override;
+
+ private:
+  LinkCommands links_;
+  bool underWine_;
+};
+
+// %LOCALAPPDATA%\Mirafold\moves, where the journals of moves are kept; empty when unknown.
+std::wstring moveJournalFolder();
+
+}  // namespace mirafold::win32

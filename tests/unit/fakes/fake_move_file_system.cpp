@@ -1,0 +1,346 @@
+#include "fakes/fake_move_file_system.h"
+
+#include <algorithm>
+#include <cwctype>
+
+#include "move/move_paths.h"
+
+namespace mirafold::fakes {
+
+using move::joinPath;
+using move::parentOf;
+using platform::EntryKind;
+using platform::MoveStatus;
+
+namespace {
+
+MoveStatus failed(const std::wstring& why) { return MoveStatus::failure(why); }
+MoveStatus injected() { return failed(L"injected fault"); }
+
+// `key` lies below `folder` (a drive root ends in its separator, other folders do not).
+bool isBelow(std::wstring_view key, std::wstring_view folder) {
+  const std::size_t n = folder.size() + (folder.ends_with(L'\\') ? 0 : 1);
+  return key.size() > n && key[n - 1] == L'\\' && key.substr(0, folder.size()) == folder;
+}
+
+}  // namespace
+
+void FakeMoveFileSystem::addVolume(wchar_t letter, Volume volume) {
+  volumes_[static_cast<wchar_t>(std::towupper(letter))] = volume;
+}
+
+void FakeMoveFileSystem::addFolder(const std::wstring& path, std::uint32_t attributes) {
+  const std::wstring parent = parentOf(path);
+  if (!isFolder(parent)) addFolder(parent);
+  put(path, {EntryKind::Folder, {}, attributes, {++now_, ++now_}, {}});
+}
+
+void FakeMoveFileSystem::addFile(const std::wstring& path, const std::wstring& content,
+                                 std::uint32_t attributes) {
+  const std::wstring parent = parentOf(path);
+  if (!isFolder(parent)) addFolder(parent);
+  put(path, {EntryKind::File, content, attributes, {++now_, ++now_}, {}});
+}
+
+void FakeMoveFileSystem::addLink(const std::wstring& path, const std::wstring& target) {
+  const std::wstring parent = parentOf(path);
+  if (!isFolder(parent)) addFolder(parent);
+  put(path, {EntryKind::Link, {}, platform::kAttributeLink, {++now_, ++now_}, target});
+}
+
+std::wstring FakeMoveFileSystem::resolve(const std::wstring& path, bool followLast) const {
+  std::wstring current = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    bool replaced = false;
+    for (const auto& [link, target] : links_) {
+      const bool inside = current.size() > link.size() && current[link.size()] == L'\\' &&
+                          current.compare(0, link.size(), link) == 0;
+      if (inside || (followLast && current == link)) {
+        current = move::withoutTrailingSeparator(target) + current.substr(link.size());
+        replaced = true;
+        break;
+      }
+    }
+    if (!replaced) return current;
+  }
+  return current;
+}
+
+void FakeMoveFileSystem::indexLinks() {
+  links_.clear();
+  for (const auto& [path, node] : nodes_) {
+    if (node.kind == EntryKind::Link) links_[path] = node.target;
+  }
+}
+
+const FakeMoveFileSystem::Node* FakeMoveFileSystem::find(const std::wstring& path) const {
+  const auto found = nodes_.find(resolve(path, false));
+  return found == nodes_.end() ? nullptr : &found->second;
+}
+
+FakeMoveFileSystem::Node* FakeMoveFileSystem::at(const std::wstring& path) {
+  const auto found = nodes_.find(resolve(path, false));
+  return found == nodes_.end() ? nullptr : &found->second;
+}
+
+bool FakeMoveFileSystem::isFolder(const std::wstring& path) const {
+  const std::wstring real = resolve(path, true);
+  if (move::isDriveRoot(real)) {
+    return volumes_.count(static_cast<wchar_t>(std::towupper(real[0]))) != 0;
+  }
+  const auto found = nodes_.find(real);
+  return found != nodes_.end() && found->second.kind == EntryKind::Folder;
+}
+
+bool FakeMoveFileSystem::hasChildren(const std::wstring& path) const {
+  // Entries below sort together right after the folder's name and a separator.
+  const auto first = nodes_.lower_bound(joinPath(path, L""));
+  return first != nodes_.end() && isBelow(first->first, path);
+}
+
+void FakeMoveFileSystem::touchParent(const std::wstring& path) {
+  if (Node* parent = at(parentOf(path))) parent->times.lastWrite = ++now_;
+}
+
+FakeMoveFileSystem::Volume* FakeMoveFileSystem::volumeOf(const std::wstring& path) {
+  const std::wstring real = resolve(path, false);
+  if (real.size() < 2 || real[1] != L':') return nullptr;
+  const auto found = volumes_.find(static_cast<wchar_t>(std::towupper(real[0])));
+  return found == volumes_.end() ? nullptr : &found->second;
+}
+
+// Files take their size from their volume's free space, and give it back when they go.
+void FakeMoveFileSystem::put(const std::wstring& path, Node node) {
+  const std::wstring real = resolve(path, false);
+  Node& slot = nodes_[real];
+  if (Volume* volume = volumeOf(path))
+    volume->freeBytes += slot.content.size() - node.content.size();
+  if (node.kind == EntryKind::Link) links_[real] = node.target;
+  slot = std::move(node);
+  touchParent(path);
+}
+
+void FakeMoveFileSystem::erase(const std::wstring& path) {
+  const auto found = nodes_.find(resolve(path, false));
+  if (Volume* volume = volumeOf(path)) volume->freeBytes += found->second.content.size();
+  touchParent(path);
+  links_.erase(found->first);
+  nodes_.erase(found);
+}
+
+FakeMoveFileSystem::Fault FakeMoveFileSystem::next() {
+  const long n = operations_++;
+  if (n == crashAt_) return Fault::Crash;
+  return n == failAt_ ? Fault::Fail : Fault::None;
+}
+
+std::optional<MoveStatus> FakeMoveFileSystem::injectedFault() {
+  switch (next()) {
+    case Fault::Crash:
+      throw SimulatedCrash{};
+    case Fault::Fail:
+      return injected();
+    case Fault::None:
+      break;
+  }
+  return std::nullopt;
+}
+
+MoveStatus FakeMoveFileSystem::inspect(const std::wstring& path, platform::EntryInfo& info) {
+  if (auto fault = injectedFault()) return *fault;
+  info = {};
+  if (move::isDriveRoot(path)) {
+    if (isFolder(path)) info.kind = EntryKind::Folder;
+    return MoveStatus::success();
+  }
+  if (const Node* node = at(path)) {
+    info.kind = node->kind;
+    info.attributes = node->attributes | (node->kind == EntryKind::Folder ? 0x10u : 0u);
+    info.size = node->content.size();
+    info.times = node->times;
+  }
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::list(const std::wstring& folder,
+                                    std::vector<platform::FolderEntry>& entries) {
+  if (auto fault = injectedFault()) return *fault;
+  if (!isFolder(folder)) return failed(L"no such folder: " + folder);
+  entries.clear();
+  const std::wstring real = resolve(folder, true);
+  const std::wstring prefix = joinPath(real, L"");
+  for (auto it = nodes_.lower_bound(prefix); it != nodes_.end() && isBelow(it->first, real); ++it) {
+    const std::wstring rest = it->first.substr(prefix.size());
+    if (rest.find(L'\\') == std::wstring::npos) entries.push_back({rest, it->second.kind});
+  }
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::rename(const std::wstring& from, const std::wstring& to) {
+  if (auto fault = injectedFault()) return *fault;
+  const std::wstring source = resolve(from, false);
+  const std::wstring target = resolve(to, false);
+  if (!nodes_.count(source)) return failed(L"not found: " + from);
+  if (nodes_.count(target)) return failed(L"exists: " + to);
+  if (!isFolder(parentOf(target))) return failed(L"no parent: " + to);
+  if (volumeOf(source) != volumeOf(target)) return failed(L"another volume: " + to);
+  if (isBelow(target, source)) return failed(L"into itself: " + to);
+  if (!heldOpen_.empty() && isBelow(heldOpen_, source)) {
+    return {MoveStatus::Code::InUse, L"sharing violation", heldOpen_};
+  }
+  std::map<std::wstring, Node, std::less<>> moved;
+  for (auto it = nodes_.begin(); it != nodes_.end();) {
+    if (it->first == source || isBelow(it->first, source)) {
+      moved[target + it->first.substr(source.size())] = std::move(it->second);
+      it = nodes_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  nodes_.merge(moved);
+  indexLinks();
+  touchParent(source);
+  touchParent(target);
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::createFolder(const std::wstring& path) {
+  if (auto fault = injectedFault()) return *fault;
+  if (at(path)) return failed(L"exists: " + path);
+  if (!isFolder(parentOf(path))) return failed(L"no parent: " + path);
+  put(path, {EntryKind::Folder, {}, 0, {++now_, ++now_}, {}});
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::copyFile(const std::wstring& from, const std::wstring& to,
+                                        const platform::CopyProgress& progress) {
+  const Fault fault = next();
+  const Node* source = at(from);
+  if (!source || source->kind != EntryKind::File) return failed(L"not a file: " + from);
+  if (at(to)) return failed(L"exists: " + to);
+  if (!isFolder(parentOf(to))) return failed(L"no parent: " + to);
+  Volume* volume = volumeOf(to);
+  const Node original = *source;
+  if (!volume || volume->freeBytes < original.content.size()) return failed(L"disk full: " + to);
+  if (fault != Fault::None) {
+    // Cut short: half a file, as a power cut would leave it.
+    put(to, {EntryKind::File,
+             original.content.substr(0, original.content.size() / 2),
+             0,
+             {++now_, ++now_},
+             {}});
+    if (fault == Fault::Crash) throw SimulatedCrash{};
+    return injected();
+  }
+  constexpr std::size_t kChunk = 3;
+  for (std::size_t done = 0; done < original.content.size();) {
+    done = std::min(done + kChunk, original.content.size());
+    if (!progress(done)) return {MoveStatus::Code::Cancelled, {}, {}};
+  }
+  put(to, {EntryKind::File,
+           original.content,
+           original.attributes,
+           {++now_, original.times.lastWrite},
+           {}});
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::setAttributes(const std::wstring& path, std::uint32_t attributes) {
+  if (auto fault = injectedFault()) return *fault;
+  Node* node = at(path);
+  if (!node) return failed(L"not found: " + path);
+  node->attributes = attributes & ~(0x10u | platform::kAttributeLink);
+  if (node->kind == EntryKind::Link) node->attributes |= platform::kAttributeLink;
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::setTimes(const std::wstring& path,
+                                        const platform::EntryTimes& times) {
+  if (auto fault = injectedFault()) return *fault;
+  Node* node = at(path);
+  if (!node) return failed(L"not found: " + path);
+  node->times = times;
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::readLink(const std::wstring& link, std::wstring& target) {
+  if (auto fault = injectedFault()) return *fault;
+  const Node* node = at(link);
+  if (!node || node->kind != EntryKind::Link) return failed(L"not a link: " + link);
+  target = node->target;
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::makeLink(const std::wstring& link, const std::wstring& target) {
+  if (auto fault = injectedFault()) return *fault;
+  if (at(link)) return failed(L"exists: " + link);
+  if (!isFolder(parentOf(link))) return failed(L"no parent: " + link);
+  if (makeNoLinks_) return MoveStatus::success();
+  put(link, {EntryKind::Link, {}, platform::kAttributeLink, {++now_, ++now_}, target});
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::removeLink(const std::wstring& link) {
+  if (auto fault = injectedFault()) return *fault;
+  const Node* node = at(link);
+  if (!node || node->kind != EntryKind::Link) return failed(L"not a link: " + link);
+  erase(link);
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::sameFolder(const std::wstring& a, const std::wstring& b,
+                                          bool& same) {
+  if (auto fault = injectedFault()) return *fault;
+  same = isFolder(a) && isFolder(b) && resolve(a, true) == resolve(b, true);
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::deleteFile(const std::wstring& path) {
+  if (auto fault = injectedFault()) return *fault;
+  const Node* node = at(path);
+  if (!node || node->kind != EntryKind::File) return failed(L"not a file: " + path);
+  erase(path);
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::removeEmptyFolder(const std::wstring& path) {
+  if (auto fault = injectedFault()) return *fault;
+  const Node* node = at(path);
+  if (!node || node->kind != EntryKind::Folder) return failed(L"not a folder: " + path);
+  if (hasChildren(resolve(path, false))) return failed(L"not empty: " + path);
+  erase(path);
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::volumeInfo(const std::wstring& path, platform::VolumeInfo& info) {
+  if (auto fault = injectedFault()) return *fault;
+  const std::wstring real = resolve(path, true);
+  const Volume* volume = volumeOf(real);
+  if (!volume) return failed(L"no volume: " + path);
+  info = {std::wstring(1, static_cast<wchar_t>(std::towupper(real[0]))), volume->network,
+          volume->freeBytes};
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::writeJournal(const std::wstring& path, const std::wstring& text) {
+  if (auto fault = injectedFault()) return *fault;
+  if (!isFolder(parentOf(path))) addFolder(parentOf(path));
+  put(path, {EntryKind::File, text, 0, {++now_, ++now_}, {}});
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::readJournal(const std::wstring& path, std::wstring& text) {
+  if (auto fault = injectedFault()) return *fault;
+  const Node* node = at(path);
+  if (!node || node->kind != EntryKind::File) return failed(L"no journal: " + path);
+  text = node->content;
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::deleteJournal(const std::wstring& path) {
+  if (auto fault = injectedFault()) return *fault;
+  if (at(path)) erase(path);
+  return MoveStatus::success();
+}
+
+}  // namespace mirafold::fakes

@@ -1,0 +1,103 @@
+#pragma once
+// An in-memory file system for the move engine: files with contents, folders, attributes, times,
+// links and volumes with free space. Every call is one operation, numbered from 0; one of them
+// can be made to fail, or to "crash": throw SimulatedCrash so that the engine stops dead there.
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "platform/move_file_system.h"
+
+namespace mirafold::fakes {
+
+struct SimulatedCrash {};
+
+class FakeMoveFileSystem final : public platform::MoveFileSystem {
+ public:
+  struct Node {
+    platform::EntryKind kind = platform::EntryKind::Missing;
+    std::wstring content;  // a file's bytes, one a character
+    std::uint32_t attributes = 0;
+    platform::EntryTimes times;
+    std::wstring target;  // a link's
+  };
+  struct Volume {
+    bool network = false;
+    std::uint64_t freeBytes = 1u << 30;
+  };
+
+  // Set-up, not counted as operations.
+  void addVolume(wchar_t letter) { addVolume(letter, Volume{}); }
+  void addVolume(wchar_t letter, Volume volume);
+  void addFolder(const std::wstring& path, std::uint32_t attributes = 0);
+  void addFile(const std::wstring& path, const std::wstring& content, std::uint32_t attributes = 0);
+  void addLink(const std::wstring& path, const std::wstring& target);
+
+  // The path with every link on the way replaced by its target; the last part too when asked.
+  std::wstring resolve(const std::wstring& path, bool followLast) const;
+  const Node* find(const std::wstring& path) const;
+  const std::map<std::wstring, Node, std::less<>>& nodes() const { return nodes_; }
+  std::uint64_t freeBytes(wchar_t letter) const { return volumes_.at(letter).freeBytes; }
+
+  // Another program holds this file open without sharing: renaming a folder above it fails.
+  void holdOpen(const std::wstring& path) { heldOpen_ = path; }
+
+  // As Wine's CreateSymbolicLinkW does: links are reported made, and none appears.
+  void makeNoLinks() { makeNoLinks_ = true; }
+
+  long operations() const { return operations_; }
+  void failAt(long operation) { failAt_ = operation; }
+  void crashAt(long operation) { crashAt_ = operation; }
+  void resetFaults() { operations_ = 0, failAt_ = -1, crashAt_ = -1; }
+
+  platform::MoveStatus inspect(const std::wstring& path, platform::EntryInfo& info) override;
+  platform::MoveStatus list(const std::wstring& folder,
+                            std::vector<platform::FolderEntry>& entries) override;
+  platform::MoveStatus rename(const std::wstring& from, const std::wstring& to) override;
+  platform::MoveStatus createFolder(const std::wstring& path) override;
+  platform::MoveStatus copyFile(const std::wstring& from, const std::wstring& to,
+                                const platform::CopyProgress& progress) override;
+  platform::MoveStatus setAttributes(const std::wstring& path, std::uint32_t attributes) override;
+  platform::MoveStatus setTimes(const std::wstring& path,
+                                const platform::EntryTimes& times) override;
+  platform::MoveStatus readLink(const std::wstring& link, std::wstring& target) override;
+  platform::MoveStatus makeLink(const std::wstring& link, const std::wstring& target) override;
+  platform::MoveStatus removeLink(const std::wstring& link) override;
+  platform::MoveStatus sameFolder(const std::wstring& a, const std::wstring& b,
+                                  bool& same) override;
+  platform::MoveStatus deleteFile(const std::wstring& path) override;
+  platform::MoveStatus removeEmptyFolder(const std::wstring& path) override;
+  platform::MoveStatus volumeInfo(const std::wstring& path, platform::VolumeInfo& info) override;
+  platform::MoveStatus writeJournal(const std::wstring& path, const std::wstring& text) override;
+  platform::MoveStatus readJournal(const std::wstring& path, std::wstring& text) override;
+  platform::MoveStatus deleteJournal(const std::wstring& path) override;
+
+ private:
+  enum class Fault { None, Fail, Crash };
+  Fault next();
+  // Counts the operation; a failure to return, or a crash thrown.
+  std::optional<platform::MoveStatus> injectedFault();
+  Node* at(const std::wstring& path);
+  bool isFolder(const std::wstring& path) const;
+  bool hasChildren(const std::wstring& path) const;
+  void touchParent(const std::wstring& path);
+  Volume* volumeOf(const std::wstring& path);
+  void put(const std::wstring& path, Node node);
+  void erase(const std::wstring& path);
+
+  void indexLinks();
+
+  std::map<std::wstring, Node, std::less<>> nodes_;
+  std::map<std::wstring, std::wstring> links_;  // path to target: resolving asks only these
+  std::map<wchar_t, Volume> volumes_;
+  std::uint64_t now_ = 1000;
+  long operations_ = 0;
+  long failAt_ = -1;
+  long crashAt_ = -1;
+  std::wstring heldOpen_;
+  bool makeNoLinks_ = false;
+};
+
+}  // namespace mirafold::fakes

@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "move/messages.h"
+#include "move/move_checks.h"
+#include "move/move_journal.h"
+#include "move/move_paths.h"
+
+namespace mirafold::move {
+namespace {
+
+MoveFacts movable() {
+  MoveFacts facts;
+  facts.source = L"C:\\Games\\Game";
+  facts.destinationFolder = L"D:\\Store";
+  facts.systemFolders = {L"C:\\Windows",     L"C:\\Program Files", L"C:\\Program Files (x86)",
+                         L"C:\\ProgramData", L"C:\\Users",         L"C:\\Users\\me"};
+  facts.bytesNeeded = 2048;
+  facts.bytesFree = 1 << 20;
+  facts.linkVolumeFileSystem = L"NTFS";
+  return facts;
+}
+
+struct CheckRow {
+  const char* name;
+  std::function<void(MoveFacts&)> change;
+  const wchar_t* refusal;  // none: the move may go
+};
+
+const CheckRow kCheckRows[] = {
+    {"movable", [](MoveFacts&) {}, nullptr},
+    {"source is a link", [](MoveFacts& f) { f.sourceIsLink = true; }, L"该文件夹本身就是链接"},
+    {"drive root", [](MoveFacts& f) { f.source = L"C:\\"; }, L"不能移动系统文件夹"},
+    {"drive root without separator", [](MoveFacts& f) { f.source = L"e:"; }, L"不能移动系统文件夹"},
+    {"Windows folder, other case", [](MoveFacts& f) { f.source = L"c:\\WINDOWS\\"; },
+     L"不能移动系统文件夹"},
+    {"Program Files (x86)", [](MoveFacts& f) { f.source = L"C:\\Program Files (x86)"; },
+     L"不能移动系统文件夹"},
+    {"ProgramData", [](MoveFacts& f) { f.source = L"C:\\ProgramData"; }, L"不能移动系统文件夹"},
+    {"the Users folder", [](MoveFacts& f) { f.source = L"C:\\Users"; }, L"不能移动系统文件夹"},
+    {"a profile root", [](MoveFacts& f) { f.source = L"C:\\Users\\me"; }, L"不能移动系统文件夹"},
+    {"a folder inside a profile may move", [](MoveFacts& f) { f.source = L"C:\\Users\\me\\Games"; },
+     nullptr},
+    {"destination is the source", [](MoveFacts& f) { f.destinationFolder = L"C:\\Games\\Game"; },
+     L"目标位置不可位于要移动的文件夹之内"},
+    {"destination inside the source",
+     [](MoveFacts& f) { f.destinationFolder = L"c:\\games\\game\\sub"; },
+     L"目标位置不可位于要移动的文件夹之内"},
+    {"a sibling with a longer name is not inside",
+     [](MoveFacts& f) { f.destinationFolder = L"C:\\Games\\Game2"; }, nullptr},
+    {"source's own parent (its name is taken there)",
+     [](MoveFacts& f) {
+       f.destinationFolder = L"C:\\Games";
+       f.nameExistsAtDestination = true;
+     },
+     L"右侧文件夹中已存在同名文件夹"},
+    {"not enough space", [](MoveFacts& f) { f.bytesFree = 1024; },
+     L"目标分区空间不足：需要 2.0 KB，可用 1.0 KB"},
+    {"exactly enough space", [](MoveFacts& f) { f.bytesFree = 2048; }, nullptr},
+    {"a rename needs no space",
+     [](MoveFacts& f) {
+       f.bytesFree = 0;
+       f.sameVolume = true;
+     },
+     nullptr},
+    {"network drive", [](MoveFacts& f) { f.destinationIsNetwork = true; },
+     L"链接目标不可位于网络位置"},
+    {"UNC destination", [](MoveFacts& f) { f.destinationFolder = L"\\\\server\\share"; },
+     L"链接目标不可位于网络位置"},
+    {"link volume FAT32", [](MoveFacts& f) { f.linkVolumeFileSystem = L"FAT32"; },
+     L"链接创建失败！链接所在分区的文件系统类型必须为NTFS"},
+    {"link volume unreadable", [](MoveFacts& f) { f.linkVolumeFileSystem.clear(); },
+     L"链接创建失败！链接所在分区的文件系统类型必须为NTFS"},
+    {"a link is refused before anything else",
+     [](MoveFacts& f) {
+       f.sourceIsLink = true;
+       f.nameExistsAtDestination = true;
+       f.bytesFree = 0;
+       f.linkVolumeFileSystem = L"FAT32";
+     },
+     L"该文件夹本身就是链接"},
+    {"a clash is told before the space",
+     [](MoveFacts& f) {
+       f.nameExistsAtDestination = true;
+       f.bytesFree = 0;
+     },
+     L"右侧文件夹中已存在同名文件夹"},
+};
+
+TEST(MoveChecks, EachRefusalWithItsMessage) {
+  for (const CheckRow& row : kCheckRows) {
+    SCOPED_TRACE(row.name);
+    MoveFacts facts = movable();
+    row.change(facts);
+    const std::optional<std::wstring> refusal = refusalOf(facts);
+    if (row.refusal) {
+      EXPECT_EQ(refusal, std::wstring(row.refusal));
+    } else {
+      EXPECT_FALSE(refusal) << "refused";
+    }
+  }
+}
+
+TEST(MoveMessages, SizesAsExplorerShowsThem) {
+  const std::pair<std::uint64_t, const wchar_t*> rows[] = {
+      {0, L"0 B"},
+      {1023, L"1023 B"},
+      {1024, L"1.0 KB"},
+      {1536, L"1.5 KB"},
+      {1024 * 1024 - 1, L"1.0 MB"},
+      {300ull * 1024 * 1024, L"300.0 MB"},
+      {5ull * 1024 * 1024 * 1024 + 200ull * 1024 * 1024, L"5.2 GB"},
+      {3ull << 40, L"3.0 TB"},
+  };
+  for (const auto& [bytes, text] : rows) EXPECT_EQ(formatSize(bytes), text) << bytes;
+}
+
+TEST(MoveMessages, BlanksFilledInOrder) {
+  EXPECT_EQ(fillIn(kUnfinishedMoveQuestion, {L"C:\\A", L"D:\\B\\A"}),
+            L"上次的移动未完成：C:\\A → D:\\B\\A。是否完成它？（选“否”则撤销）");
+  EXPECT_EQ(fillIn(L"%2 %1 %3", {L"a", L"b"}), L"b a %3");
+  EXPECT_EQ(fillIn(L"100%", {L"x"}), L"100%");
+}
+
+TEST(MovePaths, PartsAndComparisons) {
+  EXPECT_EQ(parentOf(L"C:\\Games\\Game"), L"C:\\Games");
+  EXPECT_EQ(parentOf(L"C:\\Games\\"), L"C:\\");
+  EXPECT_EQ(parentOf(L"C:\\"), L"");
+  EXPECT_EQ(nameOf(L"C:\\Games\\Game\\"), L"Game");
+  EXPECT_EQ(joinPath(L"C:\\", L"x"), L"C:\\x");
+  EXPECT_EQ(joinPath(L"C:\\a", L"x"), L"C:\\a\\x");
+  EXPECT_TRUE(samePath(L"c:/games/GAME/", L"C:\\Games\\Game"));
+  EXPECT_TRUE(isSameOrInside(L"C:\\a\\b", L"C:\\"));
+  EXPECT_FALSE(isSameOrInside(L"C:\\ab", L"C:\\a"));
+  EXPECT_EQ(movingPathOf(L"C:\\Games\\Game\\"), L"C:\\Games\\Game.mirafold-moving");
+  EXPECT_EQ(partialPathOf(L"D:\\Store\\Game"), L"D:\\Store\\Game.mirafold-partial");
+}
+
+TEST(MoveJournal, ReadsBackWhatItWrote) {
+  for (const Phase phase : {Phase::Hide, Phase::Place, Phase::Finish, Phase::Link, Phase::Clean}) {
+    const JournalEntry entry{{Direction::Back, L"D:\\存储\\Game=1", L"C:\\Games\\Game", true, 0x23},
+                             phase};
+    const std::optional<JournalEntry> read = parseJournal(journalText(entry));
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->plan.direction, Direction::Back);
+    EXPECT_EQ(read->plan.origin, entry.plan.origin);
+    EXPECT_EQ(read->plan.final, entry.plan.final);
+    EXPECT_TRUE(read->plan.sameVolume);
+    EXPECT_EQ(read->plan.originAttributes, 0x23u);
+    EXPECT_EQ(read->phase, phase);
+  }
+}
+
+TEST(MoveJournal, AnythingCutShortOrStrangeIsNoJournal) {
+  const std::wstring whole =
+      journalText({{Direction::Away, L"C:\\A", L"D:\\A", false, 0}, Phase::Place});
+  for (std::size_t length = 0; length < whole.size() - 1; ++length) {
+    EXPECT_FALSE(parseJournal(whole.substr(0, length))) << length;
+  }
+  EXPECT_TRUE(parseJournal(whole));
+  std::wstring strange = whole;
+  strange.replace(strange.find(L"place"), 5, L"twirl");
+  EXPECT_FALSE(parseJournal(strange));
+  EXPECT_FALSE(parseJournal(L"mirafold-move 2\n" + whole.substr(whole.find(L'\n') + 1)));
+}
+
+}  // namespace
+}  // namespace mirafold::move

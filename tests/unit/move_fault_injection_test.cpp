@@ -1,0 +1,484 @@
+// The move's promise, tried at every operation: whatever single operation fails, and wherever the
+// process dies (then the next start completes or undoes the move), every original file exists
+// with its content in exactly one place, reachable from the path the user knew.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <set>
+#include <tuple>
+
+#include "fakes/fake_move_file_system.h"
+#include "move/folder_mover.h"
+#include "move/messages.h"
+#include "move/move_paths.h"
+#include "move/move_planning.h"
+
+namespace mirafold::move {
+namespace {
+
+using fakes::FakeMoveFileSystem;
+using fakes::SimulatedCrash;
+using platform::EntryKind;
+using platform::kAttributeHidden;
+using platform::kAttributeReadOnly;
+using platform::kAttributeSystem;
+
+constexpr auto kJournals = L"C:\\Users\\me\\AppData\\Local\\Mirafold\\moves";
+constexpr auto kUserPath = L"C:\\Games\\Game";  // the path the user knows, before and after
+constexpr auto kOutside = L"C:\\Shared";
+
+struct SampleFile {
+  std::wstring path;  // below the moved folder
+  std::wstring content;
+  std::uint32_t attributes;
+};
+
+const std::vector<SampleFile> kSampleFiles = {
+    {L"readme.txt", L"readme of the game", 0},
+    {L"bin\\game.exe", L"MZ the game itself, longer than a copy chunk", 0},
+    {L"bin\\engine.dll", L"a read-only library", kAttributeReadOnly},
+    {L"save\\slot1.sav", L"a hidden system save", kAttributeHidden | kAttributeSystem},
+    {L"deep\\a\\b\\c.txt", L"deep inside", 0},
+    {L"中文\\存档.txt", L"中文内容", 0},
+    {L"empty.txt", L"", 0},
+};
+constexpr auto kOutsideContent = L"shared, outside the folder";
+
+class SteppingClock final : public Clock {
+ public:
+  std::chrono::steady_clock::time_point now() const override {
+    return std::chrono::steady_clock::time_point{} + std::chrono::milliseconds(10 * ++ticks_);
+  }
+
+ private:
+  mutable long ticks_ = 0;
+};
+
+// What a tree holds, for comparison: per relative path, its kind, content, attributes, target,
+// and the last-write time of files and folders (a copied link gets a time of its own).
+using Snapshot =
+    std::map<std::wstring,
+             std::tuple<EntryKind, std::wstring, std::uint32_t, std::wstring, std::uint64_t>>;
+
+Snapshot snapshotOf(const FakeMoveFileSystem& fs, const std::wstring& root) {
+  Snapshot snapshot;
+  for (const auto& [path, node] : fs.nodes()) {
+    if (path != root && path.rfind(root + L"\\", 0) != 0) continue;
+    const std::uint64_t time = node.kind == EntryKind::Link ? 0 : node.times.lastWrite;
+    snapshot[path.substr(root.size())] = {node.kind, node.content, node.attributes, node.target,
+                                          time};
+  }
+  return snapshot;
+}
+
+bool isJournal(const std::wstring& path) { return path.rfind(kJournals, 0) == 0; }
+
+struct Scenario {
+  const char* name;
+  Direction direction;
+  wchar_t storeDrive;  // where the folder goes (away) or comes from (back)
+};
+
+std::wstring storeOf(const Scenario& s) { return s.storeDrive + std::wstring(L":\\Store"); }
+std::wstring storedFolderOf(const Scenario& s) { return storeOf(s) + L"\\Game"; }
+
+struct Totals {
+  long faults = 0;
+  long crashes = 0;
+  long rollbackCrashes = 0;
+  long recoveryCrashes = 0;
+  long recoveryFaults = 0;
+};
+Totals totals;
+
+class MoveFaultTest : public testing::TestWithParam<Scenario> {
+ public:
+  static void TearDownTestSuite() {
+    std::cout << "[ move ] fault points tried: " << totals.faults << " failures, " << totals.crashes
+              << " crashes in a move, " << totals.rollbackCrashes
+              << " crashes while a failure was undone, " << totals.recoveryCrashes
+              << " crashes during recovery, " << totals.recoveryFaults
+              << " failures during recovery\n";
+  }
+
+ protected:
+  void SetUp() override {
+    const Scenario& s = GetParam();
+    start_.addVolume(L'C');
+    start_.addVolume(L'D');
+    start_.addFolder(parentOf(kJournals));
+    start_.addFile(kOutside + std::wstring(L"\\shared.txt"), kOutsideContent);
+    start_.addFolder(storeOf(s));
+    const std::wstring real = s.direction == Direction::Away ? kUserPath : storedFolderOf(s);
+    start_.addFolder(real, kAttributeReadOnly);
+    start_.addFolder(real + L"\\deep", kAttributeHidden);
+    start_.addFolder(real + L"\\empty");
+    for (const SampleFile& f : kSampleFiles)
+      start_.addFile(real + L"\\" + f.path, f.content, f.attributes);
+    start_.addLink(real + L"\\shared", kOutside);
+    if (s.direction == Direction::Back) start_.addLink(kUserPath, real);
+    original_ = snapshotOf(start_, real);
+    for (const auto& [path, node] : start_.nodes()) keys_.insert(path);
+
+    FakeMoveFileSystem planning = start_;
+    const MoveSurroundings surroundings{{L"C:\\Windows"}, L"NTFS"};
+    const PlannedMove planned = s.direction == Direction::Away
+                                    ? planMoveAway(planning, kUserPath, storeOf(s), surroundings)
+                                    : planMoveBack(planning, kUserPath, surroundings);
+    ASSERT_FALSE(planned.refusal) << *planned.refusal;
+    plan_ = planned.plan;
+    ASSERT_EQ(plan_.sameVolume, s.storeDrive == L'C');
+  }
+
+  MoveResult run(FakeMoveFileSystem& fs, const CancelFlag& cancel = CancelFlag{},
+                 ProgressCallback progress = nullptr) {
+    SteppingClock clock;
+    FolderMover mover({fs, clock, cancel, std::move(progress), kJournals});
+    return mover.run(plan_);
+  }
+
+  // The pending move found at the next start, if the move had written its journal.
+  std::optional<PendingMove> pendingOf(FakeMoveFileSystem& fs) {
+    const std::vector<PendingMove> pending = findPendingMoves(fs, kJournals);
+    EXPECT_LE(pending.size(), 1u);
+    if (pending.empty()) return std::nullopt;
+    return pending.front();
+  }
+
+  MoveResult recover(FakeMoveFileSystem& fs, const PendingMove& pending, Recovery choice) {
+    const CancelFlag cancel;
+    SteppingClock clock;
+    FolderMover mover({fs, clock, cancel, nullptr, kJournals});
+    return mover.recover(pending, choice);
+  }
+
+  long operationsOf(FakeMoveFileSystem fs) {
+    run(fs);
+    return fs.operations();
+  }
+
+  // Where the user's files are, for the outcome the engine reported.
+  // `moved`: the folder should be where the move takes it, not where it was.
+  void expectOneWholeCopy(const FakeMoveFileSystem& fs, const MoveResult& result, bool moved) {
+    const Scenario& s = GetParam();
+    const bool away = s.direction == Direction::Away;
+
+    for (const SampleFile& f : kSampleFiles) {
+      const auto* node = fs.find(fs.resolve(kUserPath + std::wstring(L"\\") + f.path, true));
+      ASSERT_TRUE(node) << "unreachable: " << std::string(f.path.begin(), f.path.end());
+      EXPECT_EQ(node->content, f.content);
+    }
+    std::vector<std::wstring> contents{kOutsideContent};
+    for (const SampleFile& f : kSampleFiles) {
+      if (!f.content.empty()) contents.push_back(f.content);
+    }
+    for (const std::wstring& content : contents) {
+      const auto copies = std::count_if(fs.nodes().begin(), fs.nodes().end(), [&](auto& entry) {
+        return !isJournal(entry.first) && entry.second.kind == EntryKind::File &&
+               entry.second.content == content;
+      });
+      if (!result.leftover.empty()) {
+        EXPECT_GE(copies, 1);
+      } else {
+        EXPECT_EQ(copies, 1) << "copies of a file";
+      }
+    }
+    for (const auto& [path, node] : fs.nodes()) {
+      if (path.find(L".mirafold-") == std::wstring::npos) continue;
+      const bool documented = !result.leftover.empty() && path.rfind(result.leftover, 0) == 0 &&
+                              result.leftover.ends_with(kMovingSuffix);
+      EXPECT_TRUE(documented) << "left over: " << std::string(path.begin(), path.end());
+    }
+    if (result.outcome != MoveOutcome::Unfinished) {
+      for (const auto& [path, node] : fs.nodes()) {
+        EXPECT_FALSE(isJournal(path) && node.kind == EntryKind::File) << "journal left";
+      }
+    }
+
+    const auto* user = fs.find(kUserPath);
+    ASSERT_TRUE(user);
+    const std::wstring real = moved == away ? storedFolderOf(s) : std::wstring(kUserPath);
+    EXPECT_EQ(user->kind, moved == away ? EntryKind::Link : EntryKind::Folder);
+    if (user->kind == EntryKind::Link) {
+      EXPECT_EQ(fs.resolve(kUserPath, true), real);
+    }
+    EXPECT_EQ(snapshotOf(fs, real), original_) << "the folder differs from the original";
+    if (!moved) {
+      std::set<std::wstring> keys;
+      // The documented leftover of an undo that moved the folder back aside, nothing differs.
+      const auto leftOver = [&](const std::wstring& path) {
+        return !result.leftover.empty() && path.rfind(result.leftover, 0) == 0;
+      };
+      for (const auto& [path, node] : fs.nodes()) {
+        if (!isJournal(path) && !leftOver(path)) keys.insert(path);
+      }
+      std::set<std::wstring> expected;
+      for (const std::wstring& key : keys_) {
+        if (!isJournal(key)) expected.insert(key);
+      }
+      EXPECT_EQ(keys, expected) << "entries differ from before the move";
+      if (result.leftover.empty()) {
+        EXPECT_EQ(fs.freeBytes(s.storeDrive), start_.freeBytes(s.storeDrive));
+      }
+    }
+  }
+
+  static bool finished(const MoveResult& result) {
+    return result.outcome == MoveOutcome::Done || result.outcome == MoveOutcome::DoneOldFolderLeft;
+  }
+
+  // Both choices at the next start, each from its own copy of the disk. A journal of the way back
+  // (an undo that was itself cut short) completed leaves the folder where it was.
+  void recoverBothWays(const FakeMoveFileSystem& crashed) {
+    for (const Recovery choice : {Recovery::Complete, Recovery::Undo}) {
+      SCOPED_TRACE(choice == Recovery::Complete ? "complete" : "undo");
+      FakeMoveFileSystem fs = crashed;
+      fs.resetFaults();
+      const std::optional<PendingMove> pending = pendingOf(fs);
+      if (!pending) {
+        expectOneWholeCopy(fs, {MoveOutcome::Cancelled, {}, {}}, false);
+        continue;
+      }
+      const bool reversed = pending->entry.plan.direction != GetParam().direction;
+      const MoveResult result = recover(fs, *pending, choice);
+      EXPECT_EQ(result.outcome,
+                choice == Recovery::Complete ? MoveOutcome::Done : MoveOutcome::Cancelled)
+          << std::string(result.reason.begin(), result.reason.end());
+      expectOneWholeCopy(fs, result, finished(result) != reversed);
+    }
+  }
+
+  void settle(FakeMoveFileSystem& fs, const MoveResult& result) {
+    if (result.outcome == MoveOutcome::Unfinished) {
+      recoverBothWays(fs);
+    } else {
+      expectOneWholeCopy(fs, result, finished(result));
+    }
+  }
+
+  FakeMoveFileSystem start_;
+  Snapshot original_;
+  std::set<std::wstring> keys_;
+  MovePlan plan_;
+};
+
+TEST_P(MoveFaultTest, CleanRunMovesEverything) {
+  FakeMoveFileSystem fs = start_;
+  const MoveResult result = run(fs);
+  EXPECT_EQ(result.outcome, MoveOutcome::Done);
+  expectOneWholeCopy(fs, result, true);
+}
+
+TEST_P(MoveFaultTest, AnyOneOperationFailing) {
+  const long count = operationsOf(start_);
+  for (long i = 0; i < count; ++i) {
+    SCOPED_TRACE("failing operation " + std::to_string(i) + " of " + std::to_string(count));
+    FakeMoveFileSystem fs = start_;
+    fs.failAt(i);
+    const MoveResult result = run(fs);
+    EXPECT_NE(result.outcome, MoveOutcome::Done) << "a failure nobody noticed";
+    fs.resetFaults();
+    settle(fs, result);
+    if (HasFatalFailure()) return;
+  }
+  totals.faults += count;
+}
+
+TEST_P(MoveFaultTest, CrashAtAnyOperationThenRecovery) {
+  const long count = operationsOf(start_);
+  for (long i = 0; i < count; ++i) {
+    SCOPED_TRACE("crash at operation " + std::to_string(i) + " of " + std::to_string(count));
+    FakeMoveFileSystem fs = start_;
+    fs.crashAt(i);
+    EXPECT_THROW(run(fs), SimulatedCrash);
+    recoverBothWays(fs);
+    if (HasFatalFailure()) return;
+  }
+  totals.crashes += count;
+}
+
+TEST_P(MoveFaultTest, CrashWhileAFailureIsUndone) {
+  const long count = operationsOf(start_);
+  for (long i = 0; i < count; ++i) {
+    FakeMoveFileSystem failing = start_;
+    failing.failAt(i);
+    run(failing);
+    for (long j = i + 1; j < failing.operations(); ++j) {
+      SCOPED_TRACE("failing operation " + std::to_string(i) + ", crash at " + std::to_string(j));
+      FakeMoveFileSystem fs = start_;
+      fs.failAt(i);
+      fs.crashAt(j);
+      EXPECT_THROW(run(fs), SimulatedCrash);
+      recoverBothWays(fs);
+      if (HasFatalFailure()) return;
+      ++totals.rollbackCrashes;
+    }
+  }
+}
+
+// Every recovery operation, after every eighth crash point of a long move (all of a short one):
+// all of them would take minutes.
+TEST_P(MoveFaultTest, CrashDuringRecoveryThenRecoveryAgain) {
+  const long count = operationsOf(start_);
+  const long stride = count > 40 ? 8 : 1;
+  for (long i = 0; i < count; i += stride) {
+    FakeMoveFileSystem crashed = start_;
+    crashed.crashAt(i);
+    EXPECT_THROW(run(crashed), SimulatedCrash);
+    crashed.resetFaults();
+    for (const Recovery choice : {Recovery::Complete, Recovery::Undo}) {
+      FakeMoveFileSystem counting = crashed;
+      const std::optional<PendingMove> pending = pendingOf(counting);
+      if (!pending) continue;
+      counting.resetFaults();
+      recover(counting, *pending, choice);
+      for (long j = 0; j < counting.operations(); ++j) {
+        SCOPED_TRACE("crash at " + std::to_string(i) + ", again at " + std::to_string(j) +
+                     " of the recovery");
+        FakeMoveFileSystem fs = crashed;
+        fs.crashAt(j);
+        EXPECT_THROW(recover(fs, *pending, choice), SimulatedCrash);
+        recoverBothWays(fs);
+        if (HasFatalFailure()) return;
+        ++totals.recoveryCrashes;
+      }
+    }
+  }
+}
+
+// Every recovery operation failing once, after every eighth crash point of a long move (all of a
+// short one). Undoing a finished move that fails leaves it finished.
+TEST_P(MoveFaultTest, AnyOperationOfRecoveryFailing) {
+  const long count = operationsOf(start_);
+  const long stride = count > 40 ? 8 : 1;
+  for (long i = 0; i < count; i += stride) {
+    FakeMoveFileSystem crashed = start_;
+    crashed.crashAt(i);
+    EXPECT_THROW(run(crashed), SimulatedCrash);
+    const std::optional<PendingMove> pending = pendingOf(crashed);
+    if (!pending) continue;
+    crashed.resetFaults();
+    for (const Recovery choice : {Recovery::Complete, Recovery::Undo}) {
+      FakeMoveFileSystem counting = crashed;
+      recover(counting, *pending, choice);
+      for (long j = 0; j < counting.operations(); ++j) {
+        SCOPED_TRACE("crash at " + std::to_string(i) + ", recovery failing at " +
+                     std::to_string(j) +
+                     (choice == Recovery::Complete ? " completing" : " undoing"));
+        FakeMoveFileSystem fs = crashed;
+        fs.failAt(j);
+        const MoveResult result = recover(fs, *pending, choice);
+        fs.resetFaults();
+        if (result.outcome == MoveOutcome::Unfinished) {
+          recoverBothWays(fs);
+        } else {
+          const bool atEnd = finished(result) ||
+                             (choice == Recovery::Undo && result.outcome == MoveOutcome::Failed);
+          expectOneWholeCopy(fs, result, atEnd);
+        }
+        if (HasFatalFailure()) return;
+        ++totals.recoveryFaults;
+      }
+    }
+  }
+}
+
+TEST_P(MoveFaultTest, CancelAtAnyProgressReport) {
+  if (plan_.sameVolume) {
+    // A rename has no progress to cancel at: a cancel before it starts changes nothing.
+    FakeMoveFileSystem fs = start_;
+    CancelFlag cancel;
+    cancel.request();
+    const MoveResult result = run(fs, cancel);
+    EXPECT_EQ(result.outcome, MoveOutcome::Cancelled);
+    expectOneWholeCopy(fs, result, false);
+    return;
+  }
+  long reports = 0;
+  {
+    FakeMoveFileSystem fs = start_;
+    run(fs, CancelFlag{}, [&](const MoveProgress&) { ++reports; });
+  }
+  ASSERT_GT(reports, 3);
+  for (long k = 1; k < reports; ++k) {
+    SCOPED_TRACE("cancel at report " + std::to_string(k));
+    FakeMoveFileSystem fs = start_;
+    CancelFlag cancel;
+    long seen = 0;
+    const MoveResult result = run(fs, cancel, [&](const MoveProgress&) {
+      if (++seen == k) cancel.request();
+    });
+    // The last report comes when the copy is over: too late to cancel, the move goes on.
+    if (result.outcome != MoveOutcome::Done) {
+      EXPECT_EQ(result.outcome, MoveOutcome::Cancelled);
+      EXPECT_EQ(endMessage(plan_, result), L"已取消，未做任何更改");
+    }
+    expectOneWholeCopy(fs, result, finished(result));
+  }
+}
+
+TEST_P(MoveFaultTest, FileHeldOpenChangesNothing) {
+  FakeMoveFileSystem fs = start_;
+  const std::wstring held = plan_.origin + L"\\bin\\game.exe";
+  fs.holdOpen(held);
+  const MoveResult result = run(fs);
+  EXPECT_EQ(result.outcome, MoveOutcome::Failed);
+  EXPECT_EQ(endMessage(plan_, result), L"移动失败：文件正在使用：" + held + L"。未做任何更改");
+  expectOneWholeCopy(fs, result, false);
+}
+
+// As Wine's CreateSymbolicLinkW does: links reported made, and none there. Each link is checked.
+TEST_P(MoveFaultTest, LinkReportedMadeButMissingIsFound) {
+  FakeMoveFileSystem fs = start_;
+  fs.makeNoLinks();
+  const MoveResult result = run(fs);
+  const bool back = GetParam().direction == Direction::Back;
+  if (back && plan_.sameVolume) {
+    EXPECT_EQ(result.outcome, MoveOutcome::Done) << "a rename back makes no link";
+    expectOneWholeCopy(fs, result, true);
+  } else if (back) {
+    // The copy's own link is missing, the move is undone, and the link it removed cannot be put
+    // back: the folder is whole where it was, and the journal stays for the next start.
+    EXPECT_EQ(result.outcome, MoveOutcome::Unfinished);
+    EXPECT_EQ(snapshotOf(fs, storedFolderOf(GetParam())), original_);
+    EXPECT_EQ(findPendingMoves(fs, kJournals).size(), 1u);
+  } else {
+    EXPECT_EQ(result.outcome, MoveOutcome::Failed);
+    expectOneWholeCopy(fs, result, false);
+  }
+}
+
+TEST_P(MoveFaultTest, ProgressCountsEveryByteOnce) {
+  std::vector<MoveProgress> reports;
+  FakeMoveFileSystem fs = start_;
+  run(fs, CancelFlag{}, [&](const MoveProgress& p) { reports.push_back(p); });
+  ASSERT_FALSE(reports.empty());
+  if (plan_.sameVolume) {
+    EXPECT_EQ(reports.size(), 1u) << "a rename reports once, at its end";
+    return;
+  }
+  std::uint64_t bytes = 0;
+  for (const SampleFile& f : kSampleFiles) bytes += f.content.size();
+  for (std::size_t i = 1; i < reports.size(); ++i) {
+    EXPECT_GE(reports[i].bytesDone, reports[i - 1].bytesDone);
+  }
+  EXPECT_EQ(reports.front().bytesDone, 0u);
+  EXPECT_EQ(reports.back().bytesDone, bytes);
+  EXPECT_EQ(reports.back().bytesTotal, bytes);
+  EXPECT_EQ(reports.back().filesDone, kSampleFiles.size());
+  EXPECT_EQ(reports.back().filesTotal, kSampleFiles.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Moves, MoveFaultTest,
+                         testing::Values(Scenario{"AwaySameVolume", Direction::Away, L'C'},
+                                         Scenario{"AwayOtherVolume", Direction::Away, L'D'},
+                                         Scenario{"BackSameVolume", Direction::Back, L'C'},
+                                         Scenario{"BackOtherVolume", Direction::Back, L'D'}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+}  // namespace
+}  // namespace mirafold::move

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include "fakes/fake_move_file_system.h"
+#include "move/move_planning.h"
+
+namespace mirafold::move {
+namespace {
+
+using fakes::FakeMoveFileSystem;
+
+const MoveSurroundings kNtfs{{L"C:\\Windows"}, L"NTFS"};
+
+class MovePlanningTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    fs.addVolume(L'C');
+    fs.addVolume(L'D', {false, 3000});
+    fs.addVolume(L'N', {true, 1u << 30});
+    fs.addFile(L"C:\\Games\\Game\\a.bin", std::wstring(1500, L'a'), platform::kAttributeHidden);
+    fs.addFile(L"C:\\Games\\Game\\sub\\b.bin", std::wstring(1000, L'b'));
+    fs.addLink(L"C:\\Games\\Game\\outside", L"C:\\Elsewhere");
+    fs.addFile(L"C:\\Elsewhere\\big.bin", std::wstring(100000, L'x'));
+    fs.addFolder(L"D:\\Store");
+    fs.addFolder(L"N:\\Share");
+    fs.addFolder(L"C:\\Store");
+    fs.addFolder(L"C:\\Windows");
+  }
+  FakeMoveFileSystem fs;
+};
+
+TEST_F(MovePlanningTest, AwayToAnotherVolumeCountsFilesNotLinks) {
+  const PlannedMove planned = planMoveAway(fs, L"C:\\Games\\Game\\", L"D:\\Store", kNtfs);
+  ASSERT_FALSE(planned.refusal) << *planned.refusal;
+  EXPECT_EQ(planned.plan.direction, Direction::Away);
+  EXPECT_EQ(planned.plan.origin, L"C:\\Games\\Game");
+  EXPECT_EQ(planned.plan.final, L"D:\\Store\\Game");
+  EXPECT_FALSE(planned.plan.sameVolume);
+  EXPECT_EQ(planned.summary.files, 2u);
+  EXPECT_EQ(planned.summary.bytes, 2500u);
+  EXPECT_EQ(confirmationText(planned),
+            L"将把“C:\\Games\\Game”（2 个文件，2.4 KB）移动到“D:\\Store”，"
+            L"并在原处创建指向它的链接。是否继续？");
+}
+
+TEST_F(MovePlanningTest, RefusalsFoundThroughTheFileSystem) {
+  fs.addFolder(L"C:\\Store\\Game");
+  fs.addLink(L"C:\\Games\\Linked", L"D:\\Store");
+  fs.addFile(L"C:\\Games\\Huge\\h.bin", std::wstring(4000, L'h'));
+  const struct {
+    const wchar_t* source;
+    const wchar_t* destination;
+    const wchar_t* refusal;
+  } rows[] = {
+      {L"C:\\Games\\Linked", L"D:\\Store", L"该文件夹本身就是链接"},
+      {L"C:\\Windows", L"D:\\Store", L"不能移动系统文件夹"},
+      {L"C:\\Games\\Game", L"C:\\Games\\Game\\sub", L"目标位置不可位于要移动的文件夹之内"},
+      {L"C:\\Games\\Game", L"C:\\Store", L"右侧文件夹中已存在同名文件夹"},
+      {L"C:\\Games\\Huge", L"D:\\Store", L"目标分区空间不足：需要 3.9 KB，可用 2.9 KB"},
+      {L"C:\\Games\\Game", L"N:\\Share", L"链接目标不可位于网络位置"},
+      {L"C:\\Games\\Missing", L"D:\\Store", nullptr},  // any message, but a refusal
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.source, row.source + wcslen(row.source)));
+    const PlannedMove planned = planMoveAway(fs, row.source, row.destination, kNtfs);
+    ASSERT_TRUE(planned.refusal);
+    if (row.refusal) {
+      EXPECT_EQ(*planned.refusal, row.refusal);
+    }
+  }
+  EXPECT_EQ(planMoveAway(fs, L"C:\\Games\\Game", L"D:\\Store", {{}, L"FAT32"}).refusal,
+            L"链接创建失败！链接所在分区的文件系统类型必须为NTFS");
+}
+
+TEST_F(MovePlanningTest, BackFollowsTheLinkToItsFolder) {
+  fs.addFile(L"D:\\Store\\Tool\\t.exe", L"tool", 0);
+  fs.addLink(L"C:\\Tools\\Tool", L"D:\\Store\\Tool");
+  const PlannedMove planned = planMoveBack(fs, L"C:\\Tools\\Tool", kNtfs);
+  ASSERT_FALSE(planned.refusal) << *planned.refusal;
+  EXPECT_EQ(planned.plan.direction, Direction::Back);
+  EXPECT_EQ(planned.plan.origin, L"D:\\Store\\Tool");
+  EXPECT_EQ(planned.plan.final, L"C:\\Tools\\Tool");
+  EXPECT_FALSE(planned.plan.sameVolume);
+  EXPECT_EQ(planned.summary.files, 1u);
+  EXPECT_TRUE(planMoveBack(fs, L"C:\\Games\\Game", kNtfs).refusal) << "not a link";
+}
+
+}  // namespace
+}  // namespace mirafold::move

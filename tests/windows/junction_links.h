@@ -1,0 +1,49 @@
+#pragma once
+// Links for the move tests, made and removed by junction.exe beside the test program, started
+// and waited for as the program starts it.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "junction/command_line.h"
+#include "platform/win32/win32_move_file_system.h"
+
+namespace mirafold::testing {
+
+inline std::wstring besideThisProgram(const std::wstring& name) {
+  std::wstring self(32768, L'\0');
+  self.resize(::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
+  return self.substr(0, self.find_last_of(L'\\') + 1) + name;
+}
+
+inline platform::MoveStatus runJunctionTool(const std::vector<std::wstring>& args) {
+  std::wstring commandLine = junction::quoteArgument(besideThisProgram(L"junction.exe")) + L" " +
+                             junction::joinArguments(args);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                        nullptr, nullptr, &startup, &process)) {
+    return platform::MoveStatus::failure(L"junction.exe did not start");
+  }
+  ::WaitForSingleObject(process.hProcess, 60000);
+  DWORD code = 1;
+  ::GetExitCodeProcess(process.hProcess, &code);
+  ::CloseHandle(process.hProcess);
+  ::CloseHandle(process.hThread);
+  return code == 0 ? platform::MoveStatus::success()
+                   : platform::MoveStatus::failure(L"junction.exe failed");
+}
+
+inline win32::LinkCommands junctionToolLinks() {
+  return {[](const std::wstring& link, const std::wstring& target) {
+            return runJunctionTool({link, target});
+          },
+          [](const std::wstring& link) {
+            return runJunctionTool({L"-d", link});
+          }};
+}
+
+}  // namespace mirafold::testing

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Test fixture: drive D: of the project's own Wine prefix, mapped to a folder inside that prefix's
+# temporary folder, so that the move tests have a second drive letter (a move there copies) whose
+# scratch folders are still below the temporary folder. Only our prefix below build/ is touched.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+prefix="${WINEPREFIX:-$root/build/wineprefix}"
+case "$prefix" in
+  "$root"/build/*) ;;
+  *) echo "not the project's prefix below build/: $prefix" >&2; exit 1 ;;
+esac
+export WINEPREFIX="$prefix" WINEDEBUG=-all
+temp_windows=$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')
+temp_unix=$(winepath -u "$temp_windows" 2>/dev/null)
+case "$temp_unix" in
+  "$prefix"/*) ;;
+  *) echo "the prefix's temporary folder is outside it: $temp_unix" >&2; exit 1 ;;
+esac
+drive_folder="$temp_unix/mirafold-drive-d"
+mkdir -p "$drive_folder"
+link="$prefix/dosdevices/d:"
+if [ -e "$link" ] || [ -L "$link" ]; then
+  [ "$(readlink "$link")" = "$drive_folder" ] && exit 0
+  echo "d: is already mapped elsewhere in $prefix" >&2
+  exit 1
+fi
+ln -s "$drive_folder" "$link"

@@ -1,0 +1,384 @@
+// The move engine on the real (Wine's) file system: one drive, another drive letter (D:, mapped
+// by the test fixture, so that the move copies), a file held open, a name clash, a cancel in the
+// middle of the copy, the move back, a stop dead in the copy and a process killed in it, each
+// followed by recovery.
+
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "junction/command_line.h"
+#include "junction_links.h"
+#include "move/folder_mover.h"
+#include "move/move_planning.h"
+#include "platform/win32/win32_move_file_system.h"
+#include "temp_tree.h"
+
+namespace mirafold {
+namespace {
+
+using move::MoveOutcome;
+using platform::EntryKind;
+using platform::MoveStatus;
+
+using testing::junctionToolLinks;
+using testing::runJunctionTool;
+
+std::wstring tempFolder() {
+  wchar_t temp[MAX_PATH + 1] = {};
+  ::GetTempPathW(MAX_PATH + 1, temp);
+  std::wstring base = temp;
+  if (!base.empty() && base.back() == L'\\') base.pop_back();
+  return base;
+}
+
+void writeFile(const std::wstring& path, const std::string& bytes, DWORD attributes = 0) {
+  const HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE) << ::GetLastError();
+  DWORD written = 0;
+  ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  ::CloseHandle(h);
+  if (attributes) ::SetFileAttributesW(path.c_str(), attributes);
+}
+
+std::string readFile(const std::wstring& path) {
+  const HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string bytes;
+  char buffer[65536];
+  DWORD got = 0;
+  while (::ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  ::CloseHandle(h);
+  return bytes;
+}
+
+DWORD attributesOf(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()); }
+
+// Stops dead (throws) at the n-th file copy, as a killed process would, leaving the disk as it is.
+struct Killed {};
+class DyingFileSystem final : public win32::Win32MoveFileSystem {
+ public:
+  DyingFileSystem(win32::LinkCommands links, int copies)
+      : Win32MoveFileSystem(std::move(links)), copiesLeft_(copies) {}
+  MoveStatus copyFile(const std::wstring& from, const std::wstring& to,
+                      const platform::CopyProgress& progress) override {
+    if (copiesLeft_-- == 0) throw Killed{};
+    return Win32MoveFileSystem::copyFile(from, to, progress);
+  }
+
+ private:
+  int copiesLeft_;
+};
+
+struct SampleFile {
+  const wchar_t* path;
+  std::string content;
+  DWORD attributes;
+};
+
+class MoveEngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(::GetDriveTypeW(L"D:\\"), static_cast<UINT>(DRIVE_FIXED))
+        << "drive D: is mapped by the windows.map_move_drive fixture";
+    // D:\ is the folder "mirafold-drive-d" of the temporary folder: the same scratch, two names.
+    const std::wstring name = L"move-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(::GetTickCount64());
+    otherDrive_ = L"D:\\" + name;
+    otherDriveAlias_ = tempFolder() + L"\\mirafold-drive-d\\" + name;
+    ASSERT_TRUE(::CreateDirectoryW(otherDrive_.c_str(), nullptr)) << ::GetLastError();
+
+    source_ = tree_.folder(L"apps\\游戏 Game");
+    tree_.folder(L"apps\\游戏 Game\\empty");
+    tree_.folder(L"apps\\游戏 Game\\data\\deep");
+    tree_.folder(L"outside");
+    journals_ = tree_.at(L"journals");
+    for (const SampleFile& f : files_) {
+      writeFile(source_ + L"\\" + f.path, f.content, f.attributes);
+    }
+    // A folder time set on purpose, to be found again after the copy.
+    setWriteTime(source_ + L"\\data", kFolderTime);
+    ASSERT_TRUE(runJunctionTool({source_ + L"\\outside-link", tree_.at(L"outside")}).ok());
+  }
+
+  void TearDown() override {
+    // Links first (the scratch remover leaves them), through the tool that made them.
+    for (const std::wstring& root : {tree_.path(), otherDrive_}) removeLinksBelow(root);
+    testing::removeScratchFolder(otherDriveAlias_);
+  }
+
+  void removeLinksBelow(const std::wstring& folder) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+      const std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring path = folder + L"\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        runJunctionTool({L"-d", path});
+      } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        removeLinksBelow(path);
+      }
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+  }
+
+  static void setWriteTime(const std::wstring& path, ULONGLONG ticks) {
+    const HANDLE h = ::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const FILETIME t{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    ::SetFileTime(h, nullptr, nullptr, &t);
+    ::CloseHandle(h);
+  }
+
+  static ULONGLONG writeTimeOf(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return (ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32) |
+           data.ftLastWriteTime.dwLowDateTime;
+  }
+
+  move::PlannedMove planAway(const std::wstring& destination) {
+    return move::planMoveAway(files_fs_, source_, destination, {{}, L"NTFS"});
+  }
+
+  move::MoveResult run(platform::MoveFileSystem& fs, const move::MovePlan& plan,
+                       const move::CancelFlag& cancel = move::CancelFlag{},
+                       move::ProgressCallback progress = nullptr) {
+    move::FolderMover mover({fs, clock_, cancel, std::move(progress), journals_});
+    return mover.run(plan);
+  }
+
+  EntryKind kindOf(const std::wstring& path) {
+    platform::EntryInfo info;
+    EXPECT_TRUE(files_fs_.inspect(path, info).ok());
+    return info.kind;
+  }
+
+  // Every sample file, read through `path` (a link or the folder itself).
+  void expectWholeAt(const std::wstring& path) {
+    for (const SampleFile& f : files_) {
+      EXPECT_EQ(readFile(path + L"\\" + f.path), f.content) << path;
+      EXPECT_EQ(attributesOf(path + L"\\" + f.path) & f.attributes, f.attributes);
+    }
+    EXPECT_EQ(kindOf(path + L"\\empty"), EntryKind::Folder);
+    EXPECT_EQ(kindOf(path + L"\\outside-link"), EntryKind::Link);
+  }
+
+  void expectNoJournal() { EXPECT_TRUE(move::findPendingMoves(files_fs_, journals_).empty()); }
+
+  // Nothing but the source's parent holds entries named by the move.
+  void expectUntouched() {
+    EXPECT_EQ(kindOf(source_), EntryKind::Folder);
+    expectWholeAt(source_);
+    EXPECT_EQ(kindOf(source_ + L".mirafold-moving"), EntryKind::Missing);
+    EXPECT_EQ(kindOf(otherDrive_ + L"\\游戏 Game"), EntryKind::Missing);
+    EXPECT_EQ(kindOf(otherDrive_ + L"\\游戏 Game.mirafold-partial"), EntryKind::Missing);
+    expectNoJournal();
+  }
+
+  static constexpr ULONGLONG kFolderTime = 132000000000000000ull;  // 2019
+  const std::vector<SampleFile> files_ = {
+      {L"readme.txt", "readme of the game", 0},
+      {L"data\\big.bin", std::string(3 << 20, 'b'), 0},
+      {L"data\\deep\\c.txt", "deep inside", 0},
+      {L"hidden.sav", "hidden system save", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
+      {L"engine.dll", "read-only library", FILE_ATTRIBUTE_READONLY},
+  };
+  testing::TempTree tree_;
+  std::wstring source_, journals_, otherDrive_, otherDriveAlias_;
+  win32::Win32MoveFileSystem files_fs_{junctionToolLinks()};
+  move::SteadyClock clock_;
+};
+
+TEST_F(MoveEngineTest, SameDriveIsOneRenameAndALink) {
+  const std::wstring store = tree_.folder(L"store");
+  const move::PlannedMove planned = planAway(store);
+  ASSERT_FALSE(planned.refusal) << "refused";
+  EXPECT_TRUE(planned.plan.sameVolume);
+  EXPECT_EQ(planned.summary.files, files_.size());
+  const move::MoveResult result = run(files_fs_, planned.plan);
+  ASSERT_EQ(result.outcome, MoveOutcome::Done)
+      << std::string(result.reason.begin(), result.reason.end());
+  EXPECT_EQ(kindOf(source_), EntryKind::Link);
+  EXPECT_EQ(kindOf(store + L"\\游戏 Game"), EntryKind::Folder);
+  expectWholeAt(source_);
+  expectWholeAt(store + L"\\游戏 Game");
+  EXPECT_EQ(kindOf(source_ + L".mirafold-moving"), EntryKind::Missing);
+  expectNoJournal();
+}
+
+TEST_F(MoveEngineTest, OtherDriveCopiesChecksLinksAndCleansUp) {
+  const move::PlannedMove planned = planAway(otherDrive_);
+  ASSERT_FALSE(planned.refusal) << "refused";
+  EXPECT_FALSE(planned.plan.sameVolume) << "D: must take the copy road";
+  std::vector<move::MoveProgress> reports;
+  const move::MoveResult result = run(files_fs_, planned.plan, move::CancelFlag{},
+                                      [&](const move::MoveProgress& p) { reports.push_back(p); });
+  ASSERT_EQ(result.outcome, MoveOutcome::Done)
+      << std::string(result.reason.begin(), result.reason.end());
+  const std::wstring moved = otherDrive_ + L"\\游戏 Game";
+  EXPECT_EQ(kindOf(source_), EntryKind::Link);
+  EXPECT_EQ(kindOf(moved), EntryKind::Folder);
+  expectWholeAt(source_);
+  expectWholeAt(moved);
+  EXPECT_EQ(writeTimeOf(moved + L"\\data"), kFolderTime);
+  bool leadsOutside = false;
+  ASSERT_TRUE(
+      files_fs_.sameFolder(moved + L"\\outside-link", tree_.at(L"outside"), leadsOutside).ok());
+  EXPECT_TRUE(leadsOutside);
+  EXPECT_EQ(kindOf(source_ + L".mirafold-moving"), EntryKind::Missing);
+  EXPECT_EQ(kindOf(moved + L".mirafold-partial"), EntryKind::Missing);
+  expectNoJournal();
+  ASSERT_FALSE(reports.empty());
+  EXPECT_EQ(reports.back().bytesDone, planned.summary.bytes);
+
+  // And back again: the undo of the menu, the same protocol the other way.
+  const move::PlannedMove back = move::planMoveBack(files_fs_, source_, {{}, L"NTFS"});
+  ASSERT_FALSE(back.refusal) << "refused";
+  const move::MoveResult undone = run(files_fs_, back.plan);
+  ASSERT_EQ(undone.outcome, MoveOutcome::Done)
+      << std::string(undone.reason.begin(), undone.reason.end());
+  EXPECT_EQ(kindOf(source_), EntryKind::Folder);
+  expectWholeAt(source_);
+  EXPECT_EQ(kindOf(moved), EntryKind::Missing);
+  EXPECT_EQ(kindOf(otherDrive_ + L"\\游戏 Game.mirafold-moving"), EntryKind::Missing);
+  expectNoJournal();
+}
+
+TEST_F(MoveEngineTest, FileHeldOpenWithoutSharingChangesNothing) {
+  const std::wstring held = source_ + L"\\readme.txt";
+  const HANDLE h = ::CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  const move::PlannedMove planned = planAway(otherDrive_);
+  ASSERT_FALSE(planned.refusal) << "refused";
+  const move::MoveResult result = run(files_fs_, planned.plan);
+  ::CloseHandle(h);
+  EXPECT_EQ(result.outcome, MoveOutcome::Failed);
+  const std::wstring message = *move::endMessage(planned.plan, result);
+  EXPECT_EQ(message.rfind(L"移动失败：", 0), 0u);
+  expectUntouched();
+}
+
+TEST_F(MoveEngineTest, NameClashIsRefusedAndTheEngineChecksAgain) {
+  ASSERT_TRUE(::CreateDirectoryW((otherDrive_ + L"\\游戏 Game").c_str(), nullptr));
+  const move::PlannedMove planned = planAway(otherDrive_);
+  EXPECT_EQ(planned.refusal, L"右侧文件夹中已存在同名文件夹");
+  // Even a plan made before the folder appeared.
+  const move::MoveResult result = run(files_fs_, planned.plan);
+  EXPECT_EQ(result.outcome, MoveOutcome::Failed);
+  EXPECT_EQ(kindOf(source_), EntryKind::Folder);
+  expectWholeAt(source_);
+  EXPECT_EQ(kindOf(otherDrive_ + L"\\游戏 Game"), EntryKind::Folder);
+  expectNoJournal();
+}
+
+TEST_F(MoveEngineTest, CancelInTheMiddleOfTheCopyChangesNothing) {
+  const move::PlannedMove planned = planAway(otherDrive_);
+  ASSERT_FALSE(planned.refusal) << "refused";
+  move::CancelFlag cancel;
+  bool cancelledMidFile = false;
+  const move::MoveResult result =
+      run(files_fs_, planned.plan, cancel, [&](const move::MoveProgress& p) {
+        if (p.bytesDone > 0 && p.bytesDone < p.bytesTotal && !cancel.requested()) {
+          cancelledMidFile = true;
+          cancel.request();
+        }
+      });
+  EXPECT_TRUE(cancelledMidFile);
+  EXPECT_EQ(result.outcome, MoveOutcome::Cancelled);
+  EXPECT_EQ(move::endMessage(planned.plan, result), L"已取消，未做任何更改");
+  expectUntouched();
+}
+
+TEST_F(MoveEngineTest, StoppedDeadInTheCopyThenRecovered) {
+  for (const move::Recovery choice : {move::Recovery::Undo, move::Recovery::Complete}) {
+    SCOPED_TRACE(choice == move::Recovery::Complete ? "complete" : "undo");
+    const move::PlannedMove planned = planAway(otherDrive_);
+    ASSERT_FALSE(planned.refusal) << "refused";
+    DyingFileSystem dying(junctionToolLinks(), 2);
+    EXPECT_THROW(run(dying, planned.plan), Killed);
+    EXPECT_EQ(kindOf(source_ + L".mirafold-moving"), EntryKind::Folder);
+    EXPECT_EQ(kindOf(otherDrive_ + L"\\游戏 Game.mirafold-partial"), EntryKind::Folder);
+
+    const std::vector<move::PendingMove> pending = move::findPendingMoves(files_fs_, journals_);
+    ASSERT_EQ(pending.size(), 1u);
+    EXPECT_EQ(move::recoveryQuestion(pending.front()),
+              L"上次的移动未完成：" + source_ + L" → " + otherDrive_ +
+                  L"\\游戏 Game。是否完成它？（选“否”则撤销）");
+    const move::CancelFlag cancel;
+    move::FolderMover mover({files_fs_, clock_, cancel, nullptr, journals_});
+    const move::MoveResult result = mover.recover(pending.front(), choice);
+    if (choice == move::Recovery::Undo) {
+      EXPECT_EQ(result.outcome, MoveOutcome::Cancelled);
+      expectUntouched();
+    } else {
+      EXPECT_EQ(result.outcome, MoveOutcome::Done);
+      EXPECT_EQ(kindOf(source_), EntryKind::Link);
+      expectWholeAt(source_);
+      expectWholeAt(otherDrive_ + L"\\游戏 Game");
+      EXPECT_EQ(kindOf(source_ + L".mirafold-moving"), EntryKind::Missing);
+      EXPECT_EQ(kindOf(otherDrive_ + L"\\游戏 Game.mirafold-partial"), EntryKind::Missing);
+      expectNoJournal();
+    }
+  }
+}
+
+TEST_F(MoveEngineTest, ProcessKilledInTheCopyThenRecovered) {
+  // Enough files for the worker, which pauses at each progress report, to be caught copying.
+  std::vector<std::wstring> parts;
+  for (int i = 0; i < 40; ++i) {
+    parts.push_back(L"data\\part" + std::to_wstring(i) + L".bin");
+    writeFile(source_ + L"\\" + parts.back(), std::string(65536, static_cast<char>('a' + i % 26)));
+  }
+  const std::wstring marker = tree_.at(L"copying.marker");
+  for (const move::Recovery choice : {move::Recovery::Undo, move::Recovery::Complete}) {
+    SCOPED_TRACE(choice == move::Recovery::Complete ? "complete" : "undo");
+    ::DeleteFileW(marker.c_str());
+    std::wstring commandLine = junction::joinArguments(
+        {testing::besideThisProgram(L"move_worker.exe"), source_, otherDrive_, journals_, marker});
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION worker{};
+    ASSERT_TRUE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
+                                 CREATE_NO_WINDOW, nullptr, nullptr, &startup, &worker));
+    bool copying = false;
+    for (int waited = 0; waited < 3000 && !copying; ++waited) {
+      copying = ::GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES;
+      if (!copying) ::Sleep(10);
+    }
+    ::TerminateProcess(worker.hProcess, 9);
+    ::WaitForSingleObject(worker.hProcess, 10000);
+    ::CloseHandle(worker.hProcess);
+    ::CloseHandle(worker.hThread);
+    ASSERT_TRUE(copying) << "the worker never reached its copy";
+    EXPECT_EQ(kindOf(otherDrive_ + L"\\游戏 Game.mirafold-partial"), EntryKind::Folder);
+
+    const std::vector<move::PendingMove> pending = move::findPendingMoves(files_fs_, journals_);
+    ASSERT_EQ(pending.size(), 1u);
+    const move::CancelFlag cancel;
+    move::FolderMover mover({files_fs_, clock_, cancel, nullptr, journals_});
+    const move::MoveResult result = mover.recover(pending.front(), choice);
+    EXPECT_EQ(result.outcome,
+              choice == move::Recovery::Complete ? MoveOutcome::Done : MoveOutcome::Cancelled);
+    if (choice == move::Recovery::Undo) {
+      expectUntouched();
+    } else {
+      EXPECT_EQ(kindOf(source_), EntryKind::Link);
+      expectWholeAt(source_);
+      expectNoJournal();
+    }
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+      EXPECT_EQ(readFile(source_ + L"\\" + parts[i]),
+                std::string(65536, static_cast<char>('a' + i % 26)));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace mirafold
