@@ -14,13 +14,13 @@
 #include "base/win32/handles.h"
 #include "link/link_creation.h"
 #include "link/selection_handlers.h"
-#include "platform/win32/file_system.h"
-#include "platform/win32/form_window.h"
-#include "platform/win32/message_loop.h"
-#include "platform/win32/modal_form.h"
-#include "platform/win32/nt_volume.h"
-#include "platform/win32/shell.h"
-#include "platform/win32/system_services.h"
+#include "platform/win32/system/file_system.h"
+#include "platform/win32/system/system_services.h"
+#include "platform/win32/system/win32_nt_volume.h"
+#include "platform/win32/system/win32_shell.h"
+#include "platform/win32/ui/layout_window.h"
+#include "platform/win32/ui/message_loop.h"
+#include "platform/win32/ui/modal_dialog.h"
 #include "resource_ids.h"
 #include "sendto/sendto_form.h"
 #include "sendto/sendto_layout.h"
@@ -42,7 +42,7 @@ int run(HINSTANCE instance) {
   win32::Win32NtVolume volume;
   win32::Win32ErrorTexts errors;
 
-  win32::FormWindow window(app::mainForm(), instance, IDI_MIRAFOLD);
+  win32::LayoutWindow window(app::mainWindowLayout(), instance, IDI_MIRAFOLD);
   messages.setOwner(window.hwnd());
   processes.setOwner(window.hwnd());
 
@@ -103,12 +103,12 @@ int run(HINSTANCE instance) {
   win32::Win32Shell shell;
   shell.setOwner(window.hwnd());
   win32::Win32MessageBox sendToMessages;
-  std::unique_ptr<win32::ModalForm> sendToWindow;
+  std::unique_ptr<win32::ModalDialog> sendToWindow;
   std::unique_ptr<sendto::SendToForm> sendToForm;
   form.onOpenSendTo([&] {
     if (!sendToWindow) {
-      sendToWindow = std::make_unique<win32::ModalForm>(sendto::sendToForm(), instance,
-                                                        IDI_MIRAFOLD, window.hwnd());
+      sendToWindow = std::make_unique<win32::ModalDialog>(sendto::sendToDialogLayout(), instance,
+                                                          IDI_MIRAFOLD, window.hwnd());
       sendToMessages.setOwner(sendToWindow->hwnd());
       sendToForm = std::make_unique<sendto::SendToForm>(
           sendto::SendToControls{.command1 = sendToWindow->control<Button>(L"Command1"),

@@ -45,10 +45,11 @@ constexpr std::array kControls{
 };
 // clang-format on
 
-constexpr platform::Form kMainForm{L"Mirafold （文件夹映射工具）", 11310, 6975, kControls};
+constexpr platform::WindowLayout kMainWindowLayout{L"Mirafold （文件夹映射工具）", 11310, 6975,
+                                                   kControls};
 
 }  // namespace
 
-const platform::Form& mainForm() { return kMainForm; }
+const platform::WindowLayout& mainWindowLayout() { return kMainWindowLayout; }
 
 }  // namespace mirafold::app

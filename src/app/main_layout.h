@@ -30,6 +30,6 @@ inline constexpr int kTimer1 = 1;
 
 inline constexpr int kTimer1IntervalMs = 500;
 
-const platform::Form& mainForm();
+const platform::WindowLayout& mainWindowLayout();
 
 }  // namespace mirafold::app

@@ -32,7 +32,7 @@ struct Control {
   int resource = 0;  // picture resource, for pictures
 };
 
-struct Form {
+struct WindowLayout {
   std::wstring_view title;
   int clientWidth, clientHeight;  // twips
   std::span<const Control> controls;

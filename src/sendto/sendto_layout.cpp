@@ -41,10 +41,10 @@ constexpr std::array kControls{
 };
 // clang-format on
 
-constexpr platform::Form kSendToForm{kTitle, 10395, 7950, kControls};
+constexpr platform::WindowLayout kSendToDialogLayout{kTitle, 10395, 7950, kControls};
 
 }  // namespace
 
-const platform::Form& sendToForm() { return kSendToForm; }
+const platform::WindowLayout& sendToDialogLayout() { return kSendToDialogLayout; }
 
 }  // namespace mirafold::sendto

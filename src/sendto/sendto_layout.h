@@ -18,6 +18,6 @@ inline constexpr int kImage2 = 208;
 
 inline constexpr std::wstring_view kTitle = L"添加右键菜单";
 
-const platform::Form& sendToForm();
+const platform::WindowLayout& sendToDialogLayout();
 
 }  // namespace mirafold::sendto

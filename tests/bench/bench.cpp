@@ -15,7 +15,7 @@
 #include "app/main_layout.h"
 #include "driver/driver.h"
 #include "platform/layout.h"
-#include "platform/win32/form_window.h"
+#include "platform/win32/ui/layout_window.h"
 
 using namespace mirafold;
 using Clock = std::chrono::steady_clock;
@@ -60,10 +60,10 @@ constexpr platform::Control kListOnly[] = {
      0,
      {9, false}},
 };
-constexpr platform::Form kListForm{L"bench", 5500, 4200, kListOnly};
+constexpr platform::WindowLayout kListLayout{L"bench", 5500, 4200, kListOnly};
 
 void benchBigFolder(const std::wstring& folder, int runs) {
-  win32::FormWindow window(kListForm, ::GetModuleHandleW(nullptr), 0, [] {});
+  win32::LayoutWindow window(kListLayout, ::GetModuleHandleW(nullptr), 0, [] {});
   window.show();
   auto& list = window.control<platform::FolderList>(L"Dir1");
   HWND listWindow = ::GetDlgItem(window.hwnd(), 103);

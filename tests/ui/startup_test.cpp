@@ -93,7 +93,7 @@ TEST_F(StartupTest, TheWindowAndItsControlsHaveTheSizesOfTheTable) {
   HWND window = app.waitForMainWindow();
   ASSERT_NE(window, nullptr);
   const auto px = [](int twips) { return twips / 15; };
-  const platform::Form& form = app::mainForm();
+  const platform::WindowLayout& form = app::mainWindowLayout();
   RECT client{};
   ::GetClientRect(window, &client);
   EXPECT_EQ(client.right, px(form.clientWidth));

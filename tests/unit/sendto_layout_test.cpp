@@ -65,7 +65,7 @@ std::map<int, std::string> rcdataFiles() {
 TEST(SendToLayoutTest, EachPictureControlHasItsJpegsSize) {
   const auto files = rcdataFiles();
   int pictures = 0;
-  for (const platform::Control& control : sendto::sendToForm().controls) {
+  for (const platform::Control& control : sendto::sendToDialogLayout().controls) {
     if (control.kind != platform::ControlKind::Picture) continue;
     ++pictures;
     SCOPED_TRACE(std::string(control.name.begin(), control.name.end()));

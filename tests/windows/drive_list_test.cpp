@@ -1,7 +1,7 @@
 // The drive list as a window: its rows, the selection it starts with and moves to, and the change
 // handler raised only by the user's choice.
 
-#include "platform/win32/drive_list.h"
+#include "platform/win32/ui/drive_list.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The directory-entry tests against real files and folders with their attributes.
 
-#include "platform/win32/file_system.h"
+#include "platform/win32/system/file_system.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The folder list as a window: its rows, its own form of paths, refusals, opening rows by mouse
 // and keyboard, and its text for UI tests.
 
-#include "platform/win32/folder_list.h"
+#include "platform/win32/ui/folder_list.h"
 
 #include <gtest/gtest.h>
 

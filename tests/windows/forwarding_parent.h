@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "platform/win32/child_control.h"
+#include "platform/win32/ui/child_control.h"
 
 namespace mirafold::testing {
 

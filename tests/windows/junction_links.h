@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "junction/command_line.h"
-#include "platform/win32/win32_move_file_system.h"
+#include "platform/win32/system/win32_move_file_system.h"
 
 namespace mirafold::testing {
 

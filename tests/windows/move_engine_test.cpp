@@ -13,7 +13,7 @@
 #include "junction_links.h"
 #include "move/folder_mover.h"
 #include "move/move_planning.h"
-#include "platform/win32/win32_move_file_system.h"
+#include "platform/win32/system/win32_move_file_system.h"
 #include "temp_tree.h"
 
 namespace mirafold {

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
-#include "platform/win32/nt_volume.h"
+#include "platform/win32/system/win32_nt_volume.h"
 #include "volume/file_system_name.h"
 
 namespace mirafold {

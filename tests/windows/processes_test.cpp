@@ -1,6 +1,6 @@
 // Processes the program keeps: their exit codes as the tool's verdict, read without waiting.
 
-#include "platform/win32/system_services.h"
+#include "platform/win32/system/system_services.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <shlobj.h>
 #include <gtest/gtest.h>
 
-#include "platform/win32/shell.h"
+#include "platform/win32/system/win32_shell.h"
 #include "temp_tree.h"
 
 namespace mirafold::win32 {

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "base/win32/handles.h"
-#include "platform/win32/shell.h"
+#include "platform/win32/system/win32_shell.h"
 #include "sendto/make_shortcut.h"
 #include "temp_tree.h"
 

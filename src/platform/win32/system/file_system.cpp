@@ -1,11 +1,12 @@
-#include "platform/win32/file_system.h"
+#include "platform/win32/system/file_system.h"
 
 #include <windows.h>
 
 #include "base/long_path.h"
+#include "base/path_rules.h"
 #include "base/win32/handles.h"
-#include "platform/win32/full_path.h"
-#include "platform/win32/system_message.h"
+#include "platform/win32/system/full_path.h"
+#include "platform/win32/system/system_message.h"
 
 namespace mirafold::win32 {
 namespace {
@@ -25,9 +26,9 @@ enum class Kinds { FilesOnly, FoldersOnly, Both };
 
 bool hasVisibleEntry(const std::wstring& path, Kinds kinds) {
   const bool foldersCount = kinds != Kinds::FilesOnly;
-  if (path.empty() || hasWildcard(path)) return false;
+  if (path.empty() || base::hasWildcard(path)) return false;
   const auto quiet = base::win32::quietErrorMode();
-  if (isDriveRoot(path)) {
+  if (base::isDriveRoot(path)) {
     // A root has no directory entry of its own, and Windows marks it hidden and system; it is a
     // folder as long as the drive answers.
     if (!foldersCount) return false;
@@ -88,7 +89,7 @@ std::wstring Win32FileSystem::resolvedPath(const std::wstring& path) const {
   const std::wstring full = fullPathOf(path);
   if (full.empty()) return path;
   const auto quiet = base::win32::quietErrorMode();
-  const std::size_t root = rootLength(full);
+  const std::size_t root = base::rootLength(full);
   std::wstring existing = full;
   std::wstring rest;
   for (;;) {

@@ -1,4 +1,4 @@
-#include "platform/win32/timer.h"
+#include "platform/win32/ui/timer.h"
 
 namespace mirafold::win32 {
 

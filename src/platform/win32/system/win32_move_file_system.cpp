@@ -1,4 +1,4 @@
-#include "platform/win32/win32_move_file_system.h"
+#include "platform/win32/system/win32_move_file_system.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -11,7 +11,7 @@
 #include "base/win32/handles.h"
 #include "junction/paths.h"
 #include "junction/reparse_data.h"
-#include "platform/win32/durable_file.h"
+#include "platform/win32/system/durable_file.h"
 
 namespace mirafold::win32 {
 namespace {

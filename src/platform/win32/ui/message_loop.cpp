@@ -1,4 +1,4 @@
-#include "platform/win32/message_loop.h"
+#include "platform/win32/ui/message_loop.h"
 
 #include <windows.h>
 

@@ -11,9 +11,9 @@
 
 #include "base/win32/handles.h"
 #include "platform/controls.h"
-#include "platform/win32/accessible.h"
-#include "platform/win32/child_control.h"
-#include "platform/win32/folder_rows.h"
+#include "platform/win32/ui/accessible.h"
+#include "platform/win32/ui/child_control.h"
+#include "platform/win32/ui/folder_rows.h"
 
 namespace mirafold::win32 {
 

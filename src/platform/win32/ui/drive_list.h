@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/controls.h"
-#include "platform/win32/child_control.h"
+#include "platform/win32/ui/child_control.h"
 
 namespace mirafold::win32 {
 

@@ -1,4 +1,4 @@
-#include "platform/win32/system_services.h"
+#include "platform/win32/system/system_services.h"
 
 #include <shellapi.h>
 
@@ -7,7 +7,7 @@
 #include "base/win32/handles.h"
 #include "platform/argument_text.h"
 #include "platform/version_resource.h"
-#include "platform/win32/system_message.h"
+#include "platform/win32/system/system_message.h"
 
 namespace mirafold::win32 {
 namespace {

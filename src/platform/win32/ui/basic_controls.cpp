@@ -1,4 +1,4 @@
-#include "platform/win32/basic_controls.h"
+#include "platform/win32/ui/basic_controls.h"
 
 #include <commctrl.h>
 

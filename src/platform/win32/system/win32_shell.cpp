@@ -1,12 +1,12 @@
-#include "platform/win32/shell.h"
+#include "platform/win32/system/win32_shell.h"
 
 #include <shlobj.h>
 
 #include <functional>
 
 #include "base/win32/handles.h"
-#include "platform/win32/shortcut_automation.h"
-#include "platform/win32/system_message.h"
+#include "platform/win32/system/shortcut_automation.h"
+#include "platform/win32/system/system_message.h"
 
 namespace mirafold::win32 {
 namespace {

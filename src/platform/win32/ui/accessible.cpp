@@ -1,4 +1,4 @@
-#include "platform/win32/accessible.h"
+#include "platform/win32/ui/accessible.h"
 
 #include <oleacc.h>
 

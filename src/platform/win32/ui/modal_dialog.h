@@ -7,15 +7,15 @@
 #include <string_view>
 
 #include "platform/layout.h"
-#include "platform/win32/form_window.h"
+#include "platform/win32/ui/layout_window.h"
 
 namespace mirafold::win32 {
 
-class ModalForm {
+class ModalDialog {
  public:
-  ModalForm(const platform::Form& form, HINSTANCE instance, int icon, HWND owner);
-  ModalForm(const ModalForm&) = delete;
-  ModalForm& operator=(const ModalForm&) = delete;
+  ModalDialog(const platform::WindowLayout& form, HINSTANCE instance, int icon, HWND owner);
+  ModalDialog(const ModalDialog&) = delete;
+  ModalDialog& operator=(const ModalDialog&) = delete;
 
   HWND hwnd() const { return window_.hwnd(); }
   template <typename Interface>
@@ -31,7 +31,7 @@ class ModalForm {
 
   HWND owner_;
   bool open_ = false;
-  FormWindow window_;
+  LayoutWindow window_;
 };
 
 }  // namespace mirafold::win32

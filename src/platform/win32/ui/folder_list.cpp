@@ -1,4 +1,4 @@
-#include "platform/win32/folder_list.h"
+#include "platform/win32/ui/folder_list.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "platform/win32/dpi.h"
+#include "platform/win32/ui/dpi.h"
 #include "resource_ids.h"
 
 namespace mirafold::win32 {

@@ -1,6 +1,6 @@
 // A form moved to a monitor of another DPI: every control, font and row is made again for it.
 
-#include "platform/win32/form_window.h"
+#include "platform/win32/ui/layout_window.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,9 @@ namespace {
 
 int px(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
 
-TEST(FormWindowTest, WmDpiChangedLaysTheWindowOutAgainAtTheNewDpi) {
-  const platform::Form& form = app::mainForm();
-  FormWindow window(form, ::GetModuleHandleW(nullptr), 0);
+TEST(LayoutWindowTest, WmDpiChangedLaysTheWindowOutAgainAtTheNewDpi) {
+  const platform::WindowLayout& form = app::mainWindowLayout();
+  LayoutWindow window(form, ::GetModuleHandleW(nullptr), 0);
   for (const int dpi : {144, 120, 192, 96}) {
     RECT suggested{40, 30, 40 + px(form.clientWidth, dpi) + 8,
                    30 + px(form.clientHeight, dpi) + 30};

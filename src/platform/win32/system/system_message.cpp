@@ -1,4 +1,4 @@
-#include "platform/win32/system_message.h"
+#include "platform/win32/system/system_message.h"
 
 #include <cwchar>
 

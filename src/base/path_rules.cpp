@@ -1,10 +1,6 @@
-#include "platform/win32/full_path.h"
+#include "base/path_rules.h"
 
-#include <windows.h>
-
-#include <string_view>
-
-namespace mirafold::win32 {
+namespace mirafold::base {
 namespace {
 
 constexpr std::wstring_view kVerbatimPrefix = L"\\\\?\\";
@@ -31,25 +27,7 @@ std::size_t shareEnd(std::wstring_view p, std::size_t start) {
 
 }  // namespace
 
-std::wstring fullPathOf(const std::wstring& text) {
-  if (text.empty() || text.find(L'\0') != std::wstring::npos) return {};
-  // The current folder may change between the two calls; a second round settles it.
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    const DWORD needed = ::GetFullPathNameW(text.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return {};
-    std::wstring full(needed, L'\0');
-    const DWORD written = ::GetFullPathNameW(text.c_str(), needed, full.data(), nullptr);
-    if (written == 0) return {};
-    if (written < needed) {
-      full.resize(written);
-      return full;
-    }
-  }
-  return {};
-}
-
-std::size_t rootLength(const std::wstring& path) {
-  const std::wstring_view p = path;
+std::size_t rootLength(std::wstring_view p) {
   if (startsWithDriveRoot(p)) return 3;
   if (p.starts_with(kVerbatimPrefix)) {
     const std::wstring_view rest = p.substr(kVerbatimPrefix.size());
@@ -61,17 +39,15 @@ std::size_t rootLength(const std::wstring& path) {
   return 0;
 }
 
-bool isDriveRoot(const std::wstring& path) {
-  const std::wstring_view p = path;
+bool isDriveRoot(std::wstring_view p) {
   const std::wstring_view local = p.starts_with(kVerbatimPrefix) ? p.substr(4) : p;
   return local.size() == 3 && startsWithDriveRoot(local);
 }
 
-bool hasWildcard(const std::wstring& path) {
-  std::wstring_view p = path;
+bool hasWildcard(std::wstring_view p) {
   if (p.starts_with(kVerbatimPrefix) || p.starts_with(kDevicePrefix)) p.remove_prefix(4);
   // '<', '>' and '"' are the DOS forms of '*', '?' and '.' that file systems also match by.
   return p.find_first_of(L"*?<>\"") != std::wstring_view::npos;
 }
 
-}  // namespace mirafold::win32
+}  // namespace mirafold::base

@@ -1,4 +1,4 @@
-#include "platform/win32/folder_rows.h"
+#include "platform/win32/ui/folder_rows.h"
 
 #include <windows.h>
 
@@ -8,8 +8,9 @@
 #include <utility>
 
 #include "base/long_path.h"
+#include "base/path_rules.h"
 #include "base/win32/handles.h"
-#include "platform/win32/full_path.h"
+#include "platform/win32/system/full_path.h"
 
 namespace mirafold::win32 {
 namespace {
@@ -80,9 +81,9 @@ std::optional<std::vector<std::wstring>> readSubfolders(const std::wstring& fold
 }  // namespace
 
 std::optional<FolderRows> FolderRows::read(const std::wstring& text) {
-  if (hasWildcard(text)) return std::nullopt;
+  if (base::hasWildcard(text)) return std::nullopt;
   std::wstring full = fullPathOf(text);
-  const std::size_t root = rootLength(full);
+  const std::size_t root = base::rootLength(full);
   if (root == 0) return std::nullopt;
   while (full.size() > root && isSeparator(full.back())) full.pop_back();
 

@@ -1,4 +1,4 @@
-#include "platform/win32/dpi.h"
+#include "platform/win32/ui/dpi.h"
 
 namespace mirafold::win32 {
 namespace {

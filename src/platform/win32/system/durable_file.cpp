@@ -1,13 +1,14 @@
-#include "platform/win32/durable_file.h"
+#include "platform/win32/system/durable_file.h"
 
 #include <windows.h>
 
 #include <string_view>
 
 #include "base/long_path.h"
+#include "base/path_rules.h"
 #include "base/win32/handles.h"
-#include "platform/win32/full_path.h"
-#include "platform/win32/system_message.h"
+#include "platform/win32/system/full_path.h"
+#include "platform/win32/system/system_message.h"
 
 namespace mirafold::win32 {
 namespace {
@@ -35,7 +36,7 @@ std::wstring fromUtf8(std::string_view bytes) {
 
 // Every missing folder on the way to `folder`.
 void createFolders(const std::wstring& folder) {
-  const std::size_t root = rootLength(folder);
+  const std::size_t root = base::rootLength(folder);
   for (std::size_t i = root; i <= folder.size(); ++i) {
     if (i == folder.size() || folder[i] == L'\\') {
       ::CreateDirectoryW(callable(folder.substr(0, i)).c_str(), nullptr);

@@ -1,4 +1,4 @@
-#include "platform/win32/jpeg_picture.h"
+#include "platform/win32/ui/jpeg_picture.h"
 
 #include <wincodec.h>
 

@@ -1,15 +1,16 @@
-#include "platform/win32/modal_form.h"
+#include "platform/win32/ui/modal_dialog.h"
 
-#include "platform/win32/message_loop.h"
+#include "platform/win32/ui/message_loop.h"
 
 namespace mirafold::win32 {
 
-ModalForm::ModalForm(const platform::Form& form, HINSTANCE instance, int icon, HWND owner)
+ModalDialog::ModalDialog(const platform::WindowLayout& form, HINSTANCE instance, int icon,
+                         HWND owner)
     : owner_(owner),
       window_(
           form, instance, icon, [this] { close(); }, owner) {}
 
-void ModalForm::showModal() {
+void ModalDialog::showModal() {
   if (open_) return;
   open_ = true;
   ::EnableWindow(owner_, FALSE);
@@ -28,7 +29,7 @@ void ModalForm::showModal() {
   close();
 }
 
-void ModalForm::close() {
+void ModalDialog::close() {
   if (!open_) return;
   open_ = false;
   // The owner first, so that it takes the activation back as this window goes.

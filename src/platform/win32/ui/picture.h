@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "base/win32/handles.h"
-#include "platform/win32/child_control.h"
+#include "platform/win32/ui/child_control.h"
 
 namespace mirafold::win32 {
 

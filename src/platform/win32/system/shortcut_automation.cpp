@@ -1,4 +1,4 @@
-#include "platform/win32/shortcut_automation.h"
+#include "platform/win32/system/shortcut_automation.h"
 
 #include <windows.h>
 
@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "base/win32/handles.h"
-#include "platform/win32/system_message.h"
+#include "platform/win32/system/system_message.h"
 
 namespace mirafold::win32 {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/win32/drive_list.h"
+#include "platform/win32/ui/drive_list.h"
 
 #include <winioctl.h>
 

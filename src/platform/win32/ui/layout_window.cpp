@@ -1,13 +1,13 @@
-#include "platform/win32/form_window.h"
+#include "platform/win32/ui/layout_window.h"
 
 #include <algorithm>
 #include <stdexcept>
 
-#include "platform/win32/basic_controls.h"
-#include "platform/win32/dpi.h"
-#include "platform/win32/drive_list.h"
-#include "platform/win32/folder_list.h"
-#include "platform/win32/picture.h"
+#include "platform/win32/ui/basic_controls.h"
+#include "platform/win32/ui/dpi.h"
+#include "platform/win32/ui/drive_list.h"
+#include "platform/win32/ui/folder_list.h"
+#include "platform/win32/ui/picture.h"
 
 namespace mirafold::win32 {
 namespace {
@@ -29,7 +29,8 @@ void registerClass(HINSTANCE instance, WNDPROC procedure) {
   ::RegisterClassExW(&cls);
 }
 
-const platform::Control* frameOf(const platform::Form& form, const platform::Control& control) {
+const platform::Control* frameOf(const platform::WindowLayout& form,
+                                 const platform::Control& control) {
   if (control.frame.empty()) return nullptr;
   const auto it = std::find_if(form.controls.begin(), form.controls.end(),
                                [&](const platform::Control& c) { return c.name == control.frame; });
@@ -38,7 +39,7 @@ const platform::Control* frameOf(const platform::Form& form, const platform::Con
 
 // What a screen reader calls a text box: the caption of its frame, or else that of the label just
 // before it in tab order, without the closing colon.
-std::wstring accessibleName(const platform::Form& form, const platform::Control& box) {
+std::wstring accessibleName(const platform::WindowLayout& form, const platform::Control& box) {
   if (const auto* frame = frameOf(form, box)) return std::wstring(frame->caption);
   const platform::Control* label = nullptr;
   for (const auto& c : form.controls) {
@@ -55,15 +56,15 @@ std::wstring accessibleName(const platform::Form& form, const platform::Control&
 
 }  // namespace
 
-FormWindow::FormWindow(const platform::Form& form, HINSTANCE instance, int icon,
-                       std::function<void()> onClose, HWND owner)
+LayoutWindow::LayoutWindow(const platform::WindowLayout& form, HINSTANCE instance, int icon,
+                           std::function<void()> onClose, HWND owner)
     : form_(form),
       instance_(instance),
       iconResource_(icon),
       onClose_(std::move(onClose)),
       // A dialog over its owner is closed, not minimised.
       style_(owner ? kStyle & ~WS_MINIMIZEBOX : kStyle) {
-  registerClass(instance, &FormWindow::windowProc);
+  registerClass(instance, &LayoutWindow::windowProc);
   const std::wstring title(form.title);
   // Made without a size first: only the window itself can say at which DPI it is drawn.
   window_.reset(::CreateWindowExW(0, kClassName, title.c_str(), style_, 0, 0, 0, 0, owner, nullptr,
@@ -78,7 +79,7 @@ FormWindow::FormWindow(const platform::Form& form, HINSTANCE instance, int icon,
   createControls();
 }
 
-FormWindow::~FormWindow() {
+LayoutWindow::~LayoutWindow() {
   timers_.clear();
   // Messages sent while the window goes are no longer ours to handle.
   if (window_) ::SetWindowLongPtrW(hwnd(), GWLP_USERDATA, 0);
@@ -86,7 +87,7 @@ FormWindow::~FormWindow() {
   controls_.clear();
 }
 
-void FormWindow::placeCentred() {
+void LayoutWindow::placeCentred() {
   dpi_ = windowDpi(hwnd());
   placedAt_ = dpi_;
   const RECT frame = windowRectFor(
@@ -102,7 +103,7 @@ void FormWindow::placeCentred() {
   ::SetWindowPos(hwnd(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-RECT FormWindow::placeOf(const platform::Control& layout) const {
+RECT LayoutWindow::placeOf(const platform::Control& layout) const {
   RECT r{pixels(layout.left), pixels(layout.top), pixels(layout.left + layout.width),
          pixels(layout.top + layout.height)};
   if (const auto* frame = frameOf(form_, layout)) {
@@ -111,7 +112,7 @@ RECT FormWindow::placeOf(const platform::Control& layout) const {
   return r;
 }
 
-void FormWindow::createControls() {
+void LayoutWindow::createControls() {
   std::vector<const platform::Control*> ordered;
   for (const auto& c : form_.controls) ordered.push_back(&c);
   // Creation order is tab order; controls that never take the focus come last.
@@ -144,8 +145,8 @@ std::unique_ptr<Control> made(std::unique_ptr<Control> control) {
 
 }  // namespace
 
-std::unique_ptr<ChildControl> FormWindow::createControl(const platform::Control& layout,
-                                                        const RECT& r) {
+std::unique_ptr<ChildControl> LayoutWindow::createControl(const platform::Control& layout,
+                                                          const RECT& r) {
   using enum platform::ControlKind;
   const bool link = (layout.style & platform::kLinkStyle) != 0;
   HFONT controlFont = font(layout);
@@ -205,7 +206,7 @@ std::unique_ptr<ChildControl> FormWindow::createControl(const platform::Control&
   }
 }
 
-HFONT FormWindow::font(const platform::Control& layout) {
+HFONT LayoutWindow::font(const platform::Control& layout) {
   const platform::Font wanted = layout.font;
   const bool underline = (layout.style & platform::kLinkStyle) != 0;
   for (const auto& f : fonts_) {
@@ -223,9 +224,9 @@ HFONT FormWindow::font(const platform::Control& layout) {
   return handle;
 }
 
-int FormWindow::pixels(int twips) const { return scaled(twips, dpi_, platform::kTwipsPerInch); }
+int LayoutWindow::pixels(int twips) const { return scaled(twips, dpi_, platform::kTwipsPerInch); }
 
-void FormWindow::loadIcons() {
+void LayoutWindow::loadIcons() {
   if (!iconResource_) return;
   const auto load = [&](int metric) {
     const int size = systemMetric(metric, dpi_);
@@ -241,7 +242,7 @@ void FormWindow::loadIcons() {
   smallIcon_ = std::move(small);
 }
 
-void FormWindow::onDpiChanged(int dpi, const RECT& suggested) {
+void LayoutWindow::onDpiChanged(int dpi, const RECT& suggested) {
   dpi_ = dpi;
   // The controls keep their old fonts until each has its new one.
   const std::vector<FontEntry> old = std::move(fonts_);
@@ -252,46 +253,46 @@ void FormWindow::onDpiChanged(int dpi, const RECT& suggested) {
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-Win32Timer& FormWindow::addTimer(UINT_PTR id, UINT intervalMs) {
+Win32Timer& LayoutWindow::addTimer(UINT_PTR id, UINT intervalMs) {
   timers_.push_back(std::make_unique<Win32Timer>(hwnd(), id, intervalMs));
   return *timers_.back();
 }
 
-void FormWindow::show() {
+void LayoutWindow::show() {
   ::ShowWindow(hwnd(), SW_SHOWNORMAL);
   ::UpdateWindow(hwnd());
   if (HWND first = ::GetNextDlgTabItem(hwnd(), nullptr, FALSE)) ::SetFocus(first);
 }
 
-ChildControl& FormWindow::find(std::wstring_view name) {
+ChildControl& LayoutWindow::find(std::wstring_view name) {
   for (auto& e : controls_) {
     if (e.layout->name == name) return *e.control;
   }
   throw std::out_of_range("no such control");
 }
 
-ChildControl* FormWindow::byWindow(HWND window) {
+ChildControl* LayoutWindow::byWindow(HWND window) {
   for (auto& e : controls_) {
     if (e.control->hwnd() == window) return e.control.get();
   }
   return nullptr;
 }
 
-ChildControl* FormWindow::byId(int id) {
+ChildControl* LayoutWindow::byId(int id) {
   for (auto& e : controls_) {
     if (e.layout->id == id) return e.control.get();
   }
   return nullptr;
 }
 
-LRESULT CALLBACK FormWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK LayoutWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* creator =
-        static_cast<FormWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        static_cast<LayoutWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     creator->hwnd_ = window;
     ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creator));
   }
-  auto* self = reinterpret_cast<FormWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = reinterpret_cast<LayoutWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   if (message == WM_NCDESTROY) ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
   if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
   try {
@@ -302,7 +303,7 @@ LRESULT CALLBACK FormWindow::windowProc(HWND window, UINT message, WPARAM wParam
   }
 }
 
-LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT LayoutWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
   ChildControl* target = nullptr;
   switch (message) {
     case WM_COMMAND:

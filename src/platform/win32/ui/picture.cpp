@@ -1,8 +1,8 @@
-#include "platform/win32/picture.h"
+#include "platform/win32/ui/picture.h"
 
 #include <stdexcept>
 
-#include "platform/win32/jpeg_picture.h"
+#include "platform/win32/ui/jpeg_picture.h"
 
 namespace mirafold::win32 {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/controls.h"
-#include "platform/win32/accessible.h"
-#include "platform/win32/child_control.h"
+#include "platform/win32/ui/accessible.h"
+#include "platform/win32/ui/child_control.h"
 
 namespace mirafold::win32 {
 

@@ -13,21 +13,21 @@
 
 #include "base/win32/handles.h"
 #include "platform/layout.h"
-#include "platform/win32/child_control.h"
-#include "platform/win32/timer.h"
+#include "platform/win32/ui/child_control.h"
+#include "platform/win32/ui/timer.h"
 
 namespace mirafold::win32 {
 
-class FormWindow {
+class LayoutWindow {
  public:
   // onClose runs for the window's close button; without one the window is destroyed and the
   // message loop ends. An owned window stays above its owner and has no minimise box. `icon` is
   // the resource of the window's icon.
-  FormWindow(const platform::Form& form, HINSTANCE instance, int icon,
-             std::function<void()> onClose = {}, HWND owner = nullptr);
-  ~FormWindow();
-  FormWindow(const FormWindow&) = delete;
-  FormWindow& operator=(const FormWindow&) = delete;
+  LayoutWindow(const platform::WindowLayout& form, HINSTANCE instance, int icon,
+               std::function<void()> onClose = {}, HWND owner = nullptr);
+  ~LayoutWindow();
+  LayoutWindow(const LayoutWindow&) = delete;
+  LayoutWindow& operator=(const LayoutWindow&) = delete;
 
   HWND hwnd() const { return hwnd_; }
   int dpi() const { return dpi_; }
@@ -61,7 +61,7 @@ class FormWindow {
   ChildControl* byWindow(HWND window);
   ChildControl* byId(int id);
 
-  const platform::Form& form_;
+  const platform::WindowLayout& form_;
   HINSTANCE instance_;
   int iconResource_;
   std::function<void()> onClose_;

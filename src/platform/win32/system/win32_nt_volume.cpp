@@ -1,4 +1,4 @@
-#include "platform/win32/nt_volume.h"
+#include "platform/win32/system/win32_nt_volume.h"
 
 #include <windows.h>
 #include <winternl.h>

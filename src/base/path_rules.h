@@ -1,0 +1,19 @@
+#pragma once
+// Rules of Windows path text that need no system call.
+
+#include <cstddef>
+#include <string_view>
+
+namespace mirafold::base {
+
+// Length of the root of an absolute path: 3 for "C:\", 7 for "\\?\C:\", the length of
+// "\\server\share" for a share. 0 when the path has no root we know.
+std::size_t rootLength(std::wstring_view path);
+
+// True for a drive root such as "C:\" (or "C:/", or "\\?\C:\").
+bool isDriveRoot(std::wstring_view path);
+
+// True when the text holds a character that a directory search would read as a pattern.
+bool hasWildcard(std::wstring_view path);
+
+}  // namespace mirafold::base

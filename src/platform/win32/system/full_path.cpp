@@ -1,0 +1,26 @@
+#include "platform/win32/system/full_path.h"
+
+#include <windows.h>
+
+#include <string_view>
+
+namespace mirafold::win32 {
+
+std::wstring fullPathOf(const std::wstring& text) {
+  if (text.empty() || text.find(L'\0') != std::wstring::npos) return {};
+  // The current folder may change between the two calls; a second round settles it.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const DWORD needed = ::GetFullPathNameW(text.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return {};
+    std::wstring full(needed, L'\0');
+    const DWORD written = ::GetFullPathNameW(text.c_str(), needed, full.data(), nullptr);
+    if (written == 0) return {};
+    if (written < needed) {
+      full.resize(written);
+      return full;
+    }
+  }
+  return {};
+}
+
+}  // namespace mirafold::win32

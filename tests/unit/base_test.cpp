@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "base/little_endian.h"
+#include "base/long_path.h"
+#include "base/path_rules.h"
+#include "base/text.h"
+#include "base/unique_resource.h"
+
+namespace mirafold::base {
+namespace {
+
+// What the owners closed, in order.
+std::vector<int> closed;
+
+struct CountingPolicy {
+  using type = int;
+  static type invalid() { return 0; }
+  static void close(type value) { closed.push_back(value); }
+};
+
+// Both -1 and 0 mean none, as Win32 file and native calls each say it.
+struct TwoNonesPolicy {
+  using type = int;
+  static type invalid() { return -1; }
+  static bool valid(type value) { return value != -1 && value != 0; }
+  static void close(type value) { closed.push_back(value); }
+};
+
+struct LoggingPolicy {
+  using type = int;
+  static type invalid() { return 0; }
+  void close(type value) { log->push_back(value); }
+  std::vector<int>* log = nullptr;
+};
+
+TEST(UniqueResourceTest, ClosesWhatItHoldsOnceOnEveryPath) {
+  closed.clear();
+  {
+    UniqueResource<CountingPolicy> a(7);
+    UniqueResource<CountingPolicy> b(std::move(a));
+    EXPECT_FALSE(a);
+    UniqueResource<CountingPolicy> c(9);
+    c = std::move(b);  // 9 goes, 7 moves in
+    EXPECT_EQ(closed, std::vector<int>{9});
+    *c.put() = 11;  // 7 goes before the slot is handed out
+    EXPECT_EQ(closed, (std::vector<int>{9, 7}));
+    EXPECT_EQ(c.get(), 11);
+    const int kept = c.release();
+    EXPECT_EQ(kept, 11);
+    UniqueResource<CountingPolicy> none;
+    none.reset(3);
+  }
+  EXPECT_EQ(closed, (std::vector<int>{9, 7, 3})) << "a released value is the caller's";
+}
+
+TEST(UniqueResourceTest, APolicyDecidesWhatCountsAsNoneAndMayCarryItsCloser) {
+  closed.clear();
+  { const UniqueResource<TwoNonesPolicy> zero(0), minusOne(-1), five(5); }
+  EXPECT_EQ(closed, std::vector<int>{5});
+
+  std::vector<int> log;
+  {
+    UniqueResource<LoggingPolicy> first(4, LoggingPolicy{.log = &log});
+    UniqueResource<LoggingPolicy> second = std::move(first);
+  }
+  EXPECT_EQ(log, std::vector<int>{4}) << "the closer moves with the value";
+}
+
+TEST(TextTest, Utf8AndUtf16) {
+  struct Row {
+    std::wstring text;
+    std::string utf8;
+  };
+  const Row rows[] = {
+      {L"", ""},
+      {L"junction.exe", "junction.exe"},
+      {L"链接", "\xE9\x93\xBE\xE6\x8E\xA5"},
+      {L"é", "\xC3\xA9"},
+      {fromUtf16(u"\U0001F600"), "\xF0\x9F\x98\x80"},
+      {fromUtf16(std::u16string(1, char16_t{0xD800})), "\xEF\xBF\xBD"},  // a lone half
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(toUtf8(row.text), row.utf8);
+  }
+  const std::u16string pair = u"a\U0001F600b";
+  EXPECT_EQ(toUtf16(fromUtf16(pair)), pair);
+}
+
+TEST(LongPathTest, OnlyLongDriveAndSharePathsTakeTheVerbatimForm) {
+  const std::wstring deep = L"C:\\" + std::wstring(300, L'd');
+  const std::wstring deepShare = L"\\\\server\\share\\" + std::wstring(300, L's');
+  struct Row {
+    std::wstring in;
+    std::wstring out;
+  };
+  const Row rows[] = {
+      {L"C:\\short", L"C:\\short"},
+      {deep, L"\\\\?\\" + deep},
+      {L"C:/" + std::wstring(300, L'd') + L"/x", L"\\\\?\\C:\\" + std::wstring(300, L'd') + L"\\x"},
+      {deepShare, L"\\\\?\\UNC\\server\\share\\" + std::wstring(300, L's')},
+      {L"\\\\?\\" + deep, L"\\\\?\\" + deep},
+      {L"\\\\.\\" + std::wstring(300, L'p'), L"\\\\.\\" + std::wstring(300, L'p')},
+      {std::wstring(300, L'r'), std::wstring(300, L'r')},  // relative: left to the system
+  };
+  for (const Row& row : rows) EXPECT_EQ(withLongPathPrefix(row.in), row.out) << row.in.size();
+  for (const Row& row : rows) {
+    const bool plain = row.in.find(L'/') == std::wstring::npos && !row.in.starts_with(L"\\\\?\\") &&
+                       !row.in.starts_with(L"\\\\.\\");
+    if (plain) {
+      EXPECT_EQ(withoutLongPathPrefix(toLongPath(row.in)), row.in) << row.in.size();
+    }
+  }
+}
+
+TEST(PathRulesTest, RootsDriveRootsAndPatterns) {
+  struct Row {
+    const wchar_t* path;
+    std::size_t root;
+    bool driveRoot;
+    bool wildcard;
+  };
+  const Row rows[] = {
+      {L"C:\\", 3, true, false},
+      {L"c:/", 3, true, false},
+      {L"C:\\Games", 3, false, false},
+      {L"\\\\?\\C:\\", 7, true, false},
+      {L"\\\\?\\UNC\\srv\\share\\x", 17, false, false},
+      {L"\\\\srv\\share\\x", 11, false, false},
+      {L"\\\\srv", 0, false, false},
+      {L"relative", 0, false, false},
+      {L"C:", 0, false, false},
+      {L"C:\\*.exe", 3, false, true},
+      {L"C:\\a?b", 3, false, true},
+      {L"C:\\a<b", 3, false, true},
+      {L"\\\\?\\C:\\plain", 7, false, false},  // the verbatim prefix's '?' is no pattern
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(rootLength(row.path), row.root) << row.path;
+    EXPECT_EQ(isDriveRoot(row.path), row.driveRoot) << row.path;
+    EXPECT_EQ(hasWildcard(row.path), row.wildcard) << row.path;
+  }
+}
+
+TEST(LittleEndianTest, ReadsWhatItWrites) {
+  std::vector<std::uint8_t> bytes;
+  appendLe32(bytes, 0xA0000003u);
+  EXPECT_EQ(bytes, (std::vector<std::uint8_t>{0x03, 0x00, 0x00, 0xA0}));
+  EXPECT_EQ(readLe32(bytes, 0), 0xA0000003u);
+  writeLe16(bytes, 1, 0xBEEF);
+  EXPECT_EQ(readLe16(bytes, 1), 0xBEEF);
+  EXPECT_EQ(bytes[1], 0xEF);
+}
+
+}  // namespace
+}  // namespace mirafold::base
