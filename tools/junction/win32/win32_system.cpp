@@ -248,6 +248,23 @@ Status Win32System::openLink(const std::wstring& path, std::unique_ptr<OpenLink>
   return Status::success();
 }
 
+namespace {
+
+// $1: the link's host path, $2: the host path of the prefix's drive_c. Run as the last line of a
+// host command, before it acts: the folder holding the link, every link on the way followed,
+// must lie inside drive_c.
+constexpr std::wstring_view kInsideDriveCheck =
+    L"d=$(realpath -e -- \"$2\") && p=$(realpath -e -- \"$(dirname -- \"$1\")\") && "
+    L"case \"$p/\" in \"${d%/}/\"*) true ;; *) echo \"It is outside the Wine prefix's drive_c.\"; "
+    L"false ;; esac";
+
+std::wstring guarded(std::wstring_view action) {
+  return L"if " + std::wstring(kInsideDriveCheck) + L"; then " + std::wstring(action) +
+         L"; else false; fi";
+}
+
+}  // namespace
+
 Status Win32System::insidePrefixDrive(const std::wstring& link, std::wstring& hostDrive) const {
   const Status outside = Status::failure(
       exit_code::kNotSupported,
@@ -270,30 +287,24 @@ Status Win32System::insidePrefixDrive(const std::wstring& link, std::wstring& ho
   }
   if (folder.back() != L'\\') folder += L'\\';
   if (drive.back() != L'\\') drive += L'\\';
+  if (Status s = wine_->unixPath(mirafold::base::toLongPath(drive), hostDrive); !s.ok) return s;
   const int length = static_cast<int>(drive.size());
-  if (folder.size() < drive.size() ||
-      ::CompareStringOrdinal(folder.c_str(), length, drive.c_str(), length, TRUE) != CSTR_EQUAL) {
+  if (folder.size() >= drive.size() &&
+      ::CompareStringOrdinal(folder.c_str(), length, drive.c_str(), length, TRUE) == CSTR_EQUAL) {
+    return Status::success();
+  }
+  // Another drive letter may still be a folder inside drive_c (a test's mapped drive): only the
+  // host can follow its links to tell.
+  std::wstring hostLink;
+  if (!wine_->unixPath(mirafold::base::toLongPath(link), hostLink).ok) return outside;
+  if (!wine_
+           ->run(std::wstring(kInsideDriveCheck), {hostLink, hostDrive}, exit_code::kNotSupported,
+                 wine_->answerTimeoutMs())
+           .ok) {
     return outside;
   }
-  return wine_->unixPath(mirafold::base::toLongPath(drive), hostDrive);
+  return Status::success();
 }
-
-namespace {
-
-// $1: the link's host path, $2: the host path of the prefix's drive_c. Run as the last line of a
-// host command, before it acts: the folder holding the link, every link on the way followed,
-// must lie inside drive_c.
-constexpr std::wstring_view kInsideDriveCheck =
-    L"d=$(realpath -e -- \"$2\") && p=$(realpath -e -- \"$(dirname -- \"$1\")\") && "
-    L"case \"$p/\" in \"${d%/}/\"*) true ;; *) echo \"It is outside the Wine prefix's drive_c.\"; "
-    L"false ;; esac";
-
-std::wstring guarded(std::wstring_view action) {
-  return L"if " + std::wstring(kInsideDriveCheck) + L"; then " + std::wstring(action) +
-         L"; else false; fi";
-}
-
-}  // namespace
 
 // The maker takes a claim folder before it acts and leaves "done" in it afterwards. Taking it
 // back after a timeout first tries to take the claim itself: if that succeeds the maker has not
