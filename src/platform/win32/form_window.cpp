@@ -118,8 +118,9 @@ void FormWindow::createControls() {
   std::stable_sort(ordered.begin(), ordered.end(), [](auto* a, auto* b) {
     return static_cast<unsigned>(a->tabIndex) < static_cast<unsigned>(b->tabIndex);
   });
+  std::optional<FolderRows> startFolder;
   for (const platform::Control* layout : ordered) {
-    controls_.push_back({layout, createControl(*layout, placeOf(*layout))});
+    controls_.push_back({layout, createControl(*layout, placeOf(*layout), startFolder)});
   }
   for (const platform::Control* layout : ordered) {
     if (layout->kind != platform::ControlKind::Frame) continue;
@@ -133,12 +134,14 @@ void FormWindow::createControls() {
 }
 
 std::unique_ptr<ChildControl> FormWindow::createControl(const platform::Control& layout,
-                                                        const RECT& r) {
+                                                        const RECT& r,
+                                                        std::optional<FolderRows>& startFolder) {
   using enum platform::ControlKind;
   const bool link = (layout.style & platform::kLinkStyle) != 0;
   HFONT controlFont = font(layout);
   if (layout.kind == FolderList) {
-    return Win32FolderList::create(hwnd(), layout.id, r, controlFont, dpi_);
+    if (!startFolder) startFolder = Win32FolderList::startRows();
+    return Win32FolderList::create(hwnd(), layout.id, r, controlFont, dpi_, *startFolder);
   }
   if (layout.kind == DriveList) {
     return Win32DriveList::create(hwnd(), layout.id, r, controlFont);

@@ -8,11 +8,13 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "platform/layout.h"
 #include "platform/win32/child_control.h"
+#include "platform/win32/folder_rows.h"
 #include "platform/win32/timer.h"
 #include "platform/win32/unique_handle.h"
 
@@ -50,7 +52,9 @@ class FormWindow {
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
   void createControls();
-  std::unique_ptr<ChildControl> createControl(const platform::Control& layout, const RECT& pixels);
+  // The folder lists all start at the current folder, read once for all of them.
+  std::unique_ptr<ChildControl> createControl(const platform::Control& layout, const RECT& pixels,
+                                              std::optional<FolderRows>& startFolder);
   void placeCentred();
   void onDpiChanged(int dpi, const RECT& suggested);
   void loadIcons();
