@@ -12,7 +12,6 @@ namespace mirafold::win32 {
 namespace {
 
 constexpr wchar_t kChildEvent[] = L"MIRAFOLD_TEST_CHILD_EVENT";
-constexpr wchar_t kChildSignal[] = L"MIRAFOLD_TEST_CHILD_SIGNAL";
 constexpr DWORD kChildExitCode = 42;
 
 std::wstring selfPath() {
@@ -30,14 +29,10 @@ std::optional<std::uint32_t> endOf(platform::Process& process) {
   return std::nullopt;
 }
 
-// This program started again as a child: it sets the event its parent names as a signal, or
-// waits for it and then ends with a code of its own. Run on its own, it has nothing to do.
+// This program started again as a child: it waits for the event its parent names, then ends
+// with a code of its own. Run on its own, it has nothing to do.
 TEST(ProcessChild, WaitsForItsParent) {
   wchar_t name[128] = {};
-  if (::GetEnvironmentVariableW(kChildSignal, name, 128)) {
-    if (const HANDLE signal = ::OpenEventW(EVENT_MODIFY_STATE, FALSE, name)) ::SetEvent(signal);
-    ::ExitProcess(0);
-  }
   if (!::GetEnvironmentVariableW(kChildEvent, name, 128)) GTEST_SKIP() << "not started as a child";
   const HANDLE event = ::OpenEventW(SYNCHRONIZE, FALSE, name);
   if (event) ::WaitForSingleObject(event, 20000);
@@ -72,22 +67,6 @@ TEST(ProcessesTest, ExitCodesComeThroughUnchanged) {
     ASSERT_NE(process, nullptr);
     EXPECT_EQ(endOf(*process), code);
   }
-}
-
-// A start that is not kept returns before the program runs, but the program does run.
-TEST(ProcessesTest, AStartNotKeptRunsTheProgram) {
-  const std::wstring name = L"mirafold-signal-" + std::to_wstring(::GetCurrentProcessId());
-  const HANDLE signal = ::CreateEventW(nullptr, TRUE, FALSE, name.c_str());
-  ASSERT_NE(signal, nullptr);
-  ::SetEnvironmentVariableW(kChildSignal, name.c_str());
-  {
-    Win32Processes processes;
-    EXPECT_TRUE(processes.start(L"\"" + selfPath() + L"\" --gtest_filter=ProcessChild.*",
-                                platform::WindowShow::MinimizedNoActivate));
-  }  // the child inherits the environment when it starts, which is over once this has gone
-  ::SetEnvironmentVariableW(kChildSignal, nullptr);
-  EXPECT_EQ(::WaitForSingleObject(signal, 20000), WAIT_OBJECT_0);
-  ::CloseHandle(signal);
 }
 
 TEST(ProcessesTest, AProgramThatDoesNotExistIsNotStarted) {

@@ -3,7 +3,6 @@
 #include <shellapi.h>
 
 #include <span>
-#include <system_error>
 
 #include "platform/argument_text.h"
 #include "platform/version_resource.h"
@@ -58,12 +57,7 @@ bool Win32MessageBox::ask(const std::wstring& text) {
 }
 
 bool Win32Processes::start(const std::wstring& commandLine, platform::WindowShow show) {
-  try {
-    starts_.emplace_back([commandLine, show] { startProcess(commandLine, show); });
-  } catch (const std::system_error&) {
-    return false;
-  }
-  return true;
+  return static_cast<bool>(startProcess(commandLine, show));
 }
 
 std::unique_ptr<platform::Process> Win32Processes::startKept(const std::wstring& commandLine,

@@ -3,9 +3,6 @@
 
 #include <windows.h>
 
-#include <thread>
-#include <vector>
-
 #include "platform/services.h"
 
 namespace mirafold::win32 {
@@ -27,9 +24,6 @@ class Win32Processes : public platform::Processes {
  public:
   // The window the system's consent prompt belongs to; it may be set later.
   void setOwner(HWND owner) { owner_ = owner; }
-  // Hands the start to a thread of its own: CreateProcessW returns only once the new process has
-  // started up, which under Wine takes some 50 ms that the window would otherwise wait for. True
-  // when the thread took it on; the process's own failure to start goes unreported.
   bool start(const std::wstring& commandLine, platform::WindowShow show) override;
   std::unique_ptr<platform::Process> startKept(const std::wstring& commandLine,
                                                platform::WindowShow show) override;
@@ -38,7 +32,6 @@ class Win32Processes : public platform::Processes {
 
  private:
   HWND owner_ = nullptr;
-  std::vector<std::jthread> starts_;  // joined before the program ends
 };
 
 class Win32ErrorTexts : public platform::ErrorTexts {
