@@ -4,7 +4,6 @@
 // Prints one line per figure: name, median in ms, baseline median in ms.
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <chrono>
@@ -16,6 +15,7 @@
 #include "app/main_layout.h"
 #include "driver/driver.h"
 #include "platform/layout.h"
+#include "platform/win32/folder_list.h"
 #include "platform/win32/form_window.h"
 
 using namespace mirafold;
@@ -63,16 +63,8 @@ constexpr platform::Control kListOnly[] = {
 };
 constexpr platform::Form kListForm{L"bench", 5500, 4200, kListOnly};
 
-std::size_t privateBytes() {
-  PROCESS_MEMORY_COUNTERS_EX counters{};
-  counters.cb = sizeof counters;
-  ::GetProcessMemoryInfo(::GetCurrentProcess(),
-                         reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-  return counters.PrivateUsage;
-}
-
 // Prints "<name> <ours> <bare>", "rows-<name> <rows>" and "memory-<name> <bytes per row>", the
-// memory being what the first opening added to the process's private bytes while it is shown.
+// memory being what the list's rows take up (Wine reports no private bytes to measure instead).
 void benchBigFolder(const std::wstring& folder, int runs, const char* name) {
   win32::FormWindow window(kListForm, ::GetModuleHandleW(nullptr), 0, [] {});
   window.show();
@@ -86,15 +78,14 @@ void benchBigFolder(const std::wstring& folder, int runs, const char* name) {
   for (int i = 0; i < runs; ++i) {
     list.setPath(elsewhere);
     ::UpdateWindow(listWindow);
-    const std::size_t before = privateBytes();
     auto start = Clock::now();
     handled = false;
     const bool moved = list.setPath(folder);
     ::UpdateWindow(listWindow);  // the rows in view are drawn before this returns
     opened.push_back(msSince(start));
     if (i == 0) {
-      const auto added = static_cast<double>(privateBytes()) - static_cast<double>(before);
-      bytesPerRow = added / static_cast<double>(::SendMessageW(listWindow, LB_GETCOUNT, 0, 0));
+      const auto& rows = dynamic_cast<win32::Win32FolderList&>(list).rows();
+      bytesPerRow = static_cast<double>(rows.bytes()) / static_cast<double>(rows.size());
     }
     if (!moved || !handled) std::printf("error: the list did not open the folder\n");
 
@@ -190,7 +181,6 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   const int runs = std::max(1, _wtoi(argv[3]));
-  // The biggest first, so that its memory is measured on a heap that no other listing has grown.
   benchBigFolder(argv[2], std::max(3, runs / 4), "huge-folder");
   benchBigFolder(argv[1], std::max(3, runs / 4), "big-folder");
   benchStartup(runs);

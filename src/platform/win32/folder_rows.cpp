@@ -165,4 +165,9 @@ std::wstring FolderRows::folder(std::size_t row) const {
   return folder.append(subfolder(row - ancestors_.size()));
 }
 
+std::size_t FolderRows::bytes() const {
+  return sizeof *this + (path_.capacity() + names_.capacity()) * sizeof(wchar_t) +
+         ancestors_.capacity() * sizeof(Span) + starts_.capacity() * sizeof(std::uint32_t);
+}
+
 }  // namespace mirafold::win32

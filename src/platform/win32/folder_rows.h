@@ -31,6 +31,8 @@ class FolderRows {
   std::wstring label(std::size_t row) const;
   // The full path of the row's folder, in the same form as path().
   std::wstring folder(std::size_t row) const;
+  // The bytes the rows take up, for measuring them.
+  std::size_t bytes() const;
 
  private:
   struct Span {
