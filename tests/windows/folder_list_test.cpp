@@ -72,7 +72,8 @@ class FolderListTest : public ::testing::Test {
     tree.file(L"file.txt");
     tree.folder(L"gamma\\inner");
     list = Win32FolderList::create(parent.hwnd(), kId, RECT{10, 10, 350, 263},
-                                   static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)), 96);
+                                   static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)), 96,
+                                   Win32FolderList::startRows());
     ASSERT_TRUE(list);
     parent.forwardTo(list.get());
     list->onChange([this] {
@@ -105,8 +106,8 @@ class FolderListTest : public ::testing::Test {
 
 TEST_F(FolderListTest, StartsAtTheCurrentFolder) {
   const CurrentFolder here(tree.at(L"gamma"));
-  const auto started =
-      Win32FolderList::create(parent.hwnd(), kId + 1, RECT{0, 0, 100, 100}, nullptr, 96);
+  const auto started = Win32FolderList::create(parent.hwnd(), kId + 1, RECT{0, 0, 100, 100},
+                                               nullptr, 96, Win32FolderList::startRows());
   ASSERT_TRUE(started);
   EXPECT_EQ(started->path(), tree.at(L"gamma"));
   EXPECT_EQ(windowText(started->hwnd()), tree.at(L"gamma"));

@@ -33,17 +33,17 @@ base::win32::UniqueIcon folderIcon(bool open, int size) {
   return base::win32::UniqueIcon(info.hIcon);
 }
 
-FolderRows startRows() {
+}  // namespace
+
+FolderRows Win32FolderList::startRows() {
   if (auto rows = FolderRows::read(L".")) return std::move(*rows);
   // The current folder may have gone away; its drive's root is the nearest place to show.
   if (auto rows = FolderRows::read(L"\\")) return std::move(*rows);
   return {};
 }
 
-}  // namespace
-
 std::unique_ptr<Win32FolderList> Win32FolderList::create(HWND parent, int id, const RECT& pixels,
-                                                         HFONT font, int dpi) {
+                                                         HFONT font, int dpi, FolderRows start) {
   constexpr DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWFIXED |
                           LBS_NODATA | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
   const HWND hwnd = ::CreateWindowExW(
@@ -60,7 +60,7 @@ std::unique_ptr<Win32FolderList> Win32FolderList::create(HWND parent, int id, co
   ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   // The parent cannot answer WM_MEASUREITEM for a control it does not know yet; set it here.
   list->fitRowHeight();
-  list->show(startRows());
+  list->show(std::move(start));
   return list;
 }
 

@@ -23,11 +23,13 @@ class Win32FolderList final : public platform::FolderList,
                               public ChildControl,
                               private AccessibleSource {
  public:
-  // Starts at the process's current folder without raising the change handler. The parent owns the
+  // Starts at `start` (see startRows) without raising the change handler. The parent owns the
   // window and the font; it must forward WM_DRAWITEM and WM_COMMAND to onParentMessage. Icons and
   // row height follow the DPI.
   static std::unique_ptr<Win32FolderList> create(HWND parent, int id, const RECT& pixels,
-                                                 HFONT font, int dpi);
+                                                 HFONT font, int dpi, FolderRows start);
+  // The process's current folder, or its drive's root when it cannot be read.
+  static FolderRows startRows();
   ~Win32FolderList() override;
   Win32FolderList(const Win32FolderList&) = delete;
   Win32FolderList& operator=(const Win32FolderList&) = delete;

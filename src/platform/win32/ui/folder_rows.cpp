@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -25,32 +26,73 @@ bool isListedFolder(const WIN32_FIND_DATAW& entry) {
   return name != L"." && name != L"..";
 }
 
-// The user's collation, case ignored, as sort keys: one call per name rather than one per
-// comparison, which for a folder of thousands of subfolders is most of the time spent opening it.
-std::string sortKey(const std::wstring& name) {
-  constexpr DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
-  const int size = static_cast<int>(name.size());
-  const int needed = ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, name.c_str(), size, nullptr,
-                                     0, nullptr, nullptr, 0);
-  std::string key(static_cast<std::size_t>(std::max(needed, 0)), '\0');
-  if (needed > 0) {
-    ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, name.c_str(), size,
-                    reinterpret_cast<LPWSTR>(key.data()), needed, nullptr, nullptr, 0);
+// Names back to back, name i from starts[i] to starts[i + 1].
+struct Names {
+  std::wstring text;
+  std::vector<std::uint32_t> starts{0};
+
+  std::size_t size() const { return starts.size() - 1; }
+  std::wstring_view operator[](std::size_t i) const {
+    return std::wstring_view(text).substr(starts[i], starts[i + 1] - starts[i]);
   }
-  return key;
+  void add(std::wstring_view name) {
+    text += name;
+    starts.push_back(static_cast<std::uint32_t>(text.size()));
+  }
+};
+
+// Appends the name's sort key under the user's collation, case ignored. Room for a usual key is
+// given at once, so that most names take one call rather than a sizing call and then the key.
+void appendSortKey(std::wstring_view name, std::string& keys) {
+  constexpr DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
+  const int length = static_cast<int>(name.size());
+  const std::size_t at = keys.size();
+  const auto mapInto = [&](int room) {
+    keys.resize(at + static_cast<std::size_t>(room));
+    return ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, name.data(), length,
+                           reinterpret_cast<LPWSTR>(keys.data() + at), room, nullptr, nullptr, 0);
+  };
+  int written = mapInto(8 * length + 32);
+  if (written == 0 && ::GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+    const int needed = ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, name.data(), length,
+                                       nullptr, 0, nullptr, nullptr, 0);
+    written = needed > 0 ? mapInto(needed) : 0;
+  }
+  keys.resize(at + static_cast<std::size_t>(std::max(written, 0)));
 }
 
+// In the user's collation, case ignored, by sort keys: one call per name rather than one per
+// comparison, which for a folder of thousands of subfolders is most of the time spent opening it.
 // Names equal under the collation keep a fixed order.
-void sortByCollation(std::vector<std::wstring>& names) {
-  std::vector<std::pair<std::string, std::wstring>> keyed;
-  keyed.reserve(names.size());
-  for (auto& name : names) keyed.emplace_back(sortKey(name), std::move(name));
-  std::sort(keyed.begin(), keyed.end());
-  for (std::size_t i = 0; i < names.size(); ++i) names[i] = std::move(keyed[i].second);
+Names sortByCollation(const Names& names) {
+  const std::size_t count = names.size();
+  std::string keys;
+  keys.reserve(count * 24);
+  std::vector<std::uint32_t> keyStarts;
+  keyStarts.reserve(count + 1);
+  keyStarts.push_back(0);
+  for (std::size_t i = 0; i < count; ++i) {
+    appendSortKey(names[i], keys);
+    keyStarts.push_back(static_cast<std::uint32_t>(keys.size()));
+  }
+  const auto key = [&](std::uint32_t i) {
+    return std::string_view(keys).substr(keyStarts[i], keyStarts[i + 1] - keyStarts[i]);
+  };
+  std::vector<std::uint32_t> order(count);
+  for (std::size_t i = 0; i < count; ++i) order[i] = static_cast<std::uint32_t>(i);
+  std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+    const int byKey = key(a).compare(key(b));
+    return byKey != 0 ? byKey < 0 : names[a] < names[b];
+  });
+  Names sorted;
+  sorted.text.reserve(names.text.size());
+  sorted.starts.reserve(count + 1);
+  for (const std::uint32_t i : order) sorted.add(names[i]);
+  return sorted;
 }
 
 // The visible subfolders of an existing folder; empty optional when the folder cannot be listed.
-std::optional<std::vector<std::wstring>> readSubfolders(const std::wstring& folder) {
+std::optional<Names> readSubfolders(const std::wstring& folder) {
   const auto quiet = base::win32::quietErrorMode();
   const std::wstring callable = base::withLongPathPrefix(folder);
   const DWORD attributes = ::GetFileAttributesW(callable.c_str());
@@ -65,17 +107,16 @@ std::optional<std::vector<std::wstring>> readSubfolders(const std::wstring& fold
   const base::win32::UniqueFindHandle search(
       ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchLimitToDirectories,
                          nullptr, FIND_FIRST_EX_LARGE_FETCH));
-  std::vector<std::wstring> names;
+  Names names;
   if (!search) {
     // An empty drive root lists nothing at all, not even ".".
     if (::GetLastError() == ERROR_FILE_NOT_FOUND) return names;
     return std::nullopt;
   }
   do {
-    if (isListedFolder(entry)) names.emplace_back(entry.cFileName);
+    if (isListedFolder(entry)) names.add(entry.cFileName);
   } while (::FindNextFileW(search.get(), &entry));
-  sortByCollation(names);
-  return names;
+  return sortByCollation(names);
 }
 
 }  // namespace
@@ -92,7 +133,8 @@ std::optional<FolderRows> FolderRows::read(const std::wstring& text) {
 
   FolderRows rows;
   rows.path_ = std::move(full);
-  rows.subfolders_ = std::move(*subfolders);
+  rows.names_ = std::move(subfolders->text);
+  rows.starts_ = std::move(subfolders->starts);
   const std::wstring& path = rows.path_;
   rows.ancestors_.push_back({0, root});
   for (std::size_t begin = root; begin < path.size();) {
@@ -113,7 +155,7 @@ std::wstring FolderRows::label(std::size_t row) const {
     const Span span = ancestors_[row];
     return path_.substr(span.begin, span.end - span.begin);
   }
-  return row < size() ? subfolders_[row - ancestors_.size()] : std::wstring();
+  return row < size() ? std::wstring(subfolder(row - ancestors_.size())) : std::wstring();
 }
 
 std::wstring FolderRows::folder(std::size_t row) const {
@@ -121,7 +163,12 @@ std::wstring FolderRows::folder(std::size_t row) const {
   if (row >= size()) return {};
   std::wstring folder = path_;
   if (!isSeparator(folder.back())) folder += L'\\';
-  return folder + subfolders_[row - ancestors_.size()];
+  return folder.append(subfolder(row - ancestors_.size()));
+}
+
+std::size_t FolderRows::bytes() const {
+  return sizeof *this + (path_.capacity() + names_.capacity()) * sizeof(wchar_t) +
+         ancestors_.capacity() * sizeof(Span) + starts_.capacity() * sizeof(std::uint32_t);
 }
 
 }  // namespace mirafold::win32

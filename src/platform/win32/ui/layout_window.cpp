@@ -119,8 +119,9 @@ void LayoutWindow::createControls() {
   std::stable_sort(ordered.begin(), ordered.end(), [](auto* a, auto* b) {
     return static_cast<unsigned>(a->tabIndex) < static_cast<unsigned>(b->tabIndex);
   });
+  std::optional<FolderRows> startFolder;
   for (const platform::Control* layout : ordered) {
-    controls_.push_back({layout, createControl(*layout, placeOf(*layout))});
+    controls_.push_back({layout, createControl(*layout, placeOf(*layout), startFolder)});
   }
   for (const platform::Control* layout : ordered) {
     if (layout->kind != platform::ControlKind::Frame) continue;
@@ -146,12 +147,14 @@ std::unique_ptr<Control> made(std::unique_ptr<Control> control) {
 }  // namespace
 
 std::unique_ptr<ChildControl> LayoutWindow::createControl(const platform::Control& layout,
-                                                          const RECT& r) {
+                                                          const RECT& r,
+                                                          std::optional<FolderRows>& startFolder) {
   using enum platform::ControlKind;
   const bool link = (layout.style & platform::kLinkStyle) != 0;
   HFONT controlFont = font(layout);
   if (layout.kind == FolderList) {
-    return made(Win32FolderList::create(hwnd(), layout.id, r, controlFont, dpi_));
+    if (!startFolder) startFolder = Win32FolderList::startRows();
+    return made(Win32FolderList::create(hwnd(), layout.id, r, controlFont, dpi_, *startFolder));
   }
   if (layout.kind == DriveList) {
     return made(Win32DriveList::create(hwnd(), layout.id, r, controlFont));

@@ -8,12 +8,14 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "base/win32/handles.h"
 #include "platform/layout.h"
 #include "platform/win32/ui/child_control.h"
+#include "platform/win32/ui/folder_rows.h"
 #include "platform/win32/ui/timer.h"
 
 namespace mirafold::win32 {
@@ -50,7 +52,9 @@ class LayoutWindow {
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
   void createControls();
-  std::unique_ptr<ChildControl> createControl(const platform::Control& layout, const RECT& pixels);
+  // The folder lists all start at the current folder, read once for all of them.
+  std::unique_ptr<ChildControl> createControl(const platform::Control& layout, const RECT& pixels,
+                                              std::optional<FolderRows>& startFolder);
   void placeCentred();
   void onDpiChanged(int dpi, const RECT& suggested);
   void loadIcons();
