@@ -121,6 +121,7 @@ int run(HINSTANCE instance) {
 
   if (!form.Form_Load()) return 1;
   window.show();
+  processes.startWaiting();
   return win32::runMessageLoop();
 }
 

@@ -22,8 +22,8 @@ bool MainForm::Form_Load() {
   c_.text2.setText(c_.dir2.path());
   selection_.ComposeCommandLine();
   // Its outcome is never looked at; a tool that cannot start now is reported at creation.
-  s_.processes.start(link::preliminaryRun(s_.program.programFolder()),
-                     platform::WindowShow::MinimizedNoActivate);
+  s_.processes.startOnceShown(link::preliminaryRun(s_.program.programFolder()),
+                              platform::WindowShow::MinimizedNoActivate);
 
   const std::wstring argument = s_.program.argumentText();
   return argument.empty() || takeArgumentAsTarget(argument);

@@ -42,7 +42,10 @@ class Processes {
   virtual ~Processes() = default;
   // Starts a process from one command-line text and returns at once; false when it could not start.
   virtual bool start(const std::wstring& commandLine, WindowShow show) = 0;
-  // The same, keeping the process; null when it could not start.
+  // The same once the program's window is shown, for a start nothing waits on: the window is not
+  // held back by it. Dropped when the program ends without showing its window.
+  virtual void startOnceShown(const std::wstring& commandLine, WindowShow show) = 0;
+  // Starts a process and keeps it; null when it could not start.
   virtual std::unique_ptr<Process> startKept(const std::wstring& commandLine, WindowShow show) = 0;
   // Starts a program with administrator rights, after the system asks the user's consent.
   virtual ElevatedStart startElevated(const std::wstring& program, const std::wstring& parameters,

@@ -24,6 +24,7 @@ TEST(FormLoadTest, WithoutArgumentShowsBothFramesAndTheComposedLine) {
   ASSERT_EQ(w.processes.started.size(), 1u);
   // By its full path: neither the current folder nor PATH can supply another tool.
   EXPECT_EQ(w.processes.started[0].commandLine, L"D:\\Tools\\junction.exe /accepteula");
+  EXPECT_TRUE(w.processes.started[0].onceShown) << "the window is not held back by it";
   EXPECT_EQ(w.processes.started[0].show, WindowShow::MinimizedNoActivate);
 }
 
@@ -90,7 +91,7 @@ TEST(FormLoadTest, ArgumentThatIsNoFolderEndsTheProgram) {
     EXPECT_FALSE(w.load()) << argument;
     EXPECT_EQ(w.messages.shown, std::vector<std::wstring>{kNotAFolder}) << argument;
     EXPECT_TRUE(w.frame2.visible()) << argument;
-    // The preliminary run has been started by then.
+    // The preliminary run was asked for by then; with no window shown it never starts.
     EXPECT_EQ(w.processes.started.size(), 1u) << argument;
   }
 }

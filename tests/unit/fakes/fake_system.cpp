@@ -117,6 +117,10 @@ platform::ElevatedStart FakeProcesses::startElevated(const std::wstring& program
   return {.process = keep()};
 }
 
+void FakeProcesses::startOnceShown(const std::wstring& commandLine, platform::WindowShow show) {
+  started.push_back({commandLine, show, true});
+}
+
 bool FakeProcesses::start(const std::wstring& commandLine, platform::WindowShow show) {
   if (!canStart) return false;
   started.push_back({commandLine, show});

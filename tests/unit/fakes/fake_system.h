@@ -62,6 +62,7 @@ class FakeMessageBox : public platform::MessageBox {
 struct StartedProcess {
   std::wstring commandLine;
   platform::WindowShow show;
+  bool onceShown = false;  // left for the window's showing
 };
 
 // A kept process whose end the test decides.
@@ -89,6 +90,7 @@ struct ElevatedRun {
 class FakeProcesses : public platform::Processes {
  public:
   bool start(const std::wstring& commandLine, platform::WindowShow show) override;
+  void startOnceShown(const std::wstring& commandLine, platform::WindowShow show) override;
   std::unique_ptr<platform::Process> startKept(const std::wstring& commandLine,
                                                platform::WindowShow show) override;
   platform::ElevatedStart startElevated(const std::wstring& program, const std::wstring& parameters,

@@ -61,6 +61,15 @@ bool Win32Processes::start(const std::wstring& commandLine, platform::WindowShow
   return static_cast<bool>(startProcess(commandLine, show));
 }
 
+void Win32Processes::startOnceShown(const std::wstring& commandLine, platform::WindowShow show) {
+  // Under Wine a process start waits for the child to be under way, a good part of the start-up.
+  waiting_.emplace_back(commandLine, show);
+}
+
+void Win32Processes::startWaiting() {
+  for (const auto& [commandLine, show] : std::exchange(waiting_, {})) start(commandLine, show);
+}
+
 std::unique_ptr<platform::Process> Win32Processes::startKept(const std::wstring& commandLine,
                                                              platform::WindowShow show) {
   base::win32::UniqueKernelHandle process = startProcess(commandLine, show);

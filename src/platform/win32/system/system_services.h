@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <utility>
+#include <vector>
+
 #include "platform/services.h"
 
 namespace mirafold::win32 {
@@ -25,6 +28,9 @@ class Win32Processes : public platform::Processes {
   // The window the system's consent prompt belongs to; it may be set later.
   void setOwner(HWND owner) { owner_ = owner; }
   bool start(const std::wstring& commandLine, platform::WindowShow show) override;
+  void startOnceShown(const std::wstring& commandLine, platform::WindowShow show) override;
+  // Starts what was left for the window's showing; called once it is shown.
+  void startWaiting();
   std::unique_ptr<platform::Process> startKept(const std::wstring& commandLine,
                                                platform::WindowShow show) override;
   platform::ElevatedStart startElevated(const std::wstring& program, const std::wstring& parameters,
@@ -32,6 +38,7 @@ class Win32Processes : public platform::Processes {
 
  private:
   HWND owner_ = nullptr;
+  std::vector<std::pair<std::wstring, platform::WindowShow>> waiting_;
 };
 
 class Win32ErrorTexts : public platform::ErrorTexts {
