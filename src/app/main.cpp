@@ -14,13 +14,19 @@
 #include "base/win32/handles.h"
 #include "link/link_creation.h"
 #include "link/selection_handlers.h"
+#include "move/messages.h"
+#include "move/move_handlers.h"
+#include "move/move_paths.h"
 #include "platform/win32/system/file_system.h"
+#include "platform/win32/system/junction_tool_links.h"
+#include "platform/win32/system/known_folders.h"
 #include "platform/win32/system/system_services.h"
 #include "platform/win32/system/win32_nt_volume.h"
 #include "platform/win32/system/win32_shell.h"
 #include "platform/win32/ui/layout_window.h"
 #include "platform/win32/ui/message_loop.h"
 #include "platform/win32/ui/modal_dialog.h"
+#include "platform/win32/ui/progress_dialog.h"
 #include "resource_ids.h"
 #include "sendto/sendto_form.h"
 #include "sendto/sendto_layout.h"
@@ -119,9 +125,28 @@ int run(HINSTANCE instance) {
     sendToWindow->showModal();
   });
 
+  // Moving a folder away and back, from the folder rows' context menu.
+  win32::Win32MoveFileSystem moveFiles(
+      win32::junctionToolLinks(move::joinPath(program.programFolder(), L"junction.exe")));
+  win32::Win32ProgressDialog moveProgress(window.hwnd(), {.title = std::wstring(move::kMovingTitle),
+                                                          .cancel = std::wstring(move::kCancel)});
+  win32::Win32SystemFolders systemFolders;
+  const move::SteadyClock clock;
+  move::MoveHandlers moves({.dir1 = dir1, .dir2 = dir2},
+                           {.files = moveFiles,
+                            .messages = messages,
+                            .processes = processes,
+                            .progress = moveProgress,
+                            .systemFolders = systemFolders,
+                            .volume = volume,
+                            .clock = clock,
+                            .journalFolder = win32::moveJournalFolder()});
+
   if (!form.Form_Load()) return 1;
   window.show();
   processes.startWaiting();
+  // A move a crash cut short is finished or undone before anything else.
+  moves.recoverUnfinishedMoves();
   return win32::runMessageLoop();
 }
 

@@ -25,6 +25,23 @@ inline constexpr std::wstring_view kNameExistsOnRight = L"右侧文件夹中已�
 inline constexpr std::wstring_view kNotEnoughSpace = L"目标分区空间不足：需要 %1，可用 %2";
 inline constexpr std::wstring_view kNetworkDestination = L"链接目标不可位于网络位置";
 
+// The context menu of a folder row.
+inline constexpr std::wstring_view kMoveAwayAndLink = L"移动到右侧文件夹，并在原处创建链接";
+inline constexpr std::wstring_view kOpenLinkTarget = L"打开链接目标";
+inline constexpr std::wstring_view kDeleteLinkOnly = L"删除链接（目标文件夹不受影响）";
+inline constexpr std::wstring_view kMoveBackAndUnlink = L"移回原处并删除链接";
+inline constexpr std::wstring_view kOpenInExplorer = L"在资源管理器中打开";
+
+// The progress window's title and button.
+inline constexpr std::wstring_view kMovingTitle = L"正在移动";
+inline constexpr std::wstring_view kCancel = L"取消";
+
+// The progress window's lines: files done of all, bytes done of all; speed, time left.
+inline constexpr std::wstring_view kProgressCounts = L"%1 / %2 个文件，%3 / %4";
+inline constexpr std::wstring_view kProgressRate = L"%1/秒，剩余约 %2";
+inline constexpr std::wstring_view kSeconds = L"%1 秒";
+inline constexpr std::wstring_view kMinutes = L"%1 分 %2 秒";
+
 // Replaces %1, %2, ... with the values in order.
 std::wstring fillIn(std::wstring_view text, std::initializer_list<std::wstring_view> values);
 

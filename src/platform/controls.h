@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace mirafold::platform {
 
@@ -51,6 +52,20 @@ class Frame {
   virtual void setVisible(bool visible) = 0;
 };
 
+// One command of a context menu; a greyed one is shown but cannot be chosen.
+struct MenuItem {
+  int command = 0;
+  std::wstring text;
+  bool enabled = true;
+};
+
+// The context menu of a folder list's rows: `items` names a row's commands (none: no menu),
+// `chosen` runs the one picked. Both are told the row's folder.
+struct RowMenu {
+  std::function<std::vector<MenuItem>(const std::wstring& folder)> items;
+  std::function<void(const std::wstring& folder, int command)> chosen;
+};
+
 class FolderList {
  public:
   virtual ~FolderList() = default;
@@ -60,6 +75,8 @@ class FolderList {
   // and runs the change handler before returning. Anything else is refused: false, nothing changes.
   virtual bool setPath(const std::wstring& path) = 0;
   virtual void onChange(Handler handler) = 0;
+  // A right click on a row, Shift+F10 or the menu key on the current one.
+  virtual void onContextMenu(RowMenu menu) = 0;
 };
 
 class DriveList {

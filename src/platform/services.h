@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace mirafold::platform {
 
@@ -80,6 +81,14 @@ class FileSystem {
   // tested this way).
   virtual bool isAnyFile(const std::wstring& path) const = 0;
   virtual Outcome deleteFile(const std::wstring& path) = 0;
+};
+
+class SystemFolders {
+ public:
+  virtual ~SystemFolders() = default;
+  // The folders a move must never take away: the Windows folder, the Program Files folders,
+  // ProgramData, Users, the user's profile.
+  virtual std::vector<std::wstring> folders() const = 0;
 };
 
 class ProgramInfo {

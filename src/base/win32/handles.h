@@ -73,6 +73,7 @@ inline void closeHandle(HANDLE h) { ::CloseHandle(h); }
 inline void deleteGdiObject(HGDIOBJ o) { ::DeleteObject(o); }
 inline void destroyIcon(HICON i) { ::DestroyIcon(i); }
 inline void destroyWindow(HWND w) { ::DestroyWindow(w); }
+inline void destroyMenu(HMENU m) { ::DestroyMenu(m); }
 inline void freeLocal(void* p) { ::LocalFree(p); }
 inline void freeCoTaskMem(void* p) { ::CoTaskMemFree(p); }
 
@@ -83,7 +84,9 @@ using UniqueFont = UniqueResource<NullIsNone<HFONT, deleteGdiObject>>;
 using UniqueBitmap = UniqueResource<NullIsNone<HBITMAP, deleteGdiObject>>;
 using UniqueIcon = UniqueResource<NullIsNone<HICON, destroyIcon>>;
 using UniqueWindow = UniqueResource<NullIsNone<HWND, destroyWindow>>;
+using UniqueMenu = UniqueResource<NullIsNone<HMENU, destroyMenu>>;
 using UniqueIdList = UniqueResource<NullIsNone<PIDLIST_ABSOLUTE, freeCoTaskMem>>;
+using UniqueCoTaskText = UniqueResource<NullIsNone<PWSTR, freeCoTaskMem>>;
 template <typename Pointer>
 using UniqueLocalMemory = UniqueResource<NullIsNone<Pointer, freeLocal>>;
 template <typename Interface>

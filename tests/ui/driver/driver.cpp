@@ -262,12 +262,10 @@ HWND App::waitForMainWindow(Timeout timeout) {
   return main_;
 }
 
-HWND App::waitForWindow(const std::wstring& title, Timeout timeout) {
+HWND App::waitForWindow(const std::wstring& title, Timeout timeout, const wchar_t* windowClass) {
   HWND window = nullptr;
   waitUntil(
-      [&] {
-        return (window = findTopLevel(processId(), L"MirafoldForm", title.c_str())) != nullptr;
-      },
+      [&] { return (window = findTopLevel(processId(), windowClass, title.c_str())) != nullptr; },
       timeout);
   return window;
 }
@@ -379,15 +377,34 @@ void App::selectDrive(int id, wchar_t letter) {
   ::PostMessageW(main_, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
 }
 
-bool App::openSubfolder(int id, int index) {
-  HWND list = control(id);
+namespace {
+
+// The row of the list's index-th subfolder, or -1 when there is none.
+LRESULT subfolderRow(HWND list, int index) {
   // Rows: the drive root and each folder down to the current one, then its subfolders.
   const std::wstring path = textOf(list);
   LRESULT ancestors = 1;
   for (std::size_t i = 3; i < path.size(); ++i) ancestors += path[i] == L'\\' ? 1 : 0;
   if (path.size() > 3) ++ancestors;
   const LRESULT row = ancestors + index;
-  if (row >= ::SendMessageW(list, LB_GETCOUNT, 0, 0)) return false;
+  return row < ::SendMessageW(list, LB_GETCOUNT, 0, 0) ? row : -1;
+}
+
+}  // namespace
+
+bool App::chooseRowCommand(int id, int index, int command) {
+  HWND list = control(id);
+  const LRESULT row = subfolderRow(list, index);
+  if (row < 0) return false;
+  ::SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+  ::PostMessageW(list, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+  return true;
+}
+
+bool App::openSubfolder(int id, int index) {
+  HWND list = control(id);
+  const LRESULT row = subfolderRow(list, index);
+  if (row < 0) return false;
   ::SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
   ::PostMessageW(main_, WM_COMMAND, MAKEWPARAM(id, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
   return true;

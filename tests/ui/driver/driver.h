@@ -83,8 +83,10 @@ class App {
 
   // The visible main window, or null after the timeout.
   HWND waitForMainWindow(Timeout timeout = 20s);
-  // Another visible window of the program (a dialog), by its title; null after the timeout.
-  HWND waitForWindow(const std::wstring& title, Timeout timeout = 20s);
+  // Another visible window of the program (a dialog), by its title and window class; null after
+  // the timeout.
+  HWND waitForWindow(const std::wstring& title, Timeout timeout = 20s,
+                     const wchar_t* windowClass = L"MirafoldForm");
   // The text of the next message box titled "Mirafold", or nothing after the timeout.
   std::optional<std::wstring> waitForMessage(Timeout timeout = 30s);
   // Reads the open box's text and presses its OK button; the text, or nothing if none came.
@@ -106,6 +108,10 @@ class App {
   void selectDrive(int id, wchar_t letter);
   // Double-clicks a folder list's subfolder row (0 is the first subfolder in sorted order).
   bool openSubfolder(int id, int index);
+  // Selects a folder list's subfolder row and posts a command of its context menu to the list,
+  // the way the menu itself sends a choice (the menu cannot be read from another process under
+  // Wine: its items live in the program's own user32).
+  bool chooseRowCommand(int id, int index, int command);
   // Waits until the control's text is this, for results that come through posted messages.
   bool waitForText(int id, const std::wstring& expected, Timeout timeout = 20s);
 

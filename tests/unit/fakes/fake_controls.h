@@ -99,6 +99,13 @@ class FakeFolderList : public platform::FolderList {
   std::wstring path() const override { return path_; }
   bool setPath(const std::wstring& path) override;
   void onChange(platform::Handler handler) override { change_ = std::move(handler); }
+  void onContextMenu(platform::RowMenu menu) override { menu_ = std::move(menu); }
+
+  // What a right click on the row of `folder` would show, and a choice from that menu.
+  std::vector<platform::MenuItem> menuOf(const std::wstring& folder) const {
+    return menu_.items ? menu_.items(folder) : std::vector<platform::MenuItem>{};
+  }
+  void choose(const std::wstring& folder, int command) { menu_.chosen(folder, command); }
 
   int changes = 0;
 
@@ -106,6 +113,7 @@ class FakeFolderList : public platform::FolderList {
   const FakeFileSystem& files_;
   std::wstring path_;
   platform::Handler change_;
+  platform::RowMenu menu_;
 };
 
 class FakeDriveList : public platform::DriveList {

@@ -48,6 +48,12 @@ class FakeFileSystem : public platform::FileSystem {
   std::map<std::wstring, std::wstring> junctions_;  // lower-cased path to target
 };
 
+class FakeSystemFolders : public platform::SystemFolders {
+ public:
+  std::vector<std::wstring> folders() const override { return list; }
+  std::vector<std::wstring> list{L"C:\\Windows", L"C:\\Program Files", L"C:\\Users"};
+};
+
 class FakeMessageBox : public platform::MessageBox {
  public:
   void show(const std::wstring& text) override;

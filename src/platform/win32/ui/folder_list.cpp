@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <utility>
@@ -156,6 +157,16 @@ LRESULT Win32FolderList::onMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
     case WM_CHAR:
       if (wParam == L'\r') return 0;
       break;
+    case WM_CONTEXTMENU:
+      showContextMenu(lParam);
+      return 0;
+    case WM_COMMAND:
+      // From the list's own context menu: no control, no notification code.
+      if (lParam == 0 && HIWORD(wParam) == 0) {
+        chooseForSelectedRow(LOWORD(wParam));
+        return 0;
+      }
+      break;
     case WM_GETOBJECT:
       if (auto answer = accessible_.answerGetObject(hwnd, wParam, lParam)) return *answer;
       break;
@@ -190,6 +201,44 @@ void Win32FolderList::openSelectedRow() {
   } else {
     ::SendMessageW(hwnd_, LB_SETCURSEL, rows_.currentRow(), 0);
   }
+}
+
+void Win32FolderList::showContextMenu(LPARAM lParam) {
+  if (!menu_.items) return;
+  POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  std::optional<std::size_t> row;
+  if (lParam == -1) {
+    // From the keyboard: the current row, the menu at its lower left.
+    row = selectedRow();
+    if (!row) return;
+    const RECT r = rowRect(*row);
+    at = {r.left, r.bottom};
+    ::ClientToScreen(hwnd_, &at);
+  } else {
+    POINT client = at;
+    ::ScreenToClient(hwnd_, &client);
+    const LRESULT hit = ::SendMessageW(hwnd_, LB_ITEMFROMPOINT, 0, MAKELPARAM(client.x, client.y));
+    if (HIWORD(hit) != 0 || LOWORD(hit) >= rows_.size()) return;
+    row = LOWORD(hit);
+    // The menu acts on the row it was opened on, and shows which one that is.
+    ::SendMessageW(hwnd_, LB_SETCURSEL, *row, 0);
+  }
+  const std::vector<platform::MenuItem> items = menu_.items(rows_.folder(*row));
+  if (items.empty()) return;
+  const base::win32::UniqueMenu menu(::CreatePopupMenu());
+  if (!menu) return;
+  for (const platform::MenuItem& item : items) {
+    ::AppendMenuW(menu.get(), MF_STRING | (item.enabled ? 0u : MF_GRAYED),
+                  static_cast<UINT_PTR>(item.command), item.text.c_str());
+  }
+  ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_,
+                   nullptr);
+}
+
+void Win32FolderList::chooseForSelectedRow(int command) {
+  const auto row = selectedRow();
+  if (!row || !menu_.chosen) return;
+  menu_.chosen(rows_.folder(*row), command);
 }
 
 std::optional<std::size_t> Win32FolderList::selectedRow() const {

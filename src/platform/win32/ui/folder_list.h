@@ -43,6 +43,9 @@ class Win32FolderList final : public platform::FolderList,
   // handler runs, so whoever set the path always sees its effects.
   bool setPath(const std::wstring& path) override;
   void onChange(platform::Handler handler) override { onChange_ = std::move(handler); }
+  // The menu is owned by the list, so its choice arrives as WM_COMMAND to the list and acts on
+  // the selected row; a command posted that way by a test takes the same road.
+  void onContextMenu(platform::RowMenu menu) override { menu_ = std::move(menu); }
 
   // The rows as listed, row i being list item i.
   const FolderRows& rows() const { return rows_; }
@@ -55,6 +58,9 @@ class Win32FolderList final : public platform::FolderList,
   LRESULT onMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void show(FolderRows rows);
   void openSelectedRow();
+  // `lParam` of WM_CONTEXTMENU: the screen point clicked, or -1 from the keyboard.
+  void showContextMenu(LPARAM lParam);
+  void chooseForSelectedRow(int command);
   void draw(const DRAWITEMSTRUCT& item) const;
   void fitRowHeight();
   std::size_t rowCount() const override { return rows_.size(); }
@@ -69,6 +75,7 @@ class Win32FolderList final : public platform::FolderList,
   int iconSize_ = 0;
   FolderRows rows_;
   platform::Handler onChange_;
+  platform::RowMenu menu_;
   AccessibleLink accessible_{*this};
 };
 

@@ -1,0 +1,75 @@
+#pragma once
+// The folder rows' context menu and the roads it opens: a folder moved into the right-hand folder
+// with a link left behind, and back; a link opened, deleted, or shown in Explorer; the moves a
+// crash left unfinished, found at start-up.
+
+#include <string>
+#include <vector>
+
+#include "move/folder_mover.h"
+#include "move/move_planning.h"
+#include "platform/controls.h"
+#include "platform/move_file_system.h"
+#include "platform/nt_volume.h"
+#include "platform/progress_window.h"
+#include "platform/services.h"
+
+namespace mirafold::move {
+
+// The menu's command IDs; never 0, which a menu reserves for "nothing chosen".
+enum MenuCommand : int {
+  kCommandMoveAway = 0x7101,
+  kCommandOpenTarget,
+  kCommandDeleteLink,
+  kCommandMoveBack,
+  kCommandOpenInExplorer,
+};
+
+struct MoveControls {
+  platform::FolderList& dir1;
+  platform::FolderList& dir2;
+};
+
+struct MoveServices {
+  platform::MoveFileSystem& files;
+  platform::MessageBox& messages;
+  platform::Processes& processes;
+  platform::ProgressWindow& progress;
+  platform::SystemFolders& systemFolders;
+  platform::NtVolume& volume;
+  const Clock& clock;
+  std::wstring journalFolder;
+};
+
+class MoveHandlers {
+ public:
+  // Puts the menu on both lists.
+  MoveHandlers(MoveControls controls, MoveServices services);
+  MoveHandlers(const MoveHandlers&) = delete;
+  MoveHandlers& operator=(const MoveHandlers&) = delete;
+
+  enum class Side { Left, Right };
+  std::vector<platform::MenuItem> menuFor(Side side, const std::wstring& folder);
+  // A greyed or absent command does nothing, however it arrives.
+  void choose(Side side, const std::wstring& folder, int command);
+
+  // Asks about each move a crash left unfinished, and completes or undoes it.
+  void recoverUnfinishedMoves();
+
+ private:
+  platform::FolderList& listOf(Side side) { return side == Side::Left ? c_.dir1 : c_.dir2; }
+  bool canMoveAway(const std::wstring& folder) const;
+  MoveSurroundings surroundingsOf(const std::wstring& linkPlace);
+  void moveAway(const std::wstring& folder);
+  void moveBack(const std::wstring& link);
+  void openTarget(Side side, const std::wstring& link);
+  void deleteLink(const std::wstring& link);
+  // Runs the mover's work behind the progress window, then tells the end.
+  MoveResult runWithProgress(const std::function<MoveResult(FolderMover&)>& work);
+  void refreshLists();
+
+  MoveControls c_;
+  MoveServices s_;
+};
+
+}  // namespace mirafold::move

@@ -1,0 +1,199 @@
+#include "platform/win32/ui/progress_dialog.h"
+
+#include <commctrl.h>
+
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <thread>
+
+#include "base/win32/handles.h"
+#include "platform/win32/ui/dpi.h"
+#include "platform/win32/ui/message_loop.h"
+
+namespace mirafold::win32 {
+namespace {
+
+constexpr wchar_t kClassName[] = L"MirafoldProgress";
+constexpr UINT kReported = WM_APP + 1;  // a newer view waits in the shared state
+constexpr UINT kWorkEnded = WM_APP + 2;
+constexpr int kBarId = 100, kFileId = 101, kCountsId = 102, kRateId = 103;
+
+// Between the worker and the window: the latest view, and whether a message about it is on its
+// way. Reports come at most 30 times a second, so each gets its message.
+struct Shared {
+  std::mutex lock;
+  std::optional<platform::ProgressView> latest;
+  HWND window = nullptr;
+};
+
+struct Window {
+  Shared* shared;
+  const std::function<void()>* cancel;
+  bool ended = false;
+  bool cancelled = false;
+};
+
+base::win32::UniqueFont messageFont(int dpi) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return {};
+  metrics.lfMessageFont.lfHeight = -scaled(9, dpi, 72);
+  return base::win32::UniqueFont(::CreateFontIndirectW(&metrics.lfMessageFont));
+}
+
+void setText(HWND dialog, int id, const std::wstring& text) {
+  ::SetDlgItemTextW(dialog, id, text.c_str());
+}
+
+void showLatest(HWND dialog, Shared& shared) {
+  std::optional<platform::ProgressView> view;
+  {
+    const std::lock_guard hold(shared.lock);
+    view.swap(shared.latest);
+  }
+  if (!view) return;
+  ::SendDlgItemMessageW(dialog, kBarId, PBM_SETPOS, view->permille, 0);
+  setText(dialog, kFileId, view->currentFile);
+  setText(dialog, kCountsId, view->counts);
+  setText(dialog, kRateId, view->rate);
+}
+
+LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  try {
+    if (message == WM_NCCREATE) {
+      const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+      ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    switch (message) {
+      case kReported:
+        showLatest(hwnd, *self->shared);
+        return 0;
+      case kWorkEnded:
+        self->ended = true;
+        return 0;
+      case WM_COMMAND:
+        if (LOWORD(wParam) != IDCANCEL) break;
+        [[fallthrough]];
+      case WM_CLOSE:
+        // Asked once; the window stays until the work has undone what it did.
+        if (!self->cancelled) {
+          self->cancelled = true;
+          ::EnableWindow(::GetDlgItem(hwnd, IDCANCEL), FALSE);
+          (*self->cancel)();
+        }
+        return 0;
+      case WM_NCDESTROY:
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        break;
+      default:
+        break;
+    }
+  } catch (...) {
+    // Nothing may unwind through user32.
+    return 0;
+  }
+  return ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+void registerClass() {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = windowProc;
+  wc.hInstance = ::GetModuleHandleW(nullptr);
+  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kClassName;
+  ::RegisterClassExW(&wc);  // a second registration fails harmlessly
+}
+
+HWND child(HWND parent, const wchar_t* cls, const std::wstring& text, DWORD style, int id, int x,
+           int y, int w, int h, HFONT font) {
+  const HWND hwnd = ::CreateWindowExW(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, w,
+                                      h, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                      ::GetModuleHandleW(nullptr), nullptr);
+  if (hwnd) ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return hwnd;
+}
+
+}  // namespace
+
+Win32ProgressDialog::Win32ProgressDialog(HWND owner, ProgressDialogTexts texts)
+    : owner_(owner), texts_(std::move(texts)) {}
+
+void Win32ProgressDialog::run(const std::function<void(const platform::ProgressReport&)>& work,
+                              const std::function<void()>& cancel) {
+  registerClass();
+  Shared shared;
+  Window state{&shared, &cancel};
+  const int dpi = owner_ ? windowDpi(owner_) : kDefaultDpi;
+  const auto px = [dpi](int length) { return scaled(length, dpi, kDefaultDpi); };
+  const base::win32::UniqueFont font = messageFont(dpi);
+
+  constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+  const RECT outer = windowRectFor({0, 0, px(420), px(150)}, style, WS_EX_DLGMODALFRAME, dpi);
+  RECT ownerRect{};
+  if (owner_) ::GetWindowRect(owner_, &ownerRect);
+  const int w = outer.right - outer.left, h = outer.bottom - outer.top;
+  const int x = ownerRect.left + (ownerRect.right - ownerRect.left - w) / 2;
+  const int y = ownerRect.top + (ownerRect.bottom - ownerRect.top - h) / 2;
+  const base::win32::UniqueWindow window(
+      ::CreateWindowExW(WS_EX_DLGMODALFRAME, kClassName, texts_.title.c_str(), style, x, y, w, h,
+                        owner_, nullptr, ::GetModuleHandleW(nullptr), &state));
+  if (!window) throw std::runtime_error("no progress window");
+  const HWND dialog = window.get();
+  const HFONT f = font.get();
+  const HWND bar =
+      child(dialog, PROGRESS_CLASSW, L"", 0, kBarId, px(12), px(12), px(396), px(18), f);
+  ::SendMessageW(bar, PBM_SETRANGE32, 0, 1000);
+  child(dialog, L"STATIC", L"", SS_PATHELLIPSIS | SS_NOPREFIX, kFileId, px(12), px(38), px(396),
+        px(18), f);
+  child(dialog, L"STATIC", L"", SS_NOPREFIX, kCountsId, px(12), px(60), px(396), px(18), f);
+  child(dialog, L"STATIC", L"", SS_NOPREFIX, kRateId, px(12), px(82), px(396), px(18), f);
+  const HWND button = child(dialog, L"BUTTON", texts_.cancel, WS_TABSTOP | BS_DEFPUSHBUTTON,
+                            IDCANCEL, px(318), px(112), px(90), px(26), f);
+  shared.window = dialog;
+
+  // Modal: the owner takes no input, but paints, until the window goes.
+  if (owner_) ::EnableWindow(owner_, FALSE);
+  ::ShowWindow(dialog, SW_SHOW);
+  ::SetFocus(button);
+
+  std::exception_ptr failure;
+  std::thread worker([&] {
+    try {
+      work([&](const platform::ProgressView& view) {
+        const std::lock_guard hold(shared.lock);
+        const bool waiting = shared.latest.has_value();
+        shared.latest = view;
+        if (!waiting) ::PostMessageW(shared.window, kReported, 0, 0);
+      });
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    ::PostMessageW(shared.window, kWorkEnded, 0, 0);
+  });
+
+  MSG msg{};
+  bool quit = false;
+  int quitCode = 0;
+  while (!state.ended) {
+    const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      // Kept for the program's own loop once the work has ended.
+      quit = true;
+      quitCode = static_cast<int>(msg.wParam);
+      break;
+    }
+    dispatchMessage(msg);
+  }
+  worker.join();
+  if (owner_) ::EnableWindow(owner_, TRUE);
+  if (quit) ::PostQuitMessage(quitCode);
+  if (failure) std::rethrow_exception(failure);
+}
+
+}  // namespace mirafold::win32

@@ -1,0 +1,277 @@
+#include <gtest/gtest.h>
+
+#include "fakes/fake_controls.h"
+#include "fakes/fake_move_file_system.h"
+#include "fakes/fake_nt_volume.h"
+#include "fakes/fake_progress_window.h"
+#include "fakes/fake_system.h"
+#include "move/messages.h"
+#include "move/move_handlers.h"
+
+namespace mirafold::move {
+namespace {
+
+using platform::EntryKind;
+
+class TickingClock final : public Clock {
+ public:
+  std::chrono::steady_clock::time_point now() const override {
+    return std::chrono::steady_clock::time_point{} + std::chrono::milliseconds(100 * ++ticks_);
+  }
+
+ private:
+  mutable long ticks_ = 0;
+};
+
+// C:\Games\Game is a real folder of two files, C:\Games\Linked a link to D:\Store\Linked; the
+// left list shows C:\Games, the right one D:\Store\Shelf.
+struct World {
+  World() {
+    disk.addVolume(L'C');
+    disk.addVolume(L'D');
+    disk.addFile(L"C:\\Games\\Game\\save.dat", L"progress");
+    disk.addFile(L"C:\\Games\\Game\\sub\\level.bin", L"0123456789");
+    disk.addFolder(L"D:\\Store\\Shelf\\Box");
+    disk.addFile(L"D:\\Store\\Linked\\kept.txt", L"kept");
+    disk.addLink(L"C:\\Games\\Linked", L"D:\\Store\\Linked");
+    for (const auto* folder : {L"C:\\", L"C:\\Games", L"C:\\Games\\Linked", L"D:\\", L"D:\\Store",
+                               L"D:\\Store\\Shelf", L"D:\\Store\\Linked"}) {
+      listed.addFolder(folder);
+    }
+  }
+  MoveHandlers& handlers() {
+    if (!handlers_) {
+      handlers_ = std::make_unique<MoveHandlers>(MoveControls{.dir1 = dir1, .dir2 = dir2},
+                                                 MoveServices{.files = disk,
+                                                              .messages = messages,
+                                                              .processes = processes,
+                                                              .progress = progress,
+                                                              .systemFolders = systemFolders,
+                                                              .volume = volume,
+                                                              .clock = clock,
+                                                              .journalFolder = L"C:\\Journals"});
+    }
+    return *handlers_;
+  }
+  EntryKind kindAt(const std::wstring& path) const {
+    const auto* node = disk.find(path);
+    return node ? node->kind : EntryKind::Missing;
+  }
+
+  fakes::FakeMoveFileSystem disk;
+  fakes::FakeFileSystem listed;
+  fakes::FakeFolderList dir1{listed, L"C:\\Games"}, dir2{listed, L"D:\\Store\\Shelf"};
+  fakes::FakeMessageBox messages;
+  fakes::FakeProcesses processes;
+  fakes::FakeProgressWindow progress;
+  fakes::FakeSystemFolders systemFolders;
+  fakes::FakeNtVolume volume;
+  TickingClock clock;
+
+ private:
+  std::unique_ptr<MoveHandlers> handlers_;
+};
+
+struct Row {
+  int command;
+  bool enabled;
+  bool operator==(const Row&) const = default;
+};
+
+std::vector<Row> rowsOf(const std::vector<platform::MenuItem>& items) {
+  std::vector<Row> rows;
+  for (const auto& item : items) rows.push_back({item.command, item.enabled});
+  return rows;
+}
+
+TEST(MoveMenu, ItemsAndGreyingFollowTheRowAndTheList) {
+  const std::vector<Row> linkMenu{{kCommandOpenTarget, true},
+                                  {kCommandDeleteLink, true},
+                                  {kCommandMoveBack, true},
+                                  {kCommandOpenInExplorer, true}};
+  const struct {
+    bool left;
+    const wchar_t* folder;
+    std::vector<Row> rows;
+  } cases[] = {
+      {true, L"C:\\Games\\Game", {{kCommandMoveAway, true}, {kCommandOpenInExplorer, true}}},
+      {true, L"C:\\", {{kCommandMoveAway, false}, {kCommandOpenInExplorer, true}}},
+      {true, L"D:\\Store\\Shelf", {{kCommandMoveAway, false}, {kCommandOpenInExplorer, true}}},
+      {true, L"D:\\Store", {{kCommandMoveAway, false}, {kCommandOpenInExplorer, true}}},
+      {true, L"D:\\Store\\Shelf\\Box", {{kCommandMoveAway, false}, {kCommandOpenInExplorer, true}}},
+      {true, L"C:\\Games\\Linked", linkMenu},
+      {false, L"C:\\Games\\Linked", linkMenu},
+      {false, L"C:\\Games\\Game", {{kCommandOpenInExplorer, true}}},
+      {true, L"C:\\Games\\Gone", {}},
+  };
+  World w;
+  w.handlers();
+  for (const auto& c : cases) {
+    const auto& list = c.left ? w.dir1 : w.dir2;
+    EXPECT_EQ(rowsOf(list.menuOf(c.folder)), c.rows) << (c.left ? "left " : "right ") << c.folder;
+  }
+  const auto texts = w.dir1.menuOf(L"C:\\Games\\Linked");
+  ASSERT_EQ(texts.size(), 4u);
+  EXPECT_EQ(texts[0].text, L"打开链接目标");
+  EXPECT_EQ(texts[1].text, L"删除链接（目标文件夹不受影响）");
+  EXPECT_EQ(texts[2].text, L"移回原处并删除链接");
+  EXPECT_EQ(texts[3].text, L"在资源管理器中打开");
+  EXPECT_EQ(w.dir1.menuOf(L"C:\\Games\\Game")[0].text, L"移动到右侧文件夹，并在原处创建链接");
+}
+
+TEST(MoveMenu, AGreyedOrForeignCommandDoesNothing) {
+  World w;
+  w.handlers();
+  w.messages.answers = {true};
+  w.dir1.choose(L"D:\\Store", kCommandMoveAway);
+  w.dir2.choose(L"C:\\Games\\Game", kCommandMoveAway);  // not offered on the right
+  w.dir1.choose(L"C:\\Games\\Game", kCommandDeleteLink);
+  EXPECT_TRUE(w.messages.shown.empty());
+  EXPECT_EQ(w.progress.runs, 0);
+  EXPECT_EQ(w.kindAt(L"C:\\Games\\Game"), EntryKind::Folder);
+}
+
+TEST(MoveAway, DoneLeavesALinkAndRefreshesBothLists) {
+  World w;
+  w.handlers();
+  w.messages.answers = {true};
+  const int changes1 = w.dir1.changes, changes2 = w.dir2.changes;
+  w.dir1.choose(L"C:\\Games\\Game", kCommandMoveAway);
+  ASSERT_EQ(w.messages.shown.size(), 2u);
+  EXPECT_EQ(w.messages.shown[0],
+            L"将把“C:\\Games\\Game”（2 个文件，18 B）移动到“D:\\Store\\Shelf”，"
+            L"并在原处创建指向它的链接。是否继续？");
+  EXPECT_EQ(w.messages.shown[1], L"移动完成，已在原处创建链接");
+  EXPECT_EQ(w.kindAt(L"C:\\Games\\Game"), EntryKind::Link);
+  EXPECT_EQ(w.disk.find(L"D:\\Store\\Shelf\\Game\\sub\\level.bin")->content, L"0123456789");
+  EXPECT_EQ(w.dir1.changes, changes1 + 1);
+  EXPECT_EQ(w.dir2.changes, changes2 + 1);
+  ASSERT_FALSE(w.progress.reports.empty());
+  const auto& last = w.progress.reports.back();
+  EXPECT_EQ(last.permille, 1000u);
+  EXPECT_EQ(last.counts, L"2 / 2 个文件，18 B / 18 B");
+  EXPECT_TRUE(last.rate.ends_with(L"/秒，剩余约 0 秒"));
+}
+
+TEST(MoveAway, NoToTheQuestionOrARefusalTouchesNothing) {
+  World w;
+  w.handlers();
+  w.dir1.choose(L"C:\\Games\\Game", kCommandMoveAway);  // answered No
+  w.disk.addFolder(L"D:\\Store\\Shelf\\Game");
+  w.dir1.choose(L"C:\\Games\\Game", kCommandMoveAway);
+  ASSERT_EQ(w.messages.shown.size(), 2u);
+  EXPECT_EQ(w.messages.shown[1], L"右侧文件夹中已存在同名文件夹");
+  EXPECT_EQ(w.progress.runs, 0);
+  EXPECT_EQ(w.kindAt(L"C:\\Games\\Game"), EntryKind::Folder);
+}
+
+TEST(MoveAway, CancelInTheMiddleChangesNothing) {
+  World w;
+  w.handlers();
+  w.messages.answers = {true};
+  w.progress.cancelAtReport = 2;
+  w.dir1.choose(L"C:\\Games\\Game", kCommandMoveAway);
+  ASSERT_EQ(w.messages.shown.size(), 2u);
+  EXPECT_EQ(w.messages.shown[1], L"已取消，未做任何更改");
+  EXPECT_EQ(w.kindAt(L"C:\\Games\\Game"), EntryKind::Folder);
+  EXPECT_EQ(w.disk.find(L"C:\\Games\\Game\\save.dat")->content, L"progress");
+  EXPECT_EQ(w.kindAt(L"D:\\Store\\Shelf\\Game"), EntryKind::Missing);
+}
+
+TEST(MoveAway, AFileInUseFailsWithItsReason) {
+  World w;
+  w.handlers();
+  w.messages.answers = {true};
+  w.disk.holdOpen(L"C:\\Games\\Game\\save.dat");
+  w.dir1.choose(L"C:\\Games\\Game", kCommandMoveAway);
+  ASSERT_EQ(w.messages.shown.size(), 2u);
+  const std::wstring& end = w.messages.shown[1];
+  EXPECT_TRUE(end.starts_with(L"移动失败：")) << std::string(end.begin(), end.end());
+  EXPECT_TRUE(end.ends_with(L"。未做任何更改"));
+  EXPECT_NE(end.find(L"C:\\Games\\Game\\save.dat"), std::wstring::npos);
+  EXPECT_EQ(w.kindAt(L"C:\\Games\\Game"), EntryKind::Folder);
+}
+
+// Every operation of a whole move away, planning included, counted on a fresh world.
+long operationsOfAMove() {
+  World w;
+  w.handlers();
+  w.messages.answers = {true};
+  w.disk.resetFaults();
+  w.dir1.choose(L"C:\\Games\\Game", kCommandMoveAway);
+  return w.disk.operations();
+}
+
+// A move's last operations are its clean-up: one of them failing must leave the old folder, say
+// where it is, and still leave the link.
+TEST(MoveAway, AFailedCleanUpNamesTheOldFolder) {
+  const long operations = operationsOfAMove();
+  ASSERT_GT(operations, 6);
+  bool named = false;
+  for (long i = operations - 1; i >= operations - 6 && !named; --i) {
+    World w;
+    w.handlers();
+    w.messages.answers = {true};
+    w.disk.resetFaults();
+    w.disk.failAt(i);
+    w.dir1.choose(L"C:\\Games\\Game", kCommandMoveAway);
+    ASSERT_EQ(w.messages.shown.size(), 2u);
+    if (w.messages.shown[1] != L"移动完成，但旧文件夹未能删除：C:\\Games\\Game.mirafold-moving") {
+      continue;
+    }
+    named = true;
+    EXPECT_EQ(w.kindAt(L"C:\\Games\\Game"), EntryKind::Link);
+    EXPECT_EQ(w.disk.find(L"D:\\Store\\Shelf\\Game\\save.dat")->content, L"progress");
+  }
+  EXPECT_TRUE(named) << "no failure in the clean-up named the old folder";
+}
+
+TEST(LinkRows, OpenDeleteAndMoveBack) {
+  World w;
+  w.handlers();
+  w.dir2.choose(L"C:\\Games\\Linked", kCommandOpenTarget);
+  EXPECT_EQ(w.dir2.path(), L"D:\\Store\\Linked");
+
+  w.dir1.choose(L"C:\\Games\\Linked", kCommandMoveBack);
+  EXPECT_TRUE(w.messages.shown.empty());
+  EXPECT_EQ(w.kindAt(L"C:\\Games\\Linked"), EntryKind::Folder);
+  EXPECT_EQ(w.disk.find(L"C:\\Games\\Linked\\kept.txt")->content, L"kept");
+  EXPECT_EQ(w.kindAt(L"D:\\Store\\Linked"), EntryKind::Missing);
+
+  w.disk.addLink(L"C:\\Games\\Other", L"D:\\Store\\Shelf");
+  w.dir1.choose(L"C:\\Games\\Other", kCommandDeleteLink);
+  EXPECT_EQ(w.kindAt(L"C:\\Games\\Other"), EntryKind::Missing);
+  EXPECT_EQ(w.kindAt(L"D:\\Store\\Shelf\\Box"), EntryKind::Folder);
+
+  w.dir2.choose(L"D:\\Store\\Shelf", kCommandOpenInExplorer);
+  ASSERT_EQ(w.processes.started.size(), 1u);
+  EXPECT_EQ(w.processes.started[0].commandLine, L"explorer.exe \"D:\\Store\\Shelf\"");
+}
+
+TEST(Recovery, ACrashedMoveIsAskedAboutAndCompleted) {
+  World w;
+  w.handlers();
+  w.messages.answers = {true};
+  w.disk.resetFaults();
+  w.disk.crashAt(operationsOfAMove() / 2);
+  EXPECT_THROW(w.dir1.choose(L"C:\\Games\\Game", kCommandMoveAway), fakes::SimulatedCrash);
+  w.disk.resetFaults();
+
+  w.messages.shown.clear();
+  w.messages.answers = {true};
+  w.handlers().recoverUnfinishedMoves();
+  ASSERT_EQ(w.messages.shown.size(), 2u);
+  EXPECT_EQ(
+      w.messages.shown[0],
+      L"上次的移动未完成：C:\\Games\\Game → D:\\Store\\Shelf\\Game。是否完成它？（选“否”则撤销）");
+  EXPECT_EQ(w.messages.shown[1], L"移动完成，已在原处创建链接");
+  EXPECT_EQ(w.kindAt(L"C:\\Games\\Game"), EntryKind::Link);
+  EXPECT_EQ(w.disk.find(L"D:\\Store\\Shelf\\Game\\save.dat")->content, L"progress");
+
+  w.messages.shown.clear();
+  w.handlers().recoverUnfinishedMoves();  // nothing left to ask
+  EXPECT_TRUE(w.messages.shown.empty());
+}
+
+}  // namespace
+}  // namespace mirafold::move
