@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "base/text.h"
 #include "fuzz_input.h"
 #include "junction/reparse_data.h"
 
@@ -14,9 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const junction::MountPoint names{pieces[0], pieces[1]};
   const auto bytes = junction::buildMountPointData(names);
   if (!bytes) {
-    // Refused only when the names cannot fit the system's limit.
-    if ((names.substituteName.size() + names.printName.size() + 2) * 2 +
-            junction::kReparseHeaderSize + junction::kMountPointFieldsSize <=
+    // Refused only when the names cannot fit the system's limit, counted in UTF-16 units as
+    // stored (a character beyond the BMP takes two, whatever the width of wchar_t).
+    const std::size_t units = mirafold::base::toUtf16(names.substituteName).size() +
+                              mirafold::base::toUtf16(names.printName).size();
+    if ((units + 2) * 2 + junction::kReparseHeaderSize + junction::kMountPointFieldsSize <=
         junction::kMaximumReparseDataSize) {
       std::abort();
     }
