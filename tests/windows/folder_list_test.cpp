@@ -3,13 +3,16 @@
 
 #include "platform/win32/ui/folder_list.h"
 
+#include <oleacc.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <vector>
 
 #include "forwarding_parent.h"
+#include "junction_links.h"
 #include "temp_tree.h"
 
 namespace mirafold::win32 {
@@ -389,6 +392,63 @@ TEST_F(FolderListTest, DrawsRowsIndentedByDepthAndTheSelectionHighlighted) {
   ASSERT_GE(root.firstInk(), 0);
   EXPECT_GT(sub.firstInk(), root.firstInk() + static_cast<int>(rows.depth(subfolder)) * 4);
   EXPECT_FALSE(list->onParentMessage(WM_DRAWITEM, kId + 5, 0).has_value());
+}
+
+// The name a screen reader hears for a row (1 being the first), asked in process.
+std::wstring accessibleRowName(HWND list, std::size_t row) {
+  const auto apartment = base::win32::joinApartment();  // the object comes marshalled through COM
+  IAccessible* object = nullptr;
+  if (FAILED(::AccessibleObjectFromWindow(list, static_cast<DWORD>(OBJID_CLIENT),
+                                          __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&object))) ||
+      !object) {
+    return L"<no object>";
+  }
+  VARIANT child;
+  ::VariantInit(&child);
+  child.vt = VT_I4;
+  child.lVal = static_cast<long>(row + 1);
+  BSTR name = nullptr;
+  std::wstring out = L"<none>";
+  if (object->get_accName(child, &name) == S_OK && name) {
+    out.assign(name, ::SysStringLen(name));
+    ::SysFreeString(name);
+  }
+  object->Release();
+  return out;
+}
+
+TEST_F(FolderListTest, LinkRowsAreMarkedWithAnArrowAndInTheirAccessibleName) {
+  ASSERT_TRUE(testing::runJunctionTool({tree.at(L"link"), tree.at(L"gamma")}).ok());
+  ASSERT_TRUE(list->setPath(tree.path()));
+  const FolderRows& rows = list->rows();
+  const auto all = labels(rows);
+  const auto rowOf = [&](const wchar_t* label) {
+    return static_cast<std::size_t>(std::find(all.begin(), all.end(), label) - all.begin());
+  };
+  const std::size_t link = rowOf(L"link"), real = rowOf(L"gamma"), other = rowOf(L"Alpha");
+  ASSERT_LT(link, rows.size());
+  for (std::size_t row = 0; row < rows.size(); ++row)
+    EXPECT_EQ(rows.isLink(row), row == link) << row;
+
+  EXPECT_EQ(accessibleRowName(list->hwnd(), link), L"link（链接）");
+  EXPECT_EQ(accessibleRowName(list->hwnd(), real), L"gamma");
+
+  // Rows of the same depth draw the same icon; the link's alone carries the arrow.
+  const RowPicture linkPicture(*list, link, false), realPicture(*list, real, false),
+      otherPicture(*list, other, false);
+  ASSERT_TRUE(linkPicture.drawn() && realPicture.drawn() && otherPicture.drawn());
+  const int iconLeft = realPicture.firstInk();
+  ASSERT_GE(iconLeft, 0);
+  const auto iconDifferences = [&](const RowPicture& a, const RowPicture& b) {
+    int count = 0;
+    for (int x = iconLeft; x < iconLeft + 16; ++x) {
+      for (int y = 0; y < 20; ++y) count += a.at(x, y) != b.at(x, y) ? 1 : 0;
+    }
+    return count;
+  };
+  EXPECT_EQ(iconDifferences(otherPicture, realPicture), 0);
+  EXPECT_GT(iconDifferences(linkPicture, realPicture), 10);
 }
 
 TEST_F(FolderListTest, OutlivesItsWindow) {

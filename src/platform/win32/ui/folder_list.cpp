@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "platform/win32/ui/dpi.h"
@@ -32,6 +33,28 @@ base::win32::UniqueIcon folderIcon(bool open, int size) {
     return {};
   }
   return base::win32::UniqueIcon(info.hIcon);
+}
+
+// A small arrow in a white box over the lower left of the icon at (x, y), as the shell marks a
+// shortcut. Drawn from the icon's size, so it scales with the DPI like the icon itself.
+void drawLinkArrow(HDC dc, int x, int y, int iconSize) {
+  const int side = std::max(7, iconSize * 9 / 16);
+  const int left = x, top = y + iconSize - side;
+  const auto pen = base::win32::select(dc, ::GetStockObject(DC_PEN));
+  const auto brush = base::win32::select(dc, ::GetStockObject(DC_BRUSH));
+  ::SetDCPenColor(dc, RGB(64, 64, 64));
+  ::SetDCBrushColor(dc, RGB(255, 255, 255));
+  ::Rectangle(dc, left, top, left + side, top + side);
+  // Pointing up and to the right, on a grid of sixteenths of the box: the head's corner at the top
+  // right, the shaft down to the lower left.
+  constexpr POINT kArrow[] = {{6, 2}, {14, 2}, {14, 10}, {11, 7}, {4, 14}, {2, 12}, {9, 5}};
+  POINT points[std::size(kArrow)];
+  for (std::size_t i = 0; i < std::size(kArrow); ++i) {
+    points[i] = {left + ::MulDiv(kArrow[i].x, side, 16), top + ::MulDiv(kArrow[i].y, side, 16)};
+  }
+  ::SetDCPenColor(dc, RGB(0, 0, 0));
+  ::SetDCBrushColor(dc, RGB(0, 0, 0));
+  ::Polygon(dc, points, static_cast<int>(std::size(points)));
 }
 
 }  // namespace
@@ -288,6 +311,7 @@ void Win32FolderList::draw(const DRAWITEMSTRUCT& item) const {
   if (icon) {
     const int y = rect.top + (rect.bottom - rect.top - iconSize_) / 2;
     ::DrawIconEx(dc, x, y, icon, iconSize_, iconSize_, 0, nullptr, DI_NORMAL);
+    if (rows_.isLink(row)) drawLinkArrow(dc, x, y, iconSize_);
   }
   x += iconSize_ + kMargin;
 

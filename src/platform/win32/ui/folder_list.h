@@ -64,7 +64,10 @@ class Win32FolderList final : public platform::FolderList,
   void draw(const DRAWITEMSTRUCT& item) const;
   void fitRowHeight();
   std::size_t rowCount() const override { return rows_.size(); }
-  std::wstring rowName(std::size_t row) const override { return rows_.label(row); }
+  // A link says so, since the arrow on its icon is seen, not heard.
+  std::wstring rowName(std::size_t row) const override {
+    return rows_.isLink(row) ? rows_.label(row) + L"（链接）" : rows_.label(row);
+  }
   std::optional<std::size_t> selectedRow() const override;
   RECT rowRect(std::size_t row) const override;
 

@@ -26,18 +26,28 @@ bool isListedFolder(const WIN32_FIND_DATAW& entry) {
   return name != L"." && name != L"..";
 }
 
-// Names back to back, name i from starts[i] to starts[i + 1].
+// A junction, or a symbolic link to a folder. Windows always gives a reparse point's tag; Wine
+// lists junction.exe's links (host symbolic links) with the attribute and no tag at all.
+bool isLinkEntry(const WIN32_FIND_DATAW& entry) {
+  if ((entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return false;
+  const DWORD tag = entry.dwReserved0;
+  return tag == IO_REPARSE_TAG_MOUNT_POINT || tag == IO_REPARSE_TAG_SYMLINK || tag == 0;
+}
+
+// Names back to back, name i from starts[i] to starts[i + 1], and whether each is a link.
 struct Names {
   std::wstring text;
   std::vector<std::uint32_t> starts{0};
+  std::vector<bool> links;
 
   std::size_t size() const { return starts.size() - 1; }
   std::wstring_view operator[](std::size_t i) const {
     return std::wstring_view(text).substr(starts[i], starts[i + 1] - starts[i]);
   }
-  void add(std::wstring_view name) {
+  void add(std::wstring_view name, bool link) {
     text += name;
     starts.push_back(static_cast<std::uint32_t>(text.size()));
+    links.push_back(link);
   }
 };
 
@@ -87,7 +97,8 @@ Names sortByCollation(const Names& names) {
   Names sorted;
   sorted.text.reserve(names.text.size());
   sorted.starts.reserve(count + 1);
-  for (const std::uint32_t i : order) sorted.add(names[i]);
+  sorted.links.reserve(count);
+  for (const std::uint32_t i : order) sorted.add(names[i], names.links[i]);
   return sorted;
 }
 
@@ -114,7 +125,7 @@ std::optional<Names> readSubfolders(const std::wstring& folder) {
     return std::nullopt;
   }
   do {
-    if (isListedFolder(entry)) names.add(entry.cFileName);
+    if (isListedFolder(entry)) names.add(entry.cFileName, isLinkEntry(entry));
   } while (::FindNextFileW(search.get(), &entry));
   return sortByCollation(names);
 }
@@ -135,6 +146,7 @@ std::optional<FolderRows> FolderRows::read(const std::wstring& text) {
   rows.path_ = std::move(full);
   rows.names_ = std::move(subfolders->text);
   rows.starts_ = std::move(subfolders->starts);
+  rows.links_ = std::move(subfolders->links);
   const std::wstring& path = rows.path_;
   rows.ancestors_.push_back({0, root});
   for (std::size_t begin = root; begin < path.size();) {
@@ -168,7 +180,8 @@ std::wstring FolderRows::folder(std::size_t row) const {
 
 std::size_t FolderRows::bytes() const {
   return sizeof *this + (path_.capacity() + names_.capacity()) * sizeof(wchar_t) +
-         ancestors_.capacity() * sizeof(Span) + starts_.capacity() * sizeof(std::uint32_t);
+         ancestors_.capacity() * sizeof(Span) + starts_.capacity() * sizeof(std::uint32_t) +
+         links_.capacity() / 8;
 }
 
 }  // namespace mirafold::win32

@@ -31,6 +31,10 @@ class FolderRows {
   std::wstring label(std::size_t row) const;
   // The full path of the row's folder, in the same form as path().
   std::wstring folder(std::size_t row) const;
+  // A subfolder that is a junction or a symbolic link to a folder.
+  bool isLink(std::size_t row) const {
+    return row >= ancestors_.size() && row < size() && links_[row - ancestors_.size()];
+  }
   // The bytes the rows take up, for measuring them.
   std::size_t bytes() const;
 
@@ -50,6 +54,7 @@ class FolderRows {
   // a few bytes a row beside the name itself, for folders of a hundred thousand subfolders.
   std::wstring names_;
   std::vector<std::uint32_t> starts_;
+  std::vector<bool> links_;  // one bit a subfolder, in list order
 };
 
 }  // namespace mirafold::win32
