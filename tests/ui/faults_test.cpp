@@ -40,7 +40,7 @@ class FaultsTest : public testing::Test {
 };
 
 TEST_F(FaultsTest, AFolderInPlaceOfTheTool) {
-  ASSERT_TRUE(::DeleteFileW((program + L"\\junction.exe").c_str()));
+  ASSERT_TRUE(deleteWhenReleased(program + L"\\junction.exe"));
   ASSERT_TRUE(::CreateDirectoryW((program + L"\\junction.exe").c_str(), nullptr));
   app->click(id::kCommand1);
   EXPECT_EQ(app->acknowledge().value_or(L"<none>"), kToolMissing);

@@ -84,7 +84,7 @@ TEST_F(LinkTest, ADriveRootAsTargetIsRefused) {
 TEST_F(LinkTest, TheToolRemovedAfterStartUpIsReported) {
   installProgram(program);
   start();
-  ASSERT_TRUE(::DeleteFileW((program + L"\\junction.exe").c_str()));
+  ASSERT_TRUE(deleteWhenReleased(program + L"\\junction.exe"));
   app->click(id::kCommand1);
   EXPECT_EQ(app->acknowledge().value_or(L"<none>"), kToolMissing);
   EXPECT_FALSE(exists(links + L"\\Steam"));

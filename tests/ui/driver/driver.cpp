@@ -214,6 +214,10 @@ void mouseClick(HWND window) {
   ::SendInput(2, press, sizeof(INPUT));
 }
 
+bool deleteWhenReleased(const std::wstring& path) {
+  return waitUntil([&] { return ::DeleteFileW(path.c_str()) != 0; }, 10s);
+}
+
 void installProgram(const std::wstring& folder, bool withJunction) {
   const std::wstring from = programSource();
   if (!::CopyFileW((from + L"\\mirafold.exe").c_str(), (folder + L"\\mirafold.exe").c_str(),

@@ -46,6 +46,9 @@ std::wstring programSource();
 bool exists(const std::wstring& path);
 // Runs <build folder>\junction.exe with arguments and waits; its exit code.
 DWORD runJunction(const std::wstring& arguments);
+// Deletes a file that a started program may hold for a moment (the tool's preliminary run starts
+// once the window is shown); false when it is still held after 10 s.
+bool deleteWhenReleased(const std::wstring& path);
 // Copies mirafold.exe (and junction.exe unless told not to) into a folder to run from.
 void installProgram(const std::wstring& folder, bool withJunction = true);
 // The current user's Send To folder, as the shell names it.
