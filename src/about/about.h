@@ -19,7 +19,7 @@ struct AboutControls {
 
 struct AboutServices {
   platform::ProgramInfo& program;
-  platform::MessageBox& messages;
+  platform::MessageBoxes& messages;
   platform::Processes& processes;
 };
 

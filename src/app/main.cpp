@@ -41,7 +41,7 @@ int run(HINSTANCE instance) {
   // Screen readers reach the controls' accessible objects through COM on this thread.
   const auto apartment = base::win32::joinApartment();
 
-  win32::Win32MessageBox messages;
+  win32::Win32MessageBoxes messages;
   win32::Win32Processes processes;
   win32::Win32FileSystem files;
   win32::Win32ProgramInfo program;
@@ -108,7 +108,7 @@ int run(HINSTANCE instance) {
   // message boxes are its own, so that it takes no input while one is open.
   win32::Win32Shell shell;
   shell.setOwner(window.hwnd());
-  win32::Win32MessageBox sendToMessages;
+  win32::Win32MessageBoxes sendToMessages;
   std::unique_ptr<win32::ModalDialog> sendToWindow;
   std::unique_ptr<sendto::SendToForm> sendToForm;
   form.onOpenSendTo([&] {

@@ -29,7 +29,7 @@ struct StartUpServices {
   platform::ProgramInfo& program;
   platform::FileSystem& files;
   platform::Processes& processes;
-  platform::MessageBox& messages;
+  platform::MessageBoxes& messages;
 };
 
 class MainForm {

@@ -21,7 +21,7 @@ struct TypedPathControls {
 };
 
 struct TypedPathServices {
-  platform::MessageBox& messages;
+  platform::MessageBoxes& messages;
 };
 
 class TypedPathEntry {

@@ -46,7 +46,7 @@ struct LinkCreationServices {
   platform::ProgramInfo& program;
   platform::FileSystem& files;
   platform::Processes& processes;
-  platform::MessageBox& messages;
+  platform::MessageBoxes& messages;
   platform::NtVolume& volume;
   platform::ErrorTexts& errors;
 };

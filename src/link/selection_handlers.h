@@ -26,7 +26,7 @@ struct SelectionControls {
 
 struct SelectionServices {
   platform::ProgramInfo& program;
-  platform::MessageBox& messages;
+  platform::MessageBoxes& messages;
 };
 
 class SelectionHandlers {

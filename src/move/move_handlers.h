@@ -32,7 +32,7 @@ struct MoveControls {
 
 struct MoveServices {
   platform::MoveFileSystem& files;
-  platform::MessageBox& messages;
+  platform::MessageBoxes& messages;
   platform::Processes& processes;
   platform::ProgressWindow& progress;
   platform::SystemFolders& systemFolders;

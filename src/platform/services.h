@@ -9,9 +9,11 @@
 
 namespace mirafold::platform {
 
-class MessageBox {
+// Not called MessageBox: the system headers' macro of that name renames it wherever windows.h
+// comes first.
+class MessageBoxes {
  public:
-  virtual ~MessageBox() = default;
+  virtual ~MessageBoxes() = default;
   // Modal: text, one OK button, no icon, the application's title. Returns when closed.
   virtual void show(const std::wstring& text) = 0;
   // The same with Yes and No buttons; true for Yes.

@@ -17,7 +17,7 @@ struct SendToServices {
   platform::Shell& shell;
   platform::FileSystem& files;
   platform::ProgramInfo& program;
-  platform::MessageBox& messages;
+  platform::MessageBoxes& messages;
 };
 
 class SendToForm {

@@ -61,7 +61,7 @@ struct World {
   fakes::FakeMoveFileSystem disk;
   fakes::FakeFileSystem listed;
   fakes::FakeFolderList dir1{listed, L"C:\\Games"}, dir2{listed, L"D:\\Store\\Shelf"};
-  fakes::FakeMessageBox messages;
+  fakes::FakeMessageBoxes messages;
   fakes::FakeProcesses processes;
   fakes::FakeProgressWindow progress;
   fakes::FakeSystemFolders systemFolders;

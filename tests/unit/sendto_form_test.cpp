@@ -29,7 +29,7 @@ struct Dialog {
   fakes::FakeFileSystem files;
   fakes::FakeShell shell{files};
   Program program;
-  fakes::FakeMessageBox messages;
+  fakes::FakeMessageBoxes messages;
   fakes::FakeButton command1{L"添加右键菜单"}, command2{L"移除右键菜单"};
   sendto::SendToForm form{{command1, command2}, {shell, files, program, messages}};
 

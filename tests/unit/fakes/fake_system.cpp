@@ -78,12 +78,12 @@ platform::Outcome FakeFileSystem::deleteFile(const std::wstring& path) {
   return {};
 }
 
-void FakeMessageBox::show(const std::wstring& text) {
+void FakeMessageBoxes::show(const std::wstring& text) {
   shown.push_back(text);
   if (whileOpen) whileOpen(text);
 }
 
-bool FakeMessageBox::ask(const std::wstring& text) {
+bool FakeMessageBoxes::ask(const std::wstring& text) {
   shown.push_back(text);
   if (answers.empty()) return false;
   const bool yes = answers.front();

@@ -54,7 +54,7 @@ class FakeSystemFolders : public platform::SystemFolders {
   std::vector<std::wstring> list{L"C:\\Windows", L"C:\\Program Files", L"C:\\Users"};
 };
 
-class FakeMessageBox : public platform::MessageBox {
+class FakeMessageBoxes : public platform::MessageBoxes {
  public:
   void show(const std::wstring& text) override;
   // Recorded among the shown texts; answered from `answers`, No when none is left.

@@ -23,7 +23,7 @@ struct MainWindow {
   bool load() { return form().Form_Load(); }
 
   FakeFileSystem files;
-  FakeMessageBox messages;
+  FakeMessageBoxes messages;
   FakeProcesses processes;
   FakeProgramInfo program;
   FakeNtVolume volume;

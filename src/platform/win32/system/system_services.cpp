@@ -49,11 +49,11 @@ base::win32::UniqueKernelHandle startProcess(const std::wstring& commandLine,
 
 }  // namespace
 
-void Win32MessageBox::show(const std::wstring& text) {
+void Win32MessageBoxes::show(const std::wstring& text) {
   ::MessageBoxW(owner_, text.c_str(), kApplicationTitle, MB_OK);
 }
 
-bool Win32MessageBox::ask(const std::wstring& text) {
+bool Win32MessageBoxes::ask(const std::wstring& text) {
   return ::MessageBoxW(owner_, text.c_str(), kApplicationTitle, MB_YESNO) == IDYES;
 }
 

@@ -12,7 +12,7 @@ namespace mirafold::win32 {
 
 inline constexpr wchar_t kApplicationTitle[] = L"Mirafold";
 
-class Win32MessageBox : public platform::MessageBox {
+class Win32MessageBoxes : public platform::MessageBoxes {
  public:
   // The owner is the window that takes no input while a box is open; it may be set later.
   void setOwner(HWND owner) { owner_ = owner; }
