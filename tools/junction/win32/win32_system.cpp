@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "base/long_path.h"
+#include "base/win32/final_path.h"
 #include "base/win32/handles.h"
 #include "error_text.h"
 #include "junction/exit_codes.h"
@@ -54,19 +55,9 @@ Status resolvedPath(const std::wstring& path, std::wstring& resolved) {
       ::CreateFileW(mirafold::base::toLongPath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll,
                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file) return lastFailure();
-  // The longest path there is: Wine fails with ERROR_MORE_DATA rather than give the length.
-  std::wstring buffer(32768, L'\0');
-  for (;;) {
-    const DWORD length = ::GetFinalPathNameByHandleW(
-        file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), FILE_NAME_NORMALIZED);
-    if (length == 0) return lastFailure();
-    if (length < buffer.size()) {
-      buffer.resize(length);
-      break;
-    }
-    buffer.resize(length);
-  }
-  resolved = mirafold::base::withoutLongPathPrefix(buffer);
+  const auto final = mirafold::base::win32::finalPathOf(file.get());
+  if (!final) return lastFailure();
+  resolved = *final;
   return Status::success();
 }
 

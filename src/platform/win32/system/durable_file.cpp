@@ -4,7 +4,6 @@
 
 #include <string_view>
 
-#include "base/long_path.h"
 #include "base/path_rules.h"
 #include "base/win32/handles.h"
 #include "platform/win32/system/full_path.h"
@@ -39,16 +38,12 @@ void createFolders(const std::wstring& folder) {
   const std::size_t root = base::rootLength(folder);
   for (std::size_t i = root; i <= folder.size(); ++i) {
     if (i == folder.size() || folder[i] == L'\\') {
-      ::CreateDirectoryW(callable(folder.substr(0, i)).c_str(), nullptr);
+      ::CreateDirectoryW(callablePath(folder.substr(0, i)).c_str(), nullptr);
     }
   }
 }
 
 }  // namespace
-
-std::wstring callable(const std::wstring& path) {
-  return base::withLongPathPrefix(fullPathOf(path));
-}
 
 MoveStatus statusOf(unsigned long error, const std::wstring& path) {
   const std::wstring reason = systemMessage(error) + L" (" + path + L")";
@@ -66,8 +61,8 @@ MoveStatus writeDurably(const std::wstring& path, const std::wstring& text) {
   const std::wstring fresh = path + L".new";
   const std::string bytes = toUtf8(text);
   {
-    const base::win32::UniqueFileHandle file(::CreateFileW(callable(fresh).c_str(), GENERIC_WRITE,
-                                                           0, nullptr, CREATE_ALWAYS,
+    const base::win32::UniqueFileHandle file(::CreateFileW(callablePath(fresh).c_str(),
+                                                           GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                                            FILE_FLAG_WRITE_THROUGH, nullptr));
     if (!file) return lastStatus(fresh);
     DWORD written = 0;
@@ -77,7 +72,7 @@ MoveStatus writeDurably(const std::wstring& path, const std::wstring& text) {
       return lastStatus(fresh);
     }
   }
-  if (!::MoveFileExW(callable(fresh).c_str(), callable(path).c_str(),
+  if (!::MoveFileExW(callablePath(fresh).c_str(), callablePath(path).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return lastStatus(path);
   }
@@ -85,8 +80,9 @@ MoveStatus writeDurably(const std::wstring& path, const std::wstring& text) {
 }
 
 MoveStatus readText(const std::wstring& path, std::wstring& text) {
-  const base::win32::UniqueFileHandle file(::CreateFileW(
-      callable(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  const base::win32::UniqueFileHandle file(::CreateFileW(callablePath(path).c_str(), GENERIC_READ,
+                                                         FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                                         nullptr));
   if (!file) return lastStatus(path);
   std::string bytes;
   char buffer[4096];

@@ -16,7 +16,4 @@ platform::MoveStatus readText(const std::wstring& path, std::wstring& text);
 platform::MoveStatus statusOf(unsigned long error, const std::wstring& path);
 platform::MoveStatus lastStatus(const std::wstring& path);
 
-// The path in the form file calls take: absolute, verbatim when too long for the classic limit.
-std::wstring callable(const std::wstring& path);
-
 }  // namespace mirafold::win32

@@ -4,6 +4,7 @@
 
 #include "base/long_path.h"
 #include "base/path_rules.h"
+#include "base/win32/final_path.h"
 #include "base/win32/handles.h"
 #include "platform/win32/system/full_path.h"
 #include "platform/win32/system/system_message.h"
@@ -15,11 +16,6 @@ constexpr DWORD kHiddenOrSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
 bool endsWithSeparator(const std::wstring& path) {
   return !path.empty() && (path.back() == L'\\' || path.back() == L'/');
-}
-
-// The path in the form file calls take: absolute, and verbatim when too long for the classic limit.
-std::wstring callablePath(const std::wstring& path) {
-  return base::withLongPathPrefix(fullPathOf(path));
 }
 
 enum class Kinds { FilesOnly, FoldersOnly, Both };
@@ -55,20 +51,7 @@ std::wstring finalPathOf(const std::wstring& absolute) {
                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!entry) return {};
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n =
-        ::GetFinalPathNameByHandleW(entry.get(), path.data(), static_cast<DWORD>(path.size()), 0);
-    if (n == 0) return {};
-    if (n < path.size()) {
-      path.resize(n);
-      break;
-    }
-    path.resize(n);
-  }
-  if (path.starts_with(L"\\\\?\\UNC\\")) return L"\\\\" + path.substr(8);
-  if (path.starts_with(L"\\\\?\\")) return path.substr(4);
-  return path;
+  return base::win32::finalPathOf(entry.get()).value_or(std::wstring());
 }
 
 }  // namespace

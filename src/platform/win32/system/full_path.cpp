@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <string_view>
+#include "base/long_path.h"
 
 namespace mirafold::win32 {
 
@@ -21,6 +21,10 @@ std::wstring fullPathOf(const std::wstring& text) {
     }
   }
   return {};
+}
+
+std::wstring callablePath(const std::wstring& path) {
+  return base::withLongPathPrefix(fullPathOf(path));
 }
 
 }  // namespace mirafold::win32

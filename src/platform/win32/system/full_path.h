@@ -1,5 +1,5 @@
 #pragma once
-// The absolute form of a path, as the system resolves it.
+// The absolute form of a path, as the system resolves it, and the form file calls take.
 
 #include <string>
 
@@ -8,5 +8,8 @@ namespace mirafold::win32 {
 // Relative paths against the current folder, "d:" against drive D's current folder. Empty when
 // the text cannot be resolved.
 std::wstring fullPathOf(const std::wstring& text);
+
+// The path in the form file calls take: absolute, and verbatim when too long for the classic limit.
+std::wstring callablePath(const std::wstring& path);
 
 }  // namespace mirafold::win32

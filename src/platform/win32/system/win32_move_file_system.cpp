@@ -8,10 +8,13 @@
 #include <string_view>
 #include <vector>
 
+#include "base/long_path.h"
+#include "base/win32/final_path.h"
 #include "base/win32/handles.h"
 #include "junction/paths.h"
 #include "junction/reparse_data.h"
 #include "platform/win32/system/durable_file.h"
+#include "platform/win32/system/full_path.h"
 
 namespace mirafold::win32 {
 namespace {
@@ -20,7 +23,6 @@ using platform::EntryKind;
 using platform::MoveStatus;
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-constexpr std::wstring_view kVerbatim = L"\\\\?\\";
 
 std::uint64_t ticksOf(const FILETIME& t) {
   return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
@@ -49,15 +51,9 @@ bool isMissing(DWORD error) {
          error == ERROR_NO_MORE_FILES;
 }
 
-std::wstring withoutVerbatim(std::wstring path) {
-  if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\" + path.substr(7);
-  if (path.rfind(kVerbatim, 0) == 0) return path.substr(kVerbatim.size());
-  return path;
-}
-
 base::win32::UniqueFileHandle openEntry(const std::wstring& path, DWORD access, bool followLink) {
   const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-  return base::win32::UniqueFileHandle(::CreateFileW(callable(path).c_str(), access, kShareAll,
+  return base::win32::UniqueFileHandle(::CreateFileW(callablePath(path).c_str(), access, kShareAll,
                                                      nullptr, OPEN_EXISTING, flags, nullptr));
 }
 
@@ -65,16 +61,9 @@ base::win32::UniqueFileHandle openEntry(const std::wstring& path, DWORD access, 
 MoveStatus resolvedTarget(const std::wstring& link, std::wstring& target) {
   const base::win32::UniqueFileHandle file = openEntry(link, FILE_READ_ATTRIBUTES, true);
   if (!file) return lastStatus(link);
-  std::wstring buffer(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = ::GetFinalPathNameByHandleW(
-        file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), FILE_NAME_NORMALIZED);
-    if (length == 0) return lastStatus(link);
-    const bool fits = length < buffer.size();
-    buffer.resize(length);
-    if (fits) break;
-  }
-  target = withoutVerbatim(buffer);
+  const auto resolved = base::win32::finalPathOf(file.get());
+  if (!resolved) return lastStatus(link);
+  target = *resolved;
   return MoveStatus::success();
 }
 
@@ -98,9 +87,9 @@ DWORD CALLBACK onCopyProgress(LARGE_INTEGER, LARGE_INTEGER transferred, LARGE_IN
 
 // Read-only entries refuse deletion: the attribute goes first.
 void clearReadOnly(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(callable(path).c_str());
+  const DWORD attributes = ::GetFileAttributesW(callablePath(path).c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-    ::SetFileAttributesW(callable(path).c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+    ::SetFileAttributesW(callablePath(path).c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
   }
 }
 
@@ -116,12 +105,12 @@ MoveStatus Win32MoveFileSystem::inspect(const std::wstring& path, platform::Entr
   info = {};
   WIN32_FIND_DATAW found{};
   const base::win32::UniqueFindHandle search(::FindFirstFileExW(
-      callable(path).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
+      callablePath(path).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
   if (!search) {
     const DWORD error = ::GetLastError();
     // A drive root has no entry of its own to find.
     WIN32_FILE_ATTRIBUTE_DATA root{};
-    if (::GetFileAttributesExW(callable(path).c_str(), GetFileExInfoStandard, &root) &&
+    if (::GetFileAttributesExW(callablePath(path).c_str(), GetFileExInfoStandard, &root) &&
         (root.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
       info.kind = EntryKind::Folder;
       info.attributes = root.dwFileAttributes;
@@ -141,7 +130,7 @@ MoveStatus Win32MoveFileSystem::list(const std::wstring& folder,
   const auto quiet = base::win32::quietErrorMode();
   entries.clear();
   WIN32_FIND_DATAW found{};
-  const std::wstring pattern = callable(folder) + L"\\*";
+  const std::wstring pattern = callablePath(folder) + L"\\*";
   const base::win32::UniqueFindHandle search(
       ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
                          FIND_FIRST_EX_LARGE_FETCH));
@@ -156,7 +145,7 @@ MoveStatus Win32MoveFileSystem::list(const std::wstring& folder,
 
 MoveStatus Win32MoveFileSystem::rename(const std::wstring& from, const std::wstring& to) {
   // No copy between volumes and no replacing: the engine decides both.
-  if (::MoveFileExW(callable(from).c_str(), callable(to).c_str(), MOVEFILE_WRITE_THROUGH)) {
+  if (::MoveFileExW(callablePath(from).c_str(), callablePath(to).c_str(), MOVEFILE_WRITE_THROUGH)) {
     return MoveStatus::success();
   }
   const DWORD error = ::GetLastError();
@@ -168,16 +157,16 @@ MoveStatus Win32MoveFileSystem::rename(const std::wstring& from, const std::wstr
 }
 
 MoveStatus Win32MoveFileSystem::createFolder(const std::wstring& path) {
-  return ::CreateDirectoryW(callable(path).c_str(), nullptr) ? MoveStatus::success()
-                                                             : lastStatus(path);
+  return ::CreateDirectoryW(callablePath(path).c_str(), nullptr) ? MoveStatus::success()
+                                                                 : lastStatus(path);
 }
 
 MoveStatus Win32MoveFileSystem::copyFile(const std::wstring& from, const std::wstring& to,
                                          const platform::CopyProgress& progress) {
   CopyContext context{progress};
   // A file symbolic link is copied as a link; folder links never reach here.
-  if (::CopyFileExW(callable(from).c_str(), callable(to).c_str(), onCopyProgress, &context, nullptr,
-                    COPY_FILE_FAIL_IF_EXISTS | COPY_FILE_COPY_SYMLINK)) {
+  if (::CopyFileExW(callablePath(from).c_str(), callablePath(to).c_str(), onCopyProgress, &context,
+                    nullptr, COPY_FILE_FAIL_IF_EXISTS | COPY_FILE_COPY_SYMLINK)) {
     return MoveStatus::success();
   }
   const DWORD error = ::GetLastError();
@@ -189,8 +178,8 @@ MoveStatus Win32MoveFileSystem::copyFile(const std::wstring& from, const std::ws
 
 MoveStatus Win32MoveFileSystem::setAttributes(const std::wstring& path, std::uint32_t attributes) {
   const DWORD value = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
-  return ::SetFileAttributesW(callable(path).c_str(), value) ? MoveStatus::success()
-                                                             : lastStatus(path);
+  return ::SetFileAttributesW(callablePath(path).c_str(), value) ? MoveStatus::success()
+                                                                 : lastStatus(path);
 }
 
 MoveStatus Win32MoveFileSystem::setTimes(const std::wstring& path,
@@ -231,13 +220,14 @@ MoveStatus Win32MoveFileSystem::removeLink(const std::wstring& link) {
   // Wine's host links need the tool.
   WIN32_FIND_DATAW found{};
   const base::win32::UniqueFindHandle search(::FindFirstFileExW(
-      callable(link).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
+      callablePath(link).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
   if (!search) return lastStatus(link);
   if (kindOf(found.dwFileAttributes, found.dwReserved0, underWine_) != EntryKind::Link) {
     return MoveStatus::failure(L"not a link: " + link);
   }
   if (found.dwReserved0 != 0) {
-    return ::RemoveDirectoryW(callable(link).c_str()) ? MoveStatus::success() : lastStatus(link);
+    return ::RemoveDirectoryW(callablePath(link).c_str()) ? MoveStatus::success()
+                                                          : lastStatus(link);
   }
   if (!links_.remove) return MoveStatus::failure(L"no junction tool");
   return links_.remove(link);
@@ -263,24 +253,25 @@ MoveStatus Win32MoveFileSystem::sameFolder(const std::wstring& a, const std::wst
 
 MoveStatus Win32MoveFileSystem::deleteFile(const std::wstring& path) {
   clearReadOnly(path);
-  return ::DeleteFileW(callable(path).c_str()) ? MoveStatus::success() : lastStatus(path);
+  return ::DeleteFileW(callablePath(path).c_str()) ? MoveStatus::success() : lastStatus(path);
 }
 
 MoveStatus Win32MoveFileSystem::removeEmptyFolder(const std::wstring& path) {
   clearReadOnly(path);
-  return ::RemoveDirectoryW(callable(path).c_str()) ? MoveStatus::success() : lastStatus(path);
+  return ::RemoveDirectoryW(callablePath(path).c_str()) ? MoveStatus::success() : lastStatus(path);
 }
 
 MoveStatus Win32MoveFileSystem::volumeInfo(const std::wstring& path, platform::VolumeInfo& info) {
   const auto quiet = base::win32::quietErrorMode();
   std::wstring root(32768, L'\0');
-  if (!::GetVolumePathNameW(callable(path).c_str(), root.data(), static_cast<DWORD>(root.size()))) {
+  if (!::GetVolumePathNameW(callablePath(path).c_str(), root.data(),
+                            static_cast<DWORD>(root.size()))) {
     return lastStatus(path);
   }
   root.resize(std::wcslen(root.c_str()));
   // The root the volume is reached by: two drive letters are two volumes to us, and a move
   // between them copies (a rename would fail).
-  info.id = withoutVerbatim(root);
+  info.id = base::withoutLongPathPrefix(root);
   for (wchar_t& c : info.id) c = static_cast<wchar_t>(std::towupper(c));
   info.network = ::GetDriveTypeW(root.c_str()) == DRIVE_REMOTE || info.id.rfind(L"\\\\", 0) == 0;
   ULARGE_INTEGER available{};
@@ -298,7 +289,7 @@ MoveStatus Win32MoveFileSystem::readJournal(const std::wstring& path, std::wstri
 }
 
 MoveStatus Win32MoveFileSystem::deleteJournal(const std::wstring& path) {
-  if (::DeleteFileW(callable(path).c_str())) return MoveStatus::success();
+  if (::DeleteFileW(callablePath(path).c_str())) return MoveStatus::success();
   const DWORD error = ::GetLastError();
   return isMissing(error) ? MoveStatus::success() : statusOf(error, path);
 }
