@@ -1,5 +1,6 @@
 #include "link/command_line.h"
 
+#include "base/command_line.h"
 #include "link/tool.h"
 
 namespace mirafold::link {
@@ -24,26 +25,6 @@ namespace {
 // not exist yet keeps the case it was typed in, and that part is a plain name.
 wchar_t foldedCase(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - 32) : c; }
 
-// In quotes that the started program's C runtime takes off again: backslashes before a quote (the
-// closing one too) are doubled and a quote is escaped. Otherwise "C:\" as target would end in \"
-// and run on into the next argument.
-std::wstring quoted(std::wstring_view text) {
-  std::wstring out = L"\"";
-  std::size_t backslashes = 0;
-  for (wchar_t c : text) {
-    if (c == L'\\') {
-      ++backslashes;
-    } else {
-      if (c == L'"') out.append(backslashes + 1, L'\\');
-      backslashes = 0;
-    }
-    out += c;
-  }
-  out.append(backslashes, L'\\');
-  out += L'"';
-  return out;
-}
-
 }  // namespace
 
 bool isInsideFolder(std::wstring_view path, std::wstring_view folder) {
@@ -59,8 +40,8 @@ bool isInsideFolder(std::wstring_view path, std::wstring_view folder) {
 
 std::wstring composeCommandLine(std::wstring_view programFolder, std::wstring_view location,
                                 std::wstring_view target) {
-  return toolCommand(programFolder) + L' ' + quoted(linkPathOf(location, target)) + L' ' +
-         quoted(target);
+  return toolCommand(programFolder) + L' ' + base::quoteArgument(linkPathOf(location, target)) +
+         L' ' + base::quoteArgument(target);
 }
 
 }  // namespace mirafold::link

@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "base/command_line.h"
 #include "base/long_path.h"
-#include "junction/command_line.h"
 #include "junction/paths.h"
 #include "junction/text.h"
 
@@ -63,7 +63,7 @@ TEST(SubstituteName, RoundTripsDriveAndSharePaths) {
 
 class Quoting : public testing::TestWithParam<PathRow> {};
 TEST_P(Quoting, SurvivesTheReceiversSplitting) {
-  EXPECT_EQ(quoteArgument(GetParam().in), GetParam().out);
+  EXPECT_EQ(mirafold::base::quoteArgument(GetParam().in), GetParam().out);
 }
 INSTANTIATE_TEST_SUITE_P(
     Table, Quoting,
@@ -76,7 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
                     PathRow{L"/tmp/中文 目录", L"\"/tmp/中文 目录\""}));
 
 TEST(JoinArguments, SeparatesWithOneSpace) {
-  EXPECT_EQ(joinArguments({L"sh", L"-c", L"echo \"$1\""}), L"\"sh\" \"-c\" \"echo \\\"$1\\\"\"");
+  EXPECT_EQ(mirafold::base::joinArguments({L"sh", L"-c", L"echo \"$1\""}),
+            L"\"sh\" \"-c\" \"echo \\\"$1\\\"\"");
 }
 
 TEST(OneLine, FoldsSystemMessages) {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "argument_split.h"
-#include "junction/command_line.h"
+#include "base/command_line.h"
 #include "link/command_line.h"
 #include "link/tool.h"
 
@@ -42,14 +42,14 @@ const wchar_t* const kArguments[] = {L"",           L"plain",       L"with space
 
 TEST(QuoteArgument, TheSystemSplitsItBackIntoTheArgument) {
   for (const wchar_t* argument : kArguments) {
-    const std::wstring line = L"program.exe " + junction::quoteArgument(argument) + L" next";
+    const std::wstring line = L"program.exe " + mirafold::base::quoteArgument(argument) + L" next";
     EXPECT_EQ(systemSplit(line), (Arguments{L"program.exe", argument, L"next"})) << utf8(line);
   }
 }
 
 TEST(JoinArguments, TheSystemSplitsItBackIntoAllArguments) {
   const Arguments arguments(std::begin(kArguments), std::end(kArguments));
-  const std::wstring line = junction::joinArguments(arguments);
+  const std::wstring line = mirafold::base::joinArguments(arguments);
   EXPECT_EQ(systemSplit(line), arguments) << utf8(line);
 }
 
@@ -88,7 +88,7 @@ TEST(TestSplitter, AgreesWithTheSystem) {
                                      L"p \"E:\\Games\\\" \"C:\\\"",
                                      L"p\ta  \t b \"\""};
   for (const wchar_t* argument : kArguments) {
-    lines.push_back(L"p " + junction::quoteArgument(argument));
+    lines.push_back(L"p " + mirafold::base::quoteArgument(argument));
   }
   for (const std::wstring& line : lines) {
     EXPECT_EQ(mirafold::testing::splitLikeTheCRuntime(line), systemSplit(line)) << utf8(line);

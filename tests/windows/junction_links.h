@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "junction/command_line.h"
+#include "base/command_line.h"
 #include "platform/win32/system/win32_move_file_system.h"
 
 namespace mirafold::testing {
@@ -19,8 +19,8 @@ inline std::wstring besideThisProgram(const std::wstring& name) {
 }
 
 inline platform::MoveStatus runJunctionTool(const std::vector<std::wstring>& args) {
-  std::wstring commandLine = junction::quoteArgument(besideThisProgram(L"junction.exe")) + L" " +
-                             junction::joinArguments(args);
+  std::wstring commandLine = mirafold::base::quoteArgument(besideThisProgram(L"junction.exe")) +
+                             L" " + mirafold::base::joinArguments(args);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "base/command_line.h"
 #include "host_shell.h"
-#include "junction/command_line.h"
 
 namespace {
 
@@ -76,8 +76,8 @@ class Pipe {
 
 ToolRun runTool(const std::vector<std::wstring>& args, const std::wstring& currentFolder = {}) {
   const std::wstring tool = toolPath();
-  std::wstring commandLine = junction::quoteArgument(tool);
-  if (!args.empty()) commandLine += L" " + junction::joinArguments(args);
+  std::wstring commandLine = mirafold::base::quoteArgument(tool);
+  if (!args.empty()) commandLine += L" " + mirafold::base::joinArguments(args);
   Pipe out;
   Pipe err;
   STARTUPINFOW startup{};

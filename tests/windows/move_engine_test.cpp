@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "junction/command_line.h"
+#include "base/command_line.h"
 #include "junction_links.h"
 #include "move/folder_mover.h"
 #include "move/move_planning.h"
@@ -340,7 +340,7 @@ TEST_F(MoveEngineTest, ProcessKilledInTheCopyThenRecovered) {
   for (const move::Recovery choice : {move::Recovery::Undo, move::Recovery::Complete}) {
     SCOPED_TRACE(choice == move::Recovery::Complete ? "complete" : "undo");
     ::DeleteFileW(marker.c_str());
-    std::wstring commandLine = junction::joinArguments(
+    std::wstring commandLine = mirafold::base::joinArguments(
         {testing::besideThisProgram(L"move_worker.exe"), source_, otherDrive_, journals_, marker});
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;

@@ -5,9 +5,9 @@
 #include <cwchar>
 #include <string_view>
 
+#include "base/command_line.h"
 #include "base/win32/handles.h"
 #include "error_text.h"
-#include "junction/command_line.h"
 #include "junction/exit_codes.h"
 #include "junction/text.h"
 
@@ -124,7 +124,7 @@ Status HostShell::run(const std::wstring& command, const std::vector<std::wstrin
       L"sh", L"-c", L"exec >\"$1\" 2>&1; shift; " + command + L"\nprintf '\\nexit %d\\n' $?", L"sh",
       answerPath};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
-  std::wstring commandLine = joinArguments(argv);
+  std::wstring commandLine = mirafold::base::joinArguments(argv);
 
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;

@@ -4,15 +4,15 @@
 
 #include <vector>
 
+#include "base/command_line.h"
 #include "base/win32/handles.h"
-#include "junction/command_line.h"
 #include "platform/win32/system/system_message.h"
 
 namespace mirafold::win32 {
 namespace {
 
 platform::MoveStatus runTool(const std::wstring& tool, const std::vector<std::wstring>& args) {
-  std::wstring commandLine = junction::quoteArgument(tool) + L" " + junction::joinArguments(args);
+  std::wstring commandLine = base::quoteArgument(tool) + L" " + base::joinArguments(args);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started{};

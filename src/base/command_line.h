@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
-namespace junction {
+namespace mirafold::base {
 
 std::wstring quoteArgument(std::wstring_view argument);
 
 std::wstring joinArguments(const std::vector<std::wstring>& arguments);
 
-}  // namespace junction
+}  // namespace mirafold::base

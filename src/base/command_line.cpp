@@ -1,6 +1,6 @@
-#include "junction/command_line.h"
+#include "base/command_line.h"
 
-namespace junction {
+namespace mirafold::base {
 
 std::wstring quoteArgument(std::wstring_view argument) {
   std::wstring out = L"\"";
@@ -30,4 +30,4 @@ std::wstring joinArguments(const std::vector<std::wstring>& arguments) {
   return out;
 }
 
-}  // namespace junction
+}  // namespace mirafold::base
