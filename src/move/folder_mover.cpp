@@ -136,6 +136,7 @@ class MoveRun {
     if (MoveStatus st = files_.deleteJournal(journalPath_); !st.ok()) {
       return ended(MoveOutcome::Unfinished, st);
     }
+    progressState_.currentFile.clear();
     progress_.reportNow(progressState_);
     return {};
   }
@@ -296,7 +297,7 @@ class MoveRun {
     // A copy cut short by a crash is started again from nothing.
     if (MoveStatus st = kindOf(partial_, partial); !st.ok()) return st;
     if (partial == EntryKind::Folder) {
-      if (MoveStatus st = deleteTree(files_, partial_); !st.ok()) return st;
+      if (MoveStatus st = deleteTree(files_, partial_, showDeletion()); !st.ok()) return st;
     } else if (partial != EntryKind::Missing) {
       return occupied(partial_);
     }
@@ -319,7 +320,7 @@ class MoveRun {
     // Only a copy is ever deleted, and only while its original is there.
     if (MoveStatus st = kindOf(moving_, moving); !st.ok()) return st;
     if (moving != EntryKind::Folder || partial != EntryKind::Folder) return missing(moving_);
-    return deleteTree(files_, partial_);
+    return deleteTree(files_, partial_, showDeletion());
   }
 
   MoveStatus finish() {
@@ -353,7 +354,16 @@ class MoveRun {
   MoveStatus clean() {
     EntryKind moving;
     if (MoveStatus st = kindOf(moving_, moving); !st.ok()) return st;
-    return moving == EntryKind::Folder ? deleteTree(files_, moving_) : MoveStatus::success();
+    return moving == EntryKind::Folder ? deleteTree(files_, moving_, showDeletion())
+                                       : MoveStatus::success();
+  }
+
+  // Deleting thousands of files takes seconds: the progress window names each as it goes.
+  DeletionWatcher showDeletion() {
+    return [this](const std::wstring& path) {
+      progressState_.currentFile = path;
+      progress_.report(progressState_);
+    };
   }
 
   MoverServices& s_;
@@ -417,7 +427,7 @@ std::vector<PendingMove> findPendingMoves(platform::MoveFileSystem& files,
   if (!files.list(journalFolder, entries).ok()) return pending;
   for (const platform::FolderEntry& entry : entries) {
     const std::wstring& name = entry.name;
-    if (entry.kind != EntryKind::File || name.size() <= kJournalExtension.size() ||
+    if (entry.info.kind != EntryKind::File || name.size() <= kJournalExtension.size() ||
         name.compare(name.size() - kJournalExtension.size(), std::wstring::npos,
                      kJournalExtension) != 0) {
       continue;

@@ -1,5 +1,6 @@
 #include "move/move_tree.h"
 
+#include <map>
 #include <vector>
 
 #include "move/move_paths.h"
@@ -27,13 +28,11 @@ MoveStatus summarize(platform::MoveFileSystem& files, const std::wstring& folder
   if (MoveStatus s = files.list(folder, entries); !s.ok()) return s;
   for (const FolderEntry& entry : entries) {
     const std::wstring path = joinPath(folder, entry.name);
-    if (entry.kind == EntryKind::Folder) {
+    if (entry.info.kind == EntryKind::Folder) {
       if (MoveStatus s = summarize(files, path, summary); !s.ok()) return s;
-    } else if (entry.kind == EntryKind::File) {
-      EntryInfo info;
-      if (MoveStatus s = files.inspect(path, info); !s.ok()) return s;
+    } else if (entry.info.kind == EntryKind::File) {
       ++summary.files;
-      summary.bytes += info.size;
+      summary.bytes += entry.info.size;
     }
   }
   return MoveStatus::success();
@@ -48,9 +47,11 @@ TreeCopier::TreeCopier(platform::MoveFileSystem& files, ProgressThrottle& progre
 
 MoveStatus TreeCopier::copy(const std::wstring& from, const std::wstring& to,
                             std::uint32_t rootAttributes) {
+  EntryInfo root;
+  if (MoveStatus s = files_.inspect(from, root); !s.ok()) return s;
   if (MoveStatus s = files_.createFolder(to); !s.ok()) return s;
   if (MoveStatus s = copyContents(from, to); !s.ok()) return s;
-  return finishFolder(from, to, rootAttributes);
+  return finishFolder(to, root.times, rootAttributes);
 }
 
 MoveStatus TreeCopier::copyContents(const std::wstring& from, const std::wstring& to) {
@@ -61,27 +62,28 @@ MoveStatus TreeCopier::copyContents(const std::wstring& from, const std::wstring
     const std::wstring source = joinPath(from, entry.name);
     const std::wstring target = joinPath(to, entry.name);
     MoveStatus s;
-    if (entry.kind == EntryKind::File) {
-      s = copyOneFile(source, target);
-    } else if (entry.kind == EntryKind::Link) {
+    if (entry.info.kind == EntryKind::File) {
+      s = copyOneFile(source, target, entry.info.size);
+    } else if (entry.info.kind == EntryKind::Link) {
       std::wstring linkTarget;
       s = files_.readLink(source, linkTarget);
       if (s.ok()) s = files_.makeLink(target, linkTarget);
-    } else if (entry.kind == EntryKind::Folder) {
-      EntryInfo info;
-      s = files_.inspect(source, info);
-      if (s.ok()) s = files_.createFolder(target);
+    } else if (entry.info.kind == EntryKind::Folder) {
+      s = files_.createFolder(target);
       if (s.ok()) s = copyContents(source, target);
       // Attributes and times last: adding entries changes a folder's time, and a read-only
       // folder may refuse them.
-      if (s.ok()) s = finishFolder(source, target, info.attributes & kCarriedAttributes);
+      if (s.ok()) {
+        s = finishFolder(target, entry.info.times, entry.info.attributes & kCarriedAttributes);
+      }
     }
     if (!s.ok()) return s;
   }
   return MoveStatus::success();
 }
 
-MoveStatus TreeCopier::copyOneFile(const std::wstring& from, const std::wstring& to) {
+MoveStatus TreeCopier::copyOneFile(const std::wstring& from, const std::wstring& to,
+                                   std::uint64_t size) {
   const std::uint64_t before = state_.bytesDone;
   state_.currentFile = from;
   progress_.report(state_);
@@ -91,59 +93,60 @@ MoveStatus TreeCopier::copyOneFile(const std::wstring& from, const std::wstring&
     return !cancel_.requested();
   });
   if (!s.ok()) return s;
-  EntryInfo copiedInfo;
-  if (MoveStatus t = files_.inspect(to, copiedInfo); !t.ok()) return t;
-  state_.bytesDone = before + copiedInfo.size;
+  // The size the walk found: the check after the copy compares the copy with it.
+  state_.bytesDone = before + size;
   ++state_.filesDone;
   progress_.report(state_);
   return s;
 }
 
-MoveStatus TreeCopier::finishFolder(const std::wstring& from, const std::wstring& to,
+MoveStatus TreeCopier::finishFolder(const std::wstring& to, const platform::EntryTimes& times,
                                     std::uint32_t attributes) {
-  EntryInfo info;
-  if (MoveStatus s = files_.inspect(from, info); !s.ok()) return s;
-  if (MoveStatus s = files_.setTimes(to, info.times); !s.ok()) return s;
+  if (MoveStatus s = files_.setTimes(to, times); !s.ok()) return s;
   return files_.setAttributes(to, attributes);
 }
 
 MoveStatus verifyCopy(platform::MoveFileSystem& files, const std::wstring& from,
                       const std::wstring& to) {
-  std::vector<FolderEntry> entries;
-  if (MoveStatus s = files.list(from, entries); !s.ok()) return s;
-  for (const FolderEntry& entry : entries) {
+  std::vector<FolderEntry> originals, copies;
+  if (MoveStatus s = files.list(from, originals); !s.ok()) return s;
+  if (MoveStatus s = files.list(to, copies); !s.ok()) return s;
+  std::map<std::wstring, const EntryInfo*, std::less<>> copied;
+  for (const FolderEntry& entry : copies) copied.emplace(entry.name, &entry.info);
+  for (const FolderEntry& entry : originals) {
     const std::wstring source = joinPath(from, entry.name);
     const std::wstring target = joinPath(to, entry.name);
-    EntryInfo original, copied;
-    if (MoveStatus s = files.inspect(source, original); !s.ok()) return s;
-    if (MoveStatus s = files.inspect(target, copied); !s.ok()) return s;
-    if (copied.kind != original.kind) return differs(target);
-    if (entry.kind == EntryKind::File &&
-        (copied.size != original.size || copied.times.lastWrite != original.times.lastWrite)) {
+    const auto found = copied.find(entry.name);
+    if (found == copied.end() || found->second->kind != entry.info.kind) return differs(target);
+    const EntryInfo& copy = *found->second;
+    if (entry.info.kind == EntryKind::File &&
+        (copy.size != entry.info.size || copy.times.lastWrite != entry.info.times.lastWrite)) {
       return differs(target);
     }
-    if (entry.kind == EntryKind::Link) {
+    if (entry.info.kind == EntryKind::Link) {
       std::wstring originalTarget, copiedTarget;
       if (MoveStatus s = files.readLink(source, originalTarget); !s.ok()) return s;
       if (MoveStatus s = files.readLink(target, copiedTarget); !s.ok()) return s;
       if (!samePath(originalTarget, copiedTarget)) return differs(target);
     }
-    if (entry.kind == EntryKind::Folder) {
+    if (entry.info.kind == EntryKind::Folder) {
       if (MoveStatus s = verifyCopy(files, source, target); !s.ok()) return s;
     }
   }
   return MoveStatus::success();
 }
 
-MoveStatus deleteTree(platform::MoveFileSystem& files, const std::wstring& folder) {
+MoveStatus deleteTree(platform::MoveFileSystem& files, const std::wstring& folder,
+                      const DeletionWatcher& watcher) {
   std::vector<FolderEntry> entries;
   if (MoveStatus s = files.list(folder, entries); !s.ok()) return s;
   for (const FolderEntry& entry : entries) {
     const std::wstring path = joinPath(folder, entry.name);
+    if (watcher) watcher(path);
     MoveStatus s;
-    if (entry.kind == EntryKind::Folder) {
-      s = deleteTree(files, path);
-    } else if (entry.kind == EntryKind::Link) {
+    if (entry.info.kind == EntryKind::Folder) {
+      s = deleteTree(files, path, watcher);
+    } else if (entry.info.kind == EntryKind::Link) {
       s = files.removeLink(path);
     } else {
       s = files.deleteFile(path);

@@ -3,6 +3,7 @@
 // deleting. Links inside a tree are links: copied as links, deleted as links, never entered.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "move/move_progress.h"
@@ -33,8 +34,9 @@ class TreeCopier {
 
  private:
   platform::MoveStatus copyContents(const std::wstring& from, const std::wstring& to);
-  platform::MoveStatus copyOneFile(const std::wstring& from, const std::wstring& to);
-  platform::MoveStatus finishFolder(const std::wstring& from, const std::wstring& to,
+  platform::MoveStatus copyOneFile(const std::wstring& from, const std::wstring& to,
+                                   std::uint64_t size);
+  platform::MoveStatus finishFolder(const std::wstring& to, const platform::EntryTimes& times,
                                     std::uint32_t attributes);
 
   platform::MoveFileSystem& files_;
@@ -48,7 +50,11 @@ class TreeCopier {
 platform::MoveStatus verifyCopy(platform::MoveFileSystem& files, const std::wstring& from,
                                 const std::wstring& to);
 
+// Told each entry's path before it is deleted.
+using DeletionWatcher = std::function<void(const std::wstring& path)>;
+
 // The folder and everything in it; links are removed, not entered.
-platform::MoveStatus deleteTree(platform::MoveFileSystem& files, const std::wstring& folder);
+platform::MoveStatus deleteTree(platform::MoveFileSystem& files, const std::wstring& folder,
+                                const DeletionWatcher& watcher = nullptr);
 
 }  // namespace mirafold::move

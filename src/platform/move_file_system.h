@@ -33,9 +33,11 @@ struct EntryInfo {
   EntryTimes times;
 };
 
+// A listing carries what the search found of each entry, so that walking a tree costs one
+// listing per folder and no query per file.
 struct FolderEntry {
   std::wstring name;
-  EntryKind kind = EntryKind::Missing;
+  EntryInfo info;
 };
 
 struct VolumeInfo {
@@ -64,7 +66,8 @@ class MoveFileSystem {
 
   // The entry itself, never what a link leads to. A missing entry is a success with kind Missing.
   virtual MoveStatus inspect(const std::wstring& path, EntryInfo& info) = 0;
-  // The folder's entries, "." and ".." left out, links reported as links and not entered.
+  // The folder's entries with their kind, attributes, size and times, "." and ".." left out,
+  // links reported as links and not entered.
   virtual MoveStatus list(const std::wstring& folder, std::vector<FolderEntry>& entries) = 0;
   // Never replaces: fails when `to` exists, and between volumes.
   virtual MoveStatus rename(const std::wstring& from, const std::wstring& to) = 0;

@@ -23,6 +23,11 @@ bool isBelow(std::wstring_view key, std::wstring_view folder) {
   return key.size() > n && key[n - 1] == L'\\' && key.substr(0, folder.size()) == folder;
 }
 
+platform::EntryInfo infoOf(const FakeMoveFileSystem::Node& node) {
+  return {node.kind, node.attributes | (node.kind == EntryKind::Folder ? 0x10u : 0u),
+          node.content.size(), node.times};
+}
+
 }  // namespace
 
 void FakeMoveFileSystem::addVolume(wchar_t letter, Volume volume) {
@@ -153,12 +158,7 @@ MoveStatus FakeMoveFileSystem::inspect(const std::wstring& path, platform::Entry
     if (isFolder(path)) info.kind = EntryKind::Folder;
     return MoveStatus::success();
   }
-  if (const Node* node = at(path)) {
-    info.kind = node->kind;
-    info.attributes = node->attributes | (node->kind == EntryKind::Folder ? 0x10u : 0u);
-    info.size = node->content.size();
-    info.times = node->times;
-  }
+  if (const Node* node = at(path)) info = infoOf(*node);
   return MoveStatus::success();
 }
 
@@ -171,7 +171,7 @@ MoveStatus FakeMoveFileSystem::list(const std::wstring& folder,
   const std::wstring prefix = joinPath(real, L"");
   for (auto it = nodes_.lower_bound(prefix); it != nodes_.end() && isBelow(it->first, real); ++it) {
     const std::wstring rest = it->first.substr(prefix.size());
-    if (rest.find(L'\\') == std::wstring::npos) entries.push_back({rest, it->second.kind});
+    if (rest.find(L'\\') == std::wstring::npos) entries.push_back({rest, infoOf(it->second)});
   }
   return MoveStatus::success();
 }

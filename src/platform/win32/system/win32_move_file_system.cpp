@@ -45,6 +45,13 @@ EntryKind kindOf(DWORD attributes, DWORD tag, bool underWine) {
   return folder ? EntryKind::Folder : EntryKind::File;
 }
 
+platform::EntryInfo infoOf(const WIN32_FIND_DATAW& found, bool underWine) {
+  return {kindOf(found.dwFileAttributes, found.dwReserved0, underWine),
+          found.dwFileAttributes,
+          (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow,
+          {ticksOf(found.ftCreationTime), ticksOf(found.ftLastWriteTime)}};
+}
+
 // Wine answers a search for a name that just went away with "no more files".
 bool isMissing(DWORD error) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
@@ -85,12 +92,22 @@ DWORD CALLBACK onCopyProgress(LARGE_INTEGER, LARGE_INTEGER transferred, LARGE_IN
   }
 }
 
-// Read-only entries refuse deletion: the attribute goes first.
-void clearReadOnly(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(callablePath(path).c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-    ::SetFileAttributesW(callablePath(path).c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+// Read-only entries refuse deletion: tried as they are first (most are not read-only), then
+// again with the attribute cleared.
+template <typename Remove>
+MoveStatus removeEvenReadOnly(const std::wstring& path, Remove remove) {
+  const std::wstring callable = callablePath(path);
+  if (remove(callable.c_str())) return MoveStatus::success();
+  DWORD error = ::GetLastError();
+  const DWORD attributes = ::GetFileAttributesW(callable.c_str());
+  if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_READONLY) &&
+      ::SetFileAttributesW(callable.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY})) {
+    if (remove(callable.c_str())) return MoveStatus::success();
+    error = ::GetLastError();
+    ::SetFileAttributesW(callable.c_str(), attributes);
   }
+  return statusOf(error, path);
 }
 
 }  // namespace
@@ -118,10 +135,7 @@ MoveStatus Win32MoveFileSystem::inspect(const std::wstring& path, platform::Entr
     }
     return isMissing(error) ? MoveStatus::success() : statusOf(error, path);
   }
-  info.kind = kindOf(found.dwFileAttributes, found.dwReserved0, underWine_);
-  info.attributes = found.dwFileAttributes;
-  info.size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-  info.times = {ticksOf(found.ftCreationTime), ticksOf(found.ftLastWriteTime)};
+  info = infoOf(found, underWine_);
   return MoveStatus::success();
 }
 
@@ -138,7 +152,7 @@ MoveStatus Win32MoveFileSystem::list(const std::wstring& folder,
   do {
     const std::wstring name = found.cFileName;
     if (name == L"." || name == L"..") continue;
-    entries.push_back({name, kindOf(found.dwFileAttributes, found.dwReserved0, underWine_)});
+    entries.push_back({name, infoOf(found, underWine_)});
   } while (::FindNextFileW(search.get(), &found));
   return ::GetLastError() == ERROR_NO_MORE_FILES ? MoveStatus::success() : lastStatus(folder);
 }
@@ -252,13 +266,11 @@ MoveStatus Win32MoveFileSystem::sameFolder(const std::wstring& a, const std::wst
 }
 
 MoveStatus Win32MoveFileSystem::deleteFile(const std::wstring& path) {
-  clearReadOnly(path);
-  return ::DeleteFileW(callablePath(path).c_str()) ? MoveStatus::success() : lastStatus(path);
+  return removeEvenReadOnly(path, ::DeleteFileW);
 }
 
 MoveStatus Win32MoveFileSystem::removeEmptyFolder(const std::wstring& path) {
-  clearReadOnly(path);
-  return ::RemoveDirectoryW(callablePath(path).c_str()) ? MoveStatus::success() : lastStatus(path);
+  return removeEvenReadOnly(path, ::RemoveDirectoryW);
 }
 
 MoveStatus Win32MoveFileSystem::volumeInfo(const std::wstring& path, platform::VolumeInfo& info) {
