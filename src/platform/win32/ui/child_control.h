@@ -16,6 +16,8 @@ class ChildControl {
     (void)message, (void)wParam, (void)lParam;
     return std::nullopt;
   }
+  // The form has been shown and drawn: work that would only delay its first sight is done now.
+  virtual void onShown() {}
   // The form now stands at another DPI: the control moves to `pixels` (parent coordinates), takes
   // the font made for that DPI and remakes whatever else it drew for the old one.
   virtual void rescale(const RECT& pixels, int dpi, HFONT font) {

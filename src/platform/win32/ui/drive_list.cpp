@@ -82,6 +82,12 @@ const std::vector<std::wstring>& driveRows(bool fresh) {
   return rows;
 }
 
+std::vector<std::wstring> rowsWithoutLabels() {
+  std::vector<std::wstring> rows;
+  for (const std::wstring& root : driveRoots()) rows.push_back(driveRowText(root[0], {}));
+  return rows;
+}
+
 std::wstring currentFolder() {
   const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
   if (needed == 0) return {};
@@ -109,7 +115,7 @@ std::unique_ptr<Win32DriveList> Win32DriveList::create(HWND parent, int id, cons
   if (!hwnd) return nullptr;
   std::unique_ptr<Win32DriveList> list(new Win32DriveList(hwnd));
   ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  list->fill(false);
+  list->setRows(rowsWithoutLabels());
   list->selectDriveOf(currentFolder());
   return list;
 }
@@ -153,9 +159,11 @@ void Win32DriveList::selectDriveOf(const std::wstring& path) {
   if (row) ::SendMessageW(hwnd_, CB_SETCURSEL, *row, 0);
 }
 
-void Win32DriveList::fill(bool fresh) {
+void Win32DriveList::fill(bool fresh) { setRows(driveRows(fresh)); }
+
+void Win32DriveList::setRows(const std::vector<std::wstring>& rows) {
   const wchar_t kept = driveLetterOf(drive());
-  rows_ = driveRows(fresh);
+  rows_ = rows;
   ::SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
   for (const std::wstring& row : rows_) {
     ::SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));

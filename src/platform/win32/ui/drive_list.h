@@ -16,13 +16,15 @@ namespace mirafold::win32 {
 
 class Win32DriveList final : public platform::DriveList, public ChildControl {
  public:
-  // Starts at the process's current drive without raising the change handler. `pixels` places the
+  // Starts at the process's current drive without raising the change handler, its rows without
+  // labels until the form is shown (reading them takes a while per drive). `pixels` places the
   // closed box, whose height then follows the font; the drop-down hangs below it. The parent owns
   // the window and the font and must forward WM_COMMAND to onParentMessage.
   static std::unique_ptr<Win32DriveList> create(HWND parent, int id, const RECT& pixels,
                                                 HFONT font);
 
   HWND hwnd() const override { return hwnd_; }
+  void onShown() override { fill(false); }
   void rescale(const RECT& pixels, int dpi, HFONT font) override;
   // CBN_SELCHANGE raises the change handler; CBN_DROPDOWN reads the drives afresh, so that a drive
   // attached since is there to pick.
@@ -40,6 +42,7 @@ class Win32DriveList final : public platform::DriveList, public ChildControl {
   explicit Win32DriveList(HWND hwnd) : hwnd_(hwnd) {}
   // Fresh: read the drives now rather than share what another list read a moment ago.
   void fill(bool fresh);
+  void setRows(const std::vector<std::wstring>& rows);
   std::optional<std::size_t> rowOf(wchar_t letter) const;
 
   HWND hwnd_;

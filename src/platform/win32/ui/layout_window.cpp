@@ -265,6 +265,7 @@ void LayoutWindow::show() {
   ::ShowWindow(hwnd(), SW_SHOWNORMAL);
   ::UpdateWindow(hwnd());
   if (HWND first = ::GetNextDlgTabItem(hwnd(), nullptr, FALSE)) ::SetFocus(first);
+  for (auto& e : controls_) e.control->onShown();
 }
 
 ChildControl& LayoutWindow::find(std::wstring_view name) {
