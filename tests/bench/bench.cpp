@@ -1,5 +1,5 @@
 // Measures, in one run and beside a baseline each: opening big folders in the folder list,
-// start-up to the window shown, and a click on the create button to the link on disk.
+// start-up to the window shown, a click on the create button to the link on disk, and a move.
 //   mirafold_bench <folder of 20,000 subfolders> <folder of 100,000 subfolders> <runs>
 // Prints one line per figure: name, median in ms, baseline median in ms.
 
@@ -14,6 +14,7 @@
 
 #include "app/main_layout.h"
 #include "driver/driver.h"
+#include "move_bench.h"
 #include "platform/layout.h"
 #include "platform/win32/ui/folder_list.h"
 #include "platform/win32/ui/layout_window.h"
@@ -138,12 +139,15 @@ void benchStartup(int runs) {
   const std::wstring program = root.makeFolder(L"program");
   ui::installProgram(program);
   const std::wstring minimal = ui::buildFolder() + L"\\minimal_window.exe";
-  std::vector<double> ours, baseline;
+  const std::wstring themed = ui::buildFolder() + L"\\minimal_themed_window.exe";
+  std::vector<double> ours, baseline, themedBaseline;
   for (int i = 0; i < runs; ++i) {
     ours.push_back(timeToWindow(program + L"\\mirafold.exe", L"MirafoldForm", program));
     baseline.push_back(timeToWindow(minimal, L"MinimalWindow", program));
+    themedBaseline.push_back(timeToWindow(themed, L"MinimalWindow", program));
   }
   std::printf("startup %.1f %.1f\n", median(ours), median(baseline));
+  std::printf("startup-themed %.1f %.1f\n", median(ours), median(themedBaseline));
 }
 
 void benchLink(int runs) {
@@ -185,5 +189,6 @@ int wmain(int argc, wchar_t** argv) {
   benchBigFolder(argv[1], std::max(3, runs / 4), "big-folder");
   benchStartup(runs);
   benchLink(runs);
+  bench::benchMove(std::max(3, runs / 4));
   return 0;
 }

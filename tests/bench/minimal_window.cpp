@@ -1,6 +1,11 @@
-// The baseline for start-up: a Win32 program that shows one empty window and nothing else.
+// The baselines for start-up: a Win32 program that shows one empty window and nothing else; built
+// a second time with the program's manifest and the themed common controls loaded, as any program
+// with the system's look loads them.
 
 #include <windows.h>
+#ifdef MINIMAL_THEMED
+#include <commctrl.h>
+#endif
 
 namespace {
 LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -10,6 +15,9 @@ LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+#ifdef MINIMAL_THEMED
+  ::InitCommonControls();
+#endif
   WNDCLASSW cls{};
   cls.lpfnWndProc = procedure;
   cls.hInstance = instance;
