@@ -35,7 +35,7 @@ MoveStatus occupied(const std::wstring& path) {
   return failure(std::wstring(kNameExistsOnRight) + L"：" + path);
 }
 
-MoveStatus missing(const std::wstring& path) { return failure(L"not found: " + path); }
+MoveStatus missing(const std::wstring& path) { return failure(fillIn(kNotFound, {path})); }
 
 std::vector<Phase> phasesOf(const MovePlan& plan) {
   if (plan.direction == Direction::Back) {
@@ -260,7 +260,7 @@ class MoveRun {
   MoveStatus checkLeads(const std::wstring& link, const std::wstring& folder) {
     bool leads = false;
     if (MoveStatus st = files_.sameFolder(link, folder, leads); !st.ok()) return st;
-    return leads ? MoveStatus::success() : failure(L"the link does not lead to " + folder);
+    return leads ? MoveStatus::success() : failure(fillIn(kLinkLeadsElsewhere, {folder}));
   }
 
   MoveStatus placeByRename() {

@@ -237,11 +237,9 @@ MoveStatus FakeMoveFileSystem::copyFile(const std::wstring& from, const std::wst
     done = std::min(done + kChunk, original.content.size());
     if (!progress(done)) return {MoveStatus::Code::Cancelled, {}, {}};
   }
-  put(to, {EntryKind::File,
-           original.content,
-           original.attributes,
-           {++now_, original.times.lastWrite},
-           {}});
+  std::wstring copied = original.content;
+  if (damageCopies_ && !copied.empty()) copied.pop_back();
+  put(to, {EntryKind::File, copied, original.attributes, {++now_, original.times.lastWrite}, {}});
   return MoveStatus::success();
 }
 

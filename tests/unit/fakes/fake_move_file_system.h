@@ -44,6 +44,9 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   // Another program holds this file open without sharing: renaming a folder above it fails.
   void holdOpen(const std::wstring& path) { heldOpen_ = path; }
 
+  // Copies come out one character short, as a copy the disk mangled would.
+  void damageCopies() { damageCopies_ = true; }
+
   // As Wine's CreateSymbolicLinkW does: links are reported made, and none appears.
   void makeNoLinks() { makeNoLinks_ = true; }
 
@@ -98,6 +101,7 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   long crashAt_ = -1;
   std::wstring heldOpen_;
   bool makeNoLinks_ = false;
+  bool damageCopies_ = false;
 };
 
 }  // namespace mirafold::fakes

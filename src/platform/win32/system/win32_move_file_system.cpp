@@ -95,8 +95,9 @@ void clearReadOnly(const std::wstring& path) {
 
 }  // namespace
 
-Win32MoveFileSystem::Win32MoveFileSystem(LinkCommands links)
+Win32MoveFileSystem::Win32MoveFileSystem(LinkCommands links, MoveFileSystemTexts texts)
     : links_(std::move(links)),
+      texts_(std::move(texts)),
       underWine_(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") !=
                  nullptr) {}
 
@@ -211,7 +212,7 @@ MoveStatus Win32MoveFileSystem::readLink(const std::wstring& link, std::wstring&
 }
 
 MoveStatus Win32MoveFileSystem::makeLink(const std::wstring& link, const std::wstring& target) {
-  if (!links_.make) return MoveStatus::failure(L"no junction tool");
+  if (!links_.make) return MoveStatus::failure(texts_.noJunctionTool);
   return links_.make(link, target);
 }
 
@@ -223,13 +224,17 @@ MoveStatus Win32MoveFileSystem::removeLink(const std::wstring& link) {
       callablePath(link).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
   if (!search) return lastStatus(link);
   if (kindOf(found.dwFileAttributes, found.dwReserved0, underWine_) != EntryKind::Link) {
-    return MoveStatus::failure(L"not a link: " + link);
+    std::wstring why = texts_.notALink;
+    if (const std::size_t blank = why.find(L"%1"); blank != std::wstring::npos) {
+      why.replace(blank, 2, link);
+    }
+    return MoveStatus::failure(why);
   }
   if (found.dwReserved0 != 0) {
     return ::RemoveDirectoryW(callablePath(link).c_str()) ? MoveStatus::success()
                                                           : lastStatus(link);
   }
-  if (!links_.remove) return MoveStatus::failure(L"no junction tool");
+  if (!links_.remove) return MoveStatus::failure(texts_.noJunctionTool);
   return links_.remove(link);
 }
 
