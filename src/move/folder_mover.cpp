@@ -164,7 +164,10 @@ class MoveRun {
 
   MoveResult ended(MoveOutcome outcome, const MoveStatus& st) const {
     if (st.code == MoveStatus::Code::InUse) {
-      return {outcome, fillIn(kFileInUse, {st.path.empty() ? plan_.origin : st.path}), {}};
+      // The file is named where the user left it, not inside the hidden sibling it was renamed to.
+      const std::wstring held =
+          st.path.empty() ? plan_.origin : asOriginPath(st.path, plan_.origin);
+      return {outcome, fillIn(kFileInUse, {held}), {}};
     }
     return {outcome, st.reason, {}};
   }

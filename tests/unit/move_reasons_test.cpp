@@ -32,6 +32,13 @@ TEST(MoveReasons, EachStopNamesItsCauseInTheUsersWords) {
        L"移动失败：复制的文件与原文件不一致：D:\\Store\\Game.mirafold-partial\\save.dat。"
        L"未做任何更改",
        kOrigin},
+      // As under Wine: the folder is renamed to its hidden sibling, then the held file cannot be
+      // copied; it is named where the user left it.
+      {"file in use found by the copy",
+       [](FakeMoveFileSystem& fs) {
+         fs.holdOpen(L"C:\\Games\\Game\\sub\\level.bin", FakeMoveFileSystem::Held::AgainstCopy);
+       },
+       L"移动失败：文件正在使用：C:\\Games\\Game\\sub\\level.bin。未做任何更改", kOrigin},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -260,8 +260,10 @@ TEST_F(MoveEngineTest, FileHeldOpenWithoutSharingChangesNothing) {
   const move::MoveResult result = run(files_fs_, planned.plan);
   ::CloseHandle(h);
   EXPECT_EQ(result.outcome, MoveOutcome::Failed);
-  const std::wstring message = *move::endMessage(planned.plan, result);
-  EXPECT_EQ(message.rfind(L"移动失败：", 0), 0u);
+  // Under Wine the folder is renamed and the copy finds the file; under Windows the rename does.
+  // Either way it is named where the user left it.
+  EXPECT_EQ(move::endMessage(planned.plan, result),
+            L"移动失败：文件正在使用：" + held + L"。未做任何更改");
   expectUntouched();
 }
 

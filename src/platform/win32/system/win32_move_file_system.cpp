@@ -14,6 +14,7 @@
 #include "junction/paths.h"
 #include "junction/reparse_data.h"
 #include "platform/win32/system/durable_file.h"
+#include "platform/win32/system/file_in_use.h"
 #include "platform/win32/system/full_path.h"
 
 namespace mirafold::win32 {
@@ -150,9 +151,10 @@ MoveStatus Win32MoveFileSystem::rename(const std::wstring& from, const std::wstr
     return MoveStatus::success();
   }
   const DWORD error = ::GetLastError();
-  // A folder that will not move because of a file open inside it says access denied.
+  // A folder that will not move because of a file open inside it says access denied, and not
+  // which file: that is looked for.
   if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) {
-    return {MoveStatus::Code::InUse, statusOf(error, from).reason, {}};
+    return {MoveStatus::Code::InUse, statusOf(error, from).reason, firstFileInUse(from)};
   }
   return statusOf(error, from);
 }
