@@ -127,7 +127,9 @@ int run(HINSTANCE instance) {
 
   // Moving a folder away and back, from the folder rows' context menu.
   win32::Win32MoveFileSystem moveFiles(
-      win32::junctionToolLinks(move::joinPath(program.programFolder(), L"junction.exe")));
+      win32::junctionToolLinks(move::joinPath(program.programFolder(), L"junction.exe")),
+      {.noJunctionTool = std::wstring(move::kNoJunctionTool),
+       .notALink = std::wstring(move::kNotALink)});
   win32::Win32ProgressDialog moveProgress(window.hwnd(), {.title = std::wstring(move::kMovingTitle),
                                                           .cancel = std::wstring(move::kCancel)});
   win32::Win32SystemFolders systemFolders;

@@ -35,7 +35,7 @@ MoveStatus occupied(const std::wstring& path) {
   return failure(std::wstring(kNameExistsOnRight) + L"：" + path);
 }
 
-MoveStatus missing(const std::wstring& path) { return failure(L"not found: " + path); }
+MoveStatus missing(const std::wstring& path) { return failure(fillIn(kNotFound, {path})); }
 
 std::vector<Phase> phasesOf(const MovePlan& plan) {
   if (plan.direction == Direction::Back) {
@@ -165,7 +165,10 @@ class MoveRun {
 
   MoveResult ended(MoveOutcome outcome, const MoveStatus& st) const {
     if (st.code == MoveStatus::Code::InUse) {
-      return {outcome, fillIn(kFileInUse, {st.path.empty() ? plan_.origin : st.path}), {}};
+      // The file is named where the user left it, not inside the hidden sibling it was renamed to.
+      const std::wstring held =
+          st.path.empty() ? plan_.origin : asOriginPath(st.path, plan_.origin);
+      return {outcome, fillIn(kFileInUse, {held}), {}};
     }
     return {outcome, st.reason, {}};
   }
@@ -261,7 +264,7 @@ class MoveRun {
   MoveStatus checkLeads(const std::wstring& link, const std::wstring& folder) {
     bool leads = false;
     if (MoveStatus st = files_.sameFolder(link, folder, leads); !st.ok()) return st;
-    return leads ? MoveStatus::success() : failure(L"the link does not lead to " + folder);
+    return leads ? MoveStatus::success() : failure(fillIn(kLinkLeadsElsewhere, {folder}));
   }
 
   MoveStatus placeByRename() {

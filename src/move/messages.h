@@ -18,6 +18,13 @@ inline constexpr std::wstring_view kFileInUse = L"文件正在使用：%1";
 inline constexpr std::wstring_view kUnfinishedMoveQuestion =
     L"上次的移动未完成：%1 → %2。是否完成它？（选“否”则撤销）";
 
+// Reasons a move stopped, shown after "移动失败：".
+inline constexpr std::wstring_view kNotFound = L"找不到：%1";
+inline constexpr std::wstring_view kCopyDiffers = L"复制的文件与原文件不一致：%1";
+inline constexpr std::wstring_view kLinkLeadsElsewhere = L"链接未指向：%1";
+inline constexpr std::wstring_view kNoJunctionTool = L"找不到 junction.exe";
+inline constexpr std::wstring_view kNotALink = L"不是链接：%1";
+
 inline constexpr std::wstring_view kSourceIsLink = L"该文件夹本身就是链接";
 inline constexpr std::wstring_view kSystemFolder = L"不能移动系统文件夹";
 inline constexpr std::wstring_view kDestinationInsideSource = L"目标位置不可位于要移动的文件夹之内";

@@ -71,4 +71,10 @@ std::wstring partialPathOf(std::wstring_view final) {
   return withoutTrailingSeparator(final) + std::wstring(kPartialSuffix);
 }
 
+std::wstring asOriginPath(std::wstring_view path, std::wstring_view origin) {
+  const std::wstring moving = movingPathOf(origin);
+  if (!isSameOrInside(path, moving)) return std::wstring(path);
+  return withoutTrailingSeparator(origin) + std::wstring(path.substr(moving.size()));
+}
+
 }  // namespace mirafold::move

@@ -3,6 +3,7 @@
 #include <map>
 #include <vector>
 
+#include "move/messages.h"
 #include "move/move_paths.h"
 
 namespace mirafold::move {
@@ -17,7 +18,7 @@ namespace {
 MoveStatus cancelled() { return {MoveStatus::Code::Cancelled, {}, {}}; }
 
 MoveStatus differs(const std::wstring& path) {
-  return MoveStatus::failure(L"the copy differs from the original: " + path);
+  return MoveStatus::failure(fillIn(kCopyDiffers, {path}));
 }
 
 }  // namespace

@@ -1,13 +1,20 @@
 // Moving a folder away from the left list into the right one's folder, a link left behind, through
-// the real program: the confirmation, the progress window, the end message, the files on disk.
+// the real program: the confirmation, the progress window, the end messages (done, cancelled, old
+// folder left), the files on disk; and a link row's commands: open its target, delete it, move
+// its folder back.
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
 #include "app/main_layout.h"
+#include "base/win32/handles.h"
 #include "driver/driver.h"
 #include "move/move_handlers.h"
+#include "remove_scratch.h"
+#include "temp_folder.h"
 
 namespace mirafold::ui {
 namespace {
@@ -16,8 +23,58 @@ namespace id = app::id;
 
 constexpr auto kMoveDone = L"移动完成，已在原处创建链接";
 constexpr auto kNameExistsOnRight = L"右侧文件夹中已存在同名文件夹";
+constexpr auto kCancelled = L"已取消，未做任何更改";
+constexpr auto kOldFolderLeft = L"移动完成，但旧文件夹未能删除：";
+constexpr int kManyFiles = 1500;
 
-class MoveTest : public testing::Test {
+bool isLink(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool isRealFolder(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+std::string contentOf(const std::wstring& path) {
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  if (!in) return "<missing>";
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+template <typename Condition>
+bool eventually(Condition condition, Timeout timeout = 20s) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    ::Sleep(50);
+  }
+  return true;
+}
+
+// A scratch folder on drive D:, which the windows.map_move_drive fixture maps to a folder below
+// the temporary folder: a move there takes the copy road. Removed through that other name.
+class OtherDriveFolder {
+ public:
+  OtherDriveFolder() {
+    const std::wstring name = L"mirafold-ui-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(::GetTickCount64());
+    path_ = L"D:\\" + name;
+    alias_ = testing::temporaryFolder().value_or(L"") + L"mirafold-drive-d\\" + name;
+    ::CreateDirectoryW(path_.c_str(), nullptr);
+  }
+  ~OtherDriveFolder() { testing::removeScratchFolder(alias_); }
+  OtherDriveFolder(const OtherDriveFolder&) = delete;
+  OtherDriveFolder& operator=(const OtherDriveFolder&) = delete;
+  const std::wstring& path() const { return path_; }
+
+ private:
+  std::wstring path_, alias_;
+};
+
+class MoveTest : public ::testing::Test {
  protected:
   void SetUp() override {
     program = root.makeFolder(L"program");
@@ -36,25 +93,38 @@ class MoveTest : public testing::Test {
     ASSERT_TRUE(::CopyFileW((buildFolder() + L"\\slow_junction.exe").c_str(),
                             (program + L"\\junction.exe").c_str(), FALSE));
   }
-  void start() {
+  void start(const std::wstring& right = {}) {
     app = std::make_unique<App>(program, L"", games);
     ASSERT_NE(app->waitForMainWindow(), nullptr);
     ASSERT_TRUE(app->waitForText(id::kDir1, games));
-    app->setText(id::kText2, store);
+    const std::wstring destination = right.empty() ? store : right;
+    app->setText(id::kText2, destination);
     app->pressEnter(id::kText2);
-    ASSERT_TRUE(app->waitForText(id::kDir2, store));
+    ASSERT_TRUE(app->waitForText(id::kDir2, destination));
+  }
+  void link(const std::wstring& at, const std::wstring& target) {
+    ASSERT_EQ(runJunction(L"\"" + at + L"\" \"" + target + L"\""), 0u);
+    ASSERT_TRUE(isLink(at));
   }
   void TearDown() override {
     app.reset();
-    // A link left at the old place goes first, by the tool, so that clearing the test folder
-    // never walks through it.
-    if (exists(store + L"\\Game") && exists(games + L"\\Game")) {
-      EXPECT_EQ(runJunction(L"-d \"" + games + L"\\Game\""), 0u);
+    // Links go first, by the tool, so that clearing the test folders never walks through one.
+    for (const wchar_t* name : {L"Game", L"Kept", L"Back"}) {
+      if (isLink(games + L"\\" + name)) {
+        EXPECT_EQ(runJunction(L"-d \"" + games + L"\\" + name + L"\""), 0u);
+      }
     }
+  }
+
+  // A folder on D:, made when first asked for; it outlives TearDown, which removes the links to it.
+  const std::wstring& otherDrive() {
+    if (!other) other = std::make_unique<OtherDriveFolder>();
+    return other->path();
   }
 
   TestFolder root;
   std::wstring program, games, store;
+  std::unique_ptr<OtherDriveFolder> other;
   std::unique_ptr<App> app;
 };
 
@@ -111,6 +181,102 @@ TEST_F(MoveTest, ANameTakenOnTheRightIsRefusedAndNoLeavesAllAsItWas) {
   EXPECT_FALSE(app->waitForMessage(1500ms)) << "no end message after No";
   EXPECT_TRUE(exists(games + L"\\Game\\save.dat"));
   EXPECT_FALSE(exists(store + L"\\Game"));
+}
+
+// The rows of games: "Game" (0) and the link "Kept" (1) to store\Kept, which holds a file.
+TEST_F(MoveTest, ALinkRowOpensItsTarget) {
+  root.makeFolder(L"store\\Kept");
+  root.makeFile(L"store\\Kept\\kept.txt", "kept");
+  link(games + L"\\Kept", store + L"\\Kept");
+  installProgram(program);
+  start();
+  ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 1, move::kCommandOpenTarget));
+  EXPECT_TRUE(app->waitForText(id::kDir1, store + L"\\Kept")) << app->text(id::kDir1);
+  EXPECT_FALSE(app->messageBoxOpen());
+}
+
+TEST_F(MoveTest, DeletingALinkLeavesItsTargetFolderAndFiles) {
+  root.makeFolder(L"store\\Kept");
+  root.makeFile(L"store\\Kept\\kept.txt", "kept");
+  link(games + L"\\Kept", store + L"\\Kept");
+  installProgram(program);
+  start();
+  ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 1, move::kCommandDeleteLink));
+  EXPECT_TRUE(eventually([&] { return !exists(games + L"\\Kept"); })) << "the link is gone";
+  EXPECT_FALSE(app->waitForMessage(1500ms)) << "nothing to say when it worked";
+  EXPECT_TRUE(isRealFolder(store + L"\\Kept"));
+  EXPECT_EQ(contentOf(store + L"\\Kept\\kept.txt"), "kept");
+  EXPECT_EQ(contentOf(games + L"\\Game\\save.dat"), "progress") << "the row beside it";
+  EXPECT_EQ(app->text(id::kDir1), games);
+}
+
+// The undo of a move: the folder the link leads to comes back into the link's place.
+TEST_F(MoveTest, MovingBackPutsTheFolderWhereTheLinkWas) {
+  root.makeFolder(L"store\\Back\\sub");
+  root.makeFile(L"store\\Back\\notes.txt", "notes");
+  root.makeFile(L"store\\Back\\sub\\deep.bin", "0123456789");
+  link(games + L"\\Back", store + L"\\Back");  // rows: "Back" (0), "Game" (1)
+  installProgram(program);
+  start();
+  ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 0, move::kCommandMoveBack));
+  EXPECT_TRUE(eventually([&] { return isRealFolder(games + L"\\Back"); }, 30s))
+      << "a real folder at the link's place";
+  EXPECT_TRUE(eventually([&] { return !exists(store + L"\\Back"); }));
+  EXPECT_FALSE(app->waitForMessage(1500ms)) << "a move back done says nothing";
+  EXPECT_EQ(contentOf(games + L"\\Back\\notes.txt"), "notes");
+  EXPECT_EQ(contentOf(games + L"\\Back\\sub\\deep.bin"), "0123456789");
+  EXPECT_FALSE(exists(games + L"\\Back.mirafold-partial"));
+  EXPECT_FALSE(exists(store + L"\\Back.mirafold-moving"));
+}
+
+// To another drive the move copies, long enough (many files) for 取消 to be pressed in the middle.
+TEST_F(MoveTest, CancelDuringTheCopyLeavesAllAsItWas) {
+  for (int i = 0; i < kManyFiles; ++i) {
+    root.makeFile(L"games\\Game\\data\\part" + std::to_wstring(i) + L".bin",
+                  std::string(16384, static_cast<char>('a' + i % 26)));
+  }
+  installProgram(program);
+  start(otherDrive());
+  ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 0, move::kCommandMoveAway));
+  ASSERT_TRUE(app->answer(true).has_value());
+  const HWND progress = app->waitForWindow(L"正在移动", 10s, L"MirafoldProgress");
+  ASSERT_NE(progress, nullptr);
+  app->clickIn(progress, IDCANCEL);
+
+  EXPECT_EQ(app->acknowledge(60s).value_or(L"<none>"), kCancelled);
+  EXPECT_TRUE(isRealFolder(games + L"\\Game"));
+  EXPECT_EQ(contentOf(games + L"\\Game\\save.dat"), "progress");
+  EXPECT_EQ(contentOf(games + L"\\Game\\data\\level.bin"), "0123456789");
+  for (int i = 0; i < kManyFiles; ++i) {
+    EXPECT_EQ(contentOf(games + L"\\Game\\data\\part" + std::to_wstring(i) + L".bin"),
+              std::string(16384, static_cast<char>('a' + i % 26)));
+  }
+  EXPECT_FALSE(exists(games + L"\\Game.mirafold-moving"));
+  EXPECT_FALSE(exists(otherDrive() + L"\\Game"));
+  EXPECT_FALSE(exists(otherDrive() + L"\\Game.mirafold-partial"));
+}
+
+// A file of the old folder held open without leave to delete it: Wine lets the folder be renamed
+// and the file be read, so the move is done but the clean-up cannot delete that file. (Windows
+// would refuse the first rename, and nothing would change.)
+TEST_F(MoveTest, AnOldFolderThatCannotBeDeletedIsNamed) {
+  installProgram(program);
+  start(otherDrive());
+  base::win32::UniqueFileHandle held(::CreateFileW((games + L"\\Game\\save.dat").c_str(),
+                                                   GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                   OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held);
+  ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 0, move::kCommandMoveAway));
+  ASSERT_TRUE(app->answer(true).has_value());
+  const std::wstring end = app->acknowledge(60s).value_or(L"<none>");
+  held.reset();
+
+  EXPECT_EQ(end, kOldFolderLeft + games + L"\\Game.mirafold-moving");
+  EXPECT_TRUE(isLink(games + L"\\Game"));
+  EXPECT_EQ(contentOf(games + L"\\Game\\save.dat"), "progress") << "through the link";
+  EXPECT_EQ(contentOf(otherDrive() + L"\\Game\\data\\level.bin"), "0123456789");
+  EXPECT_EQ(contentOf(games + L"\\Game.mirafold-moving\\save.dat"), "progress")
+      << "the file the clean-up could not delete is still there";
 }
 
 }  // namespace

@@ -137,6 +137,30 @@ TEST(MovePaths, PartsAndComparisons) {
   EXPECT_EQ(partialPathOf(L"D:\\Store\\Game"), L"D:\\Store\\Game.mirafold-partial");
 }
 
+TEST(MovePaths, AFileOfTheHiddenSiblingIsNamedInsideTheOrigin) {
+  const struct {
+    const wchar_t* path;
+    const wchar_t* origin;
+    const wchar_t* shown;
+  } cases[] = {
+      {L"C:\\Games\\Game.mirafold-moving\\save.dat", L"C:\\Games\\Game",
+       L"C:\\Games\\Game\\save.dat"},
+      {L"c:\\games\\GAME.MIRAFOLD-MOVING\\a\\b.txt", L"C:\\Games\\Game\\",
+       L"C:\\Games\\Game\\a\\b.txt"},
+      {L"C:\\Games\\Game.mirafold-moving", L"C:\\Games\\Game", L"C:\\Games\\Game"},
+      {L"C:\\Games\\Game.mirafold-movingX\\a", L"C:\\Games\\Game",
+       L"C:\\Games\\Game.mirafold-movingX\\a"},
+      {L"C:\\Games\\Other.mirafold-moving\\a", L"C:\\Games\\Game",
+       L"C:\\Games\\Other.mirafold-moving\\a"},
+      {L"D:\\Store\\Game.mirafold-partial\\a", L"C:\\Games\\Game",
+       L"D:\\Store\\Game.mirafold-partial\\a"},
+      {L"C:\\Games\\Game\\save.dat", L"C:\\Games\\Game", L"C:\\Games\\Game\\save.dat"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(asOriginPath(c.path, c.origin), c.shown) << c.path;
+  }
+}
+
 TEST(MoveJournal, ReadsBackWhatItWrote) {
   for (const Phase phase : {Phase::Hide, Phase::Place, Phase::Finish, Phase::Link, Phase::Clean}) {
     const JournalEntry entry{{Direction::Back, L"D:\\存储\\Game=1", L"C:\\Games\\Game", true, 0x23},

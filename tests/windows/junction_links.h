@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/command_line.h"
+#include "move/messages.h"
 #include "platform/win32/system/win32_move_file_system.h"
 
 namespace mirafold::testing {
@@ -44,6 +45,11 @@ inline win32::LinkCommands junctionToolLinks() {
           [](const std::wstring& link) {
             return runJunctionTool({L"-d", link});
           }};
+}
+
+// The seam's refusals in the words the program gives it.
+inline win32::MoveFileSystemTexts moveTexts() {
+  return {std::wstring(move::kNoJunctionTool), std::wstring(move::kNotALink)};
 }
 
 }  // namespace mirafold::testing

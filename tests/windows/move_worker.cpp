@@ -16,7 +16,8 @@ int main() {
   const std::wstring source = args[1], destination = args[2], journals = args[3], marker = args[4];
   ::LocalFree(args);
 
-  mirafold::win32::Win32MoveFileSystem files(mirafold::testing::junctionToolLinks());
+  mirafold::win32::Win32MoveFileSystem files(mirafold::testing::junctionToolLinks(),
+                                             mirafold::testing::moveTexts());
   const mirafold::move::PlannedMove planned =
       mirafold::move::planMoveAway(files, source, destination, {{}, L"NTFS"});
   if (planned.refusal) return 3;

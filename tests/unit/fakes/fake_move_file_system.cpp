@@ -186,7 +186,10 @@ MoveStatus FakeMoveFileSystem::rename(const std::wstring& from, const std::wstri
   if (volumeOf(source) != volumeOf(target)) return failed(L"another volume: " + to);
   if (isBelow(target, source)) return failed(L"into itself: " + to);
   if (!heldOpen_.empty() && isBelow(heldOpen_, source)) {
-    return {MoveStatus::Code::InUse, L"sharing violation", heldOpen_};
+    if (held_ == Held::AgainstRename) {
+      return {MoveStatus::Code::InUse, L"sharing violation", heldOpen_};
+    }
+    heldOpen_ = target + heldOpen_.substr(source.size());  // the open file goes along
   }
   std::map<std::wstring, Node, std::less<>> moved;
   for (auto it = nodes_.begin(); it != nodes_.end();) {
@@ -222,6 +225,9 @@ MoveStatus FakeMoveFileSystem::copyFile(const std::wstring& from, const std::wst
   Volume* volume = volumeOf(to);
   const Node original = *source;
   if (!volume || volume->freeBytes < original.content.size()) return failed(L"disk full: " + to);
+  if (held_ == Held::AgainstCopy && resolve(from, false) == heldOpen_) {
+    return {MoveStatus::Code::InUse, L"sharing violation", from};
+  }
   if (fault != Fault::None) {
     // Cut short: half a file, as a power cut would leave it.
     put(to, {EntryKind::File,
@@ -237,11 +243,9 @@ MoveStatus FakeMoveFileSystem::copyFile(const std::wstring& from, const std::wst
     done = std::min(done + kChunk, original.content.size());
     if (!progress(done)) return {MoveStatus::Code::Cancelled, {}, {}};
   }
-  put(to, {EntryKind::File,
-           original.content,
-           original.attributes,
-           {++now_, original.times.lastWrite},
-           {}});
+  std::wstring copied = original.content;
+  if (damageCopies_ && !copied.empty()) copied.pop_back();
+  put(to, {EntryKind::File, copied, original.attributes, {++now_, original.times.lastWrite}, {}});
   return MoveStatus::success();
 }
 

@@ -41,8 +41,17 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   const std::map<std::wstring, Node, std::less<>>& nodes() const { return nodes_; }
   std::uint64_t freeBytes(wchar_t letter) const { return volumes_.at(letter).freeBytes; }
 
-  // Another program holds this file open without sharing: renaming a folder above it fails.
-  void holdOpen(const std::wstring& path) { heldOpen_ = path; }
+  // Another program holds this file open without sharing. As Windows has it, renaming a folder
+  // above it fails; as Wine has it, the rename goes through (the file goes along) and copying the
+  // file fails.
+  enum class Held { AgainstRename, AgainstCopy };
+  void holdOpen(const std::wstring& path, Held how = Held::AgainstRename) {
+    heldOpen_ = path;
+    held_ = how;
+  }
+
+  // Copies come out one character short, as a copy the disk mangled would.
+  void damageCopies() { damageCopies_ = true; }
 
   // As Wine's CreateSymbolicLinkW does: links are reported made, and none appears.
   void makeNoLinks() { makeNoLinks_ = true; }
@@ -97,7 +106,9 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   long failAt_ = -1;
   long crashAt_ = -1;
   std::wstring heldOpen_;
+  Held held_ = Held::AgainstRename;
   bool makeNoLinks_ = false;
+  bool damageCopies_ = false;
 };
 
 }  // namespace mirafold::fakes

@@ -14,6 +14,7 @@
 #include "junction/paths.h"
 #include "junction/reparse_data.h"
 #include "platform/win32/system/durable_file.h"
+#include "platform/win32/system/file_in_use.h"
 #include "platform/win32/system/full_path.h"
 
 namespace mirafold::win32 {
@@ -112,8 +113,9 @@ MoveStatus removeEvenReadOnly(const std::wstring& path, Remove remove) {
 
 }  // namespace
 
-Win32MoveFileSystem::Win32MoveFileSystem(LinkCommands links)
+Win32MoveFileSystem::Win32MoveFileSystem(LinkCommands links, MoveFileSystemTexts texts)
     : links_(std::move(links)),
+      texts_(std::move(texts)),
       underWine_(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") !=
                  nullptr) {}
 
@@ -163,9 +165,10 @@ MoveStatus Win32MoveFileSystem::rename(const std::wstring& from, const std::wstr
     return MoveStatus::success();
   }
   const DWORD error = ::GetLastError();
-  // A folder that will not move because of a file open inside it says access denied.
+  // A folder that will not move because of a file open inside it says access denied, and not
+  // which file: that is looked for.
   if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) {
-    return {MoveStatus::Code::InUse, statusOf(error, from).reason, {}};
+    return {MoveStatus::Code::InUse, statusOf(error, from).reason, firstFileInUse(from)};
   }
   return statusOf(error, from);
 }
@@ -225,7 +228,7 @@ MoveStatus Win32MoveFileSystem::readLink(const std::wstring& link, std::wstring&
 }
 
 MoveStatus Win32MoveFileSystem::makeLink(const std::wstring& link, const std::wstring& target) {
-  if (!links_.make) return MoveStatus::failure(L"no junction tool");
+  if (!links_.make) return MoveStatus::failure(texts_.noJunctionTool);
   return links_.make(link, target);
 }
 
@@ -237,13 +240,17 @@ MoveStatus Win32MoveFileSystem::removeLink(const std::wstring& link) {
       callablePath(link).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
   if (!search) return lastStatus(link);
   if (kindOf(found.dwFileAttributes, found.dwReserved0, underWine_) != EntryKind::Link) {
-    return MoveStatus::failure(L"not a link: " + link);
+    std::wstring why = texts_.notALink;
+    if (const std::size_t blank = why.find(L"%1"); blank != std::wstring::npos) {
+      why.replace(blank, 2, link);
+    }
+    return MoveStatus::failure(why);
   }
   if (found.dwReserved0 != 0) {
     return ::RemoveDirectoryW(callablePath(link).c_str()) ? MoveStatus::success()
                                                           : lastStatus(link);
   }
-  if (!links_.remove) return MoveStatus::failure(L"no junction tool");
+  if (!links_.remove) return MoveStatus::failure(texts_.noJunctionTool);
   return links_.remove(link);
 }
 

@@ -14,9 +14,15 @@ struct LinkCommands {
   std::function<platform::MoveStatus(const std::wstring& link)> remove;
 };
 
+// The seam's own refusals in the program's words; %1 in `notALink` stands for the path.
+struct MoveFileSystemTexts {
+  std::wstring noJunctionTool;
+  std::wstring notALink;
+};
+
 class Win32MoveFileSystem : public platform::MoveFileSystem {
  public:
-  explicit Win32MoveFileSystem(LinkCommands links);
+  Win32MoveFileSystem(LinkCommands links, MoveFileSystemTexts texts);
 
   platform::MoveStatus inspect(const std::wstring& path, platform::EntryInfo& info) override;
   platform::MoveStatus list(const std::wstring& folder,
@@ -42,6 +48,7 @@ class Win32MoveFileSystem : public platform::MoveFileSystem {
 
  private:
   LinkCommands links_;
+  MoveFileSystemTexts texts_;
   bool underWine_;
 };
 

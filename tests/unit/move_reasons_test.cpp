@@ -1,0 +1,75 @@
+// Why a move stopped, as the user reads it at the end: in Chinese, naming the path the user
+// knows, with the folder whole where it was and nothing of the move left behind.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "fakes/fake_move_file_system.h"
+#include "move/folder_mover.h"
+#include "move/move_planning.h"
+
+namespace mirafold::move {
+namespace {
+
+using fakes::FakeMoveFileSystem;
+
+constexpr auto kOrigin = L"C:\\Games\\Game";
+
+TEST(MoveReasons, EachStopNamesItsCauseInTheUsersWords) {
+  const struct {
+    const char* name;
+    std::function<void(FakeMoveFileSystem&)> after_planning;
+    std::wstring message;
+    const wchar_t* wholeAt;  // where the folder is found afterwards
+  } cases[] = {
+      {"folder gone before the move",
+       [](FakeMoveFileSystem& fs) { fs.rename(kOrigin, L"C:\\Games\\Renamed"); },
+       L"移动失败：找不到：C:\\Games\\Game。未做任何更改", L"C:\\Games\\Renamed"},
+      {"link reported made but missing", [](FakeMoveFileSystem& fs) { fs.makeNoLinks(); },
+       L"移动失败：链接未指向：D:\\Store\\Game。未做任何更改", kOrigin},
+      {"copy differs", [](FakeMoveFileSystem& fs) { fs.damageCopies(); },
+       L"移动失败：复制的文件与原文件不一致：D:\\Store\\Game.mirafold-partial\\save.dat。"
+       L"未做任何更改",
+       kOrigin},
+      // As under Wine: the folder is renamed to its hidden sibling, then the held file cannot be
+      // copied; it is named where the user left it.
+      {"file in use found by the copy",
+       [](FakeMoveFileSystem& fs) {
+         fs.holdOpen(L"C:\\Games\\Game\\sub\\level.bin", FakeMoveFileSystem::Held::AgainstCopy);
+       },
+       L"移动失败：文件正在使用：C:\\Games\\Game\\sub\\level.bin。未做任何更改", kOrigin},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeMoveFileSystem fs;
+    fs.addVolume(L'C');
+    fs.addVolume(L'D');
+    fs.addFolder(L"D:\\Store");
+    fs.addFile(L"C:\\Games\\Game\\save.dat", L"progress");
+    fs.addFile(L"C:\\Games\\Game\\sub\\level.bin", L"0123456789");
+    const PlannedMove planned = planMoveAway(fs, kOrigin, L"D:\\Store", {{}, L"NTFS"});
+    ASSERT_FALSE(planned.refusal);
+    c.after_planning(fs);
+
+    const SteadyClock clock;
+    const CancelFlag cancel;
+    FolderMover mover({fs, clock, cancel, nullptr, L"C:\\Journals"});
+    const MoveResult result = mover.run(planned.plan);
+    EXPECT_EQ(result.outcome, MoveOutcome::Failed);
+    EXPECT_EQ(endMessage(planned.plan, result), c.message);
+
+    const std::wstring whole = c.wholeAt;
+    ASSERT_NE(fs.find(whole + L"\\sub\\level.bin"), nullptr);
+    EXPECT_EQ(fs.find(whole + L"\\sub\\level.bin")->content, L"0123456789");
+    EXPECT_EQ(fs.find(whole + L"\\save.dat")->content, L"progress");
+    for (const auto& [path, node] : fs.nodes()) {
+      EXPECT_EQ(path.find(L".mirafold-"), std::wstring::npos) << "left behind";
+      EXPECT_NE(path.rfind(L"D:\\Store\\", 0), 0u) << "left behind";
+      EXPECT_NE(path.rfind(L"C:\\Journals\\", 0), 0u) << "journal left";
+    }
+  }
+}
+
+}  // namespace
+}  // namespace mirafold::move
