@@ -125,6 +125,9 @@ void Win32Frame::onDrop(platform::DropHandler handler) {
   drop_ = std::move(handler);
   // The frame's window, not the frame, asks for them: a drop on a control goes to the nearest
   // window up its parents that accepts files, so the window covers every control in it.
+  // Run as administrator, the window keeps the system's filter against less privileged senders
+  // (no ChangeWindowMessageFilterEx for WM_DROPFILES, WM_COPYDATA and WM_COPYGLOBALDATA): opened
+  // to them, any program of the user could pick the folders of a link made with those rights.
   ::DragAcceptFiles(::GetParent(box_), TRUE);
 }
 
