@@ -139,9 +139,5 @@ TEST_F(FrameDropTest, NoDropOnAHiddenFrameOrAWindowThatTakesNoInput) {
   EXPECT_EQ(dropAt(2000, 3000), std::nullopt) << "a modal box is open over the window";
 }
 
-TEST_F(FrameDropTest, TheWindowAcceptsFilesOnceAFrameWantsThem) {
-  EXPECT_NE(::GetWindowLongW(window_.hwnd(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0);
-}
-
 }  // namespace
 }  // namespace mirafold::win32
