@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "about/about.h"
+#include "app/folder_drop.h"
 #include "app/main_form.h"
 #include "app/main_layout.h"
 #include "app/typed_path_entry.h"
@@ -90,6 +91,11 @@ int run(HINSTANCE instance) {
                                             .command4 = window.control<Button>(L"Command4"),
                                             .command5 = window.control<Button>(L"Command5")},
                                            {.messages = messages}, selection);
+  const app::FolderDrop folderDrop({.frame1 = window.control<Frame>(L"Frame1"),
+                                    .frame2 = window.control<Frame>(L"Frame2"),
+                                    .dir1 = dir1,
+                                    .dir2 = dir2},
+                                   {.files = files, .messages = messages});
   const about::AboutHandlers about(
       {.label7 = window.control<Label>(L"Label7"), .label3 = window.control<Label>(L"Label3")},
       {.program = program, .messages = messages, .processes = processes});

@@ -10,6 +10,8 @@ namespace mirafold::platform {
 
 using Handler = std::function<void()>;
 using KeyHandler = std::function<void(wchar_t character)>;
+// The full paths of what was dropped together, in the order the source gave them.
+using DropHandler = std::function<void(const std::vector<std::wstring>& paths)>;
 
 class TextBox {
  public:
@@ -50,6 +52,9 @@ class Frame {
   virtual ~Frame() = default;
   // Shows or hides the frame together with every control inside it.
   virtual void setVisible(bool visible) = 0;
+  // Raised for files or folders dropped from another program onto the frame or any control in
+  // it, while the frame is shown and its window takes input.
+  virtual void onDrop(DropHandler handler) = 0;
 };
 
 // One command of a context menu; a greyed one is shown but cannot be chosen.

@@ -1,10 +1,11 @@
 #pragma once
 // The policies that give each Win32 resource its owner, one alias a kind: kernel, file and find
 // handles, GDI objects and selections, device contexts, icons, windows, local and COM memory, item
-// ID lists, COM interfaces, the thread's error mode and its COM apartment.
+// ID lists, dropped-file lists, COM interfaces, the thread's error mode and its COM apartment.
 
 #include <windows.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include "base/unique_resource.h"
@@ -76,6 +77,7 @@ inline void destroyWindow(HWND w) { ::DestroyWindow(w); }
 inline void destroyMenu(HMENU m) { ::DestroyMenu(m); }
 inline void freeLocal(void* p) { ::LocalFree(p); }
 inline void freeCoTaskMem(void* p) { ::CoTaskMemFree(p); }
+inline void finishDrop(HDROP d) { ::DragFinish(d); }
 
 using UniqueKernelHandle = UniqueResource<NullIsNone<HANDLE, closeHandle>>;  // process, thread
 using UniqueFileHandle = UniqueResource<FileHandlePolicy>;
@@ -87,6 +89,7 @@ using UniqueWindow = UniqueResource<NullIsNone<HWND, destroyWindow>>;
 using UniqueMenu = UniqueResource<NullIsNone<HMENU, destroyMenu>>;
 using UniqueIdList = UniqueResource<NullIsNone<PIDLIST_ABSOLUTE, freeCoTaskMem>>;
 using UniqueCoTaskText = UniqueResource<NullIsNone<PWSTR, freeCoTaskMem>>;
+using UniqueDrop = UniqueResource<NullIsNone<HDROP, finishDrop>>;  // of WM_DROPFILES
 template <typename Pointer>
 using UniqueLocalMemory = UniqueResource<NullIsNone<Pointer, freeLocal>>;
 template <typename Interface>

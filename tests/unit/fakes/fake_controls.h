@@ -85,10 +85,16 @@ class FakeCheckBox : public platform::CheckBox {
 class FakeFrame : public platform::Frame {
  public:
   void setVisible(bool visible) override { visible_ = visible; }
+  void onDrop(platform::DropHandler handler) override { drop_ = std::move(handler); }
   bool visible() const { return visible_; }
+  // Like the window, a hidden frame takes no drop.
+  void drop(const std::vector<std::wstring>& paths) {
+    if (visible_) drop_(paths);
+  }
 
  private:
   bool visible_ = true;
+  platform::DropHandler drop_;
 };
 
 // Accepts only folders of the fake file system; "x:" goes to the drive's root.

@@ -33,6 +33,8 @@ struct MainWindow::Handlers {
                         .command4 = w.command4,
                         .command5 = w.command5},
                        {.messages = w.messages}, selection),
+        folderDrop({.frame1 = w.frame1, .frame2 = w.frame2, .dir1 = w.dir1, .dir2 = w.dir2},
+                   {.files = w.files, .messages = w.messages}),
         about({.label7 = w.label7, .label3 = w.label3},
               {.program = w.program, .messages = w.messages, .processes = w.processes}),
         form({.frame2 = w.frame2,
@@ -51,6 +53,7 @@ struct MainWindow::Handlers {
   link::SelectionHandlers selection;
   link::LinkCreation creation;
   app::TypedPathEntry typedPathEntry;
+  app::FolderDrop folderDrop;
   about::AboutHandlers about;
   app::MainForm form;
 };

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "about/about.h"
+#include "app/folder_drop.h"
 #include "app/main_form.h"
 #include "app/typed_path_entry.h"
 #include "fakes/fake_controls.h"

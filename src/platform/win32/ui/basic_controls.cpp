@@ -1,6 +1,7 @@
 #include "platform/win32/ui/basic_controls.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 namespace mirafold::win32 {
 
@@ -118,6 +119,22 @@ void Win32Frame::setVisible(bool visible) {
   const int show = visible ? SW_SHOW : SW_HIDE;
   for (HWND member : members_) ::ShowWindow(member, show);
   ::ShowWindow(box_, show);
+}
+
+void Win32Frame::onDrop(platform::DropHandler handler) {
+  drop_ = std::move(handler);
+  // The frame's window, not the frame, asks for them: a drop on a control goes to the nearest
+  // window up its parents that accepts files, so the window covers every control in it.
+  // Run as administrator, the window keeps the system's filter against less privileged senders
+  // (no ChangeWindowMessageFilterEx for WM_DROPFILES, WM_COPYDATA and WM_COPYGLOBALDATA): opened
+  // to them, any program of the user could pick the folders of a link made with those rights.
+  ::DragAcceptFiles(::GetParent(box_), TRUE);
+}
+
+bool Win32Frame::drop(const std::vector<std::wstring>& paths) {
+  if (!drop_ || !::IsWindowVisible(box_)) return false;
+  drop_(paths);
+  return true;
 }
 
 }  // namespace mirafold::win32

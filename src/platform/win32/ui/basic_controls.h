@@ -77,17 +77,23 @@ class Win32CheckBox : public platform::CheckBox, public ChildControl {
   platform::Handler click_;
 };
 
-// A group box; hiding it hides the controls laid out inside it.
+// A group box; hiding it hides the controls laid out inside it. Its window finds out which frame a
+// drop landed on and hands the paths to it.
 class Win32Frame : public platform::Frame, public ChildControl {
  public:
   explicit Win32Frame(HWND box) : box_(box) {}
   HWND hwnd() const override { return box_; }
   void addMember(HWND member) { members_.push_back(member); }
   void setVisible(bool visible) override;
+  // The window takes dropped files from the first frame on that wants them.
+  void onDrop(platform::DropHandler handler) override;
+  // False when the frame takes no drops: none wanted, or hidden.
+  bool drop(const std::vector<std::wstring>& paths);
 
  private:
   HWND box_;
   std::vector<HWND> members_;
+  platform::DropHandler drop_;
 };
 
 }  // namespace mirafold::win32

@@ -6,6 +6,7 @@
 #include "platform/win32/ui/basic_controls.h"
 #include "platform/win32/ui/dpi.h"
 #include "platform/win32/ui/drive_list.h"
+#include "platform/win32/ui/dropped_files.h"
 #include "platform/win32/ui/folder_list.h"
 #include "platform/win32/ui/picture.h"
 
@@ -256,6 +257,22 @@ void LayoutWindow::onDpiChanged(int dpi, const RECT& suggested) {
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void LayoutWindow::onDropFiles(HDROP drop) {
+  const base::win32::UniqueDrop owned(drop);
+  // A window that takes no input (a modal box is open over it) takes no drop either.
+  if (!::IsWindowEnabled(hwnd())) return;
+  const DroppedFiles dropped = readDroppedFiles(drop);
+  if (!dropped.inClientArea) return;
+  // The frames' places at the window's present DPI, as they were laid out; a control inside a
+  // frame lies within the frame's rectangle.
+  for (const auto& e : controls_) {
+    if (e.layout->kind != platform::ControlKind::Frame) continue;
+    const RECT place = placeOf(*e.layout);
+    if (!::PtInRect(&place, dropped.point)) continue;
+    if (dynamic_cast<Win32Frame&>(*e.control).drop(dropped.paths)) return;
+  }
+}
+
 Win32Timer& LayoutWindow::addTimer(UINT_PTR id, UINT intervalMs) {
   timers_.push_back(std::make_unique<Win32Timer>(hwnd(), id, intervalMs));
   return *timers_.back();
@@ -332,6 +349,9 @@ LRESULT LayoutWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       onDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
+    case WM_DROPFILES:
+      onDropFiles(reinterpret_cast<HDROP>(wParam));
       return 0;
     case WM_CLOSE:
       if (onClose_) {

@@ -55,6 +55,8 @@ class LayoutWindow {
   // The folder lists all start at the current folder, read once for all of them.
   std::unique_ptr<ChildControl> createControl(const platform::Control& layout, const RECT& pixels,
                                               std::optional<FolderRows>& startFolder);
+  // Hands a drop to the frame it landed on; the list is released however that ends.
+  void onDropFiles(HDROP drop);
   void placeCentred();
   void onDpiChanged(int dpi, const RECT& suggested);
   void loadIcons();
