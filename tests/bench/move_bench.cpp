@@ -11,6 +11,7 @@
 
 #include "driver/driver.h"
 #include "move/folder_mover.h"
+#include "move/messages.h"
 #include "move/move_planning.h"
 #include "platform/win32/system/junction_tool_links.h"
 #include "platform/win32/system/win32_move_file_system.h"
@@ -96,7 +97,9 @@ bool bareCopy(const std::wstring& from, const std::wstring& to) {
 class TimedFileSystem final : public win32::Win32MoveFileSystem {
  public:
   TimedFileSystem()
-      : Win32MoveFileSystem(win32::junctionToolLinks(ui::buildFolder() + L"\\junction.exe")) {}
+      : Win32MoveFileSystem(win32::junctionToolLinks(ui::buildFolder() + L"\\junction.exe"),
+                            {.noJunctionTool = std::wstring(move::kNoJunctionTool),
+                             .notALink = std::wstring(move::kNotALink)}) {}
 
   platform::MoveStatus createFolder(const std::wstring& path) override {
     if (path.ends_with(L".mirafold-partial")) copyStarted = Clock::now();
