@@ -13,6 +13,7 @@
 #include "base/win32/handles.h"
 #include "driver/driver.h"
 #include "move/move_handlers.h"
+#include "platform/win32/ui/progress_dialog.h"
 #include "remove_scratch.h"
 #include "temp_folder.h"
 
@@ -157,7 +158,6 @@ TEST_F(MoveTest, AFolderMovesIntoTheRightFolderAndALinkShowsItsFilesAtTheOldPlac
   const HWND progress = app->waitForWindow(L"正在移动", 10s, L"MirafoldProgress");
   ASSERT_NE(progress, nullptr) << "the progress window shows while the link is made";
   EXPECT_EQ(app->textIn(progress, IDCANCEL), L"取消");
-  screenshotIfAsked();
 
   EXPECT_EQ(app->acknowledge(30s).value_or(L"<none>"), kMoveDone);
   EXPECT_TRUE(exists(store + L"\\Game\\save.dat"));
@@ -241,6 +241,15 @@ TEST_F(MoveTest, CancelDuringTheCopyLeavesAllAsItWas) {
   ASSERT_TRUE(app->answer(true).has_value());
   const HWND progress = app->waitForWindow(L"正在移动", 10s, L"MirafoldProgress");
   ASSERT_NE(progress, nullptr);
+  // The copy tells how far it is: files and bytes done of all, the speed and the time left.
+  EXPECT_TRUE(
+      eventually([&] { return !app->textIn(progress, win32::kProgressRateId).empty(); }, 10s));
+  EXPECT_NE(app->textIn(progress, win32::kProgressCountsId).find(L" / 1502 个文件，"),
+            std::wstring::npos)
+      << app->textIn(progress, win32::kProgressCountsId);
+  EXPECT_NE(app->textIn(progress, win32::kProgressRateId).find(L"/秒，剩余约 "), std::wstring::npos)
+      << app->textIn(progress, win32::kProgressRateId);
+  screenshotIfAsked();  // the README's picture of a copy under way
   app->clickIn(progress, IDCANCEL);
 
   EXPECT_EQ(app->acknowledge(60s).value_or(L"<none>"), kCancelled);

@@ -18,7 +18,6 @@ namespace {
 constexpr wchar_t kClassName[] = L"MirafoldProgress";
 constexpr UINT kReported = WM_APP + 1;  // a newer view waits in the shared state
 constexpr UINT kWorkEnded = WM_APP + 2;
-constexpr int kBarId = 100, kFileId = 101, kCountsId = 102, kRateId = 103;
 
 // Between the worker and the window: the latest view, and whether a message about it is on its
 // way. Reports come at most 30 times a second, so each gets its message.
@@ -54,10 +53,10 @@ void showLatest(HWND dialog, Shared& shared) {
     view.swap(shared.latest);
   }
   if (!view) return;
-  ::SendDlgItemMessageW(dialog, kBarId, PBM_SETPOS, view->permille, 0);
-  setText(dialog, kFileId, view->currentFile);
-  setText(dialog, kCountsId, view->counts);
-  setText(dialog, kRateId, view->rate);
+  ::SendDlgItemMessageW(dialog, kProgressBarId, PBM_SETPOS, view->permille, 0);
+  setText(dialog, kProgressFileId, view->currentFile);
+  setText(dialog, kProgressCountsId, view->counts);
+  setText(dialog, kProgressRateId, view->rate);
 }
 
 LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -147,12 +146,12 @@ void Win32ProgressDialog::run(const std::function<void(const platform::ProgressR
   const HWND dialog = window.get();
   const HFONT f = font.get();
   const HWND bar =
-      child(dialog, PROGRESS_CLASSW, L"", 0, kBarId, px(12), px(12), px(396), px(18), f);
+      child(dialog, PROGRESS_CLASSW, L"", 0, kProgressBarId, px(12), px(12), px(396), px(18), f);
   ::SendMessageW(bar, PBM_SETRANGE32, 0, 1000);
-  child(dialog, L"STATIC", L"", SS_PATHELLIPSIS | SS_NOPREFIX, kFileId, px(12), px(38), px(396),
-        px(18), f);
-  child(dialog, L"STATIC", L"", SS_NOPREFIX, kCountsId, px(12), px(60), px(396), px(18), f);
-  child(dialog, L"STATIC", L"", SS_NOPREFIX, kRateId, px(12), px(82), px(396), px(18), f);
+  child(dialog, L"STATIC", L"", SS_PATHELLIPSIS | SS_NOPREFIX, kProgressFileId, px(12), px(38),
+        px(396), px(18), f);
+  child(dialog, L"STATIC", L"", SS_NOPREFIX, kProgressCountsId, px(12), px(60), px(396), px(18), f);
+  child(dialog, L"STATIC", L"", SS_NOPREFIX, kProgressRateId, px(12), px(82), px(396), px(18), f);
   const HWND button = child(dialog, L"BUTTON", texts_.cancel, WS_TABSTOP | BS_DEFPUSHBUTTON,
                             IDCANCEL, px(318), px(112), px(90), px(26), f);
   shared.window = dialog;

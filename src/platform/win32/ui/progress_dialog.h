@@ -11,6 +11,10 @@
 
 namespace mirafold::win32 {
 
+// The controls of the window, by ID: the bar, the current file, the counts and the rate lines.
+inline constexpr int kProgressBarId = 100, kProgressFileId = 101, kProgressCountsId = 102,
+                     kProgressRateId = 103;
+
 struct ProgressDialogTexts {
   std::wstring title;
   std::wstring cancel;
