@@ -8,6 +8,11 @@ constexpr std::wstring_view kDevicePrefix = L"\\\\.\\";
 
 bool isSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
+wchar_t folded(wchar_t c) {
+  if (isSeparator(c)) return L'\\';
+  return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+}
+
 bool isLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
 
 bool startsWithDriveRoot(std::wstring_view p) {
@@ -42,6 +47,18 @@ std::size_t rootLength(std::wstring_view p) {
 bool isDriveRoot(std::wstring_view p) {
   const std::wstring_view local = p.starts_with(kVerbatimPrefix) ? p.substr(4) : p;
   return local.size() == 3 && startsWithDriveRoot(local);
+}
+
+bool isInsideFolder(std::wstring_view path, std::wstring_view folder) {
+  while (!folder.empty() && isSeparator(folder.back())) folder.remove_suffix(1);
+  while (!path.empty() && isSeparator(path.back())) path.remove_suffix(1);
+  if (folder.empty() || path.size() <= folder.size() + 1 || !isSeparator(path[folder.size()])) {
+    return false;
+  }
+  for (std::size_t i = 0; i < folder.size(); ++i) {
+    if (folded(path[i]) != folded(folder[i])) return false;
+  }
+  return true;
 }
 
 bool hasWildcard(std::wstring_view p) {

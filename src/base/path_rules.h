@@ -13,6 +13,11 @@ std::size_t rootLength(std::wstring_view path);
 // True for a drive root such as "C:\" (or "C:/", or "\\?\C:\").
 bool isDriveRoot(std::wstring_view path);
 
+// True when `path` lies below `folder`, not at it. Letters compare without regard to case (resolved
+// paths come back as the file system stores them; only a part not yet there keeps its typed case),
+// "/" and "\" alike, trailing separators ignored.
+bool isInsideFolder(std::wstring_view path, std::wstring_view folder);
+
 // True when the text holds a character that a directory search would read as a pattern.
 bool hasWildcard(std::wstring_view path);
 

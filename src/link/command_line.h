@@ -14,9 +14,6 @@ std::wstring_view lastPathComponent(std::wstring_view path);
 // The link location, a backslash unless it already ends in one, and the target's last component.
 std::wstring linkPathOf(std::wstring_view location, std::wstring_view target);
 
-// Whether path lies below folder (not at it), comparing letters without regard to case.
-bool isInsideFolder(std::wstring_view path, std::wstring_view folder);
-
 // <program folder>\junction.exe "<link path>" "<target>". The tool's path is quoted when it holds
 // a space, so that the system cannot start a different program named by its first word; the two
 // paths are quoted so that the tool's C runtime gives back exactly them.

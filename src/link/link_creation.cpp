@@ -1,5 +1,6 @@
 #include "link/link_creation.h"
 
+#include "base/path_rules.h"
 #include "link/command_line.h"
 #include "link/tool.h"
 #include "volume/file_system_name.h"
@@ -55,7 +56,7 @@ std::wstring_view LinkCreation::failedCheck(const std::wstring& linkPath) {
   if (s_.files.isVisibleEntry(linkPath)) return kSameName;
   if (!s_.files.isVisibleEntry(target)) return kTargetMissing;
   // A link inside its own target is a loop that tools walking the tree follow without end.
-  if (isInsideFolder(s_.files.resolvedPath(linkPath), s_.files.resolvedPath(target))) {
+  if (base::isInsideFolder(s_.files.resolvedPath(linkPath), s_.files.resolvedPath(target))) {
     return kLinkInsideTarget;
   }
   return {};

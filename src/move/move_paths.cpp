@@ -2,6 +2,8 @@
 
 #include <cwctype>
 
+#include "base/path_rules.h"
+
 namespace mirafold::move {
 namespace {
 
@@ -46,11 +48,7 @@ std::wstring nameOf(std::wstring_view path) {
 bool samePath(std::wstring_view a, std::wstring_view b) { return folded(a) == folded(b); }
 
 bool isSameOrInside(std::wstring_view inner, std::wstring_view outer) {
-  const std::wstring in = folded(inner);
-  std::wstring out = folded(outer);
-  if (in == out) return true;
-  if (out.empty() || out.back() != L'\\') out += L'\\';
-  return in.size() > out.size() && in.compare(0, out.size(), out) == 0;
+  return samePath(inner, outer) || base::isInsideFolder(inner, outer);
 }
 
 bool isDriveRoot(std::wstring_view path) {

@@ -154,5 +154,31 @@ TEST(LittleEndianTest, ReadsWhatItWrites) {
   EXPECT_EQ(bytes[1], 0xEF);
 }
 
+TEST(IsInsideFolderTest, OnlyWhatLiesBelowTheFolderIsInside) {
+  struct Row {
+    const wchar_t* path;
+    const wchar_t* folder;
+    bool inside;
+  };
+  const Row rows[] = {
+      {L"C:\\Data\\Saves\\Saves", L"C:\\Data\\Saves", true},
+      {L"C:\\Data\\Saves\\a\\b", L"C:\\Data\\Saves", true},
+      {L"c:\\DATA\\saves\\x", L"C:\\Data\\Saves", true},
+      {L"C:\\Data\\Saves\\x", L"C:\\Data\\Saves\\", true},
+      {L"\\\\server\\share\\x\\y", L"\\\\server\\share\\x", true},
+      {L"C:\\Data\\Saves", L"C:\\Data\\Saves", false},        // the same folder
+      {L"C:\\Data\\SavesOld\\x", L"C:\\Data\\Saves", false},  // a sibling sharing a prefix
+      {L"C:\\Data", L"C:\\Data\\Saves", false},
+      {L"D:\\Data\\Saves\\x", L"C:\\Data\\Saves", false},
+      {L"C:\\Data\\Saves\\", L"C:\\Data\\Saves", false},  // nothing after the separator
+      {L"C:\\x", L"", false},
+      {L"C:\\a\\b", L"C:\\", true},                    // below a drive root
+      {L"c:/data/saves/x", L"C:\\Data\\Saves", true},  // either separator
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(isInsideFolder(row.path, row.folder), row.inside) << row.path << " in " << row.folder;
+  }
+}
+
 }  // namespace
 }  // namespace mirafold::base

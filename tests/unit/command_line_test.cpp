@@ -62,30 +62,6 @@ TEST(LinkPathOfTest, AddsASeparatorOnlyWhereNeeded) {
   EXPECT_EQ(linkPathOf(L"D:\\Links", L"E:\\"), L"D:\\Links\\");
 }
 
-TEST(IsInsideFolderTest, OnlyWhatLiesBelowTheFolderIsInside) {
-  struct Row {
-    const wchar_t* path;
-    const wchar_t* folder;
-    bool inside;
-  };
-  const Row rows[] = {
-      {L"C:\\Data\\Saves\\Saves", L"C:\\Data\\Saves", true},
-      {L"C:\\Data\\Saves\\a\\b", L"C:\\Data\\Saves", true},
-      {L"c:\\DATA\\saves\\x", L"C:\\Data\\Saves", true},
-      {L"C:\\Data\\Saves\\x", L"C:\\Data\\Saves\\", true},
-      {L"\\\\server\\share\\x\\y", L"\\\\server\\share\\x", true},
-      {L"C:\\Data\\Saves", L"C:\\Data\\Saves", false},        // the same folder
-      {L"C:\\Data\\SavesOld\\x", L"C:\\Data\\Saves", false},  // a sibling sharing a prefix
-      {L"C:\\Data", L"C:\\Data\\Saves", false},
-      {L"D:\\Data\\Saves\\x", L"C:\\Data\\Saves", false},
-      {L"C:\\Data\\Saves\\", L"C:\\Data\\Saves", false},  // nothing after the separator
-      {L"C:\\x", L"", false},
-  };
-  for (const Row& row : rows) {
-    EXPECT_EQ(isInsideFolder(row.path, row.folder), row.inside) << row.path << " in " << row.folder;
-  }
-}
-
 TEST(ToolLineTest, ThePreliminaryRunAndTheParametersNameTheToolByItsFullPath) {
   EXPECT_EQ(preliminaryRun(L"D:\\Tools"), L"D:\\Tools\\junction.exe /accepteula");
   EXPECT_EQ(preliminaryRun(L"C:\\Program Files\\Mirafold"),
