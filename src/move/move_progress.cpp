@@ -11,6 +11,7 @@ void ProgressThrottle::report(const MoveProgress& progress) {
 }
 
 void ProgressThrottle::reportNow(const MoveProgress& progress) {
+  if (reported_ && clock_.now() - last_ < kMinimumGap) clock_.waitUntil(last_ + kMinimumGap);
   last_ = clock_.now();
   reported_ = true;
   if (callback_) callback_(progress);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <thread>
 
 namespace mirafold::move {
 
@@ -34,6 +35,8 @@ class Clock {
  public:
   virtual ~Clock() = default;
   virtual std::chrono::steady_clock::time_point now() const = 0;
+  // Returns once `now()` has reached `time`.
+  virtual void waitUntil(std::chrono::steady_clock::time_point time) const = 0;
 };
 
 class SteadyClock final : public Clock {
@@ -41,10 +44,14 @@ class SteadyClock final : public Clock {
   std::chrono::steady_clock::time_point now() const override {
     return std::chrono::steady_clock::now();
   }
+  void waitUntil(std::chrono::steady_clock::time_point time) const override {
+    std::this_thread::sleep_until(time);
+  }
 };
 
-// Passes reports on at most 30 times a second; the first and the last always pass. A copy reports
-// far more often than 4 times a second, so every 1/30 s that has a report passes one.
+// Passes reports on at most 30 times a second; the first and the last always pass, the last after
+// waiting out what is left of its 1/30 s. A copy reports far more often than 4 times a second, so
+// every 1/30 s that has a report passes one.
 class ProgressThrottle {
  public:
   static constexpr auto kMinimumGap = std::chrono::microseconds(1'000'000 / 30 + 1);

@@ -53,6 +53,11 @@ class SteppingClock final : public Clock {
   std::chrono::steady_clock::time_point now() const override {
     return std::chrono::steady_clock::time_point{} + std::chrono::milliseconds(10 * ++ticks_);
   }
+  // Each reading moves the clock on.
+  void waitUntil(std::chrono::steady_clock::time_point time) const override {
+    while (now() < time) {
+    }
+  }
 
  private:
   mutable long ticks_ = 0;

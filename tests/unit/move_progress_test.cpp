@@ -15,9 +15,12 @@ class ManualClock final : public Clock {
  public:
   std::chrono::steady_clock::time_point now() const override { return now_; }
   void advance(std::chrono::microseconds by) { now_ += by; }
+  void waitUntil(std::chrono::steady_clock::time_point time) const override {
+    if (now_ < time) now_ = time;
+  }
 
  private:
-  std::chrono::steady_clock::time_point now_{};
+  mutable std::chrono::steady_clock::time_point now_{};
 };
 
 // Reports offered every `gap` for 3 s: how many pass in each whole second.
@@ -45,14 +48,21 @@ TEST(ProgressThrottle, FromFourToThirtyASecondWhateverTheCopyOffers) {
   }
 }
 
-TEST(ProgressThrottle, FirstAndLastAlwaysPass) {
+TEST(ProgressThrottle, FirstAndLastAlwaysPassTheLastNoSoonerThanItsGap) {
   ManualClock clock;
   std::vector<std::uint64_t> passed;
-  ProgressThrottle throttle(clock, [&](const MoveProgress& p) { passed.push_back(p.bytesDone); });
+  std::vector<std::chrono::steady_clock::time_point> at;
+  ProgressThrottle throttle(clock, [&](const MoveProgress& p) {
+    passed.push_back(p.bytesDone);
+    at.push_back(clock.now());
+  });
   throttle.report({1, 10, 0, 1, L"a"});
+  clock.advance(5ms);
   throttle.report({2, 10, 0, 1, L"a"});  // too soon
   throttle.reportNow({10, 10, 1, 1, {}});
   EXPECT_EQ(passed, (std::vector<std::uint64_t>{1, 10}));
+  ASSERT_EQ(at.size(), 2u);
+  EXPECT_GE(at[1] - at[0], ProgressThrottle::kMinimumGap) << "never two within 1/30 s";
 }
 
 TEST(CancelFlag, SetFromAnotherThreadIsSeen) {
