@@ -103,6 +103,14 @@ class MoveTest : public ::testing::Test {
     app->pressEnter(id::kText2);
     ASSERT_TRUE(app->waitForText(id::kDir2, destination));
   }
+  // The rows of games: "Game" (0) and the link "Kept" (1) to store\Kept, which holds a file.
+  void startWithKeptLink() {
+    root.makeFolder(L"store\\Kept");
+    root.makeFile(L"store\\Kept\\kept.txt", "kept");
+    link(games + L"\\Kept", store + L"\\Kept");
+    installProgram(program);
+    start();
+  }
   void link(const std::wstring& at, const std::wstring& target) {
     ASSERT_EQ(runJunction(L"\"" + at + L"\" \"" + target + L"\""), 0u);
     ASSERT_TRUE(isLink(at));
@@ -203,24 +211,15 @@ TEST_F(MoveTest, ANameTakenOnTheRightIsRefusedAndNoLeavesAllAsItWas) {
   EXPECT_FALSE(exists(store + L"\\Game"));
 }
 
-// The rows of games: "Game" (0) and the link "Kept" (1) to store\Kept, which holds a file.
 TEST_F(MoveTest, ALinkRowOpensItsTarget) {
-  root.makeFolder(L"store\\Kept");
-  root.makeFile(L"store\\Kept\\kept.txt", "kept");
-  link(games + L"\\Kept", store + L"\\Kept");
-  installProgram(program);
-  start();
+  startWithKeptLink();
   ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 1, move::kCommandOpenTarget));
   EXPECT_TRUE(app->waitForText(id::kDir1, store + L"\\Kept")) << app->text(id::kDir1);
   EXPECT_FALSE(app->messageBoxOpen());
 }
 
 TEST_F(MoveTest, DeletingALinkLeavesItsTargetFolderAndFiles) {
-  root.makeFolder(L"store\\Kept");
-  root.makeFile(L"store\\Kept\\kept.txt", "kept");
-  link(games + L"\\Kept", store + L"\\Kept");
-  installProgram(program);
-  start();
+  startWithKeptLink();
   ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 1, move::kCommandDeleteLink));
   EXPECT_TRUE(eventually([&] { return !exists(games + L"\\Kept"); })) << "the link is gone";
   EXPECT_FALSE(app->waitForMessage(1500ms)) << "nothing to say when it worked";

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fakes/fake_move_file_system.h"
+#include "fakes/stepping_clock.h"
 #include "move/folder_mover.h"
 #include "move/move_planning.h"
 
@@ -18,21 +19,6 @@ using fakes::FakeMoveFileSystem;
 
 constexpr auto kJournals = L"C:\\Journals";
 constexpr auto kOrigin = L"C:\\Games\\Game";
-
-class SteppingClock final : public Clock {
- public:
-  std::chrono::steady_clock::time_point now() const override {
-    return std::chrono::steady_clock::time_point{} + std::chrono::milliseconds(10 * ++ticks_);
-  }
-  // Each reading moves the clock on.
-  void waitUntil(std::chrono::steady_clock::time_point time) const override {
-    while (now() < time) {
-    }
-  }
-
- private:
-  mutable long ticks_ = 0;
-};
 
 FakeMoveFileSystem gameOf(int files) {
   FakeMoveFileSystem fs;
@@ -53,7 +39,7 @@ MoveResult runMove(FakeMoveFileSystem& fs, const PlannedMove& planned,
                    ProgressCallback progress = nullptr) {
   EXPECT_FALSE(planned.refusal);
   const CancelFlag cancel;
-  SteppingClock clock;
+  fakes::SteppingClock clock;
   FolderMover mover({fs, clock, cancel, std::move(progress), kJournals});
   return mover.run(planned.plan);
 }

@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "fakes/fake_move_file_system.h"
+#include "fakes/stepping_clock.h"
 #include "move/folder_mover.h"
 #include "move/messages.h"
 #include "move/move_paths.h"
@@ -47,21 +48,6 @@ const std::vector<SampleFile> kSampleFiles = {
     {L"empty.txt", L"", 0},
 };
 constexpr auto kOutsideContent = L"shared, outside the folder";
-
-class SteppingClock final : public Clock {
- public:
-  std::chrono::steady_clock::time_point now() const override {
-    return std::chrono::steady_clock::time_point{} + std::chrono::milliseconds(10 * ++ticks_);
-  }
-  // Each reading moves the clock on.
-  void waitUntil(std::chrono::steady_clock::time_point time) const override {
-    while (now() < time) {
-    }
-  }
-
- private:
-  mutable long ticks_ = 0;
-};
 
 // What a tree holds, for comparison: per relative path, its kind, content, attributes, target,
 // and the last-write time of files and folders (a copied link gets a time of its own).
@@ -141,7 +127,7 @@ class MoveFaultTest : public testing::TestWithParam<Scenario> {
 
   MoveResult run(FakeMoveFileSystem& fs, const CancelFlag& cancel = CancelFlag{},
                  ProgressCallback progress = nullptr) {
-    SteppingClock clock;
+    fakes::SteppingClock clock;
     FolderMover mover({fs, clock, cancel, std::move(progress), kJournals});
     return mover.run(plan_);
   }
@@ -156,7 +142,7 @@ class MoveFaultTest : public testing::TestWithParam<Scenario> {
 
   MoveResult recover(FakeMoveFileSystem& fs, const PendingMove& pending, Recovery choice) {
     const CancelFlag cancel;
-    SteppingClock clock;
+    fakes::SteppingClock clock;
     FolderMover mover({fs, clock, cancel, nullptr, kJournals});
     return mover.recover(pending, choice);
   }

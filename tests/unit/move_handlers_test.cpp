@@ -5,6 +5,7 @@
 #include "fakes/fake_nt_volume.h"
 #include "fakes/fake_progress_window.h"
 #include "fakes/fake_system.h"
+#include "fakes/stepping_clock.h"
 #include "move/messages.h"
 #include "move/move_handlers.h"
 
@@ -12,21 +13,6 @@ namespace mirafold::move {
 namespace {
 
 using platform::EntryKind;
-
-class TickingClock final : public Clock {
- public:
-  std::chrono::steady_clock::time_point now() const override {
-    return std::chrono::steady_clock::time_point{} + std::chrono::milliseconds(100 * ++ticks_);
-  }
-  // Each reading moves the clock on.
-  void waitUntil(std::chrono::steady_clock::time_point time) const override {
-    while (now() < time) {
-    }
-  }
-
- private:
-  mutable long ticks_ = 0;
-};
 
 // C:\Games\Game is a real folder of two files, C:\Games\Linked a link to D:\Store\Linked; the
 // left list shows C:\Games, the right one D:\Store\Shelf.
@@ -71,7 +57,7 @@ struct World {
   fakes::FakeProgressWindow progress;
   fakes::FakeSystemFolders systemFolders;
   fakes::FakeNtVolume volume;
-  TickingClock clock;
+  fakes::SteppingClock clock{std::chrono::milliseconds(100)};
 
  private:
   std::unique_ptr<MoveHandlers> handlers_;
