@@ -80,4 +80,37 @@ std::string toUtf8(std::wstring_view text) {
   return out;
 }
 
+std::wstring fromUtf8(std::string_view bytes) {
+  std::u16string units;
+  units.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size();) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    char32_t point = length == 1 ? lead : lead & (0x3F >> (length - 1));
+    bool whole = lead < 0x80 || (lead >= 0xC2 && lead <= 0xF4);
+    for (std::size_t k = 1; whole && k < length; ++k) {
+      const bool follows =
+          i + k < bytes.size() && (static_cast<unsigned char>(bytes[i + k]) & 0xC0) == 0x80;
+      if (follows) point = point << 6 | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
+      whole = follows;
+    }
+    static constexpr char32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
+    whole = whole && point >= kShortest[length] && point <= 0x10FFFF && !isHighSurrogate(point) &&
+            !isLowSurrogate(point);
+    if (!whole) {
+      units.push_back(static_cast<char16_t>(kReplacement));
+      ++i;
+      continue;
+    }
+    if (point > 0xFFFF) {
+      units.push_back(static_cast<char16_t>(0xD800 + ((point - 0x10000) >> 10)));
+      units.push_back(static_cast<char16_t>(0xDC00 + ((point - 0x10000) & 0x3FF)));
+    } else {
+      units.push_back(static_cast<char16_t>(point));
+    }
+    i += length;
+  }
+  return fromUtf16(units);
+}
+
 }  // namespace mirafold::base

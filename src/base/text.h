@@ -12,5 +12,7 @@ std::wstring fromUtf16(std::u16string_view text);
 
 // UTF-8 for pipes and files; an unpaired surrogate becomes U+FFFD.
 std::string toUtf8(std::wstring_view text);
+// Back from UTF-8; a byte that starts no whole, shortest sequence becomes U+FFFD.
+std::wstring fromUtf8(std::string_view bytes);
 
 }  // namespace mirafold::base

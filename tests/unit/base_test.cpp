@@ -84,7 +84,16 @@ TEST(TextTest, Utf8AndUtf16) {
   };
   for (const Row& row : rows) {
     EXPECT_EQ(toUtf8(row.text), row.utf8);
+    EXPECT_EQ(fromUtf8(row.utf8), row.text == fromUtf16(u"\xD800") ? L"\xFFFD" : row.text);
   }
+  // What no encoder writes reads as U+FFFD, one for each byte that starts nothing whole.
+  EXPECT_EQ(fromUtf8("a\xFF"
+                     "b"),
+            L"a\xFFFD"
+            L"b");
+  EXPECT_EQ(fromUtf8("\xE9\x93"), L"\xFFFD\xFFFD");            // cut short
+  EXPECT_EQ(fromUtf8("\xC0\xAF"), L"\xFFFD\xFFFD");            // overlong "/"
+  EXPECT_EQ(fromUtf8("\xED\xA0\x80"), L"\xFFFD\xFFFD\xFFFD");  // an encoded surrogate half
   const std::u16string pair = u"a\U0001F600b";
   EXPECT_EQ(toUtf16(fromUtf16(pair)), pair);
 }

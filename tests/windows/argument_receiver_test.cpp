@@ -12,6 +12,7 @@
 
 #include "argument_split.h"
 #include "base/command_line.h"
+#include "base/text.h"
 #include "link/command_line.h"
 #include "link/tool.h"
 
@@ -27,14 +28,6 @@ Arguments systemSplit(const std::wstring& line) {
   return out;
 }
 
-std::string utf8(const std::wstring& text) {
-  std::string out(text.size() * 4 + 1, '\0');
-  out.resize(static_cast<std::size_t>(
-      ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(),
-                            static_cast<int>(out.size()), nullptr, nullptr)));
-  return out;
-}
-
 const wchar_t* const kArguments[] = {L"",           L"plain",       L"with space", L"tab\there",
                                      L"C:\\dir\\",  L"C:\\dir\\\\", L"\\",         L"\"",
                                      L"say \"hi\"", L"a\\\"b",      L"a\\\\\"b",   L"\"\"",
@@ -43,14 +36,15 @@ const wchar_t* const kArguments[] = {L"",           L"plain",       L"with space
 TEST(QuoteArgument, TheSystemSplitsItBackIntoTheArgument) {
   for (const wchar_t* argument : kArguments) {
     const std::wstring line = L"program.exe " + mirafold::base::quoteArgument(argument) + L" next";
-    EXPECT_EQ(systemSplit(line), (Arguments{L"program.exe", argument, L"next"})) << utf8(line);
+    EXPECT_EQ(systemSplit(line), (Arguments{L"program.exe", argument, L"next"}))
+        << mirafold::base::toUtf8(line);
   }
 }
 
 TEST(JoinArguments, TheSystemSplitsItBackIntoAllArguments) {
   const Arguments arguments(std::begin(kArguments), std::end(kArguments));
   const std::wstring line = mirafold::base::joinArguments(arguments);
-  EXPECT_EQ(systemSplit(line), arguments) << utf8(line);
+  EXPECT_EQ(systemSplit(line), arguments) << mirafold::base::toUtf8(line);
 }
 
 TEST(ComposedCommandLine, TheToolGetsExactlyTheLinkPathAndTheTarget) {
@@ -71,7 +65,7 @@ TEST(ComposedCommandLine, TheToolGetsExactlyTheLinkPathAndTheTarget) {
     EXPECT_EQ(systemSplit(line),
               (Arguments{mirafold::link::toolPath(row.folder),
                          mirafold::link::linkPathOf(row.location, row.target), row.target}))
-        << utf8(line);
+        << mirafold::base::toUtf8(line);
   }
 }
 
@@ -91,7 +85,8 @@ TEST(TestSplitter, AgreesWithTheSystem) {
     lines.push_back(L"p " + mirafold::base::quoteArgument(argument));
   }
   for (const std::wstring& line : lines) {
-    EXPECT_EQ(mirafold::testing::splitLikeTheCRuntime(line), systemSplit(line)) << utf8(line);
+    EXPECT_EQ(mirafold::testing::splitLikeTheCRuntime(line), systemSplit(line))
+        << mirafold::base::toUtf8(line);
   }
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/command_line.h"
+#include "base/text.h"
 #include "host_shell.h"
 
 namespace {
@@ -25,15 +26,6 @@ std::wstring verbatim(const std::wstring& path) { return L"\\\\?\\" + path; }
 
 bool underWine() {
   return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
-
-std::wstring fromUtf8(const std::string& bytes) {
-  if (bytes.empty()) return {};
-  const int size = static_cast<int>(bytes.size());
-  const int length = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), size, nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), size, out.data(), length);
-  return out;
 }
 
 struct ToolRun {
@@ -100,8 +92,8 @@ ToolRun runTool(const std::vector<std::wstring>& args, const std::wstring& curre
   ::GetExitCodeProcess(process.hProcess, &run.exitCode);
   ::CloseHandle(process.hThread);
   ::CloseHandle(process.hProcess);
-  run.out = fromUtf8(out.drain());
-  run.err = fromUtf8(err.drain());
+  run.out = mirafold::base::fromUtf8(out.drain());
+  run.err = mirafold::base::fromUtf8(err.drain());
   return run;
 }
 

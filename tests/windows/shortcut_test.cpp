@@ -11,6 +11,7 @@
 #include <sstream>
 #include <thread>
 
+#include "base/text.h"
 #include "base/win32/handles.h"
 #include "platform/win32/system/win32_shell.h"
 #include "sendto/make_shortcut.h"
@@ -54,12 +55,6 @@ ReadBack readShortcut(const std::wstring& path) {
   if (SUCCEEDED(link->GetIconLocation(text, MAX_PATH, &result.iconIndex))) result.icon = text;
   link->GetHotkey(&result.hotkey);
   return result;
-}
-
-std::string utf8(const std::wstring& text) {
-  char bytes[4 * MAX_PATH] = {};
-  ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes, sizeof bytes, nullptr, nullptr);
-  return bytes;
 }
 
 std::string contentOf(const std::wstring& path) {
@@ -133,10 +128,10 @@ class ShortcutTest : public ::testing::Test {
 
 TEST_F(ShortcutTest, WrittenIntoSendToItReadsBackWithTargetIconAndNoHotKey) {
   for (const wchar_t* route : kRoutes) {
-    SCOPED_TRACE(utf8(route));
+    SCOPED_TRACE(mirafold::base::toUtf8(route));
     const std::wstring shortcut = inSendTo(L"NTFS链接（仅文件夹）-" + std::wstring(route));
     const auto result = make(route, shortcut, target);
-    ASSERT_TRUE(result.written()) << utf8(result.reason);
+    ASSERT_TRUE(result.written()) << mirafold::base::toUtf8(result.reason);
     EXPECT_TRUE(result.reason.empty());
 
     const ReadBack back = readShortcut(shortcut);
@@ -152,7 +147,7 @@ TEST_F(ShortcutTest, ChinesePathsSurvive) {
   tree.folder(L"张三的程序");
   const std::wstring chineseTarget = tree.file(L"张三的程序\\折叠.exe");
   for (const wchar_t* route : kRoutes) {
-    SCOPED_TRACE(utf8(route));
+    SCOPED_TRACE(mirafold::base::toUtf8(route));
     const std::wstring shortcut = inSendTo(L"链接-" + std::wstring(route));
     ASSERT_TRUE(make(route, shortcut, chineseTarget).written());
     const ReadBack back = readShortcut(shortcut);
@@ -166,13 +161,13 @@ TEST_F(ShortcutTest, ChinesePathsSurvive) {
       readBack = unicodeTargetInFile(shortcut);
       if (readBack.empty()) readBack = back.idListTarget;
     }
-    EXPECT_EQ(readBack, chineseTarget) << utf8(readBack);
+    EXPECT_EQ(readBack, chineseTarget) << mirafold::base::toUtf8(readBack);
   }
 }
 
 TEST_F(ShortcutTest, AFolderThatIsNotThereGivesTheSystemsReasonAndNoFile) {
   for (const wchar_t* route : kRoutes) {
-    SCOPED_TRACE(utf8(route));
+    SCOPED_TRACE(mirafold::base::toUtf8(route));
     const std::wstring shortcut = tree.at(L"missing\\entry.lnk");
     const auto result = make(route, shortcut, target);
     EXPECT_FALSE(result.written());
@@ -183,7 +178,7 @@ TEST_F(ShortcutTest, AFolderThatIsNotThereGivesTheSystemsReasonAndNoFile) {
 
 TEST_F(ShortcutTest, WhateverIsAlreadyAtTheNameIsNeitherWrittenThroughNorReplaced) {
   for (const wchar_t* route : kRoutes) {
-    SCOPED_TRACE(utf8(route));
+    SCOPED_TRACE(mirafold::base::toUtf8(route));
     const std::wstring shortcut = inSendTo(L"taken-" + std::wstring(route));
     std::ofstream(shortcut.c_str(), std::ios::binary) << "someone else's file";
     const auto result = make(route, shortcut, target);
@@ -202,7 +197,7 @@ TEST_F(ShortcutTest, TheShellStartsTheTargetWithTheFolderSentToIt) {
   std::ofstream(batch.c_str(), std::ios::binary) << "@echo %~1>\"%~dp0argument.txt\"\r\n";
   const std::wstring folder = tree.folder(L"Some Folder");
   for (const wchar_t* route : kRoutes) {
-    SCOPED_TRACE(utf8(route));
+    SCOPED_TRACE(mirafold::base::toUtf8(route));
     const std::wstring record = tree.at(L"Mira Fold\\argument.txt");
     ::DeleteFileW(record.c_str());
     const std::wstring shortcut = inSendTo(L"record-" + std::wstring(route));
@@ -217,13 +212,14 @@ TEST_F(ShortcutTest, TheShellStartsTheTargetWithTheFolderSentToIt) {
     run.lpFile = shortcut.c_str();
     run.lpParameters = argument.c_str();
     run.nShow = SW_HIDE;
-    ASSERT_TRUE(::ShellExecuteExW(&run)) << ::GetLastError() << " " << utf8(shortcut);
+    ASSERT_TRUE(::ShellExecuteExW(&run))
+        << ::GetLastError() << " " << mirafold::base::toUtf8(shortcut);
     std::string recorded;
     for (int i = 0; i < 200 && recorded.find('\n') == std::string::npos; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
       recorded = contentOf(record);
     }
-    const std::string expected = utf8(folder);
+    const std::string expected = mirafold::base::toUtf8(folder);
     EXPECT_EQ(recorded, expected + "\r\n");
   }
 }

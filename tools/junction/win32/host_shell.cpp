@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base/command_line.h"
+#include "base/text.h"
 #include "base/win32/handles.h"
 #include "error_text.h"
 #include "junction/exit_codes.h"
@@ -22,15 +23,6 @@ T exported(const wchar_t* module, const char* name) {
   // Function pointers from GetProcAddress are cast to their real type, as everywhere in Win32.
   return handle ? reinterpret_cast<T>(reinterpret_cast<void*>(::GetProcAddress(handle, name)))
                 : nullptr;
-}
-
-std::wstring fromUtf8(std::string_view text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, out.data(), length);
-  return out;
 }
 
 // Wine hands out its strings from the process heap.
@@ -90,7 +82,7 @@ Status HostShell::unixPath(const std::wstring& windowsPath, std::wstring& hostPa
     const DWORD error = ::GetLastError();
     return Status::failure(error, L"Wine gives no host path for it: " + systemMessage(error));
   }
-  hostPath = fromUtf8(name);
+  hostPath = mirafold::base::fromUtf8(name);
   return Status::success();
 }
 
@@ -142,7 +134,7 @@ Status HostShell::run(const std::wstring& command, const std::vector<std::wstrin
 
   const ULONGLONG started = ::GetTickCount64();
   for (;;) {
-    const std::wstring text = fromUtf8(answer.contents());
+    const std::wstring text = mirafold::base::fromUtf8(answer.contents());
     const std::size_t mark = text.rfind(kStatusMark);
     if (mark != std::wstring::npos && text.back() == L'\n') {
       const std::wstring status = text.substr(mark + kStatusMark.size());

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/path_rules.h"
+#include "base/text.h"
 #include "base/win32/handles.h"
 #include "platform/win32/system/full_path.h"
 #include "platform/win32/system/system_message.h"
@@ -13,25 +14,6 @@ namespace mirafold::win32 {
 namespace {
 
 using platform::MoveStatus;
-
-std::string toUtf8(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int length =
-      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(length), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), length, nullptr, nullptr);
-  return out;
-}
-
-std::wstring fromUtf8(std::string_view bytes) {
-  if (bytes.empty()) return {};
-  const int size = static_cast<int>(bytes.size());
-  const int length = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), size, nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), size, out.data(), length);
-  return out;
-}
 
 // Every missing folder on the way to `folder`.
 void createFolders(const std::wstring& folder) {
@@ -59,7 +41,7 @@ MoveStatus writeDurably(const std::wstring& path, const std::wstring& text) {
   const std::size_t cut = path.find_last_of(L'\\');
   if (cut != std::wstring::npos) createFolders(path.substr(0, cut));
   const std::wstring fresh = path + L".new";
-  const std::string bytes = toUtf8(text);
+  const std::string bytes = base::toUtf8(text);
   {
     const base::win32::UniqueFileHandle file(::CreateFileW(callablePath(fresh).c_str(),
                                                            GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -90,7 +72,7 @@ MoveStatus readText(const std::wstring& path, std::wstring& text) {
   while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
     bytes.append(buffer, got);
   }
-  text = fromUtf8(bytes);
+  text = base::fromUtf8(bytes);
   return MoveStatus::success();
 }
 
