@@ -147,6 +147,31 @@ class MoveFaultTest : public testing::TestWithParam<Scenario> {
     return mover.recover(pending, choice);
   }
 
+  // Each operation of both recoveries, after every eighth crash point of a long move (all of a
+  // short one): all of them would take minutes. `visit` gets the crashed disk, its pending move,
+  // the choice, the crash point and the recovery's operation.
+  template <typename Visit>
+  void forEachRecoveryOperation(Visit visit) {
+    const long count = operationsOf(start_);
+    const long stride = count > 40 ? 8 : 1;
+    for (long i = 0; i < count; i += stride) {
+      FakeMoveFileSystem crashed = start_;
+      crashed.crashAt(i);
+      EXPECT_THROW(run(crashed), SimulatedCrash);
+      const std::optional<PendingMove> pending = pendingOf(crashed);
+      if (!pending) continue;
+      crashed.resetFaults();
+      for (const Recovery choice : {Recovery::Complete, Recovery::Undo}) {
+        FakeMoveFileSystem counting = crashed;
+        recover(counting, *pending, choice);
+        for (long j = 0; j < counting.operations(); ++j) {
+          visit(crashed, *pending, choice, i, j);
+          if (HasFatalFailure()) return;
+        }
+      }
+    }
+  }
+
   long operationsOf(FakeMoveFileSystem fs) {
     run(fs);
     return fs.operations();
@@ -311,71 +336,38 @@ TEST_P(MoveFaultTest, CrashWhileAFailureIsUndone) {
   }
 }
 
-// Every recovery operation, after every eighth crash point of a long move (all of a short one):
-// all of them would take minutes.
 TEST_P(MoveFaultTest, CrashDuringRecoveryThenRecoveryAgain) {
-  const long count = operationsOf(start_);
-  const long stride = count > 40 ? 8 : 1;
-  for (long i = 0; i < count; i += stride) {
-    FakeMoveFileSystem crashed = start_;
-    crashed.crashAt(i);
-    EXPECT_THROW(run(crashed), SimulatedCrash);
-    crashed.resetFaults();
-    for (const Recovery choice : {Recovery::Complete, Recovery::Undo}) {
-      FakeMoveFileSystem counting = crashed;
-      const std::optional<PendingMove> pending = pendingOf(counting);
-      if (!pending) continue;
-      counting.resetFaults();
-      recover(counting, *pending, choice);
-      for (long j = 0; j < counting.operations(); ++j) {
-        SCOPED_TRACE("crash at " + std::to_string(i) + ", again at " + std::to_string(j) +
-                     " of the recovery");
-        FakeMoveFileSystem fs = crashed;
-        fs.crashAt(j);
-        EXPECT_THROW(recover(fs, *pending, choice), SimulatedCrash);
-        recoverBothWays(fs);
-        if (HasFatalFailure()) return;
-        ++totals.recoveryCrashes;
-      }
-    }
-  }
+  forEachRecoveryOperation([&](const FakeMoveFileSystem& crashed, const PendingMove& pending,
+                               Recovery choice, long i, long j) {
+    SCOPED_TRACE("crash at " + std::to_string(i) + ", again at " + std::to_string(j) +
+                 " of the recovery");
+    FakeMoveFileSystem fs = crashed;
+    fs.crashAt(j);
+    EXPECT_THROW(recover(fs, pending, choice), SimulatedCrash);
+    recoverBothWays(fs);
+    ++totals.recoveryCrashes;
+  });
 }
 
-// Every recovery operation failing once, after every eighth crash point of a long move (all of a
-// short one). Undoing a finished move that fails leaves it finished.
+// Undoing a finished move that fails leaves it finished.
 TEST_P(MoveFaultTest, AnyOperationOfRecoveryFailing) {
-  const long count = operationsOf(start_);
-  const long stride = count > 40 ? 8 : 1;
-  for (long i = 0; i < count; i += stride) {
-    FakeMoveFileSystem crashed = start_;
-    crashed.crashAt(i);
-    EXPECT_THROW(run(crashed), SimulatedCrash);
-    const std::optional<PendingMove> pending = pendingOf(crashed);
-    if (!pending) continue;
-    crashed.resetFaults();
-    for (const Recovery choice : {Recovery::Complete, Recovery::Undo}) {
-      FakeMoveFileSystem counting = crashed;
-      recover(counting, *pending, choice);
-      for (long j = 0; j < counting.operations(); ++j) {
-        SCOPED_TRACE("crash at " + std::to_string(i) + ", recovery failing at " +
-                     std::to_string(j) +
-                     (choice == Recovery::Complete ? " completing" : " undoing"));
-        FakeMoveFileSystem fs = crashed;
-        fs.failAt(j);
-        const MoveResult result = recover(fs, *pending, choice);
-        fs.resetFaults();
-        if (result.outcome == MoveOutcome::Unfinished) {
-          recoverBothWays(fs);
-        } else {
-          const bool atEnd = finished(result) ||
-                             (choice == Recovery::Undo && result.outcome == MoveOutcome::Failed);
-          expectOneWholeCopy(fs, result, atEnd);
-        }
-        if (HasFatalFailure()) return;
-        ++totals.recoveryFaults;
-      }
+  forEachRecoveryOperation([&](const FakeMoveFileSystem& crashed, const PendingMove& pending,
+                               Recovery choice, long i, long j) {
+    SCOPED_TRACE("crash at " + std::to_string(i) + ", recovery failing at " + std::to_string(j) +
+                 (choice == Recovery::Complete ? " completing" : " undoing"));
+    FakeMoveFileSystem fs = crashed;
+    fs.failAt(j);
+    const MoveResult result = recover(fs, pending, choice);
+    fs.resetFaults();
+    if (result.outcome == MoveOutcome::Unfinished) {
+      recoverBothWays(fs);
+    } else {
+      const bool atEnd =
+          finished(result) || (choice == Recovery::Undo && result.outcome == MoveOutcome::Failed);
+      expectOneWholeCopy(fs, result, atEnd);
     }
-  }
+    ++totals.recoveryFaults;
+  });
 }
 
 TEST_P(MoveFaultTest, CancelAtAnyProgressReport) {
