@@ -1,6 +1,6 @@
 #pragma once
-// Links for the move tests, made and removed by junction.exe beside the test program, started
-// and waited for as the program starts it.
+// Links for the move tests, made and removed by junction.exe beside the test program: the
+// program's own commands, and a plain run of the tool for setting up and clearing away.
 
 #include <windows.h>
 
@@ -9,6 +9,7 @@
 
 #include "base/command_line.h"
 #include "move/messages.h"
+#include "platform/win32/system/junction_tool_links.h"
 #include "platform/win32/system/win32_move_file_system.h"
 
 namespace mirafold::testing {
@@ -38,13 +39,9 @@ inline platform::MoveStatus runJunctionTool(const std::vector<std::wstring>& arg
                    : platform::MoveStatus::failure(L"junction.exe failed");
 }
 
+// The program's own link commands, with the junction.exe beside the test program.
 inline win32::LinkCommands junctionToolLinks() {
-  return {[](const std::wstring& link, const std::wstring& target) {
-            return runJunctionTool({link, target});
-          },
-          [](const std::wstring& link) {
-            return runJunctionTool({L"-d", link});
-          }};
+  return win32::junctionToolLinks(besideThisProgram(L"junction.exe"));
 }
 
 // The seam's refusals in the words the program gives it.
