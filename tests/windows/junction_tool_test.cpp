@@ -12,6 +12,7 @@
 
 #include "base/command_line.h"
 #include "base/text.h"
+#include "base/win32/exported.h"
 #include "host_shell.h"
 
 namespace {
@@ -23,10 +24,6 @@ std::wstring toolPath() {
 }
 
 std::wstring verbatim(const std::wstring& path) { return L"\\\\?\\" + path; }
-
-bool underWine() {
-  return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
 
 struct ToolRun {
   DWORD exitCode = 0xFFFFFFFF;
@@ -346,7 +343,8 @@ TEST_F(JunctionTool, SearchFindsTheLinksAndDoesNotEnterThem) {
 }
 
 TEST_F(JunctionTool, LeavesNoEmptyFolderWhenTheSystemRefusesTheJunction) {
-  if (!underWine()) GTEST_SKIP() << "only Wine refuses NTFS reparse points";
+  if (!mirafold::base::win32::runningUnderWine())
+    GTEST_SKIP() << "only Wine refuses NTFS reparse points";
   // Made to try the NTFS way, which Wine 8 does not support.
   ::SetEnvironmentVariableW(L"JUNCTION_NO_HOST_LINKS", L"1");
   const std::wstring link = scratch.at(L"link");
@@ -399,7 +397,8 @@ TEST_F(JunctionTool, ExitsWithTheErrorCodeOfTheFailedStep) {
 }
 
 TEST_F(JunctionTool, TakesBackAHostLinkWhoseMakingTimedOut) {
-  if (!underWine()) GTEST_SKIP() << "host links stand in for junctions only under Wine";
+  if (!mirafold::base::win32::runningUnderWine())
+    GTEST_SKIP() << "host links stand in for junctions only under Wine";
   // No wait at all for the host command: the tool gives up on it, and must not leave its link.
   ::SetEnvironmentVariableW(L"JUNCTION_HOST_ANSWER_MS", L"0");
   const std::wstring link = scratch.at(L"link");
@@ -448,7 +447,8 @@ class HostFolderOutsideThePrefix {
 };
 
 TEST_F(JunctionTool, LeavesHostLinksOutsideThePrefixDriveAlone) {
-  if (!underWine()) GTEST_SKIP() << "host links stand in for junctions only under Wine";
+  if (!mirafold::base::win32::runningUnderWine())
+    GTEST_SKIP() << "host links stand in for junctions only under Wine";
   const HostFolderOutsideThePrefix outside;
   ASSERT_TRUE(outside.made().ok) << testing::PrintToString(outside.made().reason);
   const std::wstring link = outside.at(L"link");

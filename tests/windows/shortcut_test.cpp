@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "base/text.h"
+#include "base/win32/exported.h"
 #include "base/win32/handles.h"
 #include "platform/win32/system/win32_shell.h"
 #include "sendto/make_shortcut.h"
@@ -62,10 +63,6 @@ std::string contentOf(const std::wstring& path) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
-}
-
-bool underWine() {
-  return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
 
 // The target as the file's link information holds it in UTF-16 (LocalBasePathUnicode, in link
@@ -157,7 +154,7 @@ TEST_F(ShortcutTest, ChinesePathsSurvive) {
     // the Unicode names are read from the file's item ID list or its Unicode link information.
     // An ANSI-only writer fails either way.
     std::wstring readBack = back.target;
-    if (underWine()) {
+    if (mirafold::base::win32::runningUnderWine()) {
       readBack = unicodeTargetInFile(shortcut);
       if (readBack.empty()) readBack = back.idListTarget;
     }

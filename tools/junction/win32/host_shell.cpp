@@ -7,6 +7,7 @@
 
 #include "base/command_line.h"
 #include "base/text.h"
+#include "base/win32/exported.h"
 #include "base/win32/handles.h"
 #include "error_text.h"
 #include "junction/exit_codes.h"
@@ -16,14 +17,6 @@ namespace junction::win32 {
 namespace {
 
 constexpr std::wstring_view kStatusMark = L"\nexit ";
-
-template <typename T>
-T exported(const wchar_t* module, const char* name) {
-  const HMODULE handle = ::GetModuleHandleW(module);
-  // Function pointers from GetProcAddress are cast to their real type, as everywhere in Win32.
-  return handle ? reinterpret_cast<T>(reinterpret_cast<void*>(::GetProcAddress(handle, name)))
-                : nullptr;
-}
 
 // Wine hands out its strings from the process heap.
 struct HeapText {
@@ -71,9 +64,12 @@ class AnswerFile {
 }  // namespace
 
 HostShell::HostShell()
-    : unixFileName_(exported<UnixFileName>(L"kernel32.dll", "wine_get_unix_file_name")),
-      dosFileName_(exported<DosFileName>(L"kernel32.dll", "wine_get_dos_file_name")),
-      wineVersion_(exported<void*>(L"ntdll.dll", "wine_get_version")) {}
+    : unixFileName_(mirafold::base::win32::exportedFunction<UnixFileName>(
+          L"kernel32.dll", "wine_get_unix_file_name")),
+      dosFileName_(mirafold::base::win32::exportedFunction<DosFileName>(L"kernel32.dll",
+                                                                        "wine_get_dos_file_name")),
+      wineVersion_(
+          mirafold::base::win32::exportedFunction<void*>(L"ntdll.dll", "wine_get_version")) {}
 
 Status HostShell::unixPath(const std::wstring& windowsPath, std::wstring& hostPath) const {
   char* name = unixFileName_(windowsPath.c_str());

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/long_path.h"
+#include "base/win32/exported.h"
 #include "base/win32/final_path.h"
 #include "base/win32/handles.h"
 #include "junction/paths.h"
@@ -116,8 +117,7 @@ MoveStatus removeEvenReadOnly(const std::wstring& path, Remove remove) {
 Win32MoveFileSystem::Win32MoveFileSystem(LinkCommands links, MoveFileSystemTexts texts)
     : links_(std::move(links)),
       texts_(std::move(texts)),
-      underWine_(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") !=
-                 nullptr) {}
+      underWine_(base::win32::runningUnderWine()) {}
 
 MoveStatus Win32MoveFileSystem::inspect(const std::wstring& path, platform::EntryInfo& info) {
   const auto quiet = base::win32::quietErrorMode();

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <winternl.h>
 
+#include "base/win32/exported.h"
+
 namespace mirafold::win32 {
 namespace {
 
@@ -20,18 +22,14 @@ struct Ntdll {
   NtCloseFn close;
 };
 
-template <typename Fn>
-Fn exported(HMODULE module, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
-
 const Ntdll& ntdll() {
   static const Ntdll functions = [] {
-    HMODULE module = ::GetModuleHandleW(L"ntdll.dll");
-    return Ntdll{exported<RtlInitUnicodeStringFn>(module, "RtlInitUnicodeString"),
-                 exported<NtCreateFileFn>(module, "NtCreateFile"),
-                 exported<NtQueryVolumeInformationFileFn>(module, "NtQueryVolumeInformationFile"),
-                 exported<NtCloseFn>(module, "NtClose")};
+    return Ntdll{
+        base::win32::exportedFunction<RtlInitUnicodeStringFn>(L"ntdll.dll", "RtlInitUnicodeString"),
+        base::win32::exportedFunction<NtCreateFileFn>(L"ntdll.dll", "NtCreateFile"),
+        base::win32::exportedFunction<NtQueryVolumeInformationFileFn>(
+            L"ntdll.dll", "NtQueryVolumeInformationFile"),
+        base::win32::exportedFunction<NtCloseFn>(L"ntdll.dll", "NtClose")};
   }();
   return functions;
 }

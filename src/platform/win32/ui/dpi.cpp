@@ -1,16 +1,9 @@
 #include "platform/win32/ui/dpi.h"
 
+#include "base/win32/exported.h"
+
 namespace mirafold::win32 {
 namespace {
-
-// An export of user32 by name, or null on systems that lack it.
-template <typename Function>
-Function user32Export(const char* name) {
-  static const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
-  return user32
-             ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(user32, name)))
-             : nullptr;
-}
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
@@ -28,7 +21,8 @@ int screenDpi() {
 }  // namespace
 
 int windowDpi(HWND window) {
-  static const auto forWindow = user32Export<GetDpiForWindowFn>("GetDpiForWindow");
+  static const auto forWindow =
+      base::win32::exportedFunction<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
   if (forWindow && window) {
     if (const UINT dpi = forWindow(window)) return static_cast<int>(dpi);
   }
@@ -36,14 +30,16 @@ int windowDpi(HWND window) {
 }
 
 int systemMetric(int index, int dpi) {
-  static const auto forDpi = user32Export<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+  static const auto forDpi = base::win32::exportedFunction<GetSystemMetricsForDpiFn>(
+      L"user32.dll", "GetSystemMetricsForDpi");
   if (forDpi) return forDpi(index, static_cast<UINT>(dpi));
   // Without the call the system's sizes are those of the screen's DPI.
   return ::MulDiv(::GetSystemMetrics(index), dpi, screenDpi());
 }
 
 RECT windowRectFor(const RECT& client, DWORD style, DWORD exStyle, int dpi) {
-  static const auto forDpi = user32Export<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
+  static const auto forDpi = base::win32::exportedFunction<AdjustWindowRectExForDpiFn>(
+      L"user32.dll", "AdjustWindowRectExForDpi");
   RECT r = client;
   if (forDpi) {
     forDpi(&r, style, FALSE, exStyle, static_cast<UINT>(dpi));
