@@ -15,8 +15,6 @@
 #include "move/move_planning.h"
 #include "platform/win32/system/junction_tool_links.h"
 #include "platform/win32/system/win32_move_file_system.h"
-#include "remove_scratch.h"
-#include "temp_folder.h"
 
 namespace mirafold::bench {
 namespace {
@@ -180,38 +178,26 @@ ProgressFigures progressFigures(const std::vector<Clock::time_point>& reports,
   return figures;
 }
 
-// Drive D:, mapped by the test fixture to a folder of the temporary folder: a folder there, and
-// the same folder by its C: name, which the scratch remover accepts.
-struct OtherDriveFolder {
-  OtherDriveFolder() {
-    const std::wstring name = L"bench-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                              std::to_wstring(::GetTickCount64());
-    path = L"D:\\" + name;
-    alias = testing::temporaryFolder().value_or(L"") + L"mirafold-drive-d\\" + name;
-    made = ::CreateDirectoryW(path.c_str(), nullptr) != FALSE;
-  }
-  ~OtherDriveFolder() { testing::removeScratchFolder(alias); }
-  std::wstring path, alias;
-  bool made = false;
-};
-
 void benchCopyToOtherDrive(const ui::TestFolder& root, int runs) {
-  OtherDriveFolder drive;
+  ui::OtherDriveFolder drive;
   const std::wstring source = root / L"game";
-  if (!drive.made || !makeTree(source, 100, 100, 4096, 3)) {
+  if (drive.path().empty() || !makeTree(source, 100, 100, 4096, 3)) {
     std::printf("error: the copy tree could not be made (is D: mapped?)\n");
     return;
   }
   Mover mover(root / L"journals");
   std::vector<double> bare, copied, whole, perSecond, most, longest;
   for (int i = 0; i < runs; ++i) {
-    const std::wstring bareCopyFolder = drive.path + L"\\bare-" + std::to_wstring(i);
-    const auto start = Clock::now();
-    if (!bareCopy(source, bareCopyFolder)) std::printf("error: the bare copy failed\n");
-    bare.push_back(msBetween(start, Clock::now()));
-    testing::removeScratchFolder(drive.alias + L"\\bare-" + std::to_wstring(i));
+    {
+      const ui::OtherDriveFolder copies;  // removed, with the copy, at the end of this block
+      const auto start = Clock::now();
+      if (!bareCopy(source, copies.path() + L"\\bare")) {
+        std::printf("error: the bare copy failed\n");
+      }
+      bare.push_back(msBetween(start, Clock::now()));
+    }
 
-    const std::optional<double> ms = mover.away(source, drive.path);
+    const std::optional<double> ms = mover.away(source, drive.path());
     if (!ms) return;
     whole.push_back(*ms);
     copied.push_back(msBetween(mover.files.copyStarted, mover.files.copyChecked));

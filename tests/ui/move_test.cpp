@@ -14,8 +14,6 @@
 #include "driver/driver.h"
 #include "move/move_handlers.h"
 #include "platform/win32/ui/progress_dialog.h"
-#include "remove_scratch.h"
-#include "temp_folder.h"
 
 namespace mirafold::ui {
 namespace {
@@ -54,26 +52,6 @@ bool eventually(Condition condition, Timeout timeout = 20s) {
   }
   return true;
 }
-
-// A scratch folder on drive D:, which the windows.map_move_drive fixture maps to a folder below
-// the temporary folder: a move there takes the copy road. Removed through that other name.
-class OtherDriveFolder {
- public:
-  OtherDriveFolder() {
-    const std::wstring name = L"mirafold-ui-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                              std::to_wstring(::GetTickCount64());
-    path_ = L"D:\\" + name;
-    alias_ = testing::temporaryFolder().value_or(L"") + L"mirafold-drive-d\\" + name;
-    ::CreateDirectoryW(path_.c_str(), nullptr);
-  }
-  ~OtherDriveFolder() { testing::removeScratchFolder(alias_); }
-  OtherDriveFolder(const OtherDriveFolder&) = delete;
-  OtherDriveFolder& operator=(const OtherDriveFolder&) = delete;
-  const std::wstring& path() const { return path_; }
-
- private:
-  std::wstring path_, alias_;
-};
 
 class MoveTest : public ::testing::Test {
  protected:

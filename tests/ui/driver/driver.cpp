@@ -90,6 +90,26 @@ TestFolder::TestFolder() {
 
 TestFolder::~TestFolder() { testing::removeScratchFolder(path_); }
 
+OtherDriveFolder::OtherDriveFolder() {
+  const std::optional<std::wstring> temp = testing::temporaryFolder();
+  if (!temp) return;
+  // Names repeat within one tick, so a taken one is passed over, as for TestFolder.
+  for (unsigned attempt = 0;; ++attempt) {
+    const std::wstring name = L"mirafold-ui-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(::GetTickCount64()) + L"-" + std::to_wstring(attempt);
+    if (::CreateDirectoryW((L"D:\\" + name).c_str(), nullptr)) {
+      path_ = L"D:\\" + name;
+      alias_ = *temp + L"mirafold-drive-d\\" + name;
+      return;
+    }
+    if (::GetLastError() != ERROR_ALREADY_EXISTS) return;
+  }
+}
+
+OtherDriveFolder::~OtherDriveFolder() {
+  if (!alias_.empty()) testing::removeScratchFolder(alias_);
+}
+
 std::wstring TestFolder::makeFolder(const std::wstring& relative) const {
   const std::wstring full = *this / relative;
   ::SHCreateDirectoryExW(nullptr, full.c_str(), nullptr);

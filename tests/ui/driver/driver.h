@@ -32,6 +32,21 @@ class TestFolder {
   std::wstring path_;
 };
 
+// A fresh folder on drive D:, which the windows.map_move_drive fixture maps to a folder below the
+// temporary folder: a move there takes the copy road. Removed through that other name.
+class OtherDriveFolder {
+ public:
+  OtherDriveFolder();
+  ~OtherDriveFolder();
+  OtherDriveFolder(const OtherDriveFolder&) = delete;
+  OtherDriveFolder& operator=(const OtherDriveFolder&) = delete;
+  // Empty when D: is not mapped.
+  const std::wstring& path() const { return path_; }
+
+ private:
+  std::wstring path_, alias_;
+};
+
 // Every entry below a folder, recursively, with its attributes, size and last write time, one
 // text per entry in name order: two snapshots differ when anything was made, changed or removed.
 std::vector<std::wstring> snapshot(const std::wstring& folder);
