@@ -39,8 +39,10 @@ namespace {
 int run(HINSTANCE instance) {
   // With the manifest's version-6 common controls this gives the controls the system's style.
   ::InitCommonControls();
-  // Screen readers reach the controls' accessible objects through COM on this thread.
-  const auto apartment = base::win32::joinApartment();
+  // Screen readers reach the controls' accessible objects through COM on this thread. It joins
+  // once the window shows: a reader's first request waits for the message loop anyway, and COM's
+  // libraries then load after the window is up, not before.
+  base::win32::ComApartment apartment;
 
   win32::Win32MessageBoxes messages;
   win32::Win32Processes processes;
@@ -131,7 +133,12 @@ int run(HINSTANCE instance) {
     sendToWindow->showModal();
   });
 
-  // Moving a folder away and back, from the folder rows' context menu.
+  if (!form.Form_Load()) return 1;
+  window.show();
+  apartment = base::win32::joinApartment();
+
+  // Moving a folder away and back, from the folder rows' context menu. Wired once the window
+  // shows: finding the journal's folder loads the shell's libraries, which nothing before needs.
   win32::Win32MoveFileSystem moveFiles(
       win32::junctionToolLinks(move::joinPath(program.programFolder(), L"junction.exe")),
       {.noJunctionTool = std::wstring(move::kNoJunctionTool),
@@ -150,8 +157,6 @@ int run(HINSTANCE instance) {
                             .clock = clock,
                             .journalFolder = win32::moveJournalFolder()});
 
-  if (!form.Form_Load()) return 1;
-  window.show();
   processes.startWaiting();
   // A move a crash cut short is finished or undone before anything else.
   moves.recoverUnfinishedMoves();

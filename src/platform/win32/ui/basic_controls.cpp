@@ -128,7 +128,11 @@ void Win32Frame::onDrop(platform::DropHandler handler) {
   // Run as administrator, the window keeps the system's filter against less privileged senders
   // (no ChangeWindowMessageFilterEx for WM_DROPFILES, WM_COPYDATA and WM_COPYGLOBALDATA): opened
   // to them, any program of the user could pick the folders of a link made with those rights.
-  ::DragAcceptFiles(::GetParent(box_), TRUE);
+  // The style is what DragAcceptFiles sets; set here, the shell's library loads at the first drop
+  // instead of before the window shows.
+  HWND window = ::GetParent(box_);
+  ::SetWindowLongPtrW(window, GWL_EXSTYLE,
+                      ::GetWindowLongPtrW(window, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
 }
 
 bool Win32Frame::drop(const std::vector<std::wstring>& paths) {
