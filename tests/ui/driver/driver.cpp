@@ -73,19 +73,25 @@ HWND findTopLevel(DWORD pid, const wchar_t* cls, const wchar_t* title, bool unow
   return search.found;
 }
 
+// Makes a new folder of a fresh name in `parent` (ending in a backslash) and gives its name; none
+// when it cannot be made. Process IDs repeat under Wine and names within one tick, so the name
+// carries both and an attempt count, and a name already taken is passed over.
+std::optional<std::wstring> makeFreshFolder(const std::wstring& parent) {
+  for (unsigned attempt = 0;; ++attempt) {
+    std::wstring name = L"mirafold-ui-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                        std::to_wstring(::GetTickCount64()) + L"-" + std::to_wstring(attempt);
+    if (::CreateDirectoryW((parent + name).c_str(), nullptr)) return name;
+    if (::GetLastError() != ERROR_ALREADY_EXISTS) return std::nullopt;
+  }
+}
 }  // namespace
 
 TestFolder::TestFolder() {
   const std::optional<std::wstring> temp = testing::temporaryFolder();
   if (!temp) throw std::runtime_error("no usable temporary folder");
-  // Process IDs repeat under Wine, so the name also carries the time and is taken only when new.
-  for (unsigned attempt = 0;; ++attempt) {
-    path_ = *temp + L"mirafold-ui-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-            std::to_wstring(::GetTickCount64()) + L"-" + std::to_wstring(attempt);
-    if (::CreateDirectoryW(path_.c_str(), nullptr)) return;
-    if (::GetLastError() != ERROR_ALREADY_EXISTS)
-      throw std::runtime_error("cannot make a test folder");
-  }
+  const std::optional<std::wstring> name = makeFreshFolder(*temp);
+  if (!name) throw std::runtime_error("cannot make a test folder");
+  path_ = *temp + *name;
 }
 
 TestFolder::~TestFolder() { testing::removeScratchFolder(path_); }
@@ -93,17 +99,10 @@ TestFolder::~TestFolder() { testing::removeScratchFolder(path_); }
 OtherDriveFolder::OtherDriveFolder() {
   const std::optional<std::wstring> temp = testing::temporaryFolder();
   if (!temp) return;
-  // Names repeat within one tick, so a taken one is passed over, as for TestFolder.
-  for (unsigned attempt = 0;; ++attempt) {
-    const std::wstring name = L"mirafold-ui-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                              std::to_wstring(::GetTickCount64()) + L"-" + std::to_wstring(attempt);
-    if (::CreateDirectoryW((L"D:\\" + name).c_str(), nullptr)) {
-      path_ = L"D:\\" + name;
-      alias_ = *temp + L"mirafold-drive-d\\" + name;
-      return;
-    }
-    if (::GetLastError() != ERROR_ALREADY_EXISTS) return;
-  }
+  const std::optional<std::wstring> name = makeFreshFolder(L"D:\\");
+  if (!name) return;
+  path_ = L"D:\\" + *name;
+  alias_ = *temp + L"mirafold-drive-d\\" + *name;
 }
 
 OtherDriveFolder::~OtherDriveFolder() {
