@@ -1,7 +1,6 @@
 #include "platform/win32/ui/basic_controls.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 namespace mirafold::win32 {
 
