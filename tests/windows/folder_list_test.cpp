@@ -233,6 +233,24 @@ TEST_F(FolderListTest, EnterOpensTheSelectedRowThroughDialogNavigation) {
   EXPECT_EQ(changes, 2);
 }
 
+TEST_F(FolderListTest, KeyboardMenuOpensOnTheSelectedRowFromEitherFormOfItsPosition) {
+  ASSERT_TRUE(list->setPath(tree.path()));
+  std::vector<std::wstring> asked;
+  // No items: the menu is asked for but never shown, so that nothing waits on it.
+  list->onContextMenu({.items =
+                           [&](const std::wstring& folder) {
+                             asked.push_back(folder);
+                             return std::vector<platform::MenuItem>{};
+                           },
+                       .chosen = nullptr});
+  selectRowLabelled(L"gamma");
+  // DefWindowProc's own form on 64-bit Windows, and every bit set.
+  for (const LPARAM keyboard : {static_cast<LPARAM>(MAKELPARAM(-1, -1)), LPARAM{-1}}) {
+    send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list->hwnd()), keyboard);
+  }
+  EXPECT_EQ(asked, (std::vector<std::wstring>{tree.at(L"gamma"), tree.at(L"gamma")}));
+}
+
 TEST_F(FolderListTest, RowWhoseFolderVanishedRefreshesInstead) {
   ASSERT_TRUE(list->setPath(tree.path()));
   changes = 0;

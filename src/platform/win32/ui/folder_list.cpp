@@ -230,8 +230,9 @@ void Win32FolderList::showContextMenu(LPARAM lParam) {
   if (!menu_.items) return;
   POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   std::optional<std::size_t> row;
-  if (lParam == -1) {
-    // From the keyboard: the current row, the menu at its lower left.
+  // From the keyboard (Shift+F10, the menu key) both coordinates are -1, whichever width the
+  // message's lParam was sent with: the current row, the menu at its lower left.
+  if (at.x == -1 && at.y == -1) {
     row = selectedRow();
     if (!row) return;
     const RECT r = rowRect(*row);
