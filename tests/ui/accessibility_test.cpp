@@ -49,6 +49,13 @@ class Accessible {
   }
   long role(long n) const { return number(&IAccessible::get_accRole, n); }
   long state(long n) const { return number(&IAccessible::get_accState, n); }
+  // The child reached, or the failure's HRESULT.
+  long navigate(long direction, long from) const {
+    VARIANT out;
+    ::VariantInit(&out);
+    const HRESULT hr = p_->accNavigate(direction, child(from), &out);
+    return hr == S_OK && out.vt == VT_I4 ? out.lVal : hr;
+  }
 
  private:
   long number(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*), long n) const {
@@ -68,6 +75,8 @@ class AccessibilityTest : public testing::Test {
     start = root.makeFolder(L"start");
     root.makeFolder(L"start\\alpha");
     root.makeFolder(L"start\\beta 测试");
+    // More rows than the list shows: the last ones are out of view.
+    for (int i = 0; i < kMoreRows; ++i) root.makeFolder(L"start\\zz" + std::to_wstring(10 + i));
     installProgram(program);
     app = std::make_unique<App>(program, L"", start);
     ASSERT_NE(app->waitForMainWindow(), nullptr);
@@ -76,6 +85,7 @@ class AccessibilityTest : public testing::Test {
     app.reset();
     ::CoUninitialize();
   }
+  static constexpr long kMoreRows = 30;
   TestFolder root;
   std::wstring program, start;
   std::unique_ptr<App> app;
@@ -85,24 +95,39 @@ TEST_F(AccessibilityTest, FolderListRowsAreNamedListItemsWithTheCurrentFolderSel
   for (const int list : {id::kDir1, id::kDir2}) {
     const Accessible rows(app->control(list));
     ASSERT_TRUE(rows) << list;
-    // The ancestors from the root down to the start folder, then its two subfolders.
+    // The ancestors from the root down to the start folder, then its subfolders.
     std::size_t depth = 0;
     for (std::size_t at = start.find(L'\\'); at != std::wstring::npos;
          at = start.find(L'\\', at + 1)) {
       ++depth;
     }
     const long current = static_cast<long>(depth + 1);
-    ASSERT_EQ(rows.children(), current + 2) << list;
+    ASSERT_EQ(rows.children(), current + 2 + kMoreRows) << list;
     EXPECT_EQ(rows.name(1), start.substr(0, 3));
     EXPECT_EQ(rows.name(current), start.substr(start.rfind(L'\\') + 1));
     EXPECT_EQ(rows.name(current + 1), L"alpha");
     EXPECT_EQ(rows.name(current + 2), L"beta 测试");
-    EXPECT_EQ(rows.name(current + 3), L"<none>") << "no row past the last";
+    EXPECT_EQ(rows.name(current + 3 + kMoreRows), L"<none>") << "no row past the last";
     for (long row = 1; row <= current + 2; ++row) {
       EXPECT_EQ(rows.role(row), ROLE_SYSTEM_LISTITEM) << row;
       EXPECT_EQ((rows.state(row) & STATE_SYSTEM_SELECTED) != 0, row == current) << row;
     }
   }
+}
+
+TEST_F(AccessibilityTest, RowsOutOfViewAreOffscreenAndOnlyTheListHasFirstAndLastChildren) {
+  const Accessible rows(app->control(id::kDir1));
+  ASSERT_TRUE(rows);
+  const long last = rows.children();
+  EXPECT_EQ(rows.state(1) & STATE_SYSTEM_OFFSCREEN, 0);
+  EXPECT_NE(rows.state(last) & STATE_SYSTEM_OFFSCREEN, 0);
+  EXPECT_EQ(rows.navigate(NAVDIR_FIRSTCHILD, CHILDID_SELF), 1);
+  EXPECT_EQ(rows.navigate(NAVDIR_LASTCHILD, CHILDID_SELF), last);
+  EXPECT_EQ(rows.navigate(NAVDIR_NEXT, 1), 2);
+  for (const long direction : {NAVDIR_FIRSTCHILD, NAVDIR_LASTCHILD}) {
+    EXPECT_EQ(rows.navigate(direction, 2), E_INVALIDARG) << direction;
+  }
+  EXPECT_EQ(rows.navigate(NAVDIR_NEXT, last + 1), E_INVALIDARG);
 }
 
 TEST_F(AccessibilityTest, EditBoxesAreNamedByTheirCaptions) {

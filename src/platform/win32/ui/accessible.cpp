@@ -107,6 +107,9 @@ class RowsAccessible final : public IAccessible {
       flags |= STATE_SYSTEM_SELECTED;
       if (::GetFocus() == window_) flags |= STATE_SYSTEM_FOCUSED;
     }
+    // A row scrolled out of view has no place on the screen: a reader then skips or scrolls.
+    const RECT place = source()->rowRect(*r);
+    if (::IsRectEmpty(&place)) flags |= STATE_SYSTEM_OFFSCREEN;
     state->vt = VT_I4;
     state->lVal = flags;
     return S_OK;
@@ -168,6 +171,9 @@ class RowsAccessible final : public IAccessible {
     if (!end) return E_POINTER;
     ::VariantInit(end);
     if (!source()) return CO_E_OBJNOTCONNECTED;
+    // A row has no children of its own, and navigation starts only from a row that exists.
+    const bool toChild = direction == NAVDIR_FIRSTCHILD || direction == NAVDIR_LASTCHILD;
+    if (!isSelf(start) && (toChild || !row(start))) return E_INVALIDARG;
     const long count = static_cast<long>(source()->rowCount());
     long next = 0;
     switch (direction) {
