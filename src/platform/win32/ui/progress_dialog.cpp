@@ -27,9 +27,22 @@ struct Shared {
   HWND window = nullptr;
 };
 
+// The layout at 96 dpi, scaled to the window's DPI when it is made and whenever that changes.
+struct Place {
+  int id;
+  int x, y, width, height;
+};
+constexpr int kClientWidth = 420, kClientHeight = 150;
+constexpr Place kPlaces[] = {
+    {kProgressBarId, 12, 12, 396, 18},    {kProgressFileId, 12, 38, 396, 18},
+    {kProgressCountsId, 12, 60, 396, 18}, {kProgressRateId, 12, 82, 396, 18},
+    {IDCANCEL, 318, 112, 90, 26},
+};
+
 struct Window {
   Shared* shared;
   const std::function<void()>* cancel;
+  base::win32::UniqueFont font;
   bool ended = false;
   bool cancelled = false;
 };
@@ -40,6 +53,19 @@ base::win32::UniqueFont messageFont(int dpi) {
   if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return {};
   metrics.lfMessageFont.lfHeight = -scaled(9, dpi, 72);
   return base::win32::UniqueFont(::CreateFontIndirectW(&metrics.lfMessageFont));
+}
+
+// Places the controls for `dpi` and gives them a font of that size; the old font goes after.
+void layOut(HWND dialog, Window& self, int dpi) {
+  base::win32::UniqueFont font = messageFont(dpi);
+  const auto px = [dpi](int length) { return scaled(length, dpi, kDefaultDpi); };
+  for (const Place& place : kPlaces) {
+    const HWND control = ::GetDlgItem(dialog, place.id);
+    ::SetWindowPos(control, nullptr, px(place.x), px(place.y), px(place.width), px(place.height),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+  }
+  self.font = std::move(font);
 }
 
 void setText(HWND dialog, int id, const std::wstring& text) {
@@ -74,6 +100,15 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       case kWorkEnded:
         self->ended = true;
         return 0;
+      case WM_DPICHANGED: {
+        // Moved to a monitor of another scale: the size the system suggests, the controls anew.
+        const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+        layOut(hwnd, *self, LOWORD(wParam));
+        ::SetWindowPos(hwnd, nullptr, suggested.left, suggested.top,
+                       suggested.right - suggested.left, suggested.bottom - suggested.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+      }
       case WM_COMMAND:
         if (LOWORD(wParam) != IDCANCEL) break;
         [[fallthrough]];
@@ -109,13 +144,10 @@ void registerClass() {
   ::RegisterClassExW(&wc);  // a second registration fails harmlessly
 }
 
-HWND child(HWND parent, const wchar_t* cls, const std::wstring& text, DWORD style, int id, int x,
-           int y, int w, int h, HFONT font) {
-  const HWND hwnd = ::CreateWindowExW(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, w,
-                                      h, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                      ::GetModuleHandleW(nullptr), nullptr);
-  if (hwnd) ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return hwnd;
+HWND child(HWND parent, const wchar_t* cls, const std::wstring& text, DWORD style, int id) {
+  return ::CreateWindowExW(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           ::GetModuleHandleW(nullptr), nullptr);
 }
 
 }  // namespace
@@ -127,13 +159,13 @@ void Win32ProgressDialog::run(const std::function<void(const platform::ProgressR
                               const std::function<void()>& cancel) {
   registerClass();
   Shared shared;
-  Window state{&shared, &cancel};
+  Window state{&shared, &cancel, {}};
   const int dpi = owner_ ? windowDpi(owner_) : kDefaultDpi;
   const auto px = [dpi](int length) { return scaled(length, dpi, kDefaultDpi); };
-  const base::win32::UniqueFont font = messageFont(dpi);
 
   constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-  const RECT outer = windowRectFor({0, 0, px(420), px(150)}, style, WS_EX_DLGMODALFRAME, dpi);
+  const RECT outer =
+      windowRectFor({0, 0, px(kClientWidth), px(kClientHeight)}, style, WS_EX_DLGMODALFRAME, dpi);
   RECT ownerRect{};
   if (owner_) ::GetWindowRect(owner_, &ownerRect);
   const int w = outer.right - outer.left, h = outer.bottom - outer.top;
@@ -144,16 +176,14 @@ void Win32ProgressDialog::run(const std::function<void(const platform::ProgressR
                         owner_, nullptr, ::GetModuleHandleW(nullptr), &state));
   if (!window) throw std::runtime_error("no progress window");
   const HWND dialog = window.get();
-  const HFONT f = font.get();
-  const HWND bar =
-      child(dialog, PROGRESS_CLASSW, L"", 0, kProgressBarId, px(12), px(12), px(396), px(18), f);
+  const HWND bar = child(dialog, PROGRESS_CLASSW, L"", 0, kProgressBarId);
   ::SendMessageW(bar, PBM_SETRANGE32, 0, 1000);
-  child(dialog, L"STATIC", L"", SS_PATHELLIPSIS | SS_NOPREFIX, kProgressFileId, px(12), px(38),
-        px(396), px(18), f);
-  child(dialog, L"STATIC", L"", SS_NOPREFIX, kProgressCountsId, px(12), px(60), px(396), px(18), f);
-  child(dialog, L"STATIC", L"", SS_NOPREFIX, kProgressRateId, px(12), px(82), px(396), px(18), f);
-  const HWND button = child(dialog, L"BUTTON", texts_.cancel, WS_TABSTOP | BS_DEFPUSHBUTTON,
-                            IDCANCEL, px(318), px(112), px(90), px(26), f);
+  child(dialog, L"STATIC", L"", SS_PATHELLIPSIS | SS_NOPREFIX, kProgressFileId);
+  child(dialog, L"STATIC", L"", SS_NOPREFIX, kProgressCountsId);
+  child(dialog, L"STATIC", L"", SS_NOPREFIX, kProgressRateId);
+  const HWND button =
+      child(dialog, L"BUTTON", texts_.cancel, WS_TABSTOP | BS_DEFPUSHBUTTON, IDCANCEL);
+  layOut(dialog, state, dpi);
   shared.window = dialog;
 
   // Modal: the owner takes no input, but paints, until the window goes.
