@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <chrono>
+#include <condition_variable>
 #include <cwctype>
+#include <mutex>
 
 #include "forwarding_parent.h"
 #include "temp_tree.h"
@@ -123,6 +126,55 @@ TEST_F(DriveListTest, ReadingDrivesAfreshOnDropDownKeepsTheSelection) {
   ::SendMessageW(list->hwnd(), CB_SHOWDROPDOWN, FALSE, 0);
   EXPECT_EQ(list->drive(), chosen);
   EXPECT_EQ(changes, 0);
+}
+
+// A drive that never answers (a network drive whose server is gone) holds neither the window nor
+// the other drives' labels; asked again while it still hangs, it is not asked twice.
+TEST_F(DriveListTest, LabelsArriveAfterTheWindowWithoutWaitingForADriveThatNeverAnswers) {
+  struct Blocked {
+    std::mutex lock;
+    std::condition_variable released;
+    bool open = false;
+    int askedFirst = 0;
+  };
+  const auto blocked = std::make_shared<Blocked>();
+  DriveLabels labels([blocked](const std::wstring& root) -> std::wstring {
+    const auto letter = static_cast<wchar_t>(std::towlower(root[0]));
+    if (letter != L'c') return std::wstring{L'L', letter};
+    std::unique_lock hold(blocked->lock);
+    ++blocked->askedFirst;
+    blocked->released.wait(hold, [&] { return blocked->open; });
+    return L"late";
+  });
+  auto list = Win32DriveList::create(
+      parent.hwnd(), kId, kBox, static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)), labels);
+  ASSERT_TRUE(list);
+  parent.forwardTo(list.get());
+  ASSERT_GE(list->rows().size(), 2u);
+  ASSERT_EQ(list->rows()[0], L"c:");
+
+  const auto start = std::chrono::steady_clock::now();
+  list->onShown();
+  ::SendMessageW(list->hwnd(), CB_SHOWDROPDOWN, TRUE, 0);  // reads again: c: is still asked once
+  ::SendMessageW(list->hwnd(), CB_SHOWDROPDOWN, FALSE, 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+  EXPECT_EQ(list->rows()[0], L"c:");
+
+  const auto& last = list->rows().back();
+  const std::wstring expected = std::wstring{last[0], L':'} + L" [L" + last[0] + L"]";
+  for (int i = 0; i < 200 && list->rows().back() != expected; ++i) {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    ::Sleep(10);
+  }
+  EXPECT_EQ(list->rows().back(), expected);
+  EXPECT_EQ(list->rows()[0], L"c:");
+  {
+    const std::lock_guard hold(blocked->lock);
+    EXPECT_EQ(blocked->askedFirst, 1);
+    blocked->open = true;
+  }
+  blocked->released.notify_all();
 }
 
 TEST(DriveRowText, LetterColonAndLabelInBrackets) {

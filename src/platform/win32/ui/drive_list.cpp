@@ -1,10 +1,6 @@
 #include "platform/win32/ui/drive_list.h"
 
-#include <winioctl.h>
-
 #include <cwchar>
-
-#include "base/win32/handles.h"
 
 namespace mirafold::win32 {
 namespace {
@@ -29,30 +25,6 @@ wchar_t driveLetterOf(const std::wstring& path) {
   return path.size() >= 2 && isLetter(path[0]) && path[1] == L':' ? lowerLetter(path[0]) : L'\0';
 }
 
-// Asks the device itself, which answers at once, rather than the file system, which may wait for
-// a disk to spin up.
-bool hasMedium(const std::wstring& root) {
-  const std::wstring device = L"\\\\.\\" + root.substr(0, 2);
-  const base::win32::UniqueFileHandle handle(::CreateFileW(
-      device.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!handle) return false;
-  DWORD returned = 0;
-  return ::DeviceIoControl(handle.get(), IOCTL_STORAGE_CHECK_VERIFY2, nullptr, 0, nullptr, 0,
-                           &returned, nullptr) != 0;
-}
-
-std::wstring volumeLabel(const std::wstring& root) {
-  const auto quiet = base::win32::quietErrorMode();
-  const UINT type = ::GetDriveTypeW(root.c_str());
-  if ((type == DRIVE_REMOVABLE || type == DRIVE_CDROM) && !hasMedium(root)) return {};
-  wchar_t label[MAX_PATH + 1] = {};
-  if (!::GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr,
-                               nullptr, 0)) {
-    return {};
-  }
-  return label;
-}
-
 // Every drive's root ("c:\"), in letter order.
 std::vector<std::wstring> driveRoots() {
   const DWORD needed = ::GetLogicalDriveStringsW(0, nullptr);
@@ -67,26 +39,8 @@ std::vector<std::wstring> driveRoots() {
   return roots;
 }
 
-// The rows of every drive. Reading labels takes a while per drive, so the lists of one window,
-// made together, share one reading; opening a list always reads afresh.
-const std::vector<std::wstring>& driveRows(bool fresh) {
-  static std::vector<std::wstring> rows;
-  static ULONGLONG readAt = 0;
-  constexpr ULONGLONG kSharedForMs = 2000;
-  if (fresh || rows.empty() || ::GetTickCount64() - readAt > kSharedForMs) {
-    rows.clear();
-    for (const std::wstring& root : driveRoots())
-      rows.push_back(driveRowText(root[0], volumeLabel(root)));
-    readAt = ::GetTickCount64();
-  }
-  return rows;
-}
-
-std::vector<std::wstring> rowsWithoutLabels() {
-  std::vector<std::wstring> rows;
-  for (const std::wstring& root : driveRoots()) rows.push_back(driveRowText(root[0], {}));
-  return rows;
-}
+// A notification of our own, beside the combo box's CBN_ codes: a label has been read.
+constexpr WORD kLabelRead = 0x4D46;
 
 std::wstring currentFolder() {
   const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
@@ -106,19 +60,23 @@ std::wstring driveRowText(wchar_t letter, const std::wstring& label) {
 }
 
 std::unique_ptr<Win32DriveList> Win32DriveList::create(HWND parent, int id, const RECT& pixels,
-                                                       HFONT font) {
+                                                       HFONT font, DriveLabels& labels) {
   constexpr DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
   const HWND hwnd = ::CreateWindowExW(0, L"COMBOBOX", L"", style, pixels.left, pixels.top,
                                       pixels.right - pixels.left, withDropDown(pixels), parent,
                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                       ::GetModuleHandleW(nullptr), nullptr);
   if (!hwnd) return nullptr;
-  std::unique_ptr<Win32DriveList> list(new Win32DriveList(hwnd));
+  std::unique_ptr<Win32DriveList> list(new Win32DriveList(hwnd, labels));
   ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  list->setRows(rowsWithoutLabels());
+  std::vector<std::wstring> rows;
+  for (const std::wstring& root : driveRoots()) rows.push_back(driveRowText(root[0], {}));
+  list->setRows(rows);
   list->selectDriveOf(currentFolder());
   return list;
 }
+
+Win32DriveList::~Win32DriveList() { labels_.forget(hwnd_); }
 
 void Win32DriveList::rescale(const RECT& pixels, int, HFONT font) {
   // The font first: the box measures its closed height from it.
@@ -134,7 +92,10 @@ std::optional<LRESULT> Win32DriveList::onParentMessage(UINT message, WPARAM wPar
       if (onChange_) onChange_();
       return 0;
     case CBN_DROPDOWN:
-      fill(true);
+      fill();
+      return 0;
+    case kLabelRead:
+      showLabels();
       return 0;
     default:
       return std::nullopt;
@@ -152,14 +113,36 @@ void Win32DriveList::selectDriveOf(const std::wstring& path) {
   if (!letter) return;
   auto row = rowOf(letter);
   if (!row) {
-    fill(true);
+    fill();
     row = rowOf(letter);
   }
   // CB_SETCURSEL sends no CBN_SELCHANGE, so the change handler stays quiet.
   if (row) ::SendMessageW(hwnd_, CB_SETCURSEL, *row, 0);
 }
 
-void Win32DriveList::fill(bool fresh) { setRows(driveRows(fresh)); }
+void Win32DriveList::fill() {
+  const std::vector<std::wstring> roots = driveRoots();
+  std::vector<std::wstring> rows;
+  for (const std::wstring& root : roots) {
+    rows.push_back(driveRowText(root[0], labels_.labelOf(lowerLetter(root[0]))));
+  }
+  setRows(rows);
+  labels_.read(roots, ::GetParent(hwnd_), hwnd_, kLabelRead);
+}
+
+void Win32DriveList::showLabels() {
+  const LRESULT selected = ::SendMessageW(hwnd_, CB_GETCURSEL, 0, 0);
+  for (std::size_t row = 0; row < rows_.size(); ++row) {
+    const wchar_t letter = driveLetterOf(rows_[row]);
+    std::wstring text = driveRowText(letter, labels_.labelOf(letter));
+    if (text == rows_[row]) continue;
+    // Row by row, so that an open drop-down stays open and keeps its place.
+    rows_[row] = std::move(text);
+    ::SendMessageW(hwnd_, CB_DELETESTRING, row, 0);
+    ::SendMessageW(hwnd_, CB_INSERTSTRING, row, reinterpret_cast<LPARAM>(rows_[row].c_str()));
+    if (static_cast<LRESULT>(row) == selected) ::SendMessageW(hwnd_, CB_SETCURSEL, row, 0);
+  }
+}
 
 void Win32DriveList::setRows(const std::vector<std::wstring>& rows) {
   const wchar_t kept = driveLetterOf(drive());

@@ -11,23 +11,27 @@
 
 #include "platform/controls.h"
 #include "platform/win32/ui/child_control.h"
+#include "platform/win32/ui/drive_labels.h"
 
 namespace mirafold::win32 {
 
 class Win32DriveList final : public platform::DriveList, public ChildControl {
  public:
   // Starts at the process's current drive without raising the change handler, its rows without
-  // labels until the form is shown (reading them takes a while per drive). `pixels` places the
-  // closed box, whose height then follows the font; the drop-down hangs below it. The parent owns
-  // the window and the font and must forward WM_COMMAND to onParentMessage.
-  static std::unique_ptr<Win32DriveList> create(HWND parent, int id, const RECT& pixels,
-                                                HFONT font);
+  // labels until the form is shown; each label then shows when `labels` has read it. `pixels`
+  // places the closed box, whose height then follows the font; the drop-down hangs below it. The
+  // parent owns the window and the font and must forward WM_COMMAND to onParentMessage.
+  static std::unique_ptr<Win32DriveList> create(HWND parent, int id, const RECT& pixels, HFONT font,
+                                                DriveLabels& labels = DriveLabels::system());
+  ~Win32DriveList() override;
+  Win32DriveList(const Win32DriveList&) = delete;
+  Win32DriveList& operator=(const Win32DriveList&) = delete;
 
   HWND hwnd() const override { return hwnd_; }
-  void onShown() override { fill(false); }
+  void onShown() override { fill(); }
   void rescale(const RECT& pixels, int dpi, HFONT font) override;
   // CBN_SELCHANGE raises the change handler; CBN_DROPDOWN reads the drives afresh, so that a drive
-  // attached since is there to pick.
+  // attached since is there to pick; a label read shows in its row.
   std::optional<LRESULT> onParentMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   std::wstring drive() const override;
@@ -39,13 +43,16 @@ class Win32DriveList final : public platform::DriveList, public ChildControl {
   const std::vector<std::wstring>& rows() const { return rows_; }
 
  private:
-  explicit Win32DriveList(HWND hwnd) : hwnd_(hwnd) {}
-  // Fresh: read the drives now rather than share what another list read a moment ago.
-  void fill(bool fresh);
+  Win32DriveList(HWND hwnd, DriveLabels& labels) : hwnd_(hwnd), labels_(labels) {}
+  // The drives as they are now, with the labels known so far; then their labels read anew.
+  void fill();
   void setRows(const std::vector<std::wstring>& rows);
+  // Rows whose label has come since are shown with it.
+  void showLabels();
   std::optional<std::size_t> rowOf(wchar_t letter) const;
 
   HWND hwnd_;
+  DriveLabels& labels_;
   std::vector<std::wstring> rows_;
   platform::Handler onChange_;
 };
