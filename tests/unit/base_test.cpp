@@ -124,6 +124,42 @@ TEST(LongPathTest, OnlyLongDriveAndSharePathsTakeTheVerbatimForm) {
   }
 }
 
+// The system resolves only what fits the classic limit; the rest is resolved by its rules here.
+TEST(LongPathTest, AbsolutePathsPastTheClassicLimitNeverReachTheSystem) {
+  const std::wstring d(250, L'd');
+  std::vector<std::wstring> asked;
+  const SystemFullPath system = [&asked](const std::wstring& text) -> std::wstring {
+    asked.push_back(text);
+    if (text == L".") return L"C:\\cur";
+    if (text == L"d:") return L"D:\\on d";
+    return L"sys:" + text;
+  };
+  struct Row {
+    std::wstring in;
+    std::wstring out;
+  };
+  const Row rows[] = {
+      {L"short\\x", L"sys:short\\x"},
+      {L"\\\\?\\C:\\" + d + L"\\..", L"sys:\\\\?\\C:\\" + d + L"\\.."},
+      {L"C:\\a\\" + d + L"\\..\\.\\b", L"C:\\a\\b"},
+      {L"C:/x//" + d + L"/y. . ", L"C:\\x\\" + d + L"\\y"},
+      {L"C:\\" + d + L"\\", L"C:\\" + d + L"\\"},
+      {L"C:\\..\\..\\" + d, L"C:\\" + d},
+      {L"\\\\server\\share\\" + d + L"\\..\\z", L"\\\\server\\share\\z"},
+      {d + L"\\x", L"C:\\cur\\" + d + L"\\x"},
+      {L"\\" + d, L"C:\\" + d},
+      {L"d:" + d, L"D:\\on d\\" + d},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(absolutePathOf(row.in, system), row.out) << row.in.size();
+  }
+  for (const std::wstring& text : asked) {
+    EXPECT_TRUE(text.size() < 260 || text.starts_with(L"\\\\?\\")) << text.size();
+  }
+  EXPECT_EQ(absolutePathOf(L"", system), L"");
+  EXPECT_EQ(absolutePathOf(std::wstring(L"C:\\x\0y", 6), system), L"");
+}
+
 TEST(PathRulesTest, RootsDriveRootsAndPatterns) {
   struct Row {
     const wchar_t* path;

@@ -488,3 +488,19 @@ TEST(JunctionToolCommandLine, LicenceSwitchHelpAndMistakes) {
 }
 
 }  // namespace
+
+// The manifest lets the tool take long paths where the machine allows them, and names the
+// systems it was made for (without them Windows 10 reports itself as 8 and applies old shims).
+TEST(JunctionToolManifest, DeclaresLongPathsAndTheSystemsItSupports) {
+  const HMODULE tool = ::LoadLibraryExW(toolPath().c_str(), nullptr,
+                                        LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(tool, nullptr);
+  const HRSRC found = ::FindResourceW(tool, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+  ASSERT_NE(found, nullptr);
+  const auto* bytes = static_cast<const char*>(::LockResource(::LoadResource(tool, found)));
+  const std::string manifest(bytes, ::SizeofResource(tool, found));
+  ::FreeLibrary(tool);
+  EXPECT_NE(manifest.find(">true</longPathAware>"), std::string::npos);
+  EXPECT_NE(manifest.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"), std::string::npos);
+  EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+}

@@ -142,18 +142,26 @@ class Win32OpenLink : public OpenLink {
 }  // namespace
 
 Status Win32System::fullPath(const std::wstring& path, std::wstring& absolute) {
-  std::wstring buffer(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length =
-        ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
-    if (length == 0) return lastFailure();
-    if (length < buffer.size()) {
-      buffer.resize(length);
-      break;
+  DWORD failure = ERROR_SUCCESS;
+  // Asked only for what fits the classic limit, or for a verbatim path.
+  const auto system = [&failure](const std::wstring& text) -> std::wstring {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+      const DWORD length = ::GetFullPathNameW(text.c_str(), static_cast<DWORD>(buffer.size()),
+                                              buffer.data(), nullptr);
+      if (length == 0) {
+        failure = ::GetLastError();
+        return {};
+      }
+      if (length < buffer.size()) {
+        buffer.resize(length);
+        return buffer;
+      }
+      buffer.resize(length);  // too small: `length` counts the NUL as well
     }
-    buffer.resize(length);  // too small: `length` counts the NUL as well
-  }
-  absolute = std::move(buffer);
+  };
+  absolute = mirafold::base::absolutePathOf(path, system);
+  if (absolute.empty()) return failureOf(failure != ERROR_SUCCESS ? failure : ERROR_INVALID_NAME);
   return Status::success();
 }
 

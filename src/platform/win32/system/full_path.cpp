@@ -6,8 +6,10 @@
 
 namespace mirafold::win32 {
 
-std::wstring fullPathOf(const std::wstring& text) {
-  if (text.empty() || text.find(L'\0') != std::wstring::npos) return {};
+namespace {
+
+// Asked only for what fits the classic limit, or for a verbatim path.
+std::wstring systemFullPath(const std::wstring& text) {
   // The current folder may change between the two calls; a second round settles it.
   for (int attempt = 0; attempt < 2; ++attempt) {
     const DWORD needed = ::GetFullPathNameW(text.c_str(), 0, nullptr, nullptr);
@@ -21,6 +23,12 @@ std::wstring fullPathOf(const std::wstring& text) {
     }
   }
   return {};
+}
+
+}  // namespace
+
+std::wstring fullPathOf(const std::wstring& text) {
+  return base::absolutePathOf(text, systemFullPath);
 }
 
 std::wstring callablePath(const std::wstring& path) {
