@@ -67,4 +67,10 @@ bool hasWildcard(std::wstring_view p) {
   return p.find_first_of(L"*?<>\"") != std::wstring_view::npos;
 }
 
+bool isNetworkPath(std::wstring_view path) {
+  if (path.size() > 8 && path.substr(0, 8) == L"\\\\?\\UNC\\") return true;
+  return path.size() > 2 && isSeparator(path[0]) && isSeparator(path[1]) && path[2] != L'?' &&
+         path[2] != L'.';
+}
+
 }  // namespace mirafold::base

@@ -18,6 +18,10 @@ bool isDriveRoot(std::wstring_view path);
 // "/" and "\" alike, trailing separators ignored.
 bool isInsideFolder(std::wstring_view path, std::wstring_view folder);
 
+// True for a share path ("\\server\share\x", either separator) or its verbatim form
+// ("\\?\UNC\server\share"): a folder on another machine, which no junction can lead to.
+bool isNetworkPath(std::wstring_view path);
+
 // True when the text holds a character that a directory search would read as a pattern.
 bool hasWildcard(std::wstring_view path);
 

@@ -52,6 +52,8 @@ std::wstring_view LinkCreation::failedCheck(const std::wstring& linkPath) {
     return kNotNtfs;
   }
   const std::wstring target = c_.dir2.path();
+  // A junction leads only to a folder of this machine, and is made only on one of its volumes.
+  if (s_.files.isOnNetwork(linkPath) || s_.files.isOnNetwork(target)) return kOnNetwork;
   if (target.ends_with(L":\\")) return kRootTarget;
   if (s_.files.isVisibleEntry(linkPath)) return kSameName;
   if (!s_.files.isVisibleEntry(target)) return kTargetMissing;

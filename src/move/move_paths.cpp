@@ -56,11 +56,6 @@ bool isDriveRoot(std::wstring_view path) {
   return letter && (path.size() == 2 || (path.size() == 3 && isSeparator(path[2])));
 }
 
-bool isNetworkPath(std::wstring_view path) {
-  return path.size() > 2 && isSeparator(path[0]) && isSeparator(path[1]) && path[2] != L'?' &&
-         path[2] != L'.';
-}
-
 std::wstring movingPathOf(std::wstring_view origin) {
   return withoutTrailingSeparator(origin) + std::wstring(kMovingSuffix);
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/path_rules.h"
+
 namespace mirafold::move {
 
 inline constexpr std::wstring_view kMovingSuffix = L".mirafold-moving";
@@ -20,7 +22,7 @@ bool samePath(std::wstring_view a, std::wstring_view b);
 // `inner` is `outer` or lies somewhere below it.
 bool isSameOrInside(std::wstring_view inner, std::wstring_view outer);
 bool isDriveRoot(std::wstring_view path);
-bool isNetworkPath(std::wstring_view path);  // \\server\share...
+using base::isNetworkPath;
 
 // The hidden sibling a source is renamed to while it moves, and the folder a copy is made in.
 std::wstring movingPathOf(std::wstring_view origin);

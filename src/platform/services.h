@@ -79,6 +79,9 @@ class FileSystem {
   // The path the system reaches: its longest existing part with every junction and link on the
   // way followed, and the rest appended unchanged.
   virtual std::wstring resolvedPath(const std::wstring& path) const = 0;
+  // The path the system reaches (links on the way followed) lies on another machine: a share,
+  // or a drive letter mapped to one.
+  virtual bool isOnNetwork(const std::wstring& path) const = 0;
   // A file at this path, hidden and system ones too (shortcuts the program itself wrote are
   // tested this way).
   virtual bool isAnyFile(const std::wstring& path) const = 0;

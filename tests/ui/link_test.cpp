@@ -15,6 +15,7 @@ namespace id = app::id;
 constexpr auto kLinkCreated = L"链接创建成功！";
 constexpr auto kSameName = L"链接创建失败！链接所在路径已存在同名文件夹";
 constexpr auto kRootTarget = L"链接创建失败！不可将根目录作为链接目标";
+constexpr auto kOnNetwork = L"链接创建失败！链接目标不可位于网络位置";
 constexpr auto kToolMissing = L"junction.exe不存在，请把它与本程序放在同一文件夹";
 constexpr auto kSubmitted = L"命令已提交，请自行检查链接是否成功";
 
@@ -79,6 +80,18 @@ TEST_F(LinkTest, ADriveRootAsTargetIsRefused) {
   app->click(id::kCommand1);
   EXPECT_EQ(app->acknowledge().value_or(L"<none>"), kRootTarget);
   EXPECT_TRUE(app->enabled(id::kCommand1));
+}
+
+TEST_F(LinkTest, ATargetOnANetworkDriveIsRefusedBeforeTheToolStarts) {
+  if (::GetDriveTypeW(L"N:\\") != DRIVE_REMOTE) GTEST_SKIP() << "N: is no network drive here";
+  installProgram(program);
+  start();
+  app->setText(id::kText2, L"N:\\shared");
+  app->pressEnter(id::kText2);
+  ASSERT_TRUE(app->waitForText(id::kDir2, L"N:\\shared"));
+  app->click(id::kCommand1);
+  EXPECT_EQ(app->acknowledge().value_or(L"<none>"), kOnNetwork);
+  EXPECT_FALSE(exists(links + L"\\shared"));
 }
 
 TEST_F(LinkTest, TheToolRemovedAfterStartUpIsReported) {

@@ -53,6 +53,41 @@ TEST(JunctionTarget, IsAPlainLocalDrivePath) {
   EXPECT_FALSE(junctionTargetPath(L"\\\\?\\Volume{1234}\\x"));
 }
 
+TEST(LocalDrivePath, FollowsSubstLettersAndRefusesNetworkDrives) {
+  const DriveDevices devices = [](wchar_t letter) -> DriveDevice {
+    switch (letter) {
+      case L'S':
+        return {false, L"\\??\\C:\\real"};
+      case L'T':
+        return {false, L"\\??\\S:\\deeper\\"};  // a SUBST of a SUBST letter
+      case L'L':
+        return {false, L"\\??\\L:\\"};  // a loop
+      case L'M':
+        return {true, L"\\Device\\HarddiskVolume9"};
+      case L'N':
+        return {false, L"\\Device\\LanmanRedirector\\;N:0000\\srv\\share"};
+      case L'U':
+        return {false, L"\\??\\unc\\srv\\share"};
+      default:
+        return {false, L"\\Device\\HarddiskVolume1"};
+    }
+  };
+  const struct {
+    const wchar_t* in;
+    std::optional<std::wstring> out;
+  } rows[] = {
+      {L"C:\\x", L"C:\\x"},
+      {L"S:\\", L"C:\\real"},
+      {L"S:\\a\\b", L"C:\\real\\a\\b"},
+      {L"T:\\a", L"C:\\real\\deeper\\a"},
+      {L"L:\\a", std::nullopt},
+      {L"M:\\a", std::nullopt},
+      {L"N:\\a", std::nullopt},
+      {L"U:\\a", std::nullopt},
+  };
+  for (const auto& row : rows) EXPECT_EQ(localDrivePath(row.in, devices), row.out) << row.in;
+}
+
 TEST(SubstituteName, RoundTripsDriveAndSharePaths) {
   EXPECT_EQ(substituteNameFor(L"C:\\t"), L"\\??\\C:\\t");
   EXPECT_EQ(pathFromSubstituteName(L"\\??\\C:\\t"), L"C:\\t");

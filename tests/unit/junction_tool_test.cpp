@@ -47,6 +47,12 @@ class FakeSystem : public System {
     absolute = rooted ? path : currentFolder + L"\\" + path;
     return Status::success();
   }
+  std::map<wchar_t, DriveDevice> devices;  // others: a local volume
+  DriveDevice driveDevice(wchar_t letter) override {
+    const auto found = devices.find(letter);
+    return found == devices.end() ? DriveDevice{false, L"\\Device\\HarddiskVolume1"}
+                                  : found->second;
+  }
   Entry inspect(const std::wstring& path) override {
     if (auto r = reparse.find(path); r != reparse.end()) return entryFromReparseData(r->second);
     auto it = entries.find(path);
@@ -173,6 +179,16 @@ TEST_F(JunctionTool, ResolvesARelativeTargetAgainstTheCurrentFolder) {
   EXPECT_EQ(parseMountPointData(fs.written)->printName, L"C:\\work\\sub");
 }
 
+// A SUBST letter exists in the user's logon session only: the junction holds the real folder.
+TEST_F(JunctionTool, WritesTheFolderBehindSubstLettersOfLinkAndTarget) {
+  fs.devices[L'S'] = {false, L"\\??\\C:\\data"};
+  fs.devices[L'W'] = {false, L"\\??\\C:\\work\\"};
+  EXPECT_EQ(run({L"W:\\link", L"S:\\"}), kSuccess);
+  EXPECT_EQ(fs.calls,
+            (std::vector<std::wstring>{L"mkdir C:\\work\\link", L"reparse C:\\work\\link"}));
+  EXPECT_EQ(parseMountPointData(fs.written)->substituteName, L"\\??\\C:\\data");
+}
+
 TEST_F(JunctionTool, UnderWineMakesAHostLinkAndNoFolder) {
   fs.hostLinks = true;
   EXPECT_EQ(run({L"link", L"C:\\data"}), kSuccess);
@@ -233,6 +249,20 @@ INSTANTIATE_TEST_SUITE_P(
                 {L"x", L"\\\\srv\\share"},
                 kBadPathname,
                 L"Cannot create C:\\work\\x: the target \\\\srv\\share is not on a local drive."},
+        Refusal{L"mapped network drive as target",
+                [](FakeSystem& f) {
+                  f.devices[L'N'] = {true, L"\\Device\\Mup\\srv\\share"};
+                },
+                {L"x", L"N:\\data"},
+                kBadPathname,
+                L"Cannot create C:\\work\\x: the target N:\\data is not on a local drive."},
+        Refusal{L"LINK on a mapped network drive",
+                [](FakeSystem& f) {
+                  f.devices[L'N'] = {true, L"\\Device\\Mup\\srv\\share"};
+                },
+                {L"N:\\x", L"C:\\data"},
+                kBadPathname,
+                L"Cannot create N:\\x: it is not on a local drive."},
         Refusal{
             L"unreadable LINK",
             [](FakeSystem& f) {

@@ -9,6 +9,7 @@ namespace {
 
 constexpr auto kToolMissing = L"junction.exe不存在，请把它与本程序放在同一文件夹";
 constexpr auto kNotNtfs = L"链接创建失败！链接所在分区的文件系统类型必须为NTFS";
+constexpr auto kOnNetwork = L"链接创建失败！链接目标不可位于网络位置";
 constexpr auto kRootTarget = L"链接创建失败！不可将根目录作为链接目标";
 constexpr auto kSameName = L"链接创建失败！链接所在路径已存在同名文件夹";
 constexpr auto kTargetMissing = L"链接创建失败！链接目标不存在";
@@ -279,6 +280,17 @@ TEST(LinkCreationChecksTest, TheFirstFailingCheckIsTheOneReported) {
          w.drive1.selectDriveOf(L"D:\\");
        },
        kNotNtfs},
+      {"target on a mapped network drive, also a root",
+       [](fakes::MainWindow& w) {
+         w.files.networkDrives = L"E";
+         ASSERT_TRUE(w.dir2.setPath(L"E:\\"));
+       },
+       kOnNetwork},
+      {"target reached through a junction to a share",
+       [](fakes::MainWindow& w) { w.files.addJunction(L"C:\\Data\\Saves", L"\\\\srv\\s"); },
+       kOnNetwork},
+      {"link location on a mapped network drive",
+       [](fakes::MainWindow& w) { w.files.networkDrives = L"D"; }, kOnNetwork},
       {"root target", [](fakes::MainWindow& w) { ASSERT_TRUE(w.dir2.setPath(L"E:\\")); },
        kRootTarget},
       {"link path exists and the target is gone",

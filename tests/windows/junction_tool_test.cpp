@@ -504,3 +504,32 @@ TEST(JunctionToolManifest, DeclaresLongPathsAndTheSystemsItSupports) {
   EXPECT_NE(manifest.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"), std::string::npos);
   EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
 }
+
+// A SUBST letter lives in one logon session: the junction holds the folder behind it, so that an
+// elevated program, a service or another user follows it too.
+TEST_F(JunctionTool, WritesTheFolderBehindASubstLetter) {
+  wchar_t letter = 0;
+  for (wchar_t c = L'Y'; c > L'D' && !letter; --c) {
+    const wchar_t root[] = {c, L':', L'\\', L'\0'};
+    if (::GetDriveTypeW(root) == DRIVE_NO_ROOT_DIR) letter = c;
+  }
+  ASSERT_NE(letter, 0) << "no free drive letter";
+  const wchar_t name[] = {letter, L':', L'\0'};
+  ASSERT_TRUE(::DefineDosDeviceW(0, name, target.c_str()));
+  const std::wstring link = scratch.at(L"link");
+  const ToolRun created = runTool({link, std::wstring(name) + L"\\"});
+  ::DefineDosDeviceW(DDD_REMOVE_DEFINITION, name, nullptr);
+  ASSERT_EQ(created.exitCode, 0u) << created.err;
+  EXPECT_EQ(created.out, L"Created " + link + L" -> " + target + L"\r\n");
+  EXPECT_EQ(namesIn(link), (std::set<std::wstring>{L"one.txt", L"two.txt"}));
+  EXPECT_EQ(runTool({L"-d", link}).exitCode, 0u);
+}
+
+TEST_F(JunctionTool, RefusesATargetOnANetworkDriveAndMakesNothing) {
+  if (::GetDriveTypeW(L"N:\\") != DRIVE_REMOTE) GTEST_SKIP() << "N: is no network drive here";
+  const std::wstring link = scratch.at(L"link");
+  const ToolRun refused = runTool({link, L"N:\\shared"});
+  EXPECT_EQ(refused.exitCode, 161u) << refused.err;
+  EXPECT_NE(refused.err.find(L"is not on a local drive"), std::wstring::npos) << refused.err;
+  EXPECT_FALSE(exists(link));
+}

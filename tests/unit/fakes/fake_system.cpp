@@ -65,6 +65,13 @@ std::wstring FakeFileSystem::resolvedPath(const std::wstring& path) const {
   return whole == junctions_.end() ? path : resolvedPath(whole->second);
 }
 
+bool FakeFileSystem::isOnNetwork(const std::wstring& path) const {
+  const std::wstring reached = resolvedPath(path);
+  if (reached.starts_with(L"\\\\")) return true;
+  return reached.size() > 1 && reached[1] == L':' &&
+         networkDrives.find(static_cast<wchar_t>(std::towupper(reached[0]))) != std::wstring::npos;
+}
+
 bool FakeFileSystem::isAnyFile(const std::wstring& path) const {
   const Entry* e = find(path);
   return e && !e->folder;

@@ -33,6 +33,8 @@ class FakeFileSystem : public platform::FileSystem {
   bool isVisibleFolder(const std::wstring& path) const override;
   // Follows the junctions set with addJunction on the way, as the system would.
   std::wstring resolvedPath(const std::wstring& path) const override;
+  // Shares, and the drive letters in `networkDrives`, after the junctions on the way.
+  bool isOnNetwork(const std::wstring& path) const override;
   bool isAnyFile(const std::wstring& path) const override;
   platform::Outcome deleteFile(const std::wstring& path) override;
 
@@ -40,6 +42,7 @@ class FakeFileSystem : public platform::FileSystem {
   void addJunction(const std::wstring& path, const std::wstring& target);
 
   std::vector<std::wstring> deleted;
+  std::wstring networkDrives;  // upper-case letters
   // Paths whose deletion fails with this reason.
   std::map<std::wstring, std::wstring> undeletable;
 

@@ -68,6 +68,13 @@ class Command {
     }
     link = trimTrailingSeparators(mirafold::base::withoutLongPathPrefix(link));
     const std::wstring failure = L"Cannot create " + link + L": ";
+    const DriveDevices devices = [this](wchar_t letter) { return system_.driveDevice(letter); };
+    // Made through the folder behind a SUBST letter, so that every session sees the same link.
+    if (isDrivePath(link)) {
+      const auto local = localDrivePath(link, devices);
+      if (!local) return fail(kBadPathname, failure + L"it is not on a local drive.");
+      link = *local;
+    }
 
     const Entry existing = system_.inspect(link);
     if (existing.kind == EntryKind::Unreadable)
@@ -76,7 +83,8 @@ class Command {
       return fail(kAlreadyExists, failure + describe(existing) + L" already exists there.");
     }
 
-    const auto target = junctionTargetPath(targetFull);
+    auto target = junctionTargetPath(targetFull);
+    if (target) target = localDrivePath(*target, devices);
     if (!target) {
       return fail(kBadPathname,
                   failure + L"the target " + targetFull + L" is not on a local drive.");

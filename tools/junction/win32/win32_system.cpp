@@ -165,6 +165,26 @@ Status Win32System::fullPath(const std::wstring& path, std::wstring& absolute) {
   return Status::success();
 }
 
+DriveDevice Win32System::driveDevice(wchar_t letter) {
+  const wchar_t name[] = {letter, L':', L'\0'};
+  const wchar_t root[] = {letter, L':', L'\\', L'\0'};
+  DriveDevice device;
+  device.remote = ::GetDriveTypeW(root) == DRIVE_REMOTE;
+  // The first of the names the letter leads to is the one the system follows.
+  std::wstring targets(1024, L'\0');
+  for (;;) {
+    const DWORD length =
+        ::QueryDosDeviceW(name, targets.data(), static_cast<DWORD>(targets.size()));
+    if (length != 0) {
+      device.target = targets.c_str();
+      break;
+    }
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || targets.size() >= 65536) break;
+    targets.resize(targets.size() * 2);
+  }
+  return device;
+}
+
 Entry Win32System::inspect(const std::wstring& path) {
   const DWORD attributes = ::GetFileAttributesW(mirafold::base::toLongPath(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {

@@ -15,6 +15,7 @@ class Win32System : public System {
   Status fullPath(const std::wstring& path, std::wstring& absolute) override;
   Entry inspect(const std::wstring& path) override;
   Status listFolder(const std::wstring& path, std::vector<Child>& children) override;
+  DriveDevice driveDevice(wchar_t letter) override;
 
   Status createFolder(const std::wstring& path, std::unique_ptr<NewFolder>& made) override;
   Status openLink(const std::wstring& path, std::unique_ptr<OpenLink>& opened) override;

@@ -87,6 +87,14 @@ std::wstring Win32FileSystem::resolvedPath(const std::wstring& path) const {
   }
 }
 
+bool Win32FileSystem::isOnNetwork(const std::wstring& path) const {
+  const std::wstring reached = base::withoutLongPathPrefix(resolvedPath(path));
+  if (base::isNetworkPath(reached)) return true;
+  if (reached.size() < 2 || reached[1] != L':') return false;
+  const wchar_t root[] = {reached[0], L':', L'\\', L'\0'};
+  return ::GetDriveTypeW(root) == DRIVE_REMOTE;
+}
+
 bool Win32FileSystem::isAnyFile(const std::wstring& path) const {
   const std::wstring callable = callablePath(path);
   if (callable.empty()) return false;

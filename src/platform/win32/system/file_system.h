@@ -15,6 +15,7 @@ class Win32FileSystem final : public platform::FileSystem {
   bool isVisibleFolder(const std::wstring& path) const override;
   // Follows junctions and links through the final path of the longest existing part.
   std::wstring resolvedPath(const std::wstring& path) const override;
+  bool isOnNetwork(const std::wstring& path) const override;
   bool isAnyFile(const std::wstring& path) const override;
   platform::Outcome deleteFile(const std::wstring& path) override;
 };

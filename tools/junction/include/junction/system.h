@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "junction/paths.h"
+
 namespace junction {
 
 enum class EntryKind {
@@ -72,6 +74,8 @@ class System {
   virtual Status fullPath(const std::wstring& path, std::wstring& absolute) = 0;
   virtual Entry inspect(const std::wstring& path) = 0;
   virtual Status listFolder(const std::wstring& path, std::vector<Child>& children) = 0;
+  // What a drive letter stands for, as the system names it.
+  virtual DriveDevice driveDevice(wchar_t letter) = 0;
 
   // NTFS junctions. createFolder fails when anything is at `path` already.
   virtual Status createFolder(const std::wstring& path, std::unique_ptr<NewFolder>& made) = 0;
