@@ -31,6 +31,8 @@ inline constexpr std::wstring_view kDestinationInsideSource = L"目标位置不�
 inline constexpr std::wstring_view kNameExistsOnRight = L"右侧文件夹中已存在同名文件夹";
 inline constexpr std::wstring_view kNotEnoughSpace = L"目标分区空间不足：需要 %1，可用 %2";
 inline constexpr std::wstring_view kNetworkDestination = L"链接目标不可位于网络位置";
+inline constexpr std::wstring_view kFat32FileTooLarge =
+    L"目标分区为FAT32，不能存放4GB或更大的文件：%1";
 
 // The context menu of a folder row.
 inline constexpr std::wstring_view kMoveAwayAndLink = L"移动到右侧文件夹，并在原处创建链接";

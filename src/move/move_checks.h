@@ -16,8 +16,11 @@ struct MoveFacts {
   std::vector<std::wstring> systemFolders;
   bool nameExistsAtDestination = false;
   bool sameVolume = false;
-  std::uint64_t bytesNeeded = 0;  // the source's files, all together
+  std::uint64_t bytesNeeded = 0;  // the source's files, all together, in the destination's clusters
   std::uint64_t bytesFree = 0;    // on the destination's volume
+  std::uint64_t largestFile = 0;
+  std::wstring largestFilePath;
+  std::wstring destinationFileSystem;  // "NTFS", "FAT32", "exFAT", ...
   bool destinationIsNetwork = false;
   std::wstring linkVolumeFileSystem;  // of the volume the link is made on: "NTFS", "FAT32", ...
 };

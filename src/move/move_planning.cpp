@@ -18,15 +18,28 @@ PlannedMove refused(const MoveStatus& st) {
 }
 
 // The facts about the folder and the place it goes to; `facts.source` and
-// `facts.destinationFolder` already set.
-MoveStatus gatherVolumes(platform::MoveFileSystem& files, MoveFacts& facts) {
+// `facts.destinationFolder` already set; `clusterBytes` the destination's.
+MoveStatus gatherVolumes(platform::MoveFileSystem& files, MoveFacts& facts,
+                         std::uint64_t& clusterBytes) {
   platform::VolumeInfo from, to;
-  if (MoveStatus st = files.volumeInfo(facts.source, from); !st.ok()) return st;
+  // The source's parent is where its rename happens (a drive root has none).
+  const std::wstring parent = parentOf(facts.source);
+  if (MoveStatus st = files.volumeInfo(parent.empty() ? facts.source : parent, from); !st.ok()) {
+    return st;
+  }
   if (MoveStatus st = files.volumeInfo(facts.destinationFolder, to); !st.ok()) return st;
   facts.sameVolume = from.id == to.id;
   facts.bytesFree = to.freeBytes;
   facts.destinationIsNetwork = to.network;
+  facts.destinationFileSystem = to.fileSystem;
+  clusterBytes = to.clusterBytes;
   return MoveStatus::success();
+}
+
+void takeSummary(const TreeSummary& summary, MoveFacts& facts) {
+  facts.bytesNeeded = summary.space;
+  facts.largestFile = summary.largest;
+  facts.largestFilePath = summary.largestPath;
 }
 
 PlannedMove checked(const MoveFacts& facts, MovePlan plan, const TreeSummary& summary) {
@@ -57,14 +70,17 @@ PlannedMove planMoveAway(platform::MoveFileSystem& files, const std::wstring& so
   if (MoveStatus st = files.inspect(final, existing); !st.ok()) return refused(st);
   facts.nameExistsAtDestination = existing.kind != EntryKind::Missing;
 
+  std::uint64_t clusterBytes = 1;
+  if (MoveStatus st = gatherVolumes(files, facts, clusterBytes); !st.ok()) return refused(st);
   TreeSummary summary;
   // Only a real folder is walked: the walk would not enter a link, and the checks refuse it.
   if (origin.kind == EntryKind::Folder && !isDriveRoot(facts.source) &&
       !isSameOrInside(facts.destinationFolder, facts.source)) {
-    if (MoveStatus st = summarize(files, facts.source, summary); !st.ok()) return refused(st);
+    if (MoveStatus st = summarize(files, facts.source, summary, clusterBytes); !st.ok()) {
+      return refused(st);
+    }
   }
-  facts.bytesNeeded = summary.bytes;
-  if (MoveStatus st = gatherVolumes(files, facts); !st.ok()) return refused(st);
+  takeSummary(summary, facts);
 
   const MovePlan plan{Direction::Away, facts.source, final, false,
                       origin.attributes & kCarriedAttributes};
@@ -89,12 +105,15 @@ PlannedMove planMoveBack(platform::MoveFileSystem& files, const std::wstring& li
   facts.systemFolders = surroundings.systemFolders;
   // No link is made on the way back.
   facts.linkVolumeFileSystem = L"NTFS";
+  std::uint64_t clusterBytes = 1;
+  if (MoveStatus st = gatherVolumes(files, facts, clusterBytes); !st.ok()) return refused(st);
   TreeSummary summary;
   if (!isSameOrInside(facts.destinationFolder, facts.source)) {
-    if (MoveStatus st = summarize(files, folder, summary); !st.ok()) return refused(st);
+    if (MoveStatus st = summarize(files, folder, summary, clusterBytes); !st.ok()) {
+      return refused(st);
+    }
   }
-  facts.bytesNeeded = summary.bytes;
-  if (MoveStatus st = gatherVolumes(files, facts); !st.ok()) return refused(st);
+  takeSummary(summary, facts);
 
   const MovePlan plan{Direction::Back, folder, place, false,
                       target.attributes & kCarriedAttributes};

@@ -5,6 +5,7 @@
 
 #include "move/messages.h"
 #include "move/move_paths.h"
+#include "move/volume_rules.h"
 
 namespace mirafold::move {
 
@@ -24,16 +25,21 @@ MoveStatus differs(const std::wstring& path) {
 }  // namespace
 
 MoveStatus summarize(platform::MoveFileSystem& files, const std::wstring& folder,
-                     TreeSummary& summary) {
+                     TreeSummary& summary, std::uint64_t clusterBytes) {
   std::vector<FolderEntry> entries;
   if (MoveStatus s = files.list(folder, entries); !s.ok()) return s;
   for (const FolderEntry& entry : entries) {
     const std::wstring path = joinPath(folder, entry.name);
     if (entry.info.kind == EntryKind::Folder) {
-      if (MoveStatus s = summarize(files, path, summary); !s.ok()) return s;
+      if (MoveStatus s = summarize(files, path, summary, clusterBytes); !s.ok()) return s;
     } else if (entry.info.kind == EntryKind::File) {
       ++summary.files;
       summary.bytes += entry.info.size;
+      summary.space += spaceTaken(entry.info.size, clusterBytes);
+      if (entry.info.size > summary.largest || summary.largestPath.empty()) {
+        summary.largest = entry.info.size;
+        summary.largestPath = path;
+      }
     }
   }
   return MoveStatus::success();
@@ -94,6 +100,8 @@ MoveStatus TreeCopier::copyOneFile(const std::wstring& from, const std::wstring&
     return !cancel_.requested();
   });
   if (!s.ok()) return s;
+  // On the disk before the journal can say the copy is complete, and so before any original goes.
+  if (MoveStatus flushed = files_.flushFile(to); !flushed.ok()) return flushed;
   // The size the walk found: the check after the copy compares the copy with it.
   state_.bytesDone = before + size;
   ++state_.filesDone;
@@ -108,7 +116,7 @@ MoveStatus TreeCopier::finishFolder(const std::wstring& to, const platform::Entr
 }
 
 MoveStatus verifyCopy(platform::MoveFileSystem& files, const std::wstring& from,
-                      const std::wstring& to) {
+                      const std::wstring& to, const CopyCheck& check) {
   std::vector<FolderEntry> originals, copies;
   if (MoveStatus s = files.list(from, originals); !s.ok()) return s;
   if (MoveStatus s = files.list(to, copies); !s.ok()) return s;
@@ -117,21 +125,25 @@ MoveStatus verifyCopy(platform::MoveFileSystem& files, const std::wstring& from,
   for (const FolderEntry& entry : originals) {
     const std::wstring source = joinPath(from, entry.name);
     const std::wstring target = joinPath(to, entry.name);
+    const std::wstring shown = joinPath(check.shownAs, entry.name);
     const auto found = copied.find(entry.name);
-    if (found == copied.end() || found->second->kind != entry.info.kind) return differs(target);
+    if (found == copied.end() || found->second->kind != entry.info.kind) return differs(shown);
     const EntryInfo& copy = *found->second;
     if (entry.info.kind == EntryKind::File &&
-        (copy.size != entry.info.size || copy.times.lastWrite != entry.info.times.lastWrite)) {
-      return differs(target);
+        (copy.size != entry.info.size ||
+         !sameTimeWithin(entry.info.times.lastWrite, copy.times.lastWrite, check.timeStep))) {
+      return differs(shown);
     }
     if (entry.info.kind == EntryKind::Link) {
       std::wstring originalTarget, copiedTarget;
       if (MoveStatus s = files.readLink(source, originalTarget); !s.ok()) return s;
       if (MoveStatus s = files.readLink(target, copiedTarget); !s.ok()) return s;
-      if (!samePath(originalTarget, copiedTarget)) return differs(target);
+      if (!samePath(originalTarget, copiedTarget)) return differs(shown);
     }
     if (entry.info.kind == EntryKind::Folder) {
-      if (MoveStatus s = verifyCopy(files, source, target); !s.ok()) return s;
+      if (MoveStatus s = verifyCopy(files, source, target, {check.timeStep, shown}); !s.ok()) {
+        return s;
+      }
     }
   }
   return MoveStatus::success();

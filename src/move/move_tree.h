@@ -14,13 +14,16 @@ namespace mirafold::move {
 struct TreeSummary {
   std::uint64_t files = 0;
   std::uint64_t bytes = 0;
+  std::uint64_t space = 0;  // the files' bytes in whole clusters of the volume they go to
+  std::uint64_t largest = 0;
+  std::wstring largestPath;  // the largest file, as walked
 };
 
 // The attribute bits a move carries over (not "folder" or "link", which are what an entry is).
 inline constexpr std::uint32_t kCarriedAttributes = 0x1 | 0x2 | 0x4 | 0x20 | 0x80 | 0x100 | 0x2000;
 
 platform::MoveStatus summarize(platform::MoveFileSystem& files, const std::wstring& folder,
-                               TreeSummary& summary);
+                               TreeSummary& summary, std::uint64_t clusterBytes = 1);
 
 class TreeCopier {
  public:
@@ -45,10 +48,15 @@ class TreeCopier {
   MoveProgress state_;
 };
 
-// Every file of `from` is in `to` with the same size and last-write time, every folder is a
-// folder and every link a link with the same target.
+struct CopyCheck {
+  std::uint64_t timeStep = 1;  // the destination keeps last-write times in this step
+  std::wstring shownAs;        // `from` as the user knows it: a file that differs is named there
+};
+
+// Every file of `from` is in `to` with the same size and last-write time (within the step),
+// every folder is a folder and every link a link with the same target.
 platform::MoveStatus verifyCopy(platform::MoveFileSystem& files, const std::wstring& from,
-                                const std::wstring& to);
+                                const std::wstring& to, const CopyCheck& check);
 
 // Told each entry's path before it is deleted.
 using DeletionWatcher = std::function<void(const std::wstring& path)>;

@@ -44,6 +44,8 @@ struct VolumeInfo {
   std::wstring id;  // equal for two paths on the same volume, whatever the path spelling
   bool network = false;
   std::uint64_t freeBytes = 0;
+  std::wstring fileSystem;         // as the system names it: "NTFS", "FAT32", "exFAT", ...
+  std::uint64_t clusterBytes = 1;  // the unit a file's space is taken in
 };
 
 struct MoveStatus {
@@ -76,8 +78,14 @@ class MoveFileSystem {
   // exists. Cancelled when `progress` returns false; a cancelled or failed copy leaves no file.
   virtual MoveStatus copyFile(const std::wstring& from, const std::wstring& to,
                               const CopyProgress& progress) = 0;
+  // The file's data and size on the disk, not only in the system's cache, when the call returns:
+  // a power cut after it cannot take the copy back.
+  virtual MoveStatus flushFile(const std::wstring& path) = 0;
   virtual MoveStatus setAttributes(const std::wstring& path, std::uint32_t attributes) = 0;
   virtual MoveStatus setTimes(const std::wstring& path, const EntryTimes& times) = 0;
+  // The step, in 100 ns units (1: exact), in which `folder`'s volume keeps a last-write time:
+  // a probe time is set on `folder` and read back, then its own times are put back.
+  virtual MoveStatus measureTimeStep(const std::wstring& folder, std::uint64_t& step) = 0;
 
   // Links (junctions): their target as stored, a new one, the removal of the link alone.
   virtual MoveStatus readLink(const std::wstring& link, std::wstring& target) = 0;

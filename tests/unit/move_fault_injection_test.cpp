@@ -1,6 +1,7 @@
 // The move's promise, tried at every operation: whatever single operation fails, and wherever the
-// process dies (then the next start completes or undoes the move), every original file exists
-// with its content in exactly one place, reachable from the path the user knew.
+// process dies or the power goes (then the next start completes or undoes the move), every
+// original file exists with its content in exactly one place, reachable from the path the user
+// knew, and no original is deleted before every copy is flushed to the disk.
 
 #include <gtest/gtest.h>
 
@@ -182,6 +183,7 @@ class MoveFaultTest : public testing::TestWithParam<Scenario> {
   void expectOneWholeCopy(const FakeMoveFileSystem& fs, const MoveResult& result, bool moved) {
     const Scenario& s = GetParam();
     const bool away = s.direction == Direction::Away;
+    EXPECT_EQ(fs.deletedBeforeFlush(), 0) << "an original deleted before every copy was flushed";
 
     for (const SampleFile& f : kSampleFiles) {
       const auto* node = fs.find(fs.resolve(kUserPath + std::wstring(L"\\") + f.path, true));

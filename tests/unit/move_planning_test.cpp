@@ -71,6 +71,16 @@ TEST_F(MovePlanningTest, RefusalsFoundThroughTheFileSystem) {
             L"链接创建失败！链接所在分区的文件系统类型必须为NTFS");
 }
 
+// 2,500 bytes in two files take two 4 KiB clusters each on a drive with 10,000 bytes free.
+TEST_F(MovePlanningTest, SpaceCountedInTheDestinationsClusters) {
+  fs.addVolume(L'E', {false, 10000, L"exFAT", 4096});
+  fs.addFolder(L"E:\\Store");
+  EXPECT_FALSE(planMoveAway(fs, L"C:\\Games\\Game", L"E:\\Store", kNtfs).refusal);
+  fs.addFile(L"C:\\Games\\Game\\c.bin", L"c");
+  EXPECT_EQ(planMoveAway(fs, L"C:\\Games\\Game", L"E:\\Store", kNtfs).refusal,
+            L"目标分区空间不足：需要 12.0 KB，可用 9.8 KB");
+}
+
 TEST_F(MovePlanningTest, BackFollowsTheLinkToItsFolder) {
   fs.addFile(L"D:\\Store\\Tool\\t.exe", L"tool", 0);
   fs.addLink(L"C:\\Tools\\Tool", L"D:\\Store\\Tool");

@@ -29,7 +29,7 @@ TEST(MoveReasons, EachStopNamesItsCauseInTheUsersWords) {
       {"link reported made but missing", [](FakeMoveFileSystem& fs) { fs.makeNoLinks(); },
        L"移动失败：链接未指向：D:\\Store\\Game。未做任何更改", kOrigin},
       {"copy differs", [](FakeMoveFileSystem& fs) { fs.damageCopies(); },
-       L"移动失败：复制的文件与原文件不一致：D:\\Store\\Game.mirafold-partial\\save.dat。"
+       L"移动失败：复制的文件与原文件不一致：C:\\Games\\Game\\save.dat。"
        L"未做任何更改",
        kOrigin},
       // As under Wine: the folder is renamed to its hidden sibling, then the held file cannot be
