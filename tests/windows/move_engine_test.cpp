@@ -251,6 +251,44 @@ TEST_F(MoveEngineTest, OtherDriveCopiesChecksLinksAndCleansUp) {
   expectNoJournal();
 }
 
+// E: is an exFAT volume (exfat-fuse), which keeps times to the second and which Wine calls NTFS:
+// the copy check must allow the step the probe finds, and nothing else may differ.
+TEST_F(MoveEngineTest, ExfatDriveEndsWhole) {
+  wchar_t fileSystem[MAX_PATH + 1] = {};
+  if (!::GetVolumeInformationW(L"E:\\", nullptr, 0, nullptr, nullptr, nullptr, fileSystem,
+                               MAX_PATH + 1)) {
+    GTEST_SKIP() << "no drive E:: windows.exfat_drive_up says why the machine cannot mount one";
+  }
+  const std::wstring store = L"E:\\move-" + std::to_wstring(::GetCurrentProcessId());
+  const std::wstring alias = tempFolder() + L"\\mirafold-drive-e\\" + store.substr(3);
+  ASSERT_TRUE(::CreateDirectoryW(store.c_str(), nullptr)) << ::GetLastError();
+  std::uint64_t step = 0;
+  ASSERT_TRUE(files_fs_.measureTimeStep(store, step).ok());
+  EXPECT_GE(step, 10'000'000u) << "exfat-fuse keeps whole seconds";
+  // exFAT holds no links (nor does exfat-fuse hold Wine's host links).
+  ASSERT_TRUE(runJunctionTool({L"-d", source_ + L"\\outside-link"}).ok());
+  std::vector<ULONGLONG> times;
+  for (const SampleFile& f : files_) times.push_back(writeTimeOf(source_ + L"\\" + f.path));
+
+  const move::PlannedMove planned = planAway(store);
+  ASSERT_FALSE(planned.refusal) << "refused";
+  EXPECT_FALSE(planned.plan.sameVolume);
+  const move::MoveResult result = run(files_fs_, planned.plan);
+  EXPECT_EQ(result.outcome, MoveOutcome::Done)
+      << std::string(result.reason.begin(), result.reason.end());
+  const std::wstring moved = store + L"\\游戏 Game";
+  for (std::size_t i = 0; i < files_.size(); ++i) {
+    const std::wstring path = moved + L"\\" + files_[i].path;
+    EXPECT_EQ(readFile(path), files_[i].content) << files_[i].path;
+    const ULONGLONG copied = writeTimeOf(path);
+    EXPECT_LT(copied > times[i] ? copied - times[i] : times[i] - copied, step) << files_[i].path;
+  }
+  EXPECT_EQ(kindOf(source_), EntryKind::Link);
+  expectNoJournal();
+  removeLinksBelow(store);
+  testing::removeScratchFolder(alias);
+}
+
 TEST_F(MoveEngineTest, FileHeldOpenWithoutSharingChangesNothing) {
   const std::wstring held = source_ + L"\\readme.txt";
   const HANDLE h = ::CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
