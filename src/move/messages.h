@@ -31,6 +31,9 @@ inline constexpr std::wstring_view kDestinationInsideSource = L"目标位置不�
 inline constexpr std::wstring_view kNameExistsOnRight = L"右侧文件夹中已存在同名文件夹";
 inline constexpr std::wstring_view kNotEnoughSpace = L"目标分区空间不足：需要 %1，可用 %2";
 inline constexpr std::wstring_view kNetworkDestination = L"链接目标不可位于网络位置";
+inline constexpr std::wstring_view kCloudFiles = L"该文件夹包含尚未下载到本机的云文件：%1";
+inline constexpr std::wstring_view kSymbolicLinkNeedsRights =
+    L"文件夹中的符号链接需要管理员权限或开发人员模式才能复制：%1";
 inline constexpr std::wstring_view kFat32FileTooLarge =
     L"目标分区为FAT32，不能存放4GB或更大的文件：%1";
 

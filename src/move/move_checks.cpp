@@ -25,6 +25,10 @@ std::optional<std::wstring> refusalOf(const MoveFacts& facts) {
     return std::wstring(kDestinationInsideSource);
   }
   if (facts.nameExistsAtDestination) return std::wstring(kNameExistsOnRight);
+  if (!facts.cloudPlaceholder.empty()) return fillIn(kCloudFiles, {facts.cloudPlaceholder});
+  if (!facts.sameVolume && !facts.symbolicLinkNotMakeable.empty()) {
+    return fillIn(kSymbolicLinkNeedsRights, {facts.symbolicLinkNotMakeable});
+  }
   if (!facts.sameVolume && facts.largestFile >= kFourGigabytes &&
       refusesFourGigabyteFiles(facts.destinationFileSystem)) {
     return fillIn(kFat32FileTooLarge, {facts.largestFilePath});

@@ -18,6 +18,9 @@ struct MoveFacts {
   bool sameVolume = false;
   std::uint64_t bytesNeeded = 0;  // the source's files, all together, in the destination's clusters
   std::uint64_t bytesFree = 0;    // on the destination's volume
+  std::wstring cloudPlaceholder;  // the first file only in the cloud, none when there is none
+  // A symbolic link in the folder when this process may not make one: the copy could not keep it.
+  std::wstring symbolicLinkNotMakeable;
   std::uint64_t largestFile = 0;
   std::wstring largestFilePath;
   std::wstring destinationFileSystem;  // "NTFS", "FAT32", "exFAT", ...

@@ -36,10 +36,18 @@ MoveStatus gatherVolumes(platform::MoveFileSystem& files, MoveFacts& facts,
   return MoveStatus::success();
 }
 
-void takeSummary(const TreeSummary& summary, MoveFacts& facts) {
+// `facts.sameVolume` already known: only a copy makes symbolic links, and it is asked only then.
+MoveStatus takeSummary(platform::MoveFileSystem& files, const TreeSummary& summary,
+                       MoveFacts& facts) {
   facts.bytesNeeded = summary.space;
   facts.largestFile = summary.largest;
   facts.largestFilePath = summary.largestPath;
+  facts.cloudPlaceholder = summary.firstCloudPlaceholder;
+  if (facts.sameVolume || summary.firstSymbolicLink.empty()) return MoveStatus::success();
+  bool can = false;
+  if (MoveStatus st = files.canMakeSymbolicLinks(can); !st.ok()) return st;
+  if (!can) facts.symbolicLinkNotMakeable = summary.firstSymbolicLink;
+  return MoveStatus::success();
 }
 
 PlannedMove checked(const MoveFacts& facts, MovePlan plan, const TreeSummary& summary) {
@@ -80,7 +88,7 @@ PlannedMove planMoveAway(platform::MoveFileSystem& files, const std::wstring& so
       return refused(st);
     }
   }
-  takeSummary(summary, facts);
+  if (MoveStatus st = takeSummary(files, summary, facts); !st.ok()) return refused(st);
 
   const MovePlan plan{Direction::Away, facts.source, final, false,
                       origin.attributes & kCarriedAttributes};
@@ -113,7 +121,7 @@ PlannedMove planMoveBack(platform::MoveFileSystem& files, const std::wstring& li
       return refused(st);
     }
   }
-  takeSummary(summary, facts);
+  if (MoveStatus st = takeSummary(files, summary, facts); !st.ok()) return refused(st);
 
   const MovePlan plan{Direction::Back, folder, place, false,
                       target.attributes & kCarriedAttributes};

@@ -6,6 +6,7 @@
 #include "move/messages.h"
 #include "move/move_paths.h"
 #include "move/volume_rules.h"
+#include "platform/entry_reading.h"
 
 namespace mirafold::move {
 
@@ -30,6 +31,15 @@ MoveStatus summarize(platform::MoveFileSystem& files, const std::wstring& folder
   if (MoveStatus s = files.list(folder, entries); !s.ok()) return s;
   for (const FolderEntry& entry : entries) {
     const std::wstring path = joinPath(folder, entry.name);
+    if (entry.info.cloudPlaceholder) {
+      // Listing a cloud folder would download it: its name is all the checks need.
+      if (summary.firstCloudPlaceholder.empty()) summary.firstCloudPlaceholder = path;
+      if (entry.info.kind == EntryKind::Folder) continue;
+    }
+    if (entry.info.kind == EntryKind::Link && entry.info.reparseTag == platform::kTagSymbolicLink &&
+        summary.firstSymbolicLink.empty()) {
+      summary.firstSymbolicLink = path;
+    }
     if (entry.info.kind == EntryKind::Folder) {
       if (MoveStatus s = summarize(files, path, summary, clusterBytes); !s.ok()) return s;
     } else if (entry.info.kind == EntryKind::File) {
@@ -72,9 +82,7 @@ MoveStatus TreeCopier::copyContents(const std::wstring& from, const std::wstring
     if (entry.info.kind == EntryKind::File) {
       s = copyOneFile(source, target, entry.info.size);
     } else if (entry.info.kind == EntryKind::Link) {
-      std::wstring linkTarget;
-      s = files_.readLink(source, linkTarget);
-      if (s.ok()) s = files_.makeLink(target, linkTarget);
+      s = files_.copyLink(source, target);
     } else if (entry.info.kind == EntryKind::Folder) {
       s = files_.createFolder(target);
       if (s.ok()) s = copyContents(source, target);

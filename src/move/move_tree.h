@@ -16,7 +16,9 @@ struct TreeSummary {
   std::uint64_t bytes = 0;
   std::uint64_t space = 0;  // the files' bytes in whole clusters of the volume they go to
   std::uint64_t largest = 0;
-  std::wstring largestPath;  // the largest file, as walked
+  std::wstring largestPath;            // the largest file, as walked
+  std::wstring firstCloudPlaceholder;  // not entered when a folder
+  std::wstring firstSymbolicLink;
 };
 
 // The attribute bits a move carries over (not "folder" or "link", which are what an entry is).

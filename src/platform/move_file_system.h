@@ -17,6 +17,9 @@ inline constexpr std::uint32_t kAttributeSystem = 0x4;
 inline constexpr std::uint32_t kAttributeFolder = 0x10;
 inline constexpr std::uint32_t kAttributeArchive = 0x20;
 inline constexpr std::uint32_t kAttributeLink = 0x400;
+// A cloud file whose contents are not (all) on this PC: opening or reading it downloads them.
+inline constexpr std::uint32_t kAttributeRecallOnOpen = 0x40000;
+inline constexpr std::uint32_t kAttributeRecallOnDataAccess = 0x400000;
 
 enum class EntryKind { Missing, File, Folder, Link };
 
@@ -31,6 +34,10 @@ struct EntryInfo {
   std::uint32_t attributes = 0;
   std::uint64_t size = 0;  // files only
   EntryTimes times;
+  // A cloud provider's placeholder: copying it would download it, deleting it would delete it
+  // from the cloud and from every other PC.
+  bool cloudPlaceholder = false;
+  std::uint32_t reparseTag = 0;  // of a link: what kind it is (0 for Wine's host links)
 };
 
 // A listing carries what the search found of each entry, so that walking a tree costs one
@@ -89,6 +96,11 @@ class MoveFileSystem {
 
   // Links (junctions): their target as stored, a new one, the removal of the link alone.
   virtual MoveStatus readLink(const std::wstring& link, std::wstring& target) = 0;
+  // `to` made a link of `from`'s own kind with its own target as stored: a relative symbolic link
+  // stays a relative symbolic link. Fails when `to` exists.
+  virtual MoveStatus copyLink(const std::wstring& from, const std::wstring& to) = 0;
+  // This process may make symbolic links: it holds the privilege, or Windows is in developer mode.
+  virtual MoveStatus canMakeSymbolicLinks(bool& can) = 0;
   virtual MoveStatus makeLink(const std::wstring& link, const std::wstring& target) = 0;
   virtual MoveStatus removeLink(const std::wstring& link) = 0;
   // Both paths, links followed, name the same existing folder.

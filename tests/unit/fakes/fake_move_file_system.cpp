@@ -5,6 +5,7 @@
 
 #include "move/move_paths.h"
 #include "move/volume_rules.h"
+#include "platform/entry_reading.h"
 
 namespace mirafold::fakes {
 
@@ -25,8 +26,13 @@ bool isBelow(std::wstring_view key, std::wstring_view folder) {
 }
 
 platform::EntryInfo infoOf(const FakeMoveFileSystem::Node& node) {
-  return {node.kind, node.attributes | (node.kind == EntryKind::Folder ? 0x10u : 0u),
-          node.content.size(), node.times};
+  return {node.kind,
+          node.attributes | (node.kind == EntryKind::Folder ? 0x10u : 0u),
+          node.content.size(),
+          node.times,
+          (node.attributes &
+           (platform::kAttributeRecallOnOpen | platform::kAttributeRecallOnDataAccess)) != 0,
+          node.tag};
 }
 
 }  // namespace
@@ -48,10 +54,11 @@ void FakeMoveFileSystem::addFile(const std::wstring& path, const std::wstring& c
   put(path, {EntryKind::File, content, attributes, {++now_, ++now_}, {}});
 }
 
-void FakeMoveFileSystem::addLink(const std::wstring& path, const std::wstring& target) {
+void FakeMoveFileSystem::addLink(const std::wstring& path, const std::wstring& target,
+                                 std::uint32_t tag) {
   const std::wstring parent = parentOf(path);
   if (!isFolder(parent)) addFolder(parent);
-  put(path, {EntryKind::Link, {}, platform::kAttributeLink, {++now_, ++now_}, target});
+  put(path, {EntryKind::Link, {}, platform::kAttributeLink, {++now_, ++now_}, target, false, tag});
 }
 
 std::wstring FakeMoveFileSystem::resolve(const std::wstring& path, bool followLast) const {
@@ -328,12 +335,40 @@ MoveStatus FakeMoveFileSystem::readLink(const std::wstring& link, std::wstring& 
   return MoveStatus::success();
 }
 
+MoveStatus FakeMoveFileSystem::copyLink(const std::wstring& from, const std::wstring& to) {
+  if (auto fault = injectedFault()) return *fault;
+  const Node* node = at(from);
+  if (!node || node->kind != EntryKind::Link) return failed(L"not a link: " + from);
+  if (at(to)) return failed(L"exists: " + to);
+  if (!isFolder(parentOf(to))) return failed(L"no parent: " + to);
+  if (node->tag == platform::kTagSymbolicLink && !symbolicLinksAllowed_) {
+    return failed(L"privilege not held: " + to);
+  }
+  if (makeNoLinks_) return MoveStatus::success();
+  Node copy = *node;
+  copy.times = {++now_, ++now_};
+  put(to, copy);
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::canMakeSymbolicLinks(bool& can) {
+  if (auto fault = injectedFault()) return *fault;
+  can = symbolicLinksAllowed_;
+  return MoveStatus::success();
+}
+
 MoveStatus FakeMoveFileSystem::makeLink(const std::wstring& link, const std::wstring& target) {
   if (auto fault = injectedFault()) return *fault;
   if (at(link)) return failed(L"exists: " + link);
   if (!isFolder(parentOf(link))) return failed(L"no parent: " + link);
   if (makeNoLinks_) return MoveStatus::success();
-  put(link, {EntryKind::Link, {}, platform::kAttributeLink, {++now_, ++now_}, target});
+  put(link, {EntryKind::Link,
+             {},
+             platform::kAttributeLink,
+             {++now_, ++now_},
+             target,
+             false,
+             platform::kTagMountPoint});
   return MoveStatus::success();
 }
 

@@ -23,6 +23,7 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
     platform::EntryTimes times;
     std::wstring target;     // a link's
     bool unflushed = false;  // a copy still in the cache: a power cut cuts it short
+    std::uint32_t tag = 0;   // a link's reparse tag
   };
   struct Volume {
     bool network = false;
@@ -40,7 +41,8 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   void addVolume(wchar_t letter, Volume volume);
   void addFolder(const std::wstring& path, std::uint32_t attributes = 0);
   void addFile(const std::wstring& path, const std::wstring& content, std::uint32_t attributes = 0);
-  void addLink(const std::wstring& path, const std::wstring& target);
+  void addLink(const std::wstring& path, const std::wstring& target,
+               std::uint32_t tag = 0xA0000003);  // a junction unless told
 
   // The path with every link on the way replaced by its target; the last part too when asked.
   std::wstring resolve(const std::wstring& path, bool followLast) const;
@@ -62,6 +64,8 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
 
   // As Wine's CreateSymbolicLinkW does: links are reported made, and none appears.
   void makeNoLinks() { makeNoLinks_ = true; }
+  // A process without the privilege to make symbolic links, outside developer mode.
+  void mayNotMakeSymbolicLinks() { symbolicLinksAllowed_ = false; }
 
   // Entries of a hidden original ("<name>.mirafold-moving") deleted while a copy was not yet
   // flushed: each one a file a power cut could have lost in both places.
@@ -85,6 +89,8 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
                                 const platform::EntryTimes& times) override;
   platform::MoveStatus measureTimeStep(const std::wstring& folder, std::uint64_t& step) override;
   platform::MoveStatus readLink(const std::wstring& link, std::wstring& target) override;
+  platform::MoveStatus copyLink(const std::wstring& from, const std::wstring& to) override;
+  platform::MoveStatus canMakeSymbolicLinks(bool& can) override;
   platform::MoveStatus makeLink(const std::wstring& link, const std::wstring& target) override;
   platform::MoveStatus removeLink(const std::wstring& link) override;
   platform::MoveStatus sameFolder(const std::wstring& a, const std::wstring& b,
@@ -127,6 +133,7 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   bool makeNoLinks_ = false;
   bool damageCopies_ = false;
   long deletedBeforeFlush_ = 0;
+  bool symbolicLinksAllowed_ = true;
 };
 
 }  // namespace mirafold::fakes

@@ -14,6 +14,7 @@
 #include "base/win32/handles.h"
 #include "junction/paths.h"
 #include "junction/reparse_data.h"
+#include "platform/entry_reading.h"
 #include "platform/win32/system/durable_file.h"
 #include "platform/win32/system/file_in_use.h"
 #include "platform/win32/system/full_path.h"
@@ -34,24 +35,13 @@ FILETIME fileTimeOf(std::uint64_t ticks) {
   return {static_cast<DWORD>(ticks & 0xFFFFFFFFu), static_cast<DWORD>(ticks >> 32)};
 }
 
-// A folder that is a junction or a folder symbolic link is a link; Wine shows its stand-in, a
-// host symbolic link, as a reparse point without a tag. Other reparse points (cloud placeholders,
-// deduplicated files) are ordinary entries.
-EntryKind kindOf(DWORD attributes, DWORD tag, bool underWine) {
-  const bool folder = attributes & FILE_ATTRIBUTE_DIRECTORY;
-  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && folder &&
-      (tag == IO_REPARSE_TAG_MOUNT_POINT || tag == IO_REPARSE_TAG_SYMLINK ||
-       (underWine && tag == 0))) {
-    return EntryKind::Link;
-  }
-  return folder ? EntryKind::Folder : EntryKind::File;
-}
-
 platform::EntryInfo infoOf(const WIN32_FIND_DATAW& found, bool underWine) {
-  return {kindOf(found.dwFileAttributes, found.dwReserved0, underWine),
+  return {platform::entryKindOf(found.dwFileAttributes, found.dwReserved0, underWine),
           found.dwFileAttributes,
           (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow,
-          {ticksOf(found.ftCreationTime), ticksOf(found.ftLastWriteTime)}};
+          {ticksOf(found.ftCreationTime), ticksOf(found.ftLastWriteTime)},
+          platform::isCloudPlaceholder(found.dwFileAttributes, found.dwReserved0),
+          (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? found.dwReserved0 : 0};
 }
 
 // Wine answers a search for a name that just went away with "no more files".
@@ -74,6 +64,27 @@ MoveStatus resolvedTarget(const std::wstring& link, std::wstring& target) {
   if (!resolved) return lastStatus(link);
   target = *resolved;
   return MoveStatus::success();
+}
+
+// The reparse data of `entry` as the file system keeps it; none for Wine's host links.
+std::vector<std::uint8_t> reparseDataOf(const std::wstring& entry) {
+  const base::win32::UniqueFileHandle opened = openEntry(entry, FILE_READ_ATTRIBUTES, false);
+  std::vector<std::uint8_t> data(junction::kMaximumReparseDataSize);
+  DWORD got = 0;
+  if (!opened || !::DeviceIoControl(opened.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, data.data(),
+                                    static_cast<DWORD>(data.size()), &got, nullptr)) {
+    got = 0;
+  }
+  data.resize(got);
+  return data;
+}
+
+// A symbolic link's target as it was given: a relative one as it stands, an absolute one as the
+// path the system shows.
+std::wstring textOf(const junction::SymbolicLink& link) {
+  if (link.relative) return link.substituteName;
+  return link.printName.empty() ? junction::pathFromSubstituteName(link.substituteName)
+                                : link.printName;
 }
 
 struct CopyContext {
@@ -256,21 +267,87 @@ MoveStatus Win32MoveFileSystem::measureTimeStep(const std::wstring& folder, std:
 }
 
 MoveStatus Win32MoveFileSystem::readLink(const std::wstring& link, std::wstring& target) {
-  const base::win32::UniqueFileHandle entry = openEntry(link, FILE_READ_ATTRIBUTES, false);
-  if (!entry) return lastStatus(link);
-  std::vector<std::uint8_t> data(junction::kMaximumReparseDataSize);
-  DWORD got = 0;
-  if (::DeviceIoControl(entry.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, data.data(),
-                        static_cast<DWORD>(data.size()), &got, nullptr)) {
-    data.resize(got);
-    if (const auto mountPoint = junction::parseMountPointData(data)) {
-      target = mountPoint->printName.empty()
-                   ? junction::pathFromSubstituteName(mountPoint->substituteName)
-                   : mountPoint->printName;
+  const std::vector<std::uint8_t> data = reparseDataOf(link);
+  if (const auto mountPoint = junction::parseMountPointData(data)) {
+    target = mountPoint->printName.empty()
+                 ? junction::pathFromSubstituteName(mountPoint->substituteName)
+                 : mountPoint->printName;
+    return MoveStatus::success();
+  }
+  if (const auto symbolicLink = junction::parseSymbolicLinkData(data)) {
+    target = textOf(*symbolicLink);
+    return MoveStatus::success();
+  }
+  return resolvedTarget(link, target);
+}
+
+MoveStatus Win32MoveFileSystem::copyLink(const std::wstring& from, const std::wstring& to) {
+  const std::vector<std::uint8_t> data = reparseDataOf(from);
+  if (data.empty()) {
+    // Wine's host links hold no reparse data: a link to where this one leads.
+    std::wstring target;
+    if (MoveStatus st = readLink(from, target); !st.ok()) return st;
+    return makeLink(to, target);
+  }
+  const DWORD attributes = ::GetFileAttributesW(callablePath(from).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return lastStatus(from);
+  if (const auto symbolicLink = junction::parseSymbolicLinkData(data)) {
+    // The system writes the bytes itself, and lets a process in developer mode do it unelevated
+    // (older Windows refuses that flag as an invalid parameter).
+    const std::wstring target = textOf(*symbolicLink);
+    const DWORD kind = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0;
+    constexpr DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+    if (::CreateSymbolicLinkW(callablePath(to).c_str(), target.c_str(), kind | kUnprivileged) ||
+        (::GetLastError() == ERROR_INVALID_PARAMETER &&
+         ::CreateSymbolicLinkW(callablePath(to).c_str(), target.c_str(), kind))) {
+      return MoveStatus::success();
+    }
+    return lastStatus(to);
+  }
+  // A junction or another name surrogate: its own bytes on a new empty folder, taken back if
+  // the system refuses them.
+  if (!::CreateDirectoryW(callablePath(to).c_str(), nullptr)) return lastStatus(to);
+  {
+    const base::win32::UniqueFileHandle link = openEntry(to, GENERIC_WRITE, false);
+    DWORD unused = 0;
+    if (link && ::DeviceIoControl(link.get(), FSCTL_SET_REPARSE_POINT,
+                                  const_cast<std::uint8_t*>(data.data()),
+                                  static_cast<DWORD>(data.size()), nullptr, 0, &unused, nullptr)) {
       return MoveStatus::success();
     }
   }
-  return resolvedTarget(link, target);
+  const MoveStatus refused = lastStatus(to);
+  ::RemoveDirectoryW(callablePath(to).c_str());
+  return refused;
+}
+
+MoveStatus Win32MoveFileSystem::canMakeSymbolicLinks(bool& can) {
+  can = false;
+  // Held, even if not switched on: CreateSymbolicLinkW switches it on for its call.
+  LUID privilege{};
+  HANDLE opened = nullptr;
+  if (::LookupPrivilegeValueW(nullptr, L"SeCreateSymbolicLinkPrivilege", &privilege) &&
+      ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened)) {
+    const base::win32::UniqueKernelHandle token(opened);
+    DWORD size = 0;
+    ::GetTokenInformation(token.get(), TokenPrivileges, nullptr, 0, &size);
+    std::vector<std::uint8_t> buffer(size);
+    if (size && ::GetTokenInformation(token.get(), TokenPrivileges, buffer.data(), size, &size)) {
+      const auto* held = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
+      for (DWORD i = 0; i < held->PrivilegeCount && !can; ++i) {
+        const LUID& one = held->Privileges[i].Luid;
+        can = one.LowPart == privilege.LowPart && one.HighPart == privilege.HighPart;
+      }
+    }
+  }
+  DWORD developerMode = 0, size = sizeof developerMode;
+  if (!can && ::RegGetValueW(HKEY_LOCAL_MACHINE,
+                             L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\AppModelUnlock",
+                             L"AllowDevelopmentWithoutDevLicense", RRF_RT_REG_DWORD, nullptr,
+                             &developerMode, &size) == ERROR_SUCCESS) {
+    can = developerMode == 1;
+  }
+  return MoveStatus::success();
 }
 
 MoveStatus Win32MoveFileSystem::makeLink(const std::wstring& link, const std::wstring& target) {
@@ -285,7 +362,8 @@ MoveStatus Win32MoveFileSystem::removeLink(const std::wstring& link) {
   const base::win32::UniqueFindHandle search(::FindFirstFileExW(
       callablePath(link).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
   if (!search) return lastStatus(link);
-  if (kindOf(found.dwFileAttributes, found.dwReserved0, underWine_) != EntryKind::Link) {
+  if (platform::entryKindOf(found.dwFileAttributes, found.dwReserved0, underWine_) !=
+      EntryKind::Link) {
     std::wstring why = texts_.notALink;
     if (const std::size_t blank = why.find(L"%1"); blank != std::wstring::npos) {
       why.replace(blank, 2, link);

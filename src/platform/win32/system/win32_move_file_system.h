@@ -37,6 +37,8 @@ class Win32MoveFileSystem : public platform::MoveFileSystem {
                                 const platform::EntryTimes& times) override;
   platform::MoveStatus measureTimeStep(const std::wstring& folder, std::uint64_t& step) override;
   platform::MoveStatus readLink(const std::wstring& link, std::wstring& target) override;
+  platform::MoveStatus copyLink(const std::wstring& from, const std::wstring& to) override;
+  platform::MoveStatus canMakeSymbolicLinks(bool& can) override;
   platform::MoveStatus makeLink(const std::wstring& link, const std::wstring& target) override;
   platform::MoveStatus removeLink(const std::wstring& link) override;
   platform::MoveStatus sameFolder(const std::wstring& a, const std::wstring& b,
