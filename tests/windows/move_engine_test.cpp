@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/command_line.h"
+#include "host_script.h"
 #include "junction_links.h"
 #include "move/folder_mover.h"
 #include "move/move_planning.h"
@@ -287,6 +288,30 @@ TEST_F(MoveEngineTest, ExfatDriveEndsWhole) {
   expectNoJournal();
   removeLinksBelow(store);
   testing::removeScratchFolder(alias);
+}
+
+// Links are carried, never entered: a relative host link and a junction, both to a folder
+// outside the tree, arrive as links that lead there, and the folder keeps its file.
+TEST_F(MoveEngineTest, LinksInsideTheTreeArriveAsLinks) {
+  const std::wstring outside = tree_.at(L"outside");
+  writeFile(outside + L"\\keep.txt", "outside the tree");
+  ASSERT_TRUE(testing::runOnHost(tree_.at(L"apps"), L"ln -s ../../outside '游戏 Game/relative'"));
+  ASSERT_EQ(kindOf(source_ + L"\\relative"), EntryKind::Link);
+
+  const move::PlannedMove planned = planAway(otherDrive_);
+  ASSERT_FALSE(planned.refusal) << "refused";
+  const move::MoveResult result = run(files_fs_, planned.plan);
+  ASSERT_EQ(result.outcome, MoveOutcome::Done)
+      << std::string(result.reason.begin(), result.reason.end());
+  const std::wstring moved = otherDrive_ + L"\\游戏 Game";
+  for (const wchar_t* link : {L"\\relative", L"\\outside-link"}) {
+    EXPECT_EQ(kindOf(moved + link), EntryKind::Link) << link;
+    bool leads = false;
+    ASSERT_TRUE(files_fs_.sameFolder(moved + link, outside, leads).ok());
+    EXPECT_TRUE(leads) << link;
+  }
+  EXPECT_EQ(readFile(outside + L"\\keep.txt"), "outside the tree");
+  EXPECT_EQ(kindOf(source_ + L".mirafold-moving"), EntryKind::Missing);
 }
 
 TEST_F(MoveEngineTest, FileHeldOpenWithoutSharingChangesNothing) {
