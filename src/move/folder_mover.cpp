@@ -313,18 +313,19 @@ class MoveRun {
     if (MoveStatus st = summarize(files_, moving_, total); !st.ok()) return st;
     progressState_ = {0, total.bytes, 0, total.files, {}};
     progress_.reportNow(progressState_);
-    TreeCopier copier(files_, progress_, s_.cancel, total);
+    platform::VolumeInfo from, to;
+    if (MoveStatus st = files_.volumeInfo(moving_, from); !st.ok()) return st;
+    if (MoveStatus st = files_.volumeInfo(parentOf(partial_), to); !st.ok()) return st;
+    TreeCopier copier(files_, progress_, s_.cancel, total, from.keepsSecurity && to.keepsSecurity);
     if (MoveStatus st = copier.copy(moving_, partial_, plan_.originAttributes); !st.ok()) {
       return st;
     }
     progressState_ = {total.bytes, total.bytes, total.files, total.files, {}};
     // The name alone is not enough: Wine calls every drive NTFS, and FAT may round a time.
-    platform::VolumeInfo volume;
     std::uint64_t measured = 1;
-    if (MoveStatus st = files_.volumeInfo(partial_, volume); !st.ok()) return st;
     if (MoveStatus st = files_.measureTimeStep(partial_, measured); !st.ok()) return st;
     return verifyCopy(files_, moving_, partial_,
-                      {std::max(timeStepOf(volume.fileSystem), measured), plan_.origin});
+                      {std::max(timeStepOf(to.fileSystem), measured), plan_.origin});
   }
 
   MoveStatus unplaceByCopy() {

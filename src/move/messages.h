@@ -15,6 +15,7 @@ inline constexpr std::wstring_view kCancelledNothingChanged = L"已取消，未�
 inline constexpr std::wstring_view kMoveFailedNothingChanged = L"移动失败：%1。未做任何更改";
 inline constexpr std::wstring_view kMoveDoneOldFolderLeft = L"移动完成，但旧文件夹未能删除：%1";
 inline constexpr std::wstring_view kFileInUse = L"文件正在使用：%1";
+inline constexpr std::wstring_view kNoPermissionsThere = L"目标分区不支持文件权限";
 inline constexpr std::wstring_view kUnfinishedMoveQuestion =
     L"上次的移动未完成：%1 → %2。是否完成它？（选“否”则撤销）";
 

@@ -24,6 +24,7 @@ struct MoveFacts {
   std::uint64_t largestFile = 0;
   std::wstring largestFilePath;
   std::wstring destinationFileSystem;  // "NTFS", "FAT32", "exFAT", ...
+  bool permissionsLost = false;        // the source keeps owners and permissions, the copy cannot
   bool destinationIsNetwork = false;
   std::wstring linkVolumeFileSystem;  // of the volume the link is made on: "NTFS", "FAT32", ...
 };

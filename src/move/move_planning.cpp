@@ -32,6 +32,7 @@ MoveStatus gatherVolumes(platform::MoveFileSystem& files, MoveFacts& facts,
   facts.bytesFree = to.freeBytes;
   facts.destinationIsNetwork = to.network;
   facts.destinationFileSystem = to.fileSystem;
+  facts.permissionsLost = !facts.sameVolume && from.keepsSecurity && !to.keepsSecurity;
   clusterBytes = to.clusterBytes;
   return MoveStatus::success();
 }
@@ -51,7 +52,7 @@ MoveStatus takeSummary(platform::MoveFileSystem& files, const TreeSummary& summa
 }
 
 PlannedMove checked(const MoveFacts& facts, MovePlan plan, const TreeSummary& summary) {
-  PlannedMove planned{refusalOf(facts), std::move(plan), summary};
+  PlannedMove planned{refusalOf(facts), std::move(plan), summary, facts.permissionsLost};
   planned.plan.sameVolume = facts.sameVolume;
   return planned;
 }
@@ -129,8 +130,11 @@ PlannedMove planMoveBack(platform::MoveFileSystem& files, const std::wstring& li
 }
 
 std::wstring confirmationText(const PlannedMove& planned) {
-  return fillIn(kConfirmMove, {planned.plan.origin, std::to_wstring(planned.summary.files),
-                               formatSize(planned.summary.bytes), parentOf(planned.plan.final)});
+  std::wstring text =
+      fillIn(kConfirmMove, {planned.plan.origin, std::to_wstring(planned.summary.files),
+                            formatSize(planned.summary.bytes), parentOf(planned.plan.final)});
+  if (planned.permissionsLost) text += L"\n\n" + std::wstring(kNoPermissionsThere);
+  return text;
 }
 
 }  // namespace mirafold::move

@@ -56,8 +56,8 @@ MoveStatus summarize(platform::MoveFileSystem& files, const std::wstring& folder
 }
 
 TreeCopier::TreeCopier(platform::MoveFileSystem& files, ProgressThrottle& progress,
-                       const CancelFlag& cancel, const TreeSummary& total)
-    : files_(files), progress_(progress), cancel_(cancel) {
+                       const CancelFlag& cancel, const TreeSummary& total, bool withSecurity)
+    : files_(files), progress_(progress), cancel_(cancel), withSecurity_(withSecurity) {
   state_.bytesTotal = total.bytes;
   state_.filesTotal = total.files;
 }
@@ -68,7 +68,7 @@ MoveStatus TreeCopier::copy(const std::wstring& from, const std::wstring& to,
   if (MoveStatus s = files_.inspect(from, root); !s.ok()) return s;
   if (MoveStatus s = files_.createFolder(to); !s.ok()) return s;
   if (MoveStatus s = copyContents(from, to); !s.ok()) return s;
-  return finishFolder(to, root.times, rootAttributes);
+  return finishFolder(from, to, root.times, rootAttributes, true);
 }
 
 MoveStatus TreeCopier::copyContents(const std::wstring& from, const std::wstring& to) {
@@ -80,7 +80,7 @@ MoveStatus TreeCopier::copyContents(const std::wstring& from, const std::wstring
     const std::wstring target = joinPath(to, entry.name);
     MoveStatus s;
     if (entry.info.kind == EntryKind::File) {
-      s = copyOneFile(source, target, entry.info.size);
+      s = copyOneFile(source, target, entry.info);
     } else if (entry.info.kind == EntryKind::Link) {
       s = files_.copyLink(source, target);
     } else if (entry.info.kind == EntryKind::Folder) {
@@ -89,7 +89,8 @@ MoveStatus TreeCopier::copyContents(const std::wstring& from, const std::wstring
       // Attributes and times last: adding entries changes a folder's time, and a read-only
       // folder may refuse them.
       if (s.ok()) {
-        s = finishFolder(target, entry.info.times, entry.info.attributes & kCarriedAttributes);
+        s = finishFolder(source, target, entry.info.times,
+                         entry.info.attributes & kCarriedAttributes, false);
       }
     }
     if (!s.ok()) return s;
@@ -98,7 +99,8 @@ MoveStatus TreeCopier::copyContents(const std::wstring& from, const std::wstring
 }
 
 MoveStatus TreeCopier::copyOneFile(const std::wstring& from, const std::wstring& to,
-                                   std::uint64_t size) {
+                                   const EntryInfo& info) {
+  const std::uint64_t size = info.size;
   const std::uint64_t before = state_.bytesDone;
   state_.currentFile = from;
   progress_.report(state_);
@@ -109,7 +111,10 @@ MoveStatus TreeCopier::copyOneFile(const std::wstring& from, const std::wstring&
   });
   if (!s.ok()) return s;
   // On the disk before the journal can say the copy is complete, and so before any original goes.
-  if (MoveStatus flushed = files_.flushFile(to); !flushed.ok()) return flushed;
+  if (MoveStatus finished = files_.finishCopy(from, to, info.times, withSecurity_);
+      !finished.ok()) {
+    return finished;
+  }
   // The size the walk found: the check after the copy compares the copy with it.
   state_.bytesDone = before + size;
   ++state_.filesDone;
@@ -117,8 +122,12 @@ MoveStatus TreeCopier::copyOneFile(const std::wstring& from, const std::wstring&
   return s;
 }
 
-MoveStatus TreeCopier::finishFolder(const std::wstring& to, const platform::EntryTimes& times,
-                                    std::uint32_t attributes) {
+MoveStatus TreeCopier::finishFolder(const std::wstring& from, const std::wstring& to,
+                                    const platform::EntryTimes& times, std::uint32_t attributes,
+                                    bool root) {
+  if (withSecurity_) {
+    if (MoveStatus s = files_.copySecurity(from, to, root); !s.ok()) return s;
+  }
   if (MoveStatus s = files_.setTimes(to, times); !s.ok()) return s;
   return files_.setAttributes(to, attributes);
 }

@@ -29,24 +29,28 @@ platform::MoveStatus summarize(platform::MoveFileSystem& files, const std::wstri
 
 class TreeCopier {
  public:
+  // `withSecurity`: owners and permissions go along (both volumes keep them).
   TreeCopier(platform::MoveFileSystem& files, ProgressThrottle& progress, const CancelFlag& cancel,
-             const TreeSummary& total);
+             const TreeSummary& total, bool withSecurity);
 
-  // Makes `to` and copies the contents of `from` into it; `to` gets `rootAttributes` and the
-  // times of `from`. Stops at the first failure, Cancelled when asked to.
+  // Makes `to` and copies the contents of `from` into it; `to` gets `rootAttributes`, the times
+  // of `from`, and its owner and permissions as they are, inherited ones included. Stops at the
+  // first failure, Cancelled when asked to.
   platform::MoveStatus copy(const std::wstring& from, const std::wstring& to,
                             std::uint32_t rootAttributes);
 
  private:
   platform::MoveStatus copyContents(const std::wstring& from, const std::wstring& to);
   platform::MoveStatus copyOneFile(const std::wstring& from, const std::wstring& to,
-                                   std::uint64_t size);
-  platform::MoveStatus finishFolder(const std::wstring& to, const platform::EntryTimes& times,
-                                    std::uint32_t attributes);
+                                   const platform::EntryInfo& info);
+  platform::MoveStatus finishFolder(const std::wstring& from, const std::wstring& to,
+                                    const platform::EntryTimes& times, std::uint32_t attributes,
+                                    bool root);
 
   platform::MoveFileSystem& files_;
   ProgressThrottle& progress_;
   const CancelFlag& cancel_;
+  const bool withSecurity_;
   MoveProgress state_;
 };
 

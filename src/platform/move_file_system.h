@@ -27,6 +27,7 @@ enum class EntryKind { Missing, File, Folder, Link };
 struct EntryTimes {
   std::uint64_t creation = 0;
   std::uint64_t lastWrite = 0;
+  bool operator==(const EntryTimes&) const = default;
 };
 
 struct EntryInfo {
@@ -53,6 +54,7 @@ struct VolumeInfo {
   std::uint64_t freeBytes = 0;
   std::wstring fileSystem;         // as the system names it: "NTFS", "FAT32", "exFAT", ...
   std::uint64_t clusterBytes = 1;  // the unit a file's space is taken in
+  bool keepsSecurity = true;       // owners and permissions (NTFS, ReFS; not FAT, exFAT)
 };
 
 struct MoveStatus {
@@ -85,9 +87,16 @@ class MoveFileSystem {
   // exists. Cancelled when `progress` returns false; a cancelled or failed copy leaves no file.
   virtual MoveStatus copyFile(const std::wstring& from, const std::wstring& to,
                               const CopyProgress& progress) = 0;
-  // The file's data and size on the disk, not only in the system's cache, when the call returns:
-  // a power cut after it cannot take the copy back.
-  virtual MoveStatus flushFile(const std::wstring& path) = 0;
+  // Finishes `to`, a copy of `from` just made: its creation and last-write times set to `times`
+  // (a copy is born now), `from`'s owner and permissions given to it when `withSecurity`, and its
+  // data on the disk, not only in the system's cache, when the call returns: a power cut after it
+  // cannot take the copy back.
+  virtual MoveStatus finishCopy(const std::wstring& from, const std::wstring& to,
+                                const EntryTimes& times, bool withSecurity) = 0;
+  // `from`'s owner and permissions given to `to`. `asRoot`: `to` inherits nothing from its new
+  // parent; what `from` inherited from its own parent is written into it.
+  virtual MoveStatus copySecurity(const std::wstring& from, const std::wstring& to,
+                                  bool asRoot) = 0;
   virtual MoveStatus setAttributes(const std::wstring& path, std::uint32_t attributes) = 0;
   virtual MoveStatus setTimes(const std::wstring& path, const EntryTimes& times) = 0;
   // The step, in 100 ns units (1: exact), in which `folder`'s volume keeps a last-write time:

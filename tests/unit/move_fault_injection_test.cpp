@@ -51,18 +51,20 @@ const std::vector<SampleFile> kSampleFiles = {
 constexpr auto kOutsideContent = L"shared, outside the folder";
 
 // What a tree holds, for comparison: per relative path, its kind, content, attributes, target,
-// and the last-write time of files and folders (a copied link gets a time of its own).
+// permissions, and the creation and last-write times of files and folders (a copied link gets
+// times of its own).
 using Snapshot =
-    std::map<std::wstring,
-             std::tuple<EntryKind, std::wstring, std::uint32_t, std::wstring, std::uint64_t>>;
+    std::map<std::wstring, std::tuple<EntryKind, std::wstring, std::uint32_t, std::wstring,
+                                      std::wstring, platform::EntryTimes>>;
 
 Snapshot snapshotOf(const FakeMoveFileSystem& fs, const std::wstring& root) {
   Snapshot snapshot;
   for (const auto& [path, node] : fs.nodes()) {
     if (path != root && path.rfind(root + L"\\", 0) != 0) continue;
-    const std::uint64_t time = node.kind == EntryKind::Link ? 0 : node.times.lastWrite;
-    snapshot[path.substr(root.size())] = {node.kind, node.content, node.attributes, node.target,
-                                          time};
+    const platform::EntryTimes times =
+        node.kind == EntryKind::Link ? platform::EntryTimes{} : node.times;
+    snapshot[path.substr(root.size())] = {node.kind,   node.content,  node.attributes,
+                                          node.target, node.security, times};
   }
   return snapshot;
 }

@@ -79,6 +79,14 @@ TEST_F(MovePlanningTest, RefusalsFoundThroughTheFileSystem) {
             L"链接创建失败！链接所在分区的文件系统类型必须为NTFS");
 }
 
+TEST_F(MovePlanningTest, ConfirmationSaysWhenPermissionsCannotGoAlong) {
+  fs.addVolume(L'E', {false, 1u << 30, L"exFAT", 4096, 1, 0, false});
+  fs.addFolder(L"E:\\Store");
+  EXPECT_EQ(confirmationText(planMoveAway(fs, L"C:\\Games\\Game", L"E:\\Store", kNtfs)),
+            L"将把“C:\\Games\\Game”（2 个文件，2.4 KB）移动到“E:\\Store”，"
+            L"并在原处创建指向它的链接。是否继续？\n\n目标分区不支持文件权限");
+}
+
 // A copy keeps a symbolic link only where the process may make one; a rename keeps it anyway.
 TEST_F(MovePlanningTest, SymbolicLinksNeedTheRightToMakeThem) {
   fs.addLink(L"C:\\Games\\Game\\sub\\latest", L"..\\a.bin", platform::kTagSymbolicLink);

@@ -44,14 +44,14 @@ void FakeMoveFileSystem::addVolume(wchar_t letter, Volume volume) {
 void FakeMoveFileSystem::addFolder(const std::wstring& path, std::uint32_t attributes) {
   const std::wstring parent = parentOf(path);
   if (!isFolder(parent)) addFolder(parent);
-  put(path, {EntryKind::Folder, {}, attributes, {++now_, ++now_}, {}});
+  put(path, {EntryKind::Folder, {}, attributes, {++now_, ++now_}, {}, false, 0, L"acl " + path});
 }
 
 void FakeMoveFileSystem::addFile(const std::wstring& path, const std::wstring& content,
                                  std::uint32_t attributes) {
   const std::wstring parent = parentOf(path);
   if (!isFolder(parent)) addFolder(parent);
-  put(path, {EntryKind::File, content, attributes, {++now_, ++now_}, {}});
+  put(path, {EntryKind::File, content, attributes, {++now_, ++now_}, {}, false, 0, L"acl " + path});
 }
 
 void FakeMoveFileSystem::addLink(const std::wstring& path, const std::wstring& target,
@@ -293,11 +293,25 @@ MoveStatus FakeMoveFileSystem::copyFile(const std::wstring& from, const std::wst
   return MoveStatus::success();
 }
 
-MoveStatus FakeMoveFileSystem::flushFile(const std::wstring& path) {
+MoveStatus FakeMoveFileSystem::finishCopy(const std::wstring& from, const std::wstring& to,
+                                          const platform::EntryTimes& times, bool withSecurity) {
   if (auto fault = injectedFault()) return *fault;
-  Node* node = at(path);
-  if (!node || node->kind != EntryKind::File) return failed(L"not a file: " + path);
+  const Node* source = at(from);
+  Node* node = at(to);
+  if (!source || !node || node->kind != EntryKind::File) return failed(L"not a file: " + to);
+  node->times = {times.creation, keptTime(to, times.lastWrite)};
+  if (withSecurity) node->security = source->security;
   node->unflushed = false;
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::copySecurity(const std::wstring& from, const std::wstring& to,
+                                            bool) {
+  if (auto fault = injectedFault()) return *fault;
+  const Node* source = at(from);
+  Node* node = at(to);
+  if (!source || !node) return failed(L"not found: " + to);
+  node->security = source->security;
   return MoveStatus::success();
 }
 
@@ -409,8 +423,12 @@ MoveStatus FakeMoveFileSystem::volumeInfo(const std::wstring& path, platform::Vo
   const std::wstring real = resolve(path, true);
   const Volume* volume = volumeOf(real);
   if (!volume) return failed(L"no volume: " + path);
-  info = {std::wstring(1, static_cast<wchar_t>(std::towupper(real[0]))), volume->network,
-          volume->freeBytes, volume->fileSystem, volume->clusterBytes};
+  info = {std::wstring(1, static_cast<wchar_t>(std::towupper(real[0]))),
+          volume->network,
+          volume->freeBytes,
+          volume->fileSystem,
+          volume->clusterBytes,
+          volume->keepsSecurity};
   return MoveStatus::success();
 }
 

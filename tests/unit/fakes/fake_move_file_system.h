@@ -24,6 +24,7 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
     std::wstring target;     // a link's
     bool unflushed = false;  // a copy still in the cache: a power cut cuts it short
     std::uint32_t tag = 0;   // a link's reparse tag
+    std::wstring security;   // owner and permissions, as a name; a new entry has none of its own
   };
   struct Volume {
     bool network = false;
@@ -34,9 +35,11 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
     // What the probe of the time step finds: a name that says NTFS on a coarser volume, as
     // under Wine, or a file system that rounds where the probe looks for a cut.
     std::uint64_t measuredStep = 0;  // 0: the step itself
+    bool keepsSecurity = true;
   };
 
-  // Set-up, not counted as operations.
+  // Set-up, not counted as operations. Entries made here get permissions of their own, named
+  // after their path.
   void addVolume(wchar_t letter) { addVolume(letter, Volume{}); }
   void addVolume(wchar_t letter, Volume volume);
   void addFolder(const std::wstring& path, std::uint32_t attributes = 0);
@@ -83,7 +86,10 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   platform::MoveStatus createFolder(const std::wstring& path) override;
   platform::MoveStatus copyFile(const std::wstring& from, const std::wstring& to,
                                 const platform::CopyProgress& progress) override;
-  platform::MoveStatus flushFile(const std::wstring& path) override;
+  platform::MoveStatus finishCopy(const std::wstring& from, const std::wstring& to,
+                                  const platform::EntryTimes& times, bool withSecurity) override;
+  platform::MoveStatus copySecurity(const std::wstring& from, const std::wstring& to,
+                                    bool asRoot) override;
   platform::MoveStatus setAttributes(const std::wstring& path, std::uint32_t attributes) override;
   platform::MoveStatus setTimes(const std::wstring& path,
                                 const platform::EntryTimes& times) override;

@@ -204,27 +204,88 @@ MoveStatus Win32MoveFileSystem::copyFile(const std::wstring& from, const std::ws
   return statusOf(error, error == ERROR_SHARING_VIOLATION ? from : to);
 }
 
-MoveStatus Win32MoveFileSystem::flushFile(const std::wstring& path) {
-  const std::wstring callable = callablePath(path);
-  const auto flushed = [&] {
+MoveStatus Win32MoveFileSystem::finishCopy(const std::wstring& from, const std::wstring& to,
+                                           const platform::EntryTimes& times, bool withSecurity) {
+  const std::wstring callable = callablePath(to);
+  const FILETIME creation = fileTimeOf(times.creation);
+  const FILETIME lastWrite = fileTimeOf(times.lastWrite);
+  const auto settled = [&] {
     const base::win32::UniqueFileHandle file(::CreateFileW(callable.c_str(), GENERIC_WRITE,
                                                            kShareAll, nullptr, OPEN_EXISTING,
                                                            FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    return file && ::FlushFileBuffers(file.get());
+    return file && ::SetFileTime(file.get(), &creation, nullptr, &lastWrite) &&
+           ::FlushFileBuffers(file.get());
   };
-  if (flushed()) return MoveStatus::success();
+  bool done = settled();
   DWORD error = ::GetLastError();
-  // A read-only copy cannot be opened for writing: the attribute is lifted for the flush.
-  const DWORD attributes = ::GetFileAttributesW(callable.c_str());
-  if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+  // A read-only copy cannot be opened for writing: the attribute is lifted meanwhile.
+  const DWORD attributes = done ? 0 : ::GetFileAttributesW(callable.c_str());
+  if (!done && error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
       (attributes & FILE_ATTRIBUTE_READONLY) &&
       ::SetFileAttributesW(callable.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY})) {
-    const bool done = flushed();
+    done = settled();
     error = ::GetLastError();
-    if (!::SetFileAttributesW(callable.c_str(), attributes)) return lastStatus(path);
-    if (done) return MoveStatus::success();
+    if (!::SetFileAttributesW(callable.c_str(), attributes)) return lastStatus(to);
   }
-  return statusOf(error, path);
+  if (!done) return statusOf(error, to);
+  // Last: the permissions may not let this process write the copy any more.
+  return withSecurity ? copySecurity(from, to, false) : MoveStatus::success();
+}
+
+MoveStatus Win32MoveFileSystem::copySecurity(const std::wstring& from, const std::wstring& to,
+                                             bool asRoot) {
+  constexpr SECURITY_INFORMATION kWanted = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  std::vector<std::uint8_t> stored(4096);
+  DWORD needed = 0;
+  const std::wstring source = callablePath(from);
+  while (!::GetFileSecurityW(source.c_str(), kWanted, stored.data(),
+                             static_cast<DWORD>(stored.size()), &needed)) {
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= stored.size()) {
+      return lastStatus(from);
+    }
+    stored.resize(needed);
+  }
+  PSECURITY_DESCRIPTOR given = stored.data();
+  // The moved folder itself takes nothing from its new parent: what it inherited at its old
+  // place is written into it, and it is shut off from inheriting (a folder from C:\Program Files
+  // would otherwise take the permissions of D:\, which lets every user change it).
+  SECURITY_DESCRIPTOR own{};
+  std::vector<std::uint8_t> explicitAcl;
+  if (asRoot) {
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    BOOL present = FALSE, defaulted = FALSE;
+    if (!::GetSecurityDescriptorOwner(given, &owner, &defaulted) ||
+        !::GetSecurityDescriptorDacl(given, &present, &dacl, &defaulted) ||
+        !::InitializeSecurityDescriptor(&own, SECURITY_DESCRIPTOR_REVISION)) {
+      return lastStatus(from);
+    }
+    if (present && dacl) {
+      explicitAcl.assign(reinterpret_cast<const std::uint8_t*>(dacl),
+                         reinterpret_cast<const std::uint8_t*>(dacl) + dacl->AclSize);
+      dacl = reinterpret_cast<PACL>(explicitAcl.data());
+      for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        void* ace = nullptr;
+        if (::GetAce(dacl, i, &ace)) static_cast<ACE_HEADER*>(ace)->AceFlags &= ~INHERITED_ACE;
+      }
+    }
+    if (!::SetSecurityDescriptorOwner(&own, owner, FALSE) ||
+        !::SetSecurityDescriptorDacl(&own, present, dacl, FALSE) ||
+        !::SetSecurityDescriptorControl(&own, SE_DACL_PROTECTED, SE_DACL_PROTECTED)) {
+      return lastStatus(from);
+    }
+    given = &own;
+  }
+  // The descriptor as it is, not re-inherited. Only a process with the restore privilege may give
+  // a file an owner other than itself or its groups: otherwise the copy stays the mover's own.
+  const std::wstring target = callablePath(to);
+  if (::SetFileSecurityW(target.c_str(), kWanted, given)) return MoveStatus::success();
+  const DWORD error = ::GetLastError();
+  if ((error == ERROR_INVALID_OWNER || error == ERROR_ACCESS_DENIED) &&
+      ::SetFileSecurityW(target.c_str(), DACL_SECURITY_INFORMATION, given)) {
+    return MoveStatus::success();
+  }
+  return statusOf(error, to);
 }
 
 MoveStatus Win32MoveFileSystem::setAttributes(const std::wstring& path, std::uint32_t attributes) {
@@ -416,11 +477,13 @@ MoveStatus Win32MoveFileSystem::volumeInfo(const std::wstring& path, platform::V
   std::swprintf(serial, 16, L"%08lX", static_cast<unsigned long>(identity.dwVolumeSerialNumber));
   info.id = serial;
   wchar_t name[MAX_PATH + 1] = {};
-  if (!::GetVolumeInformationByHandleW(folder.get(), nullptr, 0, nullptr, nullptr, nullptr, name,
+  DWORD flags = 0;
+  if (!::GetVolumeInformationByHandleW(folder.get(), nullptr, 0, nullptr, nullptr, &flags, name,
                                        MAX_PATH + 1)) {
     return lastStatus(path);
   }
   info.fileSystem = name;
+  info.keepsSecurity = flags & FILE_PERSISTENT_ACLS;
   const auto reached = base::win32::finalPathOf(folder.get());
   if (!reached) return lastStatus(path);
   std::wstring root(32768, L'\0');

@@ -31,7 +31,10 @@ class Win32MoveFileSystem : public platform::MoveFileSystem {
   platform::MoveStatus createFolder(const std::wstring& path) override;
   platform::MoveStatus copyFile(const std::wstring& from, const std::wstring& to,
                                 const platform::CopyProgress& progress) override;
-  platform::MoveStatus flushFile(const std::wstring& path) override;
+  platform::MoveStatus finishCopy(const std::wstring& from, const std::wstring& to,
+                                  const platform::EntryTimes& times, bool withSecurity) override;
+  platform::MoveStatus copySecurity(const std::wstring& from, const std::wstring& to,
+                                    bool asRoot) override;
   platform::MoveStatus setAttributes(const std::wstring& path, std::uint32_t attributes) override;
   platform::MoveStatus setTimes(const std::wstring& path,
                                 const platform::EntryTimes& times) override;
