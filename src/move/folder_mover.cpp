@@ -82,8 +82,11 @@ class MoveRun {
     return runFrom(indexOf(phase));
   }
 
-  // The last step alone, the journal kept for the way back.
-  MoveStatus cleanKeepingJournal() { return clean(); }
+  // The last step alone, the journal kept for the way back; after a crash, as `complete` is.
+  MoveStatus cleanKeepingJournal() {
+    recovering_ = true;
+    return clean();
+  }
 
   MoveResult undo(Phase phase) {
     return rollBack(static_cast<int>(indexOf(phase)), {MoveStatus::Code::Cancelled, {}, {}});
