@@ -1,10 +1,12 @@
 #include "move/folder_mover.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "move/messages.h"
 #include "move/move_paths.h"
 #include "move/move_tree.h"
+#include "move/volume_rules.h"
 
 namespace mirafold::move {
 
@@ -75,10 +77,16 @@ class MoveRun {
     return runFrom(0);
   }
 
-  MoveResult complete(Phase phase) { return runFrom(indexOf(phase)); }
+  MoveResult complete(Phase phase) {
+    recovering_ = true;
+    return runFrom(indexOf(phase));
+  }
 
-  // The last step alone, the journal kept for the way back.
-  MoveStatus cleanKeepingJournal() { return clean(); }
+  // The last step alone, the journal kept for the way back; after a crash, as `complete` is.
+  MoveStatus cleanKeepingJournal() {
+    recovering_ = true;
+    return clean();
+  }
 
   MoveResult undo(Phase phase) {
     return rollBack(static_cast<int>(indexOf(phase)), {MoveStatus::Code::Cancelled, {}, {}});
@@ -308,12 +316,19 @@ class MoveRun {
     if (MoveStatus st = summarize(files_, moving_, total); !st.ok()) return st;
     progressState_ = {0, total.bytes, 0, total.files, {}};
     progress_.reportNow(progressState_);
-    TreeCopier copier(files_, progress_, s_.cancel, total);
+    platform::VolumeInfo from, to;
+    if (MoveStatus st = files_.volumeInfo(moving_, from); !st.ok()) return st;
+    if (MoveStatus st = files_.volumeInfo(parentOf(partial_), to); !st.ok()) return st;
+    TreeCopier copier(files_, progress_, s_.cancel, total, from.keepsSecurity && to.keepsSecurity);
     if (MoveStatus st = copier.copy(moving_, partial_, plan_.originAttributes); !st.ok()) {
       return st;
     }
     progressState_ = {total.bytes, total.bytes, total.files, total.files, {}};
-    return verifyCopy(files_, moving_, partial_);
+    // The name alone is not enough: Wine calls every drive NTFS, and FAT may round a time.
+    std::uint64_t measured = 1;
+    if (MoveStatus st = files_.measureTimeStep(partial_, measured); !st.ok()) return st;
+    return verifyCopy(files_, moving_, partial_,
+                      {std::max(timeStepOf(to.fileSystem), measured), plan_.origin});
   }
 
   MoveStatus unplaceByCopy() {
@@ -357,8 +372,18 @@ class MoveRun {
   MoveStatus clean() {
     EntryKind moving;
     if (MoveStatus st = kindOf(moving_, moving); !st.ok()) return st;
-    return moving == EntryKind::Folder ? deleteTree(files_, moving_, showDeletion())
-                                       : MoveStatus::success();
+    if (moving != EntryKind::Folder) return MoveStatus::success();
+    // After a crash the copy is checked again before its original goes: whatever of the original
+    // is left must be in the copy. The destination's step is not measured again; FAT's 2 s, the
+    // coarsest of all, is allowed.
+    if (recovering_ && !plan_.sameVolume) {
+      if (MoveStatus st =
+              verifyCopy(files_, moving_, plan_.final, {timeStepOf(L"FAT"), plan_.origin});
+          !st.ok()) {
+        return st;
+      }
+    }
+    return deleteTree(files_, moving_, showDeletion());
   }
 
   // Deleting thousands of files takes seconds: the progress window names each as it goes.
@@ -378,6 +403,7 @@ class MoveRun {
   const std::wstring partial_;
   ProgressThrottle progress_;
   MoveProgress progressState_;
+  bool recovering_ = false;
 };
 
 // The plan that takes a finished move back where it came from.

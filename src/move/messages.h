@@ -15,6 +15,7 @@ inline constexpr std::wstring_view kCancelledNothingChanged = L"已取消，未�
 inline constexpr std::wstring_view kMoveFailedNothingChanged = L"移动失败：%1。未做任何更改";
 inline constexpr std::wstring_view kMoveDoneOldFolderLeft = L"移动完成，但旧文件夹未能删除：%1";
 inline constexpr std::wstring_view kFileInUse = L"文件正在使用：%1";
+inline constexpr std::wstring_view kNoPermissionsThere = L"目标分区不支持文件权限";
 inline constexpr std::wstring_view kUnfinishedMoveQuestion =
     L"上次的移动未完成：%1 → %2。是否完成它？（选“否”则撤销）";
 
@@ -31,6 +32,11 @@ inline constexpr std::wstring_view kDestinationInsideSource = L"目标位置不�
 inline constexpr std::wstring_view kNameExistsOnRight = L"右侧文件夹中已存在同名文件夹";
 inline constexpr std::wstring_view kNotEnoughSpace = L"目标分区空间不足：需要 %1，可用 %2";
 inline constexpr std::wstring_view kNetworkDestination = L"链接目标不可位于网络位置";
+inline constexpr std::wstring_view kCloudFiles = L"该文件夹包含尚未下载到本机的云文件：%1";
+inline constexpr std::wstring_view kSymbolicLinkNeedsRights =
+    L"文件夹中的符号链接需要管理员权限或开发人员模式才能复制：%1";
+inline constexpr std::wstring_view kFat32FileTooLarge =
+    L"目标分区为FAT32，不能存放4GB或更大的文件：%1";
 
 // The context menu of a folder row.
 inline constexpr std::wstring_view kMoveAwayAndLink = L"移动到右侧文件夹，并在原处创建链接";

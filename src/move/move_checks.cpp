@@ -3,6 +3,7 @@
 #include "link/link_creation.h"
 #include "move/messages.h"
 #include "move/move_paths.h"
+#include "move/volume_rules.h"
 
 namespace mirafold::move {
 namespace {
@@ -24,6 +25,14 @@ std::optional<std::wstring> refusalOf(const MoveFacts& facts) {
     return std::wstring(kDestinationInsideSource);
   }
   if (facts.nameExistsAtDestination) return std::wstring(kNameExistsOnRight);
+  if (!facts.cloudPlaceholder.empty()) return fillIn(kCloudFiles, {facts.cloudPlaceholder});
+  if (!facts.sameVolume && !facts.symbolicLinkNotMakeable.empty()) {
+    return fillIn(kSymbolicLinkNeedsRights, {facts.symbolicLinkNotMakeable});
+  }
+  if (!facts.sameVolume && facts.largestFile >= kFourGigabytes &&
+      refusesFourGigabyteFiles(facts.destinationFileSystem)) {
+    return fillIn(kFat32FileTooLarge, {facts.largestFilePath});
+  }
   // A rename within one volume needs no room.
   if (!facts.sameVolume && facts.bytesNeeded > facts.bytesFree) {
     return fillIn(kNotEnoughSpace, {formatSize(facts.bytesNeeded), formatSize(facts.bytesFree)});

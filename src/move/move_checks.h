@@ -16,8 +16,15 @@ struct MoveFacts {
   std::vector<std::wstring> systemFolders;
   bool nameExistsAtDestination = false;
   bool sameVolume = false;
-  std::uint64_t bytesNeeded = 0;  // the source's files, all together
+  std::uint64_t bytesNeeded = 0;  // the source's files, all together, in the destination's clusters
   std::uint64_t bytesFree = 0;    // on the destination's volume
+  std::wstring cloudPlaceholder;  // the first file only in the cloud, none when there is none
+  // A symbolic link in the folder when this process may not make one: the copy could not keep it.
+  std::wstring symbolicLinkNotMakeable;
+  std::uint64_t largestFile = 0;
+  std::wstring largestFilePath;
+  std::wstring destinationFileSystem;  // "NTFS", "FAT32", "exFAT", ...
+  bool permissionsLost = false;        // the source keeps owners and permissions, the copy cannot
   bool destinationIsNetwork = false;
   std::wstring linkVolumeFileSystem;  // of the volume the link is made on: "NTFS", "FAT32", ...
 };

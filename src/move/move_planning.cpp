@@ -18,19 +18,41 @@ PlannedMove refused(const MoveStatus& st) {
 }
 
 // The facts about the folder and the place it goes to; `facts.source` and
-// `facts.destinationFolder` already set.
-MoveStatus gatherVolumes(platform::MoveFileSystem& files, MoveFacts& facts) {
+// `facts.destinationFolder` already set; `clusterBytes` the destination's.
+MoveStatus gatherVolumes(platform::MoveFileSystem& files, MoveFacts& facts,
+                         std::uint64_t& clusterBytes) {
   platform::VolumeInfo from, to;
-  if (MoveStatus st = files.volumeInfo(facts.source, from); !st.ok()) return st;
+  // The source's parent is where its rename happens (a drive root has none).
+  const std::wstring parent = parentOf(facts.source);
+  if (MoveStatus st = files.volumeInfo(parent.empty() ? facts.source : parent, from); !st.ok()) {
+    return st;
+  }
   if (MoveStatus st = files.volumeInfo(facts.destinationFolder, to); !st.ok()) return st;
   facts.sameVolume = from.id == to.id;
   facts.bytesFree = to.freeBytes;
   facts.destinationIsNetwork = to.network;
+  facts.destinationFileSystem = to.fileSystem;
+  facts.permissionsLost = !facts.sameVolume && from.keepsSecurity && !to.keepsSecurity;
+  clusterBytes = to.clusterBytes;
+  return MoveStatus::success();
+}
+
+// `facts.sameVolume` already known: only a copy makes symbolic links, and it is asked only then.
+MoveStatus takeSummary(platform::MoveFileSystem& files, const TreeSummary& summary,
+                       MoveFacts& facts) {
+  facts.bytesNeeded = summary.space;
+  facts.largestFile = summary.largest;
+  facts.largestFilePath = summary.largestPath;
+  facts.cloudPlaceholder = summary.firstCloudPlaceholder;
+  if (facts.sameVolume || summary.firstSymbolicLink.empty()) return MoveStatus::success();
+  bool can = false;
+  if (MoveStatus st = files.canMakeSymbolicLinks(can); !st.ok()) return st;
+  if (!can) facts.symbolicLinkNotMakeable = summary.firstSymbolicLink;
   return MoveStatus::success();
 }
 
 PlannedMove checked(const MoveFacts& facts, MovePlan plan, const TreeSummary& summary) {
-  PlannedMove planned{refusalOf(facts), std::move(plan), summary};
+  PlannedMove planned{refusalOf(facts), std::move(plan), summary, facts.permissionsLost};
   planned.plan.sameVolume = facts.sameVolume;
   return planned;
 }
@@ -57,14 +79,17 @@ PlannedMove planMoveAway(platform::MoveFileSystem& files, const std::wstring& so
   if (MoveStatus st = files.inspect(final, existing); !st.ok()) return refused(st);
   facts.nameExistsAtDestination = existing.kind != EntryKind::Missing;
 
+  std::uint64_t clusterBytes = 1;
+  if (MoveStatus st = gatherVolumes(files, facts, clusterBytes); !st.ok()) return refused(st);
   TreeSummary summary;
   // Only a real folder is walked: the walk would not enter a link, and the checks refuse it.
   if (origin.kind == EntryKind::Folder && !isDriveRoot(facts.source) &&
       !isSameOrInside(facts.destinationFolder, facts.source)) {
-    if (MoveStatus st = summarize(files, facts.source, summary); !st.ok()) return refused(st);
+    if (MoveStatus st = summarize(files, facts.source, summary, clusterBytes); !st.ok()) {
+      return refused(st);
+    }
   }
-  facts.bytesNeeded = summary.bytes;
-  if (MoveStatus st = gatherVolumes(files, facts); !st.ok()) return refused(st);
+  if (MoveStatus st = takeSummary(files, summary, facts); !st.ok()) return refused(st);
 
   const MovePlan plan{Direction::Away, facts.source, final, false,
                       origin.attributes & kCarriedAttributes};
@@ -89,12 +114,15 @@ PlannedMove planMoveBack(platform::MoveFileSystem& files, const std::wstring& li
   facts.systemFolders = surroundings.systemFolders;
   // No link is made on the way back.
   facts.linkVolumeFileSystem = L"NTFS";
+  std::uint64_t clusterBytes = 1;
+  if (MoveStatus st = gatherVolumes(files, facts, clusterBytes); !st.ok()) return refused(st);
   TreeSummary summary;
   if (!isSameOrInside(facts.destinationFolder, facts.source)) {
-    if (MoveStatus st = summarize(files, folder, summary); !st.ok()) return refused(st);
+    if (MoveStatus st = summarize(files, folder, summary, clusterBytes); !st.ok()) {
+      return refused(st);
+    }
   }
-  facts.bytesNeeded = summary.bytes;
-  if (MoveStatus st = gatherVolumes(files, facts); !st.ok()) return refused(st);
+  if (MoveStatus st = takeSummary(files, summary, facts); !st.ok()) return refused(st);
 
   const MovePlan plan{Direction::Back, folder, place, false,
                       target.attributes & kCarriedAttributes};
@@ -102,8 +130,11 @@ PlannedMove planMoveBack(platform::MoveFileSystem& files, const std::wstring& li
 }
 
 std::wstring confirmationText(const PlannedMove& planned) {
-  return fillIn(kConfirmMove, {planned.plan.origin, std::to_wstring(planned.summary.files),
-                               formatSize(planned.summary.bytes), parentOf(planned.plan.final)});
+  std::wstring text =
+      fillIn(kConfirmMove, {planned.plan.origin, std::to_wstring(planned.summary.files),
+                            formatSize(planned.summary.bytes), parentOf(planned.plan.final)});
+  if (planned.permissionsLost) text += L"\n\n" + std::wstring(kNoPermissionsThere);
+  return text;
 }
 
 }  // namespace mirafold::move

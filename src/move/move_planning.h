@@ -23,6 +23,7 @@ struct PlannedMove {
   std::optional<std::wstring> refusal;  // the message when the move may not go
   MovePlan plan;
   TreeSummary summary;
+  bool permissionsLost = false;  // told in the confirmation
 };
 
 // `source` into `destinationFolder`, a link left at `source`.

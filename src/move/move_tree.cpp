@@ -5,6 +5,8 @@
 
 #include "move/messages.h"
 #include "move/move_paths.h"
+#include "move/volume_rules.h"
+#include "platform/entry_reading.h"
 
 namespace mirafold::move {
 
@@ -24,24 +26,38 @@ MoveStatus differs(const std::wstring& path) {
 }  // namespace
 
 MoveStatus summarize(platform::MoveFileSystem& files, const std::wstring& folder,
-                     TreeSummary& summary) {
+                     TreeSummary& summary, std::uint64_t clusterBytes) {
   std::vector<FolderEntry> entries;
   if (MoveStatus s = files.list(folder, entries); !s.ok()) return s;
   for (const FolderEntry& entry : entries) {
     const std::wstring path = joinPath(folder, entry.name);
+    if (entry.info.cloudPlaceholder) {
+      // Listing a cloud folder would download it: its name is all the checks need.
+      if (summary.firstCloudPlaceholder.empty()) summary.firstCloudPlaceholder = path;
+      if (entry.info.kind == EntryKind::Folder) continue;
+    }
+    if (entry.info.kind == EntryKind::Link && entry.info.reparseTag == platform::kTagSymbolicLink &&
+        summary.firstSymbolicLink.empty()) {
+      summary.firstSymbolicLink = path;
+    }
     if (entry.info.kind == EntryKind::Folder) {
-      if (MoveStatus s = summarize(files, path, summary); !s.ok()) return s;
+      if (MoveStatus s = summarize(files, path, summary, clusterBytes); !s.ok()) return s;
     } else if (entry.info.kind == EntryKind::File) {
       ++summary.files;
       summary.bytes += entry.info.size;
+      summary.space += spaceTaken(entry.info.size, clusterBytes);
+      if (entry.info.size > summary.largest || summary.largestPath.empty()) {
+        summary.largest = entry.info.size;
+        summary.largestPath = path;
+      }
     }
   }
   return MoveStatus::success();
 }
 
 TreeCopier::TreeCopier(platform::MoveFileSystem& files, ProgressThrottle& progress,
-                       const CancelFlag& cancel, const TreeSummary& total)
-    : files_(files), progress_(progress), cancel_(cancel) {
+                       const CancelFlag& cancel, const TreeSummary& total, bool withSecurity)
+    : files_(files), progress_(progress), cancel_(cancel), withSecurity_(withSecurity) {
   state_.bytesTotal = total.bytes;
   state_.filesTotal = total.files;
 }
@@ -52,7 +68,7 @@ MoveStatus TreeCopier::copy(const std::wstring& from, const std::wstring& to,
   if (MoveStatus s = files_.inspect(from, root); !s.ok()) return s;
   if (MoveStatus s = files_.createFolder(to); !s.ok()) return s;
   if (MoveStatus s = copyContents(from, to); !s.ok()) return s;
-  return finishFolder(to, root.times, rootAttributes);
+  return finishFolder(from, to, root.times, rootAttributes, true);
 }
 
 MoveStatus TreeCopier::copyContents(const std::wstring& from, const std::wstring& to) {
@@ -64,18 +80,17 @@ MoveStatus TreeCopier::copyContents(const std::wstring& from, const std::wstring
     const std::wstring target = joinPath(to, entry.name);
     MoveStatus s;
     if (entry.info.kind == EntryKind::File) {
-      s = copyOneFile(source, target, entry.info.size);
+      s = copyOneFile(source, target, entry.info);
     } else if (entry.info.kind == EntryKind::Link) {
-      std::wstring linkTarget;
-      s = files_.readLink(source, linkTarget);
-      if (s.ok()) s = files_.makeLink(target, linkTarget);
+      s = files_.copyLink(source, target);
     } else if (entry.info.kind == EntryKind::Folder) {
       s = files_.createFolder(target);
       if (s.ok()) s = copyContents(source, target);
       // Attributes and times last: adding entries changes a folder's time, and a read-only
       // folder may refuse them.
       if (s.ok()) {
-        s = finishFolder(target, entry.info.times, entry.info.attributes & kCarriedAttributes);
+        s = finishFolder(source, target, entry.info.times,
+                         entry.info.attributes & kCarriedAttributes, false);
       }
     }
     if (!s.ok()) return s;
@@ -84,7 +99,8 @@ MoveStatus TreeCopier::copyContents(const std::wstring& from, const std::wstring
 }
 
 MoveStatus TreeCopier::copyOneFile(const std::wstring& from, const std::wstring& to,
-                                   std::uint64_t size) {
+                                   const EntryInfo& info) {
+  const std::uint64_t size = info.size;
   const std::uint64_t before = state_.bytesDone;
   state_.currentFile = from;
   progress_.report(state_);
@@ -94,6 +110,11 @@ MoveStatus TreeCopier::copyOneFile(const std::wstring& from, const std::wstring&
     return !cancel_.requested();
   });
   if (!s.ok()) return s;
+  // On the disk before the journal can say the copy is complete, and so before any original goes.
+  if (MoveStatus finished = files_.finishCopy(from, to, info.times, withSecurity_);
+      !finished.ok()) {
+    return finished;
+  }
   // The size the walk found: the check after the copy compares the copy with it.
   state_.bytesDone = before + size;
   ++state_.filesDone;
@@ -101,14 +122,18 @@ MoveStatus TreeCopier::copyOneFile(const std::wstring& from, const std::wstring&
   return s;
 }
 
-MoveStatus TreeCopier::finishFolder(const std::wstring& to, const platform::EntryTimes& times,
-                                    std::uint32_t attributes) {
+MoveStatus TreeCopier::finishFolder(const std::wstring& from, const std::wstring& to,
+                                    const platform::EntryTimes& times, std::uint32_t attributes,
+                                    bool root) {
+  if (withSecurity_) {
+    if (MoveStatus s = files_.copySecurity(from, to, root); !s.ok()) return s;
+  }
   if (MoveStatus s = files_.setTimes(to, times); !s.ok()) return s;
   return files_.setAttributes(to, attributes);
 }
 
 MoveStatus verifyCopy(platform::MoveFileSystem& files, const std::wstring& from,
-                      const std::wstring& to) {
+                      const std::wstring& to, const CopyCheck& check) {
   std::vector<FolderEntry> originals, copies;
   if (MoveStatus s = files.list(from, originals); !s.ok()) return s;
   if (MoveStatus s = files.list(to, copies); !s.ok()) return s;
@@ -117,21 +142,25 @@ MoveStatus verifyCopy(platform::MoveFileSystem& files, const std::wstring& from,
   for (const FolderEntry& entry : originals) {
     const std::wstring source = joinPath(from, entry.name);
     const std::wstring target = joinPath(to, entry.name);
+    const std::wstring shown = joinPath(check.shownAs, entry.name);
     const auto found = copied.find(entry.name);
-    if (found == copied.end() || found->second->kind != entry.info.kind) return differs(target);
+    if (found == copied.end() || found->second->kind != entry.info.kind) return differs(shown);
     const EntryInfo& copy = *found->second;
     if (entry.info.kind == EntryKind::File &&
-        (copy.size != entry.info.size || copy.times.lastWrite != entry.info.times.lastWrite)) {
-      return differs(target);
+        (copy.size != entry.info.size ||
+         !sameTimeWithin(entry.info.times.lastWrite, copy.times.lastWrite, check.timeStep))) {
+      return differs(shown);
     }
     if (entry.info.kind == EntryKind::Link) {
       std::wstring originalTarget, copiedTarget;
       if (MoveStatus s = files.readLink(source, originalTarget); !s.ok()) return s;
       if (MoveStatus s = files.readLink(target, copiedTarget); !s.ok()) return s;
-      if (!samePath(originalTarget, copiedTarget)) return differs(target);
+      if (!samePath(originalTarget, copiedTarget)) return differs(shown);
     }
     if (entry.info.kind == EntryKind::Folder) {
-      if (MoveStatus s = verifyCopy(files, source, target); !s.ok()) return s;
+      if (MoveStatus s = verifyCopy(files, source, target, {check.timeStep, shown}); !s.ok()) {
+        return s;
+      }
     }
   }
   return MoveStatus::success();

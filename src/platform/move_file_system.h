@@ -17,6 +17,9 @@ inline constexpr std::uint32_t kAttributeSystem = 0x4;
 inline constexpr std::uint32_t kAttributeFolder = 0x10;
 inline constexpr std::uint32_t kAttributeArchive = 0x20;
 inline constexpr std::uint32_t kAttributeLink = 0x400;
+// A cloud file whose contents are not (all) on this PC: opening or reading it downloads them.
+inline constexpr std::uint32_t kAttributeRecallOnOpen = 0x40000;
+inline constexpr std::uint32_t kAttributeRecallOnDataAccess = 0x400000;
 
 enum class EntryKind { Missing, File, Folder, Link };
 
@@ -24,6 +27,7 @@ enum class EntryKind { Missing, File, Folder, Link };
 struct EntryTimes {
   std::uint64_t creation = 0;
   std::uint64_t lastWrite = 0;
+  bool operator==(const EntryTimes&) const = default;
 };
 
 struct EntryInfo {
@@ -31,6 +35,10 @@ struct EntryInfo {
   std::uint32_t attributes = 0;
   std::uint64_t size = 0;  // files only
   EntryTimes times;
+  // A cloud provider's placeholder: copying it would download it, deleting it would delete it
+  // from the cloud and from every other PC.
+  bool cloudPlaceholder = false;
+  std::uint32_t reparseTag = 0;  // of a link: what kind it is (0 for Wine's host links)
 };
 
 // A listing carries what the search found of each entry, so that walking a tree costs one
@@ -44,6 +52,9 @@ struct VolumeInfo {
   std::wstring id;  // equal for two paths on the same volume, whatever the path spelling
   bool network = false;
   std::uint64_t freeBytes = 0;
+  std::wstring fileSystem;         // as the system names it: "NTFS", "FAT32", "exFAT", ...
+  std::uint64_t clusterBytes = 1;  // the unit a file's space is taken in
+  bool keepsSecurity = true;       // owners and permissions (NTFS, ReFS; not FAT, exFAT)
 };
 
 struct MoveStatus {
@@ -76,11 +87,29 @@ class MoveFileSystem {
   // exists. Cancelled when `progress` returns false; a cancelled or failed copy leaves no file.
   virtual MoveStatus copyFile(const std::wstring& from, const std::wstring& to,
                               const CopyProgress& progress) = 0;
+  // Finishes `to`, a copy of `from` just made: its creation and last-write times set to `times`
+  // (a copy is born now), `from`'s owner and permissions given to it when `withSecurity`, and its
+  // data on the disk, not only in the system's cache, when the call returns: a power cut after it
+  // cannot take the copy back.
+  virtual MoveStatus finishCopy(const std::wstring& from, const std::wstring& to,
+                                const EntryTimes& times, bool withSecurity) = 0;
+  // `from`'s owner and permissions given to `to`. `asRoot`: `to` inherits nothing from its new
+  // parent; what `from` inherited from its own parent is written into it.
+  virtual MoveStatus copySecurity(const std::wstring& from, const std::wstring& to,
+                                  bool asRoot) = 0;
   virtual MoveStatus setAttributes(const std::wstring& path, std::uint32_t attributes) = 0;
   virtual MoveStatus setTimes(const std::wstring& path, const EntryTimes& times) = 0;
+  // The step, in 100 ns units (1: exact), in which `folder`'s volume keeps a last-write time:
+  // a probe time is set on `folder` and read back, then its own times are put back.
+  virtual MoveStatus measureTimeStep(const std::wstring& folder, std::uint64_t& step) = 0;
 
   // Links (junctions): their target as stored, a new one, the removal of the link alone.
   virtual MoveStatus readLink(const std::wstring& link, std::wstring& target) = 0;
+  // `to` made a link of `from`'s own kind with its own target as stored: a relative symbolic link
+  // stays a relative symbolic link. Fails when `to` exists.
+  virtual MoveStatus copyLink(const std::wstring& from, const std::wstring& to) = 0;
+  // This process may make symbolic links: it holds the privilege, or Windows is in developer mode.
+  virtual MoveStatus canMakeSymbolicLinks(bool& can) = 0;
   virtual MoveStatus makeLink(const std::wstring& link, const std::wstring& target) = 0;
   virtual MoveStatus removeLink(const std::wstring& link) = 0;
   // Both paths, links followed, name the same existing folder.

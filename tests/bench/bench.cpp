@@ -1,6 +1,6 @@
 // Measures, in one run and beside a baseline each: opening big folders in the folder list,
 // start-up to the window shown, a click on the create button to the link on disk, and a move.
-//   mirafold_bench <folder of 20,000 subfolders> <folder of 100,000 subfolders> <runs>
+//   mirafold_bench <folder of 20,000 subfolders> <folder of 100,000 subfolders> <runs> [move]
 // Prints one line per figure: name, median in ms, baseline median in ms.
 
 #include <windows.h>
@@ -185,6 +185,11 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   const int runs = std::max(1, _wtoi(argv[3]));
+  // "move" after the runs: the move's figures alone, for working on the move.
+  if (argc > 4 && std::wstring(argv[4]) == L"move") {
+    bench::benchMove(runs);
+    return 0;
+  }
   benchBigFolder(argv[2], std::max(3, runs / 4), "huge-folder");
   benchBigFolder(argv[1], std::max(3, runs / 4), "big-folder");
   benchStartup(runs);

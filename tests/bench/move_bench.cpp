@@ -67,8 +67,20 @@ bool makeTree(const std::wstring& root, int folders, int perFolder, std::uint64_
   return true;
 }
 
-// The baseline: what any copier must do at least, one CopyFileExW per file, nothing else.
-bool bareCopy(const std::wstring& from, const std::wstring& to) {
+// On the disk, as a copy must be before its original may go: what the seam's flush does.
+bool flushed(const std::wstring& path) {
+  const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool ok = ::FlushFileBuffers(file) != FALSE;
+  ::CloseHandle(file);
+  return ok;
+}
+
+// The baselines: what any copier must do at least, one CopyFileExW per file, and one that may
+// delete the originals afterwards also flushes each copy.
+bool bareCopy(const std::wstring& from, const std::wstring& to, bool flushEach) {
   if (!::CreateDirectoryW(to.c_str(), nullptr)) return false;
   WIN32_FIND_DATAW found{};
   const HANDLE search =
@@ -79,11 +91,13 @@ bool bareCopy(const std::wstring& from, const std::wstring& to) {
   do {
     const std::wstring name = found.cFileName;
     if (name == L"." || name == L"..") continue;
+    const std::wstring source = from + L"\\" + name, target = to + L"\\" + name;
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      ok = bareCopy(from + L"\\" + name, to + L"\\" + name);
+      ok = bareCopy(source, target, flushEach);
     } else {
-      ok = ::CopyFileExW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), nullptr,
-                         nullptr, nullptr, COPY_FILE_FAIL_IF_EXISTS) != FALSE;
+      ok = ::CopyFileExW(source.c_str(), target.c_str(), nullptr, nullptr, nullptr,
+                         COPY_FILE_FAIL_IF_EXISTS) != FALSE &&
+           (!flushEach || flushed(target));
     }
   } while (ok && ::FindNextFileW(search, &found));
   ::FindClose(search);
@@ -186,15 +200,15 @@ void benchCopyToOtherDrive(const ui::TestFolder& root, int runs) {
     return;
   }
   Mover mover(root / L"journals");
-  std::vector<double> bare, copied, whole, perSecond, most, longest;
+  std::vector<double> bare, bareFlushing, copied, whole, perSecond, most, longest;
   for (int i = 0; i < runs; ++i) {
-    {
+    for (const bool flushEach : {false, true}) {
       const ui::OtherDriveFolder copies;  // removed, with the copy, at the end of this block
       const auto start = Clock::now();
-      if (!bareCopy(source, copies.path() + L"\\bare")) {
+      if (!bareCopy(source, copies.path() + L"\\bare", flushEach)) {
         std::printf("error: the bare copy failed\n");
       }
-      bare.push_back(msBetween(start, Clock::now()));
+      (flushEach ? bareFlushing : bare).push_back(msBetween(start, Clock::now()));
     }
 
     const std::optional<double> ms = mover.away(source, drive.path());
@@ -208,7 +222,8 @@ void benchCopyToOtherDrive(const ui::TestFolder& root, int runs) {
     longest.push_back(figures.longestGapMs);
     if (!mover.back(source)) return;
   }
-  std::printf("copy-other-drive %.1f %.1f\n", median(copied), median(bare));
+  std::printf("copy-other-drive %.1f %.1f %.1f\n", median(copied), median(bare),
+              median(bareFlushing));
   std::printf("move-other-drive %.1f\n", median(whole));
   std::printf("progress %.1f %.0f %.1f\n", median(perSecond), median(most), median(longest));
 }

@@ -97,5 +97,26 @@ TEST(MountPointData, ReadsAnEmptyPrintNameAsEmpty) {
   EXPECT_EQ(parsed->printName, L"");
 }
 
+// A relative link (to ".x") as mklink writes one: the text as given in both names, the flag set.
+TEST(SymbolicLinkData, ReadsARelativeLinkAsStored) {
+  std::vector<std::uint8_t> bytes = {
+      0x0C, 0x00, 0x00, 0xA0,  // IO_REPARSE_TAG_SYMLINK
+      20,   0,    0,    0,     // data length: 12 bytes of fields + 8 of names; reserved
+      0,    0,    4,    0,     // substitute name at 0, 4 bytes
+      4,    0,    4,    0,     // print name at 4, 4 bytes
+      1,    0,    0,    0,     // SYMLINK_FLAG_RELATIVE
+      '.',  0,    'x',  0,    '.', 0, 'x', 0};
+  auto parsed = parseSymbolicLinkData(bytes);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->substituteName, L".x");
+  EXPECT_EQ(parsed->printName, L".x");
+  EXPECT_TRUE(parsed->relative);
+  bytes[16] = 0;
+  EXPECT_FALSE(parseSymbolicLinkData(bytes)->relative);
+  EXPECT_FALSE(parseMountPointData(bytes)) << "another tag";
+  bytes[4] = 40;
+  EXPECT_FALSE(parseSymbolicLinkData(bytes)) << "longer than the bytes";
+}
+
 }  // namespace
 }  // namespace junction

@@ -6,6 +6,7 @@
 #include "move/move_checks.h"
 #include "move/move_journal.h"
 #include "move/move_paths.h"
+#include "move/volume_rules.h"
 
 namespace mirafold::move {
 namespace {
@@ -58,6 +59,33 @@ const CheckRow kCheckRows[] = {
     {"not enough space", [](MoveFacts& f) { f.bytesFree = 1024; },
      L"目标分区空间不足：需要 2.0 KB，可用 1.0 KB"},
     {"exactly enough space", [](MoveFacts& f) { f.bytesFree = 2048; }, nullptr},
+    {"a 4 GiB file to FAT32",
+     [](MoveFacts& f) {
+       f.destinationFileSystem = L"FAT32";
+       f.largestFile = 1ull << 32;
+       f.largestFilePath = L"C:\\Games\\Game\\disc.iso";
+       f.bytesFree = 0;  // told before the space
+     },
+     L"目标分区为FAT32，不能存放4GB或更大的文件：C:\\Games\\Game\\disc.iso"},
+    {"one byte less fits FAT32",
+     [](MoveFacts& f) {
+       f.destinationFileSystem = L"FAT32";
+       f.largestFile = (1ull << 32) - 1;
+     },
+     nullptr},
+    {"a 4 GiB file to exFAT",
+     [](MoveFacts& f) {
+       f.destinationFileSystem = L"exFAT";
+       f.largestFile = 5ull << 32;
+     },
+     nullptr},
+    {"a 4 GiB file renamed on a FAT32 drive",
+     [](MoveFacts& f) {
+       f.destinationFileSystem = L"FAT32";
+       f.largestFile = 1ull << 32;
+       f.sameVolume = true;
+     },
+     nullptr},
     {"a rename needs no space",
      [](MoveFacts& f) {
        f.bytesFree = 0;
@@ -100,6 +128,28 @@ TEST(MoveChecks, EachRefusalWithItsMessage) {
       EXPECT_FALSE(refusal) << "refused";
     }
   }
+}
+
+TEST(VolumeRules, TimeStepsAndClusters) {
+  const std::pair<const wchar_t*, std::uint64_t> steps[] = {
+      {L"NTFS", 1},
+      {L"ReFS", 1},
+      {L"FAT", 20'000'000},
+      {L"FAT32", 20'000'000},
+      {L"fat32", 20'000'000},
+      {L"exFAT", 100'000},
+      {L"", 1},
+  };
+  for (const auto& [name, step] : steps) EXPECT_EQ(timeStepOf(name), step) << name;
+  EXPECT_TRUE(sameTimeWithin(39'999'999, 20'000'000, 20'000'000));  // cut to the step
+  EXPECT_FALSE(sameTimeWithin(40'000'000, 20'000'000, 20'000'000));
+  EXPECT_TRUE(sameTimeWithin(7, 7, 1));
+  EXPECT_FALSE(sameTimeWithin(7, 8, 1));
+  EXPECT_EQ(spaceTaken(0, 4096), 0u);
+  EXPECT_EQ(spaceTaken(1, 4096), 4096u);
+  EXPECT_EQ(spaceTaken(4096, 4096), 4096u);
+  EXPECT_EQ(spaceTaken(4097, 4096), 8192u);
+  EXPECT_EQ(spaceTaken(4097, 1), 4097u);
 }
 
 TEST(MoveMessages, SizesAsExplorerShowsThem) {

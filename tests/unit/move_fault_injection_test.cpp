@@ -1,6 +1,7 @@
 // The move's promise, tried at every operation: whatever single operation fails, and wherever the
-// process dies (then the next start completes or undoes the move), every original file exists
-// with its content in exactly one place, reachable from the path the user knew.
+// process dies or the power goes (then the next start completes or undoes the move), every
+// original file exists with its content in exactly one place, reachable from the path the user
+// knew, and no original is deleted before every copy is flushed to the disk.
 
 #include <gtest/gtest.h>
 
@@ -50,18 +51,20 @@ const std::vector<SampleFile> kSampleFiles = {
 constexpr auto kOutsideContent = L"shared, outside the folder";
 
 // What a tree holds, for comparison: per relative path, its kind, content, attributes, target,
-// and the last-write time of files and folders (a copied link gets a time of its own).
+// permissions, and the creation and last-write times of files and folders (a copied link gets
+// times of its own).
 using Snapshot =
-    std::map<std::wstring,
-             std::tuple<EntryKind, std::wstring, std::uint32_t, std::wstring, std::uint64_t>>;
+    std::map<std::wstring, std::tuple<EntryKind, std::wstring, std::uint32_t, std::wstring,
+                                      std::wstring, platform::EntryTimes>>;
 
 Snapshot snapshotOf(const FakeMoveFileSystem& fs, const std::wstring& root) {
   Snapshot snapshot;
   for (const auto& [path, node] : fs.nodes()) {
     if (path != root && path.rfind(root + L"\\", 0) != 0) continue;
-    const std::uint64_t time = node.kind == EntryKind::Link ? 0 : node.times.lastWrite;
-    snapshot[path.substr(root.size())] = {node.kind, node.content, node.attributes, node.target,
-                                          time};
+    const platform::EntryTimes times =
+        node.kind == EntryKind::Link ? platform::EntryTimes{} : node.times;
+    snapshot[path.substr(root.size())] = {node.kind,   node.content,  node.attributes,
+                                          node.target, node.security, times};
   }
   return snapshot;
 }
@@ -182,6 +185,7 @@ class MoveFaultTest : public testing::TestWithParam<Scenario> {
   void expectOneWholeCopy(const FakeMoveFileSystem& fs, const MoveResult& result, bool moved) {
     const Scenario& s = GetParam();
     const bool away = s.direction == Direction::Away;
+    EXPECT_EQ(fs.deletedBeforeFlush(), 0) << "an original deleted before every copy was flushed";
 
     for (const SampleFile& f : kSampleFiles) {
       const auto* node = fs.find(fs.resolve(kUserPath + std::wstring(L"\\") + f.path, true));

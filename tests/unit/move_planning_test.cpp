@@ -2,6 +2,7 @@
 
 #include "fakes/fake_move_file_system.h"
 #include "move/move_planning.h"
+#include "platform/entry_reading.h"
 
 namespace mirafold::move {
 namespace {
@@ -46,6 +47,9 @@ TEST_F(MovePlanningTest, RefusalsFoundThroughTheFileSystem) {
   fs.addFolder(L"C:\\Store\\Game");
   fs.addLink(L"C:\\Games\\Linked", L"D:\\Store");
   fs.addFile(L"C:\\Games\\Huge\\h.bin", std::wstring(4000, L'h'));
+  fs.addFile(L"C:\\Games\\Synced\\a\\here.txt", L"on this PC");
+  fs.addFile(L"C:\\Games\\Synced\\b\\photo.jpg", L"", platform::kAttributeRecallOnDataAccess);
+  fs.addFolder(L"C:\\Games\\Synced\\c", platform::kAttributeRecallOnOpen);
   const struct {
     const wchar_t* source;
     const wchar_t* destination;
@@ -55,6 +59,10 @@ TEST_F(MovePlanningTest, RefusalsFoundThroughTheFileSystem) {
       {L"C:\\Windows", L"D:\\Store", L"不能移动系统文件夹"},
       {L"C:\\Games\\Game", L"C:\\Games\\Game\\sub", L"目标位置不可位于要移动的文件夹之内"},
       {L"C:\\Games\\Game", L"C:\\Store", L"右侧文件夹中已存在同名文件夹"},
+      {L"C:\\Games\\Synced", L"D:\\Store",
+       L"该文件夹包含尚未下载到本机的云文件：C:\\Games\\Synced\\b\\photo.jpg"},
+      {L"C:\\Games\\Synced", L"C:\\Store",
+       L"该文件夹包含尚未下载到本机的云文件：C:\\Games\\Synced\\b\\photo.jpg"},
       {L"C:\\Games\\Huge", L"D:\\Store", L"目标分区空间不足：需要 3.9 KB，可用 2.9 KB"},
       {L"C:\\Games\\Game", L"N:\\Share", L"链接目标不可位于网络位置"},
       {L"C:\\Games\\Missing", L"D:\\Store", nullptr},  // any message, but a refusal
@@ -69,6 +77,35 @@ TEST_F(MovePlanningTest, RefusalsFoundThroughTheFileSystem) {
   }
   EXPECT_EQ(planMoveAway(fs, L"C:\\Games\\Game", L"D:\\Store", {{}, L"FAT32"}).refusal,
             L"链接创建失败！链接所在分区的文件系统类型必须为NTFS");
+}
+
+TEST_F(MovePlanningTest, ConfirmationSaysWhenPermissionsCannotGoAlong) {
+  fs.addVolume(L'E', {false, 1u << 30, L"exFAT", 4096, 1, 0, false});
+  fs.addFolder(L"E:\\Store");
+  EXPECT_EQ(confirmationText(planMoveAway(fs, L"C:\\Games\\Game", L"E:\\Store", kNtfs)),
+            L"将把“C:\\Games\\Game”（2 个文件，2.4 KB）移动到“E:\\Store”，"
+            L"并在原处创建指向它的链接。是否继续？\n\n目标分区不支持文件权限");
+}
+
+// A copy keeps a symbolic link only where the process may make one; a rename keeps it anyway.
+TEST_F(MovePlanningTest, SymbolicLinksNeedTheRightToMakeThem) {
+  fs.addLink(L"C:\\Games\\Game\\sub\\latest", L"..\\a.bin", platform::kTagSymbolicLink);
+  EXPECT_FALSE(planMoveAway(fs, L"C:\\Games\\Game", L"D:\\Store", kNtfs).refusal);
+  fs.mayNotMakeSymbolicLinks();
+  EXPECT_EQ(
+      planMoveAway(fs, L"C:\\Games\\Game", L"D:\\Store", kNtfs).refusal,
+      L"文件夹中的符号链接需要管理员权限或开发人员模式才能复制：C:\\Games\\Game\\sub\\latest");
+  EXPECT_FALSE(planMoveAway(fs, L"C:\\Games\\Game", L"C:\\Elsewhere", kNtfs).refusal);
+}
+
+// 2,500 bytes in two files take two 4 KiB clusters each on a drive with 10,000 bytes free.
+TEST_F(MovePlanningTest, SpaceCountedInTheDestinationsClusters) {
+  fs.addVolume(L'E', {false, 10000, L"exFAT", 4096});
+  fs.addFolder(L"E:\\Store");
+  EXPECT_FALSE(planMoveAway(fs, L"C:\\Games\\Game", L"E:\\Store", kNtfs).refusal);
+  fs.addFile(L"C:\\Games\\Game\\c.bin", L"c");
+  EXPECT_EQ(planMoveAway(fs, L"C:\\Games\\Game", L"E:\\Store", kNtfs).refusal,
+            L"目标分区空间不足：需要 12.0 KB，可用 9.8 KB");
 }
 
 TEST_F(MovePlanningTest, BackFollowsTheLinkToItsFolder) {

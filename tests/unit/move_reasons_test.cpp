@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 
 #include "fakes/fake_move_file_system.h"
 #include "move/folder_mover.h"
@@ -29,7 +30,7 @@ TEST(MoveReasons, EachStopNamesItsCauseInTheUsersWords) {
       {"link reported made but missing", [](FakeMoveFileSystem& fs) { fs.makeNoLinks(); },
        L"移动失败：链接未指向：D:\\Store\\Game。未做任何更改", kOrigin},
       {"copy differs", [](FakeMoveFileSystem& fs) { fs.damageCopies(); },
-       L"移动失败：复制的文件与原文件不一致：D:\\Store\\Game.mirafold-partial\\save.dat。"
+       L"移动失败：复制的文件与原文件不一致：C:\\Games\\Game\\save.dat。"
        L"未做任何更改",
        kOrigin},
       // As under Wine: the folder is renamed to its hidden sibling, then the held file cannot be
@@ -68,6 +69,41 @@ TEST(MoveReasons, EachStopNamesItsCauseInTheUsersWords) {
       EXPECT_NE(path.rfind(L"D:\\Store\\", 0), 0u) << "left behind";
       EXPECT_NE(path.rfind(L"C:\\Journals\\", 0), 0u) << "journal left";
     }
+  }
+}
+
+// Stopped just as the old folder was to be deleted, then the copy damaged (a disk that lost what
+// it said it had written): finishing or undoing finds it and deletes nothing of the original.
+TEST(MoveReasons, RecoveryChecksTheCopyBeforeTheOriginalGoes) {
+  for (const Recovery choice : {Recovery::Complete, Recovery::Undo}) {
+    FakeMoveFileSystem start;
+    start.addVolume(L'C');
+    start.addVolume(L'D');
+    start.addFolder(L"D:\\Store");
+    start.addFile(L"C:\\Games\\Game\\save.dat", L"progress");
+    const PlannedMove planned = planMoveAway(start, kOrigin, L"D:\\Store", {{}, L"NTFS"});
+    ASSERT_FALSE(planned.refusal);
+    start.resetFaults();  // operations are counted from the move's first
+    const SteadyClock clock;
+    const CancelFlag cancel;
+    std::optional<FakeMoveFileSystem> crashed;
+    for (long i = 0; !crashed; ++i) {
+      FakeMoveFileSystem fs = start;
+      fs.crashAt(i);
+      FolderMover mover({fs, clock, cancel, nullptr, L"C:\\Journals"});
+      ASSERT_THROW(mover.run(planned.plan), fakes::SimulatedCrash);
+      const auto pending = findPendingMoves(fs, L"C:\\Journals");
+      if (!pending.empty() && pending[0].entry.phase == Phase::Clean) crashed = fs;
+    }
+    crashed->resetFaults();
+    crashed->addFile(L"D:\\Store\\Game\\save.dat", L"prog");
+    FolderMover mover({*crashed, clock, cancel, nullptr, L"C:\\Journals"});
+    const MoveResult result =
+        mover.recover(findPendingMoves(*crashed, L"C:\\Journals").front(), choice);
+    EXPECT_NE(result.outcome, MoveOutcome::Done);
+    const auto* original = crashed->find(L"C:\\Games\\Game.mirafold-moving\\save.dat");
+    ASSERT_NE(original, nullptr) << "the original was deleted";
+    EXPECT_EQ(original->content, L"progress");
   }
 }
 

@@ -11,7 +11,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/win32/exported.h"
 #include "forwarding_parent.h"
+#include "host_script.h"
 #include "junction_links.h"
 #include "temp_tree.h"
 
@@ -279,50 +281,16 @@ TEST_F(FolderListTest, LongPathsOpen) {
   EXPECT_EQ(list->path(), deep + L"\\leaf");
 }
 
-bool underWine() {
-  return ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
-}
-
-// Runs a shell script of the host in a folder and waits for it. Wine cannot wait for a host
-// process, so the script leaves a marker file when it has succeeded.
-bool runOnHost(const std::wstring& folder, const std::wstring& script) {
-  using UnixName = char*(CDECL*)(const wchar_t*);
-  const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
-      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  char* name = unixName ? unixName(folder.c_str()) : nullptr;
-  if (!name) return false;
-  std::wstring command = L"/bin/bash -c \"cd '";
-  for (const char* c = name; *c; ++c)
-    command += static_cast<wchar_t>(static_cast<unsigned char>(*c));
-  ::HeapFree(::GetProcessHeap(), 0, name);
-  command += L"' && (" + script + L") && touch host-done\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-    return false;
-  }
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
-  const std::wstring marker = folder + L"\\host-done";
-  for (int waited = 0; waited < 600; ++waited) {
-    if (::DeleteFileW(marker.c_str())) return true;
-    ::Sleep(100);
-  }
-  return false;
-}
-
 TEST_F(FolderListTest, FolderOfManySubfoldersOpensQuickly) {
   constexpr int kCount = 20000;
   // Wine finds a name by reading the whole folder, so making and removing this many folders
   // through Win32 takes minutes there; the host's own tools do it in seconds, out of Wine's sight.
   const std::wstring big = tree.at(L"big");
-  if (underWine()) {
+  if (base::win32::runningUnderWine()) {
     // Made outside the prefix and moved in whole, which Wine notices as one change.
-    ASSERT_TRUE(runOnHost(tree.path(),
-                          L"t=$(mktemp -d) && mkdir $t/big && cd $t/big && mkdir f{1.." +
-                              std::to_wstring(kCount) + L"} && cd - && mv $t/big . && rmdir $t"));
+    ASSERT_TRUE(testing::runOnHost(
+        tree.path(), L"t=$(mktemp -d) && mkdir $t/big && cd $t/big && mkdir f{1.." +
+                         std::to_wstring(kCount) + L"} && cd - && mv $t/big . && rmdir $t"));
   } else {
     tree.folder(L"big");
     for (int i = 1; i <= kCount; ++i) {
@@ -338,8 +306,8 @@ TEST_F(FolderListTest, FolderOfManySubfoldersOpensQuickly) {
   EXPECT_EQ(list->rows().label(list->rows().currentRow() + 1), L"f1");
   EXPECT_LT(elapsed.count(), 3000);
   std::printf("opened %d subfolders in %lld ms\n", kCount, static_cast<long long>(elapsed.count()));
-  if (underWine()) {
-    EXPECT_TRUE(runOnHost(
+  if (base::win32::runningUnderWine()) {
+    EXPECT_TRUE(testing::runOnHost(
         tree.path(), L"t=$(mktemp -d) && mv big $t && (rm -rf $t </dev/null >/dev/null 2>&1 &)"));
   }
 }

@@ -4,12 +4,15 @@
 // followed by recovery.
 
 #include <windows.h>
+#include <sddl.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "base/command_line.h"
+#include "host_script.h"
 #include "junction_links.h"
 #include "move/folder_mover.h"
 #include "move/move_planning.h"
@@ -136,6 +139,32 @@ class MoveEngineTest : public ::testing::Test {
     ::CloseHandle(h);
   }
 
+  // Owner and permissions, as text.
+  static std::wstring securityOf(const std::wstring& path) {
+    std::vector<std::uint8_t> stored(4096);
+    DWORD needed = 0;
+    if (!::GetFileSecurityW(path.c_str(), OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                            stored.data(), static_cast<DWORD>(stored.size()), &needed)) {
+      return L"<unreadable>";
+    }
+    wchar_t* text = nullptr;
+    if (!::ConvertSecurityDescriptorToStringSecurityDescriptorW(
+            stored.data(), SDDL_REVISION_1, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+            &text, nullptr)) {
+      return L"<unconvertible>";
+    }
+    std::wstring result = text;
+    ::LocalFree(text);
+    return result;
+  }
+
+  static ULONGLONG creationTimeOf(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return (ULONGLONG{data.ftCreationTime.dwHighDateTime} << 32) |
+           data.ftCreationTime.dwLowDateTime;
+  }
+
   static ULONGLONG writeTimeOf(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
@@ -249,6 +278,107 @@ TEST_F(MoveEngineTest, OtherDriveCopiesChecksLinksAndCleansUp) {
   EXPECT_EQ(kindOf(moved), EntryKind::Missing);
   EXPECT_EQ(kindOf(otherDrive_ + L"\\游戏 Game.mirafold-moving"), EntryKind::Missing);
   expectNoJournal();
+}
+
+// E: is an exFAT volume (exfat-fuse), which keeps times to the second and which Wine calls NTFS:
+// the copy check must allow the step the probe finds, and nothing else may differ.
+TEST_F(MoveEngineTest, ExfatDriveEndsWhole) {
+  wchar_t fileSystem[MAX_PATH + 1] = {};
+  if (!::GetVolumeInformationW(L"E:\\", nullptr, 0, nullptr, nullptr, nullptr, fileSystem,
+                               MAX_PATH + 1)) {
+    GTEST_SKIP() << "no drive E:: windows.exfat_drive_up says why the machine cannot mount one";
+  }
+  const std::wstring store = L"E:\\move-" + std::to_wstring(::GetCurrentProcessId());
+  const std::wstring alias = tempFolder() + L"\\mirafold-drive-e\\" + store.substr(3);
+  ASSERT_TRUE(::CreateDirectoryW(store.c_str(), nullptr)) << ::GetLastError();
+  std::uint64_t step = 0;
+  ASSERT_TRUE(files_fs_.measureTimeStep(store, step).ok());
+  EXPECT_GE(step, 10'000'000u) << "exfat-fuse keeps whole seconds";
+  // exFAT holds no links (nor does exfat-fuse hold Wine's host links).
+  ASSERT_TRUE(runJunctionTool({L"-d", source_ + L"\\outside-link"}).ok());
+  std::vector<ULONGLONG> times;
+  for (const SampleFile& f : files_) times.push_back(writeTimeOf(source_ + L"\\" + f.path));
+
+  const move::PlannedMove planned = planAway(store);
+  ASSERT_FALSE(planned.refusal) << "refused";
+  EXPECT_FALSE(planned.plan.sameVolume);
+  const move::MoveResult result = run(files_fs_, planned.plan);
+  EXPECT_EQ(result.outcome, MoveOutcome::Done)
+      << std::string(result.reason.begin(), result.reason.end());
+  const std::wstring moved = store + L"\\游戏 Game";
+  for (std::size_t i = 0; i < files_.size(); ++i) {
+    const std::wstring path = moved + L"\\" + files_[i].path;
+    EXPECT_EQ(readFile(path), files_[i].content) << files_[i].path;
+    const ULONGLONG copied = writeTimeOf(path);
+    EXPECT_LT(copied > times[i] ? copied - times[i] : times[i] - copied, step) << files_[i].path;
+  }
+  EXPECT_EQ(kindOf(source_), EntryKind::Link);
+  expectNoJournal();
+  removeLinksBelow(store);
+  testing::removeScratchFolder(alias);
+}
+
+// Links are carried, never entered: a relative host link and a junction, both to a folder
+// outside the tree, arrive as links that lead there, and the folder keeps its file.
+TEST_F(MoveEngineTest, LinksInsideTheTreeArriveAsLinks) {
+  const std::wstring outside = tree_.at(L"outside");
+  writeFile(outside + L"\\keep.txt", "outside the tree");
+  ASSERT_TRUE(testing::runOnHost(tree_.at(L"apps"), L"ln -s ../../outside '游戏 Game/relative'"));
+  ASSERT_EQ(kindOf(source_ + L"\\relative"), EntryKind::Link);
+
+  const move::PlannedMove planned = planAway(otherDrive_);
+  ASSERT_FALSE(planned.refusal) << "refused";
+  const move::MoveResult result = run(files_fs_, planned.plan);
+  ASSERT_EQ(result.outcome, MoveOutcome::Done)
+      << std::string(result.reason.begin(), result.reason.end());
+  const std::wstring moved = otherDrive_ + L"\\游戏 Game";
+  for (const wchar_t* link : {L"\\relative", L"\\outside-link"}) {
+    EXPECT_EQ(kindOf(moved + link), EntryKind::Link) << link;
+    bool leads = false;
+    ASSERT_TRUE(files_fs_.sameFolder(moved + link, outside, leads).ok());
+    EXPECT_TRUE(leads) << link;
+  }
+  EXPECT_EQ(readFile(outside + L"\\keep.txt"), "outside the tree");
+  EXPECT_EQ(kindOf(source_ + L".mirafold-moving"), EntryKind::Missing);
+}
+
+// Owner, permissions and creation times go along to another drive; permissions are compared
+// only where Wine keeps a descriptor that was set.
+TEST_F(MoveEngineTest, PermissionsAndCreationTimesGoAlong) {
+  const std::wstring file = source_ + L"\\readme.txt";
+  PSECURITY_DESCRIPTOR wanted = nullptr;
+  ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      L"D:P(A;;FA;;;WD)(A;;FR;;;BU)", SDDL_REVISION_1, &wanted, nullptr));
+  ASSERT_TRUE(::SetFileSecurityW(file.c_str(), DACL_SECURITY_INFORMATION, wanted));
+  ::LocalFree(wanted);
+  constexpr ULONGLONG kBorn = 131000000000000000ull;  // 2016
+  const HANDLE h = ::CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+  const FILETIME born{static_cast<DWORD>(kBorn), static_cast<DWORD>(kBorn >> 32)};
+  ASSERT_TRUE(::SetFileTime(h, &born, nullptr, nullptr));
+  ::CloseHandle(h);
+  const bool bornKept = creationTimeOf(file) == kBorn;
+  const std::wstring before = securityOf(file);
+  // Wine 8 here makes a descriptor up from the host's modes and keeps none that is set.
+  const bool kept = before.find(L"D:P(A;;FA;;;WD)") != std::wstring::npos;
+
+  const move::PlannedMove planned = planAway(otherDrive_);
+  ASSERT_FALSE(planned.refusal) << "refused";
+  const move::MoveResult result = run(files_fs_, planned.plan);
+  ASSERT_EQ(result.outcome, MoveOutcome::Done)
+      << std::string(result.reason.begin(), result.reason.end());
+  const std::wstring moved = otherDrive_ + L"\\游戏 Game\\readme.txt";
+  if (kept) {
+    EXPECT_EQ(securityOf(moved), before);
+  } else {
+    std::printf("permissions not compared: Wine keeps no descriptor here (shows %ls)\n",
+                before.c_str());
+  }
+  if (bornKept) {
+    EXPECT_EQ(creationTimeOf(moved), kBorn);
+  } else {
+    std::printf("creation time not compared: Wine keeps none that is set here\n");
+  }
 }
 
 TEST_F(MoveEngineTest, FileHeldOpenWithoutSharingChangesNothing) {

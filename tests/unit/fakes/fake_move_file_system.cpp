@@ -4,6 +4,8 @@
 #include <cwctype>
 
 #include "move/move_paths.h"
+#include "move/volume_rules.h"
+#include "platform/entry_reading.h"
 
 namespace mirafold::fakes {
 
@@ -24,8 +26,13 @@ bool isBelow(std::wstring_view key, std::wstring_view folder) {
 }
 
 platform::EntryInfo infoOf(const FakeMoveFileSystem::Node& node) {
-  return {node.kind, node.attributes | (node.kind == EntryKind::Folder ? 0x10u : 0u),
-          node.content.size(), node.times};
+  return {node.kind,
+          node.attributes | (node.kind == EntryKind::Folder ? 0x10u : 0u),
+          node.content.size(),
+          node.times,
+          (node.attributes &
+           (platform::kAttributeRecallOnOpen | platform::kAttributeRecallOnDataAccess)) != 0,
+          node.tag};
 }
 
 }  // namespace
@@ -37,20 +44,21 @@ void FakeMoveFileSystem::addVolume(wchar_t letter, Volume volume) {
 void FakeMoveFileSystem::addFolder(const std::wstring& path, std::uint32_t attributes) {
   const std::wstring parent = parentOf(path);
   if (!isFolder(parent)) addFolder(parent);
-  put(path, {EntryKind::Folder, {}, attributes, {++now_, ++now_}, {}});
+  put(path, {EntryKind::Folder, {}, attributes, {++now_, ++now_}, {}, false, 0, L"acl " + path});
 }
 
 void FakeMoveFileSystem::addFile(const std::wstring& path, const std::wstring& content,
                                  std::uint32_t attributes) {
   const std::wstring parent = parentOf(path);
   if (!isFolder(parent)) addFolder(parent);
-  put(path, {EntryKind::File, content, attributes, {++now_, ++now_}, {}});
+  put(path, {EntryKind::File, content, attributes, {++now_, ++now_}, {}, false, 0, L"acl " + path});
 }
 
-void FakeMoveFileSystem::addLink(const std::wstring& path, const std::wstring& target) {
+void FakeMoveFileSystem::addLink(const std::wstring& path, const std::wstring& target,
+                                 std::uint32_t tag) {
   const std::wstring parent = parentOf(path);
   if (!isFolder(parent)) addFolder(parent);
-  put(path, {EntryKind::Link, {}, platform::kAttributeLink, {++now_, ++now_}, target});
+  put(path, {EntryKind::Link, {}, platform::kAttributeLink, {++now_, ++now_}, target, false, tag});
 }
 
 std::wstring FakeMoveFileSystem::resolve(const std::wstring& path, bool followLast) const {
@@ -118,8 +126,10 @@ FakeMoveFileSystem::Volume* FakeMoveFileSystem::volumeOf(const std::wstring& pat
 void FakeMoveFileSystem::put(const std::wstring& path, Node node) {
   const std::wstring real = resolve(path, false);
   Node& slot = nodes_[real];
-  if (Volume* volume = volumeOf(path))
-    volume->freeBytes += slot.content.size() - node.content.size();
+  if (Volume* volume = volumeOf(path)) {
+    volume->freeBytes += move::spaceTaken(slot.content.size(), volume->clusterBytes) -
+                         move::spaceTaken(node.content.size(), volume->clusterBytes);
+  }
   if (node.kind == EntryKind::Link) links_[real] = node.target;
   slot = std::move(node);
   touchParent(path);
@@ -127,10 +137,22 @@ void FakeMoveFileSystem::put(const std::wstring& path, Node node) {
 
 void FakeMoveFileSystem::erase(const std::wstring& path) {
   const auto found = nodes_.find(resolve(path, false));
-  if (Volume* volume = volumeOf(path)) volume->freeBytes += found->second.content.size();
+  const bool unflushedCopies = std::any_of(
+      nodes_.begin(), nodes_.end(), [](const auto& entry) { return entry.second.unflushed; });
+  if (unflushedCopies && found->first.find(move::kMovingSuffix) != std::wstring::npos) {
+    ++deletedBeforeFlush_;
+  }
+  if (Volume* volume = volumeOf(path)) {
+    volume->freeBytes += move::spaceTaken(found->second.content.size(), volume->clusterBytes);
+  }
   touchParent(path);
   links_.erase(found->first);
   nodes_.erase(found);
+}
+
+std::uint64_t FakeMoveFileSystem::keptTime(const std::wstring& path, std::uint64_t time) {
+  const Volume* volume = volumeOf(path);
+  return volume ? time / volume->timeStep * volume->timeStep : time;
 }
 
 FakeMoveFileSystem::Fault FakeMoveFileSystem::next() {
@@ -139,10 +161,23 @@ FakeMoveFileSystem::Fault FakeMoveFileSystem::next() {
   return n == failAt_ ? Fault::Fail : Fault::None;
 }
 
+void FakeMoveFileSystem::crash() {
+  for (auto& [path, node] : nodes_) {
+    if (!node.unflushed) continue;
+    const std::size_t kept = node.content.size() / 2;
+    if (Volume* volume = volumeOf(path)) {
+      volume->freeBytes += move::spaceTaken(node.content.size(), volume->clusterBytes) -
+                           move::spaceTaken(kept, volume->clusterBytes);
+    }
+    node.content.resize(kept);
+  }
+  throw SimulatedCrash{};
+}
+
 std::optional<MoveStatus> FakeMoveFileSystem::injectedFault() {
   switch (next()) {
     case Fault::Crash:
-      throw SimulatedCrash{};
+      crash();
     case Fault::Fail:
       return injected();
     case Fault::None:
@@ -224,7 +259,10 @@ MoveStatus FakeMoveFileSystem::copyFile(const std::wstring& from, const std::wst
   if (!isFolder(parentOf(to))) return failed(L"no parent: " + to);
   Volume* volume = volumeOf(to);
   const Node original = *source;
-  if (!volume || volume->freeBytes < original.content.size()) return failed(L"disk full: " + to);
+  if (!volume ||
+      volume->freeBytes < move::spaceTaken(original.content.size(), volume->clusterBytes)) {
+    return failed(L"disk full: " + to);
+  }
   if (held_ == Held::AgainstCopy && resolve(from, false) == heldOpen_) {
     return {MoveStatus::Code::InUse, L"sharing violation", from};
   }
@@ -235,7 +273,8 @@ MoveStatus FakeMoveFileSystem::copyFile(const std::wstring& from, const std::wst
              0,
              {++now_, ++now_},
              {}});
-    if (fault == Fault::Crash) throw SimulatedCrash{};
+    nodes_.at(resolve(to, false)).unflushed = true;
+    if (fault == Fault::Crash) crash();
     return injected();
   }
   constexpr std::size_t kChunk = 3;
@@ -245,7 +284,34 @@ MoveStatus FakeMoveFileSystem::copyFile(const std::wstring& from, const std::wst
   }
   std::wstring copied = original.content;
   if (damageCopies_ && !copied.empty()) copied.pop_back();
-  put(to, {EntryKind::File, copied, original.attributes, {++now_, original.times.lastWrite}, {}});
+  put(to, {EntryKind::File,
+           copied,
+           original.attributes,
+           {++now_, keptTime(to, original.times.lastWrite)},
+           {},
+           true});
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::finishCopy(const std::wstring& from, const std::wstring& to,
+                                          const platform::EntryTimes& times, bool withSecurity) {
+  if (auto fault = injectedFault()) return *fault;
+  const Node* source = at(from);
+  Node* node = at(to);
+  if (!source || !node || node->kind != EntryKind::File) return failed(L"not a file: " + to);
+  node->times = {times.creation, keptTime(to, times.lastWrite)};
+  if (withSecurity) node->security = source->security;
+  node->unflushed = false;
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::copySecurity(const std::wstring& from, const std::wstring& to,
+                                            bool) {
+  if (auto fault = injectedFault()) return *fault;
+  const Node* source = at(from);
+  Node* node = at(to);
+  if (!source || !node) return failed(L"not found: " + to);
+  node->security = source->security;
   return MoveStatus::success();
 }
 
@@ -263,7 +329,15 @@ MoveStatus FakeMoveFileSystem::setTimes(const std::wstring& path,
   if (auto fault = injectedFault()) return *fault;
   Node* node = at(path);
   if (!node) return failed(L"not found: " + path);
-  node->times = times;
+  node->times = {times.creation, keptTime(path, times.lastWrite)};
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::measureTimeStep(const std::wstring& folder, std::uint64_t& step) {
+  if (auto fault = injectedFault()) return *fault;
+  if (!isFolder(folder)) return failed(L"not a folder: " + folder);
+  const Volume* volume = volumeOf(folder);
+  step = volume->measuredStep ? volume->measuredStep : volume->timeStep;
   return MoveStatus::success();
 }
 
@@ -275,12 +349,40 @@ MoveStatus FakeMoveFileSystem::readLink(const std::wstring& link, std::wstring& 
   return MoveStatus::success();
 }
 
+MoveStatus FakeMoveFileSystem::copyLink(const std::wstring& from, const std::wstring& to) {
+  if (auto fault = injectedFault()) return *fault;
+  const Node* node = at(from);
+  if (!node || node->kind != EntryKind::Link) return failed(L"not a link: " + from);
+  if (at(to)) return failed(L"exists: " + to);
+  if (!isFolder(parentOf(to))) return failed(L"no parent: " + to);
+  if (node->tag == platform::kTagSymbolicLink && !symbolicLinksAllowed_) {
+    return failed(L"privilege not held: " + to);
+  }
+  if (makeNoLinks_) return MoveStatus::success();
+  Node copy = *node;
+  copy.times = {++now_, ++now_};
+  put(to, copy);
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::canMakeSymbolicLinks(bool& can) {
+  if (auto fault = injectedFault()) return *fault;
+  can = symbolicLinksAllowed_;
+  return MoveStatus::success();
+}
+
 MoveStatus FakeMoveFileSystem::makeLink(const std::wstring& link, const std::wstring& target) {
   if (auto fault = injectedFault()) return *fault;
   if (at(link)) return failed(L"exists: " + link);
   if (!isFolder(parentOf(link))) return failed(L"no parent: " + link);
   if (makeNoLinks_) return MoveStatus::success();
-  put(link, {EntryKind::Link, {}, platform::kAttributeLink, {++now_, ++now_}, target});
+  put(link, {EntryKind::Link,
+             {},
+             platform::kAttributeLink,
+             {++now_, ++now_},
+             target,
+             false,
+             platform::kTagMountPoint});
   return MoveStatus::success();
 }
 
@@ -321,8 +423,12 @@ MoveStatus FakeMoveFileSystem::volumeInfo(const std::wstring& path, platform::Vo
   const std::wstring real = resolve(path, true);
   const Volume* volume = volumeOf(real);
   if (!volume) return failed(L"no volume: " + path);
-  info = {std::wstring(1, static_cast<wchar_t>(std::towupper(real[0]))), volume->network,
-          volume->freeBytes};
+  info = {std::wstring(1, static_cast<wchar_t>(std::towupper(real[0]))),
+          volume->network,
+          volume->freeBytes,
+          volume->fileSystem,
+          volume->clusterBytes,
+          volume->keepsSecurity};
   return MoveStatus::success();
 }
 

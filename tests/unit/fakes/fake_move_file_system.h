@@ -21,19 +21,31 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
     std::wstring content;  // a file's bytes, one a character
     std::uint32_t attributes = 0;
     platform::EntryTimes times;
-    std::wstring target;  // a link's
+    std::wstring target;     // a link's
+    bool unflushed = false;  // a copy still in the cache: a power cut cuts it short
+    std::uint32_t tag = 0;   // a link's reparse tag
+    std::wstring security;   // owner and permissions, as a name; a new entry has none of its own
   };
   struct Volume {
     bool network = false;
     std::uint64_t freeBytes = 1u << 30;
+    std::wstring fileSystem = L"NTFS";
+    std::uint64_t clusterBytes = 1;  // files take their space in these
+    std::uint64_t timeStep = 1;      // last-write times are cut to this step
+    // What the probe of the time step finds: a name that says NTFS on a coarser volume, as
+    // under Wine, or a file system that rounds where the probe looks for a cut.
+    std::uint64_t measuredStep = 0;  // 0: the step itself
+    bool keepsSecurity = true;
   };
 
-  // Set-up, not counted as operations.
+  // Set-up, not counted as operations. Entries made here get permissions of their own, named
+  // after their path.
   void addVolume(wchar_t letter) { addVolume(letter, Volume{}); }
   void addVolume(wchar_t letter, Volume volume);
   void addFolder(const std::wstring& path, std::uint32_t attributes = 0);
   void addFile(const std::wstring& path, const std::wstring& content, std::uint32_t attributes = 0);
-  void addLink(const std::wstring& path, const std::wstring& target);
+  void addLink(const std::wstring& path, const std::wstring& target,
+               std::uint32_t tag = 0xA0000003);  // a junction unless told
 
   // The path with every link on the way replaced by its target; the last part too when asked.
   std::wstring resolve(const std::wstring& path, bool followLast) const;
@@ -55,6 +67,12 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
 
   // As Wine's CreateSymbolicLinkW does: links are reported made, and none appears.
   void makeNoLinks() { makeNoLinks_ = true; }
+  // A process without the privilege to make symbolic links, outside developer mode.
+  void mayNotMakeSymbolicLinks() { symbolicLinksAllowed_ = false; }
+
+  // Entries of a hidden original ("<name>.mirafold-moving") deleted while a copy was not yet
+  // flushed: each one a file a power cut could have lost in both places.
+  long deletedBeforeFlush() const { return deletedBeforeFlush_; }
 
   long operations() const { return operations_; }
   void failAt(long operation) { failAt_ = operation; }
@@ -68,10 +86,17 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   platform::MoveStatus createFolder(const std::wstring& path) override;
   platform::MoveStatus copyFile(const std::wstring& from, const std::wstring& to,
                                 const platform::CopyProgress& progress) override;
+  platform::MoveStatus finishCopy(const std::wstring& from, const std::wstring& to,
+                                  const platform::EntryTimes& times, bool withSecurity) override;
+  platform::MoveStatus copySecurity(const std::wstring& from, const std::wstring& to,
+                                    bool asRoot) override;
   platform::MoveStatus setAttributes(const std::wstring& path, std::uint32_t attributes) override;
   platform::MoveStatus setTimes(const std::wstring& path,
                                 const platform::EntryTimes& times) override;
+  platform::MoveStatus measureTimeStep(const std::wstring& folder, std::uint64_t& step) override;
   platform::MoveStatus readLink(const std::wstring& link, std::wstring& target) override;
+  platform::MoveStatus copyLink(const std::wstring& from, const std::wstring& to) override;
+  platform::MoveStatus canMakeSymbolicLinks(bool& can) override;
   platform::MoveStatus makeLink(const std::wstring& link, const std::wstring& target) override;
   platform::MoveStatus removeLink(const std::wstring& link) override;
   platform::MoveStatus sameFolder(const std::wstring& a, const std::wstring& b,
@@ -93,8 +118,12 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   bool hasChildren(const std::wstring& path) const;
   void touchParent(const std::wstring& path);
   Volume* volumeOf(const std::wstring& path);
+  // The time as the volume of `path` keeps it.
+  std::uint64_t keptTime(const std::wstring& path, std::uint64_t time);
   void put(const std::wstring& path, Node node);
   void erase(const std::wstring& path);
+  // A crash is taken for a power cut: what was not flushed is cut short.
+  [[noreturn]] void crash();
 
   void indexLinks();
 
@@ -109,6 +138,8 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   Held held_ = Held::AgainstRename;
   bool makeNoLinks_ = false;
   bool damageCopies_ = false;
+  long deletedBeforeFlush_ = 0;
+  bool symbolicLinksAllowed_ = true;
 };
 
 }  // namespace mirafold::fakes

@@ -62,9 +62,17 @@ std::optional<std::uint32_t> reparseTag(std::span<const std::uint8_t> bytes) {
   return static_cast<std::uint32_t>(get16(bytes, 0) | (get16(bytes, 2) << 16));
 }
 
-std::optional<MountPoint> parseMountPointData(std::span<const std::uint8_t> bytes) {
-  const std::size_t pathBuffer = kReparseHeaderSize + kMountPointFieldsSize;
-  if (bytes.size() < pathBuffer || reparseTag(bytes) != kMountPointTag) return std::nullopt;
+namespace {
+
+struct Names {
+  std::wstring substitute, print;
+};
+
+// The two names of reparse data of `tag` whose path buffer starts `fields` bytes after the header.
+std::optional<Names> namesOf(std::span<const std::uint8_t> bytes, std::uint32_t tag,
+                             std::size_t fields) {
+  const std::size_t pathBuffer = kReparseHeaderSize + fields;
+  if (bytes.size() < pathBuffer || reparseTag(bytes) != tag) return std::nullopt;
   const std::size_t end = kReparseHeaderSize + get16(bytes, 4);
   if (end > bytes.size() || end < pathBuffer) return std::nullopt;
 
@@ -79,7 +87,22 @@ std::optional<MountPoint> parseMountPointData(std::span<const std::uint8_t> byte
   auto substitute = name(8);
   auto print = name(12);
   if (!substitute || !print) return std::nullopt;
-  return MountPoint{*substitute, *print};
+  return Names{*substitute, *print};
+}
+
+}  // namespace
+
+std::optional<MountPoint> parseMountPointData(std::span<const std::uint8_t> bytes) {
+  const auto names = namesOf(bytes, kMountPointTag, kMountPointFieldsSize);
+  if (!names) return std::nullopt;
+  return MountPoint{names->substitute, names->print};
+}
+
+std::optional<SymbolicLink> parseSymbolicLinkData(std::span<const std::uint8_t> bytes) {
+  const auto names = namesOf(bytes, kSymbolicLinkTag, kMountPointFieldsSize + 4);
+  if (!names) return std::nullopt;
+  const std::size_t flags = get16(bytes, 16) | (get16(bytes, 18) << 16);
+  return SymbolicLink{names->substitute, names->print, (flags & kSymbolicLinkRelative) != 0};
 }
 
 }  // namespace junction

@@ -4,7 +4,7 @@
 #include <shlobj.h>
 #include <winioctl.h>
 
-#include <cwctype>
+#include <cstdio>
 #include <string_view>
 #include <vector>
 
@@ -14,6 +14,7 @@
 #include "base/win32/handles.h"
 #include "junction/paths.h"
 #include "junction/reparse_data.h"
+#include "platform/entry_reading.h"
 #include "platform/win32/system/durable_file.h"
 #include "platform/win32/system/file_in_use.h"
 #include "platform/win32/system/full_path.h"
@@ -34,24 +35,13 @@ FILETIME fileTimeOf(std::uint64_t ticks) {
   return {static_cast<DWORD>(ticks & 0xFFFFFFFFu), static_cast<DWORD>(ticks >> 32)};
 }
 
-// A folder that is a junction or a folder symbolic link is a link; Wine shows its stand-in, a
-// host symbolic link, as a reparse point without a tag. Other reparse points (cloud placeholders,
-// deduplicated files) are ordinary entries.
-EntryKind kindOf(DWORD attributes, DWORD tag, bool underWine) {
-  const bool folder = attributes & FILE_ATTRIBUTE_DIRECTORY;
-  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && folder &&
-      (tag == IO_REPARSE_TAG_MOUNT_POINT || tag == IO_REPARSE_TAG_SYMLINK ||
-       (underWine && tag == 0))) {
-    return EntryKind::Link;
-  }
-  return folder ? EntryKind::Folder : EntryKind::File;
-}
-
 platform::EntryInfo infoOf(const WIN32_FIND_DATAW& found, bool underWine) {
-  return {kindOf(found.dwFileAttributes, found.dwReserved0, underWine),
+  return {platform::entryKindOf(found.dwFileAttributes, found.dwReserved0, underWine),
           found.dwFileAttributes,
           (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow,
-          {ticksOf(found.ftCreationTime), ticksOf(found.ftLastWriteTime)}};
+          {ticksOf(found.ftCreationTime), ticksOf(found.ftLastWriteTime)},
+          platform::isCloudPlaceholder(found.dwFileAttributes, found.dwReserved0),
+          (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? found.dwReserved0 : 0};
 }
 
 // Wine answers a search for a name that just went away with "no more files".
@@ -74,6 +64,27 @@ MoveStatus resolvedTarget(const std::wstring& link, std::wstring& target) {
   if (!resolved) return lastStatus(link);
   target = *resolved;
   return MoveStatus::success();
+}
+
+// The reparse data of `entry` as the file system keeps it; none for Wine's host links.
+std::vector<std::uint8_t> reparseDataOf(const std::wstring& entry) {
+  const base::win32::UniqueFileHandle opened = openEntry(entry, FILE_READ_ATTRIBUTES, false);
+  std::vector<std::uint8_t> data(junction::kMaximumReparseDataSize);
+  DWORD got = 0;
+  if (!opened || !::DeviceIoControl(opened.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, data.data(),
+                                    static_cast<DWORD>(data.size()), &got, nullptr)) {
+    got = 0;
+  }
+  data.resize(got);
+  return data;
+}
+
+// A symbolic link's target as it was given: a relative one as it stands, an absolute one as the
+// path the system shows.
+std::wstring textOf(const junction::SymbolicLink& link) {
+  if (link.relative) return link.substituteName;
+  return link.printName.empty() ? junction::pathFromSubstituteName(link.substituteName)
+                                : link.printName;
 }
 
 struct CopyContext {
@@ -193,6 +204,90 @@ MoveStatus Win32MoveFileSystem::copyFile(const std::wstring& from, const std::ws
   return statusOf(error, error == ERROR_SHARING_VIOLATION ? from : to);
 }
 
+MoveStatus Win32MoveFileSystem::finishCopy(const std::wstring& from, const std::wstring& to,
+                                           const platform::EntryTimes& times, bool withSecurity) {
+  const std::wstring callable = callablePath(to);
+  const FILETIME creation = fileTimeOf(times.creation);
+  const FILETIME lastWrite = fileTimeOf(times.lastWrite);
+  const auto settled = [&] {
+    const base::win32::UniqueFileHandle file(::CreateFileW(callable.c_str(), GENERIC_WRITE,
+                                                           kShareAll, nullptr, OPEN_EXISTING,
+                                                           FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return file && ::SetFileTime(file.get(), &creation, nullptr, &lastWrite) &&
+           ::FlushFileBuffers(file.get());
+  };
+  bool done = settled();
+  DWORD error = ::GetLastError();
+  // A read-only copy cannot be opened for writing: the attribute is lifted meanwhile.
+  const DWORD attributes = done ? 0 : ::GetFileAttributesW(callable.c_str());
+  if (!done && error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_READONLY) &&
+      ::SetFileAttributesW(callable.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY})) {
+    done = settled();
+    error = ::GetLastError();
+    if (!::SetFileAttributesW(callable.c_str(), attributes)) return lastStatus(to);
+  }
+  if (!done) return statusOf(error, to);
+  // Last: the permissions may not let this process write the copy any more.
+  return withSecurity ? copySecurity(from, to, false) : MoveStatus::success();
+}
+
+MoveStatus Win32MoveFileSystem::copySecurity(const std::wstring& from, const std::wstring& to,
+                                             bool asRoot) {
+  constexpr SECURITY_INFORMATION kWanted = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  std::vector<std::uint8_t> stored(4096);
+  DWORD needed = 0;
+  const std::wstring source = callablePath(from);
+  while (!::GetFileSecurityW(source.c_str(), kWanted, stored.data(),
+                             static_cast<DWORD>(stored.size()), &needed)) {
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= stored.size()) {
+      return lastStatus(from);
+    }
+    stored.resize(needed);
+  }
+  PSECURITY_DESCRIPTOR given = stored.data();
+  // The moved folder itself takes nothing from its new parent: what it inherited at its old
+  // place is written into it, and it is shut off from inheriting (a folder from C:\Program Files
+  // would otherwise take the permissions of D:\, which lets every user change it).
+  SECURITY_DESCRIPTOR own{};
+  std::vector<std::uint8_t> explicitAcl;
+  if (asRoot) {
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    BOOL present = FALSE, defaulted = FALSE;
+    if (!::GetSecurityDescriptorOwner(given, &owner, &defaulted) ||
+        !::GetSecurityDescriptorDacl(given, &present, &dacl, &defaulted) ||
+        !::InitializeSecurityDescriptor(&own, SECURITY_DESCRIPTOR_REVISION)) {
+      return lastStatus(from);
+    }
+    if (present && dacl) {
+      explicitAcl.assign(reinterpret_cast<const std::uint8_t*>(dacl),
+                         reinterpret_cast<const std::uint8_t*>(dacl) + dacl->AclSize);
+      dacl = reinterpret_cast<PACL>(explicitAcl.data());
+      for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        void* ace = nullptr;
+        if (::GetAce(dacl, i, &ace)) static_cast<ACE_HEADER*>(ace)->AceFlags &= ~INHERITED_ACE;
+      }
+    }
+    if (!::SetSecurityDescriptorOwner(&own, owner, FALSE) ||
+        !::SetSecurityDescriptorDacl(&own, present, dacl, FALSE) ||
+        !::SetSecurityDescriptorControl(&own, SE_DACL_PROTECTED, SE_DACL_PROTECTED)) {
+      return lastStatus(from);
+    }
+    given = &own;
+  }
+  // The descriptor as it is, not re-inherited. Only a process with the restore privilege may give
+  // a file an owner other than itself or its groups: otherwise the copy stays the mover's own.
+  const std::wstring target = callablePath(to);
+  if (::SetFileSecurityW(target.c_str(), kWanted, given)) return MoveStatus::success();
+  const DWORD error = ::GetLastError();
+  if ((error == ERROR_INVALID_OWNER || error == ERROR_ACCESS_DENIED) &&
+      ::SetFileSecurityW(target.c_str(), DACL_SECURITY_INFORMATION, given)) {
+    return MoveStatus::success();
+  }
+  return statusOf(error, to);
+}
+
 MoveStatus Win32MoveFileSystem::setAttributes(const std::wstring& path, std::uint32_t attributes) {
   const DWORD value = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
   return ::SetFileAttributesW(callablePath(path).c_str(), value) ? MoveStatus::success()
@@ -209,22 +304,111 @@ MoveStatus Win32MoveFileSystem::setTimes(const std::wstring& path,
                                                                     : lastStatus(path);
 }
 
+MoveStatus Win32MoveFileSystem::measureTimeStep(const std::wstring& folder, std::uint64_t& step) {
+  const base::win32::UniqueFileHandle entry =
+      openEntry(folder, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, false);
+  if (!entry) return lastStatus(folder);
+  FILETIME creation{}, access{}, lastWrite{};
+  if (!::GetFileTime(entry.get(), &creation, &access, &lastWrite)) return lastStatus(folder);
+  // One tick short of an even second: a volume that cuts times to 10 ms, 1 s or 2 s cuts the most
+  // off this one. (One that rounds FAT's way is known by its name instead.)
+  constexpr std::uint64_t kEvenSecond = 20'000'000;
+  const std::uint64_t probe = (ticksOf(lastWrite) / kEvenSecond + 1) * kEvenSecond - 1;
+  const FILETIME probeTime = fileTimeOf(probe);
+  if (!::SetFileTime(entry.get(), nullptr, nullptr, &probeTime)) return lastStatus(folder);
+  WIN32_FILE_ATTRIBUTE_DATA kept{};
+  const bool read =
+      ::GetFileAttributesExW(callablePath(folder).c_str(), GetFileExInfoStandard, &kept);
+  const DWORD error = ::GetLastError();
+  if (!::SetFileTime(entry.get(), &creation, &access, &lastWrite)) return lastStatus(folder);
+  if (!read) return statusOf(error, folder);
+  const std::uint64_t back = ticksOf(kept.ftLastWriteTime);
+  step = (back > probe ? back - probe : probe - back) + 1;
+  return MoveStatus::success();
+}
+
 MoveStatus Win32MoveFileSystem::readLink(const std::wstring& link, std::wstring& target) {
-  const base::win32::UniqueFileHandle entry = openEntry(link, FILE_READ_ATTRIBUTES, false);
-  if (!entry) return lastStatus(link);
-  std::vector<std::uint8_t> data(junction::kMaximumReparseDataSize);
-  DWORD got = 0;
-  if (::DeviceIoControl(entry.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, data.data(),
-                        static_cast<DWORD>(data.size()), &got, nullptr)) {
-    data.resize(got);
-    if (const auto mountPoint = junction::parseMountPointData(data)) {
-      target = mountPoint->printName.empty()
-                   ? junction::pathFromSubstituteName(mountPoint->substituteName)
-                   : mountPoint->printName;
+  const std::vector<std::uint8_t> data = reparseDataOf(link);
+  if (const auto mountPoint = junction::parseMountPointData(data)) {
+    target = mountPoint->printName.empty()
+                 ? junction::pathFromSubstituteName(mountPoint->substituteName)
+                 : mountPoint->printName;
+    return MoveStatus::success();
+  }
+  if (const auto symbolicLink = junction::parseSymbolicLinkData(data)) {
+    target = textOf(*symbolicLink);
+    return MoveStatus::success();
+  }
+  return resolvedTarget(link, target);
+}
+
+MoveStatus Win32MoveFileSystem::copyLink(const std::wstring& from, const std::wstring& to) {
+  const std::vector<std::uint8_t> data = reparseDataOf(from);
+  if (data.empty()) {
+    // Wine's host links hold no reparse data: a link to where this one leads.
+    std::wstring target;
+    if (MoveStatus st = readLink(from, target); !st.ok()) return st;
+    return makeLink(to, target);
+  }
+  const DWORD attributes = ::GetFileAttributesW(callablePath(from).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return lastStatus(from);
+  if (const auto symbolicLink = junction::parseSymbolicLinkData(data)) {
+    // The system writes the bytes itself, and lets a process in developer mode do it unelevated
+    // (older Windows refuses that flag as an invalid parameter).
+    const std::wstring target = textOf(*symbolicLink);
+    const DWORD kind = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0;
+    constexpr DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+    if (::CreateSymbolicLinkW(callablePath(to).c_str(), target.c_str(), kind | kUnprivileged) ||
+        (::GetLastError() == ERROR_INVALID_PARAMETER &&
+         ::CreateSymbolicLinkW(callablePath(to).c_str(), target.c_str(), kind))) {
+      return MoveStatus::success();
+    }
+    return lastStatus(to);
+  }
+  // A junction or another name surrogate: its own bytes on a new empty folder, taken back if
+  // the system refuses them.
+  if (!::CreateDirectoryW(callablePath(to).c_str(), nullptr)) return lastStatus(to);
+  {
+    const base::win32::UniqueFileHandle link = openEntry(to, GENERIC_WRITE, false);
+    DWORD unused = 0;
+    if (link && ::DeviceIoControl(link.get(), FSCTL_SET_REPARSE_POINT,
+                                  const_cast<std::uint8_t*>(data.data()),
+                                  static_cast<DWORD>(data.size()), nullptr, 0, &unused, nullptr)) {
       return MoveStatus::success();
     }
   }
-  return resolvedTarget(link, target);
+  const MoveStatus refused = lastStatus(to);
+  ::RemoveDirectoryW(callablePath(to).c_str());
+  return refused;
+}
+
+MoveStatus Win32MoveFileSystem::canMakeSymbolicLinks(bool& can) {
+  can = false;
+  // Held, even if not switched on: CreateSymbolicLinkW switches it on for its call.
+  LUID privilege{};
+  HANDLE opened = nullptr;
+  if (::LookupPrivilegeValueW(nullptr, L"SeCreateSymbolicLinkPrivilege", &privilege) &&
+      ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened)) {
+    const base::win32::UniqueKernelHandle token(opened);
+    DWORD size = 0;
+    ::GetTokenInformation(token.get(), TokenPrivileges, nullptr, 0, &size);
+    std::vector<std::uint8_t> buffer(size);
+    if (size && ::GetTokenInformation(token.get(), TokenPrivileges, buffer.data(), size, &size)) {
+      const auto* held = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
+      for (DWORD i = 0; i < held->PrivilegeCount && !can; ++i) {
+        const LUID& one = held->Privileges[i].Luid;
+        can = one.LowPart == privilege.LowPart && one.HighPart == privilege.HighPart;
+      }
+    }
+  }
+  DWORD developerMode = 0, size = sizeof developerMode;
+  if (!can && ::RegGetValueW(HKEY_LOCAL_MACHINE,
+                             L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\AppModelUnlock",
+                             L"AllowDevelopmentWithoutDevLicense", RRF_RT_REG_DWORD, nullptr,
+                             &developerMode, &size) == ERROR_SUCCESS) {
+    can = developerMode == 1;
+  }
+  return MoveStatus::success();
 }
 
 MoveStatus Win32MoveFileSystem::makeLink(const std::wstring& link, const std::wstring& target) {
@@ -239,7 +423,8 @@ MoveStatus Win32MoveFileSystem::removeLink(const std::wstring& link) {
   const base::win32::UniqueFindHandle search(::FindFirstFileExW(
       callablePath(link).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
   if (!search) return lastStatus(link);
-  if (kindOf(found.dwFileAttributes, found.dwReserved0, underWine_) != EntryKind::Link) {
+  if (platform::entryKindOf(found.dwFileAttributes, found.dwReserved0, underWine_) !=
+      EntryKind::Link) {
     std::wstring why = texts_.notALink;
     if (const std::size_t blank = why.find(L"%1"); blank != std::wstring::npos) {
       why.replace(blank, 2, link);
@@ -282,20 +467,42 @@ MoveStatus Win32MoveFileSystem::removeEmptyFolder(const std::wstring& path) {
 
 MoveStatus Win32MoveFileSystem::volumeInfo(const std::wstring& path, platform::VolumeInfo& info) {
   const auto quiet = base::win32::quietErrorMode();
+  // The folder itself, links followed: a path through a junction to D: is on D:, whatever its
+  // letter says.
+  const base::win32::UniqueFileHandle folder = openEntry(path, FILE_READ_ATTRIBUTES, true);
+  if (!folder) return lastStatus(path);
+  BY_HANDLE_FILE_INFORMATION identity{};
+  if (!::GetFileInformationByHandle(folder.get(), &identity)) return lastStatus(path);
+  wchar_t serial[16] = {};
+  std::swprintf(serial, 16, L"%08lX", static_cast<unsigned long>(identity.dwVolumeSerialNumber));
+  info.id = serial;
+  wchar_t name[MAX_PATH + 1] = {};
+  DWORD flags = 0;
+  if (!::GetVolumeInformationByHandleW(folder.get(), nullptr, 0, nullptr, nullptr, &flags, name,
+                                       MAX_PATH + 1)) {
+    return lastStatus(path);
+  }
+  info.fileSystem = name;
+  info.keepsSecurity = flags & FILE_PERSISTENT_ACLS;
+  const auto reached = base::win32::finalPathOf(folder.get());
+  if (!reached) return lastStatus(path);
   std::wstring root(32768, L'\0');
-  if (!::GetVolumePathNameW(callablePath(path).c_str(), root.data(),
+  if (!::GetVolumePathNameW(callablePath(*reached).c_str(), root.data(),
                             static_cast<DWORD>(root.size()))) {
     return lastStatus(path);
   }
   root.resize(std::wcslen(root.c_str()));
-  // The root the volume is reached by: two drive letters are two volumes to us, and a move
-  // between them copies (a rename would fail).
-  info.id = base::withoutLongPathPrefix(root);
-  for (wchar_t& c : info.id) c = static_cast<wchar_t>(std::towupper(c));
-  info.network = ::GetDriveTypeW(root.c_str()) == DRIVE_REMOTE || info.id.rfind(L"\\\\", 0) == 0;
+  info.network = ::GetDriveTypeW(root.c_str()) == DRIVE_REMOTE ||
+                 base::withoutLongPathPrefix(root).rfind(L"\\\\", 0) == 0;
   ULARGE_INTEGER available{};
   if (!::GetDiskFreeSpaceExW(root.c_str(), &available, nullptr, nullptr)) return lastStatus(path);
   info.freeBytes = available.QuadPart;
+  DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+  info.clusterBytes = ::GetDiskFreeSpaceW(root.c_str(), &sectorsPerCluster, &bytesPerSector,
+                                          &freeClusters, &clusters)
+                          ? std::uint64_t{sectorsPerCluster} * bytesPerSector
+                          : 1;
+  if (info.clusterBytes == 0) info.clusterBytes = 1;
   return MoveStatus::success();
 }
 

@@ -29,6 +29,18 @@ std::optional<std::vector<std::uint8_t>> buildMountPointData(const MountPoint& n
 // Reads what the system returned; empty unless the bytes are a well-formed mount point.
 std::optional<MountPoint> parseMountPointData(std::span<const std::uint8_t> bytes);
 
+inline constexpr std::uint32_t kSymbolicLinkTag = 0xA000000C;  // IO_REPARSE_TAG_SYMLINK
+inline constexpr std::uint32_t kSymbolicLinkRelative = 1;      // SYMLINK_FLAG_RELATIVE
+
+struct SymbolicLink {
+  std::wstring substituteName;  // "\??\C:\target", or the relative path as given
+  std::wstring printName;
+  bool relative = false;
+};
+
+// A symbolic link's fields come before its path buffer as a mount point's do, then its flags.
+std::optional<SymbolicLink> parseSymbolicLinkData(std::span<const std::uint8_t> bytes);
+
 // The tag of any reparse data, empty if there are fewer than four bytes.
 std::optional<std::uint32_t> reparseTag(std::span<const std::uint8_t> bytes);
 
