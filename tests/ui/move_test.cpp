@@ -408,6 +408,27 @@ TEST_F(MoveTest, AFolderWhoseParentRefusesChangesIsOfferedTheMoveAsAdministrator
   EXPECT_FALSE(exists(store + L"\\Game"));
 }
 
+// Deleting a link in a folder that may not be changed asks for rights; the tool run as
+// administrator (at once, under Wine) is refused in turn and says so; the link stays.
+TEST_F(MoveTest, ALinkInAFolderThatRefusesChangesIsOfferedDeletionAsAdministrator) {
+  if (throughHelper()) GTEST_SKIP() << "no move here";
+  startWithKeptLink();
+  const Unchangeable locked(games);
+  if (!locked.held()) {
+    GTEST_SKIP() << "chattr +i did not take here (not root, or no ext4-like file system)";
+  }
+  const std::wstring question = L"删除链接失败：权限不足。是否以管理员身份重试？";
+  ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 1, move::kCommandDeleteLink));
+  EXPECT_EQ(app->answer(false).value_or(L"<none>"), question);
+  EXPECT_FALSE(app->waitForMessage(1500ms)) << "No says nothing more";
+  ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 1, move::kCommandDeleteLink));
+  EXPECT_EQ(app->answer(true).value_or(L"<none>"), question);
+  const std::wstring end = app->acknowledge().value_or(L"<none>");
+  EXPECT_TRUE(end.starts_with(L"删除链接失败：")) << std::string(end.begin(), end.end());
+  EXPECT_TRUE(isLink(games + L"\\Kept"));
+  EXPECT_EQ(contentOf(store + L"\\Kept\\kept.txt"), "kept");
+}
+
 // The copy to D: stopped dead in the middle (the process that copies killed: the helper when
 // moves go through it, else the program), then finished at the next start.
 TEST_F(MoveTest, AMoveKilledInTheMiddleIsFinishedAtTheNextStart) {
