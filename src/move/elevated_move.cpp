@@ -1,6 +1,8 @@
 #include "move/elevated_move.h"
 
 #include <array>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 #include <utility>
 
@@ -55,12 +57,21 @@ class HelperRun {
         reader.feed(bytes);
         bytes.clear();
         while (const auto message = reader.next()) {
+          if (message->kind == HelperMessage::Kind::Start) begin(true);
           if (message->kind == HelperMessage::Kind::Cancel) cancel_.request();
         }
         if (reader.garbled()) break;
       }
       files_.stop();
+      begin(false);
     });
+    // Nothing is touched before the window's start: a window that gave up waiting for this
+    // helper (its 取消, or gone) has told the user that nothing changed.
+    if (!waitForStart()) {
+      s_.pipe.interrupt();
+      listener.join();
+      return;
+    }
     HelperMessage end{.kind = HelperMessage::Kind::End};
     if (const auto refusal = refusalOfRequest()) {
       end.refusal = refusal;
@@ -73,6 +84,18 @@ class HelperRun {
   }
 
  private:
+  void begin(bool start) {
+    const std::lock_guard hold(lock_);
+    if (!started_) started_ = start;
+    beginning_.notify_all();
+  }
+
+  bool waitForStart() {
+    std::unique_lock hold(lock_);
+    beginning_.wait(hold, [&] { return started_.has_value(); });
+    return *started_;
+  }
+
   std::optional<std::wstring> refusalOfRequest() {
     const std::wstring untrusted = fillIn(kUntrustedEntry, {r_.journalPath});
     if (!isPlainAbsolutePath(r_.journalFolder) || !isPlainAbsolutePath(r_.journalPath)) {
@@ -149,6 +172,9 @@ class HelperRun {
   StoppingFileSystem files_;
   CancelFlag cancel_;
   JournalEntry entry_;
+  std::mutex lock_;
+  std::condition_variable beginning_;
+  std::optional<bool> started_;  // the window's start, or its going first
 };
 
 }  // namespace

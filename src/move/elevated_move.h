@@ -50,8 +50,9 @@ struct HelperServices {
   platform::MessagePipe& pipe;
 };
 
-// Runs the request and tells the window its end; returns once the move has ended. If the window
-// goes away, the move stops at its next operation and its journal stays for recovery.
+// Waits for the window's start, runs the request and tells the window its end; returns once the
+// move has ended. If the window goes away, the move stops at its next operation and its journal
+// stays for recovery; gone before its start, nothing is touched.
 void runElevatedMove(const HelperRequest& request, HelperServices services);
 
 }  // namespace mirafold::move

@@ -129,6 +129,7 @@ std::optional<HelperMessage> messageOf(std::string_view line) {
   if (f[0] == "progress") return progressOf(f);
   if (f[0] == "end") return endOf(f);
   if (f[0] == "cancel" && f.size() == 1) return HelperMessage{.kind = HelperMessage::Kind::Cancel};
+  if (f[0] == "start" && f.size() == 1) return HelperMessage{.kind = HelperMessage::Kind::Start};
   return std::nullopt;
 }
 
@@ -144,6 +145,9 @@ std::string encodeMessage(const HelperMessage& message) {
              escaped(p.currentFile);
       break;
     }
+    case HelperMessage::Kind::Start:
+      line = "start";
+      break;
     case HelperMessage::Kind::Cancel:
       line = "cancel";
       break;

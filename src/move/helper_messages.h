@@ -1,6 +1,6 @@
 #pragma once
-// What the window and its elevated helper say to each other over their pipe: the helper's
-// progress and its end, the window's cancel. One line of UTF-8 a message, fields apart by tabs,
+// What the window and its elevated helper say to each other over their pipe: the window's start
+// and cancel, the helper's progress and its end. One line of UTF-8 a message, fields apart by tabs,
 // texts escaped, so that a path or a system message never splits a line.
 
 #include <optional>
@@ -13,7 +13,8 @@
 namespace mirafold::move {
 
 struct HelperMessage {
-  enum class Kind { Progress, Cancel, End };
+  // Start: the window has the helper on its pipe, and the helper may begin; before it, nothing.
+  enum class Kind { Start, Progress, Cancel, End };
   Kind kind = Kind::Cancel;
   MoveProgress progress;  // Progress
   MoveResult result;      // End

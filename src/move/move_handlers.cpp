@@ -257,17 +257,21 @@ MoveHandlers::HelperEnd MoveHandlers::runHelper(HelperTask task, const std::wstr
   const std::string cancel = encodeMessage({.kind = HelperMessage::Kind::Cancel});
   s_.progress.run(
       [&](const platform::ProgressReport& report) {
-        std::unique_ptr<platform::MessagePipe> accepted =
-            listener->accept([&] { return !helper.exitCode().has_value(); });
+        // 取消 while the helper is not yet there gives it up: it begins only on our start.
+        std::unique_ptr<platform::MessagePipe> accepted = listener->accept([&] {
+          const std::lock_guard hold(lock);
+          return !cancelled && !helper.exitCode().has_value();
+        });
         if (!accepted) return;
         platform::MessagePipe* channel = nullptr;
         {
           const std::lock_guard hold(lock);
+          if (cancelled) return;
           pipe = std::move(accepted);
           channel = pipe.get();
-          connected = true;
-          if (cancelled) channel->send(cancel);
+          connected = channel->send(encodeMessage({.kind = HelperMessage::Kind::Start}));
         }
+        if (!connected) return;
         HelperMessageReader reader;
         std::string bytes;
         while (!end && !reader.garbled() && channel->receive(bytes)) {
@@ -288,8 +292,9 @@ MoveHandlers::HelperEnd MoveHandlers::runHelper(HelperTask task, const std::wstr
         if (pipe) pipe->send(cancel);
       });
   if (end) return *end;
-  // A helper that never connected touched nothing; one that went silent may have stopped
-  // anywhere, and its journal tells recovery where.
+  // A helper never started touched nothing; one that went silent may have stopped anywhere,
+  // and its journal tells recovery where.
+  if (!connected && cancelled) return {{MoveOutcome::Cancelled, {}, {}}, {}};
   if (!connected) return failed(s_.errors.describe(helper.exitCode().value_or(0)));
   return {{MoveOutcome::Unfinished, {}, {}}, {}};
 }

@@ -36,9 +36,11 @@ struct Helper {
     disk.writeJournal(path, journalText({plan, phase}));
     return path;
   }
-  // Runs the request; the window's end reads until the end, or goes after `leaveAfter` messages.
-  std::vector<HelperMessage> run(HelperRequest request, int leaveAfter = -1) {
+  // Runs the request; the window's end starts it, reads until the end, or goes after
+  // `leaveAfter` messages.
+  std::vector<HelperMessage> run(HelperRequest request, int leaveAfter = -1, bool start = true) {
     auto [window, helper] = fakes::pipePair(leaveAfter >= 0 ? leaveAfter + 1 : 0, "\n\n");
+    if (start) window->send(encodeMessage({.kind = HelperMessage::Kind::Start}));
     std::thread helperThread([&, request, pipe = helper.get()] {
       runElevatedMove(request, {.files = disk,
                                 .systemFolders = systemFolders,
@@ -178,6 +180,14 @@ TEST(ElevatedMove, AWindowThatGoesAwayLeavesTheJournalForRecovery) {
   EXPECT_TRUE(findPendingMoves(h.disk, kJournals).empty());
 }
 
+TEST(ElevatedMove, AWindowThatGoesAwayBeforeItsStartHasNothingTouched) {
+  Helper h;
+  const std::wstring journal = h.entry(h.away);
+  EXPECT_TRUE(h.run({HelperTask::Move, journal, kJournals, L"pipe"}, 0, false).empty());
+  EXPECT_EQ(h.kindAt(L"C:\\Games\\Game"), EntryKind::Folder);
+  EXPECT_EQ(h.disk.find(journal)->content, journalText({h.away, Phase::Hide}));
+}
+
 TEST(HelperMessages, ReadBackWhatWasWrittenWhateverTheTextsHoldAndRefuseGarbage) {
   HelperMessage progress{.kind = HelperMessage::Kind::Progress};
   progress.progress = {5, 18, 1, 2, L"C:\\a\tb\\c\nd\\\\e 文件"};
@@ -185,7 +195,8 @@ TEST(HelperMessages, ReadBackWhatWasWrittenWhateverTheTextsHoldAndRefuseGarbage)
   end.result = {MoveOutcome::Failed, L"拒绝访问。\r\n (C:\\x)", L"C:\\left", true};
   HelperMessage refused{.kind = HelperMessage::Kind::End, .refusal = L"不能移动系统文件夹"};
   const std::string all = encodeMessage(progress) + encodeMessage(end) + encodeMessage(refused) +
-                          encodeMessage({.kind = HelperMessage::Kind::Cancel});
+                          encodeMessage({.kind = HelperMessage::Kind::Cancel}) +
+                          encodeMessage({.kind = HelperMessage::Kind::Start});
   HelperMessageReader reader;
   for (const char c : all) reader.feed(std::string_view(&c, 1));  // however the bytes arrive
   const auto first = reader.next(), second = reader.next(), third = reader.next(),
@@ -200,6 +211,7 @@ TEST(HelperMessages, ReadBackWhatWasWrittenWhateverTheTextsHoldAndRefuseGarbage)
   EXPECT_EQ(second->result.outcome, MoveOutcome::Failed);
   EXPECT_EQ(third->refusal.value_or(L""), L"不能移动系统文件夹");
   EXPECT_EQ(fourth->kind, HelperMessage::Kind::Cancel);
+  EXPECT_EQ(reader.next().value_or(HelperMessage{}).kind, HelperMessage::Kind::Start);
   EXPECT_FALSE(reader.next());
 
   for (const char* garbage :
