@@ -3,9 +3,12 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <exception>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "about/about.h"
 #include "app/folder_drop.h"
@@ -15,6 +18,7 @@
 #include "base/win32/handles.h"
 #include "link/link_creation.h"
 #include "link/selection_handlers.h"
+#include "move/elevated_move.h"
 #include "move/messages.h"
 #include "move/move_handlers.h"
 #include "move/move_paths.h"
@@ -23,6 +27,7 @@
 #include "platform/win32/system/known_folders.h"
 #include "platform/win32/system/system_services.h"
 #include "platform/win32/system/win32_nt_volume.h"
+#include "platform/win32/system/win32_pipes.h"
 #include "platform/win32/system/win32_shell.h"
 #include "platform/win32/ui/layout_window.h"
 #include "platform/win32/ui/message_loop.h"
@@ -36,7 +41,55 @@ using namespace mirafold;
 
 namespace {
 
+win32::Win32MoveFileSystem moveFileSystemOf(const win32::Win32ProgramInfo& program) {
+  return win32::Win32MoveFileSystem(
+      win32::junctionToolLinks(move::joinPath(program.programFolder(), L"junction.exe")),
+      {.noJunctionTool = std::wstring(move::kNoJunctionTool),
+       .notALink = std::wstring(move::kNotALink)});
+}
+
+// The helper's request when the program was started as the elevated helper. The shell's
+// splitting is asked only when the switch is there at all, so that a usual start does not load
+// the shell before its window.
+std::optional<move::HelperRequest> helperRequest(const win32::Win32ProgramInfo& program) {
+  if (program.argumentText().find(move::kHelperSwitch) == std::wstring::npos) return std::nullopt;
+  int count = 0;
+  const base::win32::UniqueLocalMemory<LPWSTR*> argv(
+      ::CommandLineToArgvW(::GetCommandLineW(), &count));
+  if (!argv || count < 2 || argv.get()[1] != move::kHelperSwitch) return std::nullopt;
+  return move::parseHelperArguments(std::vector<std::wstring>(argv.get() + 1, argv.get() + count));
+}
+
+// The elevated helper: no window, one move, then the end. Exits non-zero when it could not reach
+// the window's pipe (and then touched nothing).
+int runHelper(const win32::Win32ProgramInfo& program, const move::HelperRequest& request) {
+  win32::Win32Pipes pipes;
+  const std::unique_ptr<platform::MessagePipe> pipe = pipes.connect(request.pipeName);
+  if (!pipe) return static_cast<int>(::GetLastError() ? ::GetLastError() : 1);
+  win32::Win32MoveFileSystem moveFiles = moveFileSystemOf(program);
+  win32::Win32SystemFolders systemFolders;
+  win32::Win32NtVolume volume;
+  const move::SteadyClock clock;
+  move::runElevatedMove(request, {.files = moveFiles,
+                                  .systemFolders = systemFolders,
+                                  .volume = volume,
+                                  .clock = clock,
+                                  .pipe = *pipe});
+  return 0;
+}
+
+// The test switch that sends every move through the elevated helper.
+bool everyMoveThroughHelper() {
+  wchar_t value[4] = {};
+  return ::GetEnvironmentVariableW(L"MIRAFOLD_MOVE_THROUGH_HELPER", value, 4) == 1 &&
+         value[0] == L'1';
+}
+
 int run(HINSTANCE instance) {
+  {
+    const win32::Win32ProgramInfo program;
+    if (const auto request = helperRequest(program)) return runHelper(program, *request);
+  }
   // With the manifest's version-6 common controls this gives the controls the system's style.
   ::InitCommonControls();
   // Screen readers reach the controls' accessible objects through COM on this thread. It joins
@@ -139,10 +192,8 @@ int run(HINSTANCE instance) {
 
   // Moving a folder away and back, from the folder rows' context menu. Wired once the window
   // shows: finding the journal's folder loads the shell's libraries, which nothing before needs.
-  win32::Win32MoveFileSystem moveFiles(
-      win32::junctionToolLinks(move::joinPath(program.programFolder(), L"junction.exe")),
-      {.noJunctionTool = std::wstring(move::kNoJunctionTool),
-       .notALink = std::wstring(move::kNotALink)});
+  win32::Win32MoveFileSystem moveFiles = moveFileSystemOf(program);
+  win32::Win32Pipes pipes;
   win32::Win32ProgressDialog moveProgress(window.hwnd(), {.title = std::wstring(move::kMovingTitle),
                                                           .cancel = std::wstring(move::kCancel)});
   win32::Win32SystemFolders systemFolders;
@@ -155,7 +206,11 @@ int run(HINSTANCE instance) {
                             .systemFolders = systemFolders,
                             .volume = volume,
                             .clock = clock,
-                            .journalFolder = win32::moveJournalFolder()});
+                            .pipes = pipes,
+                            .errors = errors,
+                            .journalFolder = win32::moveJournalFolder(),
+                            .programPath = program.programPath(),
+                            .everyMoveThroughHelper = everyMoveThroughHelper()});
 
   processes.startWaiting();
   // A move a crash cut short is finished or undone before anything else.

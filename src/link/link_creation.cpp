@@ -1,6 +1,7 @@
 #include "link/link_creation.h"
 
 #include "base/path_rules.h"
+#include "base/rights.h"
 #include "link/command_line.h"
 #include "link/tool.h"
 #include "volume/file_system_name.h"
@@ -85,7 +86,7 @@ bool LinkCreation::reportEnded(std::uint32_t exitCode) {
     show(s_.files.isVisibleFolder(started_.linkPath) ? kLinkCreated : kUnknownFailure);
     return true;
   }
-  if (needsAdministrator(exitCode) && started_.parameters) return !retryAsAdministrator();
+  if (base::isNoRightsError(exitCode) && started_.parameters) return !retryAsAdministrator();
   if (isToolsOwnCode(exitCode)) {
     show(kUnknownFailure);
   } else {

@@ -25,6 +25,4 @@ std::optional<std::wstring> toolParameters(std::wstring_view commandLine,
 
 bool isToolsOwnCode(std::uint32_t exitCode) { return (exitCode & 0x20000000u) != 0; }
 
-bool needsAdministrator(std::uint32_t exitCode) { return exitCode == 5 || exitCode == 1314; }
-
 }  // namespace mirafold::link

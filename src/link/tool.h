@@ -27,8 +27,4 @@ std::optional<std::wstring> toolParameters(std::wstring_view commandLine,
 // code), which the system has no message for.
 bool isToolsOwnCode(std::uint32_t exitCode);
 
-// The tool's exit codes that mean the user lacks the rights: ERROR_ACCESS_DENIED and
-// ERROR_PRIVILEGE_NOT_HELD.
-bool needsAdministrator(std::uint32_t exitCode);
-
 }  // namespace mirafold::link

@@ -18,6 +18,8 @@ namespace {
 
 constexpr std::wstring_view kJournalExtension = L".journal";
 
+}  // namespace
+
 // One journal per origin: a name from the origin's path, so that no listing is needed to pick it.
 std::wstring journalPathFor(const std::wstring& folder, const MovePlan& plan) {
   std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
@@ -30,6 +32,8 @@ std::wstring journalPathFor(const std::wstring& folder, const MovePlan& plan) {
   for (int shift = 60; shift >= 0; shift -= 4) name += kDigits[(hash >> shift) & 0xF];
   return joinPath(folder, name + std::wstring(kJournalExtension));
 }
+
+namespace {
 
 MoveStatus failure(std::wstring why) { return MoveStatus::failure(std::move(why)); }
 
@@ -178,7 +182,7 @@ class MoveRun {
           st.path.empty() ? plan_.origin : asOriginPath(st.path, plan_.origin);
       return {outcome, fillIn(kFileInUse, {held}), {}};
     }
-    return {outcome, st.reason, {}};
+    return {outcome, st.reason, {}, st.code == MoveStatus::Code::NoRights};
   }
 
   MoveStatus writeJournal(Phase phase) {
@@ -432,7 +436,7 @@ MoveResult FolderMover::recover(const PendingMove& pending, Recovery choice) {
   }
   EntryInfo moved;
   if (MoveStatus st = services_.files.inspect(entry.plan.final, moved); !st.ok()) {
-    return {MoveOutcome::Unfinished, st.reason, {}};
+    return {MoveOutcome::Unfinished, st.reason, {}, st.code == MoveStatus::Code::NoRights};
   }
   const MovePlan back = reverseOf(entry.plan, moved.attributes & kCarriedAttributes);
   MoveResult undone = MoveRun(services_, back, pending.journalPath).freshInPlaceOf();

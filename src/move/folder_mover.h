@@ -36,6 +36,9 @@ struct MoveResult {
   // A hidden original the last clean-up could not delete: with DoneOldFolderLeft, or with
   // Cancelled when an undo moved a finished move back.
   std::wstring leftover;
+  // Failed or Unfinished because a step was refused for want of rights: administrator rights
+  // might let it go.
+  bool noRights = false;
 };
 
 enum class Recovery { Complete, Undo };
@@ -65,6 +68,9 @@ class FolderMover {
  private:
   MoverServices services_;
 };
+
+// Where the journal of a plan's move lies in the journal folder.
+std::wstring journalPathFor(const std::wstring& journalFolder, const MovePlan& plan);
 
 // The journals of moves that did not end, found at start-up.
 std::vector<PendingMove> findPendingMoves(platform::MoveFileSystem& files,

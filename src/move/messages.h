@@ -16,6 +16,15 @@ inline constexpr std::wstring_view kMoveFailedNothingChanged = L"移动失败：
 inline constexpr std::wstring_view kMoveDoneOldFolderLeft = L"移动完成，但旧文件夹未能删除：%1";
 inline constexpr std::wstring_view kFileInUse = L"文件正在使用：%1";
 inline constexpr std::wstring_view kNoPermissionsThere = L"目标分区不支持文件权限";
+inline constexpr std::wstring_view kNoRightsQuestion =
+    L"移动失败：权限不足。是否以管理员身份重新移动？";
+// The helper with administrator rights could not be started, or never answered; %1 says why.
+inline constexpr std::wstring_view kNoHelper = L"未能以管理员身份运行：%1";
+inline constexpr std::wstring_view kDeleteLinkNoRights =
+    L"删除链接失败：权限不足。是否以管理员身份重试？";
+inline constexpr std::wstring_view kDeleteLinkFailed = L"删除链接失败：%1";
+// The elevated helper refuses an entry it was handed that is not a move's own journal.
+inline constexpr std::wstring_view kUntrustedEntry = L"移动失败：移动记录不可用：%1。未做任何更改";
 inline constexpr std::wstring_view kUnfinishedMoveQuestion =
     L"上次的移动未完成：%1 → %2。是否完成它？（选“否”则撤销）";
 

@@ -1,11 +1,14 @@
 #include "move/move_handlers.h"
 
 #include <algorithm>
+#include <memory>
+#include <mutex>
 
+#include "base/command_line.h"
+#include "move/helper_messages.h"
 #include "move/messages.h"
 #include "move/move_paths.h"
 #include "move/progress_view.h"
-#include "volume/file_system_name.h"
 
 namespace mirafold::move {
 namespace {
@@ -91,8 +94,7 @@ bool MoveHandlers::canMoveAway(const std::wstring& folder) const {
 }
 
 MoveSurroundings MoveHandlers::surroundingsOf(const std::wstring& linkPlace) {
-  return {s_.systemFolders.folders(),
-          volume::GetFileSystemName(s_.volume, volume::volumeRootOf(linkPlace)).name};
+  return move::surroundingsOf(s_.systemFolders, s_.volume, linkPlace);
 }
 
 void MoveHandlers::moveAway(const std::wstring& folder) {
@@ -103,10 +105,7 @@ void MoveHandlers::moveAway(const std::wstring& folder) {
     return;
   }
   if (!s_.messages.ask(confirmationText(planned))) return;
-  const MoveResult result =
-      runWithProgress([&](FolderMover& mover) { return mover.run(planned.plan); });
-  if (const auto text = endMessage(planned.plan, result)) s_.messages.show(*text);
-  refreshLists();
+  runAndTell(planned.plan);
 }
 
 void MoveHandlers::moveBack(const std::wstring& link) {
@@ -115,10 +114,7 @@ void MoveHandlers::moveBack(const std::wstring& link) {
     s_.messages.show(*planned.refusal);
     return;
   }
-  const MoveResult result =
-      runWithProgress([&](FolderMover& mover) { return mover.run(planned.plan); });
-  if (const auto text = endMessage(planned.plan, result)) s_.messages.show(*text);
-  refreshLists();
+  runAndTell(planned.plan);
 }
 
 void MoveHandlers::openTarget(Side side, const std::wstring& link) {
@@ -131,10 +127,33 @@ void MoveHandlers::openTarget(Side side, const std::wstring& link) {
 }
 
 void MoveHandlers::deleteLink(const std::wstring& link) {
-  if (const platform::MoveStatus st = s_.files.removeLink(link); !st.ok()) {
+  const platform::MoveStatus st = s_.files.removeLink(link);
+  if (st.code == platform::MoveStatus::Code::NoRights) {
+    if (s_.messages.ask(std::wstring(kDeleteLinkNoRights))) deleteLinkAsAdministrator(link);
+  } else if (!st.ok()) {
     s_.messages.show(st.reason);
   }
   refreshLists();
+}
+
+// Our junction tool's -d, elevated, as the create road's retry starts it; followed for as long
+// as the link road follows its tool.
+void MoveHandlers::deleteLinkAsAdministrator(const std::wstring& link) {
+  platform::ElevatedStart started = s_.processes.startElevated(
+      joinPath(parentOf(s_.programPath), L"junction.exe"), base::joinArguments({L"-d", link}),
+      platform::WindowShow::MinimizedNoActivate);
+  if (!started.process) {
+    if (!started.declined) {
+      s_.messages.show(fillIn(kDeleteLinkFailed, {s_.errors.describe(started.error)}));
+    }
+    return;
+  }
+  const auto deadline = s_.clock.now() + std::chrono::seconds(10);
+  std::optional<std::uint32_t> code;
+  while (!(code = started.process->exitCode()) && s_.clock.now() < deadline) {
+    s_.clock.waitUntil(s_.clock.now() + std::chrono::milliseconds(50));
+  }
+  if (code && *code != 0) s_.messages.show(fillIn(kDeleteLinkFailed, {s_.errors.describe(*code)}));
 }
 
 void MoveHandlers::recoverUnfinishedMoves() {
@@ -144,11 +163,148 @@ void MoveHandlers::recoverUnfinishedMoves() {
   for (const PendingMove& move : pending) {
     const Recovery choice =
         s_.messages.ask(recoveryQuestion(move)) ? Recovery::Complete : Recovery::Undo;
-    const MoveResult result =
-        runWithProgress([&](FolderMover& mover) { return mover.recover(move, choice); });
-    if (const auto text = endMessage(move.entry.plan, result)) s_.messages.show(*text);
+    recoverAndTell(move, choice);
   }
   refreshLists();
+}
+
+void MoveHandlers::runAndTell(const MovePlan& plan) {
+  if (!s_.everyMoveThroughHelper) {
+    const MoveResult result = runWithProgress([&](FolderMover& mover) { return mover.run(plan); });
+    // Refused for rights, the move undid what it did: it can be made again, elevated.
+    if (result.outcome != MoveOutcome::Failed || !result.noRights) {
+      tell(plan, {result, {}});
+      refreshLists();
+      return;
+    }
+    if (!s_.messages.ask(std::wstring(kNoRightsQuestion))) {
+      s_.messages.show(std::wstring(kCancelledNothingChanged));
+      refreshLists();
+      return;
+    }
+  }
+  tell(plan, moveInHelper(plan));
+  refreshLists();
+}
+
+void MoveHandlers::recoverAndTell(const PendingMove& pending, Recovery choice) {
+  const MovePlan& plan = pending.entry.plan;
+  if (s_.everyMoveThroughHelper) {
+    tell(plan, runHelper(choice == Recovery::Complete ? HelperTask::Complete : HelperTask::Undo,
+                         pending.journalPath));
+    return;
+  }
+  const MoveResult result =
+      runWithProgress([&](FolderMover& mover) { return mover.recover(pending, choice); });
+  if (!result.noRights ||
+      (result.outcome != MoveOutcome::Unfinished && result.outcome != MoveOutcome::Failed)) {
+    tell(plan, {result, {}});
+    return;
+  }
+  if (!s_.messages.ask(std::wstring(kNoRightsQuestion))) {
+    tell(plan, {result, {}});
+    return;
+  }
+  // Still unfinished: the helper takes up the same journal. Undone to the start instead: the
+  // finish asked for is the whole move again.
+  if (result.outcome == MoveOutcome::Unfinished) {
+    tell(plan, runHelper(choice == Recovery::Complete ? HelperTask::Complete : HelperTask::Undo,
+                         pending.journalPath));
+  } else if (choice == Recovery::Complete) {
+    tell(plan, moveInHelper(plan));
+  }
+}
+
+MoveHandlers::HelperEnd MoveHandlers::moveInHelper(const MovePlan& plan) {
+  const std::wstring journal = journalPathFor(s_.journalFolder, plan);
+  if (platform::MoveStatus st = s_.files.writeJournal(journal, journalText({plan, Phase::Hide}));
+      !st.ok()) {
+    return {{MoveOutcome::Failed, st.reason, {}}, {}};
+  }
+  HelperEnd end = runHelper(HelperTask::Move, journal);
+  // Unless the move stands unfinished, the entry written for it goes: the helper may have
+  // refused it, or never run.
+  if (end.result.outcome != MoveOutcome::Unfinished) {
+    if (platform::MoveStatus st = s_.files.deleteJournal(journal); !st.ok()) {
+      return {{MoveOutcome::Unfinished, st.reason, {}}, {}};
+    }
+  }
+  return end;
+}
+
+MoveHandlers::HelperEnd MoveHandlers::runHelper(HelperTask task, const std::wstring& journalPath) {
+  const auto failed = [](const std::wstring& why) {
+    return HelperEnd{{MoveOutcome::Failed, fillIn(kNoHelper, {why}), {}}, {}};
+  };
+  std::uint32_t error = 0;
+  const std::unique_ptr<platform::PipeListener> listener = s_.pipes.listen(error);
+  if (!listener) return failed(s_.errors.describe(error));
+  platform::ElevatedStart started = s_.processes.startElevated(
+      s_.programPath,
+      base::joinArguments(helperArguments({task, journalPath, s_.journalFolder, listener->name()})),
+      platform::WindowShow::MinimizedNoActivate);
+  if (!started.process) {
+    if (started.declined) return {{MoveOutcome::Cancelled, {}, {}}, {}};
+    return failed(s_.errors.describe(started.error));
+  }
+  platform::Process& helper = *started.process;
+
+  std::mutex lock;
+  std::unique_ptr<platform::MessagePipe> pipe;
+  bool cancelled = false, connected = false;
+  std::optional<HelperEnd> end;
+  const auto begun = s_.clock.now();
+  const std::string cancel = encodeMessage({.kind = HelperMessage::Kind::Cancel});
+  s_.progress.run(
+      [&](const platform::ProgressReport& report) {
+        // 取消 while the helper is not yet there gives it up: it begins only on our start.
+        std::unique_ptr<platform::MessagePipe> accepted = listener->accept([&] {
+          const std::lock_guard hold(lock);
+          return !cancelled && !helper.exitCode().has_value();
+        });
+        if (!accepted) return;
+        platform::MessagePipe* channel = nullptr;
+        {
+          const std::lock_guard hold(lock);
+          if (cancelled) return;
+          pipe = std::move(accepted);
+          channel = pipe.get();
+          connected = channel->send(encodeMessage({.kind = HelperMessage::Kind::Start}));
+        }
+        if (!connected) return;
+        HelperMessageReader reader;
+        std::string bytes;
+        while (!end && !reader.garbled() && channel->receive(bytes)) {
+          reader.feed(bytes);
+          bytes.clear();
+          while (const auto message = reader.next()) {
+            if (message->kind == HelperMessage::Kind::Progress) {
+              report(progressViewOf(message->progress, s_.clock.now() - begun));
+            } else if (message->kind == HelperMessage::Kind::End) {
+              end = HelperEnd{message->result, message->refusal};
+            }
+          }
+        }
+      },
+      [&] {
+        const std::lock_guard hold(lock);
+        cancelled = true;
+        if (pipe) pipe->send(cancel);
+      });
+  if (end) return *end;
+  // A helper never started touched nothing; one that went silent may have stopped anywhere,
+  // and its journal tells recovery where.
+  if (!connected && cancelled) return {{MoveOutcome::Cancelled, {}, {}}, {}};
+  if (!connected) return failed(s_.errors.describe(helper.exitCode().value_or(0)));
+  return {{MoveOutcome::Unfinished, {}, {}}, {}};
+}
+
+void MoveHandlers::tell(const MovePlan& plan, const HelperEnd& end) {
+  if (end.refusal) {
+    s_.messages.show(*end.refusal);
+  } else if (const auto text = endMessage(plan, end.result)) {
+    s_.messages.show(*text);
+  }
 }
 
 MoveResult MoveHandlers::runWithProgress(const std::function<MoveResult(FolderMover&)>& work) {

@@ -3,12 +3,15 @@
 // with a link left behind, and back; a link opened, deleted, or shown in Explorer; the moves a
 // crash left unfinished, found at start-up.
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "move/elevated_move.h"
 #include "move/folder_mover.h"
 #include "move/move_planning.h"
 #include "platform/controls.h"
+#include "platform/message_pipe.h"
 #include "platform/move_file_system.h"
 #include "platform/nt_volume.h"
 #include "platform/progress_window.h"
@@ -38,7 +41,12 @@ struct MoveServices {
   platform::SystemFolders& systemFolders;
   platform::NtVolume& volume;
   const Clock& clock;
+  platform::Pipes& pipes;
+  platform::ErrorTexts& errors;
   std::wstring journalFolder;
+  std::wstring programPath;  // started again, elevated, as the helper
+  // Every move goes to the helper at once, as a refused one does after Yes: a test's switch.
+  bool everyMoveThroughHelper = false;
 };
 
 class MoveHandlers {
@@ -64,8 +72,24 @@ class MoveHandlers {
   void moveBack(const std::wstring& link);
   void openTarget(Side side, const std::wstring& link);
   void deleteLink(const std::wstring& link);
+  void deleteLinkAsAdministrator(const std::wstring& link);
   // Runs the mover's work behind the progress window, then tells the end.
   MoveResult runWithProgress(const std::function<MoveResult(FolderMover&)>& work);
+  // A move, and when a step is refused for want of rights, the same move again as administrator
+  // if the user agrees; then tells the end.
+  void runAndTell(const MovePlan& plan);
+  // The recovery of one unfinished move, likewise.
+  void recoverAndTell(const PendingMove& pending, Recovery choice);
+
+  struct HelperEnd {
+    MoveResult result;
+    std::optional<std::wstring> refusal;  // the helper's checks refused the move
+  };
+  // A fresh move by the helper: the journal entry it is to run written first.
+  HelperEnd moveInHelper(const MovePlan& plan);
+  // The helper started with administrator rights on a journal entry, behind the progress window.
+  HelperEnd runHelper(HelperTask task, const std::wstring& journalPath);
+  void tell(const MovePlan& plan, const HelperEnd& end);
   void refreshLists();
 
   MoveControls c_;

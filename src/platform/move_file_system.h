@@ -58,7 +58,8 @@ struct VolumeInfo {
 };
 
 struct MoveStatus {
-  enum class Code { Ok, Failed, InUse, Cancelled };
+  // NoRights: refused for want of rights, which administrator rights would give.
+  enum class Code { Ok, Failed, InUse, Cancelled, NoRights };
   Code code = Code::Ok;
   std::wstring reason;  // the system's words, one line, when not Ok
   std::wstring path;    // InUse: the file held open, when the system can name it

@@ -15,6 +15,9 @@
 #include "move/move_handlers.h"
 #include "platform/win32/ui/progress_dialog.h"
 
+// After windows.h, which the driver brings.
+#include <tlhelp32.h>
+
 namespace mirafold::ui {
 namespace {
 
@@ -24,7 +27,16 @@ constexpr auto kMoveDone = L"移动完成，已在原处创建链接";
 constexpr auto kNameExistsOnRight = L"右侧文件夹中已存在同名文件夹";
 constexpr auto kCancelled = L"已取消，未做任何更改";
 constexpr auto kOldFolderLeft = L"移动完成，但旧文件夹未能删除：";
+constexpr auto kNoRightsQuestion = L"移动失败：权限不足。是否以管理员身份重新移动？";
+constexpr auto kUnfinished = L"上次的移动未完成：";
 constexpr int kManyFiles = 1500;
+
+// Moves go through the elevated helper when the program is started with this set (a test run of
+// its own sets it for the moves below that name it).
+bool throughHelper() {
+  const char* value = std::getenv("MIRAFOLD_MOVE_THROUGH_HELPER");
+  return value && std::string(value) == "1";
+}
 
 bool isLink(const std::wstring& path) {
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
@@ -153,6 +165,80 @@ void screenshotIfAsked() {
       10s);
 }
 
+std::string unixPathOf(const std::wstring& path) {
+  using UnixName = char*(CDECL*)(LPCWSTR);
+  const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  char* name = unixName ? unixName(path.c_str()) : nullptr;
+  std::string text = name ? name : "";
+  if (name) ::HeapFree(::GetProcessHeap(), 0, name);
+  return text;
+}
+
+// Starts a host program by its host path; Wine gives no handle to wait on for it.
+bool startOnHost(std::string line) {
+  std::wstring wide(line.begin(), line.end());
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+    return false;
+  }
+  ::CloseHandle(info.hThread);
+  ::CloseHandle(info.hProcess);
+  return true;
+}
+
+// A folder made unchangeable on the host (`chattr +i`): not even root may rename or create an
+// entry in it, and Wine says access denied. Made changeable again however the test ends.
+class Unchangeable {
+ public:
+  explicit Unchangeable(const std::wstring& folder)
+      : folder_(folder), unix_(unixPathOf(folder)), probe_(folder + L"\\probe") {
+    if (unix_.empty() || !startOnHost("/usr/bin/chattr +i \"" + unix_ + "\"")) return;
+    held_ = eventually(
+        [&] {
+          if (::CreateDirectoryW(probe_.c_str(), nullptr)) {
+            ::RemoveDirectoryW(probe_.c_str());
+            return false;
+          }
+          return true;
+        },
+        10s);
+  }
+  ~Unchangeable() {
+    if (unix_.empty()) return;
+    startOnHost("/usr/bin/chattr -i \"" + unix_ + "\"");
+    eventually([&] { return ::CreateDirectoryW(probe_.c_str(), nullptr) != 0; }, 10s);
+    ::RemoveDirectoryW(probe_.c_str());
+  }
+  Unchangeable(const Unchangeable&) = delete;
+  Unchangeable& operator=(const Unchangeable&) = delete;
+  bool held() const { return held_; }
+
+ private:
+  std::wstring folder_;
+  std::string unix_;
+  std::wstring probe_;
+  bool held_ = false;
+};
+
+// Another running mirafold.exe than the window's own: the elevated helper.
+DWORD helperBeside(DWORD window) {
+  const base::win32::UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return 0;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
+       more = ::Process32NextW(snapshot.get(), &entry)) {
+    if (entry.th32ProcessID != window && ::lstrcmpiW(entry.szExeFile, L"mirafold.exe") == 0) {
+      return entry.th32ProcessID;
+    }
+  }
+  return 0;
+}
+
 TEST_F(MoveTest, AFolderMovesIntoTheRightFolderAndALinkShowsItsFilesAtTheOldPlace) {
   installWithSlowLinks();
   start();
@@ -164,6 +250,9 @@ TEST_F(MoveTest, AFolderMovesIntoTheRightFolderAndALinkShowsItsFilesAtTheOldPlac
   const HWND progress = app->waitForWindow(L"正在移动", 10s, L"MirafoldProgress");
   ASSERT_NE(progress, nullptr) << "the progress window shows while the link is made";
   EXPECT_EQ(app->textIn(progress, IDCANCEL), L"取消");
+  if (throughHelper()) {
+    EXPECT_NE(helperBeside(app->processId()), 0u) << "the helper moves it";
+  }
 
   EXPECT_EQ(app->acknowledge(30s).value_or(L"<none>"), kMoveDone);
   EXPECT_TRUE(exists(store + L"\\Game\\save.dat"));
@@ -283,6 +372,105 @@ TEST_F(MoveTest, AnOldFolderThatCannotBeDeletedIsNamed) {
   EXPECT_EQ(contentOf(otherDrive() + L"\\Game\\data\\level.bin"), "0123456789");
   EXPECT_EQ(contentOf(games + L"\\Game.mirafold-moving\\save.dat"), "progress")
       << "the file the clean-up could not delete is still there";
+}
+
+// A folder whose parent may not be changed: the move undoes itself and asks to go again as
+// administrator. No changes nothing; Yes starts the helper (Wine's runas starts it at once, as
+// the same user), which the parent refuses in turn, and the window says so.
+TEST_F(MoveTest, AFolderWhoseParentRefusesChangesIsOfferedTheMoveAsAdministrator) {
+  if (throughHelper()) GTEST_SKIP() << "asks only where the window's own try was refused";
+  installProgram(program);
+  start();
+  const Unchangeable locked(games);
+  if (!locked.held())
+    GTEST_SKIP() << "chattr +i did not take here (not root, or no ext4-like file system)";
+
+  ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 0, move::kCommandMoveAway));
+  ASSERT_TRUE(app->answer(true).has_value());
+  ASSERT_TRUE(app->waitForMessage(60s));
+  screenshotIfAsked();  // the question, for a person to look at
+  EXPECT_EQ(app->answer(false).value_or(L"<none>"), kNoRightsQuestion);
+  EXPECT_EQ(app->acknowledge().value_or(L"<none>"), kCancelled);
+  EXPECT_EQ(helperBeside(app->processId()), 0u) << "No starts nothing";
+
+  ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 0, move::kCommandMoveAway));
+  ASSERT_TRUE(app->answer(true).has_value());
+  EXPECT_EQ(app->answer(true, 60s).value_or(L"<none>"), kNoRightsQuestion);
+  const std::wstring end = app->acknowledge(60s).value_or(L"<none>");
+  EXPECT_TRUE(end.starts_with(L"移动失败：") && end.ends_with(L"。未做任何更改")) << end;
+  EXPECT_EQ(end.find(L"权限不足"), std::wstring::npos) << "the helper's refusal is told, not asked";
+  EXPECT_EQ(end.find(L"文件正在使用"), std::wstring::npos) << end;
+
+  EXPECT_TRUE(isRealFolder(games + L"\\Game"));
+  EXPECT_EQ(contentOf(games + L"\\Game\\save.dat"), "progress");
+  EXPECT_EQ(contentOf(games + L"\\Game\\data\\level.bin"), "0123456789");
+  EXPECT_FALSE(exists(games + L"\\Game.mirafold-moving"));
+  EXPECT_FALSE(exists(store + L"\\Game"));
+}
+
+// Deleting a link in a folder that may not be changed asks for rights; the tool run as
+// administrator (at once, under Wine) is refused in turn and says so; the link stays.
+TEST_F(MoveTest, ALinkInAFolderThatRefusesChangesIsOfferedDeletionAsAdministrator) {
+  if (throughHelper()) GTEST_SKIP() << "no move here";
+  startWithKeptLink();
+  const Unchangeable locked(games);
+  if (!locked.held()) {
+    GTEST_SKIP() << "chattr +i did not take here (not root, or no ext4-like file system)";
+  }
+  const std::wstring question = L"删除链接失败：权限不足。是否以管理员身份重试？";
+  ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 1, move::kCommandDeleteLink));
+  EXPECT_EQ(app->answer(false).value_or(L"<none>"), question);
+  EXPECT_FALSE(app->waitForMessage(1500ms)) << "No says nothing more";
+  ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 1, move::kCommandDeleteLink));
+  EXPECT_EQ(app->answer(true).value_or(L"<none>"), question);
+  const std::wstring end = app->acknowledge().value_or(L"<none>");
+  EXPECT_TRUE(end.starts_with(L"删除链接失败：")) << std::string(end.begin(), end.end());
+  EXPECT_TRUE(isLink(games + L"\\Kept"));
+  EXPECT_EQ(contentOf(store + L"\\Kept\\kept.txt"), "kept");
+}
+
+// The copy to D: stopped dead in the middle (the process that copies killed: the helper when
+// moves go through it, else the program), then finished at the next start.
+TEST_F(MoveTest, AMoveKilledInTheMiddleIsFinishedAtTheNextStart) {
+  for (int i = 0; i < kManyFiles; ++i) {
+    root.makeFile(L"games\\Game\\data\\part" + std::to_wstring(i) + L".bin",
+                  std::string(16384, static_cast<char>('a' + i % 26)));
+  }
+  installProgram(program);
+  start(otherDrive());
+  ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 0, move::kCommandMoveAway));
+  ASSERT_TRUE(app->answer(true).has_value());
+  const HWND progress = app->waitForWindow(L"正在移动", 10s, L"MirafoldProgress");
+  ASSERT_NE(progress, nullptr);
+  ASSERT_TRUE(
+      eventually([&] { return !app->textIn(progress, win32::kProgressRateId).empty(); }, 20s));
+  if (throughHelper()) {
+    const DWORD helper = helperBeside(app->processId());
+    ASSERT_NE(helper, 0u) << "the helper copies";
+    const base::win32::UniqueKernelHandle process(
+        ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, helper));
+    ASSERT_TRUE(process);
+    ASSERT_TRUE(::TerminateProcess(process.get(), 9));
+    ::WaitForSingleObject(process.get(), 10000);
+    // The window keeps its promise: nothing is claimed, the move waits for the next start.
+    EXPECT_TRUE(app->acknowledge(30s).value_or(L"<none>").starts_with(kUnfinished));
+  }
+  app.reset();  // the program ends (killed, as a power cut would end it)
+
+  app = std::make_unique<App>(program, L"", games);
+  ASSERT_NE(app->waitForMainWindow(), nullptr);
+  const std::wstring question = app->answer(true, 30s).value_or(L"<none>");
+  EXPECT_TRUE(question.starts_with(kUnfinished)) << std::string(question.begin(), question.end());
+  EXPECT_NE(question.find(games + L"\\Game"), std::wstring::npos);
+  EXPECT_EQ(app->acknowledge(120s).value_or(L"<none>"), kMoveDone);
+  EXPECT_TRUE(isLink(games + L"\\Game"));
+  EXPECT_EQ(contentOf(otherDrive() + L"\\Game\\save.dat"), "progress");
+  for (int i = 0; i < kManyFiles; i += 149) {
+    EXPECT_EQ(contentOf(otherDrive() + L"\\Game\\data\\part" + std::to_wstring(i) + L".bin"),
+              std::string(16384, static_cast<char>('a' + i % 26)));
+  }
+  EXPECT_FALSE(exists(games + L"\\Game.mirafold-moving"));
+  EXPECT_FALSE(exists(otherDrive() + L"\\Game.mirafold-partial"));
 }
 
 }  // namespace

@@ -167,7 +167,7 @@ TEST_F(LinkCreationTest, TheProcessIsClosedWhenTheWindowGoesWhileTheToolRuns) {
 }
 
 TEST_F(LinkCreationTest, NoRightsOffersTheSameToolLineAsAdministrator) {
-  for (const std::uint32_t denied : {5u, 1314u}) {
+  for (const std::uint32_t denied : {5u, 1314u, 740u}) {
     struct Fixture : LinkCreationTest {
       void TestBody() override {}
     } f;

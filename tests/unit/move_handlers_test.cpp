@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include "argument_split.h"
 #include "fakes/fake_controls.h"
 #include "fakes/fake_move_file_system.h"
 #include "fakes/fake_nt_volume.h"
+#include "fakes/fake_pipes.h"
 #include "fakes/fake_progress_window.h"
 #include "fakes/fake_system.h"
 #include "fakes/stepping_clock.h"
@@ -40,9 +44,43 @@ struct World {
                                                               .systemFolders = systemFolders,
                                                               .volume = volume,
                                                               .clock = clock,
-                                                              .journalFolder = L"C:\\Journals"});
+                                                              .pipes = pipes,
+                                                              .errors = errors,
+                                                              .journalFolder = L"C:\\Journals",
+                                                              .programPath = kProgram});
     }
     return *handlers_;
+  }
+  ~World() {
+    if (helper.joinable()) helper.join();
+  }
+  // The program started elevated runs as the helper, on a thread of its own as a process would,
+  // over the same disk; with `rights` the disk's refusals are lifted for it.
+  void helperRuns(bool rights) {
+    processes.onElevated = [this, rights](const fakes::ElevatedRun& run) {
+      if (rights) disk.refuseChangesIn(L"");
+      auto arguments = testing::splitLikeTheCRuntime(L"mirafold.exe " + run.parameters);
+      arguments.erase(arguments.begin());
+      const auto request = parseHelperArguments(arguments);
+      ASSERT_TRUE(request.has_value());
+      const auto state = processes.kept(processes.keptCount() - 1);
+      helper = std::thread([this, request = *request, state] {
+        std::unique_ptr<platform::MessagePipe> pipe = pipes.connect(request.pipeName);
+        runElevatedMove(request, {.files = disk,
+                                  .systemFolders = systemFolders,
+                                  .volume = volume,
+                                  .clock = helperClock,
+                                  .pipe = *pipe});
+        pipe.reset();
+        state->exitCode = 0;
+      });
+    };
+  }
+  bool journalLeft() const {
+    for (const auto& [path, node] : disk.nodes()) {
+      if (path.starts_with(L"C:\\Journals\\") && node.kind == EntryKind::File) return true;
+    }
+    return false;
   }
   EntryKind kindAt(const std::wstring& path) const {
     const auto* node = disk.find(path);
@@ -58,6 +96,11 @@ struct World {
   fakes::FakeSystemFolders systemFolders;
   fakes::FakeNtVolume volume;
   fakes::SteppingClock clock{std::chrono::milliseconds(100)};
+  fakes::SteppingClock helperClock{std::chrono::milliseconds(100)};
+  fakes::FakePipes pipes;
+  fakes::FakeErrorTexts errors;
+  std::thread helper;
+  static constexpr const wchar_t* kProgram = L"D:\\Tools\\mirafold.exe";
 
  private:
   std::unique_ptr<MoveHandlers> handlers_;
@@ -262,6 +305,118 @@ TEST(Recovery, ACrashedMoveIsAskedAboutAndCompleted) {
   w.messages.shown.clear();
   w.handlers().recoverUnfinishedMoves();  // nothing left to ask
   EXPECT_TRUE(w.messages.shown.empty());
+}
+
+// C:\Games refuses to let its folders be renamed, as C:\Program Files does to a user without
+// administrator rights: the move undoes itself and offers to go again as administrator.
+TEST(Rights, ARefusedMoveIsOfferedAsAdministratorAndEveryAnswerKeepsItsWord) {
+  using Consent = fakes::FakeProcesses::Consent;
+  const std::wstring refusedInTurn = L"移动失败：access denied。未做任何更改";
+  const struct {
+    const char* what;
+    bool yes;
+    Consent consent;
+    bool rights;  // the helper's, once started
+    std::wstring end;
+    EntryKind game;
+  } cases[] = {
+      {"No", false, Consent::Given, true, std::wstring(kCancelledNothingChanged),
+       EntryKind::Folder},
+      {"consent declined", true, Consent::Declined, true, std::wstring(kCancelledNothingChanged),
+       EntryKind::Folder},
+      {"helper not started", true, Consent::Fails, true,
+       L"移动失败：未能以管理员身份运行：error 2。未做任何更改", EntryKind::Folder},
+      {"helper refused in turn", true, Consent::Given, false, refusedInTurn, EntryKind::Folder},
+      {"moved by the helper", true, Consent::Given, true, std::wstring(kMoveDone), EntryKind::Link},
+  };
+  for (const auto& c : cases) {
+    World w;
+    w.handlers();
+    w.disk.refuseChangesIn(L"C:\\Games");
+    w.messages.answers = {true, c.yes};
+    w.processes.consent = c.consent;
+    w.helperRuns(c.rights);
+    w.dir1.choose(L"C:\\Games\\Game", kCommandMoveAway);
+    if (w.helper.joinable()) w.helper.join();
+    ASSERT_EQ(w.messages.shown.size(), 3u) << c.what;
+    EXPECT_EQ(w.messages.shown[1], L"移动失败：权限不足。是否以管理员身份重新移动？") << c.what;
+    EXPECT_EQ(w.messages.shown[2], c.end) << c.what;
+    EXPECT_EQ(w.processes.elevated.size(), c.yes ? 1u : 0u) << c.what;
+    EXPECT_EQ(w.kindAt(L"C:\\Games\\Game"), c.game) << c.what;
+    EXPECT_EQ(w.disk.find(L"C:\\Games\\Game\\save.dat")->content, L"progress") << c.what;
+    EXPECT_FALSE(w.journalLeft()) << c.what;
+    if (c.game == EntryKind::Folder) {
+      EXPECT_EQ(w.kindAt(L"D:\\Store\\Shelf\\Game"), EntryKind::Missing) << c.what;
+    }
+  }
+}
+
+// The helper's progress reaches the window's progress window, and its 取消 the helper.
+TEST(Rights, TheHelperFeedsTheProgressWindowAndTakesItsCancel) {
+  for (const bool cancel : {false, true}) {
+    World w;
+    w.handlers();
+    w.disk.refuseChangesIn(L"C:\\Games");
+    w.messages.answers = {true, true};
+    w.helperRuns(true);
+    if (cancel) {
+      w.progress.cancelAtReport = 2;
+      w.pipes.holdHelperAt = 3;
+      w.pipes.holdHelperUntil = "cancel";
+    }
+    w.dir1.choose(L"C:\\Games\\Game", kCommandMoveAway);
+    w.helper.join();
+    ASSERT_EQ(w.processes.elevated.size(), 1u);
+    EXPECT_EQ(w.processes.elevated[0].program, World::kProgram);
+    EXPECT_TRUE(w.processes.elevated[0].parameters.starts_with(L"\"--elevated-move\" \"move\" "));
+    EXPECT_EQ(w.messages.shown.back(), cancel ? kCancelledNothingChanged : kMoveDone);
+    EXPECT_EQ(w.kindAt(L"C:\\Games\\Game"), cancel ? EntryKind::Folder : EntryKind::Link);
+    EXPECT_FALSE(w.journalLeft());
+    if (!cancel) {
+      ASSERT_GT(w.progress.reports.size(), 1u);
+      EXPECT_EQ(w.progress.reports.back().counts, L"2 / 2 个文件，18 B / 18 B");
+    }
+  }
+}
+
+// A crash left a move whose next step the user may not take: finishing it asks for rights too.
+TEST(Rights, RecoveryRefusedForRightsGoesOnAsAdministrator) {
+  World w;
+  w.handlers();
+  w.messages.answers = {true};
+  w.disk.resetFaults();
+  w.disk.crashAt(operationsOfAMove() / 2);
+  EXPECT_THROW(w.dir1.choose(L"C:\\Games\\Game", kCommandMoveAway), fakes::SimulatedCrash);
+  w.disk.resetFaults();
+  w.disk.refuseChangesIn(L"C:\\Games");
+  w.messages.shown.clear();
+  w.messages.answers = {true, true};
+  w.helperRuns(true);
+  w.handlers().recoverUnfinishedMoves();
+  if (w.helper.joinable()) w.helper.join();
+  ASSERT_EQ(w.messages.shown.size(), 3u);
+  EXPECT_EQ(w.messages.shown[1], L"移动失败：权限不足。是否以管理员身份重新移动？");
+  EXPECT_EQ(w.messages.shown[2], kMoveDone);
+  EXPECT_EQ(w.kindAt(L"C:\\Games\\Game"), EntryKind::Link);
+  EXPECT_EQ(w.disk.find(L"D:\\Store\\Shelf\\Game\\save.dat")->content, L"progress");
+  EXPECT_FALSE(w.journalLeft());
+}
+
+TEST(Rights, ALinkInAFolderThatRefusesIsDeletedByTheToolAsAdministrator) {
+  World w;
+  w.handlers();
+  w.disk.addLink(L"C:\\Games\\Other", L"D:\\Store\\Shelf");
+  w.disk.refuseChangesIn(L"C:\\Games");
+  w.messages.answers = {true};
+  w.processes.onElevated = [&](const fakes::ElevatedRun&) {
+    w.processes.kept(w.processes.keptCount() - 1)->exitCode = 0;
+  };
+  w.dir1.choose(L"C:\\Games\\Other", kCommandDeleteLink);
+  EXPECT_EQ(w.messages.shown,
+            std::vector<std::wstring>{L"删除链接失败：权限不足。是否以管理员身份重试？"});
+  ASSERT_EQ(w.processes.elevated.size(), 1u);
+  EXPECT_EQ(w.processes.elevated[0].program, L"D:\\Tools\\junction.exe");
+  EXPECT_EQ(w.processes.elevated[0].parameters, L"\"-d\" \"C:\\Games\\Other\"");
 }
 
 }  // namespace

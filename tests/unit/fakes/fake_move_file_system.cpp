@@ -211,8 +211,13 @@ MoveStatus FakeMoveFileSystem::list(const std::wstring& folder,
   return MoveStatus::success();
 }
 
+bool FakeMoveFileSystem::refuses(const std::wstring& path) const {
+  return !refusing_.empty() && parentOf(resolve(path, false)) == refusing_;
+}
+
 MoveStatus FakeMoveFileSystem::rename(const std::wstring& from, const std::wstring& to) {
   if (auto fault = injectedFault()) return *fault;
+  if (refuses(from) || refuses(to)) return {MoveStatus::Code::NoRights, L"access denied", {}};
   const std::wstring source = resolve(from, false);
   const std::wstring target = resolve(to, false);
   if (!nodes_.count(source)) return failed(L"not found: " + from);
@@ -373,6 +378,7 @@ MoveStatus FakeMoveFileSystem::canMakeSymbolicLinks(bool& can) {
 
 MoveStatus FakeMoveFileSystem::makeLink(const std::wstring& link, const std::wstring& target) {
   if (auto fault = injectedFault()) return *fault;
+  if (refuses(link)) return {MoveStatus::Code::NoRights, L"access denied", {}};
   if (at(link)) return failed(L"exists: " + link);
   if (!isFolder(parentOf(link))) return failed(L"no parent: " + link);
   if (makeNoLinks_) return MoveStatus::success();
@@ -388,6 +394,7 @@ MoveStatus FakeMoveFileSystem::makeLink(const std::wstring& link, const std::wst
 
 MoveStatus FakeMoveFileSystem::removeLink(const std::wstring& link) {
   if (auto fault = injectedFault()) return *fault;
+  if (refuses(link)) return {MoveStatus::Code::NoRights, L"access denied", {}};
   const Node* node = at(link);
   if (!node || node->kind != EntryKind::Link) return failed(L"not a link: " + link);
   erase(link);

@@ -62,6 +62,10 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
     held_ = how;
   }
 
+  // The folder refuses renames of its entries and links made or removed in it (NoRights), as
+  // C:\Program Files does to a user without administrator rights.
+  void refuseChangesIn(const std::wstring& folder) { refusing_ = folder; }
+
   // Copies come out one character short, as a copy the disk mangled would.
   void damageCopies() { damageCopies_ = true; }
 
@@ -137,6 +141,8 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   std::wstring heldOpen_;
   Held held_ = Held::AgainstRename;
   bool makeNoLinks_ = false;
+  std::wstring refusing_;
+  bool refuses(const std::wstring& path) const;
   bool damageCopies_ = false;
   long deletedBeforeFlush_ = 0;
   bool symbolicLinksAllowed_ = true;

@@ -121,7 +121,9 @@ platform::ElevatedStart FakeProcesses::startElevated(const std::wstring& program
     case Consent::Given:
       break;
   }
-  return {.process = keep()};
+  auto process = keep();
+  if (onElevated) onElevated(elevated.back());
+  return {.process = std::move(process)};
 }
 
 void FakeProcesses::startOnceShown(const std::wstring& commandLine, platform::WindowShow show) {

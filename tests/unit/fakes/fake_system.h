@@ -114,6 +114,8 @@ class FakeProcesses : public platform::Processes {
   // How the consent prompt ends: started, declined (ERROR_CANCELLED) or another error.
   enum class Consent { Given, Declined, Fails } consent = Consent::Given;
   std::function<void(const std::wstring&)> onStart;  // what the started program does
+  // What the program started elevated does, once consent is given.
+  std::function<void(const ElevatedRun&)> onElevated;
 
  private:
   std::unique_ptr<platform::Process> keep();

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/path_rules.h"
+#include "base/rights.h"
 #include "base/text.h"
 #include "base/win32/handles.h"
 #include "platform/win32/system/full_path.h"
@@ -32,6 +33,7 @@ MoveStatus statusOf(unsigned long error, const std::wstring& path) {
   if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
     return {MoveStatus::Code::InUse, reason, path};
   }
+  if (base::isNoRightsError(error)) return {MoveStatus::Code::NoRights, reason, {}};
   return MoveStatus::failure(reason);
 }
 

@@ -12,7 +12,8 @@ namespace mirafold::win32 {
 platform::MoveStatus writeDurably(const std::wstring& path, const std::wstring& text);
 platform::MoveStatus readText(const std::wstring& path, std::wstring& text);
 
-// A Win32 error as a seam status: in-use errors named as such, with the path they concern.
+// A Win32 error as a seam status: in-use errors named as such, with the path they concern, and
+// errors of rights (base::isNoRightsError) as NoRights.
 platform::MoveStatus statusOf(unsigned long error, const std::wstring& path);
 platform::MoveStatus lastStatus(const std::wstring& path);
 

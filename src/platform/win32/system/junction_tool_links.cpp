@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/command_line.h"
+#include "base/rights.h"
 #include "base/win32/handles.h"
 #include "platform/win32/system/system_message.h"
 
@@ -25,8 +26,11 @@ platform::MoveStatus runTool(const std::wstring& tool, const std::vector<std::ws
   ::WaitForSingleObject(process.get(), INFINITE);
   DWORD code = 1;
   if (!::GetExitCodeProcess(process.get(), &code)) code = ::GetLastError();
-  return code == 0 ? platform::MoveStatus::success()
-                   : platform::MoveStatus::failure(systemMessage(code));
+  if (code == 0) return platform::MoveStatus::success();
+  if (base::isNoRightsError(code)) {
+    return {platform::MoveStatus::Code::NoRights, systemMessage(code), {}};
+  }
+  return platform::MoveStatus::failure(systemMessage(code));
 }
 
 }  // namespace

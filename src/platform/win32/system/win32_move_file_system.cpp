@@ -177,9 +177,15 @@ MoveStatus Win32MoveFileSystem::rename(const std::wstring& from, const std::wstr
   }
   const DWORD error = ::GetLastError();
   // A folder that will not move because of a file open inside it says access denied, and not
-  // which file: that is looked for.
-  if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) {
+  // which file: that is looked for. Access denied with no file found held is a want of rights
+  // (a parent folder the user may not change, as C:\Program Files).
+  if (error == ERROR_SHARING_VIOLATION) {
     return {MoveStatus::Code::InUse, statusOf(error, from).reason, firstFileInUse(from)};
+  }
+  if (error == ERROR_ACCESS_DENIED) {
+    if (std::wstring held = firstFileInUse(from); !held.empty()) {
+      return {MoveStatus::Code::InUse, statusOf(error, from).reason, std::move(held)};
+    }
   }
   return statusOf(error, from);
 }

@@ -1,0 +1,88 @@
+#include "move/stopping_file_system.h"
+
+namespace mirafold::move {
+
+using platform::MoveStatus;
+
+template <typename Operation>
+MoveStatus StoppingFileSystem::unlessStopped(Operation operation) {
+  if (stopped()) return MoveStatus::failure(L"stopped");
+  return operation();
+}
+
+MoveStatus StoppingFileSystem::copyFile(const std::wstring& from, const std::wstring& to,
+                                        const platform::CopyProgress& progress) {
+  return unlessStopped([&] {
+    return files_.copyFile(from, to,
+                           [&](std::uint64_t copied) { return !stopped() && progress(copied); });
+  });
+}
+
+MoveStatus StoppingFileSystem::inspect(const std::wstring& path, platform::EntryInfo& info) {
+  return unlessStopped([&] { return files_.inspect(path, info); });
+}
+
+MoveStatus StoppingFileSystem::list(const std::wstring& folder,
+                                    std::vector<platform::FolderEntry>& entries) {
+  return unlessStopped([&] { return files_.list(folder, entries); });
+}
+
+MoveStatus StoppingFileSystem::rename(const std::wstring& from, const std::wstring& to) {
+  return unlessStopped([&] { return files_.rename(from, to); });
+}
+
+MoveStatus StoppingFileSystem::createFolder(const std::wstring& path) {
+  return unlessStopped([&] { return files_.createFolder(path); });
+}
+
+MoveStatus StoppingFileSystem::setAttributes(const std::wstring& path, std::uint32_t attributes) {
+  return unlessStopped([&] { return files_.setAttributes(path, attributes); });
+}
+
+MoveStatus StoppingFileSystem::setTimes(const std::wstring& path,
+                                        const platform::EntryTimes& times) {
+  return unlessStopped([&] { return files_.setTimes(path, times); });
+}
+
+MoveStatus StoppingFileSystem::readLink(const std::wstring& link, std::wstring& target) {
+  return unlessStopped([&] { return files_.readLink(link, target); });
+}
+
+MoveStatus StoppingFileSystem::makeLink(const std::wstring& link, const std::wstring& target) {
+  return unlessStopped([&] { return files_.makeLink(link, target); });
+}
+
+MoveStatus StoppingFileSystem::removeLink(const std::wstring& link) {
+  return unlessStopped([&] { return files_.removeLink(link); });
+}
+
+MoveStatus StoppingFileSystem::sameFolder(const std::wstring& a, const std::wstring& b,
+                                          bool& same) {
+  return unlessStopped([&] { return files_.sameFolder(a, b, same); });
+}
+
+MoveStatus StoppingFileSystem::deleteFile(const std::wstring& path) {
+  return unlessStopped([&] { return files_.deleteFile(path); });
+}
+
+MoveStatus StoppingFileSystem::removeEmptyFolder(const std::wstring& path) {
+  return unlessStopped([&] { return files_.removeEmptyFolder(path); });
+}
+
+MoveStatus StoppingFileSystem::volumeInfo(const std::wstring& path, platform::VolumeInfo& info) {
+  return unlessStopped([&] { return files_.volumeInfo(path, info); });
+}
+
+MoveStatus StoppingFileSystem::writeJournal(const std::wstring& path, const std::wstring& text) {
+  return unlessStopped([&] { return files_.writeJournal(path, text); });
+}
+
+MoveStatus StoppingFileSystem::readJournal(const std::wstring& path, std::wstring& text) {
+  return unlessStopped([&] { return files_.readJournal(path, text); });
+}
+
+MoveStatus StoppingFileSystem::deleteJournal(const std::wstring& path) {
+  return unlessStopped([&] { return files_.deleteJournal(path); });
+}
+
+}  // namespace mirafold::move

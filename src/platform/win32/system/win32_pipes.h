@@ -1,0 +1,20 @@
+#pragma once
+// The window's private pipe to its elevated helper on Win32: a named pipe with a random name,
+// one instance, local clients only, whose DACL admits the user and elevated administrators
+// (a helper elevated with another administrator's credentials runs as that user). Overlapped,
+// so that the window's cancel can be written while its worker waits to read.
+
+#include "platform/message_pipe.h"
+
+namespace mirafold::win32 {
+
+inline constexpr wchar_t kHelperPipePrefix[] = L"\\\\.\\pipe\\mirafold-move-";
+
+class Win32Pipes final : public platform::Pipes {
+ public:
+  std::unique_ptr<platform::PipeListener> listen(std::uint32_t& error) override;
+  // Only a pipe of ours, by its prefix; as a client that may not be impersonated.
+  std::unique_ptr<platform::MessagePipe> connect(const std::wstring& name) override;
+};
+
+}  // namespace mirafold::win32

@@ -1,0 +1,69 @@
+// The window's private pipe to its elevated helper: what one end writes the other reads, either
+// way at once; a receive ends when the other end goes or when it is interrupted; only our pipes
+// are connected to.
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "platform/win32/system/win32_pipes.h"
+
+namespace mirafold {
+namespace {
+
+TEST(PipesTest, CarriesBothWaysAndEndsWhenAnEndGoesOrIsInterrupted) {
+  win32::Win32Pipes pipes;
+  std::uint32_t error = 0;
+  const auto listener = pipes.listen(error);
+  ASSERT_TRUE(listener) << error;
+  EXPECT_TRUE(listener->name().starts_with(win32::kHelperPipePrefix));
+  EXPECT_NE(pipes.listen(error)->name(), listener->name()) << "a name nobody can guess";
+
+  std::unique_ptr<platform::MessagePipe> helper;
+  std::thread connecting([&] { helper = pipes.connect(listener->name()); });
+  std::unique_ptr<platform::MessagePipe> window = listener->accept([] { return true; });
+  connecting.join();
+  ASSERT_TRUE(window && helper);
+
+  // The window waits to read while its cancel is written from another thread.
+  std::string heard;
+  std::thread reading([&] {
+    while (heard.find("end\n") == std::string::npos && window->receive(heard)) {
+    }
+  });
+  EXPECT_TRUE(window->send("cancel\n"));
+  std::string got;
+  EXPECT_TRUE(helper->receive(got));
+  EXPECT_EQ(got, "cancel\n");
+  EXPECT_TRUE(helper->send("progress\n"));
+  EXPECT_TRUE(helper->send("end\n"));
+  reading.join();
+  EXPECT_EQ(heard, "progress\nend\n");
+
+  std::thread waiting([&] {
+    std::string more;
+    EXPECT_FALSE(helper->receive(more)) << "interrupted";
+  });
+  helper->interrupt();
+  waiting.join();
+
+  helper.reset();
+  std::string after;
+  EXPECT_FALSE(window->receive(after)) << "the other end went";
+  EXPECT_FALSE(window->send("cancel\n"));
+}
+
+TEST(PipesTest, NoHelperNoConnectionAndOnlyOurPipes) {
+  win32::Win32Pipes pipes;
+  std::uint32_t error = 0;
+  const auto listener = pipes.listen(error);
+  ASSERT_TRUE(listener);
+  int asked = 0;
+  EXPECT_FALSE(listener->accept([&] { return ++asked < 3; })) << "the helper never came";
+  EXPECT_EQ(asked, 3);
+  EXPECT_FALSE(pipes.connect(L"\\\\.\\pipe\\someone-else"));
+  EXPECT_FALSE(pipes.connect(std::wstring(win32::kHelperPipePrefix) + L"nobody"));
+}
+
+}  // namespace
+}  // namespace mirafold
