@@ -258,7 +258,7 @@ MoveHandlers::HelperEnd MoveHandlers::runHelper(HelperTask task, const std::wstr
   s_.progress.run(
       [&](const platform::ProgressReport& report) {
         // 取消 while the helper is not yet there gives it up: it begins only on our start.
-        std::unique_ptr<platform::MessagePipe> accepted = listener->accept([&] {
+        std::unique_ptr<platform::MessagePipe> accepted = listener->accept(helper.id(), [&] {
           const std::lock_guard hold(lock);
           return !cancelled && !helper.exitCode().has_value();
         });

@@ -44,6 +44,28 @@ MoveStatus StoppingFileSystem::setTimes(const std::wstring& path,
   return unlessStopped([&] { return files_.setTimes(path, times); });
 }
 
+MoveStatus StoppingFileSystem::finishCopy(const std::wstring& from, const std::wstring& to,
+                                          const platform::EntryTimes& times, bool withSecurity) {
+  return unlessStopped([&] { return files_.finishCopy(from, to, times, withSecurity); });
+}
+
+MoveStatus StoppingFileSystem::copySecurity(const std::wstring& from, const std::wstring& to,
+                                            bool asRoot) {
+  return unlessStopped([&] { return files_.copySecurity(from, to, asRoot); });
+}
+
+MoveStatus StoppingFileSystem::measureTimeStep(const std::wstring& folder, std::uint64_t& step) {
+  return unlessStopped([&] { return files_.measureTimeStep(folder, step); });
+}
+
+MoveStatus StoppingFileSystem::copyLink(const std::wstring& from, const std::wstring& to) {
+  return unlessStopped([&] { return files_.copyLink(from, to); });
+}
+
+MoveStatus StoppingFileSystem::canMakeSymbolicLinks(bool& can) {
+  return unlessStopped([&] { return files_.canMakeSymbolicLinks(can); });
+}
+
 MoveStatus StoppingFileSystem::readLink(const std::wstring& link, std::wstring& target) {
   return unlessStopped([&] { return files_.readLink(link, target); });
 }

@@ -25,10 +25,17 @@ class StoppingFileSystem final : public platform::MoveFileSystem {
   platform::MoveStatus createFolder(const std::wstring& path) override;
   platform::MoveStatus copyFile(const std::wstring& from, const std::wstring& to,
                                 const platform::CopyProgress& progress) override;
+  platform::MoveStatus finishCopy(const std::wstring& from, const std::wstring& to,
+                                  const platform::EntryTimes& times, bool withSecurity) override;
+  platform::MoveStatus copySecurity(const std::wstring& from, const std::wstring& to,
+                                    bool asRoot) override;
   platform::MoveStatus setAttributes(const std::wstring& path, std::uint32_t attributes) override;
   platform::MoveStatus setTimes(const std::wstring& path,
                                 const platform::EntryTimes& times) override;
+  platform::MoveStatus measureTimeStep(const std::wstring& folder, std::uint64_t& step) override;
   platform::MoveStatus readLink(const std::wstring& link, std::wstring& target) override;
+  platform::MoveStatus copyLink(const std::wstring& from, const std::wstring& to) override;
+  platform::MoveStatus canMakeSymbolicLinks(bool& can) override;
   platform::MoveStatus makeLink(const std::wstring& link, const std::wstring& target) override;
   platform::MoveStatus removeLink(const std::wstring& link) override;
   platform::MoveStatus sameFolder(const std::wstring& a, const std::wstring& b,

@@ -27,9 +27,10 @@ class PipeListener {
  public:
   virtual ~PipeListener() = default;
   virtual std::wstring name() const = 0;  // handed to the helper
-  // Waits for the helper to connect, asking `keepWaiting` a few times a second; null once it
-  // says no.
-  virtual std::unique_ptr<MessagePipe> accept(const std::function<bool()>& keepWaiting) = 0;
+  // Waits for the process `client` to connect, asking `keepWaiting` a few times a second; null
+  // once it says no. Another process that connects first is sent away unheard.
+  virtual std::unique_ptr<MessagePipe> accept(std::uint32_t client,
+                                              const std::function<bool()>& keepWaiting) = 0;
 };
 
 class Pipes {

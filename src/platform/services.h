@@ -31,6 +31,8 @@ class Process {
   virtual ~Process() = default;
   // Its exit code once it has ended; nothing while it runs.
   virtual std::optional<std::uint32_t> exitCode() = 0;
+  // The system's identifier of the process.
+  virtual std::uint32_t id() const = 0;
 };
 
 // How a start with administrator rights went.

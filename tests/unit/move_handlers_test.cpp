@@ -328,6 +328,8 @@ TEST(Rights, ARefusedMoveIsOfferedAsAdministratorAndEveryAnswerKeepsItsWord) {
        L"移动失败：未能以管理员身份运行：error 2。未做任何更改", EntryKind::Folder},
       {"helper refused in turn", true, Consent::Given, false, refusedInTurn, EntryKind::Folder},
       {"moved by the helper", true, Consent::Given, true, std::wstring(kMoveDone), EntryKind::Link},
+      {"another process connects first", true, Consent::Given, true, std::wstring(kMoveDone),
+       EntryKind::Link},
   };
   for (const auto& c : cases) {
     World w;
@@ -335,6 +337,7 @@ TEST(Rights, ARefusedMoveIsOfferedAsAdministratorAndEveryAnswerKeepsItsWord) {
     w.disk.refuseChangesIn(L"C:\\Games");
     w.messages.answers = {true, c.yes};
     w.processes.consent = c.consent;
+    w.pipes.impostorFirst = std::string_view(c.what) == "another process connects first";
     w.helperRuns(c.rights);
     w.dir1.choose(L"C:\\Games\\Game", kCommandMoveAway);
     if (w.helper.joinable()) w.helper.join();

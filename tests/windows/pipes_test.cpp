@@ -2,6 +2,7 @@
 // way at once; a receive ends when the other end goes or when it is interrupted; only our pipes
 // are connected to.
 
+#include <windows.h>
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -21,7 +22,8 @@ TEST(PipesTest, CarriesBothWaysAndEndsWhenAnEndGoesOrIsInterrupted) {
 
   std::unique_ptr<platform::MessagePipe> helper;
   std::thread connecting([&] { helper = pipes.connect(listener->name()); });
-  std::unique_ptr<platform::MessagePipe> window = listener->accept([] { return true; });
+  std::unique_ptr<platform::MessagePipe> window =
+      listener->accept(::GetCurrentProcessId(), [] { return true; });
   connecting.join();
   ASSERT_TRUE(window && helper);
 
@@ -59,8 +61,19 @@ TEST(PipesTest, NoHelperNoConnectionAndOnlyOurPipes) {
   const auto listener = pipes.listen(error);
   ASSERT_TRUE(listener);
   int asked = 0;
-  EXPECT_FALSE(listener->accept([&] { return ++asked < 3; })) << "the helper never came";
+  EXPECT_FALSE(listener->accept(::GetCurrentProcessId(), [&] { return ++asked < 3; }))
+      << "the helper never came";
   EXPECT_EQ(asked, 3);
+
+  // A process other than the helper that finds the name is sent away unheard.
+  std::unique_ptr<platform::MessagePipe> impostor;
+  std::thread connecting([&] { impostor = pipes.connect(listener->name()); });
+  asked = 0;
+  EXPECT_FALSE(listener->accept(::GetCurrentProcessId() + 4, [&] { return ++asked < 5; }));
+  connecting.join();
+  ASSERT_TRUE(impostor);
+  std::string heard;
+  EXPECT_FALSE(impostor->receive(heard)) << "disconnected";
   EXPECT_FALSE(pipes.connect(L"\\\\.\\pipe\\someone-else"));
   EXPECT_FALSE(pipes.connect(std::wstring(win32::kHelperPipePrefix) + L"nobody"));
 }

@@ -78,13 +78,18 @@ class FakeListener final : public platform::PipeListener {
  public:
   explicit FakeListener(FakePipes& pipes) : pipes_(pipes) {}
   std::wstring name() const override { return L"\\\\.\\pipe\\fake"; }
-  std::unique_ptr<platform::MessagePipe> accept(const std::function<bool()>& keepWaiting) override {
+  std::unique_ptr<platform::MessagePipe> accept(std::uint32_t client,
+                                                const std::function<bool()>& keepWaiting) override {
     std::unique_lock hold(pipes_.lock_);
-    while (!pipes_.waiting_) {
-      if (!keepWaiting()) return nullptr;
-      pipes_.changed_.wait_for(hold, std::chrono::milliseconds(10));
+    for (;;) {
+      while (pipes_.waiting_.empty()) {
+        if (!keepWaiting()) return nullptr;
+        pipes_.changed_.wait_for(hold, std::chrono::milliseconds(10));
+      }
+      auto [process, end] = std::move(pipes_.waiting_.front());
+      pipes_.waiting_.pop_front();
+      if (process == client) return std::move(end);
     }
-    return std::move(pipes_.waiting_);
   }
 
  private:
@@ -103,7 +108,11 @@ std::unique_ptr<platform::PipeListener> FakePipes::listen(std::uint32_t& error) 
 std::unique_ptr<platform::MessagePipe> FakePipes::connect(const std::wstring&) {
   auto [window, helper] = pipePair(holdHelperAt, holdHelperUntil);
   const std::lock_guard hold(lock_);
-  waiting_ = std::move(window);
+  if (impostorFirst) {
+    // Its own end is dropped at once: what the window would send it is heard by nobody.
+    waiting_.emplace_back(1, pipePair().first);
+  }
+  waiting_.emplace_back(helperProcess, std::move(window));
   changed_.notify_all();
   return std::move(helper);
 }

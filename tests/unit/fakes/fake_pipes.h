@@ -46,11 +46,14 @@ class FakePipes final : public platform::Pipes {
   int holdHelperAt = 0;
   std::string holdHelperUntil;
   int listened = 0;
+  std::uint32_t helperProcess = 4242;  // the connecting process, as FakeProcesses starts it
+  bool impostorFirst = false;          // another process of the user connects before it
 
  private:
   std::mutex lock_;
   std::condition_variable changed_;
-  std::unique_ptr<FakePipeEnd> waiting_;  // the window's end, until accepted
+  // The window's ends, with the process on the other side, until accepted.
+  std::deque<std::pair<std::uint32_t, std::unique_ptr<FakePipeEnd>>> waiting_;
   friend class FakeListener;
 };
 

@@ -78,6 +78,7 @@ struct StartedProcess {
 struct ProcessState {
   std::optional<std::uint32_t> exitCode;  // nothing while it runs
   bool closed = false;
+  std::uint32_t id = 4242;
 };
 
 class FakeProcess : public platform::Process {
@@ -85,6 +86,7 @@ class FakeProcess : public platform::Process {
   explicit FakeProcess(std::shared_ptr<ProcessState> state) : state_(std::move(state)) {}
   ~FakeProcess() override { state_->closed = true; }
   std::optional<std::uint32_t> exitCode() override { return state_->exitCode; }
+  std::uint32_t id() const override { return state_->id; }
 
  private:
   std::shared_ptr<ProcessState> state_;

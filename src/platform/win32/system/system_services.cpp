@@ -25,6 +25,7 @@ class Win32Process final : public platform::Process {
     if (!::GetExitCodeProcess(process_.get(), &code)) code = ::GetLastError();
     return code;
   }
+  std::uint32_t id() const override { return ::GetProcessId(process_.get()); }
 
  private:
   base::win32::UniqueKernelHandle process_;

@@ -112,30 +112,43 @@ class Win32PipeListener final : public platform::PipeListener {
 
   std::wstring name() const override { return name_; }
 
-  std::unique_ptr<platform::MessagePipe> accept(const std::function<bool()>& keepWaiting) override {
-    const UniqueKernelHandle connected = newEvent();
-    if (!connected || !pipe_) return nullptr;
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = connected.get();
-    if (!::ConnectNamedPipe(pipe_.get(), &overlapped)) {
-      const DWORD error = ::GetLastError();
-      if (error == ERROR_IO_PENDING) {
-        while (::WaitForSingleObject(connected.get(), 100) == WAIT_TIMEOUT) {
-          if (keepWaiting()) continue;
-          ::CancelIoEx(pipe_.get(), &overlapped);
-          DWORD ignored = 0;
-          ::GetOverlappedResult(pipe_.get(), &overlapped, &ignored, TRUE);
-          return nullptr;
-        }
-        DWORD ignored = 0;
-        if (!::GetOverlappedResult(pipe_.get(), &overlapped, &ignored, TRUE)) return nullptr;
-      } else if (error != ERROR_PIPE_CONNECTED) {
-        return nullptr;
+  std::unique_ptr<platform::MessagePipe> accept(std::uint32_t client,
+                                                const std::function<bool()>& keepWaiting) override {
+    if (!pipe_) return nullptr;
+    for (;;) {
+      if (!connect(keepWaiting)) return nullptr;
+      // Whoever else found the name (the same user may open the pipe) is not listened to.
+      ULONG connectedProcess = 0;
+      if (::GetNamedPipeClientProcessId(pipe_.get(), &connectedProcess) &&
+          connectedProcess == client) {
+        return std::make_unique<Win32Pipe>(std::move(pipe_));
       }
+      ::DisconnectNamedPipe(pipe_.get());
     }
-    return std::make_unique<Win32Pipe>(std::move(pipe_));
   }
 
+ private:
+  // Waits for a client; false when `keepWaiting` said no or the pipe failed.
+  bool connect(const std::function<bool()>& keepWaiting) {
+    const UniqueKernelHandle connected = newEvent();
+    if (!connected) return false;
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = connected.get();
+    if (::ConnectNamedPipe(pipe_.get(), &overlapped)) return true;
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_PIPE_CONNECTED) return true;
+    if (error != ERROR_IO_PENDING) return false;
+    DWORD ignored = 0;
+    while (::WaitForSingleObject(connected.get(), 100) == WAIT_TIMEOUT) {
+      if (keepWaiting()) continue;
+      ::CancelIoEx(pipe_.get(), &overlapped);
+      ::GetOverlappedResult(pipe_.get(), &overlapped, &ignored, TRUE);
+      return false;
+    }
+    return ::GetOverlappedResult(pipe_.get(), &overlapped, &ignored, TRUE) != 0;
+  }
+
+ public:
  private:
   std::wstring name_;
   UniqueFileHandle pipe_;
