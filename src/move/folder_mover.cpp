@@ -476,8 +476,7 @@ std::vector<PendingMove> findPendingMoves(platform::MoveFileSystem& files,
 std::optional<std::wstring> endMessage(const MovePlan& plan, const MoveResult& result) {
   switch (result.outcome) {
     case MoveOutcome::Done:
-      if (plan.direction == Direction::Back) return std::nullopt;
-      return std::wstring(kMoveDone);
+      return std::wstring(plan.direction == Direction::Back ? kMovedBack : kMoveDone);
     case MoveOutcome::DoneOldFolderLeft:
       return fillIn(kMoveDoneOldFolderLeft, {result.leftover});
     case MoveOutcome::Cancelled:

@@ -76,8 +76,7 @@ std::wstring journalPathFor(const std::wstring& journalFolder, const MovePlan& p
 std::vector<PendingMove> findPendingMoves(platform::MoveFileSystem& files,
                                           const std::wstring& journalFolder);
 
-// The text the user is shown at the end of a move away; none for Done of a move back, whose
-// words the issue leaves to its menu item.
+// The text the user is shown at the end of a move, away or back.
 std::optional<std::wstring> endMessage(const MovePlan& plan, const MoveResult& result);
 
 // The question asked at start-up for a pending move.

@@ -11,6 +11,11 @@ namespace mirafold::move {
 inline constexpr std::wstring_view kConfirmMove =
     L"将把“%1”（%2 个文件，%3）移动到“%4”，并在原处创建指向它的链接。是否继续？";
 inline constexpr std::wstring_view kMoveDone = L"移动完成，已在原处创建链接";
+inline constexpr std::wstring_view kConfirmMoveBack =
+    L"将把“%1”（%2 个文件，%3）移回“%4”，并删除该链接。是否继续？";
+inline constexpr std::wstring_view kMovedBack = L"已移回原处";
+inline constexpr std::wstring_view kConfirmDeleteLink =
+    L"将删除链接“%1”（指向“%2”），目标文件夹及其中的文件不受影响。是否继续？";
 inline constexpr std::wstring_view kCancelledNothingChanged = L"已取消，未做任何更改";
 inline constexpr std::wstring_view kMoveFailedNothingChanged = L"移动失败：%1。未做任何更改";
 inline constexpr std::wstring_view kMoveDoneOldFolderLeft = L"移动完成，但旧文件夹未能删除：%1";

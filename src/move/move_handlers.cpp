@@ -114,6 +114,7 @@ void MoveHandlers::moveBack(const std::wstring& link) {
     s_.messages.show(*planned.refusal);
     return;
   }
+  if (!s_.messages.ask(confirmationText(planned))) return;
   runAndTell(planned.plan);
 }
 
@@ -127,6 +128,12 @@ void MoveHandlers::openTarget(Side side, const std::wstring& link) {
 }
 
 void MoveHandlers::deleteLink(const std::wstring& link) {
+  std::wstring target;
+  if (const platform::MoveStatus read = s_.files.readLink(link, target); !read.ok()) {
+    s_.messages.show(read.reason);
+    return;
+  }
+  if (!s_.messages.ask(fillIn(kConfirmDeleteLink, {link, plainPath(target)}))) return;
   const platform::MoveStatus st = s_.files.removeLink(link);
   if (st.code == platform::MoveStatus::Code::NoRights) {
     if (s_.messages.ask(std::wstring(kDeleteLinkNoRights))) deleteLinkAsAdministrator(link);

@@ -130,9 +130,12 @@ PlannedMove planMoveBack(platform::MoveFileSystem& files, const std::wstring& li
 }
 
 std::wstring confirmationText(const PlannedMove& planned) {
-  std::wstring text =
-      fillIn(kConfirmMove, {planned.plan.origin, std::to_wstring(planned.summary.files),
-                            formatSize(planned.summary.bytes), parentOf(planned.plan.final)});
+  const MovePlan& plan = planned.plan;
+  const std::wstring files = std::to_wstring(planned.summary.files);
+  const std::wstring size = formatSize(planned.summary.bytes);
+  std::wstring text = plan.direction == Direction::Back
+                          ? fillIn(kConfirmMoveBack, {plan.origin, files, size, plan.final})
+                          : fillIn(kConfirmMove, {plan.origin, files, size, parentOf(plan.final)});
   if (planned.permissionsLost) text += L"\n\n" + std::wstring(kNoPermissionsThere);
   return text;
 }

@@ -35,7 +35,8 @@ PlannedMove planMoveAway(platform::MoveFileSystem& files, const std::wstring& so
 PlannedMove planMoveBack(platform::MoveFileSystem& files, const std::wstring& link,
                          const MoveSurroundings& surroundings);
 
-// "将把“<folder>”（<N> 个文件，<size>）移动到“<destination>”..." for a move away.
+// "将把“<folder>”（<N> 个文件，<size>）移动到“<destination>”..." for a move away,
+// "...移回“<link>”， 并删除该链接..." for a move back.
 std::wstring confirmationText(const PlannedMove& planned);
 
 }  // namespace mirafold::move

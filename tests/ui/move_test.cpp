@@ -288,6 +288,9 @@ TEST_F(MoveTest, ALinkRowOpensItsTarget) {
 TEST_F(MoveTest, DeletingALinkLeavesItsTargetFolderAndFiles) {
   startWithKeptLink();
   ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 1, move::kCommandDeleteLink));
+  EXPECT_EQ(app->answer(true).value_or(L"<none>"),
+            L"将删除链接“" + games + L"\\Kept”（指向“" + store +
+                L"\\Kept”），目标文件夹及其中的文件不受影响。是否继续？");
   EXPECT_TRUE(eventually([&] { return !exists(games + L"\\Kept"); })) << "the link is gone";
   EXPECT_FALSE(app->waitForMessage(1500ms)) << "nothing to say when it worked";
   EXPECT_TRUE(isRealFolder(store + L"\\Kept"));
@@ -305,10 +308,12 @@ TEST_F(MoveTest, MovingBackPutsTheFolderWhereTheLinkWas) {
   installProgram(program);
   start();
   ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 0, move::kCommandMoveBack));
-  EXPECT_TRUE(eventually([&] { return isRealFolder(games + L"\\Back"); }, 30s))
-      << "a real folder at the link's place";
-  EXPECT_TRUE(eventually([&] { return !exists(store + L"\\Back"); }));
-  EXPECT_FALSE(app->waitForMessage(1500ms)) << "a move back done says nothing";
+  EXPECT_EQ(app->answer(true).value_or(L"<none>"), L"将把“" + store +
+                                                       L"\\Back”（2 个文件，15 B）移回“" + games +
+                                                       L"\\Back”，并删除该链接。是否继续？");
+  EXPECT_EQ(app->acknowledge(30s).value_or(L"<none>"), L"已移回原处");
+  EXPECT_TRUE(isRealFolder(games + L"\\Back")) << "a real folder at the link's place";
+  EXPECT_FALSE(exists(store + L"\\Back"));
   EXPECT_EQ(contentOf(games + L"\\Back\\notes.txt"), "notes");
   EXPECT_EQ(contentOf(games + L"\\Back\\sub\\deep.bin"), "0123456789");
   EXPECT_FALSE(exists(games + L"\\Back.mirafold-partial"));
@@ -419,9 +424,11 @@ TEST_F(MoveTest, ALinkInAFolderThatRefusesChangesIsOfferedDeletionAsAdministrato
   }
   const std::wstring question = L"删除链接失败：权限不足。是否以管理员身份重试？";
   ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 1, move::kCommandDeleteLink));
+  EXPECT_TRUE(app->answer(true).value_or(L"<none>").starts_with(L"将删除链接"));
   EXPECT_EQ(app->answer(false).value_or(L"<none>"), question);
   EXPECT_FALSE(app->waitForMessage(1500ms)) << "No says nothing more";
   ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 1, move::kCommandDeleteLink));
+  EXPECT_TRUE(app->answer(true).value_or(L"<none>").starts_with(L"将删除链接"));
   EXPECT_EQ(app->answer(true).value_or(L"<none>"), question);
   const std::wstring end = app->acknowledge().value_or(L"<none>");
   EXPECT_TRUE(end.starts_with(L"删除链接失败：")) << std::string(end.begin(), end.end());

@@ -266,13 +266,28 @@ TEST(LinkRows, OpenDeleteAndMoveBack) {
   w.dir2.choose(L"C:\\Games\\Linked", kCommandOpenTarget);
   EXPECT_EQ(w.dir2.path(), L"D:\\Store\\Linked");
 
+  // Each change asks first; No leaves it all as it was.
+  w.disk.addLink(L"C:\\Games\\Other", L"D:\\Store\\Shelf");
+  w.messages.answers = {false, false};
   w.dir1.choose(L"C:\\Games\\Linked", kCommandMoveBack);
-  EXPECT_TRUE(w.messages.shown.empty());
+  w.dir1.choose(L"C:\\Games\\Other", kCommandDeleteLink);
+  EXPECT_EQ(w.messages.shown,
+            (std::vector<std::wstring>{L"将把“D:\\Store\\Linked”（1 个文件，4 "
+                                       L"B）移回“C:\\Games\\Linked”，并删除该链接。是否继续？",
+                                       L"将删除链接“C:\\Games\\Other”（指向“D:"
+                                       L"\\Store\\Shelf”），目标文件夹及其中的文件不受影响。"
+                                       L"是否继续？"}));
+  EXPECT_EQ(w.kindAt(L"C:\\Games\\Linked"), EntryKind::Link);
+  EXPECT_EQ(w.kindAt(L"C:\\Games\\Other"), EntryKind::Link);
+
+  w.messages.shown.clear();
+  w.messages.answers = {true, true};
+  w.dir1.choose(L"C:\\Games\\Linked", kCommandMoveBack);
+  EXPECT_EQ(w.messages.shown.back(), L"已移回原处");
   EXPECT_EQ(w.kindAt(L"C:\\Games\\Linked"), EntryKind::Folder);
   EXPECT_EQ(w.disk.find(L"C:\\Games\\Linked\\kept.txt")->content, L"kept");
   EXPECT_EQ(w.kindAt(L"D:\\Store\\Linked"), EntryKind::Missing);
 
-  w.disk.addLink(L"C:\\Games\\Other", L"D:\\Store\\Shelf");
   w.dir1.choose(L"C:\\Games\\Other", kCommandDeleteLink);
   EXPECT_EQ(w.kindAt(L"C:\\Games\\Other"), EntryKind::Missing);
   EXPECT_EQ(w.kindAt(L"D:\\Store\\Shelf\\Box"), EntryKind::Folder);
@@ -410,13 +425,13 @@ TEST(Rights, ALinkInAFolderThatRefusesIsDeletedByTheToolAsAdministrator) {
   w.handlers();
   w.disk.addLink(L"C:\\Games\\Other", L"D:\\Store\\Shelf");
   w.disk.refuseChangesIn(L"C:\\Games");
-  w.messages.answers = {true};
+  w.messages.answers = {true, true};
   w.processes.onElevated = [&](const fakes::ElevatedRun&) {
     w.processes.kept(w.processes.keptCount() - 1)->exitCode = 0;
   };
   w.dir1.choose(L"C:\\Games\\Other", kCommandDeleteLink);
-  EXPECT_EQ(w.messages.shown,
-            std::vector<std::wstring>{L"删除链接失败：权限不足。是否以管理员身份重试？"});
+  ASSERT_EQ(w.messages.shown.size(), 2u);
+  EXPECT_EQ(w.messages.shown[1], L"删除链接失败：权限不足。是否以管理员身份重试？");
   ASSERT_EQ(w.processes.elevated.size(), 1u);
   EXPECT_EQ(w.processes.elevated[0].program, L"D:\\Tools\\junction.exe");
   EXPECT_EQ(w.processes.elevated[0].parameters, L"\"-d\" \"C:\\Games\\Other\"");
