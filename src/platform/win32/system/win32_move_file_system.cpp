@@ -224,16 +224,17 @@ MoveStatus Win32MoveFileSystem::finishCopy(const std::wstring& from, const std::
   const std::wstring callable = callablePath(to);
   const FILETIME creation = fileTimeOf(times.creation);
   const FILETIME lastWrite = fileTimeOf(times.lastWrite);
-  // One opening for the times, the flush and the permissions (last: they may not let this
-  // process write the copy any more). The owner of a new file may always change its permissions.
+  // One opening for the times, the permissions and the flush, which then puts all three on the
+  // disk. The access was granted at the opening: permissions that no longer let this process
+  // write the copy do not stop the flush. The owner of a new file may always change them.
   const auto settled = [&] {
     const base::win32::UniqueFileHandle file(
         ::CreateFileW(callable.c_str(), GENERIC_WRITE | (withSecurity ? WRITE_DAC : 0), kShareAll,
                       nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     return file && ::SetFileTime(file.get(), &creation, nullptr, &lastWrite) &&
-           ::FlushFileBuffers(file.get()) &&
            (!withSecurity ||
-            ::SetKernelObjectSecurity(file.get(), DACL_SECURITY_INFORMATION, security.get()));
+            ::SetKernelObjectSecurity(file.get(), DACL_SECURITY_INFORMATION, security.get())) &&
+           ::FlushFileBuffers(file.get());
   };
   bool done = settled();
   DWORD error = ::GetLastError();
