@@ -128,7 +128,18 @@ MoveStatus removeEvenReadOnly(const std::wstring& path, Remove remove) {
 Win32MoveFileSystem::Win32MoveFileSystem(LinkCommands links, MoveFileSystemTexts texts)
     : links_(std::move(links)),
       texts_(std::move(texts)),
-      underWine_(base::win32::runningUnderWine()) {}
+      underWine_(base::win32::runningUnderWine()) {
+  // Whom a new file belongs to: a copy whose original has the same owner needs no other.
+  HANDLE opened = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened)) return;
+  const base::win32::UniqueKernelHandle token(opened);
+  DWORD size = 0;
+  ::GetTokenInformation(token.get(), TokenOwner, nullptr, 0, &size);
+  ownerBuffer_.resize(size);
+  if (size && ::GetTokenInformation(token.get(), TokenOwner, ownerBuffer_.data(), size, &size)) {
+    ownOwner_ = reinterpret_cast<const TOKEN_OWNER*>(ownerBuffer_.data())->Owner;
+  }
+}
 
 MoveStatus Win32MoveFileSystem::inspect(const std::wstring& path, platform::EntryInfo& info) {
   const auto quiet = base::win32::quietErrorMode();
@@ -212,14 +223,23 @@ MoveStatus Win32MoveFileSystem::copyFile(const std::wstring& from, const std::ws
 
 MoveStatus Win32MoveFileSystem::finishCopy(const std::wstring& from, const std::wstring& to,
                                            const platform::EntryTimes& times, bool withSecurity) {
+  Security security;
+  if (withSecurity) {
+    if (MoveStatus st = readSecurity(from, false, security); !st.ok()) return st;
+  }
   const std::wstring callable = callablePath(to);
   const FILETIME creation = fileTimeOf(times.creation);
   const FILETIME lastWrite = fileTimeOf(times.lastWrite);
+  // One opening for the times, the permissions and the flush, which then puts all three on the
+  // disk. The access was granted at the opening: permissions that no longer let this process
+  // write the copy do not stop the flush. The owner of a new file may always change them.
   const auto settled = [&] {
-    const base::win32::UniqueFileHandle file(::CreateFileW(callable.c_str(), GENERIC_WRITE,
-                                                           kShareAll, nullptr, OPEN_EXISTING,
-                                                           FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    const base::win32::UniqueFileHandle file(
+        ::CreateFileW(callable.c_str(), GENERIC_WRITE | (withSecurity ? WRITE_DAC : 0), kShareAll,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     return file && ::SetFileTime(file.get(), &creation, nullptr, &lastWrite) &&
+           (!withSecurity ||
+            ::SetKernelObjectSecurity(file.get(), DACL_SECURITY_INFORMATION, security.get())) &&
            ::FlushFileBuffers(file.get());
   };
   bool done = settled();
@@ -234,14 +254,25 @@ MoveStatus Win32MoveFileSystem::finishCopy(const std::wstring& from, const std::
     if (!::SetFileAttributesW(callable.c_str(), attributes)) return lastStatus(to);
   }
   if (!done) return statusOf(error, to);
-  // Last: the permissions may not let this process write the copy any more.
-  return withSecurity ? copySecurity(from, to, false) : MoveStatus::success();
+  return withSecurity ? giveOwner(to, security) : MoveStatus::success();
 }
 
 MoveStatus Win32MoveFileSystem::copySecurity(const std::wstring& from, const std::wstring& to,
                                              bool asRoot) {
+  Security security;
+  if (MoveStatus st = readSecurity(from, asRoot, security); !st.ok()) return st;
+  // The descriptor as it is, not re-inherited, and nothing passed on to what the folder holds.
+  if (!::SetFileSecurityW(callablePath(to).c_str(), DACL_SECURITY_INFORMATION, security.get())) {
+    return lastStatus(to);
+  }
+  return giveOwner(to, security);
+}
+
+MoveStatus Win32MoveFileSystem::readSecurity(const std::wstring& from, bool asRoot,
+                                             Security& security) {
   constexpr SECURITY_INFORMATION kWanted = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
-  std::vector<std::uint8_t> stored(4096);
+  std::vector<std::uint8_t>& stored = security.stored;
+  stored.resize(1024);
   DWORD needed = 0;
   const std::wstring source = callablePath(from);
   while (!::GetFileSecurityW(source.c_str(), kWanted, stored.data(),
@@ -251,46 +282,48 @@ MoveStatus Win32MoveFileSystem::copySecurity(const std::wstring& from, const std
     }
     stored.resize(needed);
   }
-  PSECURITY_DESCRIPTOR given = stored.data();
+  PSID owner = nullptr;
+  PACL dacl = nullptr;
+  BOOL present = FALSE, defaulted = FALSE;
+  if (!::GetSecurityDescriptorOwner(stored.data(), &owner, &defaulted) ||
+      !::GetSecurityDescriptorDacl(stored.data(), &present, &dacl, &defaulted)) {
+    return lastStatus(from);
+  }
+  security.owner = owner;
+  if (!asRoot) return MoveStatus::success();
   // The moved folder itself takes nothing from its new parent: what it inherited at its old
   // place is written into it, and it is shut off from inheriting (a folder from C:\Program Files
   // would otherwise take the permissions of D:\, which lets every user change it).
-  SECURITY_DESCRIPTOR own{};
-  std::vector<std::uint8_t> explicitAcl;
-  if (asRoot) {
-    PSID owner = nullptr;
-    PACL dacl = nullptr;
-    BOOL present = FALSE, defaulted = FALSE;
-    if (!::GetSecurityDescriptorOwner(given, &owner, &defaulted) ||
-        !::GetSecurityDescriptorDacl(given, &present, &dacl, &defaulted) ||
-        !::InitializeSecurityDescriptor(&own, SECURITY_DESCRIPTOR_REVISION)) {
-      return lastStatus(from);
+  if (present && dacl) {
+    security.acl.assign(reinterpret_cast<const std::uint8_t*>(dacl),
+                        reinterpret_cast<const std::uint8_t*>(dacl) + dacl->AclSize);
+    dacl = reinterpret_cast<PACL>(security.acl.data());
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+      void* ace = nullptr;
+      if (::GetAce(dacl, i, &ace)) static_cast<ACE_HEADER*>(ace)->AceFlags &= ~INHERITED_ACE;
     }
-    if (present && dacl) {
-      explicitAcl.assign(reinterpret_cast<const std::uint8_t*>(dacl),
-                         reinterpret_cast<const std::uint8_t*>(dacl) + dacl->AclSize);
-      dacl = reinterpret_cast<PACL>(explicitAcl.data());
-      for (DWORD i = 0; i < dacl->AceCount; ++i) {
-        void* ace = nullptr;
-        if (::GetAce(dacl, i, &ace)) static_cast<ACE_HEADER*>(ace)->AceFlags &= ~INHERITED_ACE;
-      }
-    }
-    if (!::SetSecurityDescriptorOwner(&own, owner, FALSE) ||
-        !::SetSecurityDescriptorDacl(&own, present, dacl, FALSE) ||
-        !::SetSecurityDescriptorControl(&own, SE_DACL_PROTECTED, SE_DACL_PROTECTED)) {
-      return lastStatus(from);
-    }
-    given = &own;
   }
-  // The descriptor as it is, not re-inherited. Only a process with the restore privilege may give
-  // a file an owner other than itself or its groups: otherwise the copy stays the mover's own.
-  const std::wstring target = callablePath(to);
-  if (::SetFileSecurityW(target.c_str(), kWanted, given)) return MoveStatus::success();
-  const DWORD error = ::GetLastError();
-  if ((error == ERROR_INVALID_OWNER || error == ERROR_ACCESS_DENIED) &&
-      ::SetFileSecurityW(target.c_str(), DACL_SECURITY_INFORMATION, given)) {
+  if (!::InitializeSecurityDescriptor(&security.own, SECURITY_DESCRIPTOR_REVISION) ||
+      !::SetSecurityDescriptorOwner(&security.own, owner, FALSE) ||
+      !::SetSecurityDescriptorDacl(&security.own, present, dacl, FALSE) ||
+      !::SetSecurityDescriptorControl(&security.own, SE_DACL_PROTECTED, SE_DACL_PROTECTED)) {
+    return lastStatus(from);
+  }
+  security.built = true;
+  return MoveStatus::success();
+}
+
+// The copy is this process's own. Only with the restore privilege may it give a file an owner
+// other than itself or its groups: where the system refuses, the copy stays the mover's.
+MoveStatus Win32MoveFileSystem::giveOwner(const std::wstring& to, const Security& security) {
+  if (!security.owner || (ownOwner_ && ::EqualSid(security.owner, ownOwner_))) {
     return MoveStatus::success();
   }
+  if (::SetFileSecurityW(callablePath(to).c_str(), OWNER_SECURITY_INFORMATION, security.get())) {
+    return MoveStatus::success();
+  }
+  const DWORD error = ::GetLastError();
+  if (error == ERROR_INVALID_OWNER || error == ERROR_ACCESS_DENIED) return MoveStatus::success();
   return statusOf(error, to);
 }
 

@@ -2,8 +2,12 @@
 // The folder move's file operations on Win32. Links are made (and, where the system cannot remove
 // them itself, removed) by the program's junction tool, through the commands given.
 
+#include <windows.h>
+
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/move_file_system.h"
 
@@ -54,9 +58,26 @@ class Win32MoveFileSystem : public platform::MoveFileSystem {
   platform::MoveStatus deleteJournal(const std::wstring& path) override;
 
  private:
+  // An entry's owner and permissions as read, ready to be given to its copy.
+  struct Security {
+    std::vector<std::uint8_t> stored;  // as the system gave it
+    std::vector<std::uint8_t> acl;     // a moved folder's permissions, all its own
+    SECURITY_DESCRIPTOR own{};         // ... in a descriptor that inherits nothing
+    bool built = false;
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR get() const {
+      return built ? PSECURITY_DESCRIPTOR(const_cast<SECURITY_DESCRIPTOR*>(&own))
+                   : PSECURITY_DESCRIPTOR(const_cast<std::uint8_t*>(stored.data()));
+    }
+  };
+  platform::MoveStatus readSecurity(const std::wstring& from, bool asRoot, Security& security);
+  platform::MoveStatus giveOwner(const std::wstring& to, const Security& security);
+
   LinkCommands links_;
   MoveFileSystemTexts texts_;
   bool underWine_;
+  std::vector<std::uint8_t> ownerBuffer_;
+  PSID ownOwner_ = nullptr;  // of new files this process makes
 };
 
 // %LOCALAPPDATA%\Mirafold\moves, where the journals of moves are kept; empty when unknown.
