@@ -3,19 +3,7 @@
 # temporary folder, so that the move tests have a second drive letter (a move there copies) whose
 # scratch folders are still below the temporary folder. Only our prefix below build/ is touched.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-prefix="${WINEPREFIX:-$root/build/wineprefix}"
-case "$prefix" in
-  "$root"/build/*) ;;
-  *) echo "not the project's prefix below build/: $prefix" >&2; exit 1 ;;
-esac
-export WINEPREFIX="$prefix" WINEDEBUG=-all
-temp_windows=$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')
-temp_unix=$(winepath -u "$temp_windows" 2>/dev/null)
-case "$temp_unix" in
-  "$prefix"/*) ;;
-  *) echo "the prefix's temporary folder is outside it: $temp_unix" >&2; exit 1 ;;
-esac
+source "$(dirname "$0")/prefix_temp.sh"
 drive_folder="$temp_unix/mirafold-drive-d"
 mkdir -p "$drive_folder"
 link="$prefix/dosdevices/d:"

@@ -4,13 +4,7 @@
 # `map_network_drive.sh remove` takes it away again. Wine reads drive types when its server
 # starts, so the server is stopped after each change. Only our prefix below build/ is touched.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-prefix="${WINEPREFIX:-$root/build/wineprefix}"
-case "$prefix" in
-  "$root"/build/*) ;;
-  *) echo "not the project's prefix below build/: $prefix" >&2; exit 1 ;;
-esac
-export WINEPREFIX="$prefix" WINEDEBUG=-all
+source "$(dirname "$0")/prefix_temp.sh"
 link="$prefix/dosdevices/n:"
 if [ "${1:-}" = remove ]; then
   [ -L "$link" ] && rm "$link"
@@ -18,12 +12,6 @@ if [ "${1:-}" = remove ]; then
   wineserver -k || true
   exit 0
 fi
-temp_windows=$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')
-temp_unix=$(winepath -u "$temp_windows" 2>/dev/null)
-case "$temp_unix" in
-  "$prefix"/*) ;;
-  *) echo "the prefix's temporary folder is outside it: $temp_unix" >&2; exit 1 ;;
-esac
 drive_folder="$temp_unix/mirafold-drive-n"
 mkdir -p "$drive_folder/shared"
 if [ -e "$link" ] || [ -L "$link" ]; then
