@@ -21,6 +21,8 @@ inline constexpr std::wstring_view kMoveFailedNothingChanged = L"移动失败：
 inline constexpr std::wstring_view kMoveDoneOldFolderLeft = L"移动完成，但旧文件夹未能删除：%1";
 inline constexpr std::wstring_view kFileInUse = L"文件正在使用：%1";
 inline constexpr std::wstring_view kNoPermissionsThere = L"目标分区不支持文件权限";
+inline constexpr std::wstring_view kManyNamesBecomeCopies =
+    L"其中 %1 个文件有多个名称（硬链接），移动后将各自成为独立的文件";
 inline constexpr std::wstring_view kNoRightsQuestion =
     L"移动失败：权限不足。是否以管理员身份重新移动？";
 // The helper with administrator rights could not be started, or never answered; %1 says why.

@@ -85,7 +85,8 @@ PlannedMove planMoveAway(platform::MoveFileSystem& files, const std::wstring& so
   // Only a real folder is walked: the walk would not enter a link, and the checks refuse it.
   if (origin.kind == EntryKind::Folder && !isDriveRoot(facts.source) &&
       !isSameOrInside(facts.destinationFolder, facts.source)) {
-    if (MoveStatus st = summarize(files, facts.source, summary, clusterBytes); !st.ok()) {
+    if (MoveStatus st = summarize(files, facts.source, summary, clusterBytes, !facts.sameVolume);
+        !st.ok()) {
       return refused(st);
     }
   }
@@ -118,7 +119,8 @@ PlannedMove planMoveBack(platform::MoveFileSystem& files, const std::wstring& li
   if (MoveStatus st = gatherVolumes(files, facts, clusterBytes); !st.ok()) return refused(st);
   TreeSummary summary;
   if (!isSameOrInside(facts.destinationFolder, facts.source)) {
-    if (MoveStatus st = summarize(files, folder, summary, clusterBytes); !st.ok()) {
+    if (MoveStatus st = summarize(files, folder, summary, clusterBytes, !facts.sameVolume);
+        !st.ok()) {
       return refused(st);
     }
   }
@@ -137,6 +139,10 @@ std::wstring confirmationText(const PlannedMove& planned) {
                           ? fillIn(kConfirmMoveBack, {plan.origin, files, size, plan.final})
                           : fillIn(kConfirmMove, {plan.origin, files, size, parentOf(plan.final)});
   if (planned.permissionsLost) text += L"\n\n" + std::wstring(kNoPermissionsThere);
+  if (planned.summary.filesWithManyNames > 0) {
+    text += L"\n\n" +
+            fillIn(kManyNamesBecomeCopies, {std::to_wstring(planned.summary.filesWithManyNames)});
+  }
   return text;
 }
 

@@ -26,7 +26,7 @@ MoveStatus differs(const std::wstring& path) {
 }  // namespace
 
 MoveStatus summarize(platform::MoveFileSystem& files, const std::wstring& folder,
-                     TreeSummary& summary, std::uint64_t clusterBytes) {
+                     TreeSummary& summary, std::uint64_t clusterBytes, bool countNames) {
   std::vector<FolderEntry> entries;
   if (MoveStatus s = files.list(folder, entries); !s.ok()) return s;
   for (const FolderEntry& entry : entries) {
@@ -41,8 +41,15 @@ MoveStatus summarize(platform::MoveFileSystem& files, const std::wstring& folder
       summary.firstSymbolicLink = path;
     }
     if (entry.info.kind == EntryKind::Folder) {
-      if (MoveStatus s = summarize(files, path, summary, clusterBytes); !s.ok()) return s;
+      if (MoveStatus s = summarize(files, path, summary, clusterBytes, countNames); !s.ok()) {
+        return s;
+      }
     } else if (entry.info.kind == EntryKind::File) {
+      std::uint32_t names = 1;
+      if (countNames) {
+        if (MoveStatus s = files.nameCount(path, names); !s.ok()) return s;
+      }
+      if (names > 1) ++summary.filesWithManyNames;
       ++summary.files;
       summary.bytes += entry.info.size;
       summary.space += spaceTaken(entry.info.size, clusterBytes);

@@ -19,13 +19,17 @@ struct TreeSummary {
   std::wstring largestPath;            // the largest file, as walked
   std::wstring firstCloudPlaceholder;  // not entered when a folder
   std::wstring firstSymbolicLink;
+  std::uint64_t filesWithManyNames = 0;  // hard links: a copy makes each a file of its own
 };
 
 // The attribute bits a move carries over (not "folder" or "link", which are what an entry is).
 inline constexpr std::uint32_t kCarriedAttributes = 0x1 | 0x2 | 0x4 | 0x20 | 0x80 | 0x100 | 0x2000;
 
+// `countNames`: each file's names are counted too, which costs an opening per file; only a copy
+// needs it.
 platform::MoveStatus summarize(platform::MoveFileSystem& files, const std::wstring& folder,
-                               TreeSummary& summary, std::uint64_t clusterBytes = 1);
+                               TreeSummary& summary, std::uint64_t clusterBytes = 1,
+                               bool countNames = false);
 
 class TreeCopier {
  public:

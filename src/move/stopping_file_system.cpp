@@ -54,6 +54,10 @@ MoveStatus StoppingFileSystem::copySecurity(const std::wstring& from, const std:
   return unlessStopped([&] { return files_.copySecurity(from, to, asRoot); });
 }
 
+MoveStatus StoppingFileSystem::nameCount(const std::wstring& file, std::uint32_t& names) {
+  return unlessStopped([&] { return files_.nameCount(file, names); });
+}
+
 MoveStatus StoppingFileSystem::measureTimeStep(const std::wstring& folder, std::uint64_t& step) {
   return unlessStopped([&] { return files_.measureTimeStep(folder, step); });
 }

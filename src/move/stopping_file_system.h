@@ -29,6 +29,7 @@ class StoppingFileSystem final : public platform::MoveFileSystem {
                                   const platform::EntryTimes& times, bool withSecurity) override;
   platform::MoveStatus copySecurity(const std::wstring& from, const std::wstring& to,
                                     bool asRoot) override;
+  platform::MoveStatus nameCount(const std::wstring& file, std::uint32_t& names) override;
   platform::MoveStatus setAttributes(const std::wstring& path, std::uint32_t attributes) override;
   platform::MoveStatus setTimes(const std::wstring& path,
                                 const platform::EntryTimes& times) override;

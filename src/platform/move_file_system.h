@@ -98,6 +98,8 @@ class MoveFileSystem {
   // parent; what `from` inherited from its own parent is written into it.
   virtual MoveStatus copySecurity(const std::wstring& from, const std::wstring& to,
                                   bool asRoot) = 0;
+  // How many names (hard links) the file has; a listing does not tell, so it costs an opening.
+  virtual MoveStatus nameCount(const std::wstring& file, std::uint32_t& names) = 0;
   virtual MoveStatus setAttributes(const std::wstring& path, std::uint32_t attributes) = 0;
   virtual MoveStatus setTimes(const std::wstring& path, const EntryTimes& times) = 0;
   // The step, in 100 ns units (1: exact), in which `folder`'s volume keeps a last-write time:

@@ -79,12 +79,18 @@ TEST_F(MovePlanningTest, RefusalsFoundThroughTheFileSystem) {
             L"链接创建失败！链接所在分区的文件系统类型必须为NTFS");
 }
 
-TEST_F(MovePlanningTest, ConfirmationSaysWhenPermissionsCannotGoAlong) {
+TEST_F(MovePlanningTest, ConfirmationSaysWhatACopyCannotKeep) {
   fs.addVolume(L'E', {false, 1u << 30, L"exFAT", 4096, 1, 0, false});
   fs.addFolder(L"E:\\Store");
+  fs.giveNames(L"C:\\Games\\Game\\sub\\b.bin", 2);
   EXPECT_EQ(confirmationText(planMoveAway(fs, L"C:\\Games\\Game", L"E:\\Store", kNtfs)),
             L"将把“C:\\Games\\Game”（2 个文件，2.4 KB）移动到“E:\\Store”，"
-            L"并在原处创建指向它的链接。是否继续？\n\n目标分区不支持文件权限");
+            L"并在原处创建指向它的链接。是否继续？\n\n目标分区不支持文件权限\n\n"
+            L"其中 1 个文件有多个名称（硬链接），移动后将各自成为独立的文件");
+  // A rename keeps every name: they are neither counted nor told.
+  fs.addFolder(L"C:\\Elsewhere\\Store");
+  const PlannedMove renamed = planMoveAway(fs, L"C:\\Games\\Game", L"C:\\Elsewhere\\Store", kNtfs);
+  EXPECT_EQ(renamed.summary.filesWithManyNames, 0u);
 }
 
 // A copy keeps a symbolic link only where the process may make one; a rename keeps it anyway.

@@ -282,6 +282,21 @@ TEST_F(MoveEngineTest, OtherDriveCopiesChecksLinksAndCleansUp) {
 
 // E: is an exFAT volume (exfat-fuse), which keeps times to the second and which Wine calls NTFS:
 // the copy check must allow the step the probe finds, and nothing else may differ.
+// A file with a second name (a hard link) is counted for the confirmation of a copy, which makes
+// each name a file of its own.
+TEST_F(MoveEngineTest, FilesWithMoreThanOneNameAreCounted) {
+  const std::wstring file = source_ + L"\\shared.bin";
+  writeFile(file, "both", 0);
+  ASSERT_TRUE(
+      ::CreateHardLinkW((source_ + L"\\data\\other name.bin").c_str(), file.c_str(), nullptr))
+      << ::GetLastError();
+  std::uint32_t names = 0;
+  ASSERT_TRUE(files_fs_.nameCount(file, names).ok());
+  EXPECT_EQ(names, 2u);
+  const move::PlannedMove planned = planAway(otherDrive_);
+  EXPECT_EQ(planned.summary.filesWithManyNames, 2u) << "both names of the one file";
+}
+
 TEST_F(MoveEngineTest, ExfatDriveEndsWhole) {
   wchar_t fileSystem[MAX_PATH + 1] = {};
   if (!::GetVolumeInformationW(L"E:\\", nullptr, 0, nullptr, nullptr, nullptr, fileSystem,

@@ -370,6 +370,14 @@ MoveStatus FakeMoveFileSystem::copyLink(const std::wstring& from, const std::wst
   return MoveStatus::success();
 }
 
+MoveStatus FakeMoveFileSystem::nameCount(const std::wstring& file, std::uint32_t& names) {
+  if (auto fault = injectedFault()) return *fault;
+  const Node* node = find(file);
+  if (!node || node->kind != platform::EntryKind::File) return failed(L"no file: " + file);
+  names = node->names;
+  return MoveStatus::success();
+}
+
 MoveStatus FakeMoveFileSystem::canMakeSymbolicLinks(bool& can) {
   if (auto fault = injectedFault()) return *fault;
   can = symbolicLinksAllowed_;

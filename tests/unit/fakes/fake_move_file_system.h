@@ -21,10 +21,11 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
     std::wstring content;  // a file's bytes, one a character
     std::uint32_t attributes = 0;
     platform::EntryTimes times;
-    std::wstring target;     // a link's
-    bool unflushed = false;  // a copy still in the cache: a power cut cuts it short
-    std::uint32_t tag = 0;   // a link's reparse tag
-    std::wstring security;   // owner and permissions, as a name; a new entry has none of its own
+    std::wstring target;      // a link's
+    bool unflushed = false;   // a copy still in the cache: a power cut cuts it short
+    std::uint32_t tag = 0;    // a link's reparse tag
+    std::wstring security;    // owner and permissions, as a name; a new entry has none of its own
+    std::uint32_t names = 1;  // a file's hard links
   };
   struct Volume {
     bool network = false;
@@ -46,6 +47,8 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   void addFile(const std::wstring& path, const std::wstring& content, std::uint32_t attributes = 0);
   void addLink(const std::wstring& path, const std::wstring& target,
                std::uint32_t tag = 0xA0000003);  // a junction unless told
+  // The file has this many names (hard links).
+  void giveNames(const std::wstring& file, std::uint32_t names) { at(file)->names = names; }
 
   // The path with every link on the way replaced by its target; the last part too when asked.
   std::wstring resolve(const std::wstring& path, bool followLast) const;
@@ -101,6 +104,7 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   platform::MoveStatus readLink(const std::wstring& link, std::wstring& target) override;
   platform::MoveStatus copyLink(const std::wstring& from, const std::wstring& to) override;
   platform::MoveStatus canMakeSymbolicLinks(bool& can) override;
+  platform::MoveStatus nameCount(const std::wstring& file, std::uint32_t& names) override;
   platform::MoveStatus makeLink(const std::wstring& link, const std::wstring& target) override;
   platform::MoveStatus removeLink(const std::wstring& link) override;
   platform::MoveStatus sameFolder(const std::wstring& a, const std::wstring& b,

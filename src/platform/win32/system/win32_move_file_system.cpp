@@ -257,6 +257,14 @@ MoveStatus Win32MoveFileSystem::finishCopy(const std::wstring& from, const std::
   return withSecurity ? giveOwner(to, security) : MoveStatus::success();
 }
 
+MoveStatus Win32MoveFileSystem::nameCount(const std::wstring& file, std::uint32_t& names) {
+  const base::win32::UniqueFileHandle entry = openEntry(file, FILE_READ_ATTRIBUTES, false);
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!entry || !::GetFileInformationByHandle(entry.get(), &info)) return lastStatus(file);
+  names = info.nNumberOfLinks;
+  return MoveStatus::success();
+}
+
 MoveStatus Win32MoveFileSystem::copySecurity(const std::wstring& from, const std::wstring& to,
                                              bool asRoot) {
   Security security;
