@@ -7,6 +7,7 @@
 #include "base/win32/final_path.h"
 #include "base/win32/handles.h"
 #include "platform/win32/system/full_path.h"
+#include "platform/win32/system/network_volume.h"
 #include "platform/win32/system/system_message.h"
 
 namespace mirafold::win32 {
@@ -88,11 +89,7 @@ std::wstring Win32FileSystem::resolvedPath(const std::wstring& path) const {
 }
 
 bool Win32FileSystem::isOnNetwork(const std::wstring& path) const {
-  const std::wstring reached = base::withoutLongPathPrefix(resolvedPath(path));
-  if (base::isNetworkPath(reached)) return true;
-  if (reached.size() < 2 || reached[1] != L':') return false;
-  const wchar_t root[] = {reached[0], L':', L'\\', L'\0'};
-  return ::GetDriveTypeW(root) == DRIVE_REMOTE;
+  return isOnNetworkVolume(resolvedPath(path));
 }
 
 bool Win32FileSystem::isAnyFile(const std::wstring& path) const {

@@ -18,6 +18,7 @@
 #include "platform/win32/system/durable_file.h"
 #include "platform/win32/system/file_in_use.h"
 #include "platform/win32/system/full_path.h"
+#include "platform/win32/system/network_volume.h"
 
 namespace mirafold::win32 {
 namespace {
@@ -539,8 +540,7 @@ MoveStatus Win32MoveFileSystem::volumeInfo(const std::wstring& path, platform::V
     return lastStatus(path);
   }
   root.resize(std::wcslen(root.c_str()));
-  info.network = ::GetDriveTypeW(root.c_str()) == DRIVE_REMOTE ||
-                 base::withoutLongPathPrefix(root).rfind(L"\\\\", 0) == 0;
+  info.network = isOnNetworkVolume(root);
   ULARGE_INTEGER available{};
   if (!::GetDiskFreeSpaceExW(root.c_str(), &available, nullptr, nullptr)) return lastStatus(path);
   info.freeBytes = available.QuadPart;
