@@ -185,9 +185,13 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   const int runs = std::max(1, _wtoi(argv[3]));
-  // "move" after the runs: the move's figures alone, for working on the move.
+  // "move" or "startup" after the runs: those figures alone, for working on one of them.
   if (argc > 4 && std::wstring(argv[4]) == L"move") {
     bench::benchMove(runs);
+    return 0;
+  }
+  if (argc > 4 && std::wstring(argv[4]) == L"startup") {
+    benchStartup(runs);
     return 0;
   }
   benchBigFolder(argv[2], std::max(3, runs / 4), "huge-folder");
