@@ -434,7 +434,8 @@ namespace {
 
 // $1: the link's host path, $2: drive_c's, $3: the new target's, $4: the claim folder. The new
 // link is made beside the old under a name of this shell's own, then renamed over it: rename(2)
-// replaces a symbolic link in one step. -T: never into the folder the old link leads to.
+// replaces a symbolic link in one step. -T: never into the folder the old link leads to. A host
+// refusal is told as access denied, as removing a host link tells it.
 constexpr std::wstring_view kReplaceOnHost =
     L"if [ -L \"$1\" ] && [ -d \"$1\" ]; then "
     L"t=\"$(dirname -- \"$1\")/.$(basename -- \"$1\").junction-$$\"; "
@@ -464,7 +465,7 @@ Status Win32System::replaceHostLink(const std::wstring& link, const std::wstring
   Status replaced =
       wine_->run(L"if mkdir -- \"$4\" 2>/dev/null; then " + guarded(kReplaceOnHost) +
                      L"; s=$?; : >\"$4/done\"; [ $s -eq 0 ]; else rmdir -- \"$4\"; false; fi",
-                 {hostLink, hostDrive, hostTarget, claim.hostPath()}, exit_code::kCannotMake,
+                 {hostLink, hostDrive, hostTarget, claim.hostPath()}, ERROR_ACCESS_DENIED,
                  wine_->makeTimeoutMs());
   if (replaced.ok || replaced.code != exit_code::kTimeout) {
     claim.release();
