@@ -7,12 +7,12 @@
 #include "link/tool.h"
 #include "move/messages.h"
 #include "move/move_paths.h"
+#include "platform/entry_reading.h"
 
 namespace mirafold::link {
 namespace {
 
-constexpr std::uint32_t kMountPointTag = 0xA0000003;  // IO_REPARSE_TAG_MOUNT_POINT
-constexpr std::uint32_t kTimeout = 1460;              // ERROR_TIMEOUT
+constexpr std::uint32_t kTimeout = 1460;  // ERROR_TIMEOUT
 
 // A target as a link stores it may carry the NT prefix; the user reads a plain path.
 std::wstring plainPath(std::wstring path) {
@@ -30,7 +30,7 @@ LinkTargetChange::LinkTargetChange(TargetChangeControls controls, TargetChangeSe
 bool LinkTargetChange::isJunction(const std::wstring& path) {
   platform::EntryInfo info;
   return s_.links.inspect(path, info).ok() && info.kind == platform::EntryKind::Link &&
-         (info.reparseTag == kMountPointTag || info.reparseTag == 0);
+         (info.reparseTag == platform::kTagMountPoint || info.reparseTag == 0);
 }
 
 std::vector<platform::MenuItem> LinkTargetChange::menuFor(platform::ListSide side,

@@ -142,7 +142,7 @@ class Command {
       return fail(s.code, failure + s.reason);
     }
 
-    if (seen.kind == EntryKind::HostLink) {
+    if (seen.kind == EntryKind::HostLink && system_.makesHostLinks()) {
       if (const Status s = system_.replaceHostLink(link, target); !s.ok) {
         return fail(s.code, failure + s.reason + L" It still leads to " + seen.target + L".");
       }
@@ -367,9 +367,9 @@ class Command {
     Status wrong = Status::failure(kCannotMake, L"the junction did not read back as written.");
     const auto oldBytes = buildMountPointData(
         {substituteNameFor(old.target), old.printName.empty() ? old.target : old.printName});
-    if (const Status back = opened.setReparseData(*oldBytes); !back.ok) {
-      wrong.reason += L" The old target could not be written back: " + back.reason;
-    }
+    const Status back = oldBytes ? opened.setReparseData(*oldBytes)
+                                 : Status::failure(kFilenameTooLong, L"its names are too long.");
+    if (!back.ok) wrong.reason += L" The old target could not be written back: " + back.reason;
     return wrong;
   }
 
