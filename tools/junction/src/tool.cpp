@@ -144,7 +144,10 @@ class Command {
 
     if (seen.kind == EntryKind::HostLink && system_.makesHostLinks()) {
       if (const Status s = system_.replaceHostLink(link, target); !s.ok) {
-        return fail(s.code, failure + s.reason + L" It still leads to " + seen.target + L".");
+        // The old link or the new one stands: which, is read again rather than assumed.
+        const Entry now = system_.inspect(link);
+        return fail(s.code, failure + s.reason + L" It leads to " +
+                                (now.target.empty() ? L"nothing readable" : now.target) + L".");
       }
       console_.out(L"Changed " + link + L" -> " + target + L" (was " + seen.target + L")");
       return kSuccess;
