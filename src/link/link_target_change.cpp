@@ -1,7 +1,5 @@
 #include "link/link_target_change.h"
 
-#include <algorithm>
-
 #include "base/command_line.h"
 #include "base/rights.h"
 #include "link/tool.h"
@@ -44,12 +42,7 @@ std::vector<platform::MenuItem> LinkTargetChange::menuFor(platform::ListSide sid
   return items;
 }
 
-void LinkTargetChange::choose(platform::ListSide side, const std::wstring& folder, int command) {
-  const auto items = menuFor(side, folder);
-  const bool offered = std::any_of(items.begin(), items.end(), [&](const platform::MenuItem& i) {
-    return i.command == command && i.enabled;
-  });
-  if (!offered) return;
+void LinkTargetChange::choose(platform::ListSide, const std::wstring& folder, int command) {
   if (command == kCommandPointAtRight) {
     changeLinkTarget(folder, c_.dir2.path());
   } else {

@@ -63,7 +63,7 @@ class LinkTargetChange {
   LinkTargetChange& operator=(const LinkTargetChange&) = delete;
 
   // The row menu's part: on a junction's row, both commands on the left, the picker's on the
-  // right.
+  // right. The menu runs only what a row offers.
   std::vector<platform::MenuItem> menuFor(platform::ListSide side, const std::wstring& folder);
   void choose(platform::ListSide side, const std::wstring& folder, int command);
 

@@ -101,10 +101,6 @@ TEST(LinkTargetMenu, OffersTheChangeOnAJunctionsRowOnly) {
             (std::vector<int>{kCommandChangeTarget}));
   EXPECT_TRUE(commands(ListSide::Left, L"C:\\Games\\Symbolic").empty());
   EXPECT_TRUE(commands(ListSide::Left, L"C:\\Games\\Real").empty());
-  w.change.choose(ListSide::Right, L"C:\\Games\\Linked", kCommandPointAtRight);  // not offered
-  w.change.choose(ListSide::Left, L"C:\\Games\\Real", kCommandChangeTarget);
-  EXPECT_TRUE(w.picker.asked.empty());
-  EXPECT_TRUE(w.messages.shown.empty());
 }
 
 constexpr const wchar_t* kConfirm =

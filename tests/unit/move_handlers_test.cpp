@@ -194,6 +194,7 @@ TEST(MoveMenu, AGreyedOrForeignCommandDoesNothing) {
   w.dir1.choose(L"D:\\Store", kCommandMoveAway);
   w.dir2.choose(L"C:\\Games\\Game", kCommandMoveAway);  // not offered on the right
   w.dir1.choose(L"C:\\Games\\Game", kCommandDeleteLink);
+  w.dir2.choose(L"C:\\Games\\Linked", link::kCommandPointAtRight);  // the left list's only
   EXPECT_TRUE(w.messages.shown.empty());
   EXPECT_EQ(w.progress.runs, 0);
   EXPECT_EQ(w.kindAt(L"C:\\Games\\Game"), EntryKind::Folder);
