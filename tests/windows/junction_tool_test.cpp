@@ -586,6 +586,50 @@ TEST_F(Retarget, AFailedStepLeavesTheOldLinkAndNothingBesideIt) {
   EXPECT_EQ(namesIn(scratch.root()), (std::set<std::wstring>{L"link", L"other", L"target"}));
 }
 
+// Under Wine: one host step of the change made to fail. The run
+// windows.junction_tool_test.host_faults puts stand-ins for ln and mv first on the host PATH; one
+// fails while its "fail-" file is there, and marks that it ran, so that a fault not injected is
+// told apart from one that changed nothing.
+class FailingHostStep {
+ public:
+  FailingHostStep(const std::wstring& folder, const std::wstring& step)
+      : fail_(folder + L"\\fail-" + step), ran_(folder + L"\\ran-" + step) {
+    ::DeleteFileW(ran_.c_str());
+    ::CloseHandle(
+        ::CreateFileW(fail_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  }
+  ~FailingHostStep() {
+    ::DeleteFileW(fail_.c_str());
+    ::DeleteFileW(ran_.c_str());
+  }
+  FailingHostStep(const FailingHostStep&) = delete;
+  FailingHostStep& operator=(const FailingHostStep&) = delete;
+  bool ran() const { return exists(ran_); }
+
+ private:
+  std::wstring fail_, ran_;
+};
+
+TEST_F(Retarget, EachHostStepThatFailsLeavesTheOldLinkAndNothingBesideIt) {
+  wchar_t host[MAX_PATH] = {};
+  if (!::GetEnvironmentVariableW(L"JUNCTION_TEST_HOST_FAULTS", host, MAX_PATH))
+    GTEST_SKIP() << "run by windows.junction_tool_test.host_faults, which sets the host PATH";
+  std::wstring folder = L"Z:" + std::wstring(host);
+  std::replace(folder.begin(), folder.end(), L'/', L'\\');
+  for (const wchar_t* step : {L"ln", L"mv"}) {
+    const FailingHostStep failing(folder, step);
+    const ToolRun refused = runTool({L"-r", link, other});
+    ASSERT_TRUE(failing.ran()) << step << " was not the stand-in: the host PATH is not this run's";
+    EXPECT_EQ(refused.exitCode, static_cast<DWORD>(ERROR_ACCESS_DENIED)) << step;
+    EXPECT_NE(refused.err.find(L"It leads to " + target + L"."), std::wstring::npos)
+        << step << ": " << testing::PrintToString(refused.err);
+    EXPECT_EQ(runTool({link}).out, shown(target)) << step;
+    EXPECT_EQ(namesIn(scratch.root()), (std::set<std::wstring>{L"link", L"other", L"target"}))
+        << step << ": the new link made beside goes again";
+  }
+  EXPECT_EQ(runTool({L"-r", link, other}).exitCode, 0u) << "with no fault left";
+}
+
 TEST(JunctionToolCommandLine, LicenceSwitchHelpAndMistakes) {
   const ToolRun eula = runTool({L"/accepteula"});
   EXPECT_EQ(eula.exitCode, 0u);
