@@ -14,9 +14,11 @@
 #include "app/folder_drop.h"
 #include "app/main_form.h"
 #include "app/main_layout.h"
+#include "app/row_menu.h"
 #include "app/typed_path_entry.h"
 #include "base/win32/handles.h"
 #include "link/link_creation.h"
+#include "link/link_target_change.h"
 #include "link/selection_handlers.h"
 #include "move/elevated_move.h"
 #include "move/messages.h"
@@ -29,6 +31,7 @@
 #include "platform/win32/system/win32_nt_volume.h"
 #include "platform/win32/system/win32_pipes.h"
 #include "platform/win32/system/win32_shell.h"
+#include "platform/win32/ui/folder_picker.h"
 #include "platform/win32/ui/layout_window.h"
 #include "platform/win32/ui/message_loop.h"
 #include "platform/win32/ui/modal_dialog.h"
@@ -190,8 +193,9 @@ int run(HINSTANCE instance) {
   window.show();
   apartment = base::win32::joinApartment();
 
-  // Moving a folder away and back, from the folder rows' context menu. Wired once the window
-  // shows: finding the journal's folder loads the shell's libraries, which nothing before needs.
+  // Moving a folder away and back, and changing where a link leads, from the folder rows'
+  // context menu. Wired once the window shows: finding the journal's folder loads the shell's
+  // libraries, which nothing before needs.
   win32::Win32MoveFileSystem moveFiles = moveFileSystemOf(program);
   win32::Win32Pipes pipes;
   win32::Win32ProgressDialog moveProgress(window.hwnd(), {.title = std::wstring(move::kMovingTitle),
@@ -211,6 +215,29 @@ int run(HINSTANCE instance) {
                             .journalFolder = win32::moveJournalFolder(),
                             .programPath = program.programPath(),
                             .everyMoveThroughHelper = everyMoveThroughHelper()});
+  win32::Win32FolderPicker picker;
+  picker.setOwner(window.hwnd());
+  link::LinkTargetChange targetChange({.dir1 = dir1, .dir2 = dir2}, {.program = program,
+                                                                     .files = files,
+                                                                     .links = moveFiles,
+                                                                     .picker = picker,
+                                                                     .processes = processes,
+                                                                     .messages = messages,
+                                                                     .errors = errors,
+                                                                     .clock = clock});
+  // The folder rows' menu: each feature's commands, in the one order the menu keeps.
+  const app::RowMenu rowMenu(
+      dir1, dir2,
+      {{[&](platform::ListSide side, const std::wstring& f) { return moves.menuFor(side, f); },
+        [&](platform::ListSide side, const std::wstring& f, int command) {
+          moves.choose(side, f, command);
+        }},
+       {[&](platform::ListSide side, const std::wstring& f) {
+          return targetChange.menuFor(side, f);
+        },
+        [&](platform::ListSide side, const std::wstring& f, int command) {
+          targetChange.choose(side, f, command);
+        }}});
 
   processes.startWaiting();
   // A move a crash cut short is finished or undone before anything else.

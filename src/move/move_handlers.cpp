@@ -28,14 +28,7 @@ std::wstring plainPath(std::wstring path) {
 }  // namespace
 
 MoveHandlers::MoveHandlers(MoveControls controls, MoveServices services)
-    : c_(controls), s_(std::move(services)) {
-  for (const Side side : {Side::Left, Side::Right}) {
-    listOf(side).onContextMenu(
-        {.items = [this, side](const std::wstring& folder) { return menuFor(side, folder); },
-         .chosen = [this, side](const std::wstring& folder,
-                                int command) { choose(side, folder, command); }});
-  }
-}
+    : c_(controls), s_(std::move(services)) {}
 
 std::vector<platform::MenuItem> MoveHandlers::menuFor(Side side, const std::wstring& folder) {
   const std::wstring explorer(kOpenInExplorer);

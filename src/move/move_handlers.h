@@ -1,7 +1,7 @@
 #pragma once
-// The folder rows' context menu and the roads it opens: a folder moved into the right-hand folder
-// with a link left behind, and back; a link opened, deleted, or shown in Explorer; the moves a
-// crash left unfinished, found at start-up.
+// The move's part of the folder rows' context menu and the roads it opens: a folder moved into the
+// right-hand folder with a link left behind, and back; a link opened, deleted, or shown in
+// Explorer; the moves a crash left unfinished, found at start-up.
 
 #include <optional>
 #include <string>
@@ -51,12 +51,11 @@ struct MoveServices {
 
 class MoveHandlers {
  public:
-  // Puts the menu on both lists.
   MoveHandlers(MoveControls controls, MoveServices services);
   MoveHandlers(const MoveHandlers&) = delete;
   MoveHandlers& operator=(const MoveHandlers&) = delete;
 
-  enum class Side { Left, Right };
+  using Side = platform::ListSide;
   std::vector<platform::MenuItem> menuFor(Side side, const std::wstring& folder);
   // A greyed or absent command does nothing, however it arrives.
   void choose(Side side, const std::wstring& folder, int command);

@@ -64,6 +64,9 @@ struct MenuItem {
   bool enabled = true;
 };
 
+// The window's two folder lists: where links are made (left) and what they lead to (right).
+enum class ListSide { Left, Right };
+
 // The context menu of a folder list's rows: `items` names a row's commands (none: no menu),
 // `chosen` runs the one picked. Both are told the row's folder.
 struct RowMenu {

@@ -12,6 +12,7 @@
 #include "app/main_layout.h"
 #include "base/win32/handles.h"
 #include "driver/driver.h"
+#include "driver/host_side.h"
 #include "move/move_handlers.h"
 #include "platform/win32/ui/progress_dialog.h"
 
@@ -53,16 +54,6 @@ std::string contentOf(const std::wstring& path) {
   std::ifstream in(std::filesystem::path(path), std::ios::binary);
   if (!in) return "<missing>";
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-template <typename Condition>
-bool eventually(Condition condition, Timeout timeout = 20s) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    ::Sleep(50);
-  }
-  return true;
 }
 
 class MoveTest : public ::testing::Test {
@@ -125,103 +116,6 @@ class MoveTest : public ::testing::Test {
   std::wstring program, games, store;
   std::unique_ptr<OtherDriveFolder> other;
   std::unique_ptr<App> app;
-};
-
-// A screenshot of the whole screen when MIRAFOLD_SHOT names a host file, taken by ImageMagick on
-// the host (a Windows process under Wine can start a host program by its host path). Wine gives
-// no handle to wait on for a host program: the picture is there once its file stops growing.
-void screenshotIfAsked() {
-  const char* shot = std::getenv("MIRAFOLD_SHOT");
-  if (!shot) return;
-  std::wstring line = L"/usr/bin/import -window root ";
-  std::wstring seenAs = L"Z:";  // the host's root, as Wine shows it
-  for (const char* c = shot; *c; ++c) {
-    line += static_cast<wchar_t>(*c);
-    seenAs += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
-  }
-  ::DeleteFileW(seenAs.c_str());
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
-    return;
-  }
-  ::CloseHandle(info.hThread);
-  ::CloseHandle(info.hProcess);
-  const auto sizeOf = [&] {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    return ::GetFileAttributesExW(seenAs.c_str(), GetFileExInfoStandard, &data) ? data.nFileSizeLow
-                                                                                : 0ul;
-  };
-  DWORD last = 0;
-  eventually(
-      [&] {
-        const DWORD now = sizeOf();
-        const bool settled = now > 0 && now == last;
-        last = now;
-        return settled;
-      },
-      10s);
-}
-
-std::string unixPathOf(const std::wstring& path) {
-  using UnixName = char*(CDECL*)(LPCWSTR);
-  const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
-      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  char* name = unixName ? unixName(path.c_str()) : nullptr;
-  std::string text = name ? name : "";
-  if (name) ::HeapFree(::GetProcessHeap(), 0, name);
-  return text;
-}
-
-// Starts a host program by its host path; Wine gives no handle to wait on for it.
-bool startOnHost(std::string line) {
-  std::wstring wide(line.begin(), line.end());
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
-    return false;
-  }
-  ::CloseHandle(info.hThread);
-  ::CloseHandle(info.hProcess);
-  return true;
-}
-
-// A folder made unchangeable on the host (`chattr +i`): not even root may rename or create an
-// entry in it, and Wine says access denied. Made changeable again however the test ends.
-class Unchangeable {
- public:
-  explicit Unchangeable(const std::wstring& folder)
-      : folder_(folder), unix_(unixPathOf(folder)), probe_(folder + L"\\probe") {
-    if (unix_.empty() || !startOnHost("/usr/bin/chattr +i \"" + unix_ + "\"")) return;
-    held_ = eventually(
-        [&] {
-          if (::CreateDirectoryW(probe_.c_str(), nullptr)) {
-            ::RemoveDirectoryW(probe_.c_str());
-            return false;
-          }
-          return true;
-        },
-        10s);
-  }
-  ~Unchangeable() {
-    if (unix_.empty()) return;
-    startOnHost("/usr/bin/chattr -i \"" + unix_ + "\"");
-    eventually([&] { return ::CreateDirectoryW(probe_.c_str(), nullptr) != 0; }, 10s);
-    ::RemoveDirectoryW(probe_.c_str());
-  }
-  Unchangeable(const Unchangeable&) = delete;
-  Unchangeable& operator=(const Unchangeable&) = delete;
-  bool held() const { return held_; }
-
- private:
-  std::wstring folder_;
-  std::string unix_;
-  std::wstring probe_;
-  bool held_ = false;
 };
 
 // Another running mirafold.exe than the window's own: the elevated helper.

@@ -41,6 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
         Row{{L"/D", L"C:\\link"}, Action::Delete, L"C:\\link", L""},
         Row{{L"-s", L"C:\\"}, Action::Scan, L"C:\\", L""},
         Row{{L"/s", L"folder"}, Action::Scan, L"folder", L""},
+        Row{{L"-r", L"link", L"C:\\new"}, Action::Retarget, L"link", L"C:\\new"},
         Row{{L"-h"}, Action::Usage, L"", L""}, Row{{L"/?"}, Action::Usage, L"", L""},
         Row{{L"--help"}, Action::Usage, L"", L""}, Row{{L"link", L"-?"}, Action::Usage, L"", L""},
         // "--" lets paths start with a dash and makes options plain paths.
@@ -73,12 +74,13 @@ INSTANTIATE_TEST_SUITE_P(EveryMistake, BadArguments,
                                          BadRow{{L"-d", L"a", L"b"}, L"-d takes one path only."},
                                          BadRow{{L"-d", L""}, L"The path is empty."},
                                          BadRow{{L"-s"}, L"-s needs a path."},
+                                         BadRow{{L"-r", L"a"}, L"-r takes LINK and TARGET."},
                                          BadRow{{L"-x", L"link"}, L"Unknown option -x."},
                                          BadRow{{L"link", L"-q"}, L"Unknown option -q."}));
 
 TEST(Usage, NamesEveryForm) {
   const std::wstring text = usageText();
-  for (const wchar_t* form : {L"LINK TARGET", L"-d LINK", L"-s FOLDER", L"-h"}) {
+  for (const wchar_t* form : {L"LINK TARGET", L"-d LINK", L"-r LINK TARGET", L"-s FOLDER", L"-h"}) {
     EXPECT_NE(text.find(form), std::wstring::npos) << form;
   }
 }

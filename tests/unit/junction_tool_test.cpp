@@ -104,6 +104,13 @@ class FakeSystem : public System {
       fs_.erase(path_);
       return Status::success();
     }
+    Status setReparseData(const std::vector<std::uint8_t>& bytes) override {
+      fs_.calls.push_back(L"rewrite " + path_);
+      if (!fs_.writeFailure.ok) return fs_.writeFailure;
+      fs_.reparse[path_] =
+          fs_.readsBackWrong-- > 0 ? *buildMountPointData({L"\\??\\C:\\x", L""}) : bytes;
+      return Status::success();
+    }
 
    private:
     FakeSystem& fs_;
@@ -118,8 +125,9 @@ class FakeSystem : public System {
     made = std::make_unique<NewFakeFolder>(*this, path);
     return Status::success();
   }
-  Status openLink(const std::wstring& path, std::unique_ptr<OpenLink>& opened) override {
-    calls.push_back(L"open " + path);
+  Status openLink(const std::wstring& path, LinkAccess access,
+                  std::unique_ptr<OpenLink>& opened) override {
+    calls.push_back((access == LinkAccess::Remove ? L"open " : L"open to rewrite ") + path);
     if (onOpen) onOpen();
     opened = std::make_unique<OpenFakeLink>(*this, path);
     return Status::success();
@@ -135,6 +143,19 @@ class FakeSystem : public System {
     entries.erase(link);
     return Status::success();
   }
+  Status replaceHostLink(const std::wstring& link, const std::wstring& target) override {
+    calls.push_back(L"ln over " + link + L" " + target);
+    if (!writeFailure.ok) return writeFailure;
+    entries[link].target = target;
+    return Status::success();
+  }
+  std::map<std::wstring, std::wstring> reached;  // a folder reached through a link: where
+  Status resolvedPath(const std::wstring& path, std::wstring& resolved) override {
+    const auto found = reached.find(path);
+    resolved = found == reached.end() ? path : found->second;
+    return Status::success();
+  }
+  int readsBackWrong = 0;  // rewrites whose data then reads back as another target
 };
 
 struct RecordingConsole : Console {
@@ -447,6 +468,130 @@ TEST_F(JunctionTool, AUsageErrorHasACodeOfItsOwnThatNoSystemErrorCanTake) {
   EXPECT_NE(kUsage & 0x20000000u, 0u);  // the customer bit: never a Win32 error code
   EXPECT_EQ(run({L"/?"}), kSuccess);
   EXPECT_TRUE(fs.calls.empty());
+}
+
+class Retarget : public JunctionTool {
+ protected:
+  void SetUp() override {
+    JunctionTool::SetUp();
+    fs.folder(L"C:\\old");
+    fs.junction(L"C:\\work\\j", L"C:\\old");
+    fs.entries[L"C:\\work\\h"] = Entry{EntryKind::HostLink, L"C:\\old", {}, 0, {}};
+  }
+  std::wstring targetOf(const std::wstring& link) { return fs.inspect(link).target; }
+};
+
+TEST_F(Retarget, RewritesTheJunctionsDataThroughTheHandleItChecked) {
+  EXPECT_EQ(run({L"-r", L"j", L"C:\\data\\"}), kSuccess);
+  EXPECT_EQ(fs.calls,
+            (std::vector<std::wstring>{L"open to rewrite C:\\work\\j", L"rewrite C:\\work\\j"}));
+  const auto names = parseMountPointData(fs.reparse.at(L"C:\\work\\j"));
+  EXPECT_EQ(names->substituteName, L"\\??\\C:\\data");
+  EXPECT_EQ(names->printName, L"C:\\data");
+  EXPECT_EQ(console.outLines,
+            (std::vector<std::wstring>{L"Changed C:\\work\\j -> C:\\data (was C:\\old)"}));
+}
+
+TEST_F(Retarget, UnderWineReplacesTheHostLinkInOneStep) {
+  fs.hostLinks = true;
+  EXPECT_EQ(run({L"-r", L"h", L"C:\\data"}), kSuccess);
+  EXPECT_EQ(fs.calls, (std::vector<std::wstring>{L"ln over C:\\work\\h C:\\data"}));
+  EXPECT_EQ(targetOf(L"C:\\work\\h"), L"C:\\data");
+}
+
+struct RetargetRefusal {
+  const wchar_t* what;
+  void (*prepare)(FakeSystem&);
+  std::vector<std::wstring> args;
+  std::uint32_t exitCode;
+};
+
+class RefusedRetarget : public Retarget, public testing::WithParamInterface<RetargetRefusal> {};
+
+TEST_P(RefusedRetarget, LeavesTheLinkAsItWas) {
+  GetParam().prepare(fs);
+  const auto links = [this] {
+    std::map<std::wstring, std::wstring> targets;
+    for (const auto& [path, entry] : fs.entries) targets[path] = fs.inspect(path).target;
+    return targets;
+  };
+  const auto before = links();
+  EXPECT_EQ(run(GetParam().args), GetParam().exitCode) << GetParam().what;
+  EXPECT_EQ(links(), before) << GetParam().what;
+  EXPECT_EQ(console.errLines.size(), 1u) << GetParam().what;
+  EXPECT_TRUE(console.outLines.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryRefusal, RefusedRetarget,
+    testing::Values(
+        RetargetRefusal{
+            L"no LINK", [](FakeSystem&) {}, {L"-r", L"gone", L"C:\\data"}, kFileNotFound},
+        RetargetRefusal{L"a real folder",
+                        [](FakeSystem&) {},
+                        {L"-r", L"C:\\old", L"C:\\data"},
+                        kNotAReparsePoint},
+        RetargetRefusal{L"a file",
+                        [](FakeSystem&) {},
+                        {L"-r", L"C:\\data\\keep.txt", L"C:\\old"},
+                        kNotAReparsePoint},
+        RetargetRefusal{L"a volume mount point",
+                        [](FakeSystem& f) { f.mountPoint(L"C:\\work\\v", kVolume, L""); },
+                        {L"-r", L"v", L"C:\\data"},
+                        kReparseTagMismatch},
+        RetargetRefusal{L"a link of another kind",
+                        [](FakeSystem& f) {
+                          f.entries[L"C:\\work\\s"] = Entry{EntryKind::OtherLink, {}, {}, 0, {}};
+                        },
+                        {L"-r", L"s", L"C:\\data"},
+                        kReparseTagMismatch},
+        RetargetRefusal{
+            L"missing target", [](FakeSystem&) {}, {L"-r", L"j", L"C:\\nothing"}, kPathNotFound},
+        RetargetRefusal{L"file as target",
+                        [](FakeSystem&) {},
+                        {L"-r", L"j", L"C:\\data\\keep.txt"},
+                        kNotAFolder},
+        RetargetRefusal{
+            L"share as target", [](FakeSystem&) {}, {L"-r", L"j", L"\\\\srv\\s"}, kBadPathname},
+        RetargetRefusal{L"LINK on a network drive",
+                        [](FakeSystem& f) {
+                          f.devices[L'N'] = {true, L"\\Device\\Mup\\srv\\share"};
+                        },
+                        {L"-r", L"N:\\j", L"C:\\data"},
+                        kBadPathname},
+        RetargetRefusal{
+            L"LINK inside TARGET", [](FakeSystem&) {}, {L"-r", L"j", L"C:\\work"}, kCannotResolve},
+        RetargetRefusal{L"LINK inside TARGET, reached through a link",
+                        [](FakeSystem& f) { f.reached[L"C:\\work"] = L"C:\\data\\in"; },
+                        {L"-r", L"j", L"C:\\data"},
+                        kCannotResolve},
+        RetargetRefusal{L"the write refused",
+                        [](FakeSystem& f) { f.writeFailure = Status::failure(5, L"Denied."); },
+                        {L"-r", L"j", L"C:\\data"},
+                        5u},
+        RetargetRefusal{L"the host link's replacement refused",
+                        [](FakeSystem& f) {
+                          f.hostLinks = true;
+                          f.writeFailure = Status::failure(82, L"Read-only folder.");
+                        },
+                        {L"-r", L"h", L"C:\\data"},
+                        82u}));
+
+TEST_F(Retarget, DecidesOnWhatItOpenedNotOnWhatItSawBefore) {
+  fs.onOpen = [&] {
+    fs.erase(L"C:\\work\\j");
+    fs.folder(L"C:\\work\\j");
+  };
+  EXPECT_EQ(run({L"-r", L"j", L"C:\\data"}), kNotAReparsePoint);
+  EXPECT_EQ(fs.calls, (std::vector<std::wstring>{L"open to rewrite C:\\work\\j"}));
+}
+
+TEST_F(Retarget, PutsTheOldTargetBackWhenTheNewDataDoesNotReadBack) {
+  fs.readsBackWrong = 1;
+  EXPECT_EQ(run({L"-r", L"j", L"C:\\data"}), kCannotMake);
+  EXPECT_EQ(fs.calls, (std::vector<std::wstring>{L"open to rewrite C:\\work\\j",
+                                                 L"rewrite C:\\work\\j", L"rewrite C:\\work\\j"}));
+  EXPECT_EQ(targetOf(L"C:\\work\\j"), L"C:\\old");
 }
 
 TEST_F(JunctionTool, AFailureWithoutASystemCodeNeverExitsWithZero) {

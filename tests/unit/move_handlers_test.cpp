@@ -2,14 +2,17 @@
 
 #include <thread>
 
+#include "app/row_menu.h"
 #include "argument_split.h"
 #include "fakes/fake_controls.h"
+#include "fakes/fake_folder_picker.h"
 #include "fakes/fake_move_file_system.h"
 #include "fakes/fake_nt_volume.h"
 #include "fakes/fake_pipes.h"
 #include "fakes/fake_progress_window.h"
 #include "fakes/fake_system.h"
 #include "fakes/stepping_clock.h"
+#include "link/link_target_change.h"
 #include "move/messages.h"
 #include "move/move_handlers.h"
 
@@ -48,6 +51,22 @@ struct World {
                                                               .errors = errors,
                                                               .journalFolder = L"C:\\Journals",
                                                               .programPath = kProgram});
+      // The menu as the window has it.
+      menu_ = std::make_unique<app::RowMenu>(
+          dir1, dir2,
+          std::vector<app::RowCommands>{
+              {[this](platform::ListSide side, const std::wstring& f) {
+                 return handlers_->menuFor(side, f);
+               },
+               [this](platform::ListSide side, const std::wstring& f, int command) {
+                 handlers_->choose(side, f, command);
+               }},
+              {[this](platform::ListSide side, const std::wstring& f) {
+                 return targetChange_.menuFor(side, f);
+               },
+               [this](platform::ListSide side, const std::wstring& f, int command) {
+                 targetChange_.choose(side, f, command);
+               }}});
     }
     return *handlers_;
   }
@@ -104,6 +123,18 @@ struct World {
 
  private:
   std::unique_ptr<MoveHandlers> handlers_;
+  fakes::FakeProgramInfo program_;
+  fakes::FakeFolderPicker picker_;
+  link::LinkTargetChange targetChange_{{.dir1 = dir1, .dir2 = dir2},
+                                       {.program = program_,
+                                        .files = listed,
+                                        .links = disk,
+                                        .picker = picker_,
+                                        .processes = processes,
+                                        .messages = messages,
+                                        .errors = errors,
+                                        .clock = clock}};
+  std::unique_ptr<app::RowMenu> menu_;
 };
 
 struct Row {
@@ -118,11 +149,15 @@ std::vector<Row> rowsOf(const std::vector<platform::MenuItem>& items) {
   return rows;
 }
 
+// The whole row menu in its order, the link commands of their own feature among the move's.
 TEST(MoveMenu, ItemsAndGreyingFollowTheRowAndTheList) {
-  const std::vector<Row> linkMenu{{kCommandOpenTarget, true},
-                                  {kCommandDeleteLink, true},
-                                  {kCommandMoveBack, true},
-                                  {kCommandOpenInExplorer, true}};
+  const std::vector<Row> rightLinkMenu{{kCommandOpenTarget, true},
+                                       {link::kCommandChangeTarget, true},
+                                       {kCommandDeleteLink, true},
+                                       {kCommandMoveBack, true},
+                                       {kCommandOpenInExplorer, true}};
+  std::vector<Row> linkMenu = rightLinkMenu;
+  linkMenu.insert(linkMenu.begin() + 1, {link::kCommandPointAtRight, true});
   const struct {
     bool left;
     const wchar_t* folder;
@@ -134,7 +169,7 @@ TEST(MoveMenu, ItemsAndGreyingFollowTheRowAndTheList) {
       {true, L"D:\\Store", {{kCommandMoveAway, false}, {kCommandOpenInExplorer, true}}},
       {true, L"D:\\Store\\Shelf\\Box", {{kCommandMoveAway, false}, {kCommandOpenInExplorer, true}}},
       {true, L"C:\\Games\\Linked", linkMenu},
-      {false, L"C:\\Games\\Linked", linkMenu},
+      {false, L"C:\\Games\\Linked", rightLinkMenu},
       {false, L"C:\\Games\\Game", {{kCommandOpenInExplorer, true}}},
       {true, L"C:\\Games\\Gone", {}},
   };
@@ -144,12 +179,11 @@ TEST(MoveMenu, ItemsAndGreyingFollowTheRowAndTheList) {
     const auto& list = c.left ? w.dir1 : w.dir2;
     EXPECT_EQ(rowsOf(list.menuOf(c.folder)), c.rows) << (c.left ? "left " : "right ") << c.folder;
   }
-  const auto texts = w.dir1.menuOf(L"C:\\Games\\Linked");
-  ASSERT_EQ(texts.size(), 4u);
-  EXPECT_EQ(texts[0].text, L"打开链接目标");
-  EXPECT_EQ(texts[1].text, L"删除链接（目标文件夹不受影响）");
-  EXPECT_EQ(texts[2].text, L"移回原处并删除链接");
-  EXPECT_EQ(texts[3].text, L"在资源管理器中打开");
+  std::vector<std::wstring> texts;
+  for (const auto& item : w.dir1.menuOf(L"C:\\Games\\Linked")) texts.push_back(item.text);
+  EXPECT_EQ(texts, (std::vector<std::wstring>{L"打开链接目标", L"将链接改为指向右侧文件夹",
+                                              L"更改链接目标…", L"删除链接（目标文件夹不受影响）",
+                                              L"移回原处并删除链接", L"在资源管理器中打开"}));
   EXPECT_EQ(w.dir1.menuOf(L"C:\\Games\\Game")[0].text, L"移动到右侧文件夹，并在原处创建链接");
 }
 
@@ -160,6 +194,7 @@ TEST(MoveMenu, AGreyedOrForeignCommandDoesNothing) {
   w.dir1.choose(L"D:\\Store", kCommandMoveAway);
   w.dir2.choose(L"C:\\Games\\Game", kCommandMoveAway);  // not offered on the right
   w.dir1.choose(L"C:\\Games\\Game", kCommandDeleteLink);
+  w.dir2.choose(L"C:\\Games\\Linked", link::kCommandPointAtRight);  // the left list's only
   EXPECT_TRUE(w.messages.shown.empty());
   EXPECT_EQ(w.progress.runs, 0);
   EXPECT_EQ(w.kindAt(L"C:\\Games\\Game"), EntryKind::Folder);

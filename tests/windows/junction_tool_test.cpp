@@ -8,6 +8,7 @@
 #include <atomic>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/command_line.h"
@@ -470,6 +471,163 @@ TEST_F(JunctionTool, LeavesHostLinksOutsideThePrefixDriveAlone) {
   EXPECT_NE(created.err.find(L"outside the Wine prefix's drive_c"), std::wstring::npos)
       << created.err;
   EXPECT_FALSE(exists(outside.at(L"new")));
+}
+
+// A link from the scratch folder to `target`, and a second folder to lead it to instead.
+class Retarget : public JunctionTool {
+ protected:
+  void SetUp() override {
+    JunctionTool::SetUp();
+    other = scratch.folder(L"other");
+    scratch.file(L"other\\three.txt", "third");
+    link = scratch.at(L"link");
+    ASSERT_EQ(runTool({link, target}).exitCode, 0u);
+  }
+  std::wstring shown(const std::wstring& to) const { return link + L" -> " + to + L"\r\n"; }
+
+  std::wstring other;
+  std::wstring link;
+};
+
+TEST_F(Retarget, ChangesWhereTheLinkLeadsOrRefusesAndLeavesIt) {
+  const ToolRun changed = runTool({L"-r", link, other});
+  ASSERT_EQ(changed.exitCode, 0u) << changed.err;
+  EXPECT_EQ(changed.out, L"Changed " + link + L" -> " + other + L" (was " + target + L")\r\n");
+  EXPECT_EQ(namesIn(link), (std::set<std::wstring>{L"three.txt"}));
+  EXPECT_EQ(runTool({link}).out, shown(other));
+  EXPECT_EQ(namesIn(scratch.root()), (std::set<std::wstring>{L"link", L"other", L"target"}))
+      << "nothing left beside the link";
+
+  const std::wstring folder = scratch.folder(L"real");
+  struct Case {
+    const wchar_t* what;
+    std::vector<std::wstring> args;
+    DWORD code;
+  };
+  const Case cases[] = {
+      {L"a real folder", {L"-r", folder, target}, ERROR_NOT_A_REPARSE_POINT},
+      {L"no LINK", {L"-r", scratch.at(L"gone"), target}, ERROR_FILE_NOT_FOUND},
+      {L"no TARGET", {L"-r", link, scratch.at(L"nowhere")}, ERROR_PATH_NOT_FOUND},
+      {L"a file as TARGET", {L"-r", link, target + L"\\one.txt"}, ERROR_DIRECTORY},
+      {L"LINK inside TARGET", {L"-r", link, scratch.root()}, ERROR_CANT_RESOLVE_FILENAME},
+  };
+  for (const Case& c : cases) {
+    const ToolRun run = runTool(c.args);
+    EXPECT_EQ(run.exitCode, c.code) << c.what << ": " << testing::PrintToString(run.err);
+    EXPECT_EQ(lineCount(run.err), 1u) << c.what;
+    EXPECT_EQ(runTool({link}).out, shown(other)) << c.what;
+  }
+  EXPECT_FALSE(isReparsePoint(folder));
+}
+
+TEST_F(Retarget, TheLinkIsThereAtEveryMomentOfAChange) {
+  std::atomic<bool> done{false};
+  std::atomic<int> looks{0}, missing{0};
+  std::thread watcher([&] {
+    while (!done) {
+      ++looks;
+      if (!exists(link)) ++missing;
+    }
+  });
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(runTool({L"-r", link, i % 2 ? target : other}).exitCode, 0u);
+  }
+  done = true;
+  watcher.join();
+  EXPECT_GT(looks.load(), 100);
+  EXPECT_EQ(missing.load(), 0) << "of " << looks.load() << " looks";
+  EXPECT_EQ(runTool({link}).out, shown(target));
+}
+
+// Under Wine: the host link's folder made unchangeable (`chattr +i`, undone however the test
+// ends): the new link cannot be made beside the old, which stays as it was.
+class UnchangeableFolder {
+ public:
+  explicit UnchangeableFolder(const std::wstring& folder) {
+    if (!shell_.unixPath(L"\\\\?\\" + folder, host_).ok) return;
+    set_ = shell_.run(L"chattr +i -- \"$1\"", {host_}, 1, 10000).ok;
+  }
+  ~UnchangeableFolder() {
+    if (set_) shell_.run(L"chattr -i -- \"$1\"", {host_}, 1, 10000);
+  }
+  UnchangeableFolder(const UnchangeableFolder&) = delete;
+  UnchangeableFolder& operator=(const UnchangeableFolder&) = delete;
+  bool set() const { return set_; }
+
+ private:
+  junction::win32::HostShell shell_;
+  std::wstring host_;
+  bool set_ = false;
+};
+
+TEST_F(Retarget, AFailedStepLeavesTheOldLinkAndNothingBesideIt) {
+  if (!mirafold::base::win32::runningUnderWine())
+    GTEST_SKIP() << "host links stand in for junctions only under Wine";
+  {
+    const UnchangeableFolder frozen(scratch.root());
+    if (!frozen.set()) GTEST_SKIP() << "chattr +i did not take here (not root, or no ext4-like FS)";
+    const ToolRun refused = runTool({L"-r", link, other});
+    EXPECT_NE(refused.exitCode, 0u);
+    EXPECT_NE(refused.err.find(L"It leads to " + target + L"."), std::wstring::npos) << refused.err;
+    EXPECT_EQ(runTool({link}).out, shown(target));
+  }
+  // No answer waited for: the tool gives up on the host command, which then either never runs
+  // or has replaced the link; what the exit code says is what stands.
+  ::SetEnvironmentVariableW(L"JUNCTION_HOST_ANSWER_MS", L"0");
+  const ToolRun hurried = runTool({L"-r", link, other});
+  ::SetEnvironmentVariableW(L"JUNCTION_HOST_ANSWER_MS", nullptr);
+  ::Sleep(1000);  // a late change would show by now
+  if (hurried.exitCode == 0) {
+    EXPECT_EQ(runTool({link}).out, shown(other));
+  } else {
+    EXPECT_EQ(hurried.exitCode, static_cast<DWORD>(ERROR_TIMEOUT)) << hurried.err;
+    EXPECT_EQ(runTool({link}).out, shown(target));
+  }
+  EXPECT_EQ(namesIn(scratch.root()), (std::set<std::wstring>{L"link", L"other", L"target"}));
+}
+
+// Under Wine: one host step of the change made to fail. The run
+// windows.junction_tool_test.host_faults puts stand-ins for ln and mv first on the host PATH; one
+// fails while its "fail-" file is there, and marks that it ran, so that a fault not injected is
+// told apart from one that changed nothing.
+class FailingHostStep {
+ public:
+  FailingHostStep(const std::wstring& folder, const std::wstring& step)
+      : fail_(folder + L"\\fail-" + step), ran_(folder + L"\\ran-" + step) {
+    ::DeleteFileW(ran_.c_str());
+    ::CloseHandle(
+        ::CreateFileW(fail_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  }
+  ~FailingHostStep() {
+    ::DeleteFileW(fail_.c_str());
+    ::DeleteFileW(ran_.c_str());
+  }
+  FailingHostStep(const FailingHostStep&) = delete;
+  FailingHostStep& operator=(const FailingHostStep&) = delete;
+  bool ran() const { return exists(ran_); }
+
+ private:
+  std::wstring fail_, ran_;
+};
+
+TEST_F(Retarget, EachHostStepThatFailsLeavesTheOldLinkAndNothingBesideIt) {
+  wchar_t host[MAX_PATH] = {};
+  if (!::GetEnvironmentVariableW(L"JUNCTION_TEST_HOST_FAULTS", host, MAX_PATH))
+    GTEST_SKIP() << "run by windows.junction_tool_test.host_faults, which sets the host PATH";
+  std::wstring folder = L"Z:" + std::wstring(host);
+  std::replace(folder.begin(), folder.end(), L'/', L'\\');
+  for (const wchar_t* step : {L"ln", L"mv"}) {
+    const FailingHostStep failing(folder, step);
+    const ToolRun refused = runTool({L"-r", link, other});
+    ASSERT_TRUE(failing.ran()) << step << " was not the stand-in: the host PATH is not this run's";
+    EXPECT_EQ(refused.exitCode, static_cast<DWORD>(ERROR_ACCESS_DENIED)) << step;
+    EXPECT_NE(refused.err.find(L"It leads to " + target + L"."), std::wstring::npos)
+        << step << ": " << testing::PrintToString(refused.err);
+    EXPECT_EQ(runTool({link}).out, shown(target)) << step;
+    EXPECT_EQ(namesIn(scratch.root()), (std::set<std::wstring>{L"link", L"other", L"target"}))
+        << step << ": the new link made beside goes again";
+  }
+  EXPECT_EQ(runTool({L"-r", link, other}).exitCode, 0u) << "with no fault left";
 }
 
 TEST(JunctionToolCommandLine, LicenceSwitchHelpAndMistakes) {

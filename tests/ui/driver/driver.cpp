@@ -424,6 +424,37 @@ bool App::chooseRowCommand(int id, int index, int command) {
   return true;
 }
 
+bool App::selectSubfolder(int id, int index) {
+  HWND list = control(id);
+  const LRESULT row = subfolderRow(list, index);
+  if (row < 0) return false;
+  ::SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+  return true;
+}
+
+bool App::pickInFileDialog(HWND dialog, const std::wstring& path) {
+  HWND edit = nullptr;
+  // The name box is the dialog's first visible edit control, inside a combo box or not.
+  waitUntil(
+      [&] {
+        ::EnumChildWindows(
+            dialog,
+            [](HWND child, LPARAM found) -> BOOL {
+              if (className(child) != L"Edit" || !::IsWindowVisible(child)) return TRUE;
+              *reinterpret_cast<HWND*>(found) = child;
+              return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&edit));
+        return edit != nullptr;
+      },
+      10s);
+  HWND ok = ::GetDlgItem(dialog, IDOK);
+  if (!edit || !ok) return false;
+  ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  ::PostMessageW(ok, BM_CLICK, 0, 0);
+  return true;
+}
+
 bool App::openSubfolder(int id, int index) {
   HWND list = control(id);
   const LRESULT row = subfolderRow(list, index);

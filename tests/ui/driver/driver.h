@@ -130,6 +130,11 @@ class App {
   // the way the menu itself sends a choice (the menu cannot be read from another process under
   // Wine: its items live in the program's own user32).
   bool chooseRowCommand(int id, int index, int command);
+  // Selects a folder list's subfolder row, as a click on it would, without opening it.
+  bool selectSubfolder(int id, int index);
+  // Types a path into a file dialog's name box and presses its OK button (posted): the system's
+  // dialog is worked as a user works it, no way around it.
+  bool pickInFileDialog(HWND dialog, const std::wstring& path);
   // Waits until the control's text is this, for results that come through posted messages.
   bool waitForText(int id, const std::wstring& expected, Timeout timeout = 20s);
 

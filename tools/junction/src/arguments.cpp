@@ -36,6 +36,18 @@ Arguments withOnePath(Action action, std::wstring_view option,
   return a;
 }
 
+// Checks the LINK and TARGET an option takes.
+Arguments withTwoPaths(Action action, std::wstring_view option,
+                       const std::vector<std::wstring>& rest) {
+  if (rest.size() != 2) return bad(std::wstring(option) + L" takes LINK and TARGET.");
+  if (rest[0].empty() || rest[1].empty()) return bad(L"A path is empty.");
+  Arguments a;
+  a.action = action;
+  a.link = rest[0];
+  a.target = rest[1];
+  return a;
+}
+
 }  // namespace
 
 Arguments parseArguments(const std::vector<std::wstring>& args) {
@@ -68,6 +80,7 @@ Arguments parseArguments(const std::vector<std::wstring>& args) {
     const std::vector<std::wstring> operands(rest.begin() + 1, rest.end());
     if (isAnyOf(first, {L"-d", L"/d"})) return withOnePath(Action::Delete, L"-d", operands);
     if (isAnyOf(first, {L"-s", L"/s"})) return withOnePath(Action::Scan, L"-s", operands);
+    if (isAnyOf(first, {L"-r", L"/r"})) return withTwoPaths(Action::Retarget, L"-r", operands);
     for (const auto& arg : rest) {
       // A dash starts an option; a path that begins with one follows "--".
       if (arg.size() > 1 && arg[0] == L'-') return bad(L"Unknown option " + arg + L".");
@@ -90,6 +103,8 @@ std::wstring usageText() {
          L"  junction LINK TARGET   make the new folder LINK a junction to the folder TARGET\n"
          L"  junction LINK          show where the junction LINK points\n"
          L"  junction -d LINK       remove the junction LINK (never its target)\n"
+         L"  junction -r LINK TARGET  make the junction LINK lead to the folder TARGET instead,\n"
+         L"                           in place: there is never a moment without LINK\n"
          L"  junction -s FOLDER     list the junctions below FOLDER, not entering any junction\n"
          L"  junction -h            show this text\n"
          L"A relative TARGET is taken from the current folder.\n"

@@ -3,9 +3,11 @@
 #include <utility>
 
 #include "base/long_path.h"
+#include "base/path_rules.h"
 #include "junction/exit_codes.h"
 #include "junction/paths.h"
 #include "junction/reparse_data.h"
+#include "junction/text.h"
 
 namespace junction {
 namespace {
@@ -83,37 +85,86 @@ class Command {
       return fail(kAlreadyExists, failure + describe(existing) + L" already exists there.");
     }
 
-    auto target = junctionTargetPath(targetFull);
-    if (target) target = localDrivePath(*target, devices);
-    if (!target) {
-      return fail(kBadPathname,
-                  failure + L"the target " + targetFull + L" is not on a local drive.");
+    std::wstring target;
+    if (const Status s = checkedTarget(targetFull, target); !s.ok) {
+      return fail(s.code, failure + s.reason);
     }
-    const Entry targetEntry = system_.inspect(*target);
-    switch (targetEntry.kind) {
-      case EntryKind::Folder:
+
+    if (system_.makesHostLinks()) {
+      const Status made = system_.makeHostLink(link, target);
+      if (!made.ok) return fail(made.code, failure + made.reason);
+    } else if (const Status made = createJunction(link, target); !made.ok) {
+      return fail(made.code, failure + made.reason);
+    }
+    console_.out(L"Created " + link + L" -> " + target);
+    return kSuccess;
+  }
+
+  // The junction LINK made to lead to TARGET: its data replaced in place through one handle, so
+  // that LINK is never missing; the same checks as a creation, and LINK not inside TARGET.
+  std::uint32_t retarget(const std::wstring& linkArg, const std::wstring& targetArg) {
+    std::wstring link;
+    std::wstring targetFull;
+    if (const Status s = absolute(linkArg, link); !s.ok) {
+      return fail(s.code, L"Cannot change " + linkArg + L": " + s.reason);
+    }
+    if (const Status s = absolute(targetArg, targetFull); !s.ok) {
+      return fail(s.code,
+                  L"Cannot change " + linkArg + L": target " + targetArg + L": " + s.reason);
+    }
+    link = trimTrailingSeparators(mirafold::base::withoutLongPathPrefix(link));
+    const std::wstring failure = L"Cannot change " + link + L": ";
+    const auto local =
+        localDrivePath(link, [this](wchar_t letter) { return system_.driveDevice(letter); });
+    if (!local) return fail(kBadPathname, failure + L"it is not on a local drive.");
+    link = *local;
+
+    const Entry seen = system_.inspect(link);
+    switch (seen.kind) {
       case EntryKind::Junction:
       case EntryKind::HostLink:
         break;
       case EntryKind::Missing:
-        return fail(kPathNotFound, failure + L"the target " + *target + L" does not exist.");
+        return fail(kFileNotFound, failure + L"it does not exist.");
       case EntryKind::Unreadable:
-        return fail(targetEntry.error,
-                    failure + L"the target " + *target + L" cannot be read: " + targetEntry.reason);
+        return fail(seen.error, failure + seen.reason);
       case EntryKind::File:
+      case EntryKind::Folder:
       case EntryKind::VolumeMountPoint:
       case EntryKind::OtherLink:
-        return fail(kNotAFolder, failure + L"the target " + *target + L" is " +
-                                     describe(targetEntry) + L", not a folder.");
+        return refuse(L"change", link, seen);
+    }
+    std::wstring target;
+    if (const Status s = checkedTarget(targetFull, target); !s.ok) {
+      return fail(s.code, failure + s.reason);
+    }
+    if (const Status s = outsideTarget(link, target); !s.ok) {
+      return fail(s.code, failure + s.reason);
     }
 
-    if (system_.makesHostLinks()) {
-      const Status made = system_.makeHostLink(link, *target);
-      if (!made.ok) return fail(made.code, failure + made.reason);
-    } else if (const Status made = createJunction(link, *target); !made.ok) {
-      return fail(made.code, failure + made.reason);
+    if (seen.kind == EntryKind::HostLink && system_.makesHostLinks()) {
+      if (const Status s = system_.replaceHostLink(link, target); !s.ok) {
+        // The old link or the new one stands: which, is read again rather than assumed.
+        const Entry now = system_.inspect(link);
+        return fail(s.code, failure + s.reason + L" It leads to " +
+                                (now.target.empty() ? L"nothing readable" : now.target) + L".");
+      }
+      console_.out(L"Changed " + link + L" -> " + target + L" (was " + seen.target + L")");
+      return kSuccess;
     }
-    console_.out(L"Created " + link + L" -> " + *target);
+
+    // What is rewritten is what was checked: one handle, opened on the link itself.
+    std::unique_ptr<OpenLink> opened;
+    if (const Status s = system_.openLink(link, LinkAccess::Rewrite, opened); !s.ok) {
+      return fail(s.code, failure + s.reason);
+    }
+    const Entry checked = opened->read();
+    if (checked.kind == EntryKind::Unreadable) return fail(checked.error, failure + checked.reason);
+    if (checked.kind != EntryKind::Junction) return refuse(L"change", link, checked);
+    if (const Status s = rewriteJunction(*opened, checked, target); !s.ok) {
+      return fail(s.code, failure + s.reason);
+    }
+    console_.out(L"Changed " + link + L" -> " + target + L" (was " + checked.target + L")");
     return kSuccess;
   }
 
@@ -161,17 +212,17 @@ class Command {
       case EntryKind::Folder:
       case EntryKind::VolumeMountPoint:
       case EntryKind::OtherLink:
-        return refuseRemoval(link, seen);
+        return refuse(L"remove", link, seen);
     }
 
     // What is removed is what was checked: one handle, opened on the link itself.
     std::unique_ptr<OpenLink> opened;
-    if (const Status s = system_.openLink(link, opened); !s.ok) {
+    if (const Status s = system_.openLink(link, LinkAccess::Remove, opened); !s.ok) {
       return fail(s.code, failure + s.reason);
     }
     const Entry checked = opened->read();
     if (checked.kind == EntryKind::Unreadable) return fail(checked.error, failure + checked.reason);
-    if (checked.kind != EntryKind::Junction) return refuseRemoval(link, checked);
+    if (checked.kind != EntryKind::Junction) return refuse(L"remove", link, checked);
     if (const Status s = opened->remove(); !s.ok) return fail(s.code, failure + s.reason);
     console_.out(L"Removed " + arrow(link, checked));
     return kSuccess;
@@ -253,8 +304,81 @@ class Command {
     return written;
   }
 
-  std::uint32_t refuseRemoval(const std::wstring& link, const Entry& entry) {
-    return fail(notAJunction(entry.kind), L"Cannot remove " + link + L": it is " + describe(entry) +
+  // A target as a junction stores it: a folder of this machine, the folder behind a SUBST letter.
+  Status checkedTarget(const std::wstring& targetFull, std::wstring& checked) {
+    auto target = junctionTargetPath(targetFull);
+    if (target) {
+      target =
+          localDrivePath(*target, [this](wchar_t letter) { return system_.driveDevice(letter); });
+    }
+    if (!target) {
+      return Status::failure(kBadPathname,
+                             L"the target " + targetFull + L" is not on a local drive.");
+    }
+    const Entry entry = system_.inspect(*target);
+    switch (entry.kind) {
+      case EntryKind::Folder:
+      case EntryKind::Junction:
+      case EntryKind::HostLink:
+        checked = *target;
+        return Status::success();
+      case EntryKind::Missing:
+        return Status::failure(kPathNotFound, L"the target " + *target + L" does not exist.");
+      case EntryKind::Unreadable:
+        return Status::failure(entry.error,
+                               L"the target " + *target + L" cannot be read: " + entry.reason);
+      case EntryKind::File:
+      case EntryKind::VolumeMountPoint:
+      case EntryKind::OtherLink:
+        break;
+    }
+    return Status::failure(
+        kNotAFolder, L"the target " + *target + L" is " + describe(entry) + L", not a folder.");
+  }
+
+  // A link at or inside its own target is a loop that tools walking the tree follow without
+  // end. Where the link lies is its folder's place, links on the way followed, and its name.
+  Status outsideTarget(const std::wstring& link, const std::wstring& target) {
+    const std::size_t last = link.find_last_of(L'\\');
+    std::wstring place;
+    std::wstring reached;
+    if (const Status s =
+            system_.resolvedPath(trimTrailingSeparators(link.substr(0, last + 1)), place);
+        !s.ok) {
+      return s;
+    }
+    if (const Status s = system_.resolvedPath(target, reached); !s.ok) return s;
+    const std::wstring where = joinPath(place, link.substr(last + 1));
+    if (mirafold::base::isInsideFolder(where, reached) ||
+        equalsIgnoringAsciiCase(trimTrailingSeparators(where), trimTrailingSeparators(reached))) {
+      return Status::failure(kCannotResolve,
+                             L"it would lie inside its own target " + target + L".");
+    }
+    return Status::success();
+  }
+
+  // The new data written through the handle that was checked, then read back through it; data
+  // that does not read back as written is replaced by the old again.
+  Status rewriteJunction(OpenLink& opened, const Entry& old, const std::wstring& target) {
+    const auto bytes = buildMountPointData({substituteNameFor(target), target});
+    if (!bytes) {
+      return Status::failure(kFilenameTooLong, L"the target path is too long for a junction.");
+    }
+    if (const Status s = opened.setReparseData(*bytes); !s.ok) return s;
+    const Entry now = opened.read();
+    if (now.kind == EntryKind::Junction && now.target == target) return Status::success();
+    Status wrong = Status::failure(kCannotMake, L"the junction did not read back as written.");
+    const auto oldBytes = buildMountPointData(
+        {substituteNameFor(old.target), old.printName.empty() ? old.target : old.printName});
+    const Status back = oldBytes ? opened.setReparseData(*oldBytes)
+                                 : Status::failure(kFilenameTooLong, L"its names are too long.");
+    if (!back.ok) wrong.reason += L" The old target could not be written back: " + back.reason;
+    return wrong;
+  }
+
+  std::uint32_t refuse(const wchar_t* verb, const std::wstring& link, const Entry& entry) {
+    return fail(notAJunction(entry.kind), L"Cannot " + std::wstring(verb) + L" " + link +
+                                              L": it is " + describe(entry) +
                                               L", not a junction; left as it is.");
   }
 
@@ -292,6 +416,8 @@ std::uint32_t run(const Arguments& arguments, System& system, Console& console) 
       return command.query(arguments.link);
     case Action::Delete:
       return command.remove(arguments.link);
+    case Action::Retarget:
+      return command.retarget(arguments.link, arguments.target);
     case Action::Scan:
       return command.scan(arguments.link);
   }

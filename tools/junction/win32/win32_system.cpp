@@ -50,7 +50,7 @@ std::wstring parentOf(const std::wstring& path) {
 
 // Where a folder really is, every link on the way followed: Wine names an open folder by its real
 // host path, in Windows form.
-Status resolvedPath(const std::wstring& path, std::wstring& resolved) {
+Status reachedPath(const std::wstring& path, std::wstring& resolved) {
   mirafold::base::win32::UniqueFileHandle file(
       ::CreateFileW(mirafold::base::toLongPath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll,
                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
@@ -94,18 +94,22 @@ Status deleteThrough(mirafold::base::win32::UniqueFileHandle& file) {
   return Status::success();
 }
 
+// A folder's reparse data set, or an existing one's replaced when the tag is the same.
+Status writeReparseData(HANDLE file, const std::vector<std::uint8_t>& bytes) {
+  DWORD unused = 0;
+  if (!::DeviceIoControl(file, FSCTL_SET_REPARSE_POINT, const_cast<std::uint8_t*>(bytes.data()),
+                         static_cast<DWORD>(bytes.size()), nullptr, 0, &unused, nullptr)) {
+    return lastFailure();
+  }
+  return Status::success();
+}
+
 class Win32NewFolder : public NewFolder {
  public:
   explicit Win32NewFolder(mirafold::base::win32::UniqueFileHandle file) : file_(std::move(file)) {}
 
   Status setReparseData(const std::vector<std::uint8_t>& bytes) override {
-    DWORD unused = 0;
-    if (!::DeviceIoControl(file_.get(), FSCTL_SET_REPARSE_POINT,
-                           const_cast<std::uint8_t*>(bytes.data()),
-                           static_cast<DWORD>(bytes.size()), nullptr, 0, &unused, nullptr)) {
-      return lastFailure();
-    }
-    return Status::success();
+    return writeReparseData(file_.get(), bytes);
   }
 
   Status discard() override { return deleteThrough(file_); }
@@ -134,6 +138,10 @@ class Win32OpenLink : public OpenLink {
   }
 
   Status remove() override { return deleteThrough(file_); }
+
+  Status setReparseData(const std::vector<std::uint8_t>& bytes) override {
+    return writeReparseData(file_.get(), bytes);
+  }
 
  private:
   mirafold::base::win32::UniqueFileHandle file_;
@@ -215,7 +223,7 @@ Entry Win32System::inspect(const std::wstring& path) {
     std::wstring hostDrive;
     if (!insidePrefixDrive(path, hostDrive).ok) return Entry{EntryKind::OtherLink, {}, {}, 0, {}};
     Entry link{EntryKind::HostLink, {}, {}, 0, {}};
-    const Status resolved = resolvedPath(path, link.target);
+    const Status resolved = reachedPath(path, link.target);
     return resolved.ok ? link : unreadable(resolved.code);
   }
   return unreadable(read.code);
@@ -258,10 +266,19 @@ Status Win32System::createFolder(const std::wstring& path, std::unique_ptr<NewFo
   return Status::success();
 }
 
-Status Win32System::openLink(const std::wstring& path, std::unique_ptr<OpenLink>& opened) {
+Status Win32System::resolvedPath(const std::wstring& path, std::wstring& resolved) {
+  return reachedPath(path, resolved);
+}
+
+Status Win32System::openLink(const std::wstring& path, LinkAccess access,
+                             std::unique_ptr<OpenLink>& opened) {
+  // Setting reparse data takes the right to write the folder's data or attributes.
+  const DWORD rights = access == LinkAccess::Remove
+                           ? DELETE | FILE_READ_ATTRIBUTES
+                           : FILE_WRITE_DATA | FILE_WRITE_ATTRIBUTES | FILE_READ_ATTRIBUTES;
   mirafold::base::win32::UniqueFileHandle file(::CreateFileW(
-      mirafold::base::toLongPath(path).c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
-      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+      mirafold::base::toLongPath(path).c_str(), rights, kShareAll, nullptr, OPEN_EXISTING,
+      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file) return lastFailure();
   opened = std::make_unique<Win32OpenLink>(std::move(file));
   return Status::success();
@@ -294,13 +311,13 @@ Status Win32System::insidePrefixDrive(const std::wstring& link, std::wstring& ho
   std::wstring windows(MAX_PATH, L'\0');
   windows.resize(::GetSystemWindowsDirectoryW(windows.data(), MAX_PATH));
   std::wstring drive;
-  if (Status s = resolvedPath(windows, drive); !s.ok) return s;
+  if (Status s = reachedPath(windows, drive); !s.ok) return s;
   drive = parentOf(drive);
   // Wine names no open folder whose path is longer than MAX_PATH: then the nearest folder above
   // that it names is checked here, and the whole path by the host command before it acts.
   std::wstring folder;
   for (std::wstring above = parentOf(link);; above = parentOf(above)) {
-    const Status s = resolvedPath(above, folder);
+    const Status s = reachedPath(above, folder);
     if (s.ok) break;
     if (s.code != ERROR_MORE_DATA || parentOf(above) == above) return s;
   }
@@ -376,7 +393,7 @@ Status Win32System::makeHostLink(const std::wstring& link, const std::wstring& t
     // Our own check: the link is there, and leads where it should.
     const Entry entry = inspect(link);
     std::wstring expected;
-    const bool right = entry.kind == EntryKind::HostLink && resolvedPath(target, expected).ok &&
+    const bool right = entry.kind == EntryKind::HostLink && reachedPath(target, expected).ok &&
                        equalsIgnoringAsciiCase(entry.target, expected);
     if (right) return made;
     made = Status::failure(exit_code::kCannotMake,
@@ -411,6 +428,63 @@ Status Win32System::removeHostLink(const std::wstring& link) {
     return Status::failure(ERROR_ACCESS_DENIED, L"The host symbolic link is still there.");
   }
   return Status::success();
+}
+
+namespace {
+
+// $1: the link's host path, $2: drive_c's, $3: the new target's, $4: the claim folder. The new
+// link is made beside the old under a name of this shell's own, then renamed over it: rename(2)
+// replaces a symbolic link in one step. -T: never into the folder the old link leads to. A host
+// refusal is told as access denied, as removing a host link tells it.
+constexpr std::wstring_view kReplaceOnHost =
+    L"if [ -L \"$1\" ] && [ -d \"$1\" ]; then "
+    L"t=\"$(dirname -- \"$1\")/.$(basename -- \"$1\").junction-$$\"; "
+    L"ln -sT -- \"$3\" \"$t\" && { mv -Tf -- \"$t\" \"$1\" || { rm -f -- \"$t\"; false; }; }; "
+    L"else echo \"It is no symbolic link to a folder.\"; false; fi";
+
+}  // namespace
+
+Status Win32System::replaceHostLink(const std::wstring& link, const std::wstring& target) {
+  std::wstring hostDrive;
+  if (Status s = insidePrefixDrive(link, hostDrive); !s.ok) return s;
+  std::wstring hostLink;
+  std::wstring hostTarget;
+  if (Status s = wine_->unixPath(mirafold::base::toLongPath(link), hostLink); !s.ok) return s;
+  if (Status s = wine_->unixPath(mirafold::base::toLongPath(target), hostTarget); !s.ok) return s;
+  const HostClaim claim(*wine_);
+  if (!claim.ready()) {
+    return Status::failure(exit_code::kCannotMake,
+                           L"Wine gives no host path for a temporary name.");
+  }
+  std::wstring expected;
+  if (Status s = reachedPath(target, expected); !s.ok) return s;
+  const auto leadsToTarget = [&] {
+    const Entry entry = inspect(link);
+    return entry.kind == EntryKind::HostLink && equalsIgnoringAsciiCase(entry.target, expected);
+  };
+  Status replaced =
+      wine_->run(L"if mkdir -- \"$4\" 2>/dev/null; then " + guarded(kReplaceOnHost) +
+                     L"; s=$?; : >\"$4/done\"; [ $s -eq 0 ]; else rmdir -- \"$4\"; false; fi",
+                 {hostLink, hostDrive, hostTarget, claim.hostPath()}, ERROR_ACCESS_DENIED,
+                 wine_->makeTimeoutMs());
+  if (replaced.ok || replaced.code != exit_code::kTimeout) {
+    claim.release();
+    if (!replaced.ok) return replaced;  // the old link stands: ln or mv did nothing
+    if (leadsToTarget()) return replaced;
+    return Status::failure(exit_code::kCannotMake,
+                           L"The host symbolic link did not lead to the new target afterwards.");
+  }
+  // No answer in time: the claim taken here means the command never runs (it then only removes
+  // the claim); else it has run, or runs now, and what stands afterwards tells.
+  const Status settled = wine_->run(
+      L"if mkdir -- \"$1\" 2>/dev/null; then echo \"The host command did not run.\"; false; else "
+      L"i=0; while [ ! -e \"$1/done\" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i+1)); done; "
+      L"rm -f -- \"$1/done\"; rmdir -- \"$1\" 2>/dev/null; true; fi",
+      {claim.hostPath()}, exit_code::kTimeout, wine_->answerTimeoutMs() + 2000);
+  if (!settled.ok) return settled;  // the old link stands, unless the host hangs on
+  if (leadsToTarget()) return Status::success();
+  return Status::failure(exit_code::kTimeout,
+                         L"The host shell did not answer in time; the old link stands.");
 }
 
 }  // namespace junction::win32

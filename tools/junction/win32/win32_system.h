@@ -18,11 +18,14 @@ class Win32System : public System {
   DriveDevice driveDevice(wchar_t letter) override;
 
   Status createFolder(const std::wstring& path, std::unique_ptr<NewFolder>& made) override;
-  Status openLink(const std::wstring& path, std::unique_ptr<OpenLink>& opened) override;
+  Status openLink(const std::wstring& path, LinkAccess access,
+                  std::unique_ptr<OpenLink>& opened) override;
+  Status resolvedPath(const std::wstring& path, std::wstring& resolved) override;
 
   bool makesHostLinks() const override { return hostLinks_; }
   Status makeHostLink(const std::wstring& link, const std::wstring& target) override;
   Status removeHostLink(const std::wstring& link) override;
+  Status replaceHostLink(const std::wstring& link, const std::wstring& target) override;
 
  private:
   // Under Wine: fails unless the folder holding `link` lies, with every host link on the way

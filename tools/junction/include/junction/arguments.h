@@ -12,13 +12,14 @@ enum class Action {
   Create,      // LINK TARGET
   Query,       // LINK
   Delete,      // -d LINK
+  Retarget,    // -r LINK TARGET: the junction LINK made to lead to TARGET instead
   Scan,        // -s FOLDER
 };
 
 struct Arguments {
   Action action = Action::Usage;
   std::wstring link;     // LINK, or FOLDER for a scan
-  std::wstring target;   // TARGET, for Create only
+  std::wstring target;   // TARGET, for Create and Retarget
   std::wstring problem;  // non-empty when the arguments were not understood
 };
 

@@ -14,10 +14,12 @@ inline constexpr std::uint32_t kNotEnoughMemory = 8;  // ERROR_NOT_ENOUGH_MEMORY
 inline constexpr std::uint32_t kNotSupported = 50;    // ERROR_NOT_SUPPORTED
 inline constexpr std::uint32_t kCannotMake = 82;      // ERROR_CANNOT_MAKE
 inline constexpr std::uint32_t kBadPathname = 161;  // ERROR_BAD_PATHNAME: TARGET on no local drive
-inline constexpr std::uint32_t kAlreadyExists = 183;        // ERROR_ALREADY_EXISTS: LINK is taken
-inline constexpr std::uint32_t kFilenameTooLong = 206;      // ERROR_FILENAME_EXCED_RANGE
-inline constexpr std::uint32_t kNotAFolder = 267;           // ERROR_DIRECTORY: TARGET is no folder
-inline constexpr std::uint32_t kTimeout = 1460;             // ERROR_TIMEOUT
+inline constexpr std::uint32_t kAlreadyExists = 183;    // ERROR_ALREADY_EXISTS: LINK is taken
+inline constexpr std::uint32_t kFilenameTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
+inline constexpr std::uint32_t kNotAFolder = 267;       // ERROR_DIRECTORY: TARGET is no folder
+inline constexpr std::uint32_t kTimeout = 1460;         // ERROR_TIMEOUT
+// ERROR_CANT_RESOLVE_FILENAME, what the system says of a loop of links: LINK inside its TARGET.
+inline constexpr std::uint32_t kCannotResolve = 1921;
 inline constexpr std::uint32_t kNotAReparsePoint = 4390;    // ERROR_NOT_A_REPARSE_POINT
 inline constexpr std::uint32_t kReparseTagMismatch = 4394;  // ERROR_REPARSE_TAG_MISMATCH
 

@@ -57,14 +57,19 @@ class NewFolder {
   virtual Status discard() = 0;
 };
 
-// An entry opened as itself (no reparse traversal) with the right to delete it: what it is, is
-// read on this handle, and it is deleted through this handle.
+// An entry opened as itself (no reparse traversal), with the right to delete it or to rewrite
+// its reparse data as it was opened for: what it is, is read on this handle, and it is deleted or
+// rewritten through this handle.
 class OpenLink {
  public:
   virtual ~OpenLink() = default;
   virtual Entry read() = 0;
   virtual Status remove() = 0;
+  // Replaces the reparse data in place; the tag stays the same, so the entry is never without one.
+  virtual Status setReparseData(const std::vector<std::uint8_t>& bytes) = 0;
 };
+
+enum class LinkAccess { Remove, Rewrite };
 
 class System {
  public:
@@ -79,12 +84,17 @@ class System {
 
   // NTFS junctions. createFolder fails when anything is at `path` already.
   virtual Status createFolder(const std::wstring& path, std::unique_ptr<NewFolder>& made) = 0;
-  virtual Status openLink(const std::wstring& path, std::unique_ptr<OpenLink>& opened) = 0;
+  virtual Status openLink(const std::wstring& path, LinkAccess access,
+                          std::unique_ptr<OpenLink>& opened) = 0;
+  // The path the system reaches, every link on the way followed.
+  virtual Status resolvedPath(const std::wstring& path, std::wstring& resolved) = 0;
 
   // Wine's stand-in for junctions, which its file system lacks: only inside the prefix's drive_c.
   virtual bool makesHostLinks() const = 0;
   virtual Status makeHostLink(const std::wstring& link, const std::wstring& target) = 0;
   virtual Status removeHostLink(const std::wstring& link) = 0;
+  // A new host link made beside `link` and renamed over it in one step: `link` is never missing.
+  virtual Status replaceHostLink(const std::wstring& link, const std::wstring& target) = 0;
 };
 
 class Console {

@@ -1,0 +1,45 @@
+#pragma once
+// What a UI test asks of the host under Wine: a screenshot of the screen, and a folder made
+// unchangeable there (`chattr +i`), which Wine reports as access denied.
+
+#include <windows.h>
+
+#include <chrono>
+#include <string>
+
+namespace mirafold::ui {
+
+// True once `condition` holds, polled every 50 ms; false after the timeout.
+template <typename Condition>
+bool eventually(Condition condition,
+                std::chrono::milliseconds timeout = std::chrono::milliseconds(20000)) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    ::Sleep(50);
+  }
+  return true;
+}
+
+// A screenshot of the whole screen when MIRAFOLD_SHOT names a host file, taken by ImageMagick on
+// the host. Returns once the picture is written.
+void screenshotIfAsked();
+
+// A folder made unchangeable on the host: not even root may rename or create an entry in it.
+// Made changeable again however the test ends.
+class Unchangeable {
+ public:
+  explicit Unchangeable(const std::wstring& folder);
+  ~Unchangeable();
+  Unchangeable(const Unchangeable&) = delete;
+  Unchangeable& operator=(const Unchangeable&) = delete;
+  bool held() const { return held_; }
+
+ private:
+  std::wstring folder_;
+  std::string unix_;
+  std::wstring probe_;
+  bool held_ = false;
+};
+
+}  // namespace mirafold::ui
