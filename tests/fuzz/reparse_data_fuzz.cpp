@@ -1,8 +1,9 @@
 // Mount-point bytes built from any two names read back as those names, and reading any bytes
-// stays inside them.
+// (as reparse data, or as the one reading of an entry) stays inside them.
 
 #include <cstdlib>
 
+#include "base/entry_reading.h"
 #include "base/reparse_data.h"
 #include "base/text.h"
 #include "fuzz_input.h"
@@ -10,6 +11,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   (void)mirafold::base::parseMountPointData(std::span(data, size));
   (void)mirafold::base::reparseTag(std::span(data, size));
+  // The one reading of an entry takes whatever bytes a reparse point holds, as a folder or a file.
+  for (const std::uint32_t attributes : {0x410u, 0x420u}) {
+    (void)mirafold::base::readingOf(attributes, std::span(data, size), false);
+  }
 
   const auto pieces = mirafold::fuzz::piecesOf(mirafold::fuzz::textOf(data, size), 2);
   const mirafold::base::MountPoint names{pieces[0], pieces[1]};
