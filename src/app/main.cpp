@@ -48,7 +48,8 @@ win32::Win32MoveFileSystem moveFileSystemOf(const win32::Win32ProgramInfo& progr
   return win32::Win32MoveFileSystem(
       win32::junctionToolLinks(move::joinPath(program.programFolder(), L"junction.exe")),
       {.noJunctionTool = std::wstring(move::kNoJunctionTool),
-       .notALink = std::wstring(move::kNotALink)});
+       .notALink = std::wstring(move::kNotALink),
+       .volumeMountPoint = std::wstring(move::kVolumeMountPoint)});
 }
 
 // The helper's request when the program was started as the elevated helper. The shell's

@@ -41,6 +41,8 @@ inline constexpr std::wstring_view kCopyDiffers = L"复制的文件与原文件�
 inline constexpr std::wstring_view kLinkLeadsElsewhere = L"链接未指向：%1";
 inline constexpr std::wstring_view kNoJunctionTool = L"找不到 junction.exe";
 inline constexpr std::wstring_view kNotALink = L"不是链接：%1";
+inline constexpr std::wstring_view kVolumeMountPoint =
+    L"这是分区的装入点，不随文件夹复制，也不在此删除：%1";
 
 inline constexpr std::wstring_view kSourceIsLink = L"该文件夹本身就是链接";
 inline constexpr std::wstring_view kSystemFolder = L"不能移动系统文件夹";

@@ -44,7 +44,14 @@ MoveStatus takeSummary(platform::MoveFileSystem& files, const TreeSummary& summa
   facts.largestFile = summary.largest;
   facts.largestFilePath = summary.largestPath;
   facts.cloudPlaceholder = summary.firstCloudPlaceholder;
-  if (facts.sameVolume || summary.firstSymbolicLink.empty()) return MoveStatus::success();
+  if (facts.sameVolume) return MoveStatus::success();
+  // The copy reads each of them: a volume's mount point, which it would not copy, or a link it
+  // cannot read, is told now rather than after half the copy.
+  for (const std::wstring& link : summary.mountPoints) {
+    std::wstring target;
+    if (MoveStatus st = files.readLink(link, target); !st.ok()) return st;
+  }
+  if (summary.firstSymbolicLink.empty()) return MoveStatus::success();
   bool can = false;
   if (MoveStatus st = files.canMakeSymbolicLinks(can); !st.ok()) return st;
   if (!can) facts.symbolicLinkNotMakeable = summary.firstSymbolicLink;

@@ -40,6 +40,9 @@ MoveStatus summarize(platform::MoveFileSystem& files, const std::wstring& folder
         summary.firstSymbolicLink.empty()) {
       summary.firstSymbolicLink = path;
     }
+    if (entry.info.kind == EntryKind::Link && entry.info.reparseTag == platform::kTagMountPoint) {
+      summary.mountPoints.push_back(path);
+    }
     if (entry.info.kind == EntryKind::Folder) {
       if (MoveStatus s = summarize(files, path, summary, clusterBytes, countNames); !s.ok()) {
         return s;

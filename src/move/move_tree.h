@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "move/move_progress.h"
 #include "platform/move_file_system.h"
@@ -19,6 +20,9 @@ struct TreeSummary {
   std::wstring largestPath;            // the largest file, as walked
   std::wstring firstCloudPlaceholder;  // not entered when a folder
   std::wstring firstSymbolicLink;
+  // Links with a mount point's tag: junctions, or volume mount points, which only their bytes
+  // tell apart and which no copy makes.
+  std::vector<std::wstring> mountPoints;
   std::uint64_t filesWithManyNames = 0;  // hard links: a copy makes each a file of its own
 };
 

@@ -1,25 +1,21 @@
 #pragma once
-// What an entry a directory search found is, from its attributes and reparse tag (the tag means
-// something only with the reparse-point attribute).
+// What the move makes of an entry of the one reading (base/entry_reading.h).
 
 #include <cstdint>
 
+#include "base/entry_reading.h"
+#include "base/reparse_data.h"
 #include "platform/move_file_system.h"
 
 namespace mirafold::platform {
 
-inline constexpr std::uint32_t kAttributeReparsePoint = kAttributeLink;  // the same bit
-inline constexpr std::uint32_t kTagMountPoint = 0xA0000003;    // IO_REPARSE_TAG_MOUNT_POINT
-inline constexpr std::uint32_t kTagSymbolicLink = 0xA000000C;  // IO_REPARSE_TAG_SYMLINK
+inline constexpr std::uint32_t kTagMountPoint = base::kMountPointTag;
+inline constexpr std::uint32_t kTagSymbolicLink = base::kSymbolicLinkTag;
 
-// A folder that is a name surrogate (a junction, a folder symbolic link, any reparse point that
-// stands for another name) is a link: never entered, never deleted through. Under Wine its
-// stand-in, a host symbolic link, is a reparse point without a tag. Other reparse points
-// (deduplicated files, cloud placeholders) are ordinary files and folders.
-EntryKind entryKindOf(std::uint32_t attributes, std::uint32_t tag, bool underWine);
-
-// Any cloud tag (IO_REPARSE_TAG_CLOUD, CLOUD_1 to CLOUD_F), or contents to be recalled on open or
-// on reading.
-bool isCloudPlaceholder(std::uint32_t attributes, std::uint32_t tag);
+// A folder that stands for another name (a junction, a volume mount point, a folder symbolic
+// link, any other name surrogate, Wine's host link) is a link: never entered, never deleted
+// through. A file symbolic link is a file: the copy copies it as a link and deletion removes the
+// link itself. A cloud placeholder is a file or a folder (EntryInfo says it is one).
+EntryKind moveKindOf(base::EntryKind kind, std::uint32_t attributes);
 
 }  // namespace mirafold::platform

@@ -111,7 +111,8 @@ class TimedFileSystem final : public win32::Win32MoveFileSystem {
   TimedFileSystem()
       : Win32MoveFileSystem(win32::junctionToolLinks(ui::buildFolder() + L"\\junction.exe"),
                             {.noJunctionTool = std::wstring(move::kNoJunctionTool),
-                             .notALink = std::wstring(move::kNotALink)}) {}
+                             .notALink = std::wstring(move::kNotALink),
+                             .volumeMountPoint = std::wstring(move::kVolumeMountPoint)}) {}
 
   platform::MoveStatus createFolder(const std::wstring& path) override {
     if (path.ends_with(L".mirafold-partial")) copyStarted = Clock::now();

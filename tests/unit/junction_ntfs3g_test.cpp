@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "junction/reparse_data.h"
+#include "base/reparse_data.h"
 
 extern char** environ;
 
@@ -128,7 +128,8 @@ TEST(Ntfs3g, ResolvesOurMountPointBytesToTheTarget) {
   fs::create_directory(link);
 
   const std::wstring windowsTarget = L"C:\\目标 folder";
-  const auto bytes = buildMountPointData({L"\\??\\" + windowsTarget, windowsTarget});
+  const auto bytes =
+      mirafold::base::buildMountPointData({L"\\??\\" + windowsTarget, windowsTarget});
   ASSERT_TRUE(bytes);
   ASSERT_EQ(::setxattr(link.c_str(), "system.ntfs_reparse_data", bytes->data(), bytes->size(), 0),
             0)
@@ -140,7 +141,7 @@ TEST(Ntfs3g, ResolvesOurMountPointBytesToTheTarget) {
   ASSERT_TRUE(volume.mount());
 
   // The link is now a symbolic link to ntfs-3g: read its own attribute, not its target's.
-  std::vector<char> stored(kMaximumReparseDataSize);
+  std::vector<char> stored(mirafold::base::kMaximumReparseDataSize);
   const ssize_t got =
       ::lgetxattr(link.c_str(), "system.ntfs_reparse_data", stored.data(), stored.size());
   ASSERT_GT(got, 0);

@@ -88,14 +88,6 @@ TEST(LocalDrivePath, FollowsSubstLettersAndRefusesNetworkDrives) {
   for (const auto& row : rows) EXPECT_EQ(localDrivePath(row.in, devices), row.out) << row.in;
 }
 
-TEST(SubstituteName, RoundTripsDriveAndSharePaths) {
-  EXPECT_EQ(substituteNameFor(L"C:\\t"), L"\\??\\C:\\t");
-  EXPECT_EQ(pathFromSubstituteName(L"\\??\\C:\\t"), L"C:\\t");
-  EXPECT_EQ(pathFromSubstituteName(L"\\??\\UNC\\srv\\share"), L"\\\\srv\\share");
-  EXPECT_EQ(pathFromSubstituteName(L"\\??\\Volume{1}\\"), L"Volume{1}\\");
-  EXPECT_EQ(pathFromSubstituteName(L"relative"), L"relative");
-}
-
 class Quoting : public testing::TestWithParam<PathRow> {};
 TEST_P(Quoting, SurvivesTheReceiversSplitting) {
   EXPECT_EQ(mirafold::base::quoteArgument(GetParam().in), GetParam().out);

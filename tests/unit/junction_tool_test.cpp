@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "base/entry_reading.h"
+#include "base/reparse_data.h"
+#include "junction/entry_of.h"
 #include "junction/exit_codes.h"
-#include "junction/reparse_data.h"
-#include "junction/reparse_entry.h"
 #include "junction/tool.h"
 
 namespace junction {
@@ -34,7 +35,7 @@ class FakeSystem : public System {
   void mountPoint(const std::wstring& p, const std::wstring& substitute,
                   const std::wstring& print) {
     entries[p] = Entry{EntryKind::Junction, {}, {}, 0, {}};
-    reparse[p] = *buildMountPointData({substitute, print});
+    reparse[p] = *mirafold::base::buildMountPointData({substitute, print});
   }
   void junction(const std::wstring& p, const std::wstring& t) { mountPoint(p, L"\\??\\" + t, t); }
   void erase(const std::wstring& p) {
@@ -54,7 +55,11 @@ class FakeSystem : public System {
                                   : found->second;
   }
   Entry inspect(const std::wstring& path) override {
-    if (auto r = reparse.find(path); r != reparse.end()) return entryFromReparseData(r->second);
+    if (auto r = reparse.find(path); r != reparse.end()) {
+      constexpr std::uint32_t kMountedFolder =
+          mirafold::base::kAttributeFolder | mirafold::base::kAttributeReparsePoint;
+      return entryOf(mirafold::base::readingOf(kMountedFolder, r->second, false));
+    }
     auto it = entries.find(path);
     return it == entries.end() ? Entry{} : it->second;
   }
@@ -107,8 +112,9 @@ class FakeSystem : public System {
     Status setReparseData(const std::vector<std::uint8_t>& bytes) override {
       fs_.calls.push_back(L"rewrite " + path_);
       if (!fs_.writeFailure.ok) return fs_.writeFailure;
-      fs_.reparse[path_] =
-          fs_.readsBackWrong-- > 0 ? *buildMountPointData({L"\\??\\C:\\x", L""}) : bytes;
+      fs_.reparse[path_] = fs_.readsBackWrong-- > 0
+                               ? *mirafold::base::buildMountPointData({L"\\??\\C:\\x", L""})
+                               : bytes;
       return Status::success();
     }
 
@@ -181,6 +187,7 @@ class JunctionTool : public testing::Test {
 };
 
 using namespace exit_code;
+using mirafold::base::parseMountPointData;
 
 TEST_F(JunctionTool, CreatesAFolderThenWritesTheMountPointThroughItsHandle) {
   EXPECT_EQ(run({L"link", L"C:\\data\\"}), kSuccess);

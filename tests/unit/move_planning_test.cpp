@@ -104,6 +104,14 @@ TEST_F(MovePlanningTest, SymbolicLinksNeedTheRightToMakeThem) {
   EXPECT_FALSE(planMoveAway(fs, L"C:\\Games\\Game", L"C:\\Elsewhere", kNtfs).refusal);
 }
 
+// A volume mount point would stop a copy halfway: it is found first. A rename takes it along.
+TEST_F(MovePlanningTest, AVolumeMountPointInsideStopsACopyBeforeItStarts) {
+  fs.addLink(L"C:\\Games\\Game\\sub\\disk", L"\\\\?\\Volume{1}\\");
+  EXPECT_EQ(planMoveAway(fs, L"C:\\Games\\Game", L"D:\\Store", kNtfs).refusal,
+            L"移动失败：volume mount point: C:\\Games\\Game\\sub\\disk。未做任何更改");
+  EXPECT_FALSE(planMoveAway(fs, L"C:\\Games\\Game", L"C:\\Elsewhere", kNtfs).refusal);
+}
+
 // 2,500 bytes in two files take two 4 KiB clusters each on a drive with 10,000 bytes free.
 TEST_F(MovePlanningTest, SpaceCountedInTheDestinationsClusters) {
   fs.addVolume(L'E', {false, 10000, L"exFAT", 4096});

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/win32/entry_reader.h"
+#include "base/win32/handles.h"
 #include "temp_tree.h"
 
 namespace mirafold::win32 {
@@ -196,6 +198,42 @@ TEST_F(FileSystemTest, ResolvedPathFollowsALinkOnTheWay) {
   ASSERT_EQ(runJunction(L"\"" + link + L"\" \"" + target + L"\""), 0u);
   EXPECT_EQ(files.resolvedPath(link + L"\\New Link"), target + L"\\New Link");
   EXPECT_EQ(files.resolvedPath(link), target);
+  runJunction(L"-d \"" + link + L"\"");
+}
+
+// The one reading asked of the system: a path, a handle open on the entry and a listing agree,
+// and a host link leads where the system gets through it.
+TEST_F(FileSystemTest, OneReadingFromAPathAHandleAndAListing) {
+  using base::EntryKind;
+  const std::wstring target = tree.folder(L"real");
+  const std::wstring link = tree.at(L"link");
+  ASSERT_EQ(runJunction(L"\"" + link + L"\" \"" + target + L"\""), 0u);
+  const struct {
+    std::wstring path;
+    EntryKind kind;
+    std::wstring target;
+  } rows[] = {{target, EntryKind::Folder, L""},
+              {tree.file(L"file.txt"), EntryKind::File, L""},
+              {link, EntryKind::HostLink, target},
+              {tree.at(L"missing"), EntryKind::Missing, L""}};
+  for (const auto& row : rows) {
+    const base::EntryReading reading = base::win32::readEntry(row.path);
+    EXPECT_EQ(reading.kind, row.kind) << row.path;
+    EXPECT_EQ(reading.target, row.target) << row.path;
+    if (row.kind == EntryKind::Missing) continue;
+    WIN32_FIND_DATAW found{};
+    const base::win32::UniqueFindHandle search(::FindFirstFileExW(
+        row.path.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
+    ASSERT_TRUE(search) << row.path;
+    EXPECT_EQ(base::win32::listedKind(found), row.kind) << row.path;
+    const base::win32::UniqueFileHandle entry(::CreateFileW(
+        row.path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    ASSERT_TRUE(entry) << row.path;
+    // Wine 8 opens what a host link leads to even when asked for the link itself.
+    const EntryKind opened = row.kind == EntryKind::HostLink ? EntryKind::Folder : row.kind;
+    EXPECT_EQ(base::win32::readEntry(entry.get()).kind, opened) << row.path;
+  }
   runJunction(L"-d \"" + link + L"\"");
 }
 

@@ -46,7 +46,8 @@ inline win32::LinkCommands junctionToolLinks() {
 
 // The seam's refusals in the words the program gives it.
 inline win32::MoveFileSystemTexts moveTexts() {
-  return {std::wstring(move::kNoJunctionTool), std::wstring(move::kNotALink)};
+  return {std::wstring(move::kNoJunctionTool), std::wstring(move::kNotALink),
+          std::wstring(move::kVolumeMountPoint)};
 }
 
 }  // namespace mirafold::testing

@@ -350,6 +350,8 @@ MoveStatus FakeMoveFileSystem::readLink(const std::wstring& link, std::wstring& 
   if (auto fault = injectedFault()) return *fault;
   const Node* node = at(link);
   if (!node || node->kind != EntryKind::Link) return failed(L"not a link: " + link);
+  // As the Win32 seam refuses a volume's mount point.
+  if (node->target.starts_with(L"\\\\?\\Volume{")) return failed(L"volume mount point: " + link);
   target = node->target;
   return MoveStatus::success();
 }

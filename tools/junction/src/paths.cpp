@@ -68,20 +68,6 @@ std::optional<std::wstring> localDrivePath(std::wstring_view drivePath,
   return std::nullopt;
 }
 
-std::wstring substituteNameFor(std::wstring_view drivePath) {
-  return std::wstring(kNtPrefix) + std::wstring(drivePath);
-}
-
-std::wstring pathFromSubstituteName(std::wstring_view substituteName) {
-  if (startsWith(substituteName, kNtUnc)) {
-    return L"\\\\" + std::wstring(substituteName.substr(kNtUnc.size()));
-  }
-  if (startsWith(substituteName, kNtPrefix)) {
-    return std::wstring(substituteName.substr(kNtPrefix.size()));
-  }
-  return std::wstring(substituteName);
-}
-
 std::wstring joinPath(std::wstring_view folder, std::wstring_view name) {
   std::wstring out(folder);
   if (!out.empty() && out.back() != L'\\') out += L'\\';

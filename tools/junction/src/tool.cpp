@@ -4,15 +4,17 @@
 
 #include "base/long_path.h"
 #include "base/path_rules.h"
+#include "base/reparse_data.h"
 #include "junction/exit_codes.h"
 #include "junction/paths.h"
-#include "junction/reparse_data.h"
 #include "junction/text.h"
 
 namespace junction {
 namespace {
 
 using namespace exit_code;
+using mirafold::base::buildMountPointData;
+using mirafold::base::substituteNameFor;
 
 // "LINK -> TARGET", the target being the path the system follows; a print name saying something
 // else is shown after it, never in its place.

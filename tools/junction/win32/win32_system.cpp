@@ -7,13 +7,13 @@
 #include <string_view>
 
 #include "base/long_path.h"
+#include "base/win32/entry_reader.h"
 #include "base/win32/final_path.h"
 #include "base/win32/handles.h"
 #include "error_text.h"
+#include "junction/entry_of.h"
 #include "junction/exit_codes.h"
 #include "junction/paths.h"
-#include "junction/reparse_data.h"
-#include "junction/reparse_entry.h"
 #include "junction/text.h"
 
 namespace junction::win32 {
@@ -24,12 +24,14 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 Status failureOf(DWORD error) { return Status::failure(error, systemMessage(error)); }
 Status lastFailure() { return failureOf(::GetLastError()); }
 
-bool isMissing(DWORD error) {
-  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
 Entry unreadable(DWORD error) {
   return Entry{EntryKind::Unreadable, {}, {}, error, systemMessage(error)};
+}
+
+// The one reading, with the system's words for what could not be read.
+Entry entryRead(const mirafold::base::EntryReading& reading) {
+  const Entry entry = entryOf(reading);
+  return entry.kind == EntryKind::Unreadable ? unreadable(entry.error) : entry;
 }
 
 // "\\?\C:\x" -> "\??\C:\x": the name NtCreateFile takes.
@@ -58,28 +60,6 @@ Status reachedPath(const std::wstring& path, std::wstring& resolved) {
   const auto final = mirafold::base::win32::finalPathOf(file.get());
   if (!final) return lastFailure();
   resolved = *final;
-  return Status::success();
-}
-
-EntryKind kindOf(DWORD attributes, DWORD reparseTag, bool underWine) {
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-    if (reparseTag == kMountPointTag) return EntryKind::Junction;
-    // Wine shows a host symbolic link as a reparse point without a tag.
-    const bool folder = attributes & FILE_ATTRIBUTE_DIRECTORY;
-    if (underWine && folder && reparseTag == 0) return EntryKind::HostLink;
-    return EntryKind::OtherLink;
-  }
-  return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder : EntryKind::File;
-}
-
-Status readReparseData(HANDLE file, std::vector<std::uint8_t>& data) {
-  data.assign(kMaximumReparseDataSize, 0);
-  DWORD got = 0;
-  if (!::DeviceIoControl(file, FSCTL_GET_REPARSE_POINT, nullptr, 0, data.data(),
-                         static_cast<DWORD>(data.size()), &got, nullptr)) {
-    return lastFailure();
-  }
-  data.resize(got);
   return Status::success();
 }
 
@@ -122,20 +102,7 @@ class Win32OpenLink : public OpenLink {
  public:
   explicit Win32OpenLink(mirafold::base::win32::UniqueFileHandle file) : file_(std::move(file)) {}
 
-  Entry read() override {
-    FILE_ATTRIBUTE_TAG_INFO info{};
-    if (!::GetFileInformationByHandleEx(file_.get(), FileAttributeTagInfo, &info, sizeof info)) {
-      return unreadable(::GetLastError());
-    }
-    const DWORD attributes = info.FileAttributes;
-    const EntryKind kind = kindOf(attributes, info.ReparseTag, false);
-    // A junction is a folder; a mount-point tag on a file is no junction.
-    if (kind != EntryKind::Junction) return Entry{kind, {}, {}, 0, {}};
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return Entry{EntryKind::OtherLink, {}, {}, 0, {}};
-    std::vector<std::uint8_t> data;
-    if (const Status s = readReparseData(file_.get(), data); !s.ok) return unreadable(s.code);
-    return entryFromReparseData(data);
-  }
+  Entry read() override { return entryRead(mirafold::base::win32::readEntry(file_.get())); }
 
   Status remove() override { return deleteThrough(file_); }
 
@@ -194,39 +161,14 @@ DriveDevice Win32System::driveDevice(wchar_t letter) {
 }
 
 Entry Win32System::inspect(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(mirafold::base::toLongPath(path).c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
-    const DWORD error = ::GetLastError();
-    return isMissing(error) ? Entry{} : unreadable(error);
+  const Entry entry = entryRead(mirafold::base::win32::readEntry(mirafold::base::toLongPath(path)));
+  // Host links elsewhere (the host's /bin, a user's own) are not the stand-in's to show as
+  // junctions, nor to remove.
+  std::wstring hostDrive;
+  if (entry.kind == EntryKind::HostLink && !insidePrefixDrive(path, hostDrive).ok) {
+    return Entry{EntryKind::OtherLink, {}, {}, 0, {}};
   }
-  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-    return Entry{kindOf(attributes, 0, false), {}, {}, 0, {}};
-
-  mirafold::base::win32::UniqueFileHandle file(::CreateFileW(
-      mirafold::base::toLongPath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
-      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!file) return unreadable(::GetLastError());
-  std::vector<std::uint8_t> data;
-  const Status read = readReparseData(file.get(), data);
-  if (read.ok) {
-    Entry entry = entryFromReparseData(data);
-    // A mount point on a file is no junction.
-    if (entry.kind == EntryKind::Junction && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      return Entry{EntryKind::OtherLink, {}, {}, 0, {}};
-    }
-    return entry;
-  }
-  if (read.code == ERROR_NOT_A_REPARSE_POINT &&
-      kindOf(attributes, 0, wine_ != nullptr) == EntryKind::HostLink) {
-    // Host links elsewhere (the host's /bin, a user's own) are not the stand-in's to show as
-    // junctions, nor to remove.
-    std::wstring hostDrive;
-    if (!insidePrefixDrive(path, hostDrive).ok) return Entry{EntryKind::OtherLink, {}, {}, 0, {}};
-    Entry link{EntryKind::HostLink, {}, {}, 0, {}};
-    const Status resolved = reachedPath(path, link.target);
-    return resolved.ok ? link : unreadable(resolved.code);
-  }
-  return unreadable(read.code);
+  return entry;
 }
 
 Status Win32System::listFolder(const std::wstring& path, std::vector<Child>& children) {
@@ -240,9 +182,9 @@ Status Win32System::listFolder(const std::wstring& path, std::vector<Child>& chi
   do {
     const std::wstring name = found.cFileName;
     if (name == L"." || name == L"..") continue;
-    // For a reparse point, the listing carries its tag in dwReserved0.
-    children.push_back(
-        Child{name, kindOf(found.dwFileAttributes, found.dwReserved0, wine_ != nullptr)});
+    const mirafold::base::EntryReading listed{mirafold::base::win32::listedKind(found),
+                                              found.dwFileAttributes};
+    children.push_back(Child{name, entryOf(listed).kind});
   } while (::FindNextFileW(search.get(), &found));
   return ::GetLastError() == ERROR_NO_MORE_FILES ? Status::success() : lastFailure();
 }

@@ -9,11 +9,9 @@
 #include <vector>
 
 #include "base/long_path.h"
-#include "base/win32/exported.h"
+#include "base/win32/entry_reader.h"
 #include "base/win32/final_path.h"
 #include "base/win32/handles.h"
-#include "junction/paths.h"
-#include "junction/reparse_data.h"
 #include "platform/entry_reading.h"
 #include "platform/win32/system/durable_file.h"
 #include "platform/win32/system/file_in_use.h"
@@ -36,12 +34,13 @@ FILETIME fileTimeOf(std::uint64_t ticks) {
   return {static_cast<DWORD>(ticks & 0xFFFFFFFFu), static_cast<DWORD>(ticks >> 32)};
 }
 
-platform::EntryInfo infoOf(const WIN32_FIND_DATAW& found, bool underWine) {
-  return {platform::entryKindOf(found.dwFileAttributes, found.dwReserved0, underWine),
+platform::EntryInfo infoOf(const WIN32_FIND_DATAW& found) {
+  const base::EntryKind kind = base::win32::listedKind(found);
+  return {platform::moveKindOf(kind, found.dwFileAttributes),
           found.dwFileAttributes,
           (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow,
           {ticksOf(found.ftCreationTime), ticksOf(found.ftLastWriteTime)},
-          platform::isCloudPlaceholder(found.dwFileAttributes, found.dwReserved0),
+          kind == base::EntryKind::CloudPlaceholder,
           (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? found.dwReserved0 : 0};
 }
 
@@ -67,25 +66,17 @@ MoveStatus resolvedTarget(const std::wstring& link, std::wstring& target) {
   return MoveStatus::success();
 }
 
-// The reparse data of `entry` as the file system keeps it; none for Wine's host links.
-std::vector<std::uint8_t> reparseDataOf(const std::wstring& entry) {
-  const base::win32::UniqueFileHandle opened = openEntry(entry, FILE_READ_ATTRIBUTES, false);
-  std::vector<std::uint8_t> data(junction::kMaximumReparseDataSize);
-  DWORD got = 0;
-  if (!opened || !::DeviceIoControl(opened.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, data.data(),
-                                    static_cast<DWORD>(data.size()), &got, nullptr)) {
-    got = 0;
-  }
-  data.resize(got);
-  return data;
+// The one reading of `entry`, never what it leads to.
+base::EntryReading readingOf(const std::wstring& entry) {
+  return base::win32::readEntry(callablePath(entry));
 }
 
-// A symbolic link's target as it was given: a relative one as it stands, an absolute one as the
-// path the system shows.
-std::wstring textOf(const junction::SymbolicLink& link) {
-  if (link.relative) return link.substituteName;
-  return link.printName.empty() ? junction::pathFromSubstituteName(link.substituteName)
-                                : link.printName;
+// `text` with its %1 filled in.
+std::wstring fillIn(std::wstring text, const std::wstring& path) {
+  if (const std::size_t blank = text.find(L"%1"); blank != std::wstring::npos) {
+    text.replace(blank, 2, path);
+  }
+  return text;
 }
 
 struct CopyContext {
@@ -127,9 +118,7 @@ MoveStatus removeEvenReadOnly(const std::wstring& path, Remove remove) {
 }  // namespace
 
 Win32MoveFileSystem::Win32MoveFileSystem(LinkCommands links, MoveFileSystemTexts texts)
-    : links_(std::move(links)),
-      texts_(std::move(texts)),
-      underWine_(base::win32::runningUnderWine()) {
+    : links_(std::move(links)), texts_(std::move(texts)) {
   // Whom a new file belongs to: a copy whose original has the same owner needs no other.
   HANDLE opened = nullptr;
   if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened)) return;
@@ -160,7 +149,7 @@ MoveStatus Win32MoveFileSystem::inspect(const std::wstring& path, platform::Entr
     }
     return isMissing(error) ? MoveStatus::success() : statusOf(error, path);
   }
-  info = infoOf(found, underWine_);
+  info = infoOf(found);
   return MoveStatus::success();
 }
 
@@ -177,7 +166,7 @@ MoveStatus Win32MoveFileSystem::list(const std::wstring& folder,
   do {
     const std::wstring name = found.cFileName;
     if (name == L"." || name == L"..") continue;
-    entries.push_back({name, infoOf(found, underWine_)});
+    entries.push_back({name, infoOf(found)});
   } while (::FindNextFileW(search.get(), &found));
   return ::GetLastError() == ERROR_NO_MORE_FILES ? MoveStatus::success() : lastStatus(folder);
 }
@@ -375,52 +364,68 @@ MoveStatus Win32MoveFileSystem::measureTimeStep(const std::wstring& folder, std:
   return MoveStatus::success();
 }
 
+MoveStatus Win32MoveFileSystem::refuseVolumeMountPoint(const std::wstring& path) const {
+  return MoveStatus::failure(fillIn(texts_.volumeMountPoint, path));
+}
+
 MoveStatus Win32MoveFileSystem::readLink(const std::wstring& link, std::wstring& target) {
-  const std::vector<std::uint8_t> data = reparseDataOf(link);
-  if (const auto mountPoint = junction::parseMountPointData(data)) {
-    target = mountPoint->printName.empty()
-                 ? junction::pathFromSubstituteName(mountPoint->substituteName)
-                 : mountPoint->printName;
+  const base::EntryReading reading = readingOf(link);
+  if (reading.kind == base::EntryKind::Unreadable) return statusOf(reading.error, link);
+  // A volume's mount point leads to no folder the move or the link commands may take.
+  if (reading.kind == base::EntryKind::VolumeMountPoint) return refuseVolumeMountPoint(link);
+  if (!reading.target.empty()) {
+    target = reading.target;
     return MoveStatus::success();
   }
-  if (const auto symbolicLink = junction::parseSymbolicLinkData(data)) {
-    target = textOf(*symbolicLink);
-    return MoveStatus::success();
-  }
+  // Another vendor's name surrogate: where the system gets to through it.
   return resolvedTarget(link, target);
 }
 
 MoveStatus Win32MoveFileSystem::copyLink(const std::wstring& from, const std::wstring& to) {
-  const std::vector<std::uint8_t> data = reparseDataOf(from);
-  if (data.empty()) {
-    // Wine's host links hold no reparse data: a link to where this one leads.
-    std::wstring target;
-    if (MoveStatus st = readLink(from, target); !st.ok()) return st;
-    return makeLink(to, target);
-  }
-  const DWORD attributes = ::GetFileAttributesW(callablePath(from).c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return lastStatus(from);
-  if (const auto symbolicLink = junction::parseSymbolicLinkData(data)) {
-    // The system writes the bytes itself, and lets a process in developer mode do it unelevated
-    // (older Windows refuses that flag as an invalid parameter).
-    const std::wstring target = textOf(*symbolicLink);
-    const DWORD kind = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0;
-    constexpr DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
-    if (::CreateSymbolicLinkW(callablePath(to).c_str(), target.c_str(), kind | kUnprivileged) ||
-        (::GetLastError() == ERROR_INVALID_PARAMETER &&
-         ::CreateSymbolicLinkW(callablePath(to).c_str(), target.c_str(), kind))) {
-      return MoveStatus::success();
+  const base::EntryReading reading = readingOf(from);
+  switch (reading.kind) {
+    case base::EntryKind::Unreadable:
+      return statusOf(reading.error, from);
+    case base::EntryKind::VolumeMountPoint:
+      // A second mount of the volume, made behind its mount manager's back, is no copy of it.
+      return refuseVolumeMountPoint(from);
+    case base::EntryKind::HostLink:
+      // Wine's host links hold no reparse data: a link to where this one leads.
+      return makeLink(to, reading.target);
+    case base::EntryKind::FolderSymbolicLink:
+    case base::EntryKind::FileSymbolicLink: {
+      // Its own stored text, so that a relative link stays relative. The system writes the bytes
+      // itself, and lets a process in developer mode do it unelevated (older Windows refuses
+      // that flag as an invalid parameter).
+      const DWORD kind =
+          reading.kind == base::EntryKind::FolderSymbolicLink ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0;
+      constexpr DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+      const std::wstring& target = reading.target;
+      if (::CreateSymbolicLinkW(callablePath(to).c_str(), target.c_str(), kind | kUnprivileged) ||
+          (::GetLastError() == ERROR_INVALID_PARAMETER &&
+           ::CreateSymbolicLinkW(callablePath(to).c_str(), target.c_str(), kind))) {
+        return MoveStatus::success();
+      }
+      return lastStatus(to);
     }
-    return lastStatus(to);
+    default:
+      break;
   }
   // A junction or another name surrogate: its own bytes on a new empty folder, taken back if
   // the system refuses them.
+  std::vector<std::uint8_t> data;
+  {
+    const base::win32::UniqueFileHandle source = openEntry(from, FILE_READ_ATTRIBUTES, false);
+    if (!source) return lastStatus(from);
+    if (const DWORD error = base::win32::readReparseData(source.get(), data); error) {
+      return statusOf(error, from);
+    }
+  }
   if (!::CreateDirectoryW(callablePath(to).c_str(), nullptr)) return lastStatus(to);
   {
     const base::win32::UniqueFileHandle link = openEntry(to, GENERIC_WRITE, false);
     DWORD unused = 0;
-    if (link && ::DeviceIoControl(link.get(), FSCTL_SET_REPARSE_POINT,
-                                  const_cast<std::uint8_t*>(data.data()),
+    if (link && ::DeviceIoControl(link.get(), FSCTL_SET_REPARSE_POINT, data.data(),
                                   static_cast<DWORD>(data.size()), nullptr, 0, &unused, nullptr)) {
       return MoveStatus::success();
     }
@@ -471,20 +476,20 @@ MoveStatus Win32MoveFileSystem::removeLink(const std::wstring& link) {
   const base::win32::UniqueFindHandle search(::FindFirstFileExW(
       callablePath(link).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
   if (!search) return lastStatus(link);
-  if (platform::entryKindOf(found.dwFileAttributes, found.dwReserved0, underWine_) !=
-      EntryKind::Link) {
-    std::wstring why = texts_.notALink;
-    if (const std::size_t blank = why.find(L"%1"); blank != std::wstring::npos) {
-      why.replace(blank, 2, link);
-    }
-    return MoveStatus::failure(why);
+  const base::EntryKind kind = base::win32::listedKind(found);
+  if (platform::moveKindOf(kind, found.dwFileAttributes) != EntryKind::Link) {
+    return MoveStatus::failure(fillIn(texts_.notALink, link));
   }
-  if (found.dwReserved0 != 0) {
-    return ::RemoveDirectoryW(callablePath(link).c_str()) ? MoveStatus::success()
-                                                          : lastStatus(link);
+  if (kind == base::EntryKind::HostLink) {
+    if (!links_.remove) return MoveStatus::failure(texts_.noJunctionTool);
+    return links_.remove(link);
   }
-  if (!links_.remove) return MoveStatus::failure(texts_.noJunctionTool);
-  return links_.remove(link);
+  // A listing tells a volume's mount point from a junction only by its bytes.
+  if (kind == base::EntryKind::Junction &&
+      readingOf(link).kind == base::EntryKind::VolumeMountPoint) {
+    return refuseVolumeMountPoint(link);
+  }
+  return ::RemoveDirectoryW(callablePath(link).c_str()) ? MoveStatus::success() : lastStatus(link);
 }
 
 MoveStatus Win32MoveFileSystem::sameFolder(const std::wstring& a, const std::wstring& b,

@@ -18,10 +18,11 @@ struct LinkCommands {
   std::function<platform::MoveStatus(const std::wstring& link)> remove;
 };
 
-// The seam's own refusals in the program's words; %1 in `notALink` stands for the path.
+// The seam's own refusals in the program's words; %1 stands for the path.
 struct MoveFileSystemTexts {
   std::wstring noJunctionTool;
   std::wstring notALink;
+  std::wstring volumeMountPoint;  // never read as a link's target, copied or removed
 };
 
 class Win32MoveFileSystem : public platform::MoveFileSystem {
@@ -73,10 +74,10 @@ class Win32MoveFileSystem : public platform::MoveFileSystem {
   };
   platform::MoveStatus readSecurity(const std::wstring& from, bool asRoot, Security& security);
   platform::MoveStatus giveOwner(const std::wstring& to, const Security& security);
+  platform::MoveStatus refuseVolumeMountPoint(const std::wstring& path) const;
 
   LinkCommands links_;
   MoveFileSystemTexts texts_;
-  bool underWine_;
   std::vector<std::uint8_t> ownerBuffer_;
   PSID ownOwner_ = nullptr;  // of new files this process makes
 };

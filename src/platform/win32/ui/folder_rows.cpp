@@ -10,6 +10,7 @@
 
 #include "base/long_path.h"
 #include "base/path_rules.h"
+#include "base/win32/entry_reader.h"
 #include "base/win32/handles.h"
 #include "platform/win32/system/full_path.h"
 
@@ -26,12 +27,11 @@ bool isListedFolder(const WIN32_FIND_DATAW& entry) {
   return name != L"." && name != L"..";
 }
 
-// A junction, or a symbolic link to a folder. Windows always gives a reparse point's tag; Wine
-// lists junction.exe's links (host symbolic links) with the attribute and no tag at all.
+// Any folder that stands for another name, as the move counts it: a junction, a volume mount
+// point, a folder symbolic link, another name surrogate, Wine's host link. A cloud folder is a
+// folder.
 bool isLinkEntry(const WIN32_FIND_DATAW& entry) {
-  if ((entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return false;
-  const DWORD tag = entry.dwReserved0;
-  return tag == IO_REPARSE_TAG_MOUNT_POINT || tag == IO_REPARSE_TAG_SYMLINK || tag == 0;
+  return base::isLink(base::win32::listedKind(entry));
 }
 
 // Names back to back, name i from starts[i] to starts[i + 1], and whether each is a link.

@@ -33,12 +33,6 @@ using DriveDevices = std::function<DriveDevice(wchar_t letter)>;
 std::optional<std::wstring> localDrivePath(std::wstring_view drivePath,
                                            const DriveDevices& devices);
 
-// "\??\C:\x" for "C:\x": the NT name a mount point's substitute name holds.
-std::wstring substituteNameFor(std::wstring_view drivePath);
-
-// Reverse of the above, for junctions made by other tools whose print name is empty.
-std::wstring pathFromSubstituteName(std::wstring_view substituteName);
-
 // "C:\a" + "b" -> "C:\a\b"; "C:\" + "b" -> "C:\b".
 std::wstring joinPath(std::wstring_view folder, std::wstring_view name);
 

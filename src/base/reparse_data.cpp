@@ -1,21 +1,19 @@
-#include "junction/reparse_data.h"
+#include "base/reparse_data.h"
 
 #include "base/little_endian.h"
 #include "base/text.h"
 
-namespace junction {
+namespace mirafold::base {
 namespace {
 
-using mirafold::base::fromUtf16;
-using mirafold::base::toUtf16;
+constexpr std::wstring_view kNtPrefix = L"\\??\\";
+constexpr std::wstring_view kNtUnc = L"\\??\\UNC\\";
 
 void put16(std::vector<std::uint8_t>& out, std::size_t at, std::size_t value) {
-  mirafold::base::writeLe16(out, at, static_cast<std::uint16_t>(value));
+  writeLe16(out, at, static_cast<std::uint16_t>(value));
 }
 
-std::size_t get16(std::span<const std::uint8_t> in, std::size_t at) {
-  return mirafold::base::readLe16(in, at);
-}
+std::size_t get16(std::span<const std::uint8_t> in, std::size_t at) { return readLe16(in, at); }
 
 void putText(std::vector<std::uint8_t>& out, std::size_t at, const std::u16string& text) {
   for (char16_t unit : text) {
@@ -105,4 +103,18 @@ std::optional<SymbolicLink> parseSymbolicLinkData(std::span<const std::uint8_t> 
   return SymbolicLink{names->substitute, names->print, (flags & kSymbolicLinkRelative) != 0};
 }
 
-}  // namespace junction
+std::wstring substituteNameFor(std::wstring_view drivePath) {
+  return std::wstring(kNtPrefix) + std::wstring(drivePath);
+}
+
+std::wstring pathFromSubstituteName(std::wstring_view substituteName) {
+  if (substituteName.starts_with(kNtUnc)) {
+    return L"\\\\" + std::wstring(substituteName.substr(kNtUnc.size()));
+  }
+  if (substituteName.starts_with(kNtPrefix)) {
+    return std::wstring(substituteName.substr(kNtPrefix.size()));
+  }
+  return std::wstring(substituteName);
+}
+
+}  // namespace mirafold::base

@@ -6,9 +6,10 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
-namespace junction {
+namespace mirafold::base {
 
 inline constexpr std::uint32_t kMountPointTag = 0xA0000003;  // IO_REPARSE_TAG_MOUNT_POINT
 inline constexpr std::size_t kMaximumReparseDataSize = 16 * 1024;
@@ -44,4 +45,11 @@ std::optional<SymbolicLink> parseSymbolicLinkData(std::span<const std::uint8_t> 
 // The tag of any reparse data, empty if there are fewer than four bytes.
 std::optional<std::uint32_t> reparseTag(std::span<const std::uint8_t> bytes);
 
-}  // namespace junction
+// "\??\C:\x" for "C:\x": the NT name a mount point's substitute name holds.
+std::wstring substituteNameFor(std::wstring_view drivePath);
+
+// The path a substitute name stands for, as Win32 names it: "\??\C:\x" -> "C:\x",
+// "\??\UNC\s\x" -> "\\s\x"; any other name (a relative one) as it stands.
+std::wstring pathFromSubstituteName(std::wstring_view substituteName);
+
+}  // namespace mirafold::base

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "junction/reparse_data.h"
+#include "base/reparse_data.h"
 
-namespace junction {
+namespace mirafold::base {
 namespace {
 
 std::size_t get16(const std::vector<std::uint8_t>& b, std::size_t at) {
@@ -118,5 +118,13 @@ TEST(SymbolicLinkData, ReadsARelativeLinkAsStored) {
   EXPECT_FALSE(parseSymbolicLinkData(bytes)) << "longer than the bytes";
 }
 
+TEST(SubstituteName, RoundTripsDriveAndSharePaths) {
+  EXPECT_EQ(substituteNameFor(L"C:\\t"), L"\\??\\C:\\t");
+  EXPECT_EQ(pathFromSubstituteName(L"\\??\\C:\\t"), L"C:\\t");
+  EXPECT_EQ(pathFromSubstituteName(L"\\??\\UNC\\srv\\share"), L"\\\\srv\\share");
+  EXPECT_EQ(pathFromSubstituteName(L"\\??\\Volume{1}\\"), L"Volume{1}\\");
+  EXPECT_EQ(pathFromSubstituteName(L"relative"), L"relative");
+}
+
 }  // namespace
-}  // namespace junction
+}  // namespace mirafold::base
