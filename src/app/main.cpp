@@ -22,14 +22,18 @@
 #include "move/messages.h"
 #include "move/move_handlers.h"
 #include "move/move_paths.h"
+#include "overview/link_overview.h"
+#include "overview/overview_messages.h"
 #include "platform/win32/system/file_system.h"
 #include "platform/win32/system/junction_tool_links.h"
 #include "platform/win32/system/known_folders.h"
 #include "platform/win32/system/system_services.h"
+#include "platform/win32/system/win32_link_probe.h"
 #include "platform/win32/system/win32_nt_volume.h"
 #include "platform/win32/system/win32_pipes.h"
 #include "platform/win32/system/win32_shell.h"
 #include "platform/win32/ui/layout_window.h"
+#include "platform/win32/ui/link_list_dialog.h"
 #include "platform/win32/ui/message_loop.h"
 #include "platform/win32/ui/modal_dialog.h"
 #include "platform/win32/ui/progress_dialog.h"
@@ -198,19 +202,37 @@ int run(HINSTANCE instance) {
                                                           .cancel = std::wstring(move::kCancel)});
   win32::Win32SystemFolders systemFolders;
   const move::SteadyClock clock;
-  move::MoveHandlers moves({.dir1 = dir1, .dir2 = dir2},
-                           {.files = moveFiles,
-                            .messages = messages,
-                            .processes = processes,
-                            .progress = moveProgress,
-                            .systemFolders = systemFolders,
-                            .volume = volume,
-                            .clock = clock,
-                            .pipes = pipes,
-                            .errors = errors,
-                            .journalFolder = win32::moveJournalFolder(),
-                            .programPath = program.programPath(),
-                            .everyMoveThroughHelper = everyMoveThroughHelper()});
+  win32::Win32LinkProbe linkProbe;
+  // The links below a folder: the walk behind a window of its own, then their table.
+  win32::Win32ProgressDialog linksWalk(
+      window.hwnd(),
+      {.title = std::wstring(overview::kLinksBelowTitle), .cancel = std::wstring(move::kCancel)});
+  win32::Win32LinkListDialog linkTable(
+      window.hwnd(),
+      {.title = std::wstring(overview::kLinksBelowTitle),
+       .columns = {std::wstring(overview::kColumnLink), std::wstring(overview::kColumnTarget),
+                   std::wstring(overview::kColumnState)},
+       .close = std::wstring(overview::kClose)});
+  overview::LinkOverview linksBelow(
+      {.files = moveFiles, .probe = linkProbe, .progress = linksWalk, .window = linkTable});
+  move::MoveHandlers moves(
+      {.dir1 = dir1, .dir2 = dir2},
+      {.files = moveFiles,
+       .links = linkProbe,
+       .messages = messages,
+       .processes = processes,
+       .progress = moveProgress,
+       .systemFolders = systemFolders,
+       .volume = volume,
+       .clock = clock,
+       .pipes = pipes,
+       .errors = errors,
+       .journalFolder = win32::moveJournalFolder(),
+       .programPath = program.programPath(),
+       // The change of a link's target plugs into the roads given here.
+       .showLinksBelow = [&](const std::wstring& folder,
+                             const overview::LinkRoads& roads) { linksBelow.show(folder, roads); },
+       .everyMoveThroughHelper = everyMoveThroughHelper()});
 
   processes.startWaiting();
   // A move a crash cut short is finished or undone before anything else.

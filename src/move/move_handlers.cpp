@@ -9,6 +9,7 @@
 #include "move/messages.h"
 #include "move/move_paths.h"
 #include "move/progress_view.h"
+#include "overview/overview_messages.h"
 
 namespace mirafold::move {
 namespace {
@@ -41,16 +42,18 @@ std::vector<platform::MenuItem> MoveHandlers::menuFor(Side side, const std::wstr
   const std::wstring explorer(kOpenInExplorer);
   switch (kindOf(s_.files, folder)) {
     case platform::EntryKind::Link:
-      return {{kCommandOpenTarget, std::wstring(kOpenLinkTarget), true},
-              {kCommandDeleteLink, std::wstring(kDeleteLinkOnly), true},
-              {kCommandMoveBack, std::wstring(kMoveBackAndUnlink), true},
-              {kCommandOpenInExplorer, explorer, true}};
+      return withLinksBelow(
+          {{kCommandOpenTarget, std::wstring(kOpenLinkTarget), !leadsNowhere(folder)},
+           {kCommandDeleteLink, std::wstring(kDeleteLinkOnly), true},
+           {kCommandMoveBack, std::wstring(kMoveBackAndUnlink), true},
+           {kCommandOpenInExplorer, explorer, true}});
     case platform::EntryKind::Folder:
       if (side == Side::Left) {
-        return {{kCommandMoveAway, std::wstring(kMoveAwayAndLink), canMoveAway(folder)},
-                {kCommandOpenInExplorer, explorer, true}};
+        return withLinksBelow(
+            {{kCommandMoveAway, std::wstring(kMoveAwayAndLink), canMoveAway(folder)},
+             {kCommandOpenInExplorer, explorer, true}});
       }
-      return {{kCommandOpenInExplorer, explorer, true}};
+      return withLinksBelow({{kCommandOpenInExplorer, explorer, true}});
     default:
       return {};
   }
@@ -75,6 +78,11 @@ void MoveHandlers::choose(Side side, const std::wstring& folder, int command) {
     case kCommandMoveBack:
       moveBack(folder);
       break;
+    case kCommandLinksBelow:
+      s_.showLinksBelow(
+          folder, {.openTarget = [this, side](const std::wstring& link) { openTarget(side, link); },
+                   .deleteLink = [this](const std::wstring& link) { deleteLink(link); }});
+      break;
     case kCommandOpenInExplorer:
       s_.processes.start(L"explorer.exe \"" + folder + L"\"",
                          platform::WindowShow::NormalWithFocus);
@@ -91,6 +99,19 @@ bool MoveHandlers::canMoveAway(const std::wstring& folder) const {
   const std::wstring destination = c_.dir2.path();
   return !isDriveRoot(folder) && !destination.empty() && !isSameOrInside(destination, folder) &&
          !samePath(parentOf(folder), destination);
+}
+
+bool MoveHandlers::leadsNowhere(const std::wstring& link) {
+  return platform::readLink(s_.links, link).state == platform::LinkState::TargetMissing;
+}
+
+std::vector<platform::MenuItem> MoveHandlers::withLinksBelow(
+    std::vector<platform::MenuItem> items) const {
+  if (s_.showLinksBelow) {
+    items.insert(items.end() - 1,
+                 {kCommandLinksBelow, std::wstring(overview::kLinksBelowItem), true});
+  }
+  return items;
 }
 
 MoveSurroundings MoveHandlers::surroundingsOf(const std::wstring& linkPlace) {

@@ -10,7 +10,9 @@
 #include "move/elevated_move.h"
 #include "move/folder_mover.h"
 #include "move/move_planning.h"
+#include "overview/link_overview.h"
 #include "platform/controls.h"
+#include "platform/link_state.h"
 #include "platform/message_pipe.h"
 #include "platform/move_file_system.h"
 #include "platform/nt_volume.h"
@@ -26,6 +28,7 @@ enum MenuCommand : int {
   kCommandDeleteLink,
   kCommandMoveBack,
   kCommandOpenInExplorer,
+  kCommandLinksBelow,
 };
 
 struct MoveControls {
@@ -35,6 +38,7 @@ struct MoveControls {
 
 struct MoveServices {
   platform::MoveFileSystem& files;
+  platform::LinkProbe& links;
   platform::MessageBoxes& messages;
   platform::Processes& processes;
   platform::ProgressWindow& progress;
@@ -45,6 +49,8 @@ struct MoveServices {
   platform::ErrorTexts& errors;
   std::wstring journalFolder;
   std::wstring programPath;  // started again, elevated, as the helper
+  // The overview of the links below a folder, given the row commands' roads; empty: not offered.
+  std::function<void(const std::wstring& folder, const overview::LinkRoads& roads)> showLinksBelow;
   // Every move goes to the helper at once, as a refused one does after Yes: a test's switch.
   bool everyMoveThroughHelper = false;
 };
@@ -67,6 +73,9 @@ class MoveHandlers {
  private:
   platform::FolderList& listOf(Side side) { return side == Side::Left ? c_.dir1 : c_.dir2; }
   bool canMoveAway(const std::wstring& folder) const;
+  bool leadsNowhere(const std::wstring& link);
+  // The overview's item, where there is one, before 在资源管理器中打开.
+  std::vector<platform::MenuItem> withLinksBelow(std::vector<platform::MenuItem> items) const;
   MoveSurroundings surroundingsOf(const std::wstring& linkPlace);
   void moveAway(const std::wstring& folder);
   void moveBack(const std::wstring& link);

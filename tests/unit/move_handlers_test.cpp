@@ -4,6 +4,7 @@
 
 #include "argument_split.h"
 #include "fakes/fake_controls.h"
+#include "fakes/fake_link_probe.h"
 #include "fakes/fake_move_file_system.h"
 #include "fakes/fake_nt_volume.h"
 #include "fakes/fake_pipes.h"
@@ -29,6 +30,7 @@ struct World {
     disk.addFolder(L"D:\\Store\\Shelf\\Box");
     disk.addFile(L"D:\\Store\\Linked\\kept.txt", L"kept");
     disk.addLink(L"C:\\Games\\Linked", L"D:\\Store\\Linked");
+    disk.addLink(L"C:\\Games\\Broken", L"D:\\Store\\Gone");
     for (const auto* folder : {L"C:\\", L"C:\\Games", L"C:\\Games\\Linked", L"D:\\", L"D:\\Store",
                                L"D:\\Store\\Shelf", L"D:\\Store\\Linked"}) {
       listed.addFolder(folder);
@@ -38,6 +40,7 @@ struct World {
     if (!handlers_) {
       handlers_ = std::make_unique<MoveHandlers>(MoveControls{.dir1 = dir1, .dir2 = dir2},
                                                  MoveServices{.files = disk,
+                                                              .links = links,
                                                               .messages = messages,
                                                               .processes = processes,
                                                               .progress = progress,
@@ -47,7 +50,8 @@ struct World {
                                                               .pipes = pipes,
                                                               .errors = errors,
                                                               .journalFolder = L"C:\\Journals",
-                                                              .programPath = kProgram});
+                                                              .programPath = kProgram,
+                                                              .showLinksBelow = showLinksBelow});
     }
     return *handlers_;
   }
@@ -99,6 +103,8 @@ struct World {
   fakes::SteppingClock helperClock{std::chrono::milliseconds(100)};
   fakes::FakePipes pipes;
   fakes::FakeErrorTexts errors;
+  fakes::DiskLinkProbe links{disk};
+  std::function<void(const std::wstring&, const overview::LinkRoads&)> showLinksBelow;
   std::thread helper;
   static constexpr const wchar_t* kProgram = L"D:\\Tools\\mirafold.exe";
 
@@ -135,6 +141,10 @@ TEST(MoveMenu, ItemsAndGreyingFollowTheRowAndTheList) {
       {true, L"D:\\Store\\Shelf\\Box", {{kCommandMoveAway, false}, {kCommandOpenInExplorer, true}}},
       {true, L"C:\\Games\\Linked", linkMenu},
       {false, L"C:\\Games\\Linked", linkMenu},
+      // Its target gone: the same order, the target not to be opened.
+      {false,
+       L"C:\\Games\\Broken",
+       {{kCommandOpenTarget, false}, linkMenu[1], linkMenu[2], linkMenu[3]}},
       {false, L"C:\\Games\\Game", {{kCommandOpenInExplorer, true}}},
       {true, L"C:\\Games\\Gone", {}},
   };
@@ -160,9 +170,38 @@ TEST(MoveMenu, AGreyedOrForeignCommandDoesNothing) {
   w.dir1.choose(L"D:\\Store", kCommandMoveAway);
   w.dir2.choose(L"C:\\Games\\Game", kCommandMoveAway);  // not offered on the right
   w.dir1.choose(L"C:\\Games\\Game", kCommandDeleteLink);
+  w.dir1.choose(L"C:\\Games\\Broken", kCommandOpenTarget);
   EXPECT_TRUE(w.messages.shown.empty());
+  EXPECT_EQ(w.dir1.path(), L"C:\\Games");
   EXPECT_EQ(w.progress.runs, 0);
   EXPECT_EQ(w.kindAt(L"C:\\Games\\Game"), EntryKind::Folder);
+}
+
+// On every folder's row, before 在资源管理器中打开; its roads act on the list it was opened from.
+TEST(MoveMenu, TheLinksBelowItemOpensTheOverviewWithTheRowsRoads) {
+  World w;
+  std::wstring shownFor;
+  overview::LinkRoads roads;
+  w.showLinksBelow = [&](const std::wstring& folder, const overview::LinkRoads& given) {
+    shownFor = folder;
+    roads = given;
+  };
+  w.handlers();
+  for (const wchar_t* folder : {L"C:\\Games\\Game", L"C:\\Games\\Linked"}) {
+    for (const auto* list : {&w.dir1, &w.dir2}) {
+      const auto items = list->menuOf(folder);
+      ASSERT_GE(items.size(), 2u);
+      EXPECT_EQ(items[items.size() - 2].command, kCommandLinksBelow) << folder;
+      EXPECT_EQ(items[items.size() - 2].text, L"本文件夹中的链接…");
+    }
+  }
+  w.dir2.choose(L"C:\\Games", kCommandLinksBelow);
+  EXPECT_EQ(shownFor, L"C:\\Games");
+  ASSERT_TRUE(roads.openTarget && roads.deleteLink);
+  EXPECT_FALSE(roads.changeTarget);
+  roads.openTarget(L"C:\\Games\\Linked");
+  EXPECT_EQ(w.dir2.path(), L"D:\\Store\\Linked");
+  EXPECT_EQ(w.dir1.path(), L"C:\\Games");
 }
 
 TEST(MoveAway, DoneLeavesALinkAndRefreshesBothLists) {

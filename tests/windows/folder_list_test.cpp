@@ -41,7 +41,7 @@ std::vector<std::wstring> componentsOf(const std::wstring& path) {
   return parts;
 }
 
-std::vector<std::wstring> labels(const FolderRows& rows) {
+std::vector<std::wstring> labels(const platform::FolderRowModel& rows) {
   std::vector<std::wstring> out;
   for (std::size_t i = 0; i < rows.size(); ++i) out.push_back(rows.label(i));
   return out;
@@ -125,7 +125,7 @@ TEST_F(FolderListTest, RowsAreAncestorsThenVisibleSubfoldersInNameOrder) {
   for (const wchar_t* name : {L"Alpha", L"beta", L"Beta2", L"Delta", L"gamma"})
     expected.push_back(name);
 
-  const FolderRows& rows = list->rows();
+  const platform::FolderRowModel& rows = list->rows();
   EXPECT_EQ(labels(rows), expected);
   EXPECT_EQ(static_cast<std::size_t>(send(LB_GETCOUNT)), expected.size());
   EXPECT_EQ(selectedRow(), current);
@@ -366,7 +366,7 @@ class RowPicture {
 
 TEST_F(FolderListTest, DrawsRowsIndentedByDepthAndTheSelectionHighlighted) {
   ASSERT_TRUE(list->setPath(tree.path()));
-  const FolderRows& rows = list->rows();
+  const platform::FolderRowModel& rows = list->rows();
   const std::size_t subfolder = rows.currentRow() + 1;
 
   const RowPicture root(*list, 0, false);
@@ -407,7 +407,7 @@ std::wstring accessibleRowName(HWND list, std::size_t row) {
 TEST_F(FolderListTest, LinkRowsAreMarkedWithAnArrowAndInTheirAccessibleName) {
   ASSERT_TRUE(testing::runJunctionTool({tree.at(L"link"), tree.at(L"gamma")}).ok());
   ASSERT_TRUE(list->setPath(tree.path()));
-  const FolderRows& rows = list->rows();
+  const platform::FolderRowModel& rows = list->rows();
   const auto all = labels(rows);
   const auto rowOf = [&](const wchar_t* label) {
     return static_cast<std::size_t>(std::find(all.begin(), all.end(), label) - all.begin());
@@ -415,7 +415,7 @@ TEST_F(FolderListTest, LinkRowsAreMarkedWithAnArrowAndInTheirAccessibleName) {
   const std::size_t link = rowOf(L"link"), real = rowOf(L"gamma"), other = rowOf(L"Alpha");
   ASSERT_LT(link, rows.size());
   for (std::size_t row = 0; row < rows.size(); ++row)
-    EXPECT_EQ(rows.isLink(row), row == link) << row;
+    EXPECT_EQ(rows.kind(row) == platform::RowKind::Link, row == link) << row;
 
   EXPECT_EQ(accessibleRowName(list->hwnd(), link), L"link（链接）");
   EXPECT_EQ(accessibleRowName(list->hwnd(), real), L"gamma");

@@ -47,14 +47,6 @@ struct Window {
   bool cancelled = false;
 };
 
-base::win32::UniqueFont messageFont(int dpi) {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return {};
-  metrics.lfMessageFont.lfHeight = -scaled(9, dpi, 72);
-  return base::win32::UniqueFont(::CreateFontIndirectW(&metrics.lfMessageFont));
-}
-
 // Places the controls for `dpi` and gives them a font of that size; the old font goes after.
 void layOut(HWND dialog, Window& self, int dpi) {
   base::win32::UniqueFont font = messageFont(dpi);
