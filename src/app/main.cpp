@@ -229,7 +229,6 @@ int run(HINSTANCE instance) {
        .errors = errors,
        .journalFolder = win32::moveJournalFolder(),
        .programPath = program.programPath(),
-       // The change of a link's target plugs into the roads given here.
        .showLinksBelow = [&](const std::wstring& folder,
                              const overview::LinkRoads& roads) { linksBelow.show(folder, roads); },
        .everyMoveThroughHelper = everyMoveThroughHelper()});

@@ -5,6 +5,7 @@
 #include <cwctype>
 
 #include "move/messages.h"
+#include "move/move_paths.h"
 #include "overview/overview_messages.h"
 
 namespace mirafold::overview {
@@ -44,6 +45,12 @@ int compareBy(LinkColumn column, const FoundLink& a, const FoundLink& b) {
 }
 
 std::wstring count(std::size_t n) { return std::to_wstring(n); }
+
+// The link's path below the folder walked, which the summary names once for all rows.
+std::wstring below(const std::wstring& folder, const std::wstring& link) {
+  const std::wstring prefix = move::joinPath(folder, L"");
+  return link.starts_with(prefix) ? link.substr(prefix.size()) : link;
+}
 
 }  // namespace
 
@@ -86,7 +93,7 @@ platform::LinkListContent LinkOverview::content() const {
   content.rows.reserve(walk_.links.size());
   for (const FoundLink& found : walk_.links) {
     content.rows.push_back(
-        {found.link,
+        {found.link, below(folder_, found.link),
          found.reading.target.empty() ? std::wstring(kTargetUnreadable) : found.reading.target,
          std::wstring(stateText(found.reading.state))});
   }

@@ -11,7 +11,9 @@
 namespace mirafold::platform {
 
 struct LinkListRow {
-  std::wstring link, target, state;
+  std::wstring link;  // the full path, which names the row to its menu
+  std::wstring name;  // as shown: the path below the folder walked
+  std::wstring target, state;
 };
 
 struct LinkListContent {

@@ -127,44 +127,6 @@ class MoveTest : public ::testing::Test {
   std::unique_ptr<App> app;
 };
 
-// A screenshot of the whole screen when MIRAFOLD_SHOT names a host file, taken by ImageMagick on
-// the host (a Windows process under Wine can start a host program by its host path). Wine gives
-// no handle to wait on for a host program: the picture is there once its file stops growing.
-void screenshotIfAsked() {
-  const char* shot = std::getenv("MIRAFOLD_SHOT");
-  if (!shot) return;
-  std::wstring line = L"/usr/bin/import -window root ";
-  std::wstring seenAs = L"Z:";  // the host's root, as Wine shows it
-  for (const char* c = shot; *c; ++c) {
-    line += static_cast<wchar_t>(*c);
-    seenAs += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
-  }
-  ::DeleteFileW(seenAs.c_str());
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
-    return;
-  }
-  ::CloseHandle(info.hThread);
-  ::CloseHandle(info.hProcess);
-  const auto sizeOf = [&] {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    return ::GetFileAttributesExW(seenAs.c_str(), GetFileExInfoStandard, &data) ? data.nFileSizeLow
-                                                                                : 0ul;
-  };
-  DWORD last = 0;
-  eventually(
-      [&] {
-        const DWORD now = sizeOf();
-        const bool settled = now > 0 && now == last;
-        last = now;
-        return settled;
-      },
-      10s);
-}
-
 std::string unixPathOf(const std::wstring& path) {
   using UnixName = char*(CDECL*)(LPCWSTR);
   const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(

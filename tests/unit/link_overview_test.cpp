@@ -110,7 +110,10 @@ struct Overview : Tree {
   std::vector<std::wstring> column(int which) const {
     std::vector<std::wstring> out;
     for (const auto& row : window.shown.rows) {
-      out.push_back(which == 0 ? row.link : which == 1 ? row.target : row.state);
+      out.push_back(which == 0   ? row.link
+                    : which == 1 ? row.target
+                    : which == 2 ? row.state
+                                 : row.name);
     }
     return out;
   }
@@ -124,6 +127,7 @@ TEST(LinkOverview, ListsTheLinksSortedWithTheirStatesAndCountsWhileWalking) {
   EXPECT_EQ(o.column(1),
             (std::vector<std::wstring>{L"D:\\Missing", L"D:\\T", L"\\\\server\\share"}));
   EXPECT_EQ(o.column(2), (std::vector<std::wstring>{L"目标不存在", L"正常", L"网络位置"}));
+  EXPECT_EQ(o.column(3), (std::vector<std::wstring>{L"a\\inner\\Gone", L"a\\Live", L"b\\Share"}));
   EXPECT_EQ(o.window.shown.summary, L"“C:\\Top”中共有 3 个链接");
   ASSERT_FALSE(o.progress.reports.empty());
   EXPECT_EQ(o.progress.reports.back().counts, L"已查看 4 个文件夹，找到 3 个链接");

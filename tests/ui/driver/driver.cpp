@@ -3,14 +3,17 @@
 #include "remove_scratch.h"
 #include "temp_folder.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 namespace mirafold::ui {
 namespace {
@@ -435,6 +438,109 @@ bool App::openSubfolder(int id, int index) {
 
 bool App::waitForText(int id, const std::wstring& expected, Timeout timeout) {
   return waitUntil([&] { return text(id) == expected; }, timeout);
+}
+
+namespace {
+
+// Room in another process for one list view item and its text, freed on every path.
+class RemoteItem {
+ public:
+  explicit RemoteItem(HANDLE process) : process_(process) {
+    at_ = ::VirtualAllocEx(process, nullptr, kBytes, MEM_COMMIT, PAGE_READWRITE);
+  }
+  ~RemoteItem() {
+    if (at_) ::VirtualFreeEx(process_, at_, 0, MEM_RELEASE);
+  }
+  RemoteItem(const RemoteItem&) = delete;
+  RemoteItem& operator=(const RemoteItem&) = delete;
+
+  LVITEMW* item() const { return static_cast<LVITEMW*>(at_); }
+  wchar_t* text() const { return reinterpret_cast<wchar_t*>(static_cast<char*>(at_) + kTextAt); }
+  bool write(const LVITEMW& item) const {
+    return at_ && ::WriteProcessMemory(process_, at_, &item, sizeof item, nullptr);
+  }
+  std::wstring readText() const {
+    std::vector<wchar_t> buffer(kTextChars + 1, L'\0');
+    if (!::ReadProcessMemory(process_, text(), buffer.data(), kTextChars * sizeof(wchar_t),
+                             nullptr)) {
+      return L"<unreadable>";
+    }
+    return buffer.data();
+  }
+  static constexpr int kTextChars = 1024;
+
+ private:
+  static constexpr std::size_t kTextAt = 256;
+  static constexpr std::size_t kBytes = kTextAt + (kTextChars + 1) * sizeof(wchar_t);
+  HANDLE process_;
+  void* at_ = nullptr;
+};
+
+}  // namespace
+
+int App::tableRows(HWND window, int id) {
+  return static_cast<int>(::SendMessageW(::GetDlgItem(window, id), LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::wstring App::tableCell(HWND window, int id, int row, int column) {
+  const RemoteItem remote(info_.hProcess);
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = remote.text();
+  item.cchTextMax = RemoteItem::kTextChars;
+  if (!remote.write(item)) return L"<unwritable>";
+  ::SendMessageW(::GetDlgItem(window, id), LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(remote.item()));
+  return remote.readText();
+}
+
+void App::selectTableRow(HWND window, int id, int row) {
+  const RemoteItem remote(info_.hProcess);
+  LVITEMW item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  if (!remote.write(item)) return;
+  ::SendMessageW(::GetDlgItem(window, id), LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(remote.item()));
+}
+
+void App::postCommand(HWND window, int command) {
+  ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+}
+
+void screenshotIfAsked() {
+  const char* shot = std::getenv("MIRAFOLD_SHOT");
+  if (!shot) return;
+  std::wstring line = L"/usr/bin/import -window root ";
+  std::wstring seenAs = L"Z:";  // the host's root, as Wine shows it
+  for (const char* c = shot; *c; ++c) {
+    line += static_cast<wchar_t>(*c);
+    seenAs += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
+  }
+  ::DeleteFileW(seenAs.c_str());
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+    return;
+  }
+  ::CloseHandle(info.hThread);
+  ::CloseHandle(info.hProcess);
+  const auto sizeOf = [&] {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    return ::GetFileAttributesExW(seenAs.c_str(), GetFileExInfoStandard, &data) ? data.nFileSizeLow
+                                                                                : 0ul;
+  };
+  DWORD last = 0;
+  waitUntil(
+      [&] {
+        const DWORD now = sizeOf();
+        const bool settled = now > 0 && now == last;
+        last = now;
+        return settled;
+      },
+      10s);
 }
 
 }  // namespace mirafold::ui

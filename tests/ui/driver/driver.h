@@ -78,6 +78,11 @@ struct Shortcut {
 };
 std::optional<Shortcut> readShortcut(const std::wstring& path);
 
+// A screenshot of the whole screen when MIRAFOLD_SHOT names a host file, taken by ImageMagick on
+// the host (a Windows process under Wine can start a host program by its host path); otherwise
+// nothing.
+void screenshotIfAsked();
+
 // Moves the real mouse pointer onto the middle of a window and clicks there, as a hand would:
 // unlike a posted click, this one is refused by a window that takes no input.
 void mouseClick(HWND window);
@@ -138,6 +143,13 @@ class App {
   void clickIn(HWND window, int id);
   // Presses the window's own close button.
   void closeWindow(HWND window);
+  // A report list view of another window: its rows, a cell's text, a row selected, each through
+  // the program's own memory (the list view's messages carry pointers).
+  int tableRows(HWND window, int id);
+  std::wstring tableCell(HWND window, int id, int row, int column);
+  void selectTableRow(HWND window, int id, int row);
+  // Posts a menu's choice to a window, as the menu itself sends it.
+  void postCommand(HWND window, int command);
 
  private:
   HWND findMessageBox();

@@ -29,7 +29,7 @@ constexpr Place kPlaces[] = {
     {IDCANCEL, 578, 376, 90, 28},
 };
 // Link, target, state; what is left of the table's width goes to the scroll bar.
-constexpr int kColumnWidths[] = {276, 276, 80};
+constexpr int kColumnWidths[] = {220, 332, 80};
 
 }  // namespace
 
@@ -173,7 +173,7 @@ struct Win32LinkListDialog::Window {
           return 0;
         }
         const platform::LinkListRow& row = content.rows[static_cast<std::size_t>(item.iItem)];
-        const std::wstring& text = item.iSubItem == 0   ? row.link
+        const std::wstring& text = item.iSubItem == 0   ? row.name
                                    : item.iSubItem == 1 ? row.target
                                                         : row.state;
         ::lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
