@@ -45,10 +45,11 @@ std::size_t Subfolders::bytes() const {
 }
 
 void markBrokenLinks(Subfolders& subfolders, const std::wstring& folder, LinkProbe& probe) {
+  std::optional<bool> folderOnNetwork;  // asked once, and only when there is a link
   for (std::size_t i = 0; i < subfolders.size(); ++i) {
     if (!subfolders.isLink(i)) continue;
-    const bool broken =
-        readLink(probe, joined(folder, subfolders[i])).state == LinkState::TargetMissing;
+    if (!folderOnNetwork) folderOnNetwork = probe.isOnNetwork(folder);
+    const bool broken = leadsNowhere(probe, joined(folder, subfolders[i]), *folderOnNetwork);
     subfolders.setKind(i, broken ? RowKind::BrokenLink : RowKind::Link);
   }
 }

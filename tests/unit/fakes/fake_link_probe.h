@@ -27,6 +27,9 @@ class FakeLinkProbe final : public platform::LinkProbe {
     const auto found = links_.find(link);
     return found == links_.end() ? std::nullopt : found->second.target;
   }
+  std::optional<std::wstring> storedTarget(const std::wstring& link) override {
+    return linkTarget(link);
+  }
   // Shares, and drive N:, are on the network.
   bool isOnNetwork(const std::wstring& path) override {
     return path.starts_with(L"\\\\") || path.starts_with(L"N:");
@@ -51,6 +54,9 @@ class DiskLinkProbe final : public platform::LinkProbe {
     const FakeMoveFileSystem::Node* node = disk_.find(link);
     if (!node || node->kind != platform::EntryKind::Link) return std::nullopt;
     return node->target;
+  }
+  std::optional<std::wstring> storedTarget(const std::wstring& link) override {
+    return linkTarget(link);
   }
   bool isOnNetwork(const std::wstring& path) override { return path.starts_with(L"\\\\"); }
   bool folderExists(const std::wstring& path) override {
