@@ -91,9 +91,9 @@ platform::FolderRowModel Win32FolderList::startRows() {
   return {};
 }
 
-std::unique_ptr<Win32FolderList> Win32FolderList::create(HWND parent, int id, const RECT& pixels,
-                                                         HFONT font, int dpi,
-                                                         platform::FolderRowModel start) {
+std::unique_ptr<Win32FolderList> Win32FolderList::create(
+    HWND parent, int id, const RECT& pixels, HFONT font, int dpi, platform::FolderRowModel start,
+    std::unique_ptr<platform::LinkProbe> probe) {
   constexpr DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWFIXED |
                           LBS_NODATA | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
   const HWND hwnd = ::CreateWindowExW(
@@ -101,7 +101,7 @@ std::unique_ptr<Win32FolderList> Win32FolderList::create(HWND parent, int id, co
       pixels.bottom - pixels.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
       ::GetModuleHandleW(nullptr), nullptr);
   if (!hwnd) return nullptr;
-  std::unique_ptr<Win32FolderList> list(new Win32FolderList(hwnd, font, dpi));
+  std::unique_ptr<Win32FolderList> list(new Win32FolderList(hwnd, font, dpi, std::move(probe)));
   if (!::SetWindowSubclass(hwnd, subclassProc, kSubclassId,
                            reinterpret_cast<DWORD_PTR>(list.get()))) {
     ::DestroyWindow(hwnd);
@@ -114,7 +114,9 @@ std::unique_ptr<Win32FolderList> Win32FolderList::create(HWND parent, int id, co
   return list;
 }
 
-Win32FolderList::Win32FolderList(HWND hwnd, HFONT font, int dpi) : hwnd_(hwnd), font_(font) {
+Win32FolderList::Win32FolderList(HWND hwnd, HFONT font, int dpi,
+                                 std::unique_ptr<platform::LinkProbe> probe)
+    : hwnd_(hwnd), font_(font), probe_(std::move(probe)) {
   loadIcons(dpi);
 }
 
@@ -137,7 +139,7 @@ Win32FolderList::~Win32FolderList() {
 }
 
 bool Win32FolderList::setPath(const std::wstring& path) {
-  auto rows = readFolderRows(path, probe_);
+  auto rows = readFolderRows(path, *probe_);
   if (!rows) return false;
   show(std::move(*rows));
   if (onChange_) onChange_();
@@ -245,7 +247,7 @@ void Win32FolderList::openSelectedRow() {
   if (setPath(rows_.folder(static_cast<std::size_t>(selected)))) return;
   // The row's folder has gone or cannot be read: show the folder as it is now.
   ::MessageBeep(MB_OK);
-  if (auto fresh = readFolderRows(rows_.path(), probe_)) {
+  if (auto fresh = readFolderRows(rows_.path(), *probe_)) {
     show(std::move(*fresh));
   } else {
     ::SendMessageW(hwnd_, LB_SETCURSEL, rows_.currentRow(), 0);

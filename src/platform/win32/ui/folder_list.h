@@ -26,10 +26,10 @@ class Win32FolderList final : public platform::FolderList,
  public:
   // Starts at `start` (see startRows) without raising the change handler. The parent owns the
   // window and the font; it must forward WM_DRAWITEM and WM_COMMAND to onParentMessage. Icons and
-  // row height follow the DPI.
-  static std::unique_ptr<Win32FolderList> create(HWND parent, int id, const RECT& pixels,
-                                                 HFONT font, int dpi,
-                                                 platform::FolderRowModel start);
+  // row height follow the DPI. The links among the rows are probed through `probe`.
+  static std::unique_ptr<Win32FolderList> create(
+      HWND parent, int id, const RECT& pixels, HFONT font, int dpi, platform::FolderRowModel start,
+      std::unique_ptr<platform::LinkProbe> probe = std::make_unique<Win32LinkProbe>());
   // The process's current folder, or its drive's root when it cannot be read.
   static platform::FolderRowModel startRows();
   ~Win32FolderList() override;
@@ -53,7 +53,7 @@ class Win32FolderList final : public platform::FolderList,
   const platform::FolderRowModel& rows() const { return rows_; }
 
  private:
-  Win32FolderList(HWND hwnd, HFONT font, int dpi);
+  Win32FolderList(HWND hwnd, HFONT font, int dpi, std::unique_ptr<platform::LinkProbe> probe);
   void loadIcons(int dpi);
   static LRESULT CALLBACK subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                        UINT_PTR id, DWORD_PTR self);
@@ -77,7 +77,7 @@ class Win32FolderList final : public platform::FolderList,
   base::win32::UniqueIcon closedIcon_;
   int iconSize_ = 0;
   platform::FolderRowModel rows_;
-  Win32LinkProbe probe_;
+  std::unique_ptr<platform::LinkProbe> probe_;
   platform::Handler onChange_;
   platform::RowMenu menu_;
   AccessibleLink accessible_{*this};
