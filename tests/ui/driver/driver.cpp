@@ -388,10 +388,13 @@ void App::clickLabel(int id) {
                  reinterpret_cast<LPARAM>(control(id)));
 }
 
-void App::pressEnter(int id) {
+void App::pressEnter(int id) { pressEnterOn(control(id)); }
+
+void App::pressEnterIn(HWND window, int id) { pressEnterOn(::GetDlgItem(window, id)); }
+
+void App::pressEnterOn(HWND target) {
   // As the keyboard does: the key goes down and up, and the message loop's translation makes the
   // character. Posting a WM_CHAR as well would type Enter twice.
-  HWND target = control(id);
   ::PostMessageW(target, WM_KEYDOWN, VK_RETURN, 0x001C0001);
   ::PostMessageW(target, WM_KEYUP, VK_RETURN, 0xC01C0001);
 }

@@ -141,6 +141,7 @@ class App {
   // The same for a control of another of the program's windows.
   std::wstring textIn(HWND window, int id);
   void clickIn(HWND window, int id);
+  void pressEnterIn(HWND window, int id);
   // Presses the window's own close button.
   void closeWindow(HWND window);
   // A report list view of another window: its rows, a cell's text, a row selected, each through
@@ -153,6 +154,7 @@ class App {
 
  private:
   HWND findMessageBox();
+  void pressEnterOn(HWND target);
   PROCESS_INFORMATION info_{};
   HWND main_ = nullptr;
 };

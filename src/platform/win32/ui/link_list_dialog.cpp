@@ -40,6 +40,7 @@ struct Win32LinkListDialog::Window {
   const platform::LinkListHandlers* handlers = nullptr;
   platform::LinkListContent content;
   base::win32::UniqueFont font;
+  HWND focus = nullptr;  // the control that had the focus when the window was last left
   bool closed = false;
 
   std::optional<std::size_t> selectedRow() const {
@@ -106,10 +107,12 @@ struct Win32LinkListDialog::Window {
     showSortArrow();
   }
 
-  // A message box a road opened gives the owner its input back when it closes; this window is
-  // still up, so the owner waits on.
+  // A message box a road opened gives the owner its input back when it closes, and the owner is
+  // activated; this window is still up, so the owner waits on and the keyboard comes back here.
   void afterRoad() {
-    if (!closed && owner) ::EnableWindow(owner, FALSE);
+    if (closed) return;
+    if (owner) ::EnableWindow(owner, FALSE);
+    ::SetActiveWindow(hwnd);
   }
 
   void showMenu(LPARAM lParam) {
@@ -218,6 +221,16 @@ LRESULT onMessage(Window& self, HWND hwnd, UINT message, WPARAM wParam, LPARAM l
       return 0;
     case WM_CLOSE:
       self.closed = true;
+      return 0;
+    case WM_ACTIVATE:
+      // A window of its own class keeps no focus as a dialog does: after a question a road asked,
+      // the keyboard is back where it was.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        const HWND had = ::GetFocus();
+        if (had && ::IsChild(hwnd, had)) self.focus = had;
+      } else {
+        ::SetFocus(self.focus ? self.focus : self.table);
+      }
       return 0;
     case WM_DPICHANGED: {
       const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
