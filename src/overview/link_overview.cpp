@@ -71,7 +71,8 @@ void LinkOverview::show(const std::wstring& folder, const LinkRoads& roads) {
             s_.files, s_.probe, folder, [&] { return cancelled.load(); },
             [&](const WalkCount& c) {
               report({.currentFile = c.folder,
-                      .counts = move::fillIn(kWalkCounts, {count(c.folders), count(c.links)})});
+                      .counts = move::fillIn(kWalkCounts, {count(c.folders), count(c.links)}),
+                      .unknownTotal = true});
             });
       },
       [&] { cancelled = true; });

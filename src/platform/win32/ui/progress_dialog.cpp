@@ -71,7 +71,15 @@ void showLatest(HWND dialog, Shared& shared) {
     view.swap(shared.latest);
   }
   if (!view) return;
-  ::SendDlgItemMessageW(dialog, kProgressBarId, PBM_SETPOS, view->permille, 0);
+  const HWND bar = ::GetDlgItem(dialog, kProgressBarId);
+  if (view->unknownTotal) {
+    if ((::GetWindowLongW(bar, GWL_STYLE) & PBS_MARQUEE) == 0) {
+      ::SetWindowLongW(bar, GWL_STYLE, ::GetWindowLongW(bar, GWL_STYLE) | PBS_MARQUEE);
+      ::SendMessageW(bar, PBM_SETMARQUEE, TRUE, 30);
+    }
+  } else {
+    ::SendMessageW(bar, PBM_SETPOS, view->permille, 0);
+  }
   setText(dialog, kProgressFileId, view->currentFile);
   setText(dialog, kProgressCountsId, view->counts);
   setText(dialog, kProgressRateId, view->rate);
