@@ -182,8 +182,9 @@ void benchLink(int runs) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 5) {
-    std::printf("usage: mirafold_bench <20,000 subfolders> <100,000 subfolders> <1,000 links> "
-                "<runs> [move|folders]\n");
+    std::printf(
+        "usage: mirafold_bench <20,000 subfolders> <100,000 subfolders> <1,000 links> "
+        "<runs> [move|folders]\n");
     return 2;
   }
   const int runs = std::max(1, _wtoi(argv[4]));
