@@ -24,15 +24,19 @@
 #include "move/messages.h"
 #include "move/move_handlers.h"
 #include "move/move_paths.h"
+#include "overview/link_overview.h"
+#include "overview/overview_messages.h"
 #include "platform/win32/system/file_system.h"
 #include "platform/win32/system/junction_tool_links.h"
 #include "platform/win32/system/known_folders.h"
 #include "platform/win32/system/system_services.h"
+#include "platform/win32/system/win32_link_probe.h"
 #include "platform/win32/system/win32_nt_volume.h"
 #include "platform/win32/system/win32_pipes.h"
 #include "platform/win32/system/win32_shell.h"
 #include "platform/win32/ui/folder_picker.h"
 #include "platform/win32/ui/layout_window.h"
+#include "platform/win32/ui/link_list_dialog.h"
 #include "platform/win32/ui/message_loop.h"
 #include "platform/win32/ui/modal_dialog.h"
 #include "platform/win32/ui/progress_dialog.h"
@@ -203,8 +207,22 @@ int run(HINSTANCE instance) {
                                                           .cancel = std::wstring(move::kCancel)});
   win32::Win32SystemFolders systemFolders;
   const move::SteadyClock clock;
+  win32::Win32LinkProbe linkProbe;
+  // The links below a folder: the walk behind a window of its own, then their table.
+  win32::Win32ProgressDialog linksWalk(
+      window.hwnd(),
+      {.title = std::wstring(overview::kLinksBelowTitle), .cancel = std::wstring(move::kCancel)});
+  win32::Win32LinkListDialog linkTable(
+      window.hwnd(),
+      {.title = std::wstring(overview::kLinksBelowTitle),
+       .columns = {std::wstring(overview::kColumnLink), std::wstring(overview::kColumnTarget),
+                   std::wstring(overview::kColumnState)},
+       .close = std::wstring(overview::kClose)});
+  overview::LinkOverview linksBelow(
+      {.files = moveFiles, .probe = linkProbe, .progress = linksWalk, .window = linkTable});
   move::MoveHandlers moves({.dir1 = dir1, .dir2 = dir2},
                            {.files = moveFiles,
+                            .links = linkProbe,
                             .messages = messages,
                             .processes = processes,
                             .progress = moveProgress,
@@ -238,6 +256,14 @@ int run(HINSTANCE instance) {
         },
         [&](platform::ListSide side, const std::wstring& f, int command) {
           targetChange.choose(side, f, command);
+        }},
+       {[&](platform::ListSide, const std::wstring& f) { return linksBelow.rowItems(f); },
+        [&](platform::ListSide side, const std::wstring& f, int) {
+          linksBelow.show(
+              f,
+              {.openTarget = [&, side](const std::wstring& l) { moves.openTarget(side, l); },
+               .deleteLink = [&](const std::wstring& l) { moves.deleteLink(l); },
+               .changeTarget = [&](const std::wstring& l) { targetChange.changeLinkTarget(l); }});
         }}});
 
   processes.startWaiting();

@@ -5,20 +5,16 @@
 
 #include "link/link_target_change.h"
 #include "move/move_handlers.h"
+#include "overview/link_overview.h"
 
 namespace mirafold::app {
 namespace {
 
 // The menu's order; a row shows those of its commands its features offer.
 constexpr int kOrder[] = {
-    move::kCommandMoveAway,
-    move::kCommandOpenTarget,
-    link::kCommandPointAtRight,
-    link::kCommandChangeTarget,
-    move::kCommandDeleteLink,
-    move::kCommandMoveBack,
-    // The links below a folder (本文件夹中的链接…) come here.
-    move::kCommandOpenInExplorer,
+    move::kCommandMoveAway,       move::kCommandOpenTarget,     link::kCommandPointAtRight,
+    link::kCommandChangeTarget,   move::kCommandDeleteLink,     move::kCommandMoveBack,
+    overview::kCommandLinksBelow, move::kCommandOpenInExplorer,
 };
 
 // A command missing from the order comes last rather than not at all.

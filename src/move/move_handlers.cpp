@@ -34,7 +34,7 @@ std::vector<platform::MenuItem> MoveHandlers::menuFor(Side side, const std::wstr
   const std::wstring explorer(kOpenInExplorer);
   switch (kindOf(s_.files, folder)) {
     case platform::EntryKind::Link:
-      return {{kCommandOpenTarget, std::wstring(kOpenLinkTarget), true},
+      return {{kCommandOpenTarget, std::wstring(kOpenLinkTarget), !leadsNowhere(folder)},
               {kCommandDeleteLink, std::wstring(kDeleteLinkOnly), true},
               {kCommandMoveBack, std::wstring(kMoveBackAndUnlink), true},
               {kCommandOpenInExplorer, explorer, true}};
@@ -84,6 +84,10 @@ bool MoveHandlers::canMoveAway(const std::wstring& folder) const {
   const std::wstring destination = c_.dir2.path();
   return !isDriveRoot(folder) && !destination.empty() && !isSameOrInside(destination, folder) &&
          !samePath(parentOf(folder), destination);
+}
+
+bool MoveHandlers::leadsNowhere(const std::wstring& link) {
+  return platform::readLink(s_.links, link).state == platform::LinkState::TargetMissing;
 }
 
 MoveSurroundings MoveHandlers::surroundingsOf(const std::wstring& linkPlace) {

@@ -11,6 +11,7 @@
 #include "move/folder_mover.h"
 #include "move/move_planning.h"
 #include "platform/controls.h"
+#include "platform/link_state.h"
 #include "platform/message_pipe.h"
 #include "platform/move_file_system.h"
 #include "platform/nt_volume.h"
@@ -35,6 +36,7 @@ struct MoveControls {
 
 struct MoveServices {
   platform::MoveFileSystem& files;
+  platform::LinkProbe& links;
   platform::MessageBoxes& messages;
   platform::Processes& processes;
   platform::ProgressWindow& progress;
@@ -63,14 +65,17 @@ class MoveHandlers {
   // Asks about each move a crash left unfinished, and completes or undoes it.
   void recoverUnfinishedMoves();
 
+  // The roads behind the link rows' commands, also taken from the links overview's rows.
+  void openTarget(Side side, const std::wstring& link);
+  void deleteLink(const std::wstring& link);
+
  private:
   platform::FolderList& listOf(Side side) { return side == Side::Left ? c_.dir1 : c_.dir2; }
   bool canMoveAway(const std::wstring& folder) const;
+  bool leadsNowhere(const std::wstring& link);
   MoveSurroundings surroundingsOf(const std::wstring& linkPlace);
   void moveAway(const std::wstring& folder);
   void moveBack(const std::wstring& link);
-  void openTarget(Side side, const std::wstring& link);
-  void deleteLink(const std::wstring& link);
   void deleteLinkAsAdministrator(const std::wstring& link);
   // Runs the mover's work behind the progress window, then tells the end.
   MoveResult runWithProgress(const std::function<MoveResult(FolderMover&)>& work);

@@ -9,10 +9,11 @@ namespace mirafold::platform {
 
 // What the window shows, already in words.
 struct ProgressView {
-  unsigned permille = 0;     // of the bar
-  std::wstring currentFile;  // empty when none
-  std::wstring counts;       // done and total
-  std::wstring rate;         // speed and time left
+  unsigned permille = 0;      // of the bar
+  std::wstring currentFile;   // empty when none
+  std::wstring counts;        // done and total
+  std::wstring rate;          // speed and time left
+  bool unknownTotal = false;  // the bar only shows that work goes on, not how far it has got
 };
 
 // Called on the worker's thread, as often as the work likes; the window shows the latest.

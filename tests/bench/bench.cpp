@@ -1,6 +1,7 @@
-// Measures, in one run and beside a baseline each: opening big folders in the folder list,
-// start-up to the window shown, a click on the create button to the link on disk, and a move.
-//   mirafold_bench <folder of 20,000 subfolders> <folder of 100,000 subfolders> <runs> [move]
+// Measures, in one run and beside a baseline each: opening big folders in the folder list (one
+// of them all links, each probed for a target that is gone), start-up to the window shown, a click
+// on the create button to the link on disk, and a move.
+//   mirafold_bench <20,000 subfolders> <100,000 subfolders> <1,000 links> <runs> [move|startup|folders]
 // Prints one line per figure: name, median in ms, baseline median in ms.
 
 #include <windows.h>
@@ -180,22 +181,28 @@ void benchLink(int runs) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 4) {
-    std::printf("usage: mirafold_bench <20,000 subfolders> <100,000 subfolders> <runs>\n");
+  if (argc < 5) {
+    std::printf(
+        "usage: mirafold_bench <20,000 subfolders> <100,000 subfolders> <1,000 links> "
+        "<runs> [move|startup|folders]\n");
     return 2;
   }
-  const int runs = std::max(1, _wtoi(argv[3]));
+  const int runs = std::max(1, _wtoi(argv[4]));
+  const std::wstring only = argc > 5 ? argv[5] : L"";
   // "move" or "startup" after the runs: those figures alone, for working on one of them.
-  if (argc > 4 && std::wstring(argv[4]) == L"move") {
+  if (only == L"move") {
     bench::benchMove(runs);
     return 0;
   }
-  if (argc > 4 && std::wstring(argv[4]) == L"startup") {
+  if (only == L"startup") {
     benchStartup(runs);
     return 0;
   }
   benchBigFolder(argv[2], std::max(3, runs / 4), "huge-folder");
   benchBigFolder(argv[1], std::max(3, runs / 4), "big-folder");
+  benchBigFolder(argv[3], std::max(3, runs / 4), "links-folder");
+  // "folders": the folder list's figures alone.
+  if (only == L"folders") return 0;
   benchStartup(runs);
   benchLink(runs);
   bench::benchMove(std::max(3, runs / 4));

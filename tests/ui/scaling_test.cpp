@@ -9,7 +9,14 @@
 
 #include "app/main_layout.h"
 #include "driver/driver.h"
+#include "driver/host_side.h"
+#include "move/move_handlers.h"
+#include "overview/link_overview.h"
+#include "platform/win32/ui/link_list_dialog.h"
 #include "sendto/sendto_layout.h"
+
+// After windows.h, which the driver brings.
+#include <commctrl.h>
 
 namespace mirafold::ui {
 namespace {
@@ -57,11 +64,18 @@ constexpr Place kSendToPlaces[] = {
   {"Label1",   sendto_id::kLabel1,   0,  240,  240,  8655,  315},
   {"Image1",   sendto_id::kImage1,   0,  240, 2460,  4500, 4260},
 };
+// The links overview, in the twips of its pixels at 96 dpi.
+constexpr Place kLinksPlaces[] = {
+  {"table",   win32::kLinkTableId,   0,  180,  180, 9840, 5310},
+  {"summary", win32::kLinkSummaryId, 0,  180, 5700, 8100,  300},
+  {"close",   IDCANCEL,              0, 8670, 5640, 1350,  420},
+};
 // clang-format on
 
 struct ClientSize {
   int width, height;
 };
+constexpr ClientSize kLinksClient{10200, 6300};
 constexpr ClientSize kMainClient{11310, 6975};
 constexpr ClientSize kSendToClient{10395, 7950};
 
@@ -131,8 +145,10 @@ class ScalingTest : public testing::Test {
   }
   void TearDown() override {
     app.reset();
-    if (exists(links + L"\\Steam")) {
-      EXPECT_EQ(runJunction(L"-d \"" + links + L"\\Steam\""), 0u);
+    for (const std::wstring& made : {links + L"\\Steam", root / L"overview\\set\\Steam"}) {
+      if (exists(made)) {
+        EXPECT_EQ(runJunction(L"-d \"" + made + L"\""), 0u);
+      }
     }
   }
   TestFolder root;
@@ -195,6 +211,24 @@ TEST_F(ScalingTest, TheSendToDialogIsLaidOutAtItsDpiAndModal) {
   app->closeWindow(dialog);
   for (int i = 0; i < 100 && !::IsWindowEnabled(main); ++i) ::Sleep(50);
   EXPECT_TRUE(::IsWindowEnabled(main));
+}
+
+TEST_F(ScalingTest, TheLinksOverviewIsLaidOutAtItsDpi) {
+  const std::wstring folder = root.makeFolder(L"overview");
+  root.makeFolder(L"overview\\set");
+  ASSERT_EQ(runJunction(L"\"" + folder + L"\\set\\Steam\" \"" + target + L"\""), 0u);
+  app->setText(main_id::kText1, folder);
+  app->pressEnter(main_id::kText1);
+  ASSERT_TRUE(app->waitForText(main_id::kDir1, folder));
+  ASSERT_TRUE(app->chooseRowCommand(main_id::kDir1, 0, overview::kCommandLinksBelow));
+  HWND window = app->waitForWindow(L"本文件夹中的链接", 20s, L"MirafoldLinks");
+  ASSERT_NE(window, nullptr);
+  expectLaidOut(window, kLinksClient, kLinksPlaces);
+  EXPECT_EQ(app->tableRows(window, win32::kLinkTableId), 1);
+  const HWND table = ::GetDlgItem(window, win32::kLinkTableId);
+  EXPECT_NEAR(static_cast<int>(::SendMessageW(table, LVM_GETCOLUMNWIDTH, 1, 0)), px(332 * 15), 1);
+  screenshotIfAsked();
+  app->closeWindow(window);
 }
 
 }  // namespace

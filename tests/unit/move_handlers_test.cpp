@@ -6,6 +6,8 @@
 #include "argument_split.h"
 #include "fakes/fake_controls.h"
 #include "fakes/fake_folder_picker.h"
+#include "fakes/fake_link_list_window.h"
+#include "fakes/fake_link_probe.h"
 #include "fakes/fake_move_file_system.h"
 #include "fakes/fake_nt_volume.h"
 #include "fakes/fake_pipes.h"
@@ -15,6 +17,7 @@
 #include "link/link_target_change.h"
 #include "move/messages.h"
 #include "move/move_handlers.h"
+#include "overview/link_overview.h"
 
 namespace mirafold::move {
 namespace {
@@ -32,6 +35,7 @@ struct World {
     disk.addFolder(L"D:\\Store\\Shelf\\Box");
     disk.addFile(L"D:\\Store\\Linked\\kept.txt", L"kept");
     disk.addLink(L"C:\\Games\\Linked", L"D:\\Store\\Linked");
+    disk.addLink(L"C:\\Games\\Broken", L"D:\\Store\\Gone");
     for (const auto* folder : {L"C:\\", L"C:\\Games", L"C:\\Games\\Linked", L"D:\\", L"D:\\Store",
                                L"D:\\Store\\Shelf", L"D:\\Store\\Linked"}) {
       listed.addFolder(folder);
@@ -41,6 +45,7 @@ struct World {
     if (!handlers_) {
       handlers_ = std::make_unique<MoveHandlers>(MoveControls{.dir1 = dir1, .dir2 = dir2},
                                                  MoveServices{.files = disk,
+                                                              .links = links,
                                                               .messages = messages,
                                                               .processes = processes,
                                                               .progress = progress,
@@ -66,7 +71,9 @@ struct World {
                },
                [this](platform::ListSide side, const std::wstring& f, int command) {
                  targetChange_.choose(side, f, command);
-               }}});
+               }},
+              {[this](platform::ListSide, const std::wstring& f) { return overview_.rowItems(f); },
+               [this](platform::ListSide, const std::wstring& f, int) { overviewShownFor = f; }}});
     }
     return *handlers_;
   }
@@ -118,12 +125,18 @@ struct World {
   fakes::SteppingClock helperClock{std::chrono::milliseconds(100)};
   fakes::FakePipes pipes;
   fakes::FakeErrorTexts errors;
+  fakes::DiskLinkProbe links{disk};
+  std::wstring overviewShownFor;
   std::thread helper;
   static constexpr const wchar_t* kProgram = L"D:\\Tools\\mirafold.exe";
 
  private:
   std::unique_ptr<MoveHandlers> handlers_;
   fakes::FakeProgramInfo program_;
+  fakes::FakeProgressWindow overviewProgress_;
+  fakes::FakeLinkListWindow overviewWindow_;
+  overview::LinkOverview overview_{
+      {.files = disk, .probe = links, .progress = overviewProgress_, .window = overviewWindow_}};
   fakes::FakeFolderPicker picker_;
   link::LinkTargetChange targetChange_{{.dir1 = dir1, .dir2 = dir2},
                                        {.program = program_,
@@ -170,6 +183,14 @@ TEST(MoveMenu, ItemsAndGreyingFollowTheRowAndTheList) {
       {true, L"D:\\Store\\Shelf\\Box", {{kCommandMoveAway, false}, {kCommandOpenInExplorer, true}}},
       {true, L"C:\\Games\\Linked", linkMenu},
       {false, L"C:\\Games\\Linked", rightLinkMenu},
+      // Its target gone: the same order, the target not to be opened.
+      {false,
+       L"C:\\Games\\Broken",
+       {{kCommandOpenTarget, false},
+        rightLinkMenu[1],
+        rightLinkMenu[2],
+        rightLinkMenu[3],
+        rightLinkMenu[4]}},
       {false, L"C:\\Games\\Game", {{kCommandOpenInExplorer, true}}},
       {true, L"C:\\Games\\Gone", {}},
   };
@@ -177,13 +198,17 @@ TEST(MoveMenu, ItemsAndGreyingFollowTheRowAndTheList) {
   w.handlers();
   for (const auto& c : cases) {
     const auto& list = c.left ? w.dir1 : w.dir2;
-    EXPECT_EQ(rowsOf(list.menuOf(c.folder)), c.rows) << (c.left ? "left " : "right ") << c.folder;
+    // The overview's item comes before 在资源管理器中打开 on every folder's row, a link's too.
+    std::vector<Row> rows = c.rows;
+    if (!rows.empty()) rows.insert(rows.end() - 1, {overview::kCommandLinksBelow, true});
+    EXPECT_EQ(rowsOf(list.menuOf(c.folder)), rows) << (c.left ? "left " : "right ") << c.folder;
   }
   std::vector<std::wstring> texts;
   for (const auto& item : w.dir1.menuOf(L"C:\\Games\\Linked")) texts.push_back(item.text);
   EXPECT_EQ(texts, (std::vector<std::wstring>{L"打开链接目标", L"将链接改为指向右侧文件夹",
                                               L"更改链接目标…", L"删除链接（目标文件夹不受影响）",
-                                              L"移回原处并删除链接", L"在资源管理器中打开"}));
+                                              L"移回原处并删除链接", L"本文件夹中的链接…",
+                                              L"在资源管理器中打开"}));
   EXPECT_EQ(w.dir1.menuOf(L"C:\\Games\\Game")[0].text, L"移动到右侧文件夹，并在原处创建链接");
 }
 
@@ -195,7 +220,9 @@ TEST(MoveMenu, AGreyedOrForeignCommandDoesNothing) {
   w.dir2.choose(L"C:\\Games\\Game", kCommandMoveAway);  // not offered on the right
   w.dir1.choose(L"C:\\Games\\Game", kCommandDeleteLink);
   w.dir2.choose(L"C:\\Games\\Linked", link::kCommandPointAtRight);  // the left list's only
+  w.dir1.choose(L"C:\\Games\\Broken", kCommandOpenTarget);
   EXPECT_TRUE(w.messages.shown.empty());
+  EXPECT_EQ(w.dir1.path(), L"C:\\Games");
   EXPECT_EQ(w.progress.runs, 0);
   EXPECT_EQ(w.kindAt(L"C:\\Games\\Game"), EntryKind::Folder);
 }

@@ -41,7 +41,7 @@ std::vector<std::wstring> componentsOf(const std::wstring& path) {
   return parts;
 }
 
-std::vector<std::wstring> labels(const FolderRows& rows) {
+std::vector<std::wstring> labels(const platform::FolderRowModel& rows) {
   std::vector<std::wstring> out;
   for (std::size_t i = 0; i < rows.size(); ++i) out.push_back(rows.label(i));
   return out;
@@ -125,7 +125,7 @@ TEST_F(FolderListTest, RowsAreAncestorsThenVisibleSubfoldersInNameOrder) {
   for (const wchar_t* name : {L"Alpha", L"beta", L"Beta2", L"Delta", L"gamma"})
     expected.push_back(name);
 
-  const FolderRows& rows = list->rows();
+  const platform::FolderRowModel& rows = list->rows();
   EXPECT_EQ(labels(rows), expected);
   EXPECT_EQ(static_cast<std::size_t>(send(LB_GETCOUNT)), expected.size());
   EXPECT_EQ(selectedRow(), current);
@@ -366,7 +366,7 @@ class RowPicture {
 
 TEST_F(FolderListTest, DrawsRowsIndentedByDepthAndTheSelectionHighlighted) {
   ASSERT_TRUE(list->setPath(tree.path()));
-  const FolderRows& rows = list->rows();
+  const platform::FolderRowModel& rows = list->rows();
   const std::size_t subfolder = rows.currentRow() + 1;
 
   const RowPicture root(*list, 0, false);
@@ -404,26 +404,57 @@ std::wstring accessibleRowName(HWND list, std::size_t row) {
   return out;
 }
 
-TEST_F(FolderListTest, LinkRowsAreMarkedWithAnArrowAndInTheirAccessibleName) {
+// The system's probe, except that the target of a link named "broken" is gone: Wine hides a host
+// link whose target is gone from every listing, so none can be listed for real.
+class GoneTargetProbe final : public platform::LinkProbe {
+ public:
+  std::optional<std::wstring> linkTarget(const std::wstring& link) override {
+    return system_.linkTarget(link);
+  }
+  std::optional<std::wstring> storedTarget(const std::wstring& link) override {
+    return system_.storedTarget(link);
+  }
+  bool isOnNetwork(const std::wstring& path) override { return system_.isOnNetwork(path); }
+  bool folderExists(const std::wstring& path) override {
+    return !path.ends_with(L"\\broken") && system_.folderExists(path);
+  }
+
+ private:
+  Win32LinkProbe system_;
+};
+
+TEST_F(FolderListTest, LinkRowsCarryTheirMarkAndSayItInTheirAccessibleName) {
   ASSERT_TRUE(testing::runJunctionTool({tree.at(L"link"), tree.at(L"gamma")}).ok());
+  ASSERT_TRUE(testing::runJunctionTool({tree.at(L"broken"), tree.at(L"gamma")}).ok());
+  list = Win32FolderList::create(parent.hwnd(), kId, RECT{10, 10, 350, 263},
+                                 static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)), 96,
+                                 Win32FolderList::startRows(), std::make_unique<GoneTargetProbe>());
+  ASSERT_TRUE(list);
+  parent.forwardTo(list.get());
   ASSERT_TRUE(list->setPath(tree.path()));
-  const FolderRows& rows = list->rows();
+  const platform::FolderRowModel& rows = list->rows();
   const auto all = labels(rows);
   const auto rowOf = [&](const wchar_t* label) {
     return static_cast<std::size_t>(std::find(all.begin(), all.end(), label) - all.begin());
   };
-  const std::size_t link = rowOf(L"link"), real = rowOf(L"gamma"), other = rowOf(L"Alpha");
-  ASSERT_LT(link, rows.size());
-  for (std::size_t row = 0; row < rows.size(); ++row)
-    EXPECT_EQ(rows.isLink(row), row == link) << row;
-
+  const std::size_t link = rowOf(L"link"), broken = rowOf(L"broken"), real = rowOf(L"gamma"),
+                    other = rowOf(L"Alpha");
+  ASSERT_LT(std::max(link, broken), rows.size());
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    EXPECT_EQ(rows.kind(row), row == link     ? platform::RowKind::Link
+                              : row == broken ? platform::RowKind::BrokenLink
+                                              : platform::RowKind::Folder)
+        << row;
+  }
   EXPECT_EQ(accessibleRowName(list->hwnd(), link), L"link（链接）");
+  EXPECT_EQ(accessibleRowName(list->hwnd(), broken), L"broken（链接，目标不存在）");
   EXPECT_EQ(accessibleRowName(list->hwnd(), real), L"gamma");
 
-  // Rows of the same depth draw the same icon; the link's alone carries the arrow.
-  const RowPicture linkPicture(*list, link, false), realPicture(*list, real, false),
-      otherPicture(*list, other, false);
-  ASSERT_TRUE(linkPicture.drawn() && realPicture.drawn() && otherPicture.drawn());
+  // Rows of the same depth draw the same icon; a link's carries its mark, a broken one another.
+  const RowPicture linkPicture(*list, link, false), brokenPicture(*list, broken, false),
+      realPicture(*list, real, false), otherPicture(*list, other, false);
+  ASSERT_TRUE(linkPicture.drawn() && brokenPicture.drawn() && realPicture.drawn() &&
+              otherPicture.drawn());
   const int iconLeft = realPicture.firstInk();
   ASSERT_GE(iconLeft, 0);
   const auto iconDifferences = [&](const RowPicture& a, const RowPicture& b) {
@@ -435,6 +466,8 @@ TEST_F(FolderListTest, LinkRowsAreMarkedWithAnArrowAndInTheirAccessibleName) {
   };
   EXPECT_EQ(iconDifferences(otherPicture, realPicture), 0);
   EXPECT_GT(iconDifferences(linkPicture, realPicture), 10);
+  EXPECT_GT(iconDifferences(brokenPicture, realPicture), 10);
+  EXPECT_GT(iconDifferences(brokenPicture, linkPicture), 10);
 }
 
 TEST_F(FolderListTest, OutlivesItsWindow) {

@@ -3,14 +3,17 @@
 #include "remove_scratch.h"
 #include "temp_folder.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 namespace mirafold::ui {
 namespace {
@@ -385,10 +388,13 @@ void App::clickLabel(int id) {
                  reinterpret_cast<LPARAM>(control(id)));
 }
 
-void App::pressEnter(int id) {
+void App::pressEnter(int id) { pressEnterOn(control(id)); }
+
+void App::pressEnterIn(HWND window, int id) { pressEnterOn(::GetDlgItem(window, id)); }
+
+void App::pressEnterOn(HWND target) {
   // As the keyboard does: the key goes down and up, and the message loop's translation makes the
   // character. Posting a WM_CHAR as well would type Enter twice.
-  HWND target = control(id);
   ::PostMessageW(target, WM_KEYDOWN, VK_RETURN, 0x001C0001);
   ::PostMessageW(target, WM_KEYUP, VK_RETURN, 0xC01C0001);
 }
@@ -466,6 +472,74 @@ bool App::openSubfolder(int id, int index) {
 
 bool App::waitForText(int id, const std::wstring& expected, Timeout timeout) {
   return waitUntil([&] { return text(id) == expected; }, timeout);
+}
+
+namespace {
+
+// Room in another process for one list view item and its text, freed on every path.
+class RemoteItem {
+ public:
+  explicit RemoteItem(HANDLE process) : process_(process) {
+    at_ = ::VirtualAllocEx(process, nullptr, kBytes, MEM_COMMIT, PAGE_READWRITE);
+  }
+  ~RemoteItem() {
+    if (at_) ::VirtualFreeEx(process_, at_, 0, MEM_RELEASE);
+  }
+  RemoteItem(const RemoteItem&) = delete;
+  RemoteItem& operator=(const RemoteItem&) = delete;
+
+  LVITEMW* item() const { return static_cast<LVITEMW*>(at_); }
+  wchar_t* text() const { return reinterpret_cast<wchar_t*>(static_cast<char*>(at_) + kTextAt); }
+  bool write(const LVITEMW& item) const {
+    return at_ && ::WriteProcessMemory(process_, at_, &item, sizeof item, nullptr);
+  }
+  std::wstring readText() const {
+    std::vector<wchar_t> buffer(kTextChars + 1, L'\0');
+    if (!::ReadProcessMemory(process_, text(), buffer.data(), kTextChars * sizeof(wchar_t),
+                             nullptr)) {
+      return L"<unreadable>";
+    }
+    return buffer.data();
+  }
+  static constexpr int kTextChars = 1024;
+
+ private:
+  static constexpr std::size_t kTextAt = 256;
+  static constexpr std::size_t kBytes = kTextAt + (kTextChars + 1) * sizeof(wchar_t);
+  HANDLE process_;
+  void* at_ = nullptr;
+};
+
+}  // namespace
+
+int App::tableRows(HWND window, int id) {
+  return static_cast<int>(::SendMessageW(::GetDlgItem(window, id), LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::wstring App::tableCell(HWND window, int id, int row, int column) {
+  const RemoteItem remote(info_.hProcess);
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = remote.text();
+  item.cchTextMax = RemoteItem::kTextChars;
+  if (!remote.write(item)) return L"<unwritable>";
+  ::SendMessageW(::GetDlgItem(window, id), LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(remote.item()));
+  return remote.readText();
+}
+
+void App::selectTableRow(HWND window, int id, int row) {
+  const RemoteItem remote(info_.hProcess);
+  LVITEMW item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  if (!remote.write(item)) return;
+  ::SendMessageW(::GetDlgItem(window, id), LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(remote.item()));
+}
+
+void App::postCommand(HWND window, int command) {
+  ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }
 
 }  // namespace mirafold::ui

@@ -141,11 +141,20 @@ class App {
   // The same for a control of another of the program's windows.
   std::wstring textIn(HWND window, int id);
   void clickIn(HWND window, int id);
+  void pressEnterIn(HWND window, int id);
   // Presses the window's own close button.
   void closeWindow(HWND window);
+  // A report list view of another window: its rows, a cell's text, a row selected, each through
+  // the program's own memory (the list view's messages carry pointers).
+  int tableRows(HWND window, int id);
+  std::wstring tableCell(HWND window, int id, int row, int column);
+  void selectTableRow(HWND window, int id, int row);
+  // Posts a menu's choice to a window, as the menu itself sends it.
+  void postCommand(HWND window, int command);
 
  private:
   HWND findMessageBox();
+  void pressEnterOn(HWND target);
   PROCESS_INFORMATION info_{};
   HWND main_ = nullptr;
 };

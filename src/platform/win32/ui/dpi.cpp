@@ -49,4 +49,12 @@ RECT windowRectFor(const RECT& client, DWORD style, DWORD exStyle, int dpi) {
   return r;
 }
 
+base::win32::UniqueFont messageFont(int dpi) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return {};
+  metrics.lfMessageFont.lfHeight = -scaled(9, dpi, 72);
+  return base::win32::UniqueFont(::CreateFontIndirectW(&metrics.lfMessageFont));
+}
+
 }  // namespace mirafold::win32

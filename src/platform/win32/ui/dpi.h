@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "base/win32/handles.h"
+
 namespace mirafold::win32 {
 
 inline constexpr int kDefaultDpi = 96;
@@ -16,5 +18,9 @@ int systemMetric(int index, int dpi);
 RECT windowRectFor(const RECT& client, DWORD style, DWORD exStyle, int dpi);
 // Pixels at a DPI for a length in units of which `perInch` make an inch.
 inline int scaled(int length, int dpi, int perInch) { return ::MulDiv(length, dpi, perInch); }
+
+// The system's message font at 9 points for that DPI, as the program's own windows draw their
+// texts.
+base::win32::UniqueFont messageFont(int dpi);
 
 }  // namespace mirafold::win32

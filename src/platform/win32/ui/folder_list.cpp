@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/win32/ui/dpi.h"
+#include "platform/win32/ui/folder_rows.h"
 #include "resource_ids.h"
 
 namespace mirafold::win32 {
@@ -35,39 +36,64 @@ base::win32::UniqueIcon folderIcon(bool open, int size) {
   return base::win32::UniqueIcon(info.hIcon);
 }
 
-// A small arrow in a white box over the lower left of the icon at (x, y), as the shell marks a
-// shortcut. Drawn from the icon's size, so it scales with the DPI like the icon itself.
-void drawLinkArrow(HDC dc, int x, int y, int iconSize) {
+// The box over the lower left of the icon at (x, y) in which a link's mark is drawn, as the shell
+// marks a shortcut; from the icon's size, so it scales with the DPI like the icon itself.
+RECT markBox(HDC dc, int x, int y, int iconSize) {
   const int side = std::max(7, iconSize * 9 / 16);
-  const int left = x, top = y + iconSize - side;
+  const RECT box{x, y + iconSize - side, x + side, y + iconSize};
   const auto pen = base::win32::select(dc, ::GetStockObject(DC_PEN));
   const auto brush = base::win32::select(dc, ::GetStockObject(DC_BRUSH));
   ::SetDCPenColor(dc, RGB(64, 64, 64));
   ::SetDCBrushColor(dc, RGB(255, 255, 255));
-  ::Rectangle(dc, left, top, left + side, top + side);
-  // Pointing up and to the right, on a grid of sixteenths of the box: the head's corner at the top
-  // right, the shaft down to the lower left.
+  ::Rectangle(dc, box.left, box.top, box.right, box.bottom);
+  return box;
+}
+
+// A point on a grid of sixteenths of the box.
+POINT onGrid(const RECT& box, POINT p) {
+  const int side = box.right - box.left;
+  return {box.left + ::MulDiv(p.x, side, 16), box.top + ::MulDiv(p.y, side, 16)};
+}
+
+// A small arrow pointing up and to the right: the head's corner at the top right, the shaft down
+// to the lower left.
+void drawLinkArrow(HDC dc, const RECT& box) {
   constexpr POINT kArrow[] = {{6, 2}, {14, 2}, {14, 10}, {11, 7}, {4, 14}, {2, 12}, {9, 5}};
   POINT points[std::size(kArrow)];
-  for (std::size_t i = 0; i < std::size(kArrow); ++i) {
-    points[i] = {left + ::MulDiv(kArrow[i].x, side, 16), top + ::MulDiv(kArrow[i].y, side, 16)};
-  }
+  for (std::size_t i = 0; i < std::size(kArrow); ++i) points[i] = onGrid(box, kArrow[i]);
+  const auto pen = base::win32::select(dc, ::GetStockObject(DC_PEN));
+  const auto brush = base::win32::select(dc, ::GetStockObject(DC_BRUSH));
   ::SetDCPenColor(dc, RGB(0, 0, 0));
   ::SetDCBrushColor(dc, RGB(0, 0, 0));
   ::Polygon(dc, points, static_cast<int>(std::size(points)));
 }
 
+// A red cross instead of the arrow: the link leads nowhere.
+void drawBrokenMark(HDC dc, const RECT& box) {
+  constexpr POINT kCross[] = {{2, 4},   {4, 2},   {8, 6},  {12, 2}, {14, 4}, {10, 8},
+                              {14, 12}, {12, 14}, {8, 10}, {4, 14}, {2, 12}, {6, 8}};
+  POINT points[std::size(kCross)];
+  for (std::size_t i = 0; i < std::size(kCross); ++i) points[i] = onGrid(box, kCross[i]);
+  const auto pen = base::win32::select(dc, ::GetStockObject(DC_PEN));
+  const auto brush = base::win32::select(dc, ::GetStockObject(DC_BRUSH));
+  ::SetDCPenColor(dc, RGB(192, 0, 0));
+  ::SetDCBrushColor(dc, RGB(220, 0, 0));
+  ::Polygon(dc, points, static_cast<int>(std::size(points)));
+}
+
 }  // namespace
 
-FolderRows Win32FolderList::startRows() {
-  if (auto rows = FolderRows::read(L".")) return std::move(*rows);
+platform::FolderRowModel Win32FolderList::startRows() {
+  Win32LinkProbe probe;
+  if (auto rows = readFolderRows(L".", probe)) return std::move(*rows);
   // The current folder may have gone away; its drive's root is the nearest place to show.
-  if (auto rows = FolderRows::read(L"\\")) return std::move(*rows);
+  if (auto rows = readFolderRows(L"\\", probe)) return std::move(*rows);
   return {};
 }
 
-std::unique_ptr<Win32FolderList> Win32FolderList::create(HWND parent, int id, const RECT& pixels,
-                                                         HFONT font, int dpi, FolderRows start) {
+std::unique_ptr<Win32FolderList> Win32FolderList::create(
+    HWND parent, int id, const RECT& pixels, HFONT font, int dpi, platform::FolderRowModel start,
+    std::unique_ptr<platform::LinkProbe> probe) {
   constexpr DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWFIXED |
                           LBS_NODATA | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
   const HWND hwnd = ::CreateWindowExW(
@@ -75,7 +101,7 @@ std::unique_ptr<Win32FolderList> Win32FolderList::create(HWND parent, int id, co
       pixels.bottom - pixels.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
       ::GetModuleHandleW(nullptr), nullptr);
   if (!hwnd) return nullptr;
-  std::unique_ptr<Win32FolderList> list(new Win32FolderList(hwnd, font, dpi));
+  std::unique_ptr<Win32FolderList> list(new Win32FolderList(hwnd, font, dpi, std::move(probe)));
   if (!::SetWindowSubclass(hwnd, subclassProc, kSubclassId,
                            reinterpret_cast<DWORD_PTR>(list.get()))) {
     ::DestroyWindow(hwnd);
@@ -88,7 +114,9 @@ std::unique_ptr<Win32FolderList> Win32FolderList::create(HWND parent, int id, co
   return list;
 }
 
-Win32FolderList::Win32FolderList(HWND hwnd, HFONT font, int dpi) : hwnd_(hwnd), font_(font) {
+Win32FolderList::Win32FolderList(HWND hwnd, HFONT font, int dpi,
+                                 std::unique_ptr<platform::LinkProbe> probe)
+    : hwnd_(hwnd), font_(font), probe_(std::move(probe)) {
   loadIcons(dpi);
 }
 
@@ -111,7 +139,7 @@ Win32FolderList::~Win32FolderList() {
 }
 
 bool Win32FolderList::setPath(const std::wstring& path) {
-  auto rows = FolderRows::read(path);
+  auto rows = readFolderRows(path, *probe_);
   if (!rows) return false;
   show(std::move(*rows));
   if (onChange_) onChange_();
@@ -203,7 +231,7 @@ LRESULT Win32FolderList::onMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
   return ::DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-void Win32FolderList::show(FolderRows rows) {
+void Win32FolderList::show(platform::FolderRowModel rows) {
   rows_ = std::move(rows);
   ::SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
   ::SendMessageW(hwnd_, LB_SETCOUNT, rows_.size(), 0);
@@ -219,7 +247,7 @@ void Win32FolderList::openSelectedRow() {
   if (setPath(rows_.folder(static_cast<std::size_t>(selected)))) return;
   // The row's folder has gone or cannot be read: show the folder as it is now.
   ::MessageBeep(MB_OK);
-  if (auto fresh = FolderRows::read(rows_.path())) {
+  if (auto fresh = readFolderRows(rows_.path(), *probe_)) {
     show(std::move(*fresh));
   } else {
     ::SendMessageW(hwnd_, LB_SETCURSEL, rows_.currentRow(), 0);
@@ -312,7 +340,16 @@ void Win32FolderList::draw(const DRAWITEMSTRUCT& item) const {
   if (icon) {
     const int y = rect.top + (rect.bottom - rect.top - iconSize_) / 2;
     ::DrawIconEx(dc, x, y, icon, iconSize_, iconSize_, 0, nullptr, DI_NORMAL);
-    if (rows_.isLink(row)) drawLinkArrow(dc, x, y, iconSize_);
+    switch (rows_.kind(row)) {
+      case platform::RowKind::Link:
+        drawLinkArrow(dc, markBox(dc, x, y, iconSize_));
+        break;
+      case platform::RowKind::BrokenLink:
+        drawBrokenMark(dc, markBox(dc, x, y, iconSize_));
+        break;
+      case platform::RowKind::Folder:
+        break;
+    }
   }
   x += iconSize_ + kMargin;
 

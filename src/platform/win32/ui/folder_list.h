@@ -11,9 +11,10 @@
 
 #include "base/win32/handles.h"
 #include "platform/controls.h"
+#include "platform/folder_row_model.h"
+#include "platform/win32/system/win32_link_probe.h"
 #include "platform/win32/ui/accessible.h"
 #include "platform/win32/ui/child_control.h"
-#include "platform/win32/ui/folder_rows.h"
 
 namespace mirafold::win32 {
 
@@ -25,11 +26,12 @@ class Win32FolderList final : public platform::FolderList,
  public:
   // Starts at `start` (see startRows) without raising the change handler. The parent owns the
   // window and the font; it must forward WM_DRAWITEM and WM_COMMAND to onParentMessage. Icons and
-  // row height follow the DPI.
-  static std::unique_ptr<Win32FolderList> create(HWND parent, int id, const RECT& pixels,
-                                                 HFONT font, int dpi, FolderRows start);
+  // row height follow the DPI. The links among the rows are probed through `probe`.
+  static std::unique_ptr<Win32FolderList> create(
+      HWND parent, int id, const RECT& pixels, HFONT font, int dpi, platform::FolderRowModel start,
+      std::unique_ptr<platform::LinkProbe> probe = std::make_unique<Win32LinkProbe>());
   // The process's current folder, or its drive's root when it cannot be read.
-  static FolderRows startRows();
+  static platform::FolderRowModel startRows();
   ~Win32FolderList() override;
   Win32FolderList(const Win32FolderList&) = delete;
   Win32FolderList& operator=(const Win32FolderList&) = delete;
@@ -48,15 +50,15 @@ class Win32FolderList final : public platform::FolderList,
   void onContextMenu(platform::RowMenu menu) override { menu_ = std::move(menu); }
 
   // The rows as listed, row i being list item i.
-  const FolderRows& rows() const { return rows_; }
+  const platform::FolderRowModel& rows() const { return rows_; }
 
  private:
-  Win32FolderList(HWND hwnd, HFONT font, int dpi);
+  Win32FolderList(HWND hwnd, HFONT font, int dpi, std::unique_ptr<platform::LinkProbe> probe);
   void loadIcons(int dpi);
   static LRESULT CALLBACK subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                        UINT_PTR id, DWORD_PTR self);
   LRESULT onMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  void show(FolderRows rows);
+  void show(platform::FolderRowModel rows);
   void openSelectedRow();
   // `lParam` of WM_CONTEXTMENU: the screen point clicked, or -1 from the keyboard.
   void showContextMenu(LPARAM lParam);
@@ -64,10 +66,8 @@ class Win32FolderList final : public platform::FolderList,
   void draw(const DRAWITEMSTRUCT& item) const;
   void fitRowHeight();
   std::size_t rowCount() const override { return rows_.size(); }
-  // A link says so, since the arrow on its icon is seen, not heard.
-  std::wstring rowName(std::size_t row) const override {
-    return rows_.isLink(row) ? rows_.label(row) + L"（链接）" : rows_.label(row);
-  }
+  // A link says so, since the mark on its icon is seen, not heard.
+  std::wstring rowName(std::size_t row) const override { return rows_.spokenName(row); }
   std::optional<std::size_t> selectedRow() const override;
   RECT rowRect(std::size_t row) const override;
 
@@ -76,7 +76,8 @@ class Win32FolderList final : public platform::FolderList,
   base::win32::UniqueIcon openIcon_;
   base::win32::UniqueIcon closedIcon_;
   int iconSize_ = 0;
-  FolderRows rows_;
+  platform::FolderRowModel rows_;
+  std::unique_ptr<platform::LinkProbe> probe_;
   platform::Handler onChange_;
   platform::RowMenu menu_;
   AccessibleLink accessible_{*this};

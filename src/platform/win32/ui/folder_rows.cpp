@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "base/long_path.h"
 #include "base/path_rules.h"
@@ -34,23 +36,6 @@ bool isLinkEntry(const WIN32_FIND_DATAW& entry) {
   return base::isLink(base::win32::listedKind(entry));
 }
 
-// Names back to back, name i from starts[i] to starts[i + 1], and whether each is a link.
-struct Names {
-  std::wstring text;
-  std::vector<std::uint32_t> starts{0};
-  std::vector<bool> links;
-
-  std::size_t size() const { return starts.size() - 1; }
-  std::wstring_view operator[](std::size_t i) const {
-    return std::wstring_view(text).substr(starts[i], starts[i + 1] - starts[i]);
-  }
-  void add(std::wstring_view name, bool link) {
-    text += name;
-    starts.push_back(static_cast<std::uint32_t>(text.size()));
-    links.push_back(link);
-  }
-};
-
 // Appends the name's sort key under the user's collation, case ignored. Room for a usual key is
 // given at once, so that most names take one call rather than a sizing call and then the key.
 void appendSortKey(std::wstring_view name, std::string& keys) {
@@ -74,7 +59,7 @@ void appendSortKey(std::wstring_view name, std::string& keys) {
 // In the user's collation, case ignored, by sort keys: one call per name rather than one per
 // comparison, which for a folder of thousands of subfolders is most of the time spent opening it.
 // Names equal under the collation keep a fixed order.
-Names sortByCollation(const Names& names) {
+platform::Subfolders sortByCollation(const platform::Subfolders& names) {
   const std::size_t count = names.size();
   std::string keys;
   keys.reserve(count * 24);
@@ -94,16 +79,14 @@ Names sortByCollation(const Names& names) {
     const int byKey = key(a).compare(key(b));
     return byKey != 0 ? byKey < 0 : names[a] < names[b];
   });
-  Names sorted;
-  sorted.text.reserve(names.text.size());
-  sorted.starts.reserve(count + 1);
-  sorted.links.reserve(count);
-  for (const std::uint32_t i : order) sorted.add(names[i], names.links[i]);
+  platform::Subfolders sorted;
+  sorted.reserve(count, names.characters());
+  for (const std::uint32_t i : order) sorted.add(names[i], names.kind(i));
   return sorted;
 }
 
 // The visible subfolders of an existing folder; empty optional when the folder cannot be listed.
-std::optional<Names> readSubfolders(const std::wstring& folder) {
+std::optional<platform::Subfolders> readSubfolders(const std::wstring& folder) {
   const auto quiet = base::win32::quietErrorMode();
   const std::wstring callable = base::withLongPathPrefix(folder);
   const DWORD attributes = ::GetFileAttributesW(callable.c_str());
@@ -118,21 +101,25 @@ std::optional<Names> readSubfolders(const std::wstring& folder) {
   const base::win32::UniqueFindHandle search(
       ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchLimitToDirectories,
                          nullptr, FIND_FIRST_EX_LARGE_FETCH));
-  Names names;
+  platform::Subfolders names;
   if (!search) {
     // An empty drive root lists nothing at all, not even ".".
     if (::GetLastError() == ERROR_FILE_NOT_FOUND) return names;
     return std::nullopt;
   }
   do {
-    if (isListedFolder(entry)) names.add(entry.cFileName, isLinkEntry(entry));
+    if (isListedFolder(entry)) {
+      names.add(entry.cFileName,
+                isLinkEntry(entry) ? platform::RowKind::Link : platform::RowKind::Folder);
+    }
   } while (::FindNextFileW(search.get(), &entry));
   return sortByCollation(names);
 }
 
 }  // namespace
 
-std::optional<FolderRows> FolderRows::read(const std::wstring& text) {
+std::optional<platform::FolderRowModel> readFolderRows(const std::wstring& text,
+                                                       platform::LinkProbe& probe) {
   if (base::hasWildcard(text)) return std::nullopt;
   std::wstring full = fullPathOf(text);
   const std::size_t root = base::rootLength(full);
@@ -141,47 +128,8 @@ std::optional<FolderRows> FolderRows::read(const std::wstring& text) {
 
   auto subfolders = readSubfolders(full);
   if (!subfolders) return std::nullopt;
-
-  FolderRows rows;
-  rows.path_ = std::move(full);
-  rows.names_ = std::move(subfolders->text);
-  rows.starts_ = std::move(subfolders->starts);
-  rows.links_ = std::move(subfolders->links);
-  const std::wstring& path = rows.path_;
-  rows.ancestors_.push_back({0, root});
-  for (std::size_t begin = root; begin < path.size();) {
-    if (isSeparator(path[begin])) {
-      ++begin;
-      continue;
-    }
-    std::size_t end = begin;
-    while (end < path.size() && !isSeparator(path[end])) ++end;
-    rows.ancestors_.push_back({begin, end});
-    begin = end;
-  }
-  return rows;
-}
-
-std::wstring FolderRows::label(std::size_t row) const {
-  if (row < ancestors_.size()) {
-    const Span span = ancestors_[row];
-    return path_.substr(span.begin, span.end - span.begin);
-  }
-  return row < size() ? std::wstring(subfolder(row - ancestors_.size())) : std::wstring();
-}
-
-std::wstring FolderRows::folder(std::size_t row) const {
-  if (row < ancestors_.size()) return path_.substr(0, ancestors_[row].end);
-  if (row >= size()) return {};
-  std::wstring folder = path_;
-  if (!isSeparator(folder.back())) folder += L'\\';
-  return folder.append(subfolder(row - ancestors_.size()));
-}
-
-std::size_t FolderRows::bytes() const {
-  return sizeof *this + (path_.capacity() + names_.capacity()) * sizeof(wchar_t) +
-         ancestors_.capacity() * sizeof(Span) + starts_.capacity() * sizeof(std::uint32_t) +
-         links_.capacity() / 8;
+  platform::markBrokenLinks(*subfolders, full, probe);
+  return platform::FolderRowModel::make(std::move(full), std::move(*subfolders));
 }
 
 }  // namespace mirafold::win32

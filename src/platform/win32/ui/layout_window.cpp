@@ -120,7 +120,7 @@ void LayoutWindow::createControls() {
   std::stable_sort(ordered.begin(), ordered.end(), [](auto* a, auto* b) {
     return static_cast<unsigned>(a->tabIndex) < static_cast<unsigned>(b->tabIndex);
   });
-  std::optional<FolderRows> startFolder;
+  std::optional<platform::FolderRowModel> startFolder;
   for (const platform::Control* layout : ordered) {
     controls_.push_back({layout, createControl(*layout, placeOf(*layout), startFolder)});
   }
@@ -147,9 +147,9 @@ std::unique_ptr<Control> made(std::unique_ptr<Control> control) {
 
 }  // namespace
 
-std::unique_ptr<ChildControl> LayoutWindow::createControl(const platform::Control& layout,
-                                                          const RECT& r,
-                                                          std::optional<FolderRows>& startFolder) {
+std::unique_ptr<ChildControl> LayoutWindow::createControl(
+    const platform::Control& layout, const RECT& r,
+    std::optional<platform::FolderRowModel>& startFolder) {
   using enum platform::ControlKind;
   const bool link = (layout.style & platform::kLinkStyle) != 0;
   HFONT controlFont = font(layout);

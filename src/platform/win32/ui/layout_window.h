@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "base/win32/handles.h"
+#include "platform/folder_row_model.h"
 #include "platform/layout.h"
 #include "platform/win32/ui/child_control.h"
-#include "platform/win32/ui/folder_rows.h"
 #include "platform/win32/ui/timer.h"
 
 namespace mirafold::win32 {
@@ -54,7 +54,7 @@ class LayoutWindow {
   void createControls();
   // The folder lists all start at the current folder, read once for all of them.
   std::unique_ptr<ChildControl> createControl(const platform::Control& layout, const RECT& pixels,
-                                              std::optional<FolderRows>& startFolder);
+                                              std::optional<platform::FolderRowModel>& startFolder);
   // Hands a drop to the frame it landed on; the list is released however that ends.
   void onDropFiles(HDROP drop);
   void placeCentred();

@@ -47,14 +47,6 @@ struct Window {
   bool cancelled = false;
 };
 
-base::win32::UniqueFont messageFont(int dpi) {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return {};
-  metrics.lfMessageFont.lfHeight = -scaled(9, dpi, 72);
-  return base::win32::UniqueFont(::CreateFontIndirectW(&metrics.lfMessageFont));
-}
-
 // Places the controls for `dpi` and gives them a font of that size; the old font goes after.
 void layOut(HWND dialog, Window& self, int dpi) {
   base::win32::UniqueFont font = messageFont(dpi);
@@ -79,7 +71,15 @@ void showLatest(HWND dialog, Shared& shared) {
     view.swap(shared.latest);
   }
   if (!view) return;
-  ::SendDlgItemMessageW(dialog, kProgressBarId, PBM_SETPOS, view->permille, 0);
+  const HWND bar = ::GetDlgItem(dialog, kProgressBarId);
+  if (view->unknownTotal) {
+    if ((::GetWindowLongW(bar, GWL_STYLE) & PBS_MARQUEE) == 0) {
+      ::SetWindowLongW(bar, GWL_STYLE, ::GetWindowLongW(bar, GWL_STYLE) | PBS_MARQUEE);
+      ::SendMessageW(bar, PBM_SETMARQUEE, TRUE, 30);
+    }
+  } else {
+    ::SendMessageW(bar, PBM_SETPOS, view->permille, 0);
+  }
   setText(dialog, kProgressFileId, view->currentFile);
   setText(dialog, kProgressCountsId, view->counts);
   setText(dialog, kProgressRateId, view->rate);
