@@ -130,6 +130,22 @@ TEST_F(LinksBelowTest, ListsTheLinksBelowAndTheirRowsCommandsWork) {
   EXPECT_TRUE(exists(root / L"targets\\three"));
   EXPECT_FALSE(::IsWindowEnabled(app->waitForMainWindow())) << "still behind the table";
 
+  // Pointed elsewhere from its row, through the folder dialog and the question: the row shows
+  // the new target, and the table still holds the window.
+  app->selectTableRow(window, kLinkTableId, 1);
+  app->postCommand(window, overview::kOverviewChangeTarget);
+  HWND picker = app->waitForWindow(L"选择链接的新目标", 20s, L"#32770");
+  ASSERT_NE(picker, nullptr) << "no folder dialog";
+  ASSERT_TRUE(app->pickInFileDialog(picker, root / L"targets\\three"));
+  EXPECT_EQ(app->answer(true).value_or(L"<none>"),
+            L"将把链接“" + tree + L"\\a\\b\\Deep”改为指向“" + root.path() +
+                L"\\targets\\three”（原为“" + root.path() + L"\\targets\\two”）。是否继续？");
+  EXPECT_EQ(app->acknowledge().value_or(L"<none>"), L"链接目标已更改");
+  const std::vector<std::wstring> changed{row(L"a\\Live", L"one"), row(L"a\\b\\Deep", L"three")};
+  for (int i = 0; i < 100 && table(window) != changed; ++i) ::Sleep(50);
+  EXPECT_EQ(table(window), changed);
+  EXPECT_FALSE(::IsWindowEnabled(app->waitForMainWindow())) << "still behind the table";
+
   // Opened from its row with Enter, the keyboard back on the table after the question: the table
   // goes and the list shows the target.
   app->selectTableRow(window, kLinkTableId, 0);
