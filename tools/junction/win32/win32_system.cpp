@@ -310,13 +310,17 @@ class HostClaim {
   std::wstring hostPath_;
 };
 
-Status Win32System::makeHostLink(const std::wstring& link, const std::wstring& target) {
-  std::wstring hostDrive;
+Status Win32System::hostPathsOf(const std::wstring& link, const std::wstring& target,
+                                std::wstring& hostDrive, std::wstring& hostLink,
+                                std::wstring& hostTarget) const {
   if (Status s = insidePrefixDrive(link, hostDrive); !s.ok) return s;
-  std::wstring hostLink;
-  std::wstring hostTarget;
   if (Status s = wine_->unixPath(mirafold::base::toLongPath(link), hostLink); !s.ok) return s;
-  if (Status s = wine_->unixPath(mirafold::base::toLongPath(target), hostTarget); !s.ok) return s;
+  return wine_->unixPath(mirafold::base::toLongPath(target), hostTarget);
+}
+
+Status Win32System::makeHostLink(const std::wstring& link, const std::wstring& target) {
+  std::wstring hostDrive, hostLink, hostTarget;
+  if (Status s = hostPathsOf(link, target, hostDrive, hostLink, hostTarget); !s.ok) return s;
   const HostClaim claim(*wine_);
   if (!claim.ready()) {
     return Status::failure(exit_code::kCannotMake,
@@ -387,12 +391,8 @@ constexpr std::wstring_view kReplaceOnHost =
 }  // namespace
 
 Status Win32System::replaceHostLink(const std::wstring& link, const std::wstring& target) {
-  std::wstring hostDrive;
-  if (Status s = insidePrefixDrive(link, hostDrive); !s.ok) return s;
-  std::wstring hostLink;
-  std::wstring hostTarget;
-  if (Status s = wine_->unixPath(mirafold::base::toLongPath(link), hostLink); !s.ok) return s;
-  if (Status s = wine_->unixPath(mirafold::base::toLongPath(target), hostTarget); !s.ok) return s;
+  std::wstring hostDrive, hostLink, hostTarget;
+  if (Status s = hostPathsOf(link, target, hostDrive, hostLink, hostTarget); !s.ok) return s;
   const HostClaim claim(*wine_);
   if (!claim.ready()) {
     return Status::failure(exit_code::kCannotMake,

@@ -31,6 +31,9 @@ class Win32System : public System {
   // Under Wine: fails unless the folder holding `link` lies, with every host link on the way
   // followed, inside the prefix's drive_c. Sets the host path of that drive.
   Status insidePrefixDrive(const std::wstring& link, std::wstring& hostDrive) const;
+  // That check, then the host paths of the link and its target.
+  Status hostPathsOf(const std::wstring& link, const std::wstring& target, std::wstring& hostDrive,
+                     std::wstring& hostLink, std::wstring& hostTarget) const;
 
   const HostShell* wine_;
   bool hostLinks_;

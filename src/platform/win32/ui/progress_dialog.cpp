@@ -11,6 +11,7 @@
 #include "base/win32/handles.h"
 #include "platform/win32/ui/dpi.h"
 #include "platform/win32/ui/message_loop.h"
+#include "platform/win32/ui/owned_dialog.h"
 
 namespace mirafold::win32 {
 namespace {
@@ -161,20 +162,8 @@ void Win32ProgressDialog::run(const std::function<void(const platform::ProgressR
   Shared shared;
   Window state{&shared, &cancel, {}};
   const int dpi = owner_ ? windowDpi(owner_) : kDefaultDpi;
-  const auto px = [dpi](int length) { return scaled(length, dpi, kDefaultDpi); };
-
-  constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-  const RECT outer =
-      windowRectFor({0, 0, px(kClientWidth), px(kClientHeight)}, style, WS_EX_DLGMODALFRAME, dpi);
-  RECT ownerRect{};
-  if (owner_) ::GetWindowRect(owner_, &ownerRect);
-  const int w = outer.right - outer.left, h = outer.bottom - outer.top;
-  const int x = ownerRect.left + (ownerRect.right - ownerRect.left - w) / 2;
-  const int y = ownerRect.top + (ownerRect.bottom - ownerRect.top - h) / 2;
-  const base::win32::UniqueWindow window(
-      ::CreateWindowExW(WS_EX_DLGMODALFRAME, kClassName, texts_.title.c_str(), style, x, y, w, h,
-                        owner_, nullptr, ::GetModuleHandleW(nullptr), &state));
-  if (!window) throw std::runtime_error("no progress window");
+  const base::win32::UniqueWindow window =
+      makeOwnedDialog(owner_, kClassName, texts_.title, {kClientWidth, kClientHeight}, &state);
   const HWND dialog = window.get();
   const HWND bar = child(dialog, PROGRESS_CLASSW, L"", 0, kProgressBarId);
   ::SendMessageW(bar, PBM_SETRANGE32, 0, 1000);
