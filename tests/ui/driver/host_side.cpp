@@ -1,5 +1,7 @@
 #include "driver/host_side.h"
 
+#include "driver/driver.h"
+
 #include <cstdlib>
 
 namespace mirafold::ui {
@@ -72,25 +74,23 @@ void screenshotIfAsked() {
       10s);
 }
 
+// The host shell leaves a flag beside the folder once chattr has done its work, so that nothing
+// is ever made inside the folder to find out (a probe made just before the change would stay).
 Unchangeable::Unchangeable(const std::wstring& folder)
-    : folder_(folder), unix_(unixPathOf(folder)), probe_(folder + L"\\probe") {
-  if (unix_.empty() || !startOnHost("/usr/bin/chattr +i \"" + unix_ + "\"")) return;
-  held_ = eventually(
-      [&] {
-        if (::CreateDirectoryW(probe_.c_str(), nullptr)) {
-          ::RemoveDirectoryW(probe_.c_str());
-          return false;
-        }
-        return true;
-      },
-      10s);
+    : folder_(folder), unix_(unixPathOf(folder)), flag_(folder + L".unchangeable") {
+  if (unix_.empty()) return;
+  if (!startOnHost("/bin/sh -c \"/usr/bin/chattr +i '" + unix_ + "' && : > '" + unix_ +
+                   ".unchangeable'\"")) {
+    return;
+  }
+  held_ = eventually([&] { return exists(flag_); }, 10s);
 }
 
 Unchangeable::~Unchangeable() {
   if (unix_.empty()) return;
-  startOnHost("/usr/bin/chattr -i \"" + unix_ + "\"");
-  eventually([&] { return ::CreateDirectoryW(probe_.c_str(), nullptr) != 0; }, 10s);
-  ::RemoveDirectoryW(probe_.c_str());
+  startOnHost("/bin/sh -c \"/usr/bin/chattr -i '" + unix_ + "'; rm -f '" + unix_ +
+              ".unchangeable'\"");
+  eventually([&] { return !exists(flag_); }, 10s);
 }
 
 }  // namespace mirafold::ui

@@ -38,7 +38,7 @@ class Unchangeable {
  private:
   std::wstring folder_;
   std::string unix_;
-  std::wstring probe_;
+  std::wstring flag_;
   bool held_ = false;
 };
 
