@@ -5,9 +5,12 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <chrono>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "about/about.h"
@@ -85,6 +88,26 @@ int runHelper(const win32::Win32ProgramInfo& program, const move::HelperRequest&
                                   .pipe = *pipe});
   return 0;
 }
+
+// The clock of the roads started from the window: a wait for another process on the window's
+// thread keeps the windows drawn, taking no input meanwhile; every other wait just sleeps.
+class WindowThreadClock final : public move::Clock {
+ public:
+  std::chrono::steady_clock::time_point now() const override {
+    return std::chrono::steady_clock::now();
+  }
+  void waitUntil(std::chrono::steady_clock::time_point time) const override {
+    std::this_thread::sleep_until(time);
+  }
+  bool waitFor(const std::function<bool()>& done,
+               std::chrono::steady_clock::time_point deadline) const override {
+    if (::GetCurrentThreadId() != windowThread_) return Clock::waitFor(done, deadline);
+    return win32::waitWithWindowsDrawn(done, deadline);
+  }
+
+ private:
+  DWORD windowThread_ = ::GetCurrentThreadId();
+};
 
 // The test switch that sends every move through the elevated helper.
 bool everyMoveThroughHelper() {
@@ -206,7 +229,7 @@ int run(HINSTANCE instance) {
   win32::Win32ProgressDialog moveProgress(window.hwnd(), {.title = std::wstring(move::kMovingTitle),
                                                           .cancel = std::wstring(move::kCancel)});
   win32::Win32SystemFolders systemFolders;
-  const move::SteadyClock clock;
+  const WindowThreadClock clock;
   win32::Win32LinkProbe linkProbe;
   // The links below a folder: the walk behind a window of its own, then their table.
   win32::Win32ProgressDialog linksWalk(

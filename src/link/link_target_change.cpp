@@ -122,11 +122,9 @@ LinkTargetChange::ToolEnd LinkTargetChange::runTool(const std::wstring& paramete
     if (!process) return {ToolEnd::How::NotStarted, 0};
   }
   // As long as the creation road follows its tool.
-  const auto deadline = s_.clock.now() + std::chrono::seconds(10);
   std::optional<std::uint32_t> code;
-  while (!(code = process->exitCode()) && s_.clock.now() < deadline) {
-    s_.clock.waitUntil(s_.clock.now() + std::chrono::milliseconds(50));
-  }
+  s_.clock.waitFor([&] { return (code = process->exitCode()).has_value(); },
+                   s_.clock.now() + std::chrono::seconds(10));
   if (!code) return {ToolEnd::How::TimedOut, kTimeout};
   return {ToolEnd::How::Ended, *code};
 }

@@ -152,11 +152,9 @@ void MoveHandlers::deleteLinkAsAdministrator(const std::wstring& link) {
     }
     return;
   }
-  const auto deadline = s_.clock.now() + std::chrono::seconds(10);
   std::optional<std::uint32_t> code;
-  while (!(code = started.process->exitCode()) && s_.clock.now() < deadline) {
-    s_.clock.waitUntil(s_.clock.now() + std::chrono::milliseconds(50));
-  }
+  s_.clock.waitFor([&] { return (code = started.process->exitCode()).has_value(); },
+                   s_.clock.now() + std::chrono::seconds(10));
   if (code && *code != 0) s_.messages.show(fillIn(kDeleteLinkFailed, {s_.errors.describe(*code)}));
 }
 

@@ -2,6 +2,15 @@
 
 namespace mirafold::move {
 
+bool Clock::waitFor(const std::function<bool()>& done,
+                    std::chrono::steady_clock::time_point deadline) const {
+  for (;;) {
+    if (done()) return true;
+    if (now() >= deadline) return false;
+    waitUntil(now() + std::chrono::milliseconds(50));
+  }
+}
+
 ProgressThrottle::ProgressThrottle(const Clock& clock, ProgressCallback callback)
     : clock_(clock), callback_(std::move(callback)) {}
 

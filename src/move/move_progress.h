@@ -37,6 +37,10 @@ class Clock {
   virtual std::chrono::steady_clock::time_point now() const = 0;
   // Returns once `now()` has reached `time`.
   virtual void waitUntil(std::chrono::steady_clock::time_point time) const = 0;
+  // Returns once `done` holds, asked every 50 ms, or `deadline` has passed; says whether it held.
+  // For waiting on another process from the window's thread.
+  virtual bool waitFor(const std::function<bool()>& done,
+                       std::chrono::steady_clock::time_point deadline) const;
 };
 
 class SteadyClock final : public Clock {

@@ -100,6 +100,27 @@ TEST_F(LinkTargetTest, ALiveLinkLeadsToTheRightHandFolderAndIsNeverMissingMeanwh
   expectLeadsTo(newTarget);
 }
 
+// A tool that takes 1.5 s: meanwhile the window answers and is drawn, but takes no input, so no
+// second command can start inside the first.
+TEST_F(LinkTargetTest, TheWindowAnswersWhileTheToolWorks) {
+  ASSERT_TRUE(::CopyFileW((program + L"\\junction.exe").c_str(),
+                          (program + L"\\junction-real.exe").c_str(), FALSE));
+  ASSERT_TRUE(::CopyFileW((buildFolder() + L"\\slow_junction.exe").c_str(),
+                          (program + L"\\junction.exe").c_str(), FALSE));
+  HWND main = app->waitForMainWindow();
+  ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 0, link::kCommandPointAtRight));
+  EXPECT_EQ(app->answer(true).value_or(L"<none>"), question());
+  ASSERT_TRUE(eventually([&] { return !::IsWindowEnabled(main); }, 5s))
+      << "the window takes no input while the tool works";
+  DWORD_PTR unused = 0;
+  EXPECT_NE(::SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 300, &unused), 0)
+      << "and answers meanwhile";
+  EXPECT_TRUE(exists(link + L"\\old.txt")) << "seen while the tool still works, not at its end";
+  EXPECT_EQ(app->acknowledge(10s).value_or(L"<none>"), kChanged);
+  EXPECT_TRUE(::IsWindowEnabled(main));
+  expectLeadsTo(newTarget);
+}
+
 TEST_F(LinkTargetTest, TheFolderDialogPicksTheNewTarget) {
   ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 0, link::kCommandChangeTarget));
   HWND dialog = app->waitForWindow(L"选择链接的新目标", 20s, L"#32770");
