@@ -1,5 +1,6 @@
 #include "junction/tool.h"
 
+#include <optional>
 #include <utility>
 
 #include "base/long_path.h"
@@ -60,17 +61,28 @@ class Command {
  public:
   Command(System& system, Console& console) : system_(system), console_(console) {}
 
-  std::uint32_t create(const std::wstring& linkArg, const std::wstring& targetArg) {
-    std::wstring link;
-    std::wstring targetFull;
+  // LINK and TARGET made absolute, LINK as the system names it (no long-path prefix, no trailing
+  // separator); on failure, told, the exit code.
+  std::optional<std::uint32_t> absolutePlaces(const std::wstring& verb, const std::wstring& linkArg,
+                                              const std::wstring& targetArg, std::wstring& link,
+                                              std::wstring& targetFull) {
     if (const Status s = absolute(linkArg, link); !s.ok) {
-      return fail(s.code, L"Cannot create " + linkArg + L": " + s.reason);
+      return fail(s.code, L"Cannot " + verb + L" " + linkArg + L": " + s.reason);
     }
     if (const Status s = absolute(targetArg, targetFull); !s.ok) {
       return fail(s.code,
-                  L"Cannot create " + linkArg + L": target " + targetArg + L": " + s.reason);
+                  L"Cannot " + verb + L" " + linkArg + L": target " + targetArg + L": " + s.reason);
     }
     link = trimTrailingSeparators(mirafold::base::withoutLongPathPrefix(link));
+    return std::nullopt;
+  }
+
+  std::uint32_t create(const std::wstring& linkArg, const std::wstring& targetArg) {
+    std::wstring link;
+    std::wstring targetFull;
+    if (const auto failed = absolutePlaces(L"create", linkArg, targetArg, link, targetFull)) {
+      return *failed;
+    }
     const std::wstring failure = L"Cannot create " + link + L": ";
     const DriveDevices devices = [this](wchar_t letter) { return system_.driveDevice(letter); };
     // Made through the folder behind a SUBST letter, so that every session sees the same link.
@@ -107,14 +119,9 @@ class Command {
   std::uint32_t retarget(const std::wstring& linkArg, const std::wstring& targetArg) {
     std::wstring link;
     std::wstring targetFull;
-    if (const Status s = absolute(linkArg, link); !s.ok) {
-      return fail(s.code, L"Cannot change " + linkArg + L": " + s.reason);
+    if (const auto failed = absolutePlaces(L"change", linkArg, targetArg, link, targetFull)) {
+      return *failed;
     }
-    if (const Status s = absolute(targetArg, targetFull); !s.ok) {
-      return fail(s.code,
-                  L"Cannot change " + linkArg + L": target " + targetArg + L": " + s.reason);
-    }
-    link = trimTrailingSeparators(mirafold::base::withoutLongPathPrefix(link));
     const std::wstring failure = L"Cannot change " + link + L": ";
     const auto local =
         localDrivePath(link, [this](wchar_t letter) { return system_.driveDevice(letter); });

@@ -321,22 +321,11 @@ void Win32LinkListDialog::run(const platform::LinkListContent& content,
   ::ShowWindow(state.hwnd, SW_SHOW);
   ::SetFocus(state.table);
 
-  MSG msg{};
-  bool quit = false;
-  int quitCode = 0;
-  while (!state.closed) {
-    const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
-    if (got <= 0) {
-      quit = true;
-      quitCode = static_cast<int>(msg.wParam);
-      break;
-    }
-    dispatchMessage(msg);
-  }
+  const std::optional<int> quit = runModalLoop([&] { return state.closed; });
   open_ = nullptr;
   // The owner takes input again before this window goes, so that it is the one activated.
   if (owner_) ::EnableWindow(owner_, TRUE);
-  if (quit) ::PostQuitMessage(quitCode);
+  if (quit) ::PostQuitMessage(*quit);
 }
 
 void Win32LinkListDialog::show(const platform::LinkListContent& content) {

@@ -46,6 +46,15 @@ void dispatchMessage(MSG& msg) {
   ::DispatchMessageW(&msg);
 }
 
+std::optional<int> runModalLoop(const std::function<bool()>& done) {
+  MSG msg{};
+  while (!done()) {
+    if (::GetMessageW(&msg, nullptr, 0, 0) <= 0) return static_cast<int>(msg.wParam);
+    dispatchMessage(msg);
+  }
+  return std::nullopt;
+}
+
 bool waitWithWindowsDrawn(const std::function<bool()>& done,
                           std::chrono::steady_clock::time_point deadline) {
   const InputHeldOff held;

@@ -4,11 +4,17 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 
 namespace mirafold::win32 {
 
 // One message of a loop: Tab and arrow keys move between the controls of the window it is for.
 void dispatchMessage(MSG& msg);
+
+// A modal window's loop: dispatches the thread's messages until `done` holds. A WM_QUIT met on the
+// way ends it early and its code is returned, for the caller to post again once its window is
+// gone.
+std::optional<int> runModalLoop(const std::function<bool()>& done);
 
 // Returns once `done` holds (asked at least every 50 ms) or at `deadline`, saying whether it held;
 // meanwhile the calling thread's windows are drawn and answer, but take no input (disabled as

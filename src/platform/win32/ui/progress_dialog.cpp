@@ -195,22 +195,11 @@ void Win32ProgressDialog::run(const std::function<void(const platform::ProgressR
     ::PostMessageW(shared.window, kWorkEnded, 0, 0);
   });
 
-  MSG msg{};
-  bool quit = false;
-  int quitCode = 0;
-  while (!state.ended) {
-    const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
-    if (got <= 0) {
-      // Kept for the program's own loop once the work has ended.
-      quit = true;
-      quitCode = static_cast<int>(msg.wParam);
-      break;
-    }
-    dispatchMessage(msg);
-  }
+  // A WM_QUIT is kept for the program's own loop once the work has ended.
+  const std::optional<int> quit = runModalLoop([&] { return state.ended; });
   worker.join();
   if (owner_) ::EnableWindow(owner_, TRUE);
-  if (quit) ::PostQuitMessage(quitCode);
+  if (quit) ::PostQuitMessage(*quit);
   if (failure) std::rethrow_exception(failure);
 }
 
