@@ -43,6 +43,20 @@ MoveStatus occupied(const std::wstring& path) {
 
 MoveStatus missing(const std::wstring& path) { return failure(fillIn(kNotFound, {path})); }
 
+// The folders the move works in, held from here on and found where the plan has them: a folder
+// swapped for another (or for a link to one) since the plan is refused.
+MoveStatus holdPlaces(platform::MoveFileSystem& files, const MovePlan& plan) {
+  for (const std::wstring& path : {plan.origin, plan.final}) {
+    const std::wstring parent = parentOf(path);
+    std::wstring real;
+    if (MoveStatus st = files.hold(parent, real); !st.ok()) return st;
+    if (!samePath(withoutTrailingSeparator(real), parent)) {
+      return failure(fillIn(kFolderNotAsPlanned, {parent}));
+    }
+  }
+  return MoveStatus::success();
+}
+
 std::vector<Phase> phasesOf(const MovePlan& plan) {
   if (plan.direction == Direction::Back) {
     return {Phase::Hide, Phase::Place, Phase::Finish, Phase::Clean};
@@ -65,6 +79,7 @@ class MoveRun {
         progress_(services.clock, services.progress) {}
 
   MoveResult fresh() {
+    if (MoveStatus st = holdPlaces(files_, plan_); !st.ok()) return ended(MoveOutcome::Failed, st);
     if (MoveStatus st = checkStart(); !st.ok()) return ended(MoveOutcome::Failed, st);
     return runFrom(0);
   }
@@ -90,6 +105,18 @@ class MoveRun {
   MoveStatus cleanKeepingJournal() {
     recovering_ = true;
     return clean();
+  }
+  bool copyDiffers() const { return copyDiffers_; }
+
+  // The copy is unlike its original: the original goes back to its place (the link there
+  // removed first), the copy stays where it is, and the journal goes last. A crash between
+  // leaves the original at its place, which recovery takes for this undo done.
+  MoveResult undoKeepingBoth() {
+    if (plan_.direction == Direction::Away) {
+      if (MoveStatus st = unlink(); !st.ok()) return ended(MoveOutcome::Unfinished, st);
+    }
+    if (MoveStatus st = unhide(); !st.ok()) return ended(MoveOutcome::Unfinished, st);
+    return keptBoth();
   }
 
   MoveResult undo(Phase phase) {
@@ -138,6 +165,9 @@ class MoveRun {
       if (MoveStatus st = writeJournal(phase); !st.ok()) return rollBack(previous, st);
       if (MoveStatus st = doStep(phase); !st.ok()) {
         if (phase != Phase::Clean) return rollBack(static_cast<int>(i), st);
+        // Nothing of the original deleted: both stay, and the journal for the undo.
+        if (copyDiffers_) return {MoveOutcome::Unfinished, st.reason, {}, false, true};
+        if (keptBoth_) return keptBoth();
         // The folder is whole in its new place and linked: only the old copy is left over.
         if (MoveStatus gone = files_.deleteJournal(journalPath_); !gone.ok()) {
           return ended(MoveOutcome::Unfinished, gone);
@@ -175,7 +205,19 @@ class MoveRun {
     return ended(MoveOutcome::Failed, cause);
   }
 
+  MoveResult keptBoth() {
+    if (MoveStatus st = files_.deleteJournal(journalPath_); !st.ok()) {
+      return ended(MoveOutcome::Unfinished, st);
+    }
+    return {MoveOutcome::Cancelled, {}, plan_.final, false, true};
+  }
+
   MoveResult ended(MoveOutcome outcome, const MoveStatus& st) const {
+    if (st.code == MoveStatus::Code::Changed) {
+      const std::wstring changed =
+          st.path.empty() ? plan_.origin : asOriginPath(st.path, plan_.origin);
+      return {outcome, fillIn(kEntryChanged, {changed}), {}};
+    }
     if (st.code == MoveStatus::Code::InUse) {
       // The file is named where the user left it, not inside the hidden sibling it was renamed to.
       const std::wstring held =
@@ -234,7 +276,7 @@ class MoveRun {
     if (moving == EntryKind::Missing) {
       if (origin != EntryKind::Folder) return missing(plan_.origin);
       if (MoveStatus st = unlinkBeforeMovingBack(); !st.ok()) return st;
-      if (MoveStatus st = files_.rename(plan_.origin, moving_); !st.ok()) return st;
+      if (MoveStatus st = renamePatiently(plan_.origin, moving_); !st.ok()) return st;
     } else if (moving != EntryKind::Folder || origin != EntryKind::Missing) {
       return occupied(moving_);
     }
@@ -250,7 +292,7 @@ class MoveRun {
       if (MoveStatus st = files_.setAttributes(moving_, plan_.originAttributes); !st.ok()) {
         return st;
       }
-      if (MoveStatus st = files_.rename(moving_, plan_.origin); !st.ok()) return st;
+      if (MoveStatus st = renamePatiently(moving_, plan_.origin); !st.ok()) return st;
     }
     if (plan_.direction == Direction::Back) return relink();
     return MoveStatus::success();
@@ -262,7 +304,7 @@ class MoveRun {
     if (plan_.direction != Direction::Back) return MoveStatus::success();
     EntryKind link;
     if (MoveStatus st = kindOf(plan_.final, link); !st.ok()) return st;
-    return link == EntryKind::Link ? files_.removeLink(plan_.final) : MoveStatus::success();
+    return link == EntryKind::Link ? removeLinkPatiently(plan_.final) : MoveStatus::success();
   }
 
   MoveStatus relink() {
@@ -270,6 +312,7 @@ class MoveRun {
     if (MoveStatus st = kindOf(plan_.final, link); !st.ok()) return st;
     if (link != EntryKind::Missing) return MoveStatus::success();
     if (MoveStatus st = files_.makeLink(plan_.final, plan_.origin); !st.ok()) return st;
+    if (MoveStatus st = files_.flushLink(plan_.final); !st.ok()) return st;
     return checkLeads(plan_.final, plan_.origin);
   }
 
@@ -286,7 +329,7 @@ class MoveRun {
     if (MoveStatus st = kindOf(target, placed); !st.ok()) return st;
     if (moving == EntryKind::Folder) {
       if (placed != EntryKind::Missing) return occupied(target);
-      if (MoveStatus st = files_.rename(moving_, target); !st.ok()) return st;
+      if (MoveStatus st = renamePatiently(moving_, target); !st.ok()) return st;
     } else if (placed != EntryKind::Folder) {
       return missing(moving_);
     }
@@ -302,7 +345,16 @@ class MoveRun {
     if (target != EntryKind::Missing) return MoveStatus::success();
     if (MoveStatus st = kindOf(from, source); !st.ok()) return st;
     if (source != EntryKind::Folder) return MoveStatus::success();
-    return files_.rename(from, to);
+    return renamePatiently(from, to);
+  }
+
+  // A scanner or an indexer may hold a fresh entry for a moment.
+  MoveStatus renamePatiently(const std::wstring& from, const std::wstring& to) {
+    return retryingBriefRefusals(s_.clock, [&] { return files_.rename(from, to); });
+  }
+
+  MoveStatus removeLinkPatiently(const std::wstring& link) {
+    return retryingBriefRefusals(s_.clock, [&] { return files_.removeLink(link); });
   }
 
   MoveStatus placeByCopy() {
@@ -312,7 +364,7 @@ class MoveRun {
     // A copy cut short by a crash is started again from nothing.
     if (MoveStatus st = kindOf(partial_, partial); !st.ok()) return st;
     if (partial == EntryKind::Folder) {
-      if (MoveStatus st = deleteTree(files_, partial_, showDeletion()); !st.ok()) return st;
+      if (MoveStatus st = deleteTree(files_, partial_, ownCopy()); !st.ok()) return st;
     } else if (partial != EntryKind::Missing) {
       return occupied(partial_);
     }
@@ -323,7 +375,8 @@ class MoveRun {
     platform::VolumeInfo from, to;
     if (MoveStatus st = files_.volumeInfo(moving_, from); !st.ok()) return st;
     if (MoveStatus st = files_.volumeInfo(parentOf(partial_), to); !st.ok()) return st;
-    TreeCopier copier(files_, progress_, s_.cancel, total, from.keepsSecurity && to.keepsSecurity);
+    TreeCopier copier(files_, progress_, s_.cancel, total, from.keepsSecurity && to.keepsSecurity,
+                      plan_.origin);
     if (MoveStatus st = copier.copy(moving_, partial_, plan_.originAttributes); !st.ok()) {
       return st;
     }
@@ -331,8 +384,10 @@ class MoveRun {
     // The name alone is not enough: Wine calls every drive NTFS, and FAT may round a time.
     std::uint64_t measured = 1;
     if (MoveStatus st = files_.measureTimeStep(partial_, measured); !st.ok()) return st;
-    return verifyCopy(files_, moving_, partial_,
-                      {std::max(timeStepOf(to.fileSystem), measured), plan_.origin});
+    const CopyCheck check{std::max(timeStepOf(to.fileSystem), measured), plan_.origin,
+                          plan_.origin, true};
+    if (MoveStatus st = verifyCopy(files_, moving_, partial_, check); !st.ok()) return st;
+    return copier.secure(moving_, partial_);
   }
 
   MoveStatus unplaceByCopy() {
@@ -342,7 +397,7 @@ class MoveRun {
     // Only a copy is ever deleted, and only while its original is there.
     if (MoveStatus st = kindOf(moving_, moving); !st.ok()) return st;
     if (moving != EntryKind::Folder || partial != EntryKind::Folder) return missing(moving_);
-    return deleteTree(files_, partial_, showDeletion());
+    return deleteTree(files_, partial_, ownCopy());
   }
 
   MoveStatus finish() {
@@ -353,9 +408,11 @@ class MoveRun {
       return final == EntryKind::Folder ? MoveStatus::success() : missing(partial_);
     }
     if (final != EntryKind::Missing) return occupied(plan_.final);
-    return files_.rename(partial_, plan_.final);
+    return renamePatiently(partial_, plan_.final);
   }
 
+  // Made where it is missing, and on the disk before the journal moves past it, even when found:
+  // one made before a kill may still be only in the cache.
   MoveStatus link() {
     EntryKind origin;
     if (MoveStatus st = kindOf(plan_.origin, origin); !st.ok()) return st;
@@ -364,31 +421,48 @@ class MoveRun {
     } else if (origin != EntryKind::Link) {
       return occupied(plan_.origin);
     }
-    return checkLeads(plan_.origin, plan_.final);
+    if (MoveStatus st = checkLeads(plan_.origin, plan_.final); !st.ok()) return st;
+    return files_.flushLink(plan_.origin);
   }
 
   MoveStatus unlink() {
     EntryKind origin;
     if (MoveStatus st = kindOf(plan_.origin, origin); !st.ok()) return st;
-    return origin == EntryKind::Link ? files_.removeLink(plan_.origin) : MoveStatus::success();
+    return origin == EntryKind::Link ? removeLinkPatiently(plan_.origin) : MoveStatus::success();
   }
 
   MoveStatus clean() {
     EntryKind moving;
     if (MoveStatus st = kindOf(moving_, moving); !st.ok()) return st;
+    if (recovering_) {
+      EntryKind origin;
+      if (MoveStatus st = kindOf(plan_.origin, origin); !st.ok()) return st;
+      // The original back at its place: an undo that kept both had begun.
+      if (moving != EntryKind::Folder && origin == EntryKind::Folder) {
+        keptBoth_ = true;
+        return failure(plan_.origin);
+      }
+      // The link may have been lost with the cache: made again where it is missing.
+      if (plan_.direction == Direction::Away) {
+        if (MoveStatus st = link(); !st.ok()) return st;
+      }
+    }
     if (moving != EntryKind::Folder) return MoveStatus::success();
     // After a crash the copy is checked again before its original goes: whatever of the original
     // is left must be in the copy. The destination's step is not measured again; FAT's 2 s, the
-    // coarsest of all, is allowed.
+    // coarsest of all, is allowed. Files new in the copy are the user's, written since.
     if (recovering_ && !plan_.sameVolume) {
-      if (MoveStatus st =
-              verifyCopy(files_, moving_, plan_.final, {timeStepOf(L"FAT"), plan_.origin});
+      if (MoveStatus st = verifyCopy(files_, moving_, plan_.final,
+                                     {timeStepOf(L"FAT"), plan_.origin, plan_.origin, false});
           !st.ok()) {
+        copyDiffers_ = st.code == MoveStatus::Code::Failed && !st.path.empty();
         return st;
       }
     }
-    return deleteTree(files_, moving_, showDeletion());
+    return deleteTree(files_, moving_, {s_.clock, false, showDeletion()});
   }
+
+  TreeDeletion ownCopy() { return {s_.clock, true, showDeletion()}; }
 
   // Deleting thousands of files takes seconds: the progress window names each as it goes.
   DeletionWatcher showDeletion() {
@@ -408,6 +482,8 @@ class MoveRun {
   ProgressThrottle progress_;
   MoveProgress progressState_;
   bool recovering_ = false;
+  bool copyDiffers_ = false;
+  bool keptBoth_ = false;
 };
 
 // The plan that takes a finished move back where it came from.
@@ -426,12 +502,17 @@ MoveResult FolderMover::run(const MovePlan& plan) {
 
 MoveResult FolderMover::recover(const PendingMove& pending, Recovery choice) {
   const JournalEntry& entry = pending.entry;
+  if (MoveStatus st = holdPlaces(services_.files, entry.plan); !st.ok()) {
+    return {MoveOutcome::Unfinished, st.reason, {}, st.code == MoveStatus::Code::NoRights};
+  }
   MoveRun interrupted(services_, entry.plan, pending.journalPath);
   if (choice == Recovery::Complete) return interrupted.complete(entry.phase);
   if (entry.phase != Phase::Clean) return interrupted.undo(entry.phase);
 
-  // Past the point of no return: finish, then move the folder back by the same protocol.
+  // Past the point of no return: finish, then move the folder back by the same protocol. A copy
+  // unlike its original is never finished: the original goes back, the copy stays.
   if (MoveStatus st = interrupted.cleanKeepingJournal(); !st.ok()) {
+    if (interrupted.copyDiffers()) return interrupted.undoKeepingBoth();
     return interrupted.complete(Phase::Clean);
   }
   EntryInfo moved;
@@ -480,11 +561,13 @@ std::optional<std::wstring> endMessage(const MovePlan& plan, const MoveResult& r
     case MoveOutcome::DoneOldFolderLeft:
       return fillIn(kMoveDoneOldFolderLeft, {result.leftover});
     case MoveOutcome::Cancelled:
+      if (result.copyDiffers) return fillIn(kUndoneCopyKept, {result.leftover});
       if (!result.leftover.empty()) return fillIn(kMoveDoneOldFolderLeft, {result.leftover});
       return std::wstring(kCancelledNothingChanged);
     case MoveOutcome::Failed:
       return fillIn(kMoveFailedNothingChanged, {result.reason});
     case MoveOutcome::Unfinished:
+      if (result.copyDiffers) return fillIn(kRecoveryCopyDiffers, {result.reason});
       return fillIn(kUnfinishedMoveQuestion, {plan.origin, plan.final});
   }
   return std::nullopt;

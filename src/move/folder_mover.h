@@ -10,7 +10,10 @@
 //   Link    moving away: make the link at the origin and check it leads to the folder
 //   Clean   delete the hidden original; from here on the move is done
 //
-// A journal entry is written, whole and flushed, before each step.
+// A journal entry is written, whole and flushed, before each step; a link is flushed before the
+// journal moves past it (the journal's volume may be another). The folders the move works in
+// (the origin's and the final's parents) are held from the start and checked against the plan;
+// an entry found changed under them stops the move whole.
 
 #include <optional>
 #include <string>
@@ -39,6 +42,10 @@ struct MoveResult {
   // Failed or Unfinished because a step was refused for want of rights: administrator rights
   // might let it go.
   bool noRights = false;
+  // A recovery found the copy unlike its original (`reason` names the first entry): Unfinished
+  // with both and the journal kept, or Cancelled with the original put back and the copy kept
+  // as `leftover`.
+  bool copyDiffers = false;
 };
 
 enum class Recovery { Complete, Undo };

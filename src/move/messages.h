@@ -34,6 +34,11 @@ inline constexpr std::wstring_view kDeleteLinkFailed = L"删除链接失败：%1
 inline constexpr std::wstring_view kUntrustedEntry = L"移动失败：移动记录不可用：%1。未做任何更改";
 inline constexpr std::wstring_view kUnfinishedMoveQuestion =
     L"上次的移动未完成：%1 → %2。是否完成它？（选“否”则撤销）";
+// A recovery found the copy unlike its original: both kept, the journal too.
+inline constexpr std::wstring_view kRecoveryCopyDiffers =
+    L"移动未完成：%1。原文件夹未删除，下次启动时可选择撤销此次移动";
+inline constexpr std::wstring_view kUndoneCopyKept =
+    L"已撤销移动，原文件夹已放回原处；与原文件夹不一致的副本保留在：%1";
 
 // Reasons a move stopped, shown after "移动失败：".
 inline constexpr std::wstring_view kNotFound = L"找不到：%1";
@@ -43,6 +48,10 @@ inline constexpr std::wstring_view kNoJunctionTool = L"找不到 junction.exe";
 inline constexpr std::wstring_view kNotALink = L"不是链接：%1";
 inline constexpr std::wstring_view kVolumeMountPoint =
     L"这是分区的装入点，不随文件夹复制，也不在此删除：%1";
+inline constexpr std::wstring_view kEntryChanged =
+    L"此项在检查后被更改（例如被换成了链接），为安全起见移动已停止：%1";
+inline constexpr std::wstring_view kFolderNotAsPlanned = L"文件夹已不是计划中的那个：%1";
+inline constexpr std::wstring_view kCopyHasExtra = L"副本中出现了原文件夹没有的项目：%1";
 
 inline constexpr std::wstring_view kSourceIsLink = L"该文件夹本身就是链接";
 inline constexpr std::wstring_view kSystemFolder = L"不能移动系统文件夹";
@@ -55,6 +64,15 @@ inline constexpr std::wstring_view kSymbolicLinkNeedsRights =
     L"文件夹中的符号链接需要管理员权限或开发人员模式才能复制：%1";
 inline constexpr std::wstring_view kFat32FileTooLarge =
     L"目标分区为FAT32，不能存放4GB或更大的文件：%1";
+// What the confirmation says a copy changes or cannot keep.
+inline constexpr std::wstring_view kLinksLeadOutside =
+    L"其中 %1 个相对符号链接指向文件夹之外，移动后将改为指向原来的位置（例如：%2）";
+inline constexpr std::wstring_view kStreamsLost =
+    L"目标分区不支持备用数据流，%1 个文件的备用数据流将丢失（例如：%2）";
+inline constexpr std::wstring_view kSparseFilledIn =
+    L"目标分区不支持稀疏文件，%1 个稀疏文件将占用其完整大小";
+inline constexpr std::wstring_view kCompressionLost =
+    L"目标分区不支持压缩，%1 个压缩文件将占用其完整大小";
 
 // The context menu of a folder row.
 inline constexpr std::wstring_view kMoveAwayAndLink = L"移动到右侧文件夹，并在原处创建链接";

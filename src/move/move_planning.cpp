@@ -18,10 +18,10 @@ PlannedMove refused(const MoveStatus& st) {
 }
 
 // The facts about the folder and the place it goes to; `facts.source` and
-// `facts.destinationFolder` already set; `clusterBytes` the destination's.
+// `facts.destinationFolder` already set; `to` the destination's volume.
 MoveStatus gatherVolumes(platform::MoveFileSystem& files, MoveFacts& facts,
-                         std::uint64_t& clusterBytes) {
-  platform::VolumeInfo from, to;
+                         platform::VolumeInfo& to) {
+  platform::VolumeInfo from;
   // The source's parent is where its rename happens (a drive root has none).
   const std::wstring parent = parentOf(facts.source);
   if (MoveStatus st = files.volumeInfo(parent.empty() ? facts.source : parent, from); !st.ok()) {
@@ -33,13 +33,18 @@ MoveStatus gatherVolumes(platform::MoveFileSystem& files, MoveFacts& facts,
   facts.destinationIsNetwork = to.network;
   facts.destinationFileSystem = to.fileSystem;
   facts.permissionsLost = !facts.sameVolume && from.keepsSecurity && !to.keepsSecurity;
-  clusterBytes = to.clusterBytes;
   return MoveStatus::success();
+}
+
+// The walk of a folder that a copy takes: each file's names counted, and its streams asked for
+// only where the destination would lose them.
+WalkQuestions questionsFor(const MoveFacts& facts, const platform::VolumeInfo& to) {
+  return {to.clusterBytes, !facts.sameVolume, !facts.sameVolume && !to.keepsStreams};
 }
 
 // `facts.sameVolume` already known: only a copy makes symbolic links, and it is asked only then.
 MoveStatus takeSummary(platform::MoveFileSystem& files, const TreeSummary& summary,
-                       MoveFacts& facts) {
+                       MoveFacts& facts, PlannedMove& planned) {
   facts.bytesNeeded = summary.space;
   facts.largestFile = summary.largest;
   facts.largestFilePath = summary.largestPath;
@@ -52,15 +57,29 @@ MoveStatus takeSummary(platform::MoveFileSystem& files, const TreeSummary& summa
     if (MoveStatus st = files.readLink(link, target); !st.ok()) return st;
   }
   if (summary.firstSymbolicLink.empty()) return MoveStatus::success();
+  // Each is read now, a file's link as a folder's, so that none fails halfway through the copy.
+  for (const std::wstring& link : summary.symbolicLinks) {
+    std::wstring target;
+    if (MoveStatus st = files.readLink(link, target); !st.ok()) return st;
+    if (!outsideTarget(link, target, facts.source).empty() && planned.linksLeadingOut++ == 0) {
+      planned.firstLinkLeadingOut = link;
+    }
+  }
   bool can = false;
   if (MoveStatus st = files.canMakeSymbolicLinks(can); !st.ok()) return st;
   if (!can) facts.symbolicLinkNotMakeable = summary.firstSymbolicLink;
   return MoveStatus::success();
 }
 
-PlannedMove checked(const MoveFacts& facts, MovePlan plan, const TreeSummary& summary) {
-  PlannedMove planned{refusalOf(facts), std::move(plan), summary, facts.permissionsLost};
+PlannedMove checked(const MoveFacts& facts, MovePlan plan, const TreeSummary& summary,
+                    const platform::VolumeInfo& to, PlannedMove planned) {
+  planned.refusal = refusalOf(facts);
+  planned.plan = std::move(plan);
   planned.plan.sameVolume = facts.sameVolume;
+  planned.summary = summary;
+  planned.permissionsLost = facts.permissionsLost;
+  planned.sparseLost = !facts.sameVolume && !to.keepsSparse;
+  planned.compressionLost = !facts.sameVolume && !to.keepsCompression;
   return planned;
 }
 
@@ -86,22 +105,23 @@ PlannedMove planMoveAway(platform::MoveFileSystem& files, const std::wstring& so
   if (MoveStatus st = files.inspect(final, existing); !st.ok()) return refused(st);
   facts.nameExistsAtDestination = existing.kind != EntryKind::Missing;
 
-  std::uint64_t clusterBytes = 1;
-  if (MoveStatus st = gatherVolumes(files, facts, clusterBytes); !st.ok()) return refused(st);
+  platform::VolumeInfo to;
+  if (MoveStatus st = gatherVolumes(files, facts, to); !st.ok()) return refused(st);
   TreeSummary summary;
   // Only a real folder is walked: the walk would not enter a link, and the checks refuse it.
   if (origin.kind == EntryKind::Folder && !isDriveRoot(facts.source) &&
       !isSameOrInside(facts.destinationFolder, facts.source)) {
-    if (MoveStatus st = summarize(files, facts.source, summary, clusterBytes, !facts.sameVolume);
+    if (MoveStatus st = summarize(files, facts.source, summary, questionsFor(facts, to));
         !st.ok()) {
       return refused(st);
     }
   }
-  if (MoveStatus st = takeSummary(files, summary, facts); !st.ok()) return refused(st);
+  PlannedMove planned;
+  if (MoveStatus st = takeSummary(files, summary, facts, planned); !st.ok()) return refused(st);
 
   const MovePlan plan{Direction::Away, facts.source, final, false,
                       origin.attributes & kCarriedAttributes};
-  return checked(facts, plan, summary);
+  return checked(facts, plan, summary, to, std::move(planned));
 }
 
 PlannedMove planMoveBack(platform::MoveFileSystem& files, const std::wstring& link,
@@ -122,20 +142,20 @@ PlannedMove planMoveBack(platform::MoveFileSystem& files, const std::wstring& li
   facts.systemFolders = surroundings.systemFolders;
   // No link is made on the way back.
   facts.linkVolumeFileSystem = L"NTFS";
-  std::uint64_t clusterBytes = 1;
-  if (MoveStatus st = gatherVolumes(files, facts, clusterBytes); !st.ok()) return refused(st);
+  platform::VolumeInfo to;
+  if (MoveStatus st = gatherVolumes(files, facts, to); !st.ok()) return refused(st);
   TreeSummary summary;
   if (!isSameOrInside(facts.destinationFolder, facts.source)) {
-    if (MoveStatus st = summarize(files, folder, summary, clusterBytes, !facts.sameVolume);
-        !st.ok()) {
+    if (MoveStatus st = summarize(files, folder, summary, questionsFor(facts, to)); !st.ok()) {
       return refused(st);
     }
   }
-  if (MoveStatus st = takeSummary(files, summary, facts); !st.ok()) return refused(st);
+  PlannedMove planned;
+  if (MoveStatus st = takeSummary(files, summary, facts, planned); !st.ok()) return refused(st);
 
   const MovePlan plan{Direction::Back, folder, place, false,
                       target.attributes & kCarriedAttributes};
-  return checked(facts, plan, summary);
+  return checked(facts, plan, summary, to, std::move(planned));
 }
 
 std::wstring confirmationText(const PlannedMove& planned) {
@@ -145,10 +165,25 @@ std::wstring confirmationText(const PlannedMove& planned) {
   std::wstring text = plan.direction == Direction::Back
                           ? fillIn(kConfirmMoveBack, {plan.origin, files, size, plan.final})
                           : fillIn(kConfirmMove, {plan.origin, files, size, parentOf(plan.final)});
-  if (planned.permissionsLost) text += L"\n\n" + std::wstring(kNoPermissionsThere);
-  if (planned.summary.filesWithManyNames > 0) {
-    text += L"\n\n" +
-            fillIn(kManyNamesBecomeCopies, {std::to_wstring(planned.summary.filesWithManyNames)});
+  const TreeSummary& summary = planned.summary;
+  const auto tell = [&](const std::wstring& said) { text += L"\n\n" + said; };
+  if (planned.permissionsLost) tell(std::wstring(kNoPermissionsThere));
+  if (summary.filesWithManyNames > 0) {
+    tell(fillIn(kManyNamesBecomeCopies, {std::to_wstring(summary.filesWithManyNames)}));
+  }
+  if (planned.linksLeadingOut > 0) {
+    tell(fillIn(kLinksLeadOutside,
+                {std::to_wstring(planned.linksLeadingOut), planned.firstLinkLeadingOut}));
+  }
+  if (summary.filesWithStreams > 0) {
+    tell(fillIn(kStreamsLost,
+                {std::to_wstring(summary.filesWithStreams), summary.firstFileWithStreams}));
+  }
+  if (planned.sparseLost && summary.sparseFiles > 0) {
+    tell(fillIn(kSparseFilledIn, {std::to_wstring(summary.sparseFiles)}));
+  }
+  if (planned.compressionLost && summary.compressedFiles > 0) {
+    tell(fillIn(kCompressionLost, {std::to_wstring(summary.compressedFiles)}));
   }
   return text;
 }

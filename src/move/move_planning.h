@@ -24,6 +24,12 @@ struct PlannedMove {
   MovePlan plan;
   TreeSummary summary;
   bool permissionsLost = false;  // told in the confirmation
+  // Told in the confirmation too: relative symbolic links that lead out of the folder, remade to
+  // lead where they led; what the destination cannot keep.
+  std::uint64_t linksLeadingOut = 0;
+  std::wstring firstLinkLeadingOut;
+  bool sparseLost = false;
+  bool compressionLost = false;
 };
 
 // `source` into `destinationFolder`, a link left at `source`.

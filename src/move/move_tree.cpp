@@ -1,5 +1,6 @@
 #include "move/move_tree.h"
 
+#include <chrono>
 #include <map>
 #include <vector>
 
@@ -20,44 +21,99 @@ namespace {
 MoveStatus cancelled() { return {MoveStatus::Code::Cancelled, {}, {}}; }
 
 MoveStatus differs(const std::wstring& path) {
-  return MoveStatus::failure(fillIn(kCopyDiffers, {path}));
+  return {MoveStatus::Code::Failed, fillIn(kCopyDiffers, {path}), path};
+}
+
+MoveStatus extra(const std::wstring& path) {
+  return {MoveStatus::Code::Failed, fillIn(kCopyHasExtra, {path}), path};
+}
+
+bool isSymbolicLink(const EntryInfo& info) {
+  return info.kind != EntryKind::Missing && info.reparseTag == platform::kTagSymbolicLink;
+}
+
+// A file symbolic link is a file to a listing: its target is what it holds.
+bool isFileLink(const EntryInfo& info) {
+  return info.kind == EntryKind::File && isSymbolicLink(info);
+}
+
+bool isAbsolute(std::wstring_view path) {
+  return (path.size() >= 2 && path[1] == L':') || path.starts_with(L"\\\\") ||
+         path.starts_with(L"\\??\\");
+}
+
+// "." and ".." taken out of a plain absolute path; a ".." above the drive root stays at it.
+std::wstring normalized(std::wstring_view path) {
+  std::vector<std::wstring> parts;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    const std::size_t end = std::min(path.find(L'\\', start), path.size());
+    const std::wstring part(path.substr(start, end - start));
+    if (part == L"..") {
+      if (parts.size() > 1) parts.pop_back();
+    } else if (!part.empty() && part != L".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  std::wstring joined;
+  for (const std::wstring& part : parts) joined = joined.empty() ? part : joinPath(joined, part);
+  return parts.size() == 1 ? joined + L"\\" : joined;
 }
 
 }  // namespace
 
+std::wstring outsideTarget(const std::wstring& link, const std::wstring& target,
+                           const std::wstring& tree) {
+  if (target.empty() || isAbsolute(target)) return {};
+  // "\x" leads from the root of the link's own drive.
+  const std::wstring leads = target.starts_with(L'\\')
+                                 ? normalized(link.substr(0, 2) + target)
+                                 : normalized(joinPath(parentOf(link), target));
+  return isSameOrInside(leads, tree) ? std::wstring() : leads;
+}
+
 MoveStatus summarize(platform::MoveFileSystem& files, const std::wstring& folder,
-                     TreeSummary& summary, std::uint64_t clusterBytes, bool countNames) {
+                     TreeSummary& summary, const WalkQuestions& questions) {
   std::vector<FolderEntry> entries;
   if (MoveStatus s = files.list(folder, entries); !s.ok()) return s;
   for (const FolderEntry& entry : entries) {
     const std::wstring path = joinPath(folder, entry.name);
-    if (entry.info.cloudPlaceholder) {
+    const EntryInfo& info = entry.info;
+    if (info.cloudPlaceholder) {
       // Listing a cloud folder would download it: its name is all the checks need.
       if (summary.firstCloudPlaceholder.empty()) summary.firstCloudPlaceholder = path;
-      if (entry.info.kind == EntryKind::Folder) continue;
+      if (info.kind == EntryKind::Folder) continue;
     }
-    if (entry.info.kind == EntryKind::Link && entry.info.reparseTag == platform::kTagSymbolicLink &&
-        summary.firstSymbolicLink.empty()) {
-      summary.firstSymbolicLink = path;
+    if (isSymbolicLink(info)) {
+      if (summary.firstSymbolicLink.empty()) summary.firstSymbolicLink = path;
+      summary.symbolicLinks.push_back(path);
     }
-    if (entry.info.kind == EntryKind::Link && entry.info.reparseTag == platform::kTagMountPoint) {
+    if (info.kind == EntryKind::Link && info.reparseTag == platform::kTagMountPoint) {
       summary.mountPoints.push_back(path);
     }
-    if (entry.info.kind == EntryKind::Folder) {
-      if (MoveStatus s = summarize(files, path, summary, clusterBytes, countNames); !s.ok()) {
-        return s;
-      }
-    } else if (entry.info.kind == EntryKind::File) {
+    if (info.kind == EntryKind::Folder) {
+      if (MoveStatus s = summarize(files, path, summary, questions); !s.ok()) return s;
+    } else if (info.kind == EntryKind::File && !isFileLink(info)) {
       std::uint32_t names = 1;
-      if (countNames) {
+      if (questions.countNames) {
         if (MoveStatus s = files.nameCount(path, names); !s.ok()) return s;
       }
       if (names > 1) ++summary.filesWithManyNames;
+      bool streams = false;
+      if (questions.askStreams) {
+        if (MoveStatus s = files.hasStreams(path, streams); !s.ok()) return s;
+      }
+      if (streams && summary.filesWithStreams++ == 0) summary.firstFileWithStreams = path;
+      if (info.attributes & platform::kAttributeSparse) ++summary.sparseFiles;
+      if (info.attributes & platform::kAttributeCompressed) ++summary.compressedFiles;
       ++summary.files;
-      summary.bytes += entry.info.size;
-      summary.space += spaceTaken(entry.info.size, clusterBytes);
-      if (entry.info.size > summary.largest || summary.largestPath.empty()) {
-        summary.largest = entry.info.size;
+      summary.bytes += info.size;
+      // The whole length: where the copy cannot stay sparse or compressed it takes all of it, and
+      // the listing does not tell what is allocated.
+      summary.space += spaceTaken(info.size, questions.clusterBytes);
+      if (info.size > summary.largest || summary.largestPath.empty()) {
+        summary.largest = info.size;
         summary.largestPath = path;
       }
     }
@@ -66,8 +122,13 @@ MoveStatus summarize(platform::MoveFileSystem& files, const std::wstring& folder
 }
 
 TreeCopier::TreeCopier(platform::MoveFileSystem& files, ProgressThrottle& progress,
-                       const CancelFlag& cancel, const TreeSummary& total, bool withSecurity)
-    : files_(files), progress_(progress), cancel_(cancel), withSecurity_(withSecurity) {
+                       const CancelFlag& cancel, const TreeSummary& total, bool withSecurity,
+                       std::wstring shownAs)
+    : files_(files),
+      progress_(progress),
+      cancel_(cancel),
+      withSecurity_(withSecurity),
+      shownAs_(std::move(shownAs)) {
   state_.bytesTotal = total.bytes;
   state_.filesTotal = total.files;
 }
@@ -76,36 +137,57 @@ MoveStatus TreeCopier::copy(const std::wstring& from, const std::wstring& to,
                             std::uint32_t rootAttributes) {
   EntryInfo root;
   if (MoveStatus s = files_.inspect(from, root); !s.ok()) return s;
-  if (MoveStatus s = files_.createFolder(to); !s.ok()) return s;
-  if (MoveStatus s = copyContents(from, to); !s.ok()) return s;
-  return finishFolder(from, to, root.times, rootAttributes, true);
+  if (MoveStatus s = files_.createPrivateFolder(to); !s.ok()) return s;
+  if (MoveStatus s = copyContents(from, to, shownAs_); !s.ok()) return s;
+  if (MoveStatus s = files_.setTimes(to, root.times); !s.ok()) return s;
+  return files_.setAttributes(to, rootAttributes);
 }
 
-MoveStatus TreeCopier::copyContents(const std::wstring& from, const std::wstring& to) {
+MoveStatus TreeCopier::secure(const std::wstring& from, const std::wstring& to) {
+  return withSecurity_ ? files_.copySecurity(from, to, true) : MoveStatus::success();
+}
+
+MoveStatus TreeCopier::copyContents(const std::wstring& from, const std::wstring& to,
+                                    const std::wstring& shown) {
   std::vector<FolderEntry> entries;
   if (MoveStatus s = files_.list(from, entries); !s.ok()) return s;
   for (const FolderEntry& entry : entries) {
     if (cancel_.requested()) return cancelled();
     const std::wstring source = joinPath(from, entry.name);
     const std::wstring target = joinPath(to, entry.name);
+    const std::wstring shownHere = joinPath(shown, entry.name);
     MoveStatus s;
-    if (entry.info.kind == EntryKind::File) {
+    if (isSymbolicLink(entry.info) || entry.info.kind == EntryKind::Link) {
+      s = copyOneLink(source, target, shownHere);
+    } else if (entry.info.kind == EntryKind::File) {
       s = copyOneFile(source, target, entry.info);
-    } else if (entry.info.kind == EntryKind::Link) {
-      s = files_.copyLink(source, target);
     } else if (entry.info.kind == EntryKind::Folder) {
       s = files_.createFolder(target);
-      if (s.ok()) s = copyContents(source, target);
+      if (s.ok()) s = copyContents(source, target, shownHere);
       // Attributes and times last: adding entries changes a folder's time, and a read-only
       // folder may refuse them.
       if (s.ok()) {
         s = finishFolder(source, target, entry.info.times,
-                         entry.info.attributes & kCarriedAttributes, false);
+                         entry.info.attributes & kCarriedAttributes);
       }
     }
     if (!s.ok()) return s;
   }
   return MoveStatus::success();
+}
+
+// A relative symbolic link that leads out of the tree is made to lead where it led. On the disk
+// before the journal can say the copy is complete: a new link is the volume's metadata, which no
+// file's flush on another volume carries.
+MoveStatus TreeCopier::copyOneLink(const std::wstring& from, const std::wstring& to,
+                                   const std::wstring& shown) {
+  std::wstring target, outside;
+  if (MoveStatus s = files_.readLink(from, target); !s.ok()) return s;
+  outside = outsideTarget(shown, target, shownAs_);
+  MoveStatus s =
+      outside.empty() ? files_.copyLink(from, to) : files_.copyLinkLeadingTo(from, to, outside);
+  if (!s.ok()) return s;
+  return files_.flushLink(to);
 }
 
 MoveStatus TreeCopier::copyOneFile(const std::wstring& from, const std::wstring& to,
@@ -132,23 +214,43 @@ MoveStatus TreeCopier::copyOneFile(const std::wstring& from, const std::wstring&
   return s;
 }
 
+// Times and attributes before the permissions: a DACL that grants this process only reading
+// leaves it, as owner, READ_CONTROL and WRITE_DAC, and no right to write either.
 MoveStatus TreeCopier::finishFolder(const std::wstring& from, const std::wstring& to,
-                                    const platform::EntryTimes& times, std::uint32_t attributes,
-                                    bool root) {
-  if (withSecurity_) {
-    if (MoveStatus s = files_.copySecurity(from, to, root); !s.ok()) return s;
-  }
+                                    const platform::EntryTimes& times, std::uint32_t attributes) {
   if (MoveStatus s = files_.setTimes(to, times); !s.ok()) return s;
-  return files_.setAttributes(to, attributes);
+  if (MoveStatus s = files_.setAttributes(to, attributes); !s.ok()) return s;
+  if (withSecurity_) return files_.copySecurity(from, to, false);
+  return MoveStatus::success();
 }
+
+namespace {
+
+// The target a copy of the link at `source` must have.
+MoveStatus expectedTarget(platform::MoveFileSystem& files, const std::wstring& source,
+                          const std::wstring& shown, const CopyCheck& check, std::wstring& target) {
+  if (MoveStatus s = files.readLink(source, target); !s.ok()) return s;
+  if (std::wstring outside = outsideTarget(shown, target, check.tree); !outside.empty()) {
+    target = std::move(outside);
+  }
+  return MoveStatus::success();
+}
+
+}  // namespace
 
 MoveStatus verifyCopy(platform::MoveFileSystem& files, const std::wstring& from,
                       const std::wstring& to, const CopyCheck& check) {
   std::vector<FolderEntry> originals, copies;
   if (MoveStatus s = files.list(from, originals); !s.ok()) return s;
   if (MoveStatus s = files.list(to, copies); !s.ok()) return s;
-  std::map<std::wstring, const EntryInfo*, std::less<>> copied;
+  std::map<std::wstring, const EntryInfo*, std::less<>> copied, original;
   for (const FolderEntry& entry : copies) copied.emplace(entry.name, &entry.info);
+  for (const FolderEntry& entry : originals) original.emplace(entry.name, &entry.info);
+  if (check.refuseExtras) {
+    for (const FolderEntry& entry : copies) {
+      if (!original.count(entry.name)) return extra(joinPath(check.shownAs, entry.name));
+    }
+  }
   for (const FolderEntry& entry : originals) {
     const std::wstring source = joinPath(from, entry.name);
     const std::wstring target = joinPath(to, entry.name);
@@ -156,44 +258,75 @@ MoveStatus verifyCopy(platform::MoveFileSystem& files, const std::wstring& from,
     const auto found = copied.find(entry.name);
     if (found == copied.end() || found->second->kind != entry.info.kind) return differs(shown);
     const EntryInfo& copy = *found->second;
-    if (entry.info.kind == EntryKind::File &&
+    // A link made anew has times of its own.
+    if (entry.info.kind == EntryKind::File && !isFileLink(entry.info) &&
         (copy.size != entry.info.size ||
          !sameTimeWithin(entry.info.times.lastWrite, copy.times.lastWrite, check.timeStep))) {
       return differs(shown);
     }
-    if (entry.info.kind == EntryKind::Link) {
-      std::wstring originalTarget, copiedTarget;
-      if (MoveStatus s = files.readLink(source, originalTarget); !s.ok()) return s;
+    if (entry.info.kind == EntryKind::Link || isFileLink(entry.info)) {
+      if (isFileLink(entry.info) != isFileLink(copy)) return differs(shown);
+      std::wstring expected, copiedTarget;
+      if (MoveStatus s = expectedTarget(files, source, shown, check, expected); !s.ok()) return s;
       if (MoveStatus s = files.readLink(target, copiedTarget); !s.ok()) return s;
-      if (!samePath(originalTarget, copiedTarget)) return differs(shown);
+      if (!samePath(expected, copiedTarget)) return differs(shown);
     }
     if (entry.info.kind == EntryKind::Folder) {
-      if (MoveStatus s = verifyCopy(files, source, target, {check.timeStep, shown}); !s.ok()) {
-        return s;
-      }
+      CopyCheck inner = check;
+      inner.shownAs = shown;
+      if (MoveStatus s = verifyCopy(files, source, target, inner); !s.ok()) return s;
     }
   }
   return MoveStatus::success();
 }
 
+MoveStatus retryingBriefRefusals(const Clock& clock, const std::function<MoveStatus()>& operation) {
+  constexpr int kTries = 5;
+  auto wait = std::chrono::milliseconds(125);
+  MoveStatus st = operation();
+  for (int tried = 1; tried < kTries &&
+                      (st.code == MoveStatus::Code::InUse || st.code == MoveStatus::Code::NoRights);
+       ++tried, wait *= 2) {
+    clock.waitUntil(clock.now() + wait);
+    st = operation();
+  }
+  return st;
+}
+
+namespace {
+
+// One entry removed, patiently, and the move's own copies reclaimed once when refused for rights.
+MoveStatus removeEntry(platform::MoveFileSystem& files, const TreeDeletion& how,
+                       const std::wstring& path, const std::function<MoveStatus()>& remove) {
+  const MoveStatus st = remove();
+  if (st.code == MoveStatus::Code::NoRights && how.ownCopy) {
+    if (MoveStatus taken = files.reclaim(path); !taken.ok()) return st;
+  } else if (st.code != MoveStatus::Code::InUse && st.code != MoveStatus::Code::NoRights) {
+    return st;
+  }
+  return retryingBriefRefusals(how.clock, remove);
+}
+
+}  // namespace
+
 MoveStatus deleteTree(platform::MoveFileSystem& files, const std::wstring& folder,
-                      const DeletionWatcher& watcher) {
+                      const TreeDeletion& how) {
   std::vector<FolderEntry> entries;
   if (MoveStatus s = files.list(folder, entries); !s.ok()) return s;
   for (const FolderEntry& entry : entries) {
     const std::wstring path = joinPath(folder, entry.name);
-    if (watcher) watcher(path);
+    if (how.watcher) how.watcher(path);
     MoveStatus s;
     if (entry.info.kind == EntryKind::Folder) {
-      s = deleteTree(files, path, watcher);
+      s = deleteTree(files, path, how);
     } else if (entry.info.kind == EntryKind::Link) {
-      s = files.removeLink(path);
+      s = removeEntry(files, how, path, [&] { return files.removeLink(path); });
     } else {
-      s = files.deleteFile(path);
+      s = removeEntry(files, how, path, [&] { return files.deleteFile(path); });
     }
     if (!s.ok()) return s;
   }
-  return files.removeEmptyFolder(folder);
+  return removeEntry(files, how, folder, [&] { return files.removeEmptyFolder(folder); });
 }
 
 }  // namespace mirafold::move

@@ -66,6 +66,11 @@ MoveStatus StoppingFileSystem::copyLink(const std::wstring& from, const std::wst
   return unlessStopped([&] { return files_.copyLink(from, to); });
 }
 
+MoveStatus StoppingFileSystem::copyLinkLeadingTo(const std::wstring& from, const std::wstring& to,
+                                                 const std::wstring& target) {
+  return unlessStopped([&] { return files_.copyLinkLeadingTo(from, to, target); });
+}
+
 MoveStatus StoppingFileSystem::canMakeSymbolicLinks(bool& can) {
   return unlessStopped([&] { return files_.canMakeSymbolicLinks(can); });
 }
@@ -80,6 +85,10 @@ MoveStatus StoppingFileSystem::makeLink(const std::wstring& link, const std::wst
 
 MoveStatus StoppingFileSystem::removeLink(const std::wstring& link) {
   return unlessStopped([&] { return files_.removeLink(link); });
+}
+
+MoveStatus StoppingFileSystem::flushLink(const std::wstring& link) {
+  return unlessStopped([&] { return files_.flushLink(link); });
 }
 
 MoveStatus StoppingFileSystem::sameFolder(const std::wstring& a, const std::wstring& b,
@@ -97,6 +106,22 @@ MoveStatus StoppingFileSystem::removeEmptyFolder(const std::wstring& path) {
 
 MoveStatus StoppingFileSystem::volumeInfo(const std::wstring& path, platform::VolumeInfo& info) {
   return unlessStopped([&] { return files_.volumeInfo(path, info); });
+}
+
+MoveStatus StoppingFileSystem::hold(const std::wstring& folder, std::wstring& finalPath) {
+  return unlessStopped([&] { return files_.hold(folder, finalPath); });
+}
+
+MoveStatus StoppingFileSystem::createPrivateFolder(const std::wstring& path) {
+  return unlessStopped([&] { return files_.createPrivateFolder(path); });
+}
+
+MoveStatus StoppingFileSystem::reclaim(const std::wstring& path) {
+  return unlessStopped([&] { return files_.reclaim(path); });
+}
+
+MoveStatus StoppingFileSystem::hasStreams(const std::wstring& file, bool& has) {
+  return unlessStopped([&] { return files_.hasStreams(file, has); });
 }
 
 MoveStatus StoppingFileSystem::writeJournal(const std::wstring& path, const std::wstring& text) {

@@ -36,14 +36,21 @@ class StoppingFileSystem final : public platform::MoveFileSystem {
   platform::MoveStatus measureTimeStep(const std::wstring& folder, std::uint64_t& step) override;
   platform::MoveStatus readLink(const std::wstring& link, std::wstring& target) override;
   platform::MoveStatus copyLink(const std::wstring& from, const std::wstring& to) override;
+  platform::MoveStatus copyLinkLeadingTo(const std::wstring& from, const std::wstring& to,
+                                         const std::wstring& target) override;
   platform::MoveStatus canMakeSymbolicLinks(bool& can) override;
   platform::MoveStatus makeLink(const std::wstring& link, const std::wstring& target) override;
   platform::MoveStatus removeLink(const std::wstring& link) override;
+  platform::MoveStatus flushLink(const std::wstring& link) override;
   platform::MoveStatus sameFolder(const std::wstring& a, const std::wstring& b,
                                   bool& same) override;
   platform::MoveStatus deleteFile(const std::wstring& path) override;
   platform::MoveStatus removeEmptyFolder(const std::wstring& path) override;
   platform::MoveStatus volumeInfo(const std::wstring& path, platform::VolumeInfo& info) override;
+  platform::MoveStatus hold(const std::wstring& folder, std::wstring& finalPath) override;
+  platform::MoveStatus createPrivateFolder(const std::wstring& path) override;
+  platform::MoveStatus reclaim(const std::wstring& path) override;
+  platform::MoveStatus hasStreams(const std::wstring& file, bool& has) override;
   platform::MoveStatus writeJournal(const std::wstring& path, const std::wstring& text) override;
   platform::MoveStatus readJournal(const std::wstring& path, std::wstring& text) override;
   platform::MoveStatus deleteJournal(const std::wstring& path) override;

@@ -1,7 +1,10 @@
 // The move's promise, tried at every operation: whatever single operation fails, and wherever the
 // process dies or the power goes (then the next start completes or undoes the move), every
 // original file exists with its content in exactly one place, reachable from the path the user
-// knew, and no original is deleted before every copy is flushed to the disk.
+// knew, and no original is deleted before every copy is flushed to the disk. The disk keeps
+// Windows' rules (see the fake): a scanner holds every fresh entry for a moment, a power cut
+// takes back links not flushed, a folder's DACL may grant the mover only reading; and another
+// program may act between a listing and the next operation.
 
 #include <gtest/gtest.h>
 
@@ -30,8 +33,8 @@ using platform::kAttributeReadOnly;
 using platform::kAttributeSystem;
 
 constexpr auto kJournals = L"C:\\Users\\me\\AppData\\Local\\Mirafold\\moves";
-constexpr auto kUserPath = L"C:\\Games\\Game";  // the path the user knows, before and after
 constexpr auto kOutside = L"C:\\Shared";
+constexpr auto kVictim = L"C:\\Victim";  // what another program would have the move change
 
 struct SampleFile {
   std::wstring path;  // below the moved folder
@@ -48,11 +51,13 @@ const std::vector<SampleFile> kSampleFiles = {
     {L"中文\\存档.txt", L"中文内容", 0},
     {L"empty.txt", L"", 0},
 };
+// A folder whose DACL grants the mover only reading (as its owner: READ_CONTROL and WRITE_DAC).
+constexpr auto kLockedFolder = L"locked";
 constexpr auto kOutsideContent = L"shared, outside the folder";
 
 // What a tree holds, for comparison: per relative path, its kind, content, attributes, target,
-// permissions, and the creation and last-write times of files and folders (a copied link gets
-// times of its own).
+// permissions, and the creation and last-write times of files and folders (a copied link, a
+// file's or a folder's, gets times of its own).
 using Snapshot =
     std::map<std::wstring, std::tuple<EntryKind, std::wstring, std::uint32_t, std::wstring,
                                       std::wstring, platform::EntryTimes>>;
@@ -62,7 +67,7 @@ Snapshot snapshotOf(const FakeMoveFileSystem& fs, const std::wstring& root) {
   for (const auto& [path, node] : fs.nodes()) {
     if (path != root && path.rfind(root + L"\\", 0) != 0) continue;
     const platform::EntryTimes times =
-        node.kind == EntryKind::Link ? platform::EntryTimes{} : node.times;
+        node.target.empty() ? node.times : platform::EntryTimes{};
     snapshot[path.substr(root.size())] = {node.kind,   node.content,  node.attributes,
                                           node.target, node.security, times};
   }
@@ -74,8 +79,12 @@ bool isJournal(const std::wstring& path) { return path.rfind(kJournals, 0) == 0;
 struct Scenario {
   const char* name;
   Direction direction;
-  wchar_t storeDrive;  // where the folder goes (away) or comes from (back)
+  wchar_t storeDrive;        // where the folder goes (away) or comes from (back)
+  wchar_t userDrive = L'C';  // the journal's is C:
 };
+
+// The path the user knows, before and after.
+std::wstring userPathOf(const Scenario& s) { return s.userDrive + std::wstring(L":\\Games\\Game"); }
 
 std::wstring storeOf(const Scenario& s) { return s.storeDrive + std::wstring(L":\\Store"); }
 std::wstring storedFolderOf(const Scenario& s) { return storeOf(s) + L"\\Game"; }
@@ -102,27 +111,34 @@ class MoveFaultTest : public testing::TestWithParam<Scenario> {
  protected:
   void SetUp() override {
     const Scenario& s = GetParam();
+    userPath_ = userPathOf(s);
     start_.addVolume(L'C');
     start_.addVolume(L'D');
+    start_.addVolume(L'E');
+    start_.scanEntries();
+    start_.addFile(kVictim + std::wstring(L"\\precious.txt"), L"the victim's own");
     start_.addFolder(parentOf(kJournals));
     start_.addFile(kOutside + std::wstring(L"\\shared.txt"), kOutsideContent);
     start_.addFolder(storeOf(s));
-    const std::wstring real = s.direction == Direction::Away ? kUserPath : storedFolderOf(s);
+    const std::wstring real = s.direction == Direction::Away ? userPath_ : storedFolderOf(s);
     start_.addFolder(real, kAttributeReadOnly);
     start_.addFolder(real + L"\\deep", kAttributeHidden);
     start_.addFolder(real + L"\\empty");
     for (const SampleFile& f : kSampleFiles)
       start_.addFile(real + L"\\" + f.path, f.content, f.attributes);
     start_.addLink(real + L"\\shared", kOutside);
-    if (s.direction == Direction::Back) start_.addLink(kUserPath, real);
+    start_.addFileLink(real + L"\\bin\\latest", L"game.exe");
+    start_.addFolder(real + L"\\" + kLockedFolder);
+    start_.grantOnlyReading(real + L"\\" + kLockedFolder);
+    if (s.direction == Direction::Back) start_.addLink(userPath_, real);
     original_ = snapshotOf(start_, real);
     for (const auto& [path, node] : start_.nodes()) keys_.insert(path);
 
     FakeMoveFileSystem planning = start_;
     const MoveSurroundings surroundings{{L"C:\\Windows"}, L"NTFS"};
     const PlannedMove planned = s.direction == Direction::Away
-                                    ? planMoveAway(planning, kUserPath, storeOf(s), surroundings)
-                                    : planMoveBack(planning, kUserPath, surroundings);
+                                    ? planMoveAway(planning, userPath_, storeOf(s), surroundings)
+                                    : planMoveBack(planning, userPath_, surroundings);
     ASSERT_FALSE(planned.refusal) << *planned.refusal;
     plan_ = planned.plan;
     ASSERT_EQ(plan_.sameVolume, s.storeDrive == L'C');
@@ -188,7 +204,7 @@ class MoveFaultTest : public testing::TestWithParam<Scenario> {
     EXPECT_EQ(fs.deletedBeforeFlush(), 0) << "an original deleted before every copy was flushed";
 
     for (const SampleFile& f : kSampleFiles) {
-      const auto* node = fs.find(fs.resolve(kUserPath + std::wstring(L"\\") + f.path, true));
+      const auto* node = fs.find(fs.resolve(userPath_ + std::wstring(L"\\") + f.path, true));
       ASSERT_TRUE(node) << "unreachable: " << std::string(f.path.begin(), f.path.end());
       EXPECT_EQ(node->content, f.content);
     }
@@ -219,12 +235,12 @@ class MoveFaultTest : public testing::TestWithParam<Scenario> {
       }
     }
 
-    const auto* user = fs.find(kUserPath);
+    const auto* user = fs.find(userPath_);
     ASSERT_TRUE(user);
-    const std::wstring real = moved == away ? storedFolderOf(s) : std::wstring(kUserPath);
+    const std::wstring real = moved == away ? storedFolderOf(s) : std::wstring(userPath_);
     EXPECT_EQ(user->kind, moved == away ? EntryKind::Link : EntryKind::Folder);
     if (user->kind == EntryKind::Link) {
-      EXPECT_EQ(fs.resolve(kUserPath, true), real);
+      EXPECT_EQ(fs.resolve(userPath_, true), real);
     }
     EXPECT_EQ(snapshotOf(fs, real), original_) << "the folder differs from the original";
     if (!moved) {
@@ -280,6 +296,7 @@ class MoveFaultTest : public testing::TestWithParam<Scenario> {
     }
   }
 
+  std::wstring userPath_;
   FakeMoveFileSystem start_;
   Snapshot original_;
   std::set<std::wstring> keys_;
@@ -289,7 +306,8 @@ class MoveFaultTest : public testing::TestWithParam<Scenario> {
 TEST_P(MoveFaultTest, CleanRunMovesEverything) {
   FakeMoveFileSystem fs = start_;
   const MoveResult result = run(fs);
-  EXPECT_EQ(result.outcome, MoveOutcome::Done);
+  EXPECT_EQ(result.outcome, MoveOutcome::Done)
+      << std::string(result.reason.begin(), result.reason.end());
   expectOneWholeCopy(fs, result, true);
 }
 
@@ -460,11 +478,71 @@ TEST_P(MoveFaultTest, ProgressCountsEveryByteOnce) {
   EXPECT_EQ(reports.back().filesTotal, kSampleFiles.size());
 }
 
+// Between any listing and the next operation another program turns a listed folder's first
+// subfolder into a link to a victim folder, or adds a file to the copy. The victim is never
+// touched, nothing planted reaches the moved folder, every original file is somewhere, and a move
+// that stopped says why.
+TEST_P(MoveFaultTest, AProgramActingBetweenListingAndOperation) {
+  long listings = 0;
+  {
+    FakeMoveFileSystem fs = start_;
+    run(fs);
+    listings = fs.listings();
+  }
+  const auto survives = [&](const FakeMoveFileSystem& fs) {
+    EXPECT_EQ(fs.find(kVictim + std::wstring(L"\\precious.txt"))->content, L"the victim's own");
+    for (const SampleFile& f : kSampleFiles) {
+      EXPECT_TRUE(std::any_of(fs.nodes().begin(), fs.nodes().end(),
+                              [&](const auto& entry) {
+                                return entry.second.kind == EntryKind::File &&
+                                       entry.second.content == f.content;
+                              }))
+          << "lost: " << std::string(f.path.begin(), f.path.end());
+    }
+    for (const auto& [path, node] : fs.nodes()) {
+      EXPECT_EQ(path.find(L"planted"), std::wstring::npos) << "planted in the copy";
+    }
+  };
+  using Attack = FakeMoveFileSystem::Attack;
+  for (const Attack attack : {Attack::LinkToVictim, Attack::AddToCopy}) {
+    for (long k = 0; k < listings; ++k) {
+      SCOPED_TRACE("attack after listing " + std::to_string(k));
+      FakeMoveFileSystem fs = start_;
+      fs.attack(attack, k, kVictim);
+      const MoveResult result = run(fs);
+      // The copy's folder is private from its making: nobody else adds to it.
+      if (attack == Attack::AddToCopy) {
+        EXPECT_FALSE(fs.attacked());
+      }
+      if (!fs.attacked()) continue;
+      survives(fs);
+      if (result.outcome == MoveOutcome::Failed) {
+        EXPECT_EQ(result.reason.rfind(
+                      L"此项在检查后被更改（例如被换成了链接），为安全起见移动已停止：", 0),
+                  0u)
+            << std::string(result.reason.begin(), result.reason.end());
+      } else if (result.outcome == MoveOutcome::Unfinished) {
+        for (const Recovery choice : {Recovery::Complete, Recovery::Undo}) {
+          FakeMoveFileSystem recovered = fs;
+          if (const auto pending = pendingOf(recovered)) recover(recovered, *pending, choice);
+          survives(recovered);
+        }
+      } else {
+        // Only the old folder's deletion was left when the link appeared in it.
+        EXPECT_EQ(result.outcome, MoveOutcome::DoneOldFolderLeft);
+      }
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Moves, MoveFaultTest,
                          testing::Values(Scenario{"AwaySameVolume", Direction::Away, L'C'},
                                          Scenario{"AwayOtherVolume", Direction::Away, L'D'},
                                          Scenario{"BackSameVolume", Direction::Back, L'C'},
-                                         Scenario{"BackOtherVolume", Direction::Back, L'D'}),
+                                         Scenario{"BackOtherVolume", Direction::Back, L'D'},
+                                         // The link is made on another volume than the journal's.
+                                         Scenario{"AwayFromThirdVolume", Direction::Away, L'D',
+                                                  L'E'}),
                          [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace

@@ -73,9 +73,25 @@ TEST(MoveReasons, EachStopNamesItsCauseInTheUsersWords) {
 }
 
 // Stopped just as the old folder was to be deleted, then the copy damaged (a disk that lost what
-// it said it had written): finishing or undoing finds it and deletes nothing of the original.
+// it said it had written): finishing keeps both and the journal, and says so; undoing puts the
+// original back and keeps the copy. Nothing is deleted either way.
 TEST(MoveReasons, RecoveryChecksTheCopyBeforeTheOriginalGoes) {
-  for (const Recovery choice : {Recovery::Complete, Recovery::Undo}) {
+  const struct {
+    Recovery choice;
+    MoveOutcome outcome;
+    const wchar_t* message;
+    const wchar_t* original;  // where the original's file is found afterwards
+    bool journalKept;
+  } cases[] = {
+      {Recovery::Complete, MoveOutcome::Unfinished,
+       L"移动未完成：复制的文件与原文件不一致：C:\\Games\\Game\\save.dat。原文件夹未删除，"
+       L"下次启动时可选择撤销此次移动",
+       L"C:\\Games\\Game.mirafold-moving\\save.dat", true},
+      {Recovery::Undo, MoveOutcome::Cancelled,
+       L"已撤销移动，原文件夹已放回原处；与原文件夹不一致的副本保留在：D:\\Store\\Game",
+       L"C:\\Games\\Game\\save.dat", false},
+  };
+  for (const auto& c : cases) {
     FakeMoveFileSystem start;
     start.addVolume(L'C');
     start.addVolume(L'D');
@@ -99,11 +115,14 @@ TEST(MoveReasons, RecoveryChecksTheCopyBeforeTheOriginalGoes) {
     crashed->addFile(L"D:\\Store\\Game\\save.dat", L"prog");
     FolderMover mover({*crashed, clock, cancel, nullptr, L"C:\\Journals"});
     const MoveResult result =
-        mover.recover(findPendingMoves(*crashed, L"C:\\Journals").front(), choice);
-    EXPECT_NE(result.outcome, MoveOutcome::Done);
-    const auto* original = crashed->find(L"C:\\Games\\Game.mirafold-moving\\save.dat");
+        mover.recover(findPendingMoves(*crashed, L"C:\\Journals").front(), c.choice);
+    EXPECT_EQ(result.outcome, c.outcome);
+    EXPECT_EQ(endMessage(planned.plan, result), c.message);
+    const auto* original = crashed->find(c.original);
     ASSERT_NE(original, nullptr) << "the original was deleted";
     EXPECT_EQ(original->content, L"progress");
+    EXPECT_EQ(crashed->find(L"D:\\Store\\Game\\save.dat")->content, L"prog");
+    EXPECT_EQ(findPendingMoves(*crashed, L"C:\\Journals").size(), c.journalKept ? 1u : 0u);
   }
 }
 

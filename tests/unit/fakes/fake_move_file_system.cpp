@@ -61,6 +61,20 @@ void FakeMoveFileSystem::addLink(const std::wstring& path, const std::wstring& t
   put(path, {EntryKind::Link, {}, platform::kAttributeLink, {++now_, ++now_}, target, false, tag});
 }
 
+void FakeMoveFileSystem::addFileLink(const std::wstring& path, const std::wstring& target) {
+  const std::wstring parent = parentOf(path);
+  if (!isFolder(parent)) addFolder(parent);
+  put(path, {EntryKind::File,
+             {},
+             platform::kAttributeLink,
+             {++now_, ++now_},
+             {},
+             false,
+             platform::kTagSymbolicLink,
+             L"acl " + path});
+  nodes_.at(path).target = target;  // not followed: a file link leads to no folder
+}
+
 std::wstring FakeMoveFileSystem::resolve(const std::wstring& path, bool followLast) const {
   std::wstring current = path;
   for (int hops = 0; hops < 40; ++hops) {
@@ -162,6 +176,11 @@ FakeMoveFileSystem::Fault FakeMoveFileSystem::next() {
 }
 
 void FakeMoveFileSystem::crash() {
+  // A link, a file's or a folder's, is the volume's metadata: gone unless its log was written.
+  std::erase_if(nodes_, [](const auto& entry) {
+    return !entry.second.target.empty() && entry.second.unflushed;
+  });
+  indexLinks();
   for (auto& [path, node] : nodes_) {
     if (!node.unflushed) continue;
     const std::size_t kept = node.content.size() / 2;
@@ -172,6 +191,94 @@ void FakeMoveFileSystem::crash() {
     node.content.resize(kept);
   }
   throw SimulatedCrash{};
+}
+
+void FakeMoveFileSystem::flushVolumeOf(const std::wstring& path) {
+  const Volume* volume = volumeOf(path);
+  for (auto& [key, node] : nodes_) {
+    if (!node.target.empty() && volumeOf(key) == volume) node.unflushed = false;
+  }
+}
+
+std::optional<MoveStatus> FakeMoveFileSystem::changedBelowHeld(const std::wstring& path,
+                                                               bool lastMayBeLink) const {
+  for (const std::wstring& folder : heldFolders_) {
+    if (!isBelow(path, folder)) continue;
+    // Each part below the held folder, as a handle-relative opening meets it.
+    for (std::size_t end = folder.size() + (folder.ends_with(L'\\') ? 0 : 1);;) {
+      const std::size_t next = path.find(L'\\', end);
+      const std::wstring part = path.substr(0, next);
+      const bool last = next == std::wstring::npos;
+      const auto found = nodes_.find(part);
+      if (found != nodes_.end() && found->second.kind == EntryKind::Link &&
+          !(last && lastMayBeLink)) {
+        return MoveStatus{MoveStatus::Code::Changed, L"became a link: " + part, part};
+      }
+      if (last) break;
+      end = next + 1;
+    }
+  }
+  return std::nullopt;
+}
+
+bool FakeMoveFileSystem::mayAddTo(const std::wstring& parent) const {
+  const Node* node = find(parent);
+  return !node || !node->readOnlyAcl;
+}
+
+bool FakeMoveFileSystem::mayChange(const std::wstring& path) const {
+  const Node* node = find(path);
+  return !node || !node->readOnlyAcl;
+}
+
+// DELETE on the entry, or FILE_DELETE_CHILD on its parent.
+bool FakeMoveFileSystem::mayDelete(const std::wstring& path) const {
+  return mayChange(path) || mayAddTo(parentOf(path));
+}
+
+bool FakeMoveFileSystem::scannerHolds(const std::wstring& path) {
+  if (!scanning_) return false;
+  const std::wstring real = resolve(path, false);
+  if (std::find(scanned_.begin(), scanned_.end(), real) != scanned_.end()) return false;
+  scanned_.push_back(real);
+  return true;
+}
+
+void FakeMoveFileSystem::afterListing(const std::wstring& folder) {
+  if (listings_++ != attackAt_ || attack_ == Attack::None) return;
+  const std::wstring real = resolve(folder, true);
+  if (attack_ == Attack::LinkToVictim) {
+    const auto child = std::find_if(nodes_.begin(), nodes_.end(), [&](const auto& entry) {
+      return entry.second.kind == EntryKind::Folder && parentOf(entry.first) == real;
+    });
+    if (child == nodes_.end()) return;
+    const std::wstring path = child->first;
+    const std::wstring stash = L"C:\\Stash\\" + std::to_wstring(attackAt_);
+    addFolder(parentOf(stash));
+    std::map<std::wstring, Node, std::less<>> moved;
+    for (auto it = nodes_.begin(); it != nodes_.end();) {
+      if (it->first == path || isBelow(it->first, path)) {
+        moved[stash + it->first.substr(path.size())] = std::move(it->second);
+        it = nodes_.erase(it);
+      } else {
+        ++it;
+      }
+    }
+    nodes_.merge(moved);
+    addLink(path, victim_);
+    indexLinks();
+    attacked_ = true;
+    return;
+  }
+  // The copy's root keeps out whoever is not this process's user when it was made private.
+  for (const auto& [path, node] : nodes_) {
+    if (!path.ends_with(move::kPartialSuffix) || node.kind != EntryKind::Folder) continue;
+    if (!node.isPrivate) {
+      addFile(path + L"\\planted.dll", L"planted");
+      attacked_ = true;
+    }
+    return;
+  }
 }
 
 std::optional<MoveStatus> FakeMoveFileSystem::injectedFault() {
@@ -188,6 +295,7 @@ std::optional<MoveStatus> FakeMoveFileSystem::injectedFault() {
 
 MoveStatus FakeMoveFileSystem::inspect(const std::wstring& path, platform::EntryInfo& info) {
   if (auto fault = injectedFault()) return *fault;
+  if (auto changed = changedBelowHeld(path, true)) return *changed;
   info = {};
   if (move::isDriveRoot(path)) {
     if (isFolder(path)) info.kind = EntryKind::Folder;
@@ -200,6 +308,7 @@ MoveStatus FakeMoveFileSystem::inspect(const std::wstring& path, platform::Entry
 MoveStatus FakeMoveFileSystem::list(const std::wstring& folder,
                                     std::vector<platform::FolderEntry>& entries) {
   if (auto fault = injectedFault()) return *fault;
+  if (auto changed = changedBelowHeld(folder, false)) return *changed;
   if (!isFolder(folder)) return failed(L"no such folder: " + folder);
   entries.clear();
   const std::wstring real = resolve(folder, true);
@@ -208,6 +317,7 @@ MoveStatus FakeMoveFileSystem::list(const std::wstring& folder,
     const std::wstring rest = it->first.substr(prefix.size());
     if (rest.find(L'\\') == std::wstring::npos) entries.push_back({rest, infoOf(it->second)});
   }
+  afterListing(folder);
   return MoveStatus::success();
 }
 
@@ -215,9 +325,18 @@ bool FakeMoveFileSystem::refuses(const std::wstring& path) const {
   return !refusing_.empty() && parentOf(resolve(path, false)) == refusing_;
 }
 
+namespace {
+MoveStatus noRights() { return {MoveStatus::Code::NoRights, L"access denied", {}}; }
+MoveStatus scanned(const std::wstring& path) {
+  return {MoveStatus::Code::InUse, L"sharing violation", path};
+}
+}  // namespace
+
 MoveStatus FakeMoveFileSystem::rename(const std::wstring& from, const std::wstring& to) {
   if (auto fault = injectedFault()) return *fault;
-  if (refuses(from) || refuses(to)) return {MoveStatus::Code::NoRights, L"access denied", {}};
+  if (auto changed = changedBelowHeld(from, true)) return *changed;
+  if (auto changed = changedBelowHeld(to, false)) return *changed;
+  if (refuses(from) || refuses(to)) return noRights();
   const std::wstring source = resolve(from, false);
   const std::wstring target = resolve(to, false);
   if (!nodes_.count(source)) return failed(L"not found: " + from);
@@ -225,10 +344,10 @@ MoveStatus FakeMoveFileSystem::rename(const std::wstring& from, const std::wstri
   if (!isFolder(parentOf(target))) return failed(L"no parent: " + to);
   if (volumeOf(source) != volumeOf(target)) return failed(L"another volume: " + to);
   if (isBelow(target, source)) return failed(L"into itself: " + to);
+  if (!mayDelete(source) || !mayAddTo(parentOf(target))) return noRights();
+  if (scannerHolds(source)) return scanned({});
   if (!heldOpen_.empty() && isBelow(heldOpen_, source)) {
-    if (held_ == Held::AgainstRename) {
-      return {MoveStatus::Code::InUse, L"sharing violation", heldOpen_};
-    }
+    if (held_ == Held::AgainstRename) return scanned(heldOpen_);
     heldOpen_ = target + heldOpen_.substr(source.size());  // the open file goes along
   }
   std::map<std::wstring, Node, std::less<>> moved;
@@ -247,21 +366,38 @@ MoveStatus FakeMoveFileSystem::rename(const std::wstring& from, const std::wstri
   return MoveStatus::success();
 }
 
-MoveStatus FakeMoveFileSystem::createFolder(const std::wstring& path) {
+MoveStatus FakeMoveFileSystem::makeFolder(const std::wstring& path, bool isPrivate) {
   if (auto fault = injectedFault()) return *fault;
+  if (auto changed = changedBelowHeld(path, false)) return *changed;
   if (at(path)) return failed(L"exists: " + path);
   if (!isFolder(parentOf(path))) return failed(L"no parent: " + path);
-  put(path, {EntryKind::Folder, {}, 0, {++now_, ++now_}, {}});
+  if (!mayAddTo(parentOf(path))) return noRights();
+  Node folder{EntryKind::Folder, {}, 0, {++now_, ++now_}, {}};
+  folder.isPrivate = isPrivate;
+  put(path, folder);
   return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::createFolder(const std::wstring& path) {
+  return makeFolder(path, false);
+}
+
+MoveStatus FakeMoveFileSystem::createPrivateFolder(const std::wstring& path) {
+  MoveStatus made = makeFolder(path, true);
+  if (made.ok()) ++privateFolders_;
+  return made;
 }
 
 MoveStatus FakeMoveFileSystem::copyFile(const std::wstring& from, const std::wstring& to,
                                         const platform::CopyProgress& progress) {
   const Fault fault = next();
+  if (auto changed = changedBelowHeld(from, false)) return *changed;
+  if (auto changed = changedBelowHeld(to, false)) return *changed;
   const Node* source = at(from);
   if (!source || source->kind != EntryKind::File) return failed(L"not a file: " + from);
   if (at(to)) return failed(L"exists: " + to);
   if (!isFolder(parentOf(to))) return failed(L"no parent: " + to);
+  if (!mayAddTo(parentOf(to))) return noRights();
   Volume* volume = volumeOf(to);
   const Node original = *source;
   if (!volume ||
@@ -289,41 +425,67 @@ MoveStatus FakeMoveFileSystem::copyFile(const std::wstring& from, const std::wst
   }
   std::wstring copied = original.content;
   if (damageCopies_ && !copied.empty()) copied.pop_back();
-  put(to, {EntryKind::File,
-           copied,
-           original.attributes,
-           {++now_, keptTime(to, original.times.lastWrite)},
-           {},
-           true});
+  Node copy{EntryKind::File,
+            copied,
+            original.attributes,
+            {++now_, keptTime(to, original.times.lastWrite)},
+            {},
+            true};
+  copy.streams = original.streams && volume->keepsStreams;
+  copy.target = original.target;  // a file symbolic link is copied as a link
+  copy.tag = original.tag;
+  put(to, copy);
   return MoveStatus::success();
 }
 
 MoveStatus FakeMoveFileSystem::finishCopy(const std::wstring& from, const std::wstring& to,
                                           const platform::EntryTimes& times, bool withSecurity) {
   if (auto fault = injectedFault()) return *fault;
+  if (auto changed = changedBelowHeld(to, false)) return *changed;
   const Node* source = at(from);
   Node* node = at(to);
   if (!source || !node || node->kind != EntryKind::File) return failed(L"not a file: " + to);
+  // One opening for writing, made before the DACL changes: the copy's own.
   node->times = {times.creation, keptTime(to, times.lastWrite)};
-  if (withSecurity) node->security = source->security;
+  if (withSecurity) {
+    node->security = source->security;
+    node->readOnlyAcl = source->readOnlyAcl;
+  }
   node->unflushed = false;
+  flushVolumeOf(to);
   return MoveStatus::success();
 }
 
 MoveStatus FakeMoveFileSystem::copySecurity(const std::wstring& from, const std::wstring& to,
                                             bool) {
   if (auto fault = injectedFault()) return *fault;
+  if (auto changed = changedBelowHeld(to, true)) return *changed;
   const Node* source = at(from);
   Node* node = at(to);
   if (!source || !node) return failed(L"not found: " + to);
+  // The owner's WRITE_DAC: allowed whatever the DACL says.
   node->security = source->security;
+  node->readOnlyAcl = source->readOnlyAcl;
+  node->isPrivate = false;
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::reclaim(const std::wstring& path) {
+  if (auto fault = injectedFault()) return *fault;
+  if (auto changed = changedBelowHeld(path, true)) return *changed;
+  Node* node = at(path);
+  if (!node) return failed(L"not found: " + path);
+  node->readOnlyAcl = false;
+  node->security = L"reclaimed";
   return MoveStatus::success();
 }
 
 MoveStatus FakeMoveFileSystem::setAttributes(const std::wstring& path, std::uint32_t attributes) {
   if (auto fault = injectedFault()) return *fault;
+  if (auto changed = changedBelowHeld(path, true)) return *changed;
   Node* node = at(path);
   if (!node) return failed(L"not found: " + path);
+  if (!mayChange(path)) return noRights();
   node->attributes = attributes & ~(0x10u | platform::kAttributeLink);
   if (node->kind == EntryKind::Link) node->attributes |= platform::kAttributeLink;
   return MoveStatus::success();
@@ -332,14 +494,17 @@ MoveStatus FakeMoveFileSystem::setAttributes(const std::wstring& path, std::uint
 MoveStatus FakeMoveFileSystem::setTimes(const std::wstring& path,
                                         const platform::EntryTimes& times) {
   if (auto fault = injectedFault()) return *fault;
+  if (auto changed = changedBelowHeld(path, true)) return *changed;
   Node* node = at(path);
   if (!node) return failed(L"not found: " + path);
+  if (!mayChange(path)) return noRights();
   node->times = {times.creation, keptTime(path, times.lastWrite)};
   return MoveStatus::success();
 }
 
 MoveStatus FakeMoveFileSystem::measureTimeStep(const std::wstring& folder, std::uint64_t& step) {
   if (auto fault = injectedFault()) return *fault;
+  if (auto changed = changedBelowHeld(folder, false)) return *changed;
   if (!isFolder(folder)) return failed(L"not a folder: " + folder);
   const Volume* volume = volumeOf(folder);
   step = volume->measuredStep ? volume->measuredStep : volume->timeStep;
@@ -348,28 +513,44 @@ MoveStatus FakeMoveFileSystem::measureTimeStep(const std::wstring& folder, std::
 
 MoveStatus FakeMoveFileSystem::readLink(const std::wstring& link, std::wstring& target) {
   if (auto fault = injectedFault()) return *fault;
+  if (auto changed = changedBelowHeld(link, true)) return *changed;
   const Node* node = at(link);
-  if (!node || node->kind != EntryKind::Link) return failed(L"not a link: " + link);
+  if (!node || node->target.empty()) return failed(L"not a link: " + link);
   // As the Win32 seam refuses a volume's mount point.
   if (node->target.starts_with(L"\\\\?\\Volume{")) return failed(L"volume mount point: " + link);
   target = node->target;
   return MoveStatus::success();
 }
 
-MoveStatus FakeMoveFileSystem::copyLink(const std::wstring& from, const std::wstring& to) {
+MoveStatus FakeMoveFileSystem::putLinkCopy(const std::wstring& from, const std::wstring& to,
+                                           const std::wstring* target) {
   if (auto fault = injectedFault()) return *fault;
+  if (auto changed = changedBelowHeld(from, true)) return *changed;
+  if (auto changed = changedBelowHeld(to, false)) return *changed;
   const Node* node = at(from);
-  if (!node || node->kind != EntryKind::Link) return failed(L"not a link: " + from);
+  if (!node || node->target.empty()) return failed(L"not a link: " + from);
   if (at(to)) return failed(L"exists: " + to);
   if (!isFolder(parentOf(to))) return failed(L"no parent: " + to);
+  if (!mayAddTo(parentOf(to))) return noRights();
   if (node->tag == platform::kTagSymbolicLink && !symbolicLinksAllowed_) {
     return failed(L"privilege not held: " + to);
   }
   if (makeNoLinks_) return MoveStatus::success();
   Node copy = *node;
   copy.times = {++now_, ++now_};
+  if (target) copy.target = *target;
+  copy.unflushed = true;
   put(to, copy);
   return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::copyLink(const std::wstring& from, const std::wstring& to) {
+  return putLinkCopy(from, to, nullptr);
+}
+
+MoveStatus FakeMoveFileSystem::copyLinkLeadingTo(const std::wstring& from, const std::wstring& to,
+                                                 const std::wstring& target) {
+  return putLinkCopy(from, to, &target);
 }
 
 MoveStatus FakeMoveFileSystem::nameCount(const std::wstring& file, std::uint32_t& names) {
@@ -377,6 +558,15 @@ MoveStatus FakeMoveFileSystem::nameCount(const std::wstring& file, std::uint32_t
   const Node* node = find(file);
   if (!node || node->kind != platform::EntryKind::File) return failed(L"no file: " + file);
   names = node->names;
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::hasStreams(const std::wstring& file, bool& has) {
+  if (auto fault = injectedFault()) return *fault;
+  ++streamQueries_;
+  const Node* node = find(file);
+  if (!node || node->kind != platform::EntryKind::File) return failed(L"no file: " + file);
+  has = node->streams;
   return MoveStatus::success();
 }
 
@@ -388,25 +578,39 @@ MoveStatus FakeMoveFileSystem::canMakeSymbolicLinks(bool& can) {
 
 MoveStatus FakeMoveFileSystem::makeLink(const std::wstring& link, const std::wstring& target) {
   if (auto fault = injectedFault()) return *fault;
-  if (refuses(link)) return {MoveStatus::Code::NoRights, L"access denied", {}};
+  if (auto changed = changedBelowHeld(link, false)) return *changed;
+  if (refuses(link)) return noRights();
   if (at(link)) return failed(L"exists: " + link);
   if (!isFolder(parentOf(link))) return failed(L"no parent: " + link);
+  if (!mayAddTo(parentOf(link))) return noRights();
   if (makeNoLinks_) return MoveStatus::success();
   put(link, {EntryKind::Link,
              {},
              platform::kAttributeLink,
              {++now_, ++now_},
              target,
-             false,
+             true,
              platform::kTagMountPoint});
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::flushLink(const std::wstring& link) {
+  if (auto fault = injectedFault()) return *fault;
+  if (auto changed = changedBelowHeld(link, true)) return *changed;
+  const Node* node = at(link);
+  if (!node || node->target.empty()) return failed(L"not a link: " + link);
+  flushVolumeOf(link);
   return MoveStatus::success();
 }
 
 MoveStatus FakeMoveFileSystem::removeLink(const std::wstring& link) {
   if (auto fault = injectedFault()) return *fault;
-  if (refuses(link)) return {MoveStatus::Code::NoRights, L"access denied", {}};
+  if (auto changed = changedBelowHeld(link, true)) return *changed;
+  if (refuses(link)) return noRights();
   const Node* node = at(link);
   if (!node || node->kind != EntryKind::Link) return failed(L"not a link: " + link);
+  if (!mayDelete(link)) return noRights();
+  if (scannerHolds(link)) return scanned({});
   erase(link);
   return MoveStatus::success();
 }
@@ -420,17 +624,23 @@ MoveStatus FakeMoveFileSystem::sameFolder(const std::wstring& a, const std::wstr
 
 MoveStatus FakeMoveFileSystem::deleteFile(const std::wstring& path) {
   if (auto fault = injectedFault()) return *fault;
+  if (auto changed = changedBelowHeld(path, false)) return *changed;
   const Node* node = at(path);
   if (!node || node->kind != EntryKind::File) return failed(L"not a file: " + path);
+  if (!mayDelete(path)) return noRights();
+  if (scannerHolds(path)) return scanned({});
   erase(path);
   return MoveStatus::success();
 }
 
 MoveStatus FakeMoveFileSystem::removeEmptyFolder(const std::wstring& path) {
   if (auto fault = injectedFault()) return *fault;
+  if (auto changed = changedBelowHeld(path, false)) return *changed;
   const Node* node = at(path);
   if (!node || node->kind != EntryKind::Folder) return failed(L"not a folder: " + path);
   if (hasChildren(resolve(path, false))) return failed(L"not empty: " + path);
+  if (!mayDelete(path)) return noRights();
+  if (scannerHolds(path)) return scanned({});
   erase(path);
   return MoveStatus::success();
 }
@@ -445,7 +655,20 @@ MoveStatus FakeMoveFileSystem::volumeInfo(const std::wstring& path, platform::Vo
           volume->freeBytes,
           volume->fileSystem,
           volume->clusterBytes,
-          volume->keepsSecurity};
+          volume->keepsSecurity,
+          volume->keepsStreams,
+          volume->keepsSparse,
+          volume->keepsCompression};
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::hold(const std::wstring& folder, std::wstring& finalPath) {
+  if (auto fault = injectedFault()) return *fault;
+  if (!isFolder(folder)) return failed(L"not a folder: " + folder);
+  finalPath = resolve(folder, true);
+  if (std::find(heldFolders_.begin(), heldFolders_.end(), finalPath) == heldFolders_.end()) {
+    heldFolders_.push_back(finalPath);
+  }
   return MoveStatus::success();
 }
 
@@ -453,6 +676,8 @@ MoveStatus FakeMoveFileSystem::writeJournal(const std::wstring& path, const std:
   if (auto fault = injectedFault()) return *fault;
   if (!isFolder(parentOf(path))) addFolder(parentOf(path));
   put(path, {EntryKind::File, text, 0, {++now_, ++now_}, {}});
+  // Written through: its volume's log with it, nothing of any other volume.
+  flushVolumeOf(path);
   return MoveStatus::success();
 }
 

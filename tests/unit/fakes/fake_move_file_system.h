@@ -2,11 +2,18 @@
 // An in-memory file system for the move engine: files with contents, folders, attributes, times,
 // links and volumes with free space. Every call is one operation, numbered from 0; one of them
 // can be made to fail, or to "crash": throw SimulatedCrash so that the engine stops dead there.
+//
+// It keeps the rules Windows documents where they bear on a move: a crash is a power cut, which
+// takes back a link not yet flushed (writing a file through flushes only its own volume's log); a
+// DACL that grants this process only reading leaves its owner READ_CONTROL and WRITE_DAC, no
+// right to set times or attributes, to add entries or to delete; below a held folder no link is
+// followed (Changed); an adversary may act between a listing and the next operation.
 
 #include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/move_file_system.h"
 
@@ -26,6 +33,10 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
     std::uint32_t tag = 0;    // a link's reparse tag
     std::wstring security;    // owner and permissions, as a name; a new entry has none of its own
     std::uint32_t names = 1;  // a file's hard links
+    // The DACL grants this process reading only (copied with `security`).
+    bool readOnlyAcl = false;
+    bool isPrivate = false;  // made by createPrivateFolder: nobody else may add to it
+    bool streams = false;    // a file's named data streams
   };
   struct Volume {
     bool network = false;
@@ -37,6 +48,9 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
     // under Wine, or a file system that rounds where the probe looks for a cut.
     std::uint64_t measuredStep = 0;  // 0: the step itself
     bool keepsSecurity = true;
+    bool keepsStreams = true;
+    bool keepsSparse = true;
+    bool keepsCompression = true;
   };
 
   // Set-up, not counted as operations. Entries made here get permissions of their own, named
@@ -47,6 +61,11 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   void addFile(const std::wstring& path, const std::wstring& content, std::uint32_t attributes = 0);
   void addLink(const std::wstring& path, const std::wstring& target,
                std::uint32_t tag = 0xA0000003);  // a junction unless told
+  // A file symbolic link: a file to a listing, a link to readLink and to a copy.
+  void addFileLink(const std::wstring& path, const std::wstring& target);
+  // Its DACL grants this process only reading.
+  void grantOnlyReading(const std::wstring& path) { at(path)->readOnlyAcl = true; }
+  void giveStreams(const std::wstring& file) { at(file)->streams = true; }
   // The file has this many names (hard links).
   void giveNames(const std::wstring& file, std::uint32_t names) { at(file)->names = names; }
 
@@ -71,6 +90,28 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
 
   // Copies come out one character short, as a copy the disk mangled would.
   void damageCopies() { damageCopies_ = true; }
+
+  // A scanner opens every fresh entry for a moment: the first rename or deletion of each path is
+  // refused (InUse), the next goes through.
+  void scanEntries() { scanning_ = true; }
+
+  // Between the `listing`th listing (counted from 0) and the next operation another program:
+  enum class Attack {
+    None,
+    // turns the listed folder's first child folder into a link to `victim` (the child kept aside
+    // in C:\Stash),
+    LinkToVictim,
+    // or adds a file to the copy being made, "<final>.mirafold-partial".
+    AddToCopy,
+  };
+  void attack(Attack kind, long listing, const std::wstring& victim = {}) {
+    attack_ = kind, attackAt_ = listing, victim_ = victim;
+  }
+  bool attacked() const { return attacked_; }
+  long listings() const { return listings_; }
+  // Folders made private by createPrivateFolder, and stream queries, since the start.
+  long privateFoldersMade() const { return privateFolders_; }
+  long streamQueries() const { return streamQueries_; }
 
   // As Wine's CreateSymbolicLinkW does: links are reported made, and none appears.
   void makeNoLinks() { makeNoLinks_ = true; }
@@ -112,6 +153,13 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   platform::MoveStatus deleteFile(const std::wstring& path) override;
   platform::MoveStatus removeEmptyFolder(const std::wstring& path) override;
   platform::MoveStatus volumeInfo(const std::wstring& path, platform::VolumeInfo& info) override;
+  platform::MoveStatus hold(const std::wstring& folder, std::wstring& finalPath) override;
+  platform::MoveStatus createPrivateFolder(const std::wstring& path) override;
+  platform::MoveStatus reclaim(const std::wstring& path) override;
+  platform::MoveStatus hasStreams(const std::wstring& file, bool& has) override;
+  platform::MoveStatus copyLinkLeadingTo(const std::wstring& from, const std::wstring& to,
+                                         const std::wstring& target) override;
+  platform::MoveStatus flushLink(const std::wstring& link) override;
   platform::MoveStatus writeJournal(const std::wstring& path, const std::wstring& text) override;
   platform::MoveStatus readJournal(const std::wstring& path, std::wstring& text) override;
   platform::MoveStatus deleteJournal(const std::wstring& path) override;
@@ -134,6 +182,22 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   [[noreturn]] void crash();
 
   void indexLinks();
+  // Links not yet flushed on the volume of `path` flushed: its log is written in order.
+  void flushVolumeOf(const std::wstring& path);
+  // Changed when a part of `path` below a held folder is a link (the last part too unless
+  // `lastMayBeLink`).
+  std::optional<platform::MoveStatus> changedBelowHeld(const std::wstring& path,
+                                                       bool lastMayBeLink) const;
+  // Refused for want of rights: adding to `parent`, changing `path`, deleting or renaming `path`.
+  bool mayAddTo(const std::wstring& parent) const;
+  bool mayChange(const std::wstring& path) const;
+  bool mayDelete(const std::wstring& path) const;
+  // The scanner's moment: the first rename or deletion of `path` refused.
+  bool scannerHolds(const std::wstring& path);
+  void afterListing(const std::wstring& folder);
+  platform::MoveStatus makeFolder(const std::wstring& path, bool isPrivate);
+  platform::MoveStatus putLinkCopy(const std::wstring& from, const std::wstring& to,
+                                   const std::wstring* target);
 
   std::map<std::wstring, Node, std::less<>> nodes_;
   std::map<std::wstring, std::wstring> links_;  // path to target: resolving asks only these
@@ -150,6 +214,16 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   bool damageCopies_ = false;
   long deletedBeforeFlush_ = 0;
   bool symbolicLinksAllowed_ = true;
+  std::vector<std::wstring> heldFolders_;
+  bool scanning_ = false;
+  std::vector<std::wstring> scanned_;
+  Attack attack_ = Attack::None;
+  long attackAt_ = -1;
+  long listings_ = 0;
+  std::wstring victim_;
+  bool attacked_ = false;
+  long privateFolders_ = 0;
+  long streamQueries_ = 0;
 };
 
 }  // namespace mirafold::fakes
