@@ -66,8 +66,7 @@ Snapshot snapshotOf(const FakeMoveFileSystem& fs, const std::wstring& root) {
   Snapshot snapshot;
   for (const auto& [path, node] : fs.nodes()) {
     if (path != root && path.rfind(root + L"\\", 0) != 0) continue;
-    const platform::EntryTimes times =
-        node.target.empty() ? node.times : platform::EntryTimes{};
+    const platform::EntryTimes times = node.target.empty() ? node.times : platform::EntryTimes{};
     snapshot[path.substr(root.size())] = {node.kind,   node.content,  node.attributes,
                                           node.target, node.security, times};
   }
@@ -81,6 +80,8 @@ struct Scenario {
   Direction direction;
   wchar_t storeDrive;        // where the folder goes (away) or comes from (back)
   wchar_t userDrive = L'C';  // the journal's is C:
+  // A scanner holds every fresh entry for a moment (one scenario: it doubles the sweep's work).
+  bool scanner = false;
 };
 
 // The path the user knows, before and after.
@@ -115,7 +116,7 @@ class MoveFaultTest : public testing::TestWithParam<Scenario> {
     start_.addVolume(L'C');
     start_.addVolume(L'D');
     start_.addVolume(L'E');
-    start_.scanEntries();
+    if (s.scanner) start_.scanEntries();
     start_.addFile(kVictim + std::wstring(L"\\precious.txt"), L"the victim's own");
     start_.addFolder(parentOf(kJournals));
     start_.addFile(kOutside + std::wstring(L"\\shared.txt"), kOutsideContent);
@@ -542,7 +543,7 @@ INSTANTIATE_TEST_SUITE_P(Moves, MoveFaultTest,
                                          Scenario{"BackOtherVolume", Direction::Back, L'D'},
                                          // The link is made on another volume than the journal's.
                                          Scenario{"AwayFromThirdVolume", Direction::Away, L'D',
-                                                  L'E'}),
+                                                  L'E', true}),
                          [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace

@@ -104,6 +104,58 @@ TEST_F(MovePlanningTest, SymbolicLinksNeedTheRightToMakeThem) {
   EXPECT_FALSE(planMoveAway(fs, L"C:\\Games\\Game", L"C:\\Elsewhere", kNtfs).refusal);
 }
 
+// Every link of the tree, a file's as a folder's, is checked before anything is copied.
+TEST_F(MovePlanningTest, AFileSymbolicLinkNeedsTheRightToMakeItToo) {
+  fs.addFileLink(L"C:\\Games\\Game\\sub\\latest.bin", L"b.bin");
+  fs.mayNotMakeSymbolicLinks();
+  EXPECT_EQ(
+      planMoveAway(fs, L"C:\\Games\\Game", L"D:\\Store", kNtfs).refusal,
+      L"文件夹中的符号链接需要管理员权限或开发人员模式才能复制：C:\\Games\\Game\\sub\\latest.bin");
+}
+
+// What a destination cannot keep is named (FILE_NAMED_STREAMS, FILE_SUPPORTS_SPARSE_FILES and
+// FILE_FILE_COMPRESSION missing from its flags); files are asked for streams only then. A relative
+// link that leads out of the folder is told too: the copy makes it lead where it led.
+TEST_F(MovePlanningTest, ConfirmationNamesWhatTheDestinationCannotKeep) {
+  fs.addFile(L"C:\\Games\\Game\\disk.vhdx", L"", platform::kAttributeSparse);
+  fs.addFile(L"C:\\Games\\Game\\sub\\packed.bin", L"", platform::kAttributeCompressed);
+  fs.giveStreams(L"C:\\Games\\Game\\a.bin");
+  fs.addLink(L"C:\\Games\\Game\\sub\\up", L"..\\..\\Other", platform::kTagSymbolicLink);
+  fs.addFileLink(L"C:\\Games\\Game\\sub\\near", L"..\\a.bin");
+  const std::wstring question =
+      L"将把“C:\\Games\\Game”（4 个文件，2.4 KB）移动到“E:\\Store”，"
+      L"并在原处创建指向它的链接。是否继续？";
+  const std::wstring linkTold =
+      L"\n\n其中 1 个相对符号链接指向文件夹之外，移动后将改为指向原来的位置"
+      L"（例如：C:\\Games\\Game\\sub\\up）";
+  const struct {
+    const char* name;
+    FakeMoveFileSystem::Volume volume;
+    std::wstring told;
+    long streamQueries;
+  } rows[] = {
+      {"NTFS keeps all", {}, question + linkTold, 0},
+      {"exFAT keeps none of them",
+       {false, 1u << 30, L"exFAT", 1, 1, 0, false, false, false, false},
+       question + L"\n\n目标分区不支持文件权限" + linkTold +
+           L"\n\n目标分区不支持备用数据流，1 个文件的备用数据流将丢失"
+           L"（例如：C:\\Games\\Game\\a.bin）"
+           L"\n\n目标分区不支持稀疏文件，1 个稀疏文件将占用其完整大小"
+           L"\n\n目标分区不支持压缩，1 个压缩文件将占用其完整大小",
+       4},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    FakeMoveFileSystem disk = fs;
+    disk.addVolume(L'E', row.volume);
+    disk.addFolder(L"E:\\Store");
+    const PlannedMove planned = planMoveAway(disk, L"C:\\Games\\Game", L"E:\\Store", kNtfs);
+    ASSERT_FALSE(planned.refusal) << *planned.refusal;
+    EXPECT_EQ(confirmationText(planned), row.told);
+    EXPECT_EQ(disk.streamQueries(), row.streamQueries);
+  }
+}
+
 // A volume mount point would stop a copy halfway: it is found first. A rename takes it along.
 TEST_F(MovePlanningTest, AVolumeMountPointInsideStopsACopyBeforeItStarts) {
   fs.addLink(L"C:\\Games\\Game\\sub\\disk", L"\\\\?\\Volume{1}\\");

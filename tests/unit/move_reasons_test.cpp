@@ -7,8 +7,11 @@
 #include <optional>
 
 #include "fakes/fake_move_file_system.h"
+#include "fakes/stepping_clock.h"
 #include "move/folder_mover.h"
 #include "move/move_planning.h"
+#include "move/move_tree.h"
+#include "platform/entry_reading.h"
 
 namespace mirafold::move {
 namespace {
@@ -40,6 +43,13 @@ TEST(MoveReasons, EachStopNamesItsCauseInTheUsersWords) {
          fs.holdOpen(L"C:\\Games\\Game\\sub\\level.bin", FakeMoveFileSystem::Held::AgainstCopy);
        },
        L"移动失败：文件正在使用：C:\\Games\\Game\\sub\\level.bin。未做任何更改", kOrigin},
+      // Another program swaps the destination for a link to another folder after the question.
+      {"destination swapped",
+       [](FakeMoveFileSystem& fs) {
+         fs.rename(L"D:\\Store", L"D:\\Old");
+         fs.addLink(L"D:\\Store", L"C:\\Victim");
+       },
+       L"移动失败：文件夹已不是计划中的那个：D:\\Store。未做任何更改", kOrigin},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -49,6 +59,11 @@ TEST(MoveReasons, EachStopNamesItsCauseInTheUsersWords) {
     fs.addFolder(L"D:\\Store");
     fs.addFile(L"C:\\Games\\Game\\save.dat", L"progress");
     fs.addFile(L"C:\\Games\\Game\\sub\\level.bin", L"0123456789");
+    // Its copy denies this process DELETE, as the original does: undoing the copy reclaims it.
+    fs.addFile(L"C:\\Games\\Game\\vault\\owned.txt", L"mine");
+    fs.grantOnlyReading(L"C:\\Games\\Game\\vault");
+    fs.grantOnlyReading(L"C:\\Games\\Game\\vault\\owned.txt");
+    fs.addFolder(L"C:\\Victim");
     const PlannedMove planned = planMoveAway(fs, kOrigin, L"D:\\Store", {{}, L"NTFS"});
     ASSERT_FALSE(planned.refusal);
     c.after_planning(fs);
@@ -68,8 +83,47 @@ TEST(MoveReasons, EachStopNamesItsCauseInTheUsersWords) {
       EXPECT_EQ(path.find(L".mirafold-"), std::wstring::npos) << "left behind";
       EXPECT_NE(path.rfind(L"D:\\Store\\", 0), 0u) << "left behind";
       EXPECT_NE(path.rfind(L"C:\\Journals\\", 0), 0u) << "journal left";
+      EXPECT_NE(path.rfind(L"C:\\Victim\\", 0), 0u) << "written through a swapped folder";
     }
   }
+}
+
+// A relative symbolic link that led out of the folder leads there still from the copy's place;
+// one that stays inside stays relative.
+TEST(MoveReasons, ALinkThatLedOutOfTheFolderLeadsThereStill) {
+  FakeMoveFileSystem fs;
+  fs.addVolume(L'C');
+  fs.addVolume(L'D');
+  fs.addFolder(L"D:\\Store");
+  fs.addFile(L"C:\\Games\\Game\\save.dat", L"progress");
+  fs.addLink(L"C:\\Games\\Game\\sub\\up", L"..\\..\\Other", platform::kTagSymbolicLink);
+  fs.addFileLink(L"C:\\Games\\Game\\sub\\near", L"..\\save.dat");
+  const PlannedMove planned = planMoveAway(fs, kOrigin, L"D:\\Store", {{}, L"NTFS"});
+  ASSERT_FALSE(planned.refusal);
+  const fakes::SteppingClock clock;
+  const CancelFlag cancel;
+  FolderMover mover({fs, clock, cancel, nullptr, L"C:\\Journals"});
+  EXPECT_EQ(mover.run(planned.plan).outcome, MoveOutcome::Done);
+  EXPECT_EQ(fs.find(L"D:\\Store\\Game\\sub\\up")->target, L"C:\\Games\\Other");
+  EXPECT_EQ(fs.find(L"D:\\Store\\Game\\sub\\near")->target, L"..\\save.dat");
+}
+
+// The check of a fresh copy refuses what its original lacks: nobody else may have added to it.
+// After the move the folder is the user's, and new files in it are the user's.
+TEST(MoveReasons, TheCopyCheckRefusesWhatTheOriginalLacks) {
+  FakeMoveFileSystem fs;
+  fs.addVolume(L'C');
+  fs.addVolume(L'D');
+  fs.addFile(L"C:\\A\\f.txt", L"text");
+  fs.addFolder(L"D:\\B");
+  ASSERT_TRUE(
+      fs.copyFile(L"C:\\A\\f.txt", L"D:\\B\\f.txt", [](std::uint64_t) { return true; }).ok());
+  ASSERT_TRUE(
+      fs.finishCopy(L"C:\\A\\f.txt", L"D:\\B\\f.txt", fs.find(L"C:\\A\\f.txt")->times, true).ok());
+  fs.addFile(L"D:\\B\\planted.dll", L"planted");
+  EXPECT_EQ(verifyCopy(fs, L"C:\\A", L"D:\\B", {1, L"C:\\A", L"C:\\A", true}).reason,
+            L"副本中出现了原文件夹没有的项目：C:\\A\\planted.dll");
+  EXPECT_TRUE(verifyCopy(fs, L"C:\\A", L"D:\\B", {1, L"C:\\A", L"C:\\A", false}).ok());
 }
 
 // Stopped just as the old folder was to be deleted, then the copy damaged (a disk that lost what
