@@ -42,6 +42,39 @@ WalkQuestions questionsFor(const MoveFacts& facts, const platform::VolumeInfo& t
   return {to.clusterBytes, !facts.sameVolume, !facts.sameVolume && !to.keepsStreams};
 }
 
+// Each link read now, a file's as a folder's, so that none fails halfway through a copy; those
+// relative ones that lead out of `tree` counted.
+MoveStatus countLinksLeadingOut(platform::MoveFileSystem& files, const TreeSummary& summary,
+                                const std::wstring& tree, PlannedMove& planned) {
+  for (const std::wstring& link : summary.symbolicLinks) {
+    std::wstring target;
+    if (MoveStatus st = files.readLink(link, target); !st.ok()) return st;
+    if (!outsideTarget(link, target, tree).empty() && planned.linksLeadingOut++ == 0) {
+      planned.firstLinkLeadingOut = link;
+    }
+  }
+  return MoveStatus::success();
+}
+
+// The folder's walk. Within one volume a rename would take a relative link that leads out of the
+// folder along, to lead elsewhere from its new place: such a folder is copied instead, and the
+// copy makes the link lead where it led.
+MoveStatus walk(platform::MoveFileSystem& files, MoveFacts& facts, const platform::VolumeInfo& to,
+                TreeSummary& summary) {
+  if (MoveStatus st = summarize(files, facts.source, summary, questionsFor(facts, to)); !st.ok()) {
+    return st;
+  }
+  if (!facts.sameVolume || summary.symbolicLinks.empty()) return MoveStatus::success();
+  PlannedMove probe;
+  if (MoveStatus st = countLinksLeadingOut(files, summary, facts.source, probe); !st.ok()) {
+    return st;
+  }
+  if (probe.linksLeadingOut == 0) return MoveStatus::success();
+  facts.sameVolume = false;
+  summary = {};
+  return summarize(files, facts.source, summary, questionsFor(facts, to));
+}
+
 // `facts.sameVolume` already known: only a copy makes symbolic links, and it is asked only then.
 MoveStatus takeSummary(platform::MoveFileSystem& files, const TreeSummary& summary,
                        MoveFacts& facts, PlannedMove& planned) {
@@ -57,13 +90,8 @@ MoveStatus takeSummary(platform::MoveFileSystem& files, const TreeSummary& summa
     if (MoveStatus st = files.readLink(link, target); !st.ok()) return st;
   }
   if (summary.firstSymbolicLink.empty()) return MoveStatus::success();
-  // Each is read now, a file's link as a folder's, so that none fails halfway through the copy.
-  for (const std::wstring& link : summary.symbolicLinks) {
-    std::wstring target;
-    if (MoveStatus st = files.readLink(link, target); !st.ok()) return st;
-    if (!outsideTarget(link, target, facts.source).empty() && planned.linksLeadingOut++ == 0) {
-      planned.firstLinkLeadingOut = link;
-    }
+  if (MoveStatus st = countLinksLeadingOut(files, summary, facts.source, planned); !st.ok()) {
+    return st;
   }
   bool can = false;
   if (MoveStatus st = files.canMakeSymbolicLinks(can); !st.ok()) return st;
@@ -111,10 +139,7 @@ PlannedMove planMoveAway(platform::MoveFileSystem& files, const std::wstring& so
   // Only a real folder is walked: the walk would not enter a link, and the checks refuse it.
   if (origin.kind == EntryKind::Folder && !isDriveRoot(facts.source) &&
       !isSameOrInside(facts.destinationFolder, facts.source)) {
-    if (MoveStatus st = summarize(files, facts.source, summary, questionsFor(facts, to));
-        !st.ok()) {
-      return refused(st);
-    }
+    if (MoveStatus st = walk(files, facts, to, summary); !st.ok()) return refused(st);
   }
   PlannedMove planned;
   if (MoveStatus st = takeSummary(files, summary, facts, planned); !st.ok()) return refused(st);
@@ -146,9 +171,7 @@ PlannedMove planMoveBack(platform::MoveFileSystem& files, const std::wstring& li
   if (MoveStatus st = gatherVolumes(files, facts, to); !st.ok()) return refused(st);
   TreeSummary summary;
   if (!isSameOrInside(facts.destinationFolder, facts.source)) {
-    if (MoveStatus st = summarize(files, folder, summary, questionsFor(facts, to)); !st.ok()) {
-      return refused(st);
-    }
+    if (MoveStatus st = walk(files, facts, to, summary); !st.ok()) return refused(st);
   }
   PlannedMove planned;
   if (MoveStatus st = takeSummary(files, summary, facts, planned); !st.ok()) return refused(st);

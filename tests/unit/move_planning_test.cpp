@@ -156,6 +156,18 @@ TEST_F(MovePlanningTest, ConfirmationNamesWhatTheDestinationCannotKeep) {
   }
 }
 
+// A rename would take a relative link that leads out of the folder along, to lead elsewhere: the
+// folder is copied instead, and the confirmation says so.
+TEST_F(MovePlanningTest, WithinOneVolumeALinkThatLeadsOutMakesItACopy) {
+  fs.addLink(L"C:\\Games\\Game\\sub\\inside", L"..\\a.bin", platform::kTagSymbolicLink);
+  EXPECT_TRUE(planMoveAway(fs, L"C:\\Games\\Game", L"C:\\Store", kNtfs).plan.sameVolume);
+  fs.addLink(L"C:\\Games\\Game\\sub\\up", L"..\\..\\Other", platform::kTagSymbolicLink);
+  const PlannedMove planned = planMoveAway(fs, L"C:\\Games\\Game", L"C:\\Store", kNtfs);
+  EXPECT_FALSE(planned.plan.sameVolume);
+  EXPECT_EQ(planned.linksLeadingOut, 1u);
+  EXPECT_EQ(planned.firstLinkLeadingOut, L"C:\\Games\\Game\\sub\\up");
+}
+
 // A volume mount point would stop a copy halfway: it is found first. A rename takes it along.
 TEST_F(MovePlanningTest, AVolumeMountPointInsideStopsACopyBeforeItStarts) {
   fs.addLink(L"C:\\Games\\Game\\sub\\disk", L"\\\\?\\Volume{1}\\");
