@@ -62,12 +62,10 @@ std::optional<MoveStatus> copyWithSystem(const std::wstring& from, const std::ws
   return statusOf(error, error == ERROR_SHARING_VIOLATION ? from : to);
 }
 
-// What the file system says holds data, in order; the whole file where it cannot tell.
+// What the file system says may hold data, in order; the whole file where it cannot tell.
 DWORD allocatedRanges(HANDLE file, std::uint64_t size, std::vector<ByteRange>& ranges) {
-  ranges.clear();
   std::vector<FILE_ALLOCATED_RANGE_BUFFER> found(256);
-  std::uint64_t from = 0;
-  while (from < size) {
+  const auto ask = [&](std::uint64_t from) {
     FILE_ALLOCATED_RANGE_BUFFER asked{};
     asked.FileOffset.QuadPart = static_cast<LONGLONG>(from);
     asked.Length.QuadPart = static_cast<LONGLONG>(size - from);
@@ -76,20 +74,17 @@ DWORD allocatedRanges(HANDLE file, std::uint64_t size, std::vector<ByteRange>& r
         ::DeviceIoControl(file, FSCTL_QUERY_ALLOCATED_RANGES, &asked, sizeof asked, found.data(),
                           static_cast<DWORD>(found.size() * sizeof found[0]), &bytes, nullptr);
     const DWORD error = all ? ERROR_SUCCESS : ::GetLastError();
-    if (ranges.empty() && (error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED)) {
-      ranges.push_back({0, size});
-      return ERROR_SUCCESS;
+    base::RangePage page;
+    page.unknown = error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED;
+    page.more = error == ERROR_MORE_DATA;
+    page.error = page.more || page.unknown ? ERROR_SUCCESS : error;
+    for (DWORD i = 0; i < bytes / sizeof found[0]; ++i) {
+      page.ranges.push_back({static_cast<std::uint64_t>(found[i].FileOffset.QuadPart),
+                             static_cast<std::uint64_t>(found[i].Length.QuadPart)});
     }
-    if (error != ERROR_SUCCESS && error != ERROR_MORE_DATA) return error;
-    const DWORD count = bytes / sizeof found[0];
-    for (DWORD i = 0; i < count; ++i) {
-      ranges.push_back({static_cast<std::uint64_t>(found[i].FileOffset.QuadPart),
-                        static_cast<std::uint64_t>(found[i].Length.QuadPart)});
-    }
-    if (error == ERROR_SUCCESS || count == 0) break;
-    from = ranges.back().offset + ranges.back().length;
-  }
-  return ERROR_SUCCESS;
+    return page;
+  };
+  return base::collectRanges(size, ask, ranges);
 }
 
 // A file this copy makes, deleted again unless kept: a failed, cancelled or abandoned copy

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include "base/allocated_ranges.h"
 #include "platform/move_file_system.h"
 
 namespace mirafold::win32 {
@@ -19,10 +20,7 @@ namespace mirafold::win32 {
 platform::MoveStatus copySparseFile(const std::wstring& from, const std::wstring& to,
                                     const platform::CopyProgress& progress);
 
-struct ByteRange {
-  std::uint64_t offset = 0;
-  std::uint64_t length = 0;
-};
+using base::ByteRange;
 
 // `from`'s ranges written into `to`, made sparse and as long as `size`: where the ranges hold
 // only zeros nothing is written either, so the copy takes no more room than its data.
