@@ -12,6 +12,12 @@
 
 namespace mirafold::win32 {
 
+// The attributes an entry's basic information sets; those of its kind come with its making, and
+// compression and sparseness with their own calls.
+inline constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                             FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                             FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
 // The entry itself, never what a link leads to, with backup semantics (a folder opens; with the
 // backup and restore privileges on, their rights apply). The one opening of the copy code: the
 // place to reach entries relative to held folders instead.

@@ -12,11 +12,6 @@
 
 namespace mirafold::win32 {
 
-// The attributes a link's copy takes from it; those of its kind come with its making.
-inline constexpr DWORD kLinkAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                                         FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                                         FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-
 struct LinkOriginal {
   FILE_BASIC_INFO basic{};
   std::vector<std::uint8_t> data;  // its reparse bytes

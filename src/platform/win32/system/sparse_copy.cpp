@@ -7,6 +7,7 @@
 
 #include "base/win32/exported.h"
 #include "base/win32/handles.h"
+#include "platform/win32/system/copy_fidelity.h"
 #include "platform/win32/system/durable_file.h"
 #include "platform/win32/system/full_path.h"
 
@@ -17,10 +18,6 @@ using platform::MoveStatus;
 
 constexpr DWORD kChunk = 1u << 20;
 constexpr DWORD kEnableSparseCopy = 0x20000000;  // COPY_FILE_ENABLE_SPARSE_COPY
-// The attributes a file's basic information may set.
-constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                            FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 struct CopyContext {
   const platform::CopyProgress& progress;
@@ -201,7 +198,7 @@ MoveStatus copySparseFile(const std::wstring& from, const std::wstring& to,
   if (!error) error = copyNamedStreams(from, to);
   FILE_BASIC_INFO kept{};
   kept.LastWriteTime = basic.LastWriteTime;
-  const DWORD attributes = basic.FileAttributes & kSettable;
+  const DWORD attributes = basic.FileAttributes & kSettableAttributes;
   kept.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
   if (!error && !::SetFileInformationByHandle(copy.get(), FileBasicInfo, &kept, sizeof kept)) {
     error = ::GetLastError();

@@ -229,14 +229,19 @@ MoveStatus Win32MoveFileSystem::finishCopy(const std::wstring& from, const std::
   const bool compressed = original.FileAttributes & FILE_ATTRIBUTE_COMPRESSED;
   const DWORD access = GENERIC_WRITE | (compressed ? GENERIC_READ : 0) |
                        (withSecurity ? security.accessNeeded() : 0);
-  const FILETIME creation = fileTimeOf(times.creation);
-  const FILETIME lastWrite = fileTimeOf(times.lastWrite);
-  // One opening for the times, the compression, the permissions and the flush, which then puts
-  // them all on the disk. Times before permissions: the access was granted at the opening, and
-  // permissions that no longer let this process write the copy stop nothing after them.
-  const auto settle = [&] {
+  // One opening for the times, the attributes, the compression, the permissions and the flush,
+  // which then puts them all on the disk. Times and attributes before permissions: the access was
+  // granted at the opening, and permissions that no longer let this process write the copy stop
+  // nothing after them.
+  const auto settle = [&](DWORD attributes) {
     const base::win32::UniqueFileHandle file = openCopyEntry(to, access);
-    if (!file || !::SetFileTime(file.get(), &creation, nullptr, &lastWrite)) return lastStatus(to);
+    FILE_BASIC_INFO given{};
+    given.CreationTime.QuadPart = static_cast<LONGLONG>(times.creation);
+    given.LastWriteTime.QuadPart = static_cast<LONGLONG>(times.lastWrite);
+    given.FileAttributes = attributes & kSettableAttributes;  // 0: as they are
+    if (!file || !::SetFileInformationByHandle(file.get(), FileBasicInfo, &given, sizeof given)) {
+      return lastStatus(to);
+    }
     if (compressed && (volumeFlagsOf(file.get()) & FILE_FILE_COMPRESSION)) {
       if (const DWORD error = compress(file.get()); error) return statusOf(error, to);
     }
@@ -245,17 +250,18 @@ MoveStatus Win32MoveFileSystem::finishCopy(const std::wstring& from, const std::
     }
     return ::FlushFileBuffers(file.get()) ? MoveStatus::success() : lastStatus(to);
   };
-  MoveStatus settled = settle();
+  MoveStatus settled = settle(0);
   if (settled.code != MoveStatus::Code::NoRights) return settled;
-  // A read-only copy cannot be opened for writing: the attribute is lifted meanwhile.
+  // A read-only copy cannot be opened for writing: the attribute is lifted meanwhile, and put
+  // back through the handle, before the permissions.
   const std::wstring callable = callablePath(to);
   const DWORD attributes = ::GetFileAttributesW(callable.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY) ||
       !::SetFileAttributesW(callable.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY})) {
     return settled;
   }
-  settled = settle();
-  if (!::SetFileAttributesW(callable.c_str(), attributes) && settled.ok()) return lastStatus(to);
+  settled = settle(attributes);
+  if (!settled.ok()) ::SetFileAttributesW(callable.c_str(), attributes);
   return settled;
 }
 
@@ -381,7 +387,7 @@ MoveStatus Win32MoveFileSystem::copyLink(const std::wstring& from, const std::ws
   FILE_BASIC_INFO given{};
   given.CreationTime = original.basic.CreationTime;
   given.LastWriteTime = original.basic.LastWriteTime;
-  given.FileAttributes = original.basic.FileAttributes & kLinkAttributes;
+  given.FileAttributes = original.basic.FileAttributes & kSettableAttributes;
   if (!link || !::SetFileInformationByHandle(link.get(), FileBasicInfo, &given, sizeof given)) {
     return lastStatus(to);
   }
