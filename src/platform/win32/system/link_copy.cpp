@@ -2,9 +2,8 @@
 
 #include <winioctl.h>
 
-#include <string_view>
-
 #include "base/reparse_data.h"
+#include "base/symbolic_link_target.h"
 #include "base/win32/handles.h"
 #include "platform/win32/system/copy_fidelity.h"
 #include "platform/win32/system/durable_file.h"
@@ -15,19 +14,10 @@ namespace {
 
 using platform::MoveStatus;
 
-// The stored name in the form CreateSymbolicLinkW takes: an absolute one as "\\?\...", which it
-// stores back as "\??\..."; given as "\??\..." it would take it for a path from the drive's root
-// and store it as relative.
-std::wstring targetForSystem(const base::SymbolicLink& link) {
-  constexpr std::wstring_view kNtPrefix = L"\\??\\";
-  if (link.relative || !link.substituteName.starts_with(kNtPrefix)) return link.substituteName;
-  return L"\\\\?\\" + link.substituteName.substr(kNtPrefix.size());
-}
-
 MoveStatus symbolicLinkBySystem(const std::wstring& to, const base::SymbolicLink& link,
                                 bool folder) {
   const std::wstring callable = callablePath(to);
-  const std::wstring target = targetForSystem(link);
+  const std::wstring target = base::symbolicLinkTargetForSystem(link);
   const DWORD kind = folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0;
   // Older Windows refuses the developer-mode flag as an invalid parameter.
   constexpr DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
