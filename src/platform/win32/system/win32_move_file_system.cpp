@@ -2,7 +2,6 @@
 
 #include <windows.h>
 #include <shlobj.h>
-#include <winioctl.h>
 
 #include <string_view>
 #include <vector>
