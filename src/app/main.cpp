@@ -29,6 +29,7 @@
 #include "move/move_paths.h"
 #include "overview/link_overview.h"
 #include "overview/overview_messages.h"
+#include "platform/win32/system/cloud_placeholders.h"
 #include "platform/win32/system/file_system.h"
 #include "platform/win32/system/junction_tool_links.h"
 #include "platform/win32/system/known_folders.h"
@@ -117,6 +118,7 @@ bool everyMoveThroughHelper() {
 }
 
 int run(HINSTANCE instance) {
+  win32::exposeCloudPlaceholders();
   {
     const win32::Win32ProgramInfo program;
     if (const auto request = helperRequest(program)) return runHelper(program, *request);

@@ -108,6 +108,10 @@ MoveStatus StoppingFileSystem::volumeInfo(const std::wstring& path, platform::Vo
   return unlessStopped([&] { return files_.volumeInfo(path, info); });
 }
 
+MoveStatus StoppingFileSystem::canKeepOwners(bool& can) {
+  return unlessStopped([&] { return files_.canKeepOwners(can); });
+}
+
 MoveStatus StoppingFileSystem::hold(const std::wstring& folder, std::wstring& finalPath) {
   return unlessStopped([&] { return files_.hold(folder, finalPath); });
 }

@@ -47,6 +47,7 @@ class StoppingFileSystem final : public platform::MoveFileSystem {
   platform::MoveStatus deleteFile(const std::wstring& path) override;
   platform::MoveStatus removeEmptyFolder(const std::wstring& path) override;
   platform::MoveStatus volumeInfo(const std::wstring& path, platform::VolumeInfo& info) override;
+  platform::MoveStatus canKeepOwners(bool& can) override;
   platform::MoveStatus hold(const std::wstring& folder, std::wstring& finalPath) override;
   platform::MoveStatus createPrivateFolder(const std::wstring& path) override;
   platform::MoveStatus reclaim(const std::wstring& path) override;

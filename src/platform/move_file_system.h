@@ -133,6 +133,9 @@ class MoveFileSystem {
   // it; where the system refuses that, only the volume's flush would do, which needs
   // administrator rights.)
   virtual MoveStatus flushLink(const std::wstring& link) = 0;
+  // This process may give a copy an owner other than itself (it holds the restore privilege, as
+  // the elevated helper does); without it every copy belongs to the mover.
+  virtual MoveStatus canKeepOwners(bool& can) = 0;
   // Both paths, links followed, name the same existing folder.
   virtual MoveStatus sameFolder(const std::wstring& a, const std::wstring& b, bool& same) = 0;
 

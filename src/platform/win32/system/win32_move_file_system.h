@@ -55,31 +55,20 @@ class Win32MoveFileSystem : public platform::MoveFileSystem {
   platform::MoveStatus deleteFile(const std::wstring& path) override;
   platform::MoveStatus removeEmptyFolder(const std::wstring& path) override;
   platform::MoveStatus volumeInfo(const std::wstring& path, platform::VolumeInfo& info) override;
+  platform::MoveStatus canKeepOwners(bool& can) override;
+  platform::MoveStatus hold(const std::wstring& folder, std::wstring& finalPath) override;
+  platform::MoveStatus createPrivateFolder(const std::wstring& path) override;
+  platform::MoveStatus reclaim(const std::wstring& path) override;
+  platform::MoveStatus hasStreams(const std::wstring& file, bool& has) override;
   platform::MoveStatus writeJournal(const std::wstring& path, const std::wstring& text) override;
   platform::MoveStatus readJournal(const std::wstring& path, std::wstring& text) override;
   platform::MoveStatus deleteJournal(const std::wstring& path) override;
 
  private:
-  // An entry's owner and permissions as read, ready to be given to its copy.
-  struct Security {
-    std::vector<std::uint8_t> stored;  // as the system gave it
-    std::vector<std::uint8_t> acl;     // a moved folder's permissions, all its own
-    SECURITY_DESCRIPTOR own{};         // ... in a descriptor that inherits nothing
-    bool built = false;
-    PSID owner = nullptr;
-    PSECURITY_DESCRIPTOR get() const {
-      return built ? PSECURITY_DESCRIPTOR(const_cast<SECURITY_DESCRIPTOR*>(&own))
-                   : PSECURITY_DESCRIPTOR(const_cast<std::uint8_t*>(stored.data()));
-    }
-  };
-  platform::MoveStatus readSecurity(const std::wstring& from, bool asRoot, Security& security);
-  platform::MoveStatus giveOwner(const std::wstring& to, const Security& security);
   platform::MoveStatus refuseVolumeMountPoint(const std::wstring& path) const;
 
   LinkCommands links_;
   MoveFileSystemTexts texts_;
-  std::vector<std::uint8_t> ownerBuffer_;
-  PSID ownOwner_ = nullptr;  // of new files this process makes
 };
 
 // %LOCALAPPDATA%\Mirafold\moves, where the journals of moves are kept; empty when unknown.
