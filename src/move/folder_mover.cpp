@@ -137,6 +137,12 @@ class MoveRun {
       }
       if (MoveStatus st = writeJournal(phase); !st.ok()) return rollBack(previous, st);
       if (MoveStatus st = doStep(phase); !st.ok()) {
+        if (phase != Phase::Clean && st.code == MoveStatus::Code::InUse && s_.waitWhenInUse) {
+          MoveResult waiting = ended(MoveOutcome::Unfinished, st);
+          waiting.inUse = true;
+          waiting.heldFile = st.path;
+          return waiting;
+        }
         if (phase != Phase::Clean) return rollBack(static_cast<int>(i), st);
         // The folder is whole in its new place and linked: only the old copy is left over.
         if (MoveStatus gone = files_.deleteJournal(journalPath_); !gone.ok()) {

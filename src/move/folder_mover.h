@@ -39,6 +39,10 @@ struct MoveResult {
   // Failed or Unfinished because a step was refused for want of rights: administrator rights
   // might let it go.
   bool noRights = false;
+  // Unfinished because a step was refused for a file in use, with `waitWhenInUse`: nothing was
+  // undone, and recover() from the journal goes on (or back) once the program is closed.
+  bool inUse = false;
+  std::wstring heldFile;  // the file the system named, where it is now; empty when none was named
 };
 
 enum class Recovery { Complete, Undo };
@@ -54,6 +58,9 @@ struct MoverServices {
   const CancelFlag& cancel;
   ProgressCallback progress;
   std::wstring journalFolder;  // %LOCALAPPDATA%\Mirafold\moves on Windows
+  // A step before the clean-up refused for a file in use stops the move where it stands, the
+  // journal kept, rather than undoing it: the user is asked to close the program and retry.
+  bool waitWhenInUse = false;
 };
 
 class FolderMover {

@@ -34,6 +34,28 @@ inline constexpr std::wstring_view kDeleteLinkFailed = L"删除链接失败：%1
 inline constexpr std::wstring_view kUntrustedEntry = L"移动失败：移动记录不可用：%1。未做任何更改";
 inline constexpr std::wstring_view kUnfinishedMoveQuestion =
     L"上次的移动未完成：%1 → %2。是否完成它？（选“否”则撤销）";
+// Programs that hold the folder, asked with Retry and Cancel: the heading, then a line for each.
+inline constexpr std::wstring_view kHoldersHeading = L"以下程序正在使用此文件夹，请先关闭它们：";
+inline constexpr std::wstring_view kHolderProgram = L"%1（%2，进程 %3）";
+inline constexpr std::wstring_view kHolderService = L"%1（服务 %2，进程 %3）";
+inline constexpr std::wstring_view kHolderUnknownFile = L"%1（进程 %2）";
+// Places apps keep their data in that a link breaks, each with its maker's advice; %1 the place.
+inline constexpr std::wstring_view kDockerDesktopData =
+    L"Docker Desktop 不支持将其数据文件夹换成链接，请在 Docker Desktop 的设置中更改其位置：%1";
+inline constexpr std::wstring_view kDockerDesktopDisk =
+    L"这是 Docker Desktop 的磁盘映像文件夹，请在 Docker Desktop 的设置（Resources > Advanced > "
+    L"Disk image location）中更改其位置：%1";
+inline constexpr std::wstring_view kWslDistribution =
+    L"这是 WSL 发行版的磁盘文件夹，用其他工具移动可能损坏发行版，请用“wsl --manage <发行版名称> "
+    L"--move <新位置>”移动它：%1";
+inline constexpr std::wstring_view kStoreAppData =
+    L"这是 Microsoft Store 应用的数据文件夹，换成链接后应用可能无法运行，请在“设置 > 应用 > "
+    L"已安装的应用”中用“移动”把应用移到其他驱动器：%1";
+inline constexpr std::wstring_view kOneDriveFolder =
+    L"这是 OneDrive 文件夹，换成链接后 OneDrive 无法同步，请在 OneDrive 的设置中取消链接此电脑，"
+    L"再登录并选择新的位置：%1";
+// A place of the table that the move would take along, told in the confirmation.
+inline constexpr std::wstring_view kAppPlaceWarning = L"注意：%1";
 
 // Reasons a move stopped, shown after "移动失败：".
 inline constexpr std::wstring_view kNotFound = L"找不到：%1";
