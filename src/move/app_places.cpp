@@ -62,7 +62,8 @@ std::vector<std::wstring> placesOf(const AppPlace& row, const platform::AppFolde
   return {};
 }
 
-std::optional<AppPlaceFinding> findingAt(const std::wstring& path, const platform::AppFolders& anchors,
+std::optional<AppPlaceFinding> findingAt(const std::wstring& path,
+                                         const platform::AppFolders& anchors,
                                          const std::function<bool(const std::wstring&)>& exists) {
   for (const AppPlace& row : kAppPlaces) {
     if (row.anchor == Anchor::FolderHoldingFile) {

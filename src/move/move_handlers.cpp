@@ -110,11 +110,10 @@ void MoveHandlers::moveAway(const std::wstring& folder) {
 std::optional<std::wstring> MoveHandlers::questionFor(const PlannedMove& planned) {
   std::wstring question = confirmationText(planned);
   const std::wstring& folder = planned.plan.origin;
-  const auto found =
-      appPlaceFinding(folder, s_.paths.resolvedPath(folder), s_.appFolders,
-                      [&](const std::wstring& path) {
-                        return kindOf(s_.files, path) != platform::EntryKind::Missing;
-                      });
+  const auto found = appPlaceFinding(
+      folder, s_.paths.resolvedPath(folder), s_.appFolders, [&](const std::wstring& path) {
+        return kindOf(s_.files, path) != platform::EntryKind::Missing;
+      });
   if (!found) return question;
   if (found->refused) {
     s_.messages.show(found->text);

@@ -335,8 +335,8 @@ TEST(MoveAway, AProgramRunningFromTheFolderIsNamedBeforeTheQuestion) {
   for (const bool retry : {true, false}) {
     World w;
     w.handlers();
-    w.programs.running = {{1234, platform::RunningProcess::Query::Answered,
-                           L"C:\\Games\\Game\\bin\\game.exe"}};
+    w.programs.running = {
+        {1234, platform::RunningProcess::Query::Answered, L"C:\\Games\\Game\\bin\\game.exe"}};
     w.messages.answers = {retry, true};
     w.messages.whileOpen = [&](const std::wstring&) { w.programs.running.clear(); };
     w.dir1.choose(L"C:\\Games\\Game", kCommandMoveAway);
@@ -359,14 +359,12 @@ TEST(MoveAway, AnAppsPlaceIsRefusedOrWarned) {
   w.messages.answers = {false};
   w.handlers().choose(platform::ListSide::Left, L"C:\\Users\\me\\AppData\\Local\\Packages\\App_x",
                       kCommandMoveAway);
-  w.handlers().choose(platform::ListSide::Left, L"C:\\Users\\me\\AppData\\Local",
-                      kCommandMoveAway);
+  w.handlers().choose(platform::ListSide::Left, L"C:\\Users\\me\\AppData\\Local", kCommandMoveAway);
   ASSERT_EQ(w.messages.shown.size(), 2u);
   EXPECT_TRUE(w.messages.shown[0].starts_with(L"这是 Microsoft Store 应用的数据文件夹"));
   EXPECT_TRUE(w.messages.shown[0].ends_with(L"：C:\\Users\\me\\AppData\\Local\\Packages"));
   EXPECT_TRUE(w.messages.shown[1].starts_with(L"将把“C:\\Users\\me\\AppData\\Local”"));
-  EXPECT_NE(w.messages.shown[1].find(L"\r\n\r\n注意：这是 Microsoft Store"),
-            std::wstring::npos)
+  EXPECT_NE(w.messages.shown[1].find(L"\r\n\r\n注意：这是 Microsoft Store"), std::wstring::npos)
       << std::string(w.messages.shown[1].begin(), w.messages.shown[1].end());
   EXPECT_EQ(w.progress.runs, 0);
 }

@@ -36,14 +36,13 @@ std::wstring environment(const wchar_t* name) {
 
 platform::AppFolders appFolders() {
   platform::AppFolders anchors{.localAppData = knownFolder(FOLDERID_LocalAppData),
-                                .programData = knownFolder(FOLDERID_ProgramData)};
+                               .programData = knownFolder(FOLDERID_ProgramData)};
   // The OneDrive app sets these for the signed-in user: the personal folder, and the work or
   // school one.
   for (const wchar_t* name : {L"OneDrive", L"OneDriveConsumer", L"OneDriveCommercial"}) {
     std::wstring folder = environment(name);
-    if (!folder.empty() &&
-        std::find(anchors.oneDrive.begin(), anchors.oneDrive.end(), folder) ==
-            anchors.oneDrive.end()) {
+    if (!folder.empty() && std::find(anchors.oneDrive.begin(), anchors.oneDrive.end(), folder) ==
+                               anchors.oneDrive.end()) {
       anchors.oneDrive.push_back(std::move(folder));
     }
   }

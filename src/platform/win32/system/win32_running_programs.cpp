@@ -35,7 +35,7 @@ RunningProcess queried(DWORD id) {
   if (!process) {
     // A process that ended since the snapshot is no longer an identifier the system knows.
     return {id, ::GetLastError() == ERROR_INVALID_PARAMETER ? RunningProcess::Query::Ended
-                                                             : RunningProcess::Query::Denied};
+                                                            : RunningProcess::Query::Denied};
   }
   std::wstring image(MAX_PATH, L'\0');
   for (;;) {
@@ -96,8 +96,8 @@ FileUsers Win32RunningPrograms::usersOf(const std::vector<std::wstring>& files) 
   for (int attempt = 0; attempt < 4; ++attempt) {
     UINT needed = 0, count = static_cast<UINT>(infos.size());
     DWORD reasons = 0;
-    const DWORD result =
-        ::RmGetList(session.get(), &needed, &count, infos.empty() ? nullptr : infos.data(), &reasons);
+    const DWORD result = ::RmGetList(session.get(), &needed, &count,
+                                     infos.empty() ? nullptr : infos.data(), &reasons);
     if (result == ERROR_MORE_DATA) {
       infos.resize(needed + 4);
       continue;
