@@ -122,7 +122,6 @@ std::optional<std::wstring> MoveHandlers::questionFor(const PlannedMove& planned
   return question + L"\r\n\r\n" + found->text;
 }
 
-// The folder is looked for where the user left it and where a move that waits left it hidden.
 bool MoveHandlers::noProgramHolds(const MovePlan& plan) {
   for (;;) {
     const auto text = holdersText(holdersOf(s_.programs, plan.origin, {}), {});
@@ -134,9 +133,11 @@ bool MoveHandlers::noProgramHolds(const MovePlan& plan) {
 MoveResult MoveHandlers::goOnWhileHeld(const MovePlan& plan, const std::wstring& journalPath,
                                        MoveResult result) {
   while (result.inUse) {
+    // Looked for where the folder is now: hidden beside its old place once that step was done.
     const std::wstring moving = movingPathOf(plan.origin);
-    std::vector<Holder> holders = holdersOf(s_.programs, plan.origin, result.heldFile);
-    if (holders.empty()) holders = holdersOf(s_.programs, moving, result.heldFile);
+    const std::wstring& folder =
+        kindOf(s_.files, moving) == platform::EntryKind::Folder ? moving : plan.origin;
+    const std::vector<Holder> holders = holdersOf(s_.programs, folder, result.heldFile);
     const std::wstring held =
         result.heldFile.empty() ? std::wstring() : asOriginPath(result.heldFile, plan.origin);
     const bool again = s_.messages.retry(holdersText(holders, held).value_or(result.reason));
