@@ -130,10 +130,16 @@ bool MoveHandlers::noProgramHolds(const MovePlan& plan) {
   }
 }
 
-MoveResult MoveHandlers::goOnWhileHeld(const MovePlan& plan, const std::wstring& journalPath,
-                                       MoveResult result) {
+MoveResult MoveHandlers::goOnWhileHeld(const std::wstring& journalPath, MoveResult result) {
   while (result.inUse) {
-    // Looked for where the folder is now: hidden beside its old place once that step was done.
+    std::wstring text;
+    std::optional<JournalEntry> entry;
+    if (s_.files.readJournal(journalPath, text).ok()) entry = parseJournal(text);
+    // No journal to go on from: it stays unfinished, for the next start to ask about.
+    if (!entry) return {MoveOutcome::Unfinished, result.reason, {}};
+    // The journal's plan, which undoing a finished move has replaced by the way back. The folder
+    // is looked for where it is now: hidden beside its old place once that step was done.
+    const MovePlan& plan = entry->plan;
     const std::wstring moving = movingPathOf(plan.origin);
     const std::wstring& folder =
         kindOf(s_.files, moving) == platform::EntryKind::Folder ? moving : plan.origin;
@@ -141,11 +147,6 @@ MoveResult MoveHandlers::goOnWhileHeld(const MovePlan& plan, const std::wstring&
     const std::wstring held =
         result.heldFile.empty() ? std::wstring() : asOriginPath(result.heldFile, plan.origin);
     const bool again = s_.messages.retry(holdersText(holders, held).value_or(result.reason));
-    std::wstring text;
-    std::optional<JournalEntry> entry;
-    if (s_.files.readJournal(journalPath, text).ok()) entry = parseJournal(text);
-    // No journal to go on from: it stays unfinished, for the next start to ask about.
-    if (!entry) return {MoveOutcome::Unfinished, result.reason, {}};
     const PendingMove pending{journalPath, *entry};
     result = runWithProgress([&](FolderMover& mover) {
       return mover.recover(pending, again ? Recovery::Complete : Recovery::Undo);
@@ -222,7 +223,7 @@ void MoveHandlers::recoverUnfinishedMoves() {
 void MoveHandlers::runAndTell(const MovePlan& plan) {
   if (!s_.everyMoveThroughHelper) {
     const MoveResult result =
-        goOnWhileHeld(plan, journalPathFor(s_.journalFolder, plan),
+        goOnWhileHeld(journalPathFor(s_.journalFolder, plan),
                       runWithProgress([&](FolderMover& mover) { return mover.run(plan); }));
     // Refused for rights, the move undid what it did: it can be made again, elevated.
     if (result.outcome != MoveOutcome::Failed || !result.noRights) {
@@ -248,7 +249,7 @@ void MoveHandlers::recoverAndTell(const PendingMove& pending, Recovery choice) {
     return;
   }
   const MoveResult result = goOnWhileHeld(
-      plan, pending.journalPath,
+      pending.journalPath,
       runWithProgress([&](FolderMover& mover) { return mover.recover(pending, choice); }));
   if (!result.noRights ||
       (result.outcome != MoveOutcome::Unfinished && result.outcome != MoveOutcome::Failed)) {

@@ -91,8 +91,7 @@ class MoveHandlers {
   bool noProgramHolds(const MovePlan& plan);
   // A move that waits on a file in use: the programs named, then on Retry the move goes on from
   // where its journal stands, on Cancel it is undone; until it no longer waits.
-  MoveResult goOnWhileHeld(const MovePlan& plan, const std::wstring& journalPath,
-                           MoveResult result);
+  MoveResult goOnWhileHeld(const std::wstring& journalPath, MoveResult result);
   // A move, and when a step is refused for want of rights, the same move again as administrator
   // if the user agrees; then tells the end.
   void runAndTell(const MovePlan& plan);

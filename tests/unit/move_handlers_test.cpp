@@ -465,6 +465,29 @@ TEST(Recovery, ACrashedMoveIsAskedAboutAndCompleted) {
   EXPECT_TRUE(w.messages.shown.empty());
 }
 
+// Finishing a crashed move waits on a file in use as a fresh move does, and Retry finishes it.
+TEST(Recovery, AFileInUseWhileFinishingWaitsForRetry) {
+  World w;
+  w.handlers();
+  w.messages.answers = {true};
+  w.disk.resetFaults();
+  w.disk.crashAt(operationsOfAMove() / 2);
+  EXPECT_THROW(w.dir1.choose(L"C:\\Games\\Game", kCommandMoveAway), fakes::SimulatedCrash);
+  w.disk.resetFaults();
+  ASSERT_EQ(w.kindAt(L"C:\\Games\\Game.mirafold-moving"), EntryKind::Folder);
+  w.disk.holdOpen(L"C:\\Games\\Game.mirafold-moving\\save.dat",
+                  fakes::FakeMoveFileSystem::Held::AgainstCopy);
+  w.messages.shown.clear();
+  w.messages.answers = {true, true};
+  w.messages.whileOpen = [&](const std::wstring&) { w.disk.holdOpen(L""); };
+  w.handlers().recoverUnfinishedMoves();
+  ASSERT_EQ(w.messages.shown.size(), 3u);
+  EXPECT_EQ(w.messages.shown[1], L"文件正在使用：C:\\Games\\Game\\save.dat");
+  EXPECT_EQ(w.messages.shown[2], L"移动完成，已在原处创建链接");
+  EXPECT_EQ(w.disk.find(L"D:\\Store\\Shelf\\Game\\save.dat")->content, L"progress");
+  EXPECT_FALSE(w.journalLeft());
+}
+
 // C:\Games refuses to let its folders be renamed, as C:\Program Files does to a user without
 // administrator rights: the move undoes itself and offers to go again as administrator.
 TEST(Rights, ARefusedMoveIsOfferedAsAdministratorAndEveryAnswerKeepsItsWord) {
