@@ -46,8 +46,8 @@ inline constexpr std::wstring_view kDockerDesktopDisk =
     L"这是 Docker Desktop 的磁盘映像文件夹，请在 Docker Desktop 的设置（Resources > Advanced > "
     L"Disk image location）中更改其位置：%1";
 inline constexpr std::wstring_view kWslDistribution =
-    L"这是 WSL 发行版的磁盘文件夹，用其他工具移动可能损坏发行版，请用“wsl --manage <发行版名称> "
-    L"--move <新位置>”移动它：%1";
+    L"这是 WSL 发行版的磁盘文件夹：%1\r\n用其他工具移动可能损坏发行版，请用此命令移动它：\r\n"
+    L"wsl --manage <发行版名称> --move <新位置>";
 inline constexpr std::wstring_view kStoreAppData =
     L"这是 Microsoft Store 应用的数据文件夹，换成链接后应用可能无法运行，请在“设置 > 应用 > "
     L"已安装的应用”中用“移动”把应用移到其他驱动器：%1";

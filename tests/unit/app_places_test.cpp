@@ -80,7 +80,7 @@ TEST(AppPlaces, InsideRefusedBesideFreeHoldingWarned) {
     ASSERT_TRUE(found);
     EXPECT_EQ(found->refused, c.verdict == Refused);
     EXPECT_TRUE(found->text.starts_with(c.begins));
-    EXPECT_TRUE(found->text.ends_with(std::wstring(L"：") + c.place));
+    EXPECT_NE(found->text.find(std::wstring(L"：") + c.place), std::wstring::npos);
   }
 }
 
