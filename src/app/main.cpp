@@ -30,6 +30,7 @@
 #include "overview/link_overview.h"
 #include "overview/overview_messages.h"
 #include "platform/win32/system/cloud_placeholders.h"
+#include "platform/win32/system/app_folders.h"
 #include "platform/win32/system/file_system.h"
 #include "platform/win32/system/junction_tool_links.h"
 #include "platform/win32/system/known_folders.h"
@@ -37,6 +38,7 @@
 #include "platform/win32/system/win32_link_probe.h"
 #include "platform/win32/system/win32_nt_volume.h"
 #include "platform/win32/system/win32_pipes.h"
+#include "platform/win32/system/win32_running_programs.h"
 #include "platform/win32/system/win32_shell.h"
 #include "platform/win32/ui/folder_picker.h"
 #include "platform/win32/ui/layout_window.h"
@@ -233,6 +235,7 @@ int run(HINSTANCE instance) {
   win32::Win32SystemFolders systemFolders;
   const WindowThreadClock clock;
   win32::Win32LinkProbe linkProbe;
+  win32::Win32RunningPrograms runningPrograms;
   // The links below a folder: the walk behind a window of its own, then their table.
   win32::Win32ProgressDialog linksWalk(
       window.hwnd(),
@@ -256,8 +259,11 @@ int run(HINSTANCE instance) {
                             .clock = clock,
                             .pipes = pipes,
                             .errors = errors,
+                            .programs = runningPrograms,
+                            .paths = files,
                             .journalFolder = win32::moveJournalFolder(),
                             .programPath = program.programPath(),
+                            .appFolders = win32::appFolders(),
                             .everyMoveThroughHelper = everyMoveThroughHelper()});
   win32::Win32FolderPicker picker;
   picker.setOwner(window.hwnd());

@@ -164,6 +164,12 @@ class MoveRun {
       }
       if (MoveStatus st = writeJournal(phase); !st.ok()) return rollBack(previous, st);
       if (MoveStatus st = doStep(phase); !st.ok()) {
+        if (phase != Phase::Clean && st.code == MoveStatus::Code::InUse && s_.waitWhenInUse) {
+          MoveResult waiting = ended(MoveOutcome::Unfinished, st);
+          waiting.inUse = true;
+          waiting.heldFile = st.path;
+          return waiting;
+        }
         if (phase != Phase::Clean) return rollBack(static_cast<int>(i), st);
         // Nothing of the original deleted: both stay, and the journal for the undo.
         if (copyDiffers_) return {MoveOutcome::Unfinished, st.reason, {}, false, true};

@@ -46,6 +46,10 @@ struct MoveResult {
   // with both and the journal kept, or Cancelled with the original put back and the copy kept
   // as `leftover`.
   bool copyDiffers = false;
+  // Unfinished because a step was refused for a file in use, with `waitWhenInUse`: nothing was
+  // undone, and recover() from the journal goes on (or back) once the program is closed.
+  bool inUse = false;
+  std::wstring heldFile;  // the file the system named, where it is now; empty when none was named
 };
 
 enum class Recovery { Complete, Undo };
@@ -61,6 +65,9 @@ struct MoverServices {
   const CancelFlag& cancel;
   ProgressCallback progress;
   std::wstring journalFolder;  // %LOCALAPPDATA%\Mirafold\moves on Windows
+  // A step before the clean-up refused for a file in use stops the move where it stands, the
+  // journal kept, rather than undoing it: the user is asked to close the program and retry.
+  bool waitWhenInUse = false;
 };
 
 class FolderMover {

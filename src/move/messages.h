@@ -39,6 +39,28 @@ inline constexpr std::wstring_view kRecoveryCopyDiffers =
     L"移动未完成：%1。原文件夹未删除，下次启动时可选择撤销此次移动";
 inline constexpr std::wstring_view kUndoneCopyKept =
     L"已撤销移动，原文件夹已放回原处；与原文件夹不一致的副本保留在：%1";
+// Programs that hold the folder, asked with Retry and Cancel: the heading, then a line for each.
+inline constexpr std::wstring_view kHoldersHeading = L"以下程序正在使用此文件夹，请先关闭它们：";
+inline constexpr std::wstring_view kHolderProgram = L"%1（%2，进程 %3）";
+inline constexpr std::wstring_view kHolderService = L"%1（服务 %2，进程 %3）";
+inline constexpr std::wstring_view kHolderUnknownFile = L"%1（进程 %2）";
+// Places apps keep their data in that a link breaks, each with its maker's advice; %1 the place.
+inline constexpr std::wstring_view kDockerDesktopData =
+    L"Docker Desktop 不支持将其数据文件夹换成链接，请在 Docker Desktop 的设置中更改其位置：%1";
+inline constexpr std::wstring_view kDockerDesktopDisk =
+    L"这是 Docker Desktop 的磁盘映像文件夹，请在 Docker Desktop 的设置（Resources > Advanced > "
+    L"Disk image location）中更改其位置：%1";
+inline constexpr std::wstring_view kWslDistribution =
+    L"这是 WSL 发行版的磁盘文件夹：%1\r\n用其他工具移动可能损坏发行版，请用此命令移动它：\r\n"
+    L"wsl --manage <发行版名称> --move <新位置>";
+inline constexpr std::wstring_view kStoreAppData =
+    L"这是 Microsoft Store 应用的数据文件夹，换成链接后应用可能无法运行，请在“设置 > 应用 > "
+    L"已安装的应用”中用“移动”把应用移到其他驱动器：%1";
+inline constexpr std::wstring_view kOneDriveFolder =
+    L"这是 OneDrive 文件夹，换成链接后 OneDrive 无法同步，请在 OneDrive 的设置中取消链接此电脑，"
+    L"再登录并选择新的位置：%1";
+// A place of the table that the move would take along, told in the confirmation.
+inline constexpr std::wstring_view kAppPlaceWarning = L"注意：%1";
 
 // Reasons a move stopped, shown after "移动失败：".
 inline constexpr std::wstring_view kNotFound = L"找不到：%1";

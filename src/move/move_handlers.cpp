@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "base/command_line.h"
+#include "move/folder_holders.h"
 #include "move/helper_messages.h"
 #include "move/messages.h"
 #include "move/move_paths.h"
@@ -101,8 +102,57 @@ void MoveHandlers::moveAway(const std::wstring& folder) {
     s_.messages.show(*planned.refusal);
     return;
   }
-  if (!s_.messages.ask(confirmationText(planned))) return;
+  const std::optional<std::wstring> question = questionFor(planned);
+  if (!question || !noProgramHolds(planned.plan) || !s_.messages.ask(*question)) return;
   runAndTell(planned.plan);
+}
+
+std::optional<std::wstring> MoveHandlers::questionFor(const PlannedMove& planned) {
+  std::wstring question = confirmationText(planned);
+  const std::wstring& folder = planned.plan.origin;
+  const auto found = appPlaceFinding(
+      folder, s_.paths.resolvedPath(folder), s_.appFolders, [&](const std::wstring& path) {
+        return kindOf(s_.files, path) != platform::EntryKind::Missing;
+      });
+  if (!found) return question;
+  if (found->refused) {
+    s_.messages.show(found->text);
+    return std::nullopt;
+  }
+  return question + L"\r\n\r\n" + found->text;
+}
+
+bool MoveHandlers::noProgramHolds(const MovePlan& plan) {
+  for (;;) {
+    const auto text = holdersText(holdersOf(s_.programs, plan.origin, {}), {});
+    if (!text) return true;
+    if (!s_.messages.retry(*text)) return false;
+  }
+}
+
+MoveResult MoveHandlers::goOnWhileHeld(const std::wstring& journalPath, MoveResult result) {
+  while (result.inUse) {
+    std::wstring text;
+    std::optional<JournalEntry> entry;
+    if (s_.files.readJournal(journalPath, text).ok()) entry = parseJournal(text);
+    // No journal to go on from: it stays unfinished, for the next start to ask about.
+    if (!entry) return {MoveOutcome::Unfinished, result.reason, {}};
+    // The journal's plan, which undoing a finished move has replaced by the way back. The folder
+    // is looked for where it is now: hidden beside its old place once that step was done.
+    const MovePlan& plan = entry->plan;
+    const std::wstring moving = movingPathOf(plan.origin);
+    const std::wstring& folder =
+        kindOf(s_.files, moving) == platform::EntryKind::Folder ? moving : plan.origin;
+    const std::vector<Holder> holders = holdersOf(s_.programs, folder, result.heldFile);
+    const std::wstring held =
+        result.heldFile.empty() ? std::wstring() : asOriginPath(result.heldFile, plan.origin);
+    const bool again = s_.messages.retry(holdersText(holders, held).value_or(result.reason));
+    const PendingMove pending{journalPath, *entry};
+    result = runWithProgress([&](FolderMover& mover) {
+      return mover.recover(pending, again ? Recovery::Complete : Recovery::Undo);
+    });
+  }
+  return result;
 }
 
 void MoveHandlers::moveBack(const std::wstring& link) {
@@ -111,7 +161,7 @@ void MoveHandlers::moveBack(const std::wstring& link) {
     s_.messages.show(*planned.refusal);
     return;
   }
-  if (!s_.messages.ask(confirmationText(planned))) return;
+  if (!noProgramHolds(planned.plan) || !s_.messages.ask(confirmationText(planned))) return;
   runAndTell(planned.plan);
 }
 
@@ -172,7 +222,9 @@ void MoveHandlers::recoverUnfinishedMoves() {
 
 void MoveHandlers::runAndTell(const MovePlan& plan) {
   if (!s_.everyMoveThroughHelper) {
-    const MoveResult result = runWithProgress([&](FolderMover& mover) { return mover.run(plan); });
+    const MoveResult result =
+        goOnWhileHeld(journalPathFor(s_.journalFolder, plan),
+                      runWithProgress([&](FolderMover& mover) { return mover.run(plan); }));
     // Refused for rights, the move undid what it did: it can be made again, elevated.
     if (result.outcome != MoveOutcome::Failed || !result.noRights) {
       tell(plan, {result, {}});
@@ -196,8 +248,9 @@ void MoveHandlers::recoverAndTell(const PendingMove& pending, Recovery choice) {
                          pending.journalPath));
     return;
   }
-  const MoveResult result =
-      runWithProgress([&](FolderMover& mover) { return mover.recover(pending, choice); });
+  const MoveResult result = goOnWhileHeld(
+      pending.journalPath,
+      runWithProgress([&](FolderMover& mover) { return mover.recover(pending, choice); }));
   if (!result.noRights ||
       (result.outcome != MoveOutcome::Unfinished && result.outcome != MoveOutcome::Failed)) {
     tell(plan, {result, {}});
@@ -322,7 +375,8 @@ MoveResult MoveHandlers::runWithProgress(const std::function<MoveResult(FolderMo
                                [&](const MoveProgress& p) {
                                  report(progressViewOf(p, s_.clock.now() - started));
                                },
-                           .journalFolder = s_.journalFolder});
+                           .journalFolder = s_.journalFolder,
+                           .waitWhenInUse = true});
         result = work(mover);
       },
       [&] { cancel.request(); });

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "move/app_places.h"
 #include "move/elevated_move.h"
 #include "move/folder_mover.h"
 #include "move/move_planning.h"
@@ -16,6 +17,7 @@
 #include "platform/move_file_system.h"
 #include "platform/nt_volume.h"
 #include "platform/progress_window.h"
+#include "platform/running_programs.h"
 #include "platform/services.h"
 
 namespace mirafold::move {
@@ -45,8 +47,11 @@ struct MoveServices {
   const Clock& clock;
   platform::Pipes& pipes;
   platform::ErrorTexts& errors;
+  platform::RunningPrograms& programs;
+  const platform::FileSystem& paths;  // where a folder really is, links on the way followed
   std::wstring journalFolder;
   std::wstring programPath;  // started again, elevated, as the helper
+  platform::AppFolders appFolders;
   // Every move goes to the helper at once, as a refused one does after Yes: a test's switch.
   bool everyMoveThroughHelper = false;
 };
@@ -79,6 +84,14 @@ class MoveHandlers {
   void deleteLinkAsAdministrator(const std::wstring& link);
   // Runs the mover's work behind the progress window, then tells the end.
   MoveResult runWithProgress(const std::function<MoveResult(FolderMover&)>& work);
+  // The confirmation's question, with what the table of apps' places says of the folder; nothing
+  // when the table refuses the move (and that was said).
+  std::optional<std::wstring> questionFor(const PlannedMove& planned);
+  // Names the programs that hold the plan's folder until none is left (true) or the user cancels.
+  bool noProgramHolds(const MovePlan& plan);
+  // A move that waits on a file in use: the programs named, then on Retry the move goes on from
+  // where its journal stands, on Cancel it is undone; until it no longer waits.
+  MoveResult goOnWhileHeld(const std::wstring& journalPath, MoveResult result);
   // A move, and when a step is refused for want of rights, the same move again as administrator
   // if the user agrees; then tells the end.
   void runAndTell(const MovePlan& plan);

@@ -18,6 +18,8 @@ class MessageBoxes {
   virtual void show(const std::wstring& text) = 0;
   // The same with Yes and No buttons; true for Yes.
   virtual bool ask(const std::wstring& text) = 0;
+  // The same with Retry and Cancel buttons; true for Retry.
+  virtual bool retry(const std::wstring& text) = 0;
 };
 
 enum class WindowShow {

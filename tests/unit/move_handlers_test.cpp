@@ -12,6 +12,7 @@
 #include "fakes/fake_nt_volume.h"
 #include "fakes/fake_pipes.h"
 #include "fakes/fake_progress_window.h"
+#include "fakes/fake_running_programs.h"
 #include "fakes/fake_system.h"
 #include "fakes/stepping_clock.h"
 #include "link/link_target_change.h"
@@ -54,8 +55,11 @@ struct World {
                                                               .clock = clock,
                                                               .pipes = pipes,
                                                               .errors = errors,
+                                                              .programs = programs,
+                                                              .paths = listed,
                                                               .journalFolder = L"C:\\Journals",
-                                                              .programPath = kProgram});
+                                                              .programPath = kProgram,
+                                                              .appFolders = appFolders});
       // The menu as the window has it.
       menu_ = std::make_unique<app::RowMenu>(
           dir1, dir2,
@@ -125,6 +129,8 @@ struct World {
   fakes::SteppingClock helperClock{std::chrono::milliseconds(100)};
   fakes::FakePipes pipes;
   fakes::FakeErrorTexts errors;
+  fakes::FakeRunningPrograms programs;
+  platform::AppFolders appFolders{.localAppData = L"C:\\Users\\me\\AppData\\Local"};
   fakes::DiskLinkProbe links{disk};
   std::wstring overviewShownFor;
   std::thread helper;
@@ -274,18 +280,93 @@ TEST(MoveAway, CancelInTheMiddleChangesNothing) {
   EXPECT_EQ(w.kindAt(L"D:\\Store\\Shelf\\Game"), EntryKind::Missing);
 }
 
-TEST(MoveAway, AFileInUseFailsWithItsReason) {
+// A step refused for a file in use waits where it stands: the programs are named (today's text
+// where none can be), Retry goes on from the journal once the file is free, Cancel undoes it all.
+TEST(MoveAway, AFileInUseWaitsForRetryOrCancel) {
+  using platform::RunningProcess;
+  using Held = fakes::FakeMoveFileSystem::Held;
+  const std::wstring steamLine =
+      L"以下程序正在使用此文件夹，请先关闭它们：\r\nSteam（steam.exe，进程 77）\r\n\r\n"
+      L"文件正在使用：C:\\Games\\Game\\save.dat";
+  const struct {
+    Held how;  // Windows refuses the first rename; Wine the copy, the folder already hidden
+    bool named;
+    bool retry;
+    const wchar_t* asked;
+    const wchar_t* end;
+  } cases[] = {
+      {Held::AgainstRename, false, true, L"文件正在使用：C:\\Games\\Game\\save.dat",
+       L"移动完成，已在原处创建链接"},
+      {Held::AgainstCopy, true, true, nullptr, L"移动完成，已在原处创建链接"},
+      {Held::AgainstRename, true, false, nullptr, L"已取消，未做任何更改"},
+      {Held::AgainstCopy, false, false, L"文件正在使用：C:\\Games\\Game\\save.dat",
+       L"已取消，未做任何更改"},
+  };
+  for (const auto& c : cases) {
+    World w;
+    w.handlers();
+    w.messages.answers = {true, c.retry};
+    w.disk.holdOpen(L"C:\\Games\\Game\\save.dat", c.how);
+    if (c.named) {
+      w.programs.running = {{77, RunningProcess::Query::Answered, L"C:\\Steam\\steam.exe"}};
+      w.programs.users.users = {{77, L"Steam", L""}};
+    }
+    bool boxSeen = false, waitedWithNothingUndone = false;
+    w.messages.whileOpen = [&](const std::wstring&) {
+      if (!std::exchange(boxSeen, true)) waitedWithNothingUndone = w.journalLeft();
+      w.disk.holdOpen(L"");  // the program is closed while the box is open
+    };
+    w.dir1.choose(L"C:\\Games\\Game", kCommandMoveAway);
+    ASSERT_EQ(w.messages.shown.size(), 3u);
+    EXPECT_EQ(w.messages.shown[1], c.asked ? std::wstring(c.asked) : steamLine);
+    EXPECT_TRUE(waitedWithNothingUndone) << "the journal stays while the box is open";
+    EXPECT_EQ(w.messages.shown[2], c.end);
+    EXPECT_FALSE(w.journalLeft());
+    EXPECT_EQ(w.kindAt(L"C:\\Games\\Game"), c.retry ? EntryKind::Link : EntryKind::Folder);
+    EXPECT_EQ(w.disk.find(L"C:\\Games\\Game\\save.dat")->content, L"progress");
+    EXPECT_EQ(w.kindAt(L"C:\\Games\\Game.mirafold-moving"), EntryKind::Missing);
+    EXPECT_EQ(w.kindAt(L"D:\\Store\\Shelf\\Game.mirafold-partial"), EntryKind::Missing);
+  }
+}
+
+// Before the confirmation: a program running from inside the folder is named; Retry looks again
+// (it was closed meanwhile) and goes on to the question, Cancel asks nothing more.
+TEST(MoveAway, AProgramRunningFromTheFolderIsNamedBeforeTheQuestion) {
+  for (const bool retry : {true, false}) {
+    World w;
+    w.handlers();
+    w.programs.running = {
+        {1234, platform::RunningProcess::Query::Answered, L"C:\\Games\\Game\\bin\\game.exe"}};
+    w.messages.answers = {retry, true};
+    w.messages.whileOpen = [&](const std::wstring&) { w.programs.running.clear(); };
+    w.dir1.choose(L"C:\\Games\\Game", kCommandMoveAway);
+    ASSERT_GE(w.messages.shown.size(), 1u);
+    EXPECT_EQ(w.messages.shown[0],
+              L"以下程序正在使用此文件夹，请先关闭它们：\r\ngame.exe（进程 1234）");
+    EXPECT_EQ(w.messages.shown.size(), retry ? 3u : 1u);
+    EXPECT_EQ(w.kindAt(L"C:\\Games\\Game"), retry ? EntryKind::Link : EntryKind::Folder);
+  }
+}
+
+// The table of apps' places, read by the handler: a place is refused with its maker's advice
+// before anything else is asked; a folder that holds one is warned in the question.
+TEST(MoveAway, AnAppsPlaceIsRefusedOrWarned) {
   World w;
   w.handlers();
-  w.messages.answers = {true};
-  w.disk.holdOpen(L"C:\\Games\\Game\\save.dat");
-  w.dir1.choose(L"C:\\Games\\Game", kCommandMoveAway);
+  w.disk.addFile(L"C:\\Users\\me\\AppData\\Local\\Packages\\App_x\\LocalState\\a.db", L"a");
+  w.listed.addFolder(L"C:\\Users\\me\\AppData\\Local\\Packages");
+  w.listed.addFolder(L"C:\\Users\\me\\AppData");
+  w.messages.answers = {false};
+  w.handlers().choose(platform::ListSide::Left, L"C:\\Users\\me\\AppData\\Local\\Packages\\App_x",
+                      kCommandMoveAway);
+  w.handlers().choose(platform::ListSide::Left, L"C:\\Users\\me\\AppData\\Local", kCommandMoveAway);
   ASSERT_EQ(w.messages.shown.size(), 2u);
-  const std::wstring& end = w.messages.shown[1];
-  EXPECT_TRUE(end.starts_with(L"移动失败：")) << std::string(end.begin(), end.end());
-  EXPECT_TRUE(end.ends_with(L"。未做任何更改"));
-  EXPECT_NE(end.find(L"C:\\Games\\Game\\save.dat"), std::wstring::npos);
-  EXPECT_EQ(w.kindAt(L"C:\\Games\\Game"), EntryKind::Folder);
+  EXPECT_TRUE(w.messages.shown[0].starts_with(L"这是 Microsoft Store 应用的数据文件夹"));
+  EXPECT_TRUE(w.messages.shown[0].ends_with(L"：C:\\Users\\me\\AppData\\Local\\Packages"));
+  EXPECT_TRUE(w.messages.shown[1].starts_with(L"将把“C:\\Users\\me\\AppData\\Local”"));
+  EXPECT_NE(w.messages.shown[1].find(L"\r\n\r\n注意：这是 Microsoft Store"), std::wstring::npos)
+      << std::string(w.messages.shown[1].begin(), w.messages.shown[1].end());
+  EXPECT_EQ(w.progress.runs, 0);
 }
 
 // Every operation of a whole move away, planning included, counted on a fresh world.
@@ -382,6 +463,29 @@ TEST(Recovery, ACrashedMoveIsAskedAboutAndCompleted) {
   w.messages.shown.clear();
   w.handlers().recoverUnfinishedMoves();  // nothing left to ask
   EXPECT_TRUE(w.messages.shown.empty());
+}
+
+// Finishing a crashed move waits on a file in use as a fresh move does, and Retry finishes it.
+TEST(Recovery, AFileInUseWhileFinishingWaitsForRetry) {
+  World w;
+  w.handlers();
+  w.messages.answers = {true};
+  w.disk.resetFaults();
+  w.disk.crashAt(operationsOfAMove() / 2);
+  EXPECT_THROW(w.dir1.choose(L"C:\\Games\\Game", kCommandMoveAway), fakes::SimulatedCrash);
+  w.disk.resetFaults();
+  ASSERT_EQ(w.kindAt(L"C:\\Games\\Game.mirafold-moving"), EntryKind::Folder);
+  w.disk.holdOpen(L"C:\\Games\\Game.mirafold-moving\\save.dat",
+                  fakes::FakeMoveFileSystem::Held::AgainstCopy);
+  w.messages.shown.clear();
+  w.messages.answers = {true, true};
+  w.messages.whileOpen = [&](const std::wstring&) { w.disk.holdOpen(L""); };
+  w.handlers().recoverUnfinishedMoves();
+  ASSERT_EQ(w.messages.shown.size(), 3u);
+  EXPECT_EQ(w.messages.shown[1], L"文件正在使用：C:\\Games\\Game\\save.dat");
+  EXPECT_EQ(w.messages.shown[2], L"移动完成，已在原处创建链接");
+  EXPECT_EQ(w.disk.find(L"D:\\Store\\Shelf\\Game\\save.dat")->content, L"progress");
+  EXPECT_FALSE(w.journalLeft());
 }
 
 // C:\Games refuses to let its folders be renamed, as C:\Program Files does to a user without

@@ -2,6 +2,8 @@
 // itself, and the rename of a folder that cannot move, which reports it.
 
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -83,6 +85,53 @@ TEST_F(FileInUseTest, AFolderThatWillNotMoveNamesTheFileInIt) {
   EXPECT_EQ(st.code, platform::MoveStatus::Code::InUse);
   EXPECT_EQ(st.path, tree_.at(L"game\\a\\b\\deep.txt"));
   EXPECT_EQ(::GetFileAttributesW(tree_.at(L"game\\moved").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// A folder's permissions replaced by these, given in the system's own notation: "O:BA" and so on.
+bool setPermissions(const std::wstring& path, const wchar_t* sddl) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor,
+                                                              nullptr)) {
+    return false;
+  }
+  const base::win32::UniqueLocalMemory<PSECURITY_DESCRIPTOR> owned(descriptor);
+  return ::SetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, descriptor);
+}
+
+// "No rights" is what the permissions say, asked by an access check: adding the folder where it
+// goes. (Wine keeps a folder's permissions as its host mode bits and always lets the owner delete,
+// so the entry's DELETE and its folder's FILE_DELETE_CHILD are not shown here.)
+TEST_F(FileInUseTest, PermissionsDecideWhetherARenameMayGo) {
+  const wchar_t* kReadOnly = L"D:P(A;OICI;FRFX;;;WD)";  // protected; everyone reads and lists
+  const wchar_t* kAll = L"D:P(A;OICI;FA;;;WD)";
+  const struct {
+    const char* name;
+    const wchar_t* parent;       // of the folder that moves
+    const wchar_t* destination;  // the folder it moves into
+    bool intoItsParent;          // renamed beside itself, as a move first hides it
+    bool allowed;
+  } cases[] = {
+      {"as made", nullptr, nullptr, false, true},
+      {"nothing may be added where it goes", nullptr, kReadOnly, false, false},
+      {"its own folder unchangeable, renamed beside itself", kReadOnly, nullptr, true, false},
+      {"its own folder unchangeable, moved elsewhere", kReadOnly, nullptr, false, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::TempTree tree;
+    const std::wstring parent = tree.folder(L"parent");
+    const std::wstring source = tree.folder(L"parent\\game");
+    const std::wstring destination = tree.folder(L"store");
+    for (const auto& [path, sddl] :
+         {std::pair{parent, c.parent}, std::pair{destination, c.destination}}) {
+      if (sddl) {
+        ASSERT_TRUE(setPermissions(path, sddl));
+      }
+    }
+    const std::wstring to = (c.intoItsParent ? parent : destination) + L"\\game.moving";
+    EXPECT_EQ(win32::permissionsAllowRename(source, to), c.allowed);
+    for (const std::wstring& p : {parent, destination}) setPermissions(p, kAll);
+  }
 }
 
 }  // namespace

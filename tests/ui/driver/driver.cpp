@@ -347,6 +347,12 @@ std::optional<std::wstring> App::answer(bool yes, Timeout timeout) {
   return text;
 }
 
+std::optional<std::wstring> App::retry(bool again, Timeout timeout) {
+  auto text = waitForMessage(timeout);
+  if (!text || !press(findMessageBox(), again ? IDRETRY : IDCANCEL)) return std::nullopt;
+  return text;
+}
+
 std::optional<DWORD> App::waitForExit(Timeout timeout) {
   if (::WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
     return std::nullopt;

@@ -111,6 +111,8 @@ class App {
   std::optional<std::wstring> acknowledge(Timeout timeout = 30s);
   // The same for a box with Yes and No buttons, pressing the one asked for.
   std::optional<std::wstring> answer(bool yes, Timeout timeout = 30s);
+  // The same for a box with Retry and Cancel buttons.
+  std::optional<std::wstring> retry(bool again, Timeout timeout = 30s);
   bool messageBoxOpen();
   std::optional<DWORD> waitForExit(Timeout timeout = 20s);
 

@@ -79,7 +79,10 @@ void screenshotIfAsked() {
 Unchangeable::Unchangeable(const std::wstring& folder)
     : folder_(folder), unix_(unixPathOf(folder)), flag_(folder + L".unchangeable") {
   if (unix_.empty()) return;
-  if (!startOnHost("/bin/sh -c \"/usr/bin/chattr +i '" + unix_ + "' && : > '" + unix_ +
+  // Its write permissions go too (the flag keeps the mode to give back), so that the permissions
+  // say what the refusal is, as an access check asks them; chattr first would forbid the chmod.
+  if (!startOnHost("/bin/sh -c \"m=$(stat -c %a '" + unix_ + "') && chmod a-w '" + unix_ +
+                   "' && /usr/bin/chattr +i '" + unix_ + "' && echo $m > '" + unix_ +
                    ".unchangeable'\"")) {
     return;
   }
@@ -88,7 +91,8 @@ Unchangeable::Unchangeable(const std::wstring& folder)
 
 Unchangeable::~Unchangeable() {
   if (unix_.empty()) return;
-  startOnHost("/bin/sh -c \"/usr/bin/chattr -i '" + unix_ + "'; rm -f '" + unix_ +
+  startOnHost("/bin/sh -c \"/usr/bin/chattr -i '" + unix_ + "'; chmod $(cat '" + unix_ +
+              ".unchangeable' 2>/dev/null || echo u+w) '" + unix_ + "'; rm -f '" + unix_ +
               ".unchangeable'\"");
   eventually([&] { return !exists(flag_); }, 10s);
 }

@@ -25,7 +25,8 @@ bool eventually(Condition condition,
 // the host. Returns once the picture is written.
 void screenshotIfAsked();
 
-// A folder made unchangeable on the host: not even root may rename or create an entry in it.
+// A folder made unchangeable on the host: not even root may rename or create an entry in it, and
+// its permissions say so (no write for anyone).
 // Made changeable again however the test ends.
 class Unchangeable {
  public:

@@ -62,6 +62,12 @@ class FakeMessageBoxes : public platform::MessageBoxes {
   void show(const std::wstring& text) override;
   // Recorded among the shown texts; answered from `answers`, No when none is left.
   bool ask(const std::wstring& text) override;
+  // Answered from the same `answers`: true is Retry, Cancel when none is left. Runs `whileOpen`
+  // first, as a user closing a program before pressing Retry would.
+  bool retry(const std::wstring& text) override {
+    if (whileOpen) whileOpen(text);
+    return ask(text);
+  }
   std::vector<std::wstring> shown;
   std::deque<bool> answers;
   // Runs while a box is "open", as a user acting before pressing OK would.

@@ -12,4 +12,11 @@ namespace mirafold::win32 {
 // that a huge folder costs a bounded wait. Empty when none was found.
 std::wstring firstFileInUse(const std::wstring& folder, std::size_t budget = 20000);
 
+// Whether the permissions let this process rename `from` into the folder of `to`: DELETE on the
+// entry (or FILE_DELETE_CHILD on its folder, which gives it too) and leave to add an entry to the
+// destination's folder, by AccessCheck against each security descriptor for this process's token.
+// A refusal the permissions allow is not a want of rights, and administrator rights would not
+// lift it. True when the system keeps no permissions there.
+bool permissionsAllowRename(const std::wstring& from, const std::wstring& to);
+
 }  // namespace mirafold::win32

@@ -58,6 +58,10 @@ bool Win32MessageBoxes::ask(const std::wstring& text) {
   return ::MessageBoxW(owner_, text.c_str(), kApplicationTitle, MB_YESNO) == IDYES;
 }
 
+bool Win32MessageBoxes::retry(const std::wstring& text) {
+  return ::MessageBoxW(owner_, text.c_str(), kApplicationTitle, MB_RETRYCANCEL) == IDRETRY;
+}
+
 bool Win32Processes::start(const std::wstring& commandLine, platform::WindowShow show) {
   return static_cast<bool>(startProcess(commandLine, show));
 }

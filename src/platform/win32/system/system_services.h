@@ -18,6 +18,7 @@ class Win32MessageBoxes : public platform::MessageBoxes {
   void setOwner(HWND owner) { owner_ = owner; }
   void show(const std::wstring& text) override;
   bool ask(const std::wstring& text) override;
+  bool retry(const std::wstring& text) override;
 
  private:
   HWND owner_ = nullptr;

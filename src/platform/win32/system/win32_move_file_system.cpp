@@ -170,14 +170,18 @@ MoveStatus Win32MoveFileSystem::rename(const std::wstring& from, const std::wstr
   }
   const DWORD error = ::GetLastError();
   // A folder that will not move because of a file open inside it says access denied, and not
-  // which file: that is looked for. Access denied with no file found held is a want of rights
-  // (a parent folder the user may not change, as C:\Program Files).
+  // which file: that is looked for. With none found, the permissions decide: only a refusal they
+  // explain is a want of rights (a parent folder the user may not change, as C:\Program Files);
+  // another is something holding the folder that could not be named.
   if (error == ERROR_SHARING_VIOLATION) {
     return {MoveStatus::Code::InUse, statusOf(error, from).reason, firstFileInUse(from)};
   }
   if (error == ERROR_ACCESS_DENIED) {
     if (std::wstring held = firstFileInUse(from); !held.empty()) {
       return {MoveStatus::Code::InUse, statusOf(error, from).reason, std::move(held)};
+    }
+    if (permissionsAllowRename(from, to)) {
+      return {MoveStatus::Code::InUse, statusOf(error, from).reason, {}};
     }
   }
   return statusOf(error, from);

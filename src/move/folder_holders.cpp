@@ -1,0 +1,85 @@
+#include "move/folder_holders.h"
+
+#include <algorithm>
+#include <map>
+#include <tuple>
+
+#include "move/messages.h"
+#include "move/move_paths.h"
+
+namespace mirafold::move {
+
+using platform::FileUsers;
+using platform::RunningProcess;
+
+std::vector<Holder> holdersOf(platform::RunningPrograms& programs, const std::wstring& folder,
+                              const std::wstring& heldFile) {
+  const std::vector<RunningProcess> running = programs.processes();
+  std::map<std::uint32_t, const RunningProcess*> byId;
+  for (const RunningProcess& process : running) byId[process.id] = &process;
+
+  std::map<std::uint32_t, Holder> holders;
+  std::vector<std::wstring> files;
+  for (const RunningProcess& process : running) {
+    if (process.query != RunningProcess::Query::Answered ||
+        !isSameOrInside(process.image, folder)) {
+      continue;
+    }
+    holders[process.id] = {process.id, nameOf(process.image), nameOf(process.image), {}};
+    if (std::none_of(files.begin(), files.end(),
+                     [&](const std::wstring& f) { return samePath(f, process.image); })) {
+      files.push_back(process.image);
+    }
+  }
+  if (!heldFile.empty()) files.push_back(heldFile);
+  if (files.empty()) return {};
+
+  // Without a session the program files' own names stand; a list cut short names whom it read.
+  const FileUsers users = programs.usersOf(files);
+  if (users.answer == FileUsers::Answer::Answered ||
+      users.answer == FileUsers::Answer::Incomplete) {
+    for (const platform::FileUser& user : users.users) {
+      const auto listed = byId.find(user.id);
+      // Gone since: nothing is left to close. Not listed: started since, and still there.
+      if (listed != byId.end() && listed->second->query == RunningProcess::Query::Ended) continue;
+      Holder& holder = holders[user.id];
+      holder.id = user.id;
+      if (listed != byId.end() && listed->second->query == RunningProcess::Query::Answered) {
+        holder.file = nameOf(listed->second->image);
+      }
+      holder.name = !user.appName.empty() ? user.appName : holder.file;
+      holder.service = user.serviceName;
+      if (holder.name.empty()) holder.name = user.serviceName;
+    }
+  }
+
+  std::vector<Holder> named;
+  for (auto& [id, holder] : holders) {
+    if (!holder.name.empty()) named.push_back(std::move(holder));
+  }
+  std::sort(named.begin(), named.end(), [](const Holder& a, const Holder& b) {
+    return std::tie(a.name, a.id) < std::tie(b.name, b.id);
+  });
+  return named;
+}
+
+std::optional<std::wstring> holdersText(const std::vector<Holder>& holders,
+                                        const std::wstring& heldFile) {
+  if (holders.empty()) return std::nullopt;
+  std::wstring text(kHoldersHeading);
+  for (const Holder& h : holders) {
+    const std::wstring id = std::to_wstring(h.id);
+    text += L"\r\n";
+    if (!h.service.empty()) {
+      text += fillIn(kHolderService, {h.name, h.service, id});
+    } else if (!h.file.empty() && h.file != h.name) {
+      text += fillIn(kHolderProgram, {h.name, h.file, id});
+    } else {
+      text += fillIn(kHolderUnknownFile, {h.name, id});
+    }
+  }
+  if (!heldFile.empty()) text += L"\r\n\r\n" + fillIn(kFileInUse, {heldFile});
+  return text;
+}
+
+}  // namespace mirafold::move

@@ -1,0 +1,52 @@
+#include "platform/win32/system/app_folders.h"
+
+#include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <algorithm>
+
+#include "base/win32/handles.h"
+
+namespace mirafold::win32 {
+namespace {
+
+std::wstring knownFolder(const KNOWNFOLDERID& id) {
+  PWSTR path = nullptr;
+  const HRESULT result = ::SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path);
+  const base::win32::UniqueCoTaskText owned(path);
+  return SUCCEEDED(result) && path ? std::wstring(path) : std::wstring();
+}
+
+std::wstring environment(const wchar_t* name) {
+  std::wstring value(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        ::GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+    if (length == 0) return {};
+    if (length < value.size()) {
+      value.resize(length);
+      return value;
+    }
+    value.resize(length);
+  }
+}
+
+}  // namespace
+
+platform::AppFolders appFolders() {
+  platform::AppFolders anchors{.localAppData = knownFolder(FOLDERID_LocalAppData),
+                               .programData = knownFolder(FOLDERID_ProgramData)};
+  // The OneDrive app sets these for the signed-in user: the personal folder, and the work or
+  // school one.
+  for (const wchar_t* name : {L"OneDrive", L"OneDriveConsumer", L"OneDriveCommercial"}) {
+    std::wstring folder = environment(name);
+    if (!folder.empty() && std::find(anchors.oneDrive.begin(), anchors.oneDrive.end(), folder) ==
+                               anchors.oneDrive.end()) {
+      anchors.oneDrive.push_back(std::move(folder));
+    }
+  }
+  return anchors;
+}
+
+}  // namespace mirafold::win32
