@@ -20,6 +20,7 @@
 #include "app/row_menu.h"
 #include "app/typed_path_entry.h"
 #include "base/win32/handles.h"
+#include "base/win32/library_search.h"
 #include "link/link_creation.h"
 #include "link/link_target_change.h"
 #include "link/selection_handlers.h"
@@ -134,6 +135,7 @@ int run(HINSTANCE instance) {
   win32::Win32ProgramInfo program;
   win32::Win32NtVolume volume;
   win32::Win32ErrorTexts errors;
+  win32::Win32SystemFolders systemFolders;
 
   win32::LayoutWindow window(app::mainWindowLayout(), instance, IDI_MIRAFOLD);
   messages.setOwner(window.hwnd());
@@ -184,7 +186,10 @@ int run(HINSTANCE instance) {
                                    {.files = files, .messages = messages});
   const about::AboutHandlers about(
       {.label7 = window.control<Label>(L"Label7"), .label3 = window.control<Label>(L"Label3")},
-      {.program = program, .messages = messages, .processes = processes});
+      {.program = program,
+       .messages = messages,
+       .processes = processes,
+       .systemFolders = systemFolders});
   app::MainForm form(
       {.frame2 = window.control<Frame>(L"Frame2"),
        .label2 = window.control<Label>(L"Label2"),
@@ -228,7 +233,6 @@ int run(HINSTANCE instance) {
   win32::Win32Pipes pipes;
   win32::Win32ProgressDialog moveProgress(window.hwnd(), {.title = std::wstring(move::kMovingTitle),
                                                           .cancel = std::wstring(move::kCancel)});
-  win32::Win32SystemFolders systemFolders;
   const WindowThreadClock clock;
   win32::Win32LinkProbe linkProbe;
   // The links below a folder: the walk behind a window of its own, then their table.
@@ -298,6 +302,7 @@ int run(HINSTANCE instance) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  base::win32::searchLibrariesInSystemFolderOnly();
   try {
     return run(instance);
   } catch (const std::exception&) {

@@ -134,7 +134,7 @@ class HelperRun {
     MoveFacts facts;
     facts.source = plan.origin;
     facts.destinationFolder = parentOf(plan.final);
-    facts.systemFolders = s_.systemFolders.folders();
+    facts.systemFolders = s_.systemFolders.places();
     facts.sameVolume = true;  // the room it needs was there when it started
     facts.linkVolumeFileSystem = plan.direction == Direction::Away
                                      ? surroundings(plan.origin).linkVolumeFileSystem
@@ -209,7 +209,7 @@ std::optional<HelperRequest> parseHelperArguments(const std::vector<std::wstring
 
 MoveSurroundings surroundingsOf(platform::SystemFolders& systemFolders, platform::NtVolume& volume,
                                 const std::wstring& linkPlace) {
-  return {systemFolders.folders(),
+  return {systemFolders.places(),
           volume::GetFileSystemName(volume, volume::volumeRootOf(linkPlace)).name};
 }
 

@@ -45,7 +45,6 @@ inline constexpr std::wstring_view kVolumeMountPoint =
     L"这是分区的装入点，不随文件夹复制，也不在此删除：%1";
 
 inline constexpr std::wstring_view kSourceIsLink = L"该文件夹本身就是链接";
-inline constexpr std::wstring_view kSystemFolder = L"不能移动系统文件夹";
 inline constexpr std::wstring_view kDestinationInsideSource = L"目标位置不可位于要移动的文件夹之内";
 inline constexpr std::wstring_view kNameExistsOnRight = L"右侧文件夹中已存在同名文件夹";
 inline constexpr std::wstring_view kNotEnoughSpace = L"目标分区空间不足：需要 %1，可用 %2";
@@ -55,6 +54,18 @@ inline constexpr std::wstring_view kSymbolicLinkNeedsRights =
     L"文件夹中的符号链接需要管理员权限或开发人员模式才能复制：%1";
 inline constexpr std::wstring_view kFat32FileTooLarge =
     L"目标分区为FAT32，不能存放4GB或更大的文件：%1";
+// Folders no move may take; %1 is where the folder really is.
+inline constexpr std::wstring_view kStaysVolumeRoot = L"这是分区的根目录，不能整个移动：%1";
+inline constexpr std::wstring_view kStaysWindows =
+    L"此文件夹属于 Windows 系统，移动后系统可能无法启动或更新：%1";
+inline constexpr std::wstring_view kStaysStoreApps =
+    L"此文件夹存放由 Windows 管理的应用，移动后这些应用将无法运行或更新：%1";
+inline constexpr std::wstring_view kStaysSystemRoot =
+    L"这是系统文件夹，Windows 和已安装的程序依赖它的位置，不能移动：%1";
+inline constexpr std::wstring_view kStaysProfile =
+    L"此文件夹属于用户配置文件，移动后该用户可能无法登录或程序设置丢失：%1";
+inline constexpr std::wstring_view kStaysOwn =
+    L"此文件夹存放本程序或其移动记录，本程序使用时不能移动：%1";
 
 // The context menu of a folder row.
 inline constexpr std::wstring_view kMoveAwayAndLink = L"移动到右侧文件夹，并在原处创建链接";

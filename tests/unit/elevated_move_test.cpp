@@ -128,12 +128,12 @@ TEST(ElevatedMove, RefusesWhatIsNotAMovesOwnEntryOrWhatTheChecksRefuse) {
          return HelperRequest{HelperTask::Move, h.entry(h.away, Phase::Link), kJournals, L"pipe"};
        },
        {}},
-      {"a system folder",
+      {"a place that stays",
        [](Helper& h) {
-         h.systemFolders.list.push_back(L"C:\\Games\\Game");
+         h.systemFolders.list.own.push_back(L"C:\\Games");
          return HelperRequest{HelperTask::Move, h.entry(h.away), kJournals, L"pipe"};
        },
-       std::wstring(kSystemFolder)},
+       fillIn(kStaysOwn, {L"C:\\Games\\Game"})},
       {"a destination inside the folder",
        [](Helper& h) {
          const MovePlan inside{Direction::Away, L"C:\\Games\\Game", L"C:\\Games\\Game\\sub\\Game",
