@@ -33,6 +33,7 @@
 #include "platform/win32/system/file_system.h"
 #include "platform/win32/system/junction_tool_links.h"
 #include "platform/win32/system/known_folders.h"
+#include "platform/win32/system/protected_folder.h"
 #include "platform/win32/system/system_services.h"
 #include "platform/win32/system/win32_link_probe.h"
 #include "platform/win32/system/win32_nt_volume.h"
@@ -76,13 +77,15 @@ std::optional<move::HelperRequest> helperRequest(const win32::Win32ProgramInfo& 
 // the window's pipe (and then touched nothing).
 int runHelper(const win32::Win32ProgramInfo& program, const move::HelperRequest& request) {
   win32::Win32Pipes pipes;
-  const std::unique_ptr<platform::MessagePipe> pipe = pipes.connect(request.pipeName);
+  const std::unique_ptr<platform::MessagePipe> pipe =
+      pipes.connect(request.pipeName, request.window);
   if (!pipe) return static_cast<int>(::GetLastError() ? ::GetLastError() : 1);
   win32::Win32MoveFileSystem moveFiles = moveFileSystemOf(program);
   win32::Win32SystemFolders systemFolders;
   win32::Win32NtVolume volume;
   const move::SteadyClock clock;
-  move::runElevatedMove(request, {.files = moveFiles,
+  move::runElevatedMove(request, {.journalFolder = win32::makeProtectedJournalFolder(),
+                                  .files = moveFiles,
                                   .systemFolders = systemFolders,
                                   .volume = volume,
                                   .clock = clock,
@@ -259,6 +262,7 @@ int run(HINSTANCE instance) {
                             .pipes = pipes,
                             .errors = errors,
                             .journalFolder = win32::moveJournalFolder(),
+                            .helperJournalFolder = win32::protectedJournalFolder(),
                             .programPath = program.programPath(),
                             .everyMoveThroughHelper = everyMoveThroughHelper()});
   win32::Win32FolderPicker picker;

@@ -32,6 +32,12 @@ inline constexpr std::wstring_view kDeleteLinkNoRights =
 inline constexpr std::wstring_view kDeleteLinkFailed = L"删除链接失败：%1";
 // The elevated helper refuses an entry it was handed that is not a move's own journal.
 inline constexpr std::wstring_view kUntrustedEntry = L"移动失败：移动记录不可用：%1。未做任何更改";
+// The helper's own journal folder could not be made one that only administrators can change.
+inline constexpr std::wstring_view kNoProtectedJournal =
+    L"移动失败：无法准备只有管理员可以更改的移动记录文件夹：%1。未做任何更改";
+// Between the user's consent and the helper's start, the folder or its link changed.
+inline constexpr std::wstring_view kPlanChanged =
+    L"移动失败：确认之后文件夹或链接已被更改：%1。未做任何更改";
 inline constexpr std::wstring_view kUnfinishedMoveQuestion =
     L"上次的移动未完成：%1 → %2。是否完成它？（选“否”则撤销）";
 
