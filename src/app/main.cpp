@@ -33,6 +33,7 @@
 #include "platform/win32/system/file_system.h"
 #include "platform/win32/system/junction_tool_links.h"
 #include "platform/win32/system/known_folders.h"
+#include "platform/win32/system/own_links.h"
 #include "platform/win32/system/protected_folder.h"
 #include "platform/win32/system/system_services.h"
 #include "platform/win32/system/win32_link_probe.h"
@@ -53,12 +54,11 @@ using namespace mirafold;
 
 namespace {
 
-win32::Win32MoveFileSystem moveFileSystemOf(const win32::Win32ProgramInfo& program) {
-  return win32::Win32MoveFileSystem(
-      win32::junctionToolLinks(move::joinPath(program.programFolder(), L"junction.exe")),
-      {.noJunctionTool = std::wstring(move::kNoJunctionTool),
-       .notALink = std::wstring(move::kNotALink),
-       .volumeMountPoint = std::wstring(move::kVolumeMountPoint)});
+win32::Win32MoveFileSystem moveFileSystemOf(win32::LinkCommands links) {
+  return win32::Win32MoveFileSystem(std::move(links),
+                                    {.noJunctionTool = std::wstring(move::kNoJunctionTool),
+                                     .notALink = std::wstring(move::kNotALink),
+                                     .volumeMountPoint = std::wstring(move::kVolumeMountPoint)});
 }
 
 // The helper's request when the program was started as the elevated helper. The shell's
@@ -75,12 +75,13 @@ std::optional<move::HelperRequest> helperRequest(const win32::Win32ProgramInfo& 
 
 // The elevated helper: no window, one move, then the end. Exits non-zero when it could not reach
 // the window's pipe (and then touched nothing).
-int runHelper(const win32::Win32ProgramInfo& program, const move::HelperRequest& request) {
+int runHelper(const move::HelperRequest& request) {
   win32::Win32Pipes pipes;
   const std::unique_ptr<platform::MessagePipe> pipe =
       pipes.connect(request.pipeName, request.window);
   if (!pipe) return static_cast<int>(::GetLastError() ? ::GetLastError() : 1);
-  win32::Win32MoveFileSystem moveFiles = moveFileSystemOf(program);
+  // Its links made here, never by a program started from the program's folder.
+  win32::Win32MoveFileSystem moveFiles = moveFileSystemOf(win32::ownLinks());
   win32::Win32SystemFolders systemFolders;
   win32::Win32NtVolume volume;
   const move::SteadyClock clock;
@@ -123,7 +124,7 @@ bool everyMoveThroughHelper() {
 int run(HINSTANCE instance) {
   {
     const win32::Win32ProgramInfo program;
-    if (const auto request = helperRequest(program)) return runHelper(program, *request);
+    if (const auto request = helperRequest(program)) return runHelper(*request);
   }
   // With the manifest's version-6 common controls this gives the controls the system's style.
   ::InitCommonControls();
@@ -232,7 +233,8 @@ int run(HINSTANCE instance) {
   // Moving a folder away and back, and changing where a link leads, from the folder rows'
   // context menu. Wired once the window shows: finding the journal's folder loads the shell's
   // libraries, which nothing before needs.
-  win32::Win32MoveFileSystem moveFiles = moveFileSystemOf(program);
+  win32::Win32MoveFileSystem moveFiles = moveFileSystemOf(
+      win32::junctionToolLinks(move::joinPath(program.programFolder(), L"junction.exe")));
   win32::Win32Pipes pipes;
   win32::Win32ProgressDialog moveProgress(window.hwnd(), {.title = std::wstring(move::kMovingTitle),
                                                           .cancel = std::wstring(move::kCancel)});
