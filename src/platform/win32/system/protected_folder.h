@@ -7,9 +7,10 @@
 
 namespace mirafold::win32 {
 
-// Makes %ProgramData%\Mirafold\moves, or takes over what is there: owned by the administrators,
-// SYSTEM and administrators in full, every other signed-in user reading only, nothing inherited.
-// A link in its place is refused. Empty when it could not be made so (not elevated, say).
+// Makes %ProgramData%\Mirafold\moves owned by the administrators, SYSTEM and administrators in
+// full, every other signed-in user reading only, nothing inherited. A journal folder found there
+// that no elevated program made (or a link in its place) is put aside unread and a new one made.
+// Empty when it could not be made so (not elevated, say).
 std::wstring makeProtectedJournalFolder();
 
 }  // namespace mirafold::win32
