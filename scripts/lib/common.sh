@@ -28,7 +28,7 @@ say() { printf '== %s\n' "$*" >&2; }
 # exfat-fuse, exfatprogs: the move's Windows test copies to an exFAT drive D:.
 needed_packages=(cmake g++ make googletest mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth x11-utils
                  fonts-wine fonts-wqy-microhei imagemagick ntfs-3g clang libclang-rt-14-dev zip unzip
-                 libx11-dev exfat-fuse exfatprogs)
+                 libx11-dev exfat-fuse exfatprogs python3)
 
 install_packages() {
   local missing=()

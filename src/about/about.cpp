@@ -52,8 +52,11 @@ AboutHandlers::AboutHandlers(AboutControls controls, AboutServices services) : s
 void AboutHandlers::Label7_Click() { s_.messages.show(aboutMessage(s_.program.revision())); }
 
 void AboutHandlers::Label3_Click() {
-  // The browser is not waited for; whether it starts is its own affair.
-  s_.processes.start(L"explorer.exe " + std::wstring(kWebsite),
+  // The browser is not waited for; whether it starts is its own affair. The explorer is named by
+  // its full path: by its bare name, one lying in the program's folder would start instead.
+  const std::wstring windows = s_.systemFolders.places().windows;
+  if (windows.empty()) return;
+  s_.processes.start(L"\"" + windows + L"\\explorer.exe\" " + std::wstring(kWebsite),
                      platform::WindowShow::NormalWithFocus);
 }
 

@@ -21,6 +21,7 @@ struct AboutServices {
   platform::ProgramInfo& program;
   platform::MessageBoxes& messages;
   platform::Processes& processes;
+  platform::SystemFolders& systemFolders;  // the explorer of the Windows folder opens the site
 };
 
 class AboutHandlers {

@@ -20,6 +20,7 @@
 #include "app/row_menu.h"
 #include "app/typed_path_entry.h"
 #include "base/win32/handles.h"
+#include "base/win32/library_search.h"
 #include "link/link_creation.h"
 #include "link/link_target_change.h"
 #include "link/selection_handlers.h"
@@ -34,6 +35,8 @@
 #include "platform/win32/system/file_system.h"
 #include "platform/win32/system/junction_tool_links.h"
 #include "platform/win32/system/known_folders.h"
+#include "platform/win32/system/own_links.h"
+#include "platform/win32/system/protected_folder.h"
 #include "platform/win32/system/system_services.h"
 #include "platform/win32/system/win32_link_probe.h"
 #include "platform/win32/system/win32_nt_volume.h"
@@ -54,12 +57,11 @@ using namespace mirafold;
 
 namespace {
 
-win32::Win32MoveFileSystem moveFileSystemOf(const win32::Win32ProgramInfo& program) {
-  return win32::Win32MoveFileSystem(
-      win32::junctionToolLinks(move::joinPath(program.programFolder(), L"junction.exe")),
-      {.noJunctionTool = std::wstring(move::kNoJunctionTool),
-       .notALink = std::wstring(move::kNotALink),
-       .volumeMountPoint = std::wstring(move::kVolumeMountPoint)});
+win32::Win32MoveFileSystem moveFileSystemOf(win32::LinkCommands links) {
+  return win32::Win32MoveFileSystem(std::move(links),
+                                    {.noJunctionTool = std::wstring(move::kNoJunctionTool),
+                                     .notALink = std::wstring(move::kNotALink),
+                                     .volumeMountPoint = std::wstring(move::kVolumeMountPoint)});
 }
 
 // The helper's request when the program was started as the elevated helper. The shell's
@@ -76,15 +78,18 @@ std::optional<move::HelperRequest> helperRequest(const win32::Win32ProgramInfo& 
 
 // The elevated helper: no window, one move, then the end. Exits non-zero when it could not reach
 // the window's pipe (and then touched nothing).
-int runHelper(const win32::Win32ProgramInfo& program, const move::HelperRequest& request) {
+int runHelper(const move::HelperRequest& request) {
   win32::Win32Pipes pipes;
-  const std::unique_ptr<platform::MessagePipe> pipe = pipes.connect(request.pipeName);
+  const std::unique_ptr<platform::MessagePipe> pipe =
+      pipes.connect(request.pipeName, request.window);
   if (!pipe) return static_cast<int>(::GetLastError() ? ::GetLastError() : 1);
-  win32::Win32MoveFileSystem moveFiles = moveFileSystemOf(program);
+  // Its links made here, never by a program started from the program's folder.
+  win32::Win32MoveFileSystem moveFiles = moveFileSystemOf(win32::ownLinks());
   win32::Win32SystemFolders systemFolders;
   win32::Win32NtVolume volume;
   const move::SteadyClock clock;
-  move::runElevatedMove(request, {.files = moveFiles,
+  move::runElevatedMove(request, {.journalFolder = win32::makeProtectedJournalFolder(),
+                                  .files = moveFiles,
                                   .systemFolders = systemFolders,
                                   .volume = volume,
                                   .clock = clock,
@@ -123,7 +128,7 @@ int run(HINSTANCE instance) {
   win32::exposeCloudPlaceholders();
   {
     const win32::Win32ProgramInfo program;
-    if (const auto request = helperRequest(program)) return runHelper(program, *request);
+    if (const auto request = helperRequest(program)) return runHelper(*request);
   }
   // With the manifest's version-6 common controls this gives the controls the system's style.
   ::InitCommonControls();
@@ -138,6 +143,7 @@ int run(HINSTANCE instance) {
   win32::Win32ProgramInfo program;
   win32::Win32NtVolume volume;
   win32::Win32ErrorTexts errors;
+  win32::Win32SystemFolders systemFolders;
 
   win32::LayoutWindow window(app::mainWindowLayout(), instance, IDI_MIRAFOLD);
   messages.setOwner(window.hwnd());
@@ -188,7 +194,10 @@ int run(HINSTANCE instance) {
                                    {.files = files, .messages = messages});
   const about::AboutHandlers about(
       {.label7 = window.control<Label>(L"Label7"), .label3 = window.control<Label>(L"Label3")},
-      {.program = program, .messages = messages, .processes = processes});
+      {.program = program,
+       .messages = messages,
+       .processes = processes,
+       .systemFolders = systemFolders});
   app::MainForm form(
       {.frame2 = window.control<Frame>(L"Frame2"),
        .label2 = window.control<Label>(L"Label2"),
@@ -228,11 +237,11 @@ int run(HINSTANCE instance) {
   // Moving a folder away and back, and changing where a link leads, from the folder rows'
   // context menu. Wired once the window shows: finding the journal's folder loads the shell's
   // libraries, which nothing before needs.
-  win32::Win32MoveFileSystem moveFiles = moveFileSystemOf(program);
+  win32::Win32MoveFileSystem moveFiles = moveFileSystemOf(
+      win32::junctionToolLinks(move::joinPath(program.programFolder(), L"junction.exe")));
   win32::Win32Pipes pipes;
   win32::Win32ProgressDialog moveProgress(window.hwnd(), {.title = std::wstring(move::kMovingTitle),
                                                           .cancel = std::wstring(move::kCancel)});
-  win32::Win32SystemFolders systemFolders;
   const WindowThreadClock clock;
   win32::Win32LinkProbe linkProbe;
   win32::Win32RunningPrograms runningPrograms;
@@ -262,6 +271,7 @@ int run(HINSTANCE instance) {
                             .programs = runningPrograms,
                             .paths = files,
                             .journalFolder = win32::moveJournalFolder(),
+                            .helperJournalFolder = win32::protectedJournalFolder(),
                             .programPath = program.programPath(),
                             .appFolders = win32::appFolders(),
                             .everyMoveThroughHelper = everyMoveThroughHelper()});
@@ -306,6 +316,7 @@ int run(HINSTANCE instance) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  base::win32::searchLibrariesInSystemFolderOnly();
   try {
     return run(instance);
   } catch (const std::exception&) {

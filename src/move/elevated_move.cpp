@@ -39,8 +39,7 @@ bool isPlainAbsolutePath(std::wstring_view path) {
 }
 
 bool samePlace(const MovePlan& a, const MovePlan& b) {
-  return a.direction == b.direction && samePath(a.origin, b.origin) && samePath(a.final, b.final) &&
-         a.sameVolume == b.sameVolume;
+  return a.direction == b.direction && samePath(a.origin, b.origin) && samePath(a.final, b.final);
 }
 
 class HelperRun {
@@ -57,13 +56,13 @@ class HelperRun {
         reader.feed(bytes);
         bytes.clear();
         while (const auto message = reader.next()) {
-          if (message->kind == HelperMessage::Kind::Start) begin(true);
+          if (message->kind == HelperMessage::Kind::Start) begin(message->plan);
           if (message->kind == HelperMessage::Kind::Cancel) cancel_.request();
         }
         if (reader.garbled()) break;
       }
       files_.stop();
-      begin(false);
+      begin(std::nullopt);
     });
     // Nothing is touched before the window's start: a window that gave up waiting for this
     // helper (its 取消, or gone) has told the user that nothing changed.
@@ -84,9 +83,11 @@ class HelperRun {
   }
 
  private:
-  void begin(bool start) {
+  // The window's start with the move it names, or its going first (none).
+  void begin(const std::optional<MovePlan>& asked) {
     const std::lock_guard hold(lock_);
-    if (!started_) started_ = start;
+    if (!started_) started_ = asked.has_value();
+    if (asked && !asked_) asked_ = asked;
     beginning_.notify_all();
   }
 
@@ -97,33 +98,38 @@ class HelperRun {
   }
 
   std::optional<std::wstring> refusalOfRequest() {
-    const std::wstring untrusted = fillIn(kUntrustedEntry, {r_.journalPath});
-    if (!isPlainAbsolutePath(r_.journalFolder) || !isPlainAbsolutePath(r_.journalPath)) {
-      return untrusted;
+    MovePlan asked;
+    {
+      const std::lock_guard hold(lock_);
+      asked = *asked_;
     }
+    if (!isPlainAbsolutePath(s_.journalFolder)) {
+      return fillIn(kNoProtectedJournal, {s_.journalFolder});
+    }
+    const std::wstring journal = journalPathFor(s_.journalFolder, asked);
+    if (!isPlainAbsolutePath(asked.origin) || !isPlainAbsolutePath(asked.final)) {
+      return fillIn(kUntrustedEntry, {journal});
+    }
+    if (r_.task == HelperTask::Move) return refusalOfFreshMove(asked);
+    // An unfinished move only from this helper's own journal, under the name its move gives it.
     std::wstring text;
-    if (!files_.readJournal(r_.journalPath, text).ok()) return untrusted;
+    if (!files_.readJournal(journal, text).ok()) return fillIn(kUntrustedEntry, {journal});
     const auto parsed = parseJournal(text);
-    // Only the entry a move of this plan would write, in the folder named: nothing elsewhere.
-    if (!parsed || !samePath(r_.journalPath, journalPathFor(r_.journalFolder, parsed->plan))) {
-      return untrusted;
-    }
+    if (!parsed || !samePlace(parsed->plan, asked)) return fillIn(kUntrustedEntry, {journal});
     entry_ = *parsed;
-    if (r_.task == HelperTask::Move) return refusalOfFreshMove();
     return refusalOfRecovery();
   }
 
-  // The window's checks again, on the disk as it is now.
-  std::optional<std::wstring> refusalOfFreshMove() {
-    if (entry_.phase != Phase::Hide) return fillIn(kUntrustedEntry, {r_.journalPath});
-    const MovePlan& plan = entry_.plan;
+  // The window's checks again, on the disk as it is now, and the same move as the user agreed to:
+  // a folder swapped or a link changed since is refused.
+  std::optional<std::wstring> refusalOfFreshMove(const MovePlan& asked) {
     const PlannedMove planned =
-        plan.direction == Direction::Away
-            ? planMoveAway(files_, plan.origin, parentOf(plan.final), surroundings(plan.origin))
-            : planMoveBack(files_, plan.final, surroundings(plan.final));
+        asked.direction == Direction::Away
+            ? planMoveAway(files_, asked.origin, parentOf(asked.final), surroundings(asked.origin))
+            : planMoveBack(files_, asked.final, surroundings(asked.final));
     if (planned.refusal) return planned.refusal;
-    if (!samePlace(planned.plan, plan)) return fillIn(kUntrustedEntry, {r_.journalPath});
-    entry_.plan = planned.plan;
+    if (!samePlace(planned.plan, asked)) return fillIn(kPlanChanged, {asked.origin});
+    entry_ = {planned.plan, Phase::Hide};
     return std::nullopt;
   }
 
@@ -134,7 +140,7 @@ class HelperRun {
     MoveFacts facts;
     facts.source = plan.origin;
     facts.destinationFolder = parentOf(plan.final);
-    facts.systemFolders = s_.systemFolders.folders();
+    facts.systemFolders = s_.systemFolders.places();
     facts.sameVolume = true;  // the room it needs was there when it started
     facts.linkVolumeFileSystem = plan.direction == Direction::Away
                                      ? surroundings(plan.origin).linkVolumeFileSystem
@@ -157,10 +163,10 @@ class HelperRun {
                            [&](const MoveProgress& p) {
                              tell({.kind = HelperMessage::Kind::Progress, .progress = p});
                            },
-                       .journalFolder = r_.journalFolder});
+                       .journalFolder = s_.journalFolder});
     if (r_.task == HelperTask::Move) return mover.run(entry_.plan);
     const Recovery choice = r_.task == HelperTask::Complete ? Recovery::Complete : Recovery::Undo;
-    return mover.recover({r_.journalPath, entry_}, choice);
+    return mover.recover({journalPathFor(s_.journalFolder, entry_.plan), entry_}, choice);
   }
 
   void tell(const HelperMessage& message) {
@@ -174,7 +180,8 @@ class HelperRun {
   JournalEntry entry_;
   std::mutex lock_;
   std::condition_variable beginning_;
-  std::optional<bool> started_;  // the window's start, or its going first
+  std::optional<bool> started_;    // the window's start, or its going first
+  std::optional<MovePlan> asked_;  // what the start named
 };
 
 }  // namespace
@@ -184,12 +191,11 @@ std::vector<std::wstring> helperArguments(const HelperRequest& request) {
   for (const auto& [t, name] : kTaskNames) {
     if (t == request.task) task = name;
   }
-  return {std::wstring(kHelperSwitch), task, request.journalPath, request.journalFolder,
-          request.pipeName};
+  return {std::wstring(kHelperSwitch), task, request.pipeName, std::to_wstring(request.window)};
 }
 
 std::optional<HelperRequest> parseHelperArguments(const std::vector<std::wstring>& arguments) {
-  if (arguments.size() != 5 || arguments[0] != kHelperSwitch) return std::nullopt;
+  if (arguments.size() != 4 || arguments[0] != kHelperSwitch) return std::nullopt;
   HelperRequest request;
   bool named = false;
   for (const auto& [task, name] : kTaskNames) {
@@ -198,18 +204,21 @@ std::optional<HelperRequest> parseHelperArguments(const std::vector<std::wstring
       named = true;
     }
   }
-  if (!named || arguments[2].empty() || arguments[3].empty() || arguments[4].empty()) {
+  const std::wstring& window = arguments[3];
+  if (!named || arguments[2].empty() || window.empty() || window.size() > 10 ||
+      window.find_first_not_of(L"0123456789") != std::wstring::npos) {
     return std::nullopt;
   }
-  request.journalPath = arguments[2];
-  request.journalFolder = arguments[3];
-  request.pipeName = arguments[4];
+  const std::uint64_t process = std::stoull(window);
+  if (process == 0 || process > UINT32_MAX) return std::nullopt;
+  request.pipeName = arguments[2];
+  request.window = static_cast<std::uint32_t>(process);
   return request;
 }
 
 MoveSurroundings surroundingsOf(platform::SystemFolders& systemFolders, platform::NtVolume& volume,
                                 const std::wstring& linkPlace) {
-  return {systemFolders.folders(),
+  return {systemFolders.places(),
           volume::GetFileSystemName(volume, volume::volumeRootOf(linkPlace)).name};
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 // The move's road with administrator rights: the program started again, elevated and without a
-// window, to run one journal entry the window wrote, telling the window how it goes over a
-// private pipe. It trusts nothing it is handed: the entry must lie in the journal folder under
-// the name its own move gives it, and the plan in it passes the move's checks again.
+// window, to run one move the window asks for over a private pipe, telling the window how it goes.
+// It trusts nothing a user's program can change: a fresh move is planned and checked again on the
+// disk as it is; an unfinished one is taken only from its own journal, in a folder only
+// administrators can change; nothing is read from the user's journal folder.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,9 +31,8 @@ enum class HelperTask {
 
 struct HelperRequest {
   HelperTask task = HelperTask::Move;
-  std::wstring journalPath;
-  std::wstring journalFolder;
   std::wstring pipeName;
+  std::uint32_t window = 0;  // the process serving the pipe
 };
 
 // The helper's arguments, switch first, and back.
@@ -43,6 +44,9 @@ MoveSurroundings surroundingsOf(platform::SystemFolders& systemFolders, platform
                                 const std::wstring& linkPlace);
 
 struct HelperServices {
+  // The helper's own journal folder, which only administrators can change; empty when it could not
+  // be made so, and then the helper refuses every task.
+  std::wstring journalFolder;
   platform::MoveFileSystem& files;
   platform::SystemFolders& systemFolders;
   platform::NtVolume& volume;
@@ -50,9 +54,9 @@ struct HelperServices {
   platform::MessagePipe& pipe;
 };
 
-// Waits for the window's start, runs the request and tells the window its end; returns once the
-// move has ended. If the window goes away, the move stops at its next operation and its journal
-// stays for recovery; gone before its start, nothing is touched.
+// Waits for the window's start, which names the move, runs it and tells the window its end;
+// returns once the move has ended. If the window goes away, the move stops at its next operation
+// and its journal stays for recovery; gone before its start, nothing is touched.
 void runElevatedMove(const HelperRequest& request, HelperServices services);
 
 }  // namespace mirafold::move

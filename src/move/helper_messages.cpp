@@ -124,12 +124,23 @@ std::optional<HelperMessage> endOf(const std::vector<std::string_view>& f) {
   return message;
 }
 
+std::optional<HelperMessage> startOf(const std::vector<std::string_view>& f) {
+  if (f.size() != 4 || (f[1] != "away" && f[1] != "back")) return std::nullopt;
+  const auto origin = unescaped(f[2]), final = unescaped(f[3]);
+  if (!origin || !final) return std::nullopt;
+  HelperMessage message{.kind = HelperMessage::Kind::Start};
+  message.plan.direction = f[1] == "away" ? Direction::Away : Direction::Back;
+  message.plan.origin = *origin;
+  message.plan.final = *final;
+  return message;
+}
+
 std::optional<HelperMessage> messageOf(std::string_view line) {
   const std::vector<std::string_view> f = fieldsOf(line);
   if (f[0] == "progress") return progressOf(f);
   if (f[0] == "end") return endOf(f);
   if (f[0] == "cancel" && f.size() == 1) return HelperMessage{.kind = HelperMessage::Kind::Cancel};
-  if (f[0] == "start" && f.size() == 1) return HelperMessage{.kind = HelperMessage::Kind::Start};
+  if (f[0] == "start") return startOf(f);
   return std::nullopt;
 }
 
@@ -146,7 +157,9 @@ std::string encodeMessage(const HelperMessage& message) {
       break;
     }
     case HelperMessage::Kind::Start:
-      line = "start";
+      line = std::string("start\t") +
+             (message.plan.direction == Direction::Away ? "away\t" : "back\t") +
+             escaped(message.plan.origin) + '\t' + escaped(message.plan.final);
       break;
     case HelperMessage::Kind::Cancel:
       line = "cancel";

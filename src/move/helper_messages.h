@@ -16,6 +16,9 @@ struct HelperMessage {
   // Start: the window has the helper on its pipe, and the helper may begin; before it, nothing.
   enum class Kind { Start, Progress, Cancel, End };
   Kind kind = Kind::Cancel;
+  // Start: the move the user agreed to, its direction and both ends; the helper plans it again
+  // on the disk as it is, or finds it in its own journal.
+  MovePlan plan;
   MoveProgress progress;  // Progress
   MoveResult result;      // End
   // End: the helper's own checks refused the move before it touched anything; shown as it is.

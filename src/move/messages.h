@@ -32,6 +32,12 @@ inline constexpr std::wstring_view kDeleteLinkNoRights =
 inline constexpr std::wstring_view kDeleteLinkFailed = L"删除链接失败：%1";
 // The elevated helper refuses an entry it was handed that is not a move's own journal.
 inline constexpr std::wstring_view kUntrustedEntry = L"移动失败：移动记录不可用：%1。未做任何更改";
+// The helper's own journal folder could not be made one that only administrators can change.
+inline constexpr std::wstring_view kNoProtectedJournal =
+    L"移动失败：无法准备只有管理员可以更改的移动记录文件夹：%1。未做任何更改";
+// Between the user's consent and the helper's start, the folder or its link changed.
+inline constexpr std::wstring_view kPlanChanged =
+    L"移动失败：确认之后文件夹或链接已被更改：%1。未做任何更改";
 inline constexpr std::wstring_view kUnfinishedMoveQuestion =
     L"上次的移动未完成：%1 → %2。是否完成它？（选“否”则撤销）";
 // A recovery found the copy unlike its original: both kept, the journal too.
@@ -76,7 +82,6 @@ inline constexpr std::wstring_view kFolderNotAsPlanned = L"文件夹已不是计
 inline constexpr std::wstring_view kCopyHasExtra = L"副本中出现了原文件夹没有的项目：%1";
 
 inline constexpr std::wstring_view kSourceIsLink = L"该文件夹本身就是链接";
-inline constexpr std::wstring_view kSystemFolder = L"不能移动系统文件夹";
 inline constexpr std::wstring_view kDestinationInsideSource = L"目标位置不可位于要移动的文件夹之内";
 inline constexpr std::wstring_view kNameExistsOnRight = L"右侧文件夹中已存在同名文件夹";
 inline constexpr std::wstring_view kNotEnoughSpace = L"目标分区空间不足：需要 %1，可用 %2";
@@ -95,6 +100,18 @@ inline constexpr std::wstring_view kSparseFilledIn =
     L"目标分区不支持稀疏文件，%1 个稀疏文件将占用其完整大小";
 inline constexpr std::wstring_view kCompressionLost =
     L"目标分区不支持压缩，%1 个压缩文件将占用其完整大小";
+// Folders no move may take; %1 is where the folder really is.
+inline constexpr std::wstring_view kStaysVolumeRoot = L"这是分区的根目录，不能整个移动：%1";
+inline constexpr std::wstring_view kStaysWindows =
+    L"此文件夹属于 Windows 系统，移动后系统可能无法启动或更新：%1";
+inline constexpr std::wstring_view kStaysStoreApps =
+    L"此文件夹存放由 Windows 管理的应用，移动后这些应用将无法运行或更新：%1";
+inline constexpr std::wstring_view kStaysSystemRoot =
+    L"这是系统文件夹，Windows 和已安装的程序依赖它的位置，不能移动：%1";
+inline constexpr std::wstring_view kStaysProfile =
+    L"此文件夹属于用户配置文件，移动后该用户可能无法登录或程序设置丢失：%1";
+inline constexpr std::wstring_view kStaysOwn =
+    L"此文件夹存放本程序或其移动记录，本程序使用时不能移动：%1";
 
 // The context menu of a folder row.
 inline constexpr std::wstring_view kMoveAwayAndLink = L"移动到右侧文件夹，并在原处创建链接";

@@ -3,24 +3,13 @@
 #include "link/link_creation.h"
 #include "move/messages.h"
 #include "move/move_paths.h"
+#include "move/places_that_stay.h"
 #include "move/volume_rules.h"
 
 namespace mirafold::move {
-namespace {
-
-bool isSystemFolder(const MoveFacts& facts) {
-  if (isDriveRoot(withoutTrailingSeparator(facts.source))) return true;
-  for (const std::wstring& folder : facts.systemFolders) {
-    if (samePath(facts.source, folder)) return true;
-  }
-  return false;
-}
-
-}  // namespace
-
 std::optional<std::wstring> refusalOf(const MoveFacts& facts) {
   if (facts.sourceIsLink) return std::wstring(kSourceIsLink);
-  if (isSystemFolder(facts)) return std::wstring(kSystemFolder);
+  if (auto stays = whyItStays(facts.source, facts.systemFolders)) return stays;
   if (isSameOrInside(facts.destinationFolder, facts.source)) {
     return std::wstring(kDestinationInsideSource);
   }

@@ -6,14 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/services.h"
+
 namespace mirafold::move {
 
 struct MoveFacts {
   std::wstring source;             // the folder to move
   std::wstring destinationFolder;  // the folder it moves into
   bool sourceIsLink = false;
-  // The Windows folder, the Program Files folders, ProgramData, Users, the user's profile.
-  std::vector<std::wstring> systemFolders;
+  platform::SystemPlaces systemFolders;  // the places that stay
   bool nameExistsAtDestination = false;
   bool sameVolume = false;
   std::uint64_t bytesNeeded = 0;  // the source's files, all together, in the destination's clusters

@@ -209,8 +209,11 @@ void MoveHandlers::deleteLinkAsAdministrator(const std::wstring& link) {
 }
 
 void MoveHandlers::recoverUnfinishedMoves() {
-  if (s_.journalFolder.empty()) return;
-  const std::vector<PendingMove> pending = findPendingMoves(s_.files, s_.journalFolder);
+  std::vector<PendingMove> pending;
+  for (const std::wstring& folder : {s_.journalFolder, s_.helperJournalFolder}) {
+    if (folder.empty()) continue;
+    for (PendingMove& move : findPendingMoves(s_.files, folder)) pending.push_back(move);
+  }
   if (pending.empty()) return;  // the usual start: the lists stay as they were made
   for (const PendingMove& move : pending) {
     const Recovery choice =
@@ -237,57 +240,28 @@ void MoveHandlers::runAndTell(const MovePlan& plan) {
       return;
     }
   }
-  tell(plan, moveInHelper(plan));
+  tell(plan, runHelper(HelperTask::Move, plan));
   refreshLists();
 }
 
 void MoveHandlers::recoverAndTell(const PendingMove& pending, Recovery choice) {
   const MovePlan& plan = pending.entry.plan;
-  if (s_.everyMoveThroughHelper) {
-    tell(plan, runHelper(choice == Recovery::Complete ? HelperTask::Complete : HelperTask::Undo,
-                         pending.journalPath));
+  // A move the helper began, the helper ends, from its own journal.
+  if (!s_.helperJournalFolder.empty() &&
+      samePath(parentOf(pending.journalPath), s_.helperJournalFolder)) {
+    tell(plan,
+         runHelper(choice == Recovery::Complete ? HelperTask::Complete : HelperTask::Undo, plan));
     return;
   }
-  const MoveResult result = goOnWhileHeld(
-      pending.journalPath,
-      runWithProgress([&](FolderMover& mover) { return mover.recover(pending, choice); }));
-  if (!result.noRights ||
-      (result.outcome != MoveOutcome::Unfinished && result.outcome != MoveOutcome::Failed)) {
-    tell(plan, {result, {}});
-    return;
-  }
-  if (!s_.messages.ask(std::wstring(kNoRightsQuestion))) {
-    tell(plan, {result, {}});
-    return;
-  }
-  // Still unfinished: the helper takes up the same journal. Undone to the start instead: the
-  // finish asked for is the whole move again.
-  if (result.outcome == MoveOutcome::Unfinished) {
-    tell(plan, runHelper(choice == Recovery::Complete ? HelperTask::Complete : HelperTask::Undo,
-                         pending.journalPath));
-  } else if (choice == Recovery::Complete) {
-    tell(plan, moveInHelper(plan));
-  }
+  // The user's own journal, which any of the user's programs may have written, is recovered
+  // with the user's rights only: what it asks for no more than they could do themselves.
+  tell(plan, {goOnWhileHeld(pending.journalPath, runWithProgress([&](FolderMover& mover) {
+                              return mover.recover(pending, choice);
+                            })),
+              {}});
 }
 
-MoveHandlers::HelperEnd MoveHandlers::moveInHelper(const MovePlan& plan) {
-  const std::wstring journal = journalPathFor(s_.journalFolder, plan);
-  if (platform::MoveStatus st = s_.files.writeJournal(journal, journalText({plan, Phase::Hide}));
-      !st.ok()) {
-    return {{MoveOutcome::Failed, st.reason, {}}, {}};
-  }
-  HelperEnd end = runHelper(HelperTask::Move, journal);
-  // Unless the move stands unfinished, the entry written for it goes: the helper may have
-  // refused it, or never run.
-  if (end.result.outcome != MoveOutcome::Unfinished) {
-    if (platform::MoveStatus st = s_.files.deleteJournal(journal); !st.ok()) {
-      return {{MoveOutcome::Unfinished, st.reason, {}}, {}};
-    }
-  }
-  return end;
-}
-
-MoveHandlers::HelperEnd MoveHandlers::runHelper(HelperTask task, const std::wstring& journalPath) {
+MoveHandlers::HelperEnd MoveHandlers::runHelper(HelperTask task, const MovePlan& plan) {
   const auto failed = [](const std::wstring& why) {
     return HelperEnd{{MoveOutcome::Failed, fillIn(kNoHelper, {why}), {}}, {}};
   };
@@ -296,7 +270,7 @@ MoveHandlers::HelperEnd MoveHandlers::runHelper(HelperTask task, const std::wstr
   if (!listener) return failed(s_.errors.describe(error));
   platform::ElevatedStart started = s_.processes.startElevated(
       s_.programPath,
-      base::joinArguments(helperArguments({task, journalPath, s_.journalFolder, listener->name()})),
+      base::joinArguments(helperArguments({task, listener->name(), listener->server()})),
       platform::WindowShow::MinimizedNoActivate);
   if (!started.process) {
     if (started.declined) return {{MoveOutcome::Cancelled, {}, {}}, {}};
@@ -324,7 +298,8 @@ MoveHandlers::HelperEnd MoveHandlers::runHelper(HelperTask task, const std::wstr
           if (cancelled) return;
           pipe = std::move(accepted);
           channel = pipe.get();
-          connected = channel->send(encodeMessage({.kind = HelperMessage::Kind::Start}));
+          connected =
+              channel->send(encodeMessage({.kind = HelperMessage::Kind::Start, .plan = plan}));
         }
         if (!connected) return;
         HelperMessageReader reader;

@@ -50,6 +50,8 @@ struct MoveServices {
   platform::RunningPrograms& programs;
   const platform::FileSystem& paths;  // where a folder really is, links on the way followed
   std::wstring journalFolder;
+  // The elevated helper's own, which the user may read but not change.
+  std::wstring helperJournalFolder;
   std::wstring programPath;  // started again, elevated, as the helper
   platform::AppFolders appFolders;
   // Every move goes to the helper at once, as a refused one does after Yes: a test's switch.
@@ -102,10 +104,9 @@ class MoveHandlers {
     MoveResult result;
     std::optional<std::wstring> refusal;  // the helper's checks refused the move
   };
-  // A fresh move by the helper: the journal entry it is to run written first.
-  HelperEnd moveInHelper(const MovePlan& plan);
-  // The helper started with administrator rights on a journal entry, behind the progress window.
-  HelperEnd runHelper(HelperTask task, const std::wstring& journalPath);
+  // The helper started with administrator rights on the move `plan` names, behind the progress
+  // window.
+  HelperEnd runHelper(HelperTask task, const MovePlan& plan);
   void tell(const MovePlan& plan, const HelperEnd& end);
   void refreshLists();
 

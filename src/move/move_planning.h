@@ -15,7 +15,7 @@ namespace mirafold::move {
 
 // What the caller knows of the system that the seam does not ask.
 struct MoveSurroundings {
-  std::vector<std::wstring> systemFolders;
+  platform::SystemPlaces systemFolders;
   std::wstring linkVolumeFileSystem;  // of the volume the link will be made on
 };
 

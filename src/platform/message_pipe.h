@@ -26,7 +26,8 @@ class MessagePipe {
 class PipeListener {
  public:
   virtual ~PipeListener() = default;
-  virtual std::wstring name() const = 0;  // handed to the helper
+  virtual std::wstring name() const = 0;     // handed to the helper
+  virtual std::uint32_t server() const = 0;  // this process, handed to the helper with the name
   // Waits for the process `client` to connect, asking `keepWaiting` a few times a second; null
   // once it says no. Another process that connects first is sent away unheard.
   virtual std::unique_ptr<MessagePipe> accept(std::uint32_t client,
@@ -38,8 +39,9 @@ class Pipes {
   virtual ~Pipes() = default;
   // A new pipe with a random name; null when it could not be made, with the system's error.
   virtual std::unique_ptr<PipeListener> listen(std::uint32_t& error) = 0;
-  // The helper's end; null when there is no such pipe or it may not be opened.
-  virtual std::unique_ptr<MessagePipe> connect(const std::wstring& name) = 0;
+  // The helper's end; null when there is no such pipe, it may not be opened, or the process
+  // serving it is not `server`.
+  virtual std::unique_ptr<MessagePipe> connect(const std::wstring& name, std::uint32_t server) = 0;
 };
 
 }  // namespace mirafold::platform

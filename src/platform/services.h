@@ -2,6 +2,7 @@
 // Operating-system services the program's logic uses, each small and named by what it gives.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -92,12 +93,23 @@ class FileSystem {
   virtual Outcome deleteFile(const std::wstring& path) = 0;
 };
 
+// Where the system keeps what a move must leave in place, as the system names them now.
+struct SystemPlaces {
+  std::wstring windows;           // C:\Windows
+  std::wstring programFiles;      // C:\Program Files
+  std::wstring programFilesX86;   // C:\Program Files (x86)
+  std::wstring programData;       // C:\ProgramData
+  std::wstring users;             // C:\Users: each folder directly inside is someone's profile
+  std::wstring profile;           // this user's, wherever it lies
+  std::vector<std::wstring> own;  // the program's folder and its journal folders
+  // Where a folder really is, every link on the way followed; null or empty: the path as given.
+  std::function<std::wstring(const std::wstring&)> finalPathOf;
+};
+
 class SystemFolders {
  public:
   virtual ~SystemFolders() = default;
-  // The folders a move must never take away: the Windows folder, the Program Files folders,
-  // ProgramData, Users, the user's profile.
-  virtual std::vector<std::wstring> folders() const = 0;
+  virtual SystemPlaces places() const = 0;
 };
 
 class ProgramInfo {

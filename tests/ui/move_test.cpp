@@ -118,6 +118,30 @@ class MoveTest : public ::testing::Test {
   std::unique_ptr<App> app;
 };
 
+// The helper with administrator rights makes its link itself: a junction.exe beside the program,
+// where the user or any of the user's programs may put one, is never run by it.
+TEST_F(MoveTest, TheHelperRunsNoJunctionToolFromTheProgramsFolder) {
+  installProgram(program);
+  ASSERT_TRUE(::CopyFileW((buildFolder() + L"\\marker.exe").c_str(),
+                          (program + L"\\junction.exe").c_str(), FALSE));
+  wchar_t before[4] = {};
+  const bool wasSet = ::GetEnvironmentVariableW(L"MIRAFOLD_MOVE_THROUGH_HELPER", before, 4) > 0;
+  ::SetEnvironmentVariableW(L"MIRAFOLD_MOVE_THROUGH_HELPER", L"1");
+  start();
+  ::SetEnvironmentVariableW(L"MIRAFOLD_MOVE_THROUGH_HELPER", wasSet ? before : nullptr);
+  ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 0, move::kCommandMoveAway));
+  ASSERT_TRUE(app->answer(true).has_value());
+  EXPECT_EQ(app->acknowledge(60s).value_or(L"<none>"), kMoveDone);
+  EXPECT_TRUE(isLink(games + L"\\Game"));
+  EXPECT_EQ(contentOf(games + L"\\Game\\save.dat"), "progress") << "through the link";
+  // The window's own start-up run of the tool may have come; no run named the move's link.
+  std::wstring runs;
+  for (const char c : contentOf(program + L"\\junction.exe.ran")) {
+    if (c != '\0') runs += static_cast<wchar_t>(c);  // UTF-16 of ASCII paths, read byte by byte
+  }
+  EXPECT_EQ(runs.find(L"Game"), std::wstring::npos);
+}
+
 // Another running mirafold.exe than the window's own: the elevated helper.
 DWORD helperBeside(DWORD window) {
   const base::win32::UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));

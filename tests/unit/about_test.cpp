@@ -61,7 +61,8 @@ TEST(AboutLabelsTest, ShowTheMessageAndOpenTheSameAddressAsTheCaption) {
 
   w.label3.click();
   ASSERT_EQ(w.processes.started.size(), 1u);
-  EXPECT_EQ(w.processes.started[0].commandLine, L"explorer.exe https://mirafold.example");
+  EXPECT_EQ(w.processes.started[0].commandLine,
+            L"\"C:\\Windows\\explorer.exe\" https://mirafold.example");
   EXPECT_EQ(w.processes.started[0].show, platform::WindowShow::NormalWithFocus);
   EXPECT_EQ(w.messages.shown.size(), 1u);
 }

@@ -18,7 +18,9 @@ namespace {
 
 using platform::EntryKind;
 
-constexpr auto kJournals = L"C:\\Journals";
+// The helper's own journal folder, and the user's, which any of the user's programs may write.
+constexpr auto kJournals = L"C:\\ProgramData\\Mirafold\\moves";
+constexpr auto kUserJournals = L"C:\\Users\\me\\AppData\\Local\\Mirafold\\moves";
 
 // C:\Games\Game, two files, to go into D:\Store; the helper run on a thread, the test as window.
 struct Helper {
@@ -29,24 +31,25 @@ struct Helper {
     disk.addFile(L"C:\\Games\\Game\\sub\\level.bin", L"0123456789");
     disk.addFolder(L"D:\\Store");
     disk.addFolder(kJournals);
+    disk.addFolder(kUserJournals);
   }
-  // Writes the entry as the window would, and returns its path.
-  std::wstring entry(const MovePlan& plan, Phase phase = Phase::Hide) {
-    const std::wstring path = journalPathFor(kJournals, plan);
+  std::wstring entry(const MovePlan& plan, Phase phase, const std::wstring& folder = kJournals) {
+    const std::wstring path = journalPathFor(folder, plan);
     disk.writeJournal(path, journalText({plan, phase}));
     return path;
   }
-  // Runs the request; the window's end starts it, reads until the end, or goes after
-  // `leaveAfter` messages.
-  std::vector<HelperMessage> run(HelperRequest request, int leaveAfter = -1, bool start = true) {
+  // The window's start names `plan`; reads until the end, or goes after `leaveAfter` messages.
+  std::vector<HelperMessage> run(HelperTask task, const MovePlan& plan, int leaveAfter = -1,
+                                 bool start = true) {
     auto [window, helper] = fakes::pipePair(leaveAfter >= 0 ? leaveAfter + 1 : 0, "\n\n");
-    if (start) window->send(encodeMessage({.kind = HelperMessage::Kind::Start}));
-    std::thread helperThread([&, request, pipe = helper.get()] {
-      runElevatedMove(request, {.files = disk,
-                                .systemFolders = systemFolders,
-                                .volume = volume,
-                                .clock = clock,
-                                .pipe = *pipe});
+    if (start) window->send(encodeMessage({.kind = HelperMessage::Kind::Start, .plan = plan}));
+    std::thread helperThread([&, pipe = helper.get()] {
+      runElevatedMove({task, L"pipe", 1}, {.journalFolder = ownJournals,
+                                           .files = disk,
+                                           .systemFolders = systemFolders,
+                                           .volume = volume,
+                                           .clock = clock,
+                                           .pipe = *pipe});
     });
     std::vector<HelperMessage> heard;
     HelperMessageReader reader;
@@ -65,114 +68,128 @@ struct Helper {
     const auto* node = disk.find(path);
     return node ? node->kind : EntryKind::Missing;
   }
+  // Every entry with its kind, bytes and target.
+  std::vector<std::wstring> everything() const {
+    std::vector<std::wstring> all;
+    for (const auto& [path, node] : disk.nodes()) {
+      all.push_back(path + L"|" + std::to_wstring(static_cast<int>(node.kind)) + L"|" +
+                    node.content + L"|" + node.target);
+    }
+    return all;
+  }
 
   fakes::FakeMoveFileSystem disk;
   fakes::FakeSystemFolders systemFolders;
   fakes::FakeNtVolume volume;
   fakes::SteppingClock clock;
+  std::wstring ownJournals = kJournals;
   const MovePlan away{Direction::Away, L"C:\\Games\\Game", L"D:\\Store\\Game", false, 0};
 };
 
-TEST(ElevatedMove, RunsTheEntryTheWindowWroteAndTellsItsProgressAndEnd) {
+TEST(ElevatedMove, RunsTheMoveTheWindowNamesAndTellsItsProgressAndEnd) {
   Helper h;
-  const std::wstring journal = h.entry(h.away);
-  const auto heard = h.run({HelperTask::Move, journal, kJournals, L"pipe"});
+  const auto heard = h.run(HelperTask::Move, h.away);
   ASSERT_GE(heard.size(), 2u);
   EXPECT_EQ(heard.front().kind, HelperMessage::Kind::Progress);
   EXPECT_EQ(heard.back().kind, HelperMessage::Kind::End);
   EXPECT_EQ(heard.back().result.outcome, MoveOutcome::Done);
   EXPECT_EQ(h.kindAt(L"C:\\Games\\Game"), EntryKind::Link);
-  EXPECT_EQ(h.kindAt(journal), EntryKind::Missing);
+  EXPECT_TRUE(findPendingMoves(h.disk, kJournals).empty());
 }
 
-// Nothing it is handed is believed: each of these ends in a refusal before anything is touched.
-TEST(ElevatedMove, RefusesWhatIsNotAMovesOwnEntryOrWhatTheChecksRefuse) {
+// Nothing a user's program can change is believed: each of these ends in a refusal before
+// anything is touched.
+TEST(ElevatedMove, RefusesWhatTheUserCouldHaveWrittenOrChanged) {
+  const MovePlan back{Direction::Back, L"D:\\Store\\Saved", L"C:\\Games\\Saved", false, 0};
   const struct {
     const char* what;
-    std::function<HelperRequest(Helper&)> request;
-    std::wstring refusal;  // empty: the untrusted-entry text for the request's path
+    HelperTask task;
+    std::function<MovePlan(Helper&)> arrange;  // the plan the window's start names
+    std::wstring refusal;                      // empty: the untrusted-entry text
   } cases[] = {
-      {"an entry outside the journal folder",
+      {"an unfinished move planted in the user's journal",
+       HelperTask::Undo,
        [](Helper& h) {
-         const std::wstring path = L"C:\\Elsewhere\\" + nameOf(journalPathFor(kJournals, h.away));
-         h.disk.addFolder(L"C:\\Elsewhere");
-         h.disk.writeJournal(path, journalText({h.away, Phase::Hide}));
-         return HelperRequest{HelperTask::Move, path, kJournals, L"pipe"};
+         h.entry(h.away, Phase::Place, kUserJournals);
+         return h.away;
        },
        {}},
-      {"a way out of the folder",
+      {"its own entry rewritten to another move",
+       HelperTask::Complete,
        [](Helper& h) {
-         h.entry(h.away);
-         return HelperRequest{
-             HelperTask::Move,
-             L"C:\\Journals\\..\\Journals\\" + nameOf(journalPathFor(kJournals, h.away)), kJournals,
-             L"pipe"};
+         const MovePlan other{Direction::Away, L"C:\\Windows\\System32", L"D:\\Store\\Game", false,
+                              0};
+         h.disk.writeJournal(journalPathFor(kJournals, h.away), journalText({other, Phase::Place}));
+         return h.away;
        },
        {}},
-      {"an entry under another move's name",
-       [](Helper& h) {
-         const std::wstring path = L"C:\\Journals\\move-0000000000000000.journal";
-         h.disk.writeJournal(path, journalText({h.away, Phase::Hide}));
-         return HelperRequest{HelperTask::Move, path, kJournals, L"pipe"};
+      {"a way out of where it seems to lie",
+       HelperTask::Move,
+       [](Helper&) {
+         return MovePlan{Direction::Away, L"C:\\Games\\..\\Windows", L"D:\\Store\\Windows", false,
+                         0};
        },
        {}},
-      {"no journal",
+      {"no journal folder of its own", HelperTask::Move,
        [](Helper& h) {
-         const std::wstring path = journalPathFor(kJournals, h.away);
-         h.disk.writeJournal(path, L"mirafold-move 1\nend\n");
-         return HelperRequest{HelperTask::Move, path, kJournals, L"pipe"};
+         h.ownJournals.clear();
+         return h.away;
        },
-       {}},
-      {"a fresh move past its first step",
+       fillIn(kNoProtectedJournal, {L""})},
+      {"a link pointed elsewhere between consent and start", HelperTask::Move,
+       [&back](Helper& h) {
+         h.disk.addFolder(L"D:\\Store\\Saved");
+         h.disk.addFolder(L"D:\\Store\\Other");
+         h.disk.addLink(L"C:\\Games\\Saved", L"D:\\Store\\Other");
+         return back;
+       },
+       fillIn(kPlanChanged, {L"D:\\Store\\Saved"})},
+      {"a place that stays", HelperTask::Move,
        [](Helper& h) {
-         return HelperRequest{HelperTask::Move, h.entry(h.away, Phase::Link), kJournals, L"pipe"};
+         h.systemFolders.list.own.push_back(L"C:\\Games");
+         return h.away;
        },
-       {}},
-      {"a system folder",
-       [](Helper& h) {
-         h.systemFolders.list.push_back(L"C:\\Games\\Game");
-         return HelperRequest{HelperTask::Move, h.entry(h.away), kJournals, L"pipe"};
-       },
-       std::wstring(kSystemFolder)},
-      {"a destination inside the folder",
+       fillIn(kStaysOwn, {L"C:\\Games\\Game"})},
+      {"a destination inside the folder", HelperTask::Undo,
        [](Helper& h) {
          const MovePlan inside{Direction::Away, L"C:\\Games\\Game", L"C:\\Games\\Game\\sub\\Game",
                                true, 0};
-         return HelperRequest{HelperTask::Undo, h.entry(inside, Phase::Place), kJournals, L"pipe"};
+         h.entry(inside, Phase::Place);
+         return inside;
        },
        std::wstring(kDestinationInsideSource)},
-      {"no room on the destination",
+      {"no room on the destination", HelperTask::Move,
        [](Helper& h) {
          h.disk.addVolume(L'D', {.freeBytes = 4});
-         return HelperRequest{HelperTask::Move, h.entry(h.away), kJournals, L"pipe"};
+         return h.away;
        },
        L"目标分区空间不足：需要 18 B，可用 4 B"},
   };
   for (const auto& c : cases) {
     Helper h;
-    const HelperRequest request = c.request(h);
-    const auto heard = h.run(request);
+    const MovePlan plan = c.arrange(h);
+    const auto before = h.everything();
+    const auto heard = h.run(c.task, plan);
     ASSERT_EQ(heard.size(), 1u) << c.what;
     EXPECT_EQ(heard[0].kind, HelperMessage::Kind::End) << c.what;
-    EXPECT_EQ(heard[0].refusal.value_or(L"<none>"),
-              c.refusal.empty() ? fillIn(kUntrustedEntry, {request.journalPath}) : c.refusal)
+    EXPECT_EQ(
+        heard[0].refusal.value_or(L"<none>"),
+        c.refusal.empty() ? fillIn(kUntrustedEntry, {journalPathFor(kJournals, plan)}) : c.refusal)
         << c.what;
-    EXPECT_EQ(h.kindAt(L"C:\\Games\\Game"), EntryKind::Folder) << c.what;
-    EXPECT_EQ(h.kindAt(L"D:\\Store\\Game"), EntryKind::Missing) << c.what;
+    EXPECT_EQ(h.everything(), before) << c.what << ": nothing touched";
   }
 }
 
-// The window gone in the middle: the helper stops at its next operation, its journal stays, and
-// recovery at the next start finishes the move.
-TEST(ElevatedMove, AWindowThatGoesAwayLeavesTheJournalForRecovery) {
+// The window gone in the middle: the helper stops at its next operation, its own journal stays,
+// and the helper started again for it finishes the move.
+TEST(ElevatedMove, AWindowThatGoesAwayLeavesItsOwnJournalForRecovery) {
   Helper h;
-  const std::wstring journal = h.entry(h.away);
-  const auto heard = h.run({HelperTask::Move, journal, kJournals, L"pipe"}, 1);
+  const auto heard = h.run(HelperTask::Move, h.away, 1);
   ASSERT_EQ(heard.size(), 1u);
   EXPECT_EQ(h.kindAt(L"C:\\Games\\Game"), EntryKind::Missing) << "stopped half way";
-  const auto pending = findPendingMoves(h.disk, kJournals);
-  ASSERT_EQ(pending.size(), 1u);
-  const auto again = h.run({HelperTask::Complete, journal, kJournals, L"pipe"});
+  ASSERT_EQ(findPendingMoves(h.disk, kJournals).size(), 1u);
+  EXPECT_TRUE(findPendingMoves(h.disk, kUserJournals).empty());
+  const auto again = h.run(HelperTask::Complete, h.away);
   ASSERT_FALSE(again.empty());
   EXPECT_EQ(again.back().result.outcome, MoveOutcome::Done);
   EXPECT_EQ(h.disk.find(L"D:\\Store\\Game\\sub\\level.bin")->content, L"0123456789");
@@ -182,10 +199,9 @@ TEST(ElevatedMove, AWindowThatGoesAwayLeavesTheJournalForRecovery) {
 
 TEST(ElevatedMove, AWindowThatGoesAwayBeforeItsStartHasNothingTouched) {
   Helper h;
-  const std::wstring journal = h.entry(h.away);
-  EXPECT_TRUE(h.run({HelperTask::Move, journal, kJournals, L"pipe"}, 0, false).empty());
-  EXPECT_EQ(h.kindAt(L"C:\\Games\\Game"), EntryKind::Folder);
-  EXPECT_EQ(h.disk.find(journal)->content, journalText({h.away, Phase::Hide}));
+  const auto before = h.everything();
+  EXPECT_TRUE(h.run(HelperTask::Move, h.away, 0, false).empty());
+  EXPECT_EQ(h.everything(), before);
 }
 
 TEST(HelperMessages, ReadBackWhatWasWrittenWhateverTheTextsHoldAndRefuseGarbage) {
@@ -194,9 +210,11 @@ TEST(HelperMessages, ReadBackWhatWasWrittenWhateverTheTextsHoldAndRefuseGarbage)
   HelperMessage end{.kind = HelperMessage::Kind::End};
   end.result = {MoveOutcome::Failed, L"拒绝访问。\r\n (C:\\x)", L"C:\\left", true};
   HelperMessage refused{.kind = HelperMessage::Kind::End, .refusal = L"不能移动系统文件夹"};
+  HelperMessage start{.kind = HelperMessage::Kind::Start};
+  start.plan = {Direction::Back, L"D:\\a\tb 文件", L"C:\\c\\d", false, 0};
   const std::string all = encodeMessage(progress) + encodeMessage(end) + encodeMessage(refused) +
                           encodeMessage({.kind = HelperMessage::Kind::Cancel}) +
-                          encodeMessage({.kind = HelperMessage::Kind::Start});
+                          encodeMessage(start);
   HelperMessageReader reader;
   for (const char c : all) reader.feed(std::string_view(&c, 1));  // however the bytes arrive
   const auto first = reader.next(), second = reader.next(), third = reader.next(),
@@ -211,11 +229,16 @@ TEST(HelperMessages, ReadBackWhatWasWrittenWhateverTheTextsHoldAndRefuseGarbage)
   EXPECT_EQ(second->result.outcome, MoveOutcome::Failed);
   EXPECT_EQ(third->refusal.value_or(L""), L"不能移动系统文件夹");
   EXPECT_EQ(fourth->kind, HelperMessage::Kind::Cancel);
-  EXPECT_EQ(reader.next().value_or(HelperMessage{}).kind, HelperMessage::Kind::Start);
+  const auto fifth = reader.next().value_or(HelperMessage{});
+  EXPECT_EQ(fifth.kind, HelperMessage::Kind::Start);
+  EXPECT_EQ(fifth.plan.direction, Direction::Back);
+  EXPECT_EQ(fifth.plan.origin, start.plan.origin);
+  EXPECT_EQ(fifth.plan.final, start.plan.final);
   EXPECT_FALSE(reader.next());
 
   for (const char* garbage :
-       {"progress\t1\t2\n", "end\tdone\t2\t\t\t\n", "hello\n", "progress\t1\t2\t3\t4\tbad\\q\n"}) {
+       {"progress\t1\t2\n", "end\tdone\t2\t\t\t\n", "hello\n", "progress\t1\t2\t3\t4\tbad\\q\n",
+        "start\n", "start\tsideways\ta\tb\n"}) {
     HelperMessageReader bad;
     bad.feed(garbage);
     bad.feed(encodeMessage({.kind = HelperMessage::Kind::Cancel}));
@@ -229,19 +252,22 @@ TEST(HelperMessages, ReadBackWhatWasWrittenWhateverTheTextsHoldAndRefuseGarbage)
 }
 
 TEST(HelperArguments, ReadBackAndRefuseAnythingElse) {
-  const HelperRequest request{HelperTask::Undo, L"C:\\J\\move-1.journal", L"C:\\J", L"\\\\.\\p"};
+  const HelperRequest request{HelperTask::Undo, L"\\\\.\\p", 4294967295u};
   const auto back = parseHelperArguments(helperArguments(request));
   ASSERT_TRUE(back);
   EXPECT_EQ(back->task, HelperTask::Undo);
-  EXPECT_EQ(back->journalPath, request.journalPath);
-  EXPECT_EQ(back->journalFolder, request.journalFolder);
   EXPECT_EQ(back->pipeName, request.pipeName);
+  EXPECT_EQ(back->window, request.window);
   const std::vector<std::vector<std::wstring>> refused{
       {},
-      {L"--elevated-move", L"move", L"a", L"b"},
-      {L"--elevated-move", L"delete", L"a", L"b", L"c"},
-      {L"--other", L"move", L"a", L"b", L"c"},
-      {L"--elevated-move", L"move", L"", L"b", L"c"},
+      {L"--elevated-move", L"move", L"p"},
+      {L"--elevated-move", L"delete", L"p", L"12"},
+      {L"--other", L"move", L"p", L"12"},
+      {L"--elevated-move", L"move", L"", L"12"},
+      {L"--elevated-move", L"move", L"p", L"-12"},
+      {L"--elevated-move", L"move", L"p", L"0"},
+      {L"--elevated-move", L"move", L"p", L"4294967296"},
+      {L"--elevated-move", L"move", L"p", L"C:\\x.journal"},
   };
   for (const auto& arguments : refused) EXPECT_FALSE(parseHelperArguments(arguments));
 }

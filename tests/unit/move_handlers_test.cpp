@@ -58,6 +58,7 @@ struct World {
                                                               .programs = programs,
                                                               .paths = listed,
                                                               .journalFolder = L"C:\\Journals",
+                                                              .helperJournalFolder = kHelperJournals,
                                                               .programPath = kProgram,
                                                               .appFolders = appFolders});
       // The menu as the window has it.
@@ -95,8 +96,10 @@ struct World {
       ASSERT_TRUE(request.has_value());
       const auto state = processes.kept(processes.keptCount() - 1);
       helper = std::thread([this, request = *request, state] {
-        std::unique_ptr<platform::MessagePipe> pipe = pipes.connect(request.pipeName);
-        runElevatedMove(request, {.files = disk,
+        std::unique_ptr<platform::MessagePipe> pipe =
+            pipes.connect(request.pipeName, request.window);
+        runElevatedMove(request, {.journalFolder = kHelperJournals,
+                                  .files = disk,
                                   .systemFolders = systemFolders,
                                   .volume = volume,
                                   .clock = helperClock,
@@ -108,7 +111,10 @@ struct World {
   }
   bool journalLeft() const {
     for (const auto& [path, node] : disk.nodes()) {
-      if (path.starts_with(L"C:\\Journals\\") && node.kind == EntryKind::File) return true;
+      if ((path.starts_with(L"C:\\Journals\\") || path.starts_with(kHelperJournals)) &&
+          node.kind == EntryKind::File) {
+        return true;
+      }
     }
     return false;
   }
@@ -135,6 +141,7 @@ struct World {
   std::wstring overviewShownFor;
   std::thread helper;
   static constexpr const wchar_t* kProgram = L"D:\\Tools\\mirafold.exe";
+  static constexpr const wchar_t* kHelperJournals = L"C:\\ProgramData\\Mirafold\\moves";
 
  private:
   std::unique_ptr<MoveHandlers> handlers_;
@@ -563,12 +570,12 @@ TEST(Rights, TheHelperFeedsTheProgressWindowAndTakesItsCancel) {
   }
 }
 
-// A crash left a move whose next step the user may not take: finishing it asks for rights too.
-TEST(Rights, RecoveryRefusedForRightsGoesOnAsAdministrator) {
+// The user's journal, which any of the user's programs may write, is recovered with the user's
+// rights only; a move the helper began is ended by the helper, from its own journal.
+TEST(Rights, OnlyTheHelpersOwnJournalIsRecoveredAsAdministrator) {
   World w;
   w.handlers();
   w.messages.answers = {true};
-  w.disk.resetFaults();
   w.disk.crashAt(operationsOfAMove() / 2);
   EXPECT_THROW(w.dir1.choose(L"C:\\Games\\Game", kCommandMoveAway), fakes::SimulatedCrash);
   w.disk.resetFaults();
@@ -577,13 +584,25 @@ TEST(Rights, RecoveryRefusedForRightsGoesOnAsAdministrator) {
   w.messages.answers = {true, true};
   w.helperRuns(true);
   w.handlers().recoverUnfinishedMoves();
-  if (w.helper.joinable()) w.helper.join();
-  ASSERT_EQ(w.messages.shown.size(), 3u);
-  EXPECT_EQ(w.messages.shown[1], L"移动失败：权限不足。是否以管理员身份重新移动？");
-  EXPECT_EQ(w.messages.shown[2], kMoveDone);
-  EXPECT_EQ(w.kindAt(L"C:\\Games\\Game"), EntryKind::Link);
-  EXPECT_EQ(w.disk.find(L"D:\\Store\\Shelf\\Game\\save.dat")->content, L"progress");
-  EXPECT_FALSE(w.journalLeft());
+  EXPECT_TRUE(w.processes.elevated.empty()) << "the user's journal never reaches the helper";
+  EXPECT_EQ(w.messages.shown.size(), 2u);
+  EXPECT_TRUE(w.journalLeft());
+
+  World h;
+  h.handlers();
+  const MovePlan plan{Direction::Away, L"C:\\Games\\Game", L"D:\\Store\\Shelf\\Game", false, 0};
+  h.disk.writeJournal(journalPathFor(World::kHelperJournals, plan),
+                      journalText({plan, Phase::Hide}));
+  h.disk.refuseChangesIn(L"C:\\Games");
+  h.messages.answers = {true};
+  h.helperRuns(true);
+  h.handlers().recoverUnfinishedMoves();
+  if (h.helper.joinable()) h.helper.join();
+  ASSERT_EQ(h.processes.elevated.size(), 1u);
+  EXPECT_TRUE(h.processes.elevated[0].parameters.starts_with(L"\"--elevated-move\" \"complete\" "));
+  EXPECT_EQ(h.messages.shown.back(), kMoveDone);
+  EXPECT_EQ(h.kindAt(L"C:\\Games\\Game"), EntryKind::Link);
+  EXPECT_FALSE(h.journalLeft());
 }
 
 TEST(Rights, ALinkInAFolderThatRefusesIsDeletedByTheToolAsAdministrator) {

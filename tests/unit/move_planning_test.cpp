@@ -56,7 +56,8 @@ TEST_F(MovePlanningTest, RefusalsFoundThroughTheFileSystem) {
     const wchar_t* refusal;
   } rows[] = {
       {L"C:\\Games\\Linked", L"D:\\Store", L"该文件夹本身就是链接"},
-      {L"C:\\Windows", L"D:\\Store", L"不能移动系统文件夹"},
+      {L"C:\\Windows", L"D:\\Store",
+       L"此文件夹属于 Windows 系统，移动后系统可能无法启动或更新：C:\\Windows"},
       {L"C:\\Games\\Game", L"C:\\Games\\Game\\sub", L"目标位置不可位于要移动的文件夹之内"},
       {L"C:\\Games\\Game", L"C:\\Store", L"右侧文件夹中已存在同名文件夹"},
       {L"C:\\Games\\Synced", L"D:\\Store",

@@ -21,7 +21,7 @@ TEST(PipesTest, CarriesBothWaysAndEndsWhenAnEndGoesOrIsInterrupted) {
   EXPECT_NE(pipes.listen(error)->name(), listener->name()) << "a name nobody can guess";
 
   std::unique_ptr<platform::MessagePipe> helper;
-  std::thread connecting([&] { helper = pipes.connect(listener->name()); });
+  std::thread connecting([&] { helper = pipes.connect(listener->name(), listener->server()); });
   std::unique_ptr<platform::MessagePipe> window =
       listener->accept(::GetCurrentProcessId(), [] { return true; });
   connecting.join();
@@ -67,15 +67,50 @@ TEST(PipesTest, NoHelperNoConnectionAndOnlyOurPipes) {
 
   // A process other than the helper that finds the name is sent away unheard.
   std::unique_ptr<platform::MessagePipe> impostor;
-  std::thread connecting([&] { impostor = pipes.connect(listener->name()); });
+  std::thread connecting([&] { impostor = pipes.connect(listener->name(), listener->server()); });
   asked = 0;
   EXPECT_FALSE(listener->accept(::GetCurrentProcessId() + 4, [&] { return ++asked < 5; }));
   connecting.join();
   ASSERT_TRUE(impostor);
   std::string heard;
   EXPECT_FALSE(impostor->receive(heard)) << "disconnected";
-  EXPECT_FALSE(pipes.connect(L"\\\\.\\pipe\\someone-else"));
-  EXPECT_FALSE(pipes.connect(std::wstring(win32::kHelperPipePrefix) + L"nobody"));
+}
+
+TEST(PipesTest, OnlyOurNamesExactly) {
+  const std::wstring prefix = win32::kHelperPipePrefix;
+  const std::wstring digits = L"0123456789abcdefABCDEF0123456789";
+  const struct {
+    std::wstring name;
+    bool ours;
+  } cases[] = {
+      {prefix + digits, true},
+      {prefix + digits.substr(1), false},
+      {prefix + digits + L"0", false},
+      {prefix + L"0123456789abcdefABCDEF012345678g", false},
+      {prefix + L"..\\..\\..\\C:\\x\\0123456789abcdef0123", false},
+      {L"\\\\server\\pipe\\mirafold-move-" + digits, false},
+      {L"\\\\.\\pipe\\someone-else", false},
+      {prefix + L"０123456789abcdefABCDEF0123456789", false},
+      {prefix + L"0123456789abcdefABCDEF012345678", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(win32::isHelperPipeName(c.name), c.ours) << testing::PrintToString(c.name);
+  }
+  win32::Win32Pipes pipes;
+  std::uint32_t error = 0;
+  EXPECT_TRUE(win32::isHelperPipeName(pipes.listen(error)->name()));
+  EXPECT_FALSE(pipes.connect(prefix + L"nobody", ::GetCurrentProcessId()));
+}
+
+// A pipe of our name served by a process other than the window that started the helper: another
+// of the user's programs that made the name first.
+TEST(PipesTest, APipeServedByAnotherProcessIsRefused) {
+  win32::Win32Pipes pipes;
+  std::uint32_t error = 0;
+  const auto listener = pipes.listen(error);
+  ASSERT_TRUE(listener);
+  EXPECT_FALSE(pipes.connect(listener->name(), ::GetCurrentProcessId() + 4));
+  EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 }
 
 }  // namespace

@@ -78,6 +78,7 @@ class FakeListener final : public platform::PipeListener {
  public:
   explicit FakeListener(FakePipes& pipes) : pipes_(pipes) {}
   std::wstring name() const override { return L"\\\\.\\pipe\\fake"; }
+  std::uint32_t server() const override { return pipes_.windowProcess; }
   std::unique_ptr<platform::MessagePipe> accept(std::uint32_t client,
                                                 const std::function<bool()>& keepWaiting) override {
     std::unique_lock hold(pipes_.lock_);
@@ -105,7 +106,9 @@ std::unique_ptr<platform::PipeListener> FakePipes::listen(std::uint32_t& error) 
   return std::make_unique<FakeListener>(*this);
 }
 
-std::unique_ptr<platform::MessagePipe> FakePipes::connect(const std::wstring&) {
+std::unique_ptr<platform::MessagePipe> FakePipes::connect(const std::wstring&,
+                                                          std::uint32_t server) {
+  if (server != windowProcess) return nullptr;
   auto [window, helper] = pipePair(holdHelperAt, holdHelperUntil);
   const std::lock_guard hold(lock_);
   if (impostorFirst) {

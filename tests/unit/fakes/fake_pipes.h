@@ -39,7 +39,9 @@ class FakePipes final : public platform::Pipes {
  public:
   std::unique_ptr<platform::PipeListener> listen(std::uint32_t& error) override;
   // The helper's end of the pipe last listened on; the window's end is accepted then.
-  std::unique_ptr<platform::MessagePipe> connect(const std::wstring& name) override;
+  // Null unless `server` is the window's process.
+  std::unique_ptr<platform::MessagePipe> connect(const std::wstring& name,
+                                                 std::uint32_t server) override;
 
   bool canListen = true;
   // For the pairs connected from now on, as pipePair() takes them.
@@ -47,6 +49,7 @@ class FakePipes final : public platform::Pipes {
   std::string holdHelperUntil;
   int listened = 0;
   std::uint32_t helperProcess = 4242;  // the connecting process, as FakeProcesses starts it
+  std::uint32_t windowProcess = 4241;  // the listening one
   bool impostorFirst = false;          // another process of the user connects before it
 
  private:

@@ -53,8 +53,9 @@ class FakeFileSystem : public platform::FileSystem {
 
 class FakeSystemFolders : public platform::SystemFolders {
  public:
-  std::vector<std::wstring> folders() const override { return list; }
-  std::vector<std::wstring> list{L"C:\\Windows", L"C:\\Program Files", L"C:\\Users"};
+  platform::SystemPlaces places() const override { return list; }
+  platform::SystemPlaces list{
+      .windows = L"C:\\Windows", .programFiles = L"C:\\Program Files", .users = L"C:\\Users"};
 };
 
 class FakeMessageBoxes : public platform::MessageBoxes {

@@ -29,6 +29,7 @@ struct MainWindow {
   FakeProgramInfo program;
   FakeNtVolume volume;
   FakeErrorTexts errors;
+  FakeSystemFolders systemFolders;
 
   FakeFrame frame1, frame2;
   FakeDriveList drive1{L"d: [Data]"}, drive2{L"d: [Data]"};

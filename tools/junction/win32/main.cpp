@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "base/win32/library_search.h"
 #include "host_shell.h"
 #include "junction/arguments.h"
 #include "junction/exit_codes.h"
@@ -53,6 +54,7 @@ bool hostLinksRefused() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  mirafold::base::win32::searchLibrariesInSystemFolderOnly();
   ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   StandardConsole console;
   try {

@@ -4,22 +4,57 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
+#include "base/win32/final_path.h"
 #include "base/win32/handles.h"
+#include "platform/win32/system/system_services.h"
+#include "platform/win32/system/win32_move_file_system.h"
 
 namespace mirafold::win32 {
+namespace {
 
-std::vector<std::wstring> Win32SystemFolders::folders() const {
-  std::vector<std::wstring> found;
-  for (const KNOWNFOLDERID* id :
-       {&FOLDERID_Windows, &FOLDERID_ProgramFiles, &FOLDERID_ProgramFilesX86, &FOLDERID_ProgramData,
-        &FOLDERID_UserProfiles, &FOLDERID_Profile}) {
-    PWSTR path = nullptr;
-    const HRESULT result = ::SHGetKnownFolderPath(*id, KF_FLAG_DONT_VERIFY, nullptr, &path);
-    // Freed on every path, a failed call's null pointer too.
-    const base::win32::UniqueCoTaskText owned(path);
-    if (SUCCEEDED(result) && path) found.emplace_back(path);
+std::wstring knownFolder(const KNOWNFOLDERID& id) {
+  PWSTR path = nullptr;
+  const HRESULT result = ::SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path);
+  // Freed on every path, a failed call's null pointer too.
+  const base::win32::UniqueCoTaskText owned(path);
+  return SUCCEEDED(result) && path ? std::wstring(path) : std::wstring();
+}
+
+std::wstring parentOf(const std::wstring& path) {
+  const std::size_t cut = path.rfind(L'\\');
+  return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
+}
+
+// Opened for nothing but its name, so that a folder without rights to read it is named too.
+std::wstring finalPathOf(const std::wstring& path) {
+  const base::win32::UniqueFileHandle folder(::CreateFileW(
+      path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!folder) return {};
+  return base::win32::finalPathOf(folder.get()).value_or(std::wstring());
+}
+
+}  // namespace
+
+platform::SystemPlaces Win32SystemFolders::places() const {
+  platform::SystemPlaces places{.windows = knownFolder(FOLDERID_Windows),
+                                .programFiles = knownFolder(FOLDERID_ProgramFiles),
+                                .programFilesX86 = knownFolder(FOLDERID_ProgramFilesX86),
+                                .programData = knownFolder(FOLDERID_ProgramData),
+                                .users = knownFolder(FOLDERID_UserProfiles),
+                                .profile = knownFolder(FOLDERID_Profile),
+                                .own = {},
+                                .finalPathOf = finalPathOf};
+  for (const std::wstring& own : {Win32ProgramInfo().programFolder(), parentOf(moveJournalFolder()),
+                                  parentOf(protectedJournalFolder())}) {
+    if (!own.empty()) places.own.push_back(own);
   }
-  return found;
+  return places;
+}
+
+std::wstring protectedJournalFolder() {
+  const std::wstring data = knownFolder(FOLDERID_ProgramData);
+  return data.empty() ? std::wstring() : data + L"\\Mirafold\\moves";
 }
 
 }  // namespace mirafold::win32

@@ -1,5 +1,8 @@
 #pragma once
-// The system folders a move must not take, from the shell's known-folder list.
+// The system's own folders, from the shell's known-folder list: the places a move must leave, and
+// where the move keeps its journals.
+
+#include <string>
 
 #include "platform/services.h"
 
@@ -7,7 +10,11 @@ namespace mirafold::win32 {
 
 class Win32SystemFolders final : public platform::SystemFolders {
  public:
-  std::vector<std::wstring> folders() const override;
+  platform::SystemPlaces places() const override;
 };
+
+// Where the helper with administrator rights keeps its journal: %ProgramData%\Mirafold\moves,
+// which only administrators may change once the helper has made it.
+std::wstring protectedJournalFolder();
 
 }  // namespace mirafold::win32

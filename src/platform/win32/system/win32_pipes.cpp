@@ -4,6 +4,7 @@
 #include <ntsecapi.h>
 #include <sddl.h>
 
+#include <algorithm>
 #include <array>
 #include <mutex>
 
@@ -16,6 +17,7 @@ using base::win32::UniqueFileHandle;
 using base::win32::UniqueKernelHandle;
 
 constexpr DWORD kBufferSize = 64 * 1024;
+constexpr std::size_t kNameDigits = 32;  // 128 random bits
 
 UniqueKernelHandle newEvent() {
   return UniqueKernelHandle(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
@@ -23,7 +25,7 @@ UniqueKernelHandle newEvent() {
 
 // 128 random bits from the system's generator, in hex.
 std::wstring randomName() {
-  std::array<unsigned char, 16> bytes{};
+  std::array<unsigned char, kNameDigits / 2> bytes{};
   if (!::RtlGenRandom(bytes.data(), static_cast<ULONG>(bytes.size()))) return {};
   static constexpr wchar_t kDigits[] = L"0123456789abcdef";
   std::wstring name = kHelperPipePrefix;
@@ -111,6 +113,7 @@ class Win32PipeListener final : public platform::PipeListener {
       : name_(std::move(name)), pipe_(std::move(pipe)) {}
 
   std::wstring name() const override { return name_; }
+  std::uint32_t server() const override { return ::GetCurrentProcessId(); }
 
   std::unique_ptr<platform::MessagePipe> accept(std::uint32_t client,
                                                 const std::function<bool()>& keepWaiting) override {
@@ -179,8 +182,18 @@ std::unique_ptr<platform::PipeListener> Win32Pipes::listen(std::uint32_t& error)
   return std::make_unique<Win32PipeListener>(name, std::move(pipe));
 }
 
-std::unique_ptr<platform::MessagePipe> Win32Pipes::connect(const std::wstring& name) {
-  if (!name.starts_with(kHelperPipePrefix)) {
+bool isHelperPipeName(std::wstring_view name) {
+  const std::wstring_view prefix = kHelperPipePrefix;
+  if (!name.starts_with(prefix) || name.size() != prefix.size() + kNameDigits) return false;
+  return std::all_of(
+      name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(), [](wchar_t c) {
+        return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
+      });
+}
+
+std::unique_ptr<platform::MessagePipe> Win32Pipes::connect(const std::wstring& name,
+                                                           std::uint32_t server) {
+  if (!isHelperPipeName(name)) {
     ::SetLastError(ERROR_INVALID_NAME);
     return nullptr;
   }
@@ -189,6 +202,12 @@ std::unique_ptr<platform::MessagePipe> Win32Pipes::connect(const std::wstring& n
       name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
       FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr));
   if (!pipe) return nullptr;
+  // Another process of the user that made a pipe of this name first is not the window.
+  ULONG serving = 0;
+  if (!::GetNamedPipeServerProcessId(pipe.get(), &serving) || serving != server) {
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
+  }
   return std::make_unique<Win32Pipe>(std::move(pipe));
 }
 
