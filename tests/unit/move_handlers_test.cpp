@@ -44,23 +44,24 @@ struct World {
   }
   MoveHandlers& handlers() {
     if (!handlers_) {
-      handlers_ = std::make_unique<MoveHandlers>(MoveControls{.dir1 = dir1, .dir2 = dir2},
-                                                 MoveServices{.files = disk,
-                                                              .links = links,
-                                                              .messages = messages,
-                                                              .processes = processes,
-                                                              .progress = progress,
-                                                              .systemFolders = systemFolders,
-                                                              .volume = volume,
-                                                              .clock = clock,
-                                                              .pipes = pipes,
-                                                              .errors = errors,
-                                                              .programs = programs,
-                                                              .paths = listed,
-                                                              .journalFolder = L"C:\\Journals",
-                                                              .helperJournalFolder = kHelperJournals,
-                                                              .programPath = kProgram,
-                                                              .appFolders = appFolders});
+      handlers_ =
+          std::make_unique<MoveHandlers>(MoveControls{.dir1 = dir1, .dir2 = dir2},
+                                         MoveServices{.files = disk,
+                                                      .links = links,
+                                                      .messages = messages,
+                                                      .processes = processes,
+                                                      .progress = progress,
+                                                      .systemFolders = systemFolders,
+                                                      .volume = volume,
+                                                      .clock = clock,
+                                                      .pipes = pipes,
+                                                      .errors = errors,
+                                                      .programs = programs,
+                                                      .paths = listed,
+                                                      .journalFolder = L"C:\\Journals",
+                                                      .helperJournalFolder = kHelperJournals,
+                                                      .programPath = kProgram,
+                                                      .appFolders = appFolders});
       // The menu as the window has it.
       menu_ = std::make_unique<app::RowMenu>(
           dir1, dir2,
@@ -362,16 +363,20 @@ TEST(MoveAway, AnAppsPlaceIsRefusedOrWarned) {
   w.handlers();
   w.disk.addFile(L"C:\\Users\\me\\AppData\\Local\\Packages\\App_x\\LocalState\\a.db", L"a");
   w.listed.addFolder(L"C:\\Users\\me\\AppData\\Local\\Packages");
-  w.listed.addFolder(L"C:\\Users\\me\\AppData");
+  w.disk.addFile(L"C:\\Users\\me\\AppData\\Local\\Docker\\wsl\\disk\\docker_data.vhdx", L"d");
+  w.listed.addFolder(L"C:\\Users\\me\\AppData\\Local\\Docker\\wsl");
   w.messages.answers = {false};
   w.handlers().choose(platform::ListSide::Left, L"C:\\Users\\me\\AppData\\Local\\Packages\\App_x",
                       kCommandMoveAway);
-  w.handlers().choose(platform::ListSide::Left, L"C:\\Users\\me\\AppData\\Local", kCommandMoveAway);
+  // The profile's own AppData\Local stays put, so a folder that holds Docker's disk is warned.
+  w.handlers().choose(platform::ListSide::Left, L"C:\\Users\\me\\AppData\\Local\\Docker",
+                      kCommandMoveAway);
   ASSERT_EQ(w.messages.shown.size(), 2u);
   EXPECT_TRUE(w.messages.shown[0].starts_with(L"这是 Microsoft Store 应用的数据文件夹"));
   EXPECT_TRUE(w.messages.shown[0].ends_with(L"：C:\\Users\\me\\AppData\\Local\\Packages"));
-  EXPECT_TRUE(w.messages.shown[1].starts_with(L"将把“C:\\Users\\me\\AppData\\Local”"));
-  EXPECT_NE(w.messages.shown[1].find(L"\r\n\r\n注意：这是 Microsoft Store"), std::wstring::npos)
+  EXPECT_TRUE(w.messages.shown[1].starts_with(L"将把“C:\\Users\\me\\AppData\\Local\\Docker”"));
+  EXPECT_NE(w.messages.shown[1].find(L"\r\n\r\n注意：这是 Docker Desktop 的磁盘映像文件夹"),
+            std::wstring::npos)
       << std::string(w.messages.shown[1].begin(), w.messages.shown[1].end());
   EXPECT_EQ(w.progress.runs, 0);
 }

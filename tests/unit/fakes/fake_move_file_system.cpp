@@ -672,34 +672,11 @@ MoveStatus FakeMoveFileSystem::hold(const std::wstring& folder, std::wstring& fi
   return MoveStatus::success();
 }
 
-// Forwarding of the newer calls, enough for the engine of today; the engine's own fake gives them
-// their rules.
+// The fake's process may give a copy any owner, as the elevated helper with its privilege may.
 MoveStatus FakeMoveFileSystem::canKeepOwners(bool& can) {
   if (auto fault = injectedFault()) return *fault;
   can = true;
   return MoveStatus::success();
-}
-
-MoveStatus FakeMoveFileSystem::hold(const std::wstring& folder, std::wstring& finalPath) {
-  if (auto fault = injectedFault()) return *fault;
-  if (!isFolder(folder)) return failed(L"no folder: " + folder);
-  finalPath = resolve(folder, true);
-  return MoveStatus::success();
-}
-
-MoveStatus FakeMoveFileSystem::createPrivateFolder(const std::wstring& path) {
-  return createFolder(path);
-}
-
-MoveStatus FakeMoveFileSystem::reclaim(const std::wstring& path) {
-  if (auto fault = injectedFault()) return *fault;
-  return at(path) ? MoveStatus::success() : failed(L"missing: " + path);
-}
-
-MoveStatus FakeMoveFileSystem::hasStreams(const std::wstring& file, bool& has) {
-  if (auto fault = injectedFault()) return *fault;
-  has = false;
-  return at(file) ? MoveStatus::success() : failed(L"missing: " + file);
 }
 
 MoveStatus FakeMoveFileSystem::writeJournal(const std::wstring& path, const std::wstring& text) {
