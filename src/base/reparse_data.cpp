@@ -31,27 +31,47 @@ std::u16string getText(std::span<const std::uint8_t> in, std::size_t at, std::si
 
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> buildMountPointData(const MountPoint& names) {
-  const std::u16string substitute = toUtf16(names.substituteName);
-  const std::u16string print = toUtf16(names.printName);
+namespace {
+
+// Reparse data of `tag` whose path buffer follows `fields` bytes of fields (the two names' offsets
+// and lengths, then a symbolic link's flags), the substitute name first.
+std::optional<std::vector<std::uint8_t>> buildNamesData(std::uint32_t tag, std::size_t fields,
+                                                        const std::wstring& substituteName,
+                                                        const std::wstring& printName) {
+  const std::u16string substitute = toUtf16(substituteName);
+  const std::u16string print = toUtf16(printName);
   const std::size_t substituteBytes = substitute.size() * 2;
   const std::size_t printBytes = print.size() * 2;
   const std::size_t pathBufferBytes = substituteBytes + 2 + printBytes + 2;
-  const std::size_t dataLength = kMountPointFieldsSize + pathBufferBytes;
+  const std::size_t dataLength = fields + pathBufferBytes;
   if (kReparseHeaderSize + dataLength > kMaximumReparseDataSize) return std::nullopt;
 
   std::vector<std::uint8_t> out(kReparseHeaderSize + dataLength, 0);
-  put16(out, 0, kMountPointTag & 0xFFFF);
-  put16(out, 2, kMountPointTag >> 16);
+  put16(out, 0, tag & 0xFFFF);
+  put16(out, 2, tag >> 16);
   put16(out, 4, dataLength);
   // Offsets count from the start of the path buffer.
   put16(out, 8, 0);
   put16(out, 10, substituteBytes);
   put16(out, 12, substituteBytes + 2);
   put16(out, 14, printBytes);
-  const std::size_t pathBuffer = kReparseHeaderSize + kMountPointFieldsSize;
+  const std::size_t pathBuffer = kReparseHeaderSize + fields;
   putText(out, pathBuffer, substitute);
   putText(out, pathBuffer + substituteBytes + 2, print);
+  return out;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> buildMountPointData(const MountPoint& names) {
+  return buildNamesData(kMountPointTag, kMountPointFieldsSize, names.substituteName,
+                        names.printName);
+}
+
+std::optional<std::vector<std::uint8_t>> buildSymbolicLinkData(const SymbolicLink& link) {
+  auto out = buildNamesData(kSymbolicLinkTag, kMountPointFieldsSize + 4, link.substituteName,
+                            link.printName);
+  if (out && link.relative) put16(*out, 16, kSymbolicLinkRelative);
   return out;
 }
 

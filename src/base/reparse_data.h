@@ -41,6 +41,8 @@ struct SymbolicLink {
 
 // A symbolic link's fields come before its path buffer as a mount point's do, then its flags.
 std::optional<SymbolicLink> parseSymbolicLinkData(std::span<const std::uint8_t> bytes);
+// Empty when the names do not fit in the system's limit for reparse data.
+std::optional<std::vector<std::uint8_t>> buildSymbolicLinkData(const SymbolicLink& link);
 
 // The tag of any reparse data, empty if there are fewer than four bytes.
 std::optional<std::uint32_t> reparseTag(std::span<const std::uint8_t> bytes);

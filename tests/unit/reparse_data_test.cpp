@@ -118,6 +118,21 @@ TEST(SymbolicLinkData, ReadsARelativeLinkAsStored) {
   EXPECT_FALSE(parseSymbolicLinkData(bytes)) << "longer than the bytes";
 }
 
+// A link remade to lead where a relative one led: absolute, so its flags word stays clear.
+TEST(SymbolicLinkData, IsBuiltAsTheSystemReadsIt) {
+  for (const bool relative : {false, true}) {
+    const auto bytes = buildSymbolicLinkData({L"\\??\\D:\\数据", L"D:\\数据", relative});
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(bytes->size(), 8u + 12u + (18u + 2u) + (10u + 2u));
+    EXPECT_EQ((*bytes)[16], relative ? 1 : 0);
+    const auto parsed = parseSymbolicLinkData(*bytes);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->substituteName, L"\\??\\D:\\数据");
+    EXPECT_EQ(parsed->printName, L"D:\\数据");
+    EXPECT_EQ(parsed->relative, relative);
+  }
+}
+
 TEST(SubstituteName, RoundTripsDriveAndSharePaths) {
   EXPECT_EQ(substituteNameFor(L"C:\\t"), L"\\??\\C:\\t");
   EXPECT_EQ(pathFromSubstituteName(L"\\??\\C:\\t"), L"C:\\t");

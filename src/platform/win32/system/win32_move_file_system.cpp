@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/long_path.h"
+#include "base/reparse_data.h"
 #include "base/win32/entry_reader.h"
 #include "base/win32/final_path.h"
 #include "base/win32/handles.h"
@@ -355,6 +356,17 @@ MoveStatus Win32MoveFileSystem::readLink(const std::wstring& link, std::wstring&
 }
 
 MoveStatus Win32MoveFileSystem::copyLink(const std::wstring& from, const std::wstring& to) {
+  return copyLinkAs(from, to, {});
+}
+
+MoveStatus Win32MoveFileSystem::copyLinkLeadingTo(const std::wstring& from, const std::wstring& to,
+                                                  const std::wstring& target) {
+  return copyLinkAs(from, to, target);
+}
+
+// `from` made again at `to`, from its own bytes, or leading to `target` instead where one is given.
+MoveStatus Win32MoveFileSystem::copyLinkAs(const std::wstring& from, const std::wstring& to,
+                                           const std::wstring& target) {
   const base::EntryReading reading = readingOf(from);
   switch (reading.kind) {
     case base::EntryKind::Unreadable:
@@ -364,7 +376,7 @@ MoveStatus Win32MoveFileSystem::copyLink(const std::wstring& from, const std::ws
       return refuseVolumeMountPoint(from);
     case base::EntryKind::HostLink:
       // Wine's host links hold no reparse data: a link to where this one leads.
-      return makeLink(to, reading.target);
+      return makeLink(to, target.empty() ? reading.target : target);
     default:
       break;
   }
@@ -383,6 +395,12 @@ MoveStatus Win32MoveFileSystem::copyLink(const std::wstring& from, const std::ws
     if (original.withSecurity) {
       if (MoveStatus st = original.security.read(source.get(), from, false); !st.ok()) return st;
     }
+  }
+  if (!target.empty()) {
+    const auto bytes =
+        base::buildSymbolicLinkData({base::substituteNameFor(target), target, /*relative=*/false});
+    if (!bytes) return statusOf(ERROR_FILENAME_EXCED_RANGE, to);
+    original.data = *bytes;
   }
   if (MoveStatus made = makeLinkFromBytes(to, original); !made.ok()) return made;
   const base::win32::UniqueFileHandle link = openCopyEntry(
@@ -452,6 +470,22 @@ MoveStatus Win32MoveFileSystem::removeLink(const std::wstring& link) {
     return refuseVolumeMountPoint(link);
   }
   return ::RemoveDirectoryW(callablePath(link).c_str()) ? MoveStatus::success() : lastStatus(link);
+}
+
+MoveStatus Win32MoveFileSystem::flushLink(const std::wstring& link) {
+  // Flushing the link itself, opened without following it, writes NTFS's log up to its making.
+  const base::win32::UniqueFileHandle opened = openCopyEntry(link, GENERIC_WRITE);
+  if (!opened) return lastStatus(link);
+  if (::FlushFileBuffers(opened.get())) return MoveStatus::success();
+  const DWORD refused = ::GetLastError();
+  // Where the system flushes no folder, the whole volume's flush would do, which only
+  // administrators may ask for (the elevated helper can).
+  const std::wstring volume = L"\\\\.\\" + link.substr(0, 2);
+  const base::win32::UniqueFileHandle whole(::CreateFileW(volume.c_str(), GENERIC_WRITE,
+                                                          FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                          nullptr, OPEN_EXISTING, 0, nullptr));
+  if (whole && ::FlushFileBuffers(whole.get())) return MoveStatus::success();
+  return statusOf(refused, link);
 }
 
 MoveStatus Win32MoveFileSystem::sameFolder(const std::wstring& a, const std::wstring& b,

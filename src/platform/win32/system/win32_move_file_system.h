@@ -47,6 +47,9 @@ class Win32MoveFileSystem : public platform::MoveFileSystem {
   platform::MoveStatus measureTimeStep(const std::wstring& folder, std::uint64_t& step) override;
   platform::MoveStatus readLink(const std::wstring& link, std::wstring& target) override;
   platform::MoveStatus copyLink(const std::wstring& from, const std::wstring& to) override;
+  platform::MoveStatus copyLinkLeadingTo(const std::wstring& from, const std::wstring& to,
+                                         const std::wstring& target) override;
+  platform::MoveStatus flushLink(const std::wstring& link) override;
   platform::MoveStatus canMakeSymbolicLinks(bool& can) override;
   platform::MoveStatus makeLink(const std::wstring& link, const std::wstring& target) override;
   platform::MoveStatus removeLink(const std::wstring& link) override;
@@ -66,6 +69,8 @@ class Win32MoveFileSystem : public platform::MoveFileSystem {
 
  private:
   platform::MoveStatus refuseVolumeMountPoint(const std::wstring& path) const;
+  platform::MoveStatus copyLinkAs(const std::wstring& from, const std::wstring& to,
+                                  const std::wstring& target);
 
   LinkCommands links_;
   MoveFileSystemTexts texts_;
