@@ -71,19 +71,24 @@ platform::MoveStatus findNamedStreams(const std::wstring& file, bool& has) {
 }
 
 std::wstring volumeIdentity(HANDLE entry, const std::wstring& root) {
+  // A serial of zero is none at all (Wine gives it to a drive it has no serial for): then the
+  // next way of telling volumes apart is asked.
   wchar_t text[64] = {};
-  if (FileIdInfo id{}; ::GetFileInformationByHandleEx(entry, kFileIdInfo, &id, sizeof id)) {
+  if (FileIdInfo id{}; ::GetFileInformationByHandleEx(entry, kFileIdInfo, &id, sizeof id) &&
+                       id.volumeSerialNumber != 0) {
     std::swprintf(text, 64, L"%016llX", id.volumeSerialNumber);
     return text;
   }
   // Before Windows 8, and on file systems without 128-bit file IDs.
   wchar_t volume[64] = {};
   if (::GetVolumeNameForVolumeMountPointW(root.c_str(), volume, 64)) return volume;
-  // A network share has neither: its 32-bit serial is all there is.
+  // A network share has neither: its 32-bit serial is all there is, else the root's own name.
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!::GetFileInformationByHandle(entry, &info)) return {};
-  std::swprintf(text, 64, L"%08lX", static_cast<unsigned long>(info.dwVolumeSerialNumber));
-  return text;
+  if (::GetFileInformationByHandle(entry, &info) && info.dwVolumeSerialNumber != 0) {
+    std::swprintf(text, 64, L"%08lX", static_cast<unsigned long>(info.dwVolumeSerialNumber));
+    return text;
+  }
+  return root;
 }
 
 }  // namespace mirafold::win32
