@@ -99,6 +99,22 @@ MoveStatus StoppingFileSystem::volumeInfo(const std::wstring& path, platform::Vo
   return unlessStopped([&] { return files_.volumeInfo(path, info); });
 }
 
+MoveStatus StoppingFileSystem::hold(const std::wstring& folder, std::wstring& finalPath) {
+  return unlessStopped([&] { return files_.hold(folder, finalPath); });
+}
+
+MoveStatus StoppingFileSystem::createPrivateFolder(const std::wstring& path) {
+  return unlessStopped([&] { return files_.createPrivateFolder(path); });
+}
+
+MoveStatus StoppingFileSystem::reclaim(const std::wstring& path) {
+  return unlessStopped([&] { return files_.reclaim(path); });
+}
+
+MoveStatus StoppingFileSystem::hasStreams(const std::wstring& file, bool& has) {
+  return unlessStopped([&] { return files_.hasStreams(file, has); });
+}
+
 MoveStatus StoppingFileSystem::writeJournal(const std::wstring& path, const std::wstring& text) {
   return unlessStopped([&] { return files_.writeJournal(path, text); });
 }

@@ -44,6 +44,10 @@ class StoppingFileSystem final : public platform::MoveFileSystem {
   platform::MoveStatus deleteFile(const std::wstring& path) override;
   platform::MoveStatus removeEmptyFolder(const std::wstring& path) override;
   platform::MoveStatus volumeInfo(const std::wstring& path, platform::VolumeInfo& info) override;
+  platform::MoveStatus hold(const std::wstring& folder, std::wstring& finalPath) override;
+  platform::MoveStatus createPrivateFolder(const std::wstring& path) override;
+  platform::MoveStatus reclaim(const std::wstring& path) override;
+  platform::MoveStatus hasStreams(const std::wstring& file, bool& has) override;
   platform::MoveStatus writeJournal(const std::wstring& path, const std::wstring& text) override;
   platform::MoveStatus readJournal(const std::wstring& path, std::wstring& text) override;
   platform::MoveStatus deleteJournal(const std::wstring& path) override;

@@ -16,7 +16,9 @@ inline constexpr std::uint32_t kAttributeHidden = 0x2;
 inline constexpr std::uint32_t kAttributeSystem = 0x4;
 inline constexpr std::uint32_t kAttributeFolder = 0x10;
 inline constexpr std::uint32_t kAttributeArchive = 0x20;
+inline constexpr std::uint32_t kAttributeSparse = 0x200;
 inline constexpr std::uint32_t kAttributeLink = 0x400;
+inline constexpr std::uint32_t kAttributeCompressed = 0x800;
 // A cloud file whose contents are not (all) on this PC: opening or reading it downloads them.
 inline constexpr std::uint32_t kAttributeRecallOnOpen = 0x40000;
 inline constexpr std::uint32_t kAttributeRecallOnDataAccess = 0x400000;
@@ -55,11 +57,16 @@ struct VolumeInfo {
   std::wstring fileSystem;         // as the system names it: "NTFS", "FAT32", "exFAT", ...
   std::uint64_t clusterBytes = 1;  // the unit a file's space is taken in
   bool keepsSecurity = true;       // owners and permissions (NTFS, ReFS; not FAT, exFAT)
+  bool keepsStreams = true;        // FILE_NAMED_STREAMS
+  bool keepsSparse = true;         // FILE_SUPPORTS_SPARSE_FILES
+  bool keepsCompression = true;    // FILE_FILE_COMPRESSION
 };
 
 struct MoveStatus {
   // NoRights: refused for want of rights, which administrator rights would give.
-  enum class Code { Ok, Failed, InUse, Cancelled, NoRights };
+  // Changed: an entry is not what it was when it was listed or checked (it became a link, another
+  // folder, or appeared): the move stops whole and says so; nothing is retried.
+  enum class Code { Ok, Failed, InUse, Cancelled, NoRights, Changed };
   Code code = Code::Ok;
   std::wstring reason;  // the system's words, one line, when not Ok
   std::wstring path;    // InUse: the file held open, when the system can name it
@@ -123,6 +130,23 @@ class MoveFileSystem {
   virtual MoveStatus removeEmptyFolder(const std::wstring& path) = 0;
 
   virtual MoveStatus volumeInfo(const std::wstring& path, VolumeInfo& info) = 0;
+
+  // Opens `folder` once, links on the way followed, and holds it for the rest of this file
+  // system's life; every later path at or below it is reached from that handle, nothing below it
+  // followed. `finalPath` is where the folder really is (GetFinalPathNameByHandleW, plain form
+  // "C:\x"), for the caller to check against its plan and its rules. Holding it again returns the
+  // same.
+  virtual MoveStatus hold(const std::wstring& folder, std::wstring& finalPath) = 0;
+  // `path` made as a folder that nobody but this process's user, SYSTEM and the administrators can
+  // change (a protected DACL, inherited by what is made inside), so nothing is added to a copy
+  // meanwhile; its final owner and permissions still come from copySecurity at the end.
+  virtual MoveStatus createPrivateFolder(const std::wstring& path) = 0;
+  // An entry the move made itself, given back to this process (as owner it may rewrite the DACL) so
+  // that it can be deleted: the way out of a copied DACL that denies DELETE.
+  virtual MoveStatus reclaim(const std::wstring& path) = 0;
+  // The file has named data streams besides its contents (costs an opening; asked only when the
+  // destination cannot keep them).
+  virtual MoveStatus hasStreams(const std::wstring& file, bool& has) = 0;
 
   // The journal: written whole and flushed to the disk before the call returns, or not at all;
   // its folder is created when missing. Deleting a missing journal succeeds.

@@ -112,6 +112,20 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   platform::MoveStatus deleteFile(const std::wstring& path) override;
   platform::MoveStatus removeEmptyFolder(const std::wstring& path) override;
   platform::MoveStatus volumeInfo(const std::wstring& path, platform::VolumeInfo& info) override;
+  platform::MoveStatus hold(const std::wstring& folder, std::wstring& finalPath) override {
+    finalPath = folder;
+    return platform::MoveStatus::success();
+  }
+  platform::MoveStatus createPrivateFolder(const std::wstring& path) override {
+    return createFolder(path);
+  }
+  platform::MoveStatus reclaim(const std::wstring&) override {
+    return platform::MoveStatus::success();
+  }
+  platform::MoveStatus hasStreams(const std::wstring&, bool& has) override {
+    has = false;
+    return platform::MoveStatus::success();
+  }
   platform::MoveStatus writeJournal(const std::wstring& path, const std::wstring& text) override;
   platform::MoveStatus readJournal(const std::wstring& path, std::wstring& text) override;
   platform::MoveStatus deleteJournal(const std::wstring& path) override;
