@@ -12,6 +12,7 @@ using CreateFile = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PI
 using SetInformationFile = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, int);
 using QueryDirectoryFile = NTSTATUS(NTAPI*)(HANDLE, HANDLE, PVOID, PVOID, PIO_STATUS_BLOCK, PVOID,
                                             ULONG, int, BOOLEAN, PUNICODE_STRING, BOOLEAN);
+using QueryInformationFile = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, int);
 using StatusToError = ULONG(NTAPI*)(NTSTATUS);
 
 constexpr ULONG kSynchronous = 0x20;      // FILE_SYNCHRONOUS_IO_NONALERT
@@ -63,6 +64,15 @@ NtStatus readFolder(HANDLE folder, void* buffer, ULONG size, bool restart,
   IO_STATUS_BLOCK io{};
   return query(folder, nullptr, nullptr, nullptr, &io, buffer, size, kFullDirectoryInformation,
                only != nullptr, only ? &mask : nullptr, restart);
+}
+
+std::optional<LONGLONG> indexOf(HANDLE entry) {
+  static const auto query = fromNtdll<QueryInformationFile>("NtQueryInformationFile");
+  constexpr int kInternalInformation = 6;
+  LARGE_INTEGER index{};
+  IO_STATUS_BLOCK io{};
+  if (query(entry, &io, &index, sizeof index, kInternalInformation) < 0) return std::nullopt;
+  return index.QuadPart;
 }
 
 DWORD errorOf(NtStatus status) {

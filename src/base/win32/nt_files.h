@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string_view>
 
 #include "base/win32/handles.h"
@@ -58,6 +59,10 @@ NtStatus setInformation(HANDLE entry, const void* information, ULONG size, int i
 // after the last one.
 NtStatus readFolder(HANDLE folder, void* buffer, ULONG size, bool restart,
                     const std::wstring_view* only = nullptr);
+
+// The entry's number on its volume (FileInternalInformation): cheaper under Wine than
+// GetFileInformationByHandle, which also asks for the volume. Nothing when it cannot be read.
+std::optional<LONGLONG> indexOf(HANDLE entry);
 
 // The Win32 error for a native status, as the Win32 calls would have set it.
 DWORD errorOf(NtStatus status);

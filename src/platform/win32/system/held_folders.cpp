@@ -65,13 +65,6 @@ bool reachedItself(HANDLE opened, const std::wstring& expected) {
   return real && sameName(*real, expected);
 }
 
-bool sameEntry(HANDLE a, HANDLE b) {
-  BY_HANDLE_FILE_INFORMATION one{}, two{};
-  return ::GetFileInformationByHandle(a, &one) && ::GetFileInformationByHandle(b, &two) &&
-         one.dwVolumeSerialNumber == two.dwVolumeSerialNumber &&
-         one.nFileIndexHigh == two.nFileIndexHigh && one.nFileIndexLow == two.nFileIndexLow;
-}
-
 // Wine deletes and renames by the name an entry had when it was opened, not by its handle: after
 // a held folder was renamed and another put in its place, that name is the other's. What is
 // deleted or renamed must still be where its name says.
@@ -79,7 +72,9 @@ bool stillNamed(HANDLE opened, const std::wstring& name) {
   const nt::UniqueFileHandle again(::CreateFileW(
       callablePath(name).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  return again && sameEntry(opened, again.get());
+  // Both on the volume of that name: their numbers on it tell them apart.
+  const auto index = nt::indexOf(opened);
+  return again && index && index == nt::indexOf(again.get());
 }
 
 }  // namespace
