@@ -12,6 +12,7 @@
 #include "driver/driver.h"
 #include "move/folder_mover.h"
 #include "move/messages.h"
+#include "move/move_paths.h"
 #include "move/move_planning.h"
 #include "platform/win32/system/junction_tool_links.h"
 #include "platform/win32/system/win32_move_file_system.h"
@@ -135,6 +136,15 @@ class Mover {
     if (planned.refusal) {
       std::printf("error: the move was refused: %ls\n", planned.refusal->c_str());
       return std::nullopt;
+    }
+    // Both folders the move changes held, as the engine holds them: every step below them is
+    // taken through handles.
+    for (const std::wstring& place : {planned.plan.origin, planned.plan.final}) {
+      std::wstring final;
+      if (!files.hold(std::wstring(move::parentOf(place)), final).ok()) {
+        std::printf("error: %ls could not be held\n", place.c_str());
+        return std::nullopt;
+      }
     }
     reports.clear();
     move::CancelFlag cancel;

@@ -9,6 +9,8 @@
 
 #include "base/command_line.h"
 #include "move/messages.h"
+#include "move/move_journal.h"
+#include "move/move_paths.h"
 #include "platform/win32/system/junction_tool_links.h"
 #include "platform/win32/system/win32_move_file_system.h"
 
@@ -48,6 +50,14 @@ inline win32::LinkCommands junctionToolLinks() {
 inline win32::MoveFileSystemTexts moveTexts() {
   return {std::wstring(move::kNoJunctionTool), std::wstring(move::kNotALink),
           std::wstring(move::kVolumeMountPoint)};
+}
+
+// The folders holding both places of a move held, as the engine holds them before its first step:
+// every step below them then goes through handles.
+inline bool holdPlaces(platform::MoveFileSystem& files, const move::MovePlan& plan) {
+  std::wstring final;
+  return files.hold(std::wstring(move::parentOf(plan.origin)), final).ok() &&
+         files.hold(std::wstring(move::parentOf(plan.final)), final).ok();
 }
 
 }  // namespace mirafold::testing

@@ -179,13 +179,14 @@ class MoveEngineTest : public ::testing::Test {
   move::MoveResult run(platform::MoveFileSystem& fs, const move::MovePlan& plan,
                        const move::CancelFlag& cancel = move::CancelFlag{},
                        move::ProgressCallback progress = nullptr) {
+    EXPECT_TRUE(testing::holdPlaces(fs, plan));
     move::FolderMover mover({fs, clock_, cancel, std::move(progress), journals_});
     return mover.run(plan);
   }
 
   EntryKind kindOf(const std::wstring& path) {
     platform::EntryInfo info;
-    EXPECT_TRUE(files_fs_.inspect(path, info).ok());
+    EXPECT_TRUE(looker_.inspect(path, info).ok());
     return info.kind;
   }
 
@@ -222,6 +223,8 @@ class MoveEngineTest : public ::testing::Test {
   testing::TempTree tree_;
   std::wstring source_, journals_, otherDrive_, otherDriveAlias_;
   win32::Win32MoveFileSystem files_fs_{junctionToolLinks(), testing::moveTexts()};
+  // The test's own look, as any program sees the disk: through links, holding nothing.
+  win32::Win32MoveFileSystem looker_{junctionToolLinks(), testing::moveTexts()};
   move::SteadyClock clock_;
 };
 
@@ -455,8 +458,11 @@ TEST_F(MoveEngineTest, StoppedDeadInTheCopyThenRecovered) {
     SCOPED_TRACE(choice == move::Recovery::Complete ? "complete" : "undo");
     const move::PlannedMove planned = planAway(otherDrive_);
     ASSERT_FALSE(planned.refusal) << "refused";
-    DyingFileSystem dying(junctionToolLinks(), 2);
-    EXPECT_THROW(run(dying, planned.plan), Killed);
+    {
+      // Dead: whatever it held open is closed, as a killed process's handles are.
+      DyingFileSystem dying(junctionToolLinks(), 2);
+      EXPECT_THROW(run(dying, planned.plan), Killed);
+    }
     EXPECT_EQ(kindOf(source_ + L".mirafold-moving"), EntryKind::Folder);
     EXPECT_EQ(kindOf(otherDrive_ + L"\\游戏 Game.mirafold-partial"), EntryKind::Folder);
 
@@ -466,6 +472,7 @@ TEST_F(MoveEngineTest, StoppedDeadInTheCopyThenRecovered) {
               L"上次的移动未完成：" + source_ + L" → " + otherDrive_ +
                   L"\\游戏 Game。是否完成它？（选“否”则撤销）");
     const move::CancelFlag cancel;
+    EXPECT_TRUE(testing::holdPlaces(files_fs_, pending.front().entry.plan));
     move::FolderMover mover({files_fs_, clock_, cancel, nullptr, journals_});
     const move::MoveResult result = mover.recover(pending.front(), choice);
     if (choice == move::Recovery::Undo) {
@@ -516,6 +523,7 @@ TEST_F(MoveEngineTest, ProcessKilledInTheCopyThenRecovered) {
     const std::vector<move::PendingMove> pending = move::findPendingMoves(files_fs_, journals_);
     ASSERT_EQ(pending.size(), 1u);
     const move::CancelFlag cancel;
+    EXPECT_TRUE(testing::holdPlaces(files_fs_, pending.front().entry.plan));
     move::FolderMover mover({files_fs_, clock_, cancel, nullptr, journals_});
     const move::MoveResult result = mover.recover(pending.front(), choice);
     EXPECT_EQ(result.outcome,

@@ -20,7 +20,7 @@ int main() {
                                              mirafold::testing::moveTexts());
   const mirafold::move::PlannedMove planned =
       mirafold::move::planMoveAway(files, source, destination, {{}, L"NTFS"});
-  if (planned.refusal) return 3;
+  if (planned.refusal || !mirafold::testing::holdPlaces(files, planned.plan)) return 3;
   const mirafold::move::SteadyClock clock;
   const mirafold::move::CancelFlag cancel;
   mirafold::move::FolderMover mover({files, clock, cancel,

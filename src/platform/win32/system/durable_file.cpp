@@ -8,6 +8,7 @@
 #include "base/rights.h"
 #include "base/text.h"
 #include "base/win32/handles.h"
+#include "base/win32/nt_files.h"
 #include "platform/win32/system/full_path.h"
 #include "platform/win32/system/system_message.h"
 
@@ -34,6 +35,8 @@ MoveStatus statusOf(unsigned long error, const std::wstring& path) {
     return {MoveStatus::Code::InUse, reason, path};
   }
   if (base::isNoRightsError(error)) return {MoveStatus::Code::NoRights, reason, {}};
+  // A link met below a held folder where a real folder or the entry itself must be.
+  if (error == base::win32::kErrorLinkOnTheWay) return {MoveStatus::Code::Changed, reason, path};
   return MoveStatus::failure(reason);
 }
 

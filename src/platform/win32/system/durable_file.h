@@ -13,7 +13,8 @@ platform::MoveStatus writeDurably(const std::wstring& path, const std::wstring& 
 platform::MoveStatus readText(const std::wstring& path, std::wstring& text);
 
 // A Win32 error as a seam status: in-use errors named as such, with the path they concern, and
-// errors of rights (base::isNoRightsError) as NoRights.
+// errors of rights (base::isNoRightsError) as NoRights, a link met where none may be
+// (base/win32/nt_files.h) as Changed.
 platform::MoveStatus statusOf(unsigned long error, const std::wstring& path);
 platform::MoveStatus lastStatus(const std::wstring& path);
 

@@ -11,20 +11,24 @@
 #include "base/win32/entry_reader.h"
 #include "base/win32/final_path.h"
 #include "base/win32/handles.h"
+#include "base/win32/nt_files.h"
 #include "platform/entry_reading.h"
 #include "platform/win32/system/copy_fidelity.h"
 #include "platform/win32/system/durable_file.h"
 #include "platform/win32/system/entry_security.h"
 #include "platform/win32/system/file_in_use.h"
 #include "platform/win32/system/full_path.h"
+#include "platform/win32/system/handle_entries.h"
 #include "platform/win32/system/link_copy.h"
 #include "platform/win32/system/network_volume.h"
+#include "platform/win32/system/private_folder.h"
 #include "platform/win32/system/privileges.h"
 #include "platform/win32/system/sparse_copy.h"
 
 namespace mirafold::win32 {
 namespace {
 
+namespace nt = base::win32;
 using platform::EntryKind;
 using platform::MoveStatus;
 
@@ -39,13 +43,10 @@ FILETIME fileTimeOf(std::uint64_t ticks) {
 }
 
 platform::EntryInfo infoOf(const WIN32_FIND_DATAW& found) {
-  const base::EntryKind kind = base::win32::listedKind(found);
-  return {platform::moveKindOf(kind, found.dwFileAttributes),
-          found.dwFileAttributes,
-          (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow,
-          {ticksOf(found.ftCreationTime), ticksOf(found.ftLastWriteTime)},
-          kind == base::EntryKind::CloudPlaceholder,
-          (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? found.dwReserved0 : 0};
+  return listedInfo(found.dwFileAttributes,
+                    (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? found.dwReserved0 : 0,
+                    (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow,
+                    ticksOf(found.ftCreationTime), ticksOf(found.ftLastWriteTime));
 }
 
 // Wine answers a search for a name that just went away with "no more files".
@@ -54,26 +55,18 @@ bool isMissing(DWORD error) {
          error == ERROR_NO_MORE_FILES;
 }
 
-base::win32::UniqueFileHandle openEntry(const std::wstring& path, DWORD access, bool followLink) {
+base::win32::UniqueFileHandle openByPath(const std::wstring& path, DWORD access, bool followLink) {
   const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
   return base::win32::UniqueFileHandle(::CreateFileW(callablePath(path).c_str(), access, kShareAll,
                                                      nullptr, OPEN_EXISTING, flags, nullptr));
 }
 
-// Where a link leads, as the system resolves it: the only answer Wine's host links give.
-MoveStatus resolvedTarget(const std::wstring& link, std::wstring& target) {
-  const base::win32::UniqueFileHandle file = openEntry(link, FILE_READ_ATTRIBUTES, true);
-  if (!file) return lastStatus(link);
-  const auto resolved = base::win32::finalPathOf(file.get());
-  if (!resolved) return lastStatus(link);
-  target = *resolved;
-  return MoveStatus::success();
+std::wstring parentOf(const std::wstring& path) {
+  const std::size_t cut = path.find_last_of(L'\\');
+  return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut == 2 ? 3 : cut);
 }
 
-// The one reading of `entry`, never what it leads to.
-base::EntryReading readingOf(const std::wstring& entry) {
-  return base::win32::readEntry(callablePath(entry));
-}
+std::wstring nameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
 
 // `text` with its %1 filled in.
 std::wstring fillIn(std::wstring text, const std::wstring& path) {
@@ -127,6 +120,7 @@ Win32MoveFileSystem::Win32MoveFileSystem(LinkCommands links, MoveFileSystemTexts
 MoveStatus Win32MoveFileSystem::inspect(const std::wstring& path, platform::EntryInfo& info) {
   const auto quiet = base::win32::quietErrorMode();
   info = {};
+  if (held_.holds(path)) return inspectHeld(path, info);
   WIN32_FIND_DATAW found{};
   const base::win32::UniqueFindHandle search(::FindFirstFileExW(
       callablePath(path).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
@@ -146,10 +140,44 @@ MoveStatus Win32MoveFileSystem::inspect(const std::wstring& path, platform::Entr
   return MoveStatus::success();
 }
 
+MoveStatus Win32MoveFileSystem::inspectHeld(const std::wstring& path, platform::EntryInfo& info) {
+  HeldFolders::Place where;
+  if (const DWORD error = held_.place(path, where)) {
+    return isMissing(error) ? MoveStatus::success() : statusOf(error, held_.refusedPath());
+  }
+  if (where.name.empty()) {
+    // The held folder itself.
+    FILE_BASIC_INFO basic{};
+    if (!::GetFileInformationByHandleEx(where.folder, FileBasicInfo, &basic, sizeof basic)) {
+      return lastStatus(path);
+    }
+    info = listedInfo(basic.FileAttributes, 0, 0, basic.CreationTime.QuadPart,
+                      basic.LastWriteTime.QuadPart);
+    return MoveStatus::success();
+  }
+  // A handle of its own: a search for one name binds its handle to that name.
+  base::win32::UniqueFileHandle folder;
+  const nt::NtStatus opened = nt::openInside(where.folder, {}, FILE_LIST_DIRECTORY, kShareAll,
+                                             nt::kOpenExisting, nt::kFolderOnly, folder);
+  if (opened < 0) return statusOf(nt::errorOf(opened), path);
+  const DWORD error = findThrough(folder.get(), where.name, info);
+  return error ? statusOf(error, path) : MoveStatus::success();
+}
+
 MoveStatus Win32MoveFileSystem::list(const std::wstring& folder,
                                      std::vector<platform::FolderEntry>& entries) {
   const auto quiet = base::win32::quietErrorMode();
   entries.clear();
+  if (held_.holds(folder)) {
+    // Through the handle that later calls reach its entries from: the folder listed is the one
+    // acted on.
+    HANDLE handle = nullptr;
+    if (const DWORD error = held_.reachFolder(folder, handle)) {
+      return statusOf(error, held_.refusedPath());
+    }
+    const DWORD error = listThrough(handle, entries);
+    return error ? statusOf(error, folder) : MoveStatus::success();
+  }
   WIN32_FIND_DATAW found{};
   const std::wstring pattern = callablePath(folder) + L"\\*";
   const base::win32::UniqueFindHandle search(
@@ -164,12 +192,33 @@ MoveStatus Win32MoveFileSystem::list(const std::wstring& folder,
   return ::GetLastError() == ERROR_NO_MORE_FILES ? MoveStatus::success() : lastStatus(folder);
 }
 
+DWORD Win32MoveFileSystem::renameThroughHandles(const std::wstring& from, const std::wstring& to) {
+  // Folders kept below it would stop it (and would name where it was).
+  held_.forget(from);
+  const base::win32::UniqueFileHandle entry = openEntry(from, DELETE | FILE_READ_ATTRIBUTES, false);
+  if (!entry) return ::GetLastError();
+  if (held_.holds(to)) {
+    HeldFolders::Place where;
+    if (const DWORD error = held_.place(to, where)) return error;
+    if (where.name.empty()) return ERROR_ALREADY_EXISTS;
+    return renameThrough(entry.get(), where.folder, where.name);
+  }
+  const base::win32::UniqueFileHandle folder = openByPath(parentOf(to), FILE_TRAVERSE, true);
+  if (!folder) return ::GetLastError();
+  return renameThrough(entry.get(), folder.get(), nameOf(to));
+}
+
 MoveStatus Win32MoveFileSystem::rename(const std::wstring& from, const std::wstring& to) {
   // No copy between volumes and no replacing: the engine decides both.
-  if (::MoveFileExW(callablePath(from).c_str(), callablePath(to).c_str(), MOVEFILE_WRITE_THROUGH)) {
-    return MoveStatus::success();
+  DWORD error = 0;
+  if (held_.holds(from) || held_.holds(to)) {
+    error = renameThroughHandles(from, to);
+  } else if (!::MoveFileExW(callablePath(from).c_str(), callablePath(to).c_str(),
+                            MOVEFILE_WRITE_THROUGH)) {
+    error = ::GetLastError();
   }
-  const DWORD error = ::GetLastError();
+  if (!error) return MoveStatus::success();
+  if (error == nt::kErrorLinkOnTheWay) return statusOf(error, held_.refusedPath());
   // A folder that will not move because of a file open inside it says access denied, and not
   // which file: that is looked for. With none found, the permissions decide: only a refusal they
   // explain is a want of rights (a parent folder the user may not change, as C:\Program Files);
@@ -189,15 +238,32 @@ MoveStatus Win32MoveFileSystem::rename(const std::wstring& from, const std::wstr
 }
 
 MoveStatus Win32MoveFileSystem::createFolder(const std::wstring& path) {
+  if (held_.holds(path)) {
+    const DWORD error = held_.createFolder(path, nullptr);
+    return error ? statusOf(error, held_.refusedPath()) : MoveStatus::success();
+  }
   return ::CreateDirectoryW(callablePath(path).c_str(), nullptr) ? MoveStatus::success()
                                                                  : lastStatus(path);
 }
 
+MoveStatus Win32MoveFileSystem::createPrivateFolder(const std::wstring& path) {
+  const auto security = privateFolderSecurity();
+  if (!security) return lastStatus(path);
+  if (held_.holds(path)) {
+    const DWORD error = held_.createFolder(path, security.get());
+    return error ? statusOf(error, held_.refusedPath()) : MoveStatus::success();
+  }
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, security.get(), FALSE};
+  return ::CreateDirectoryW(callablePath(path).c_str(), &attributes) ? MoveStatus::success()
+                                                                     : lastStatus(path);
+}
+
 MoveStatus Win32MoveFileSystem::copyFile(const std::wstring& from, const std::wstring& to,
                                          const platform::CopyProgress& progress) {
+  if (MoveStatus st = reachFolders({&from, &to}); !st.ok()) return st;
   FILE_BASIC_INFO original{};
   {
-    const base::win32::UniqueFileHandle source = openCopyEntry(from, FILE_READ_ATTRIBUTES);
+    const base::win32::UniqueFileHandle source = openEntry(from, FILE_READ_ATTRIBUTES, false);
     if (!source || !basicInfoOf(source.get(), original)) return lastStatus(from);
   }
   // A sparse file copied whole would take its full length on the destination.
@@ -224,7 +290,7 @@ MoveStatus Win32MoveFileSystem::finishCopy(const std::wstring& from, const std::
   EntrySecurity security;
   {
     const base::win32::UniqueFileHandle source =
-        openCopyEntry(from, FILE_READ_ATTRIBUTES | (withSecurity ? READ_CONTROL : 0));
+        openEntry(from, FILE_READ_ATTRIBUTES | (withSecurity ? READ_CONTROL : 0), false);
     if (!source || !basicInfoOf(source.get(), original)) return lastStatus(from);
     if (withSecurity) {
       if (MoveStatus st = security.read(source.get(), from, false); !st.ok()) return st;
@@ -238,7 +304,7 @@ MoveStatus Win32MoveFileSystem::finishCopy(const std::wstring& from, const std::
   // granted at the opening, and permissions that no longer let this process write the copy stop
   // nothing after them.
   const auto settle = [&](DWORD attributes) {
-    const base::win32::UniqueFileHandle file = openCopyEntry(to, access);
+    const base::win32::UniqueFileHandle file = openEntry(to, access, false);
     FILE_BASIC_INFO given{};
     given.CreationTime.QuadPart = static_cast<LONGLONG>(times.creation);
     given.LastWriteTime.QuadPart = static_cast<LONGLONG>(times.lastWrite);
@@ -279,19 +345,20 @@ MoveStatus Win32MoveFileSystem::nameCount(const std::wstring& file, std::uint32_
 
 MoveStatus Win32MoveFileSystem::copySecurity(const std::wstring& from, const std::wstring& to,
                                              bool asRoot) {
+  if (MoveStatus st = reachFolders({&from, &to}); !st.ok()) return st;
   FILE_BASIC_INFO original{};
   EntrySecurity security;
   {
     const base::win32::UniqueFileHandle source =
-        openCopyEntry(from, FILE_READ_ATTRIBUTES | READ_CONTROL);
+        openEntry(from, FILE_READ_ATTRIBUTES | READ_CONTROL, false);
     if (!source || !basicInfoOf(source.get(), original)) return lastStatus(from);
     if (MoveStatus st = security.read(source.get(), from, asRoot); !st.ok()) return st;
   }
   // A folder's compression, the one attribute setAttributes cannot give, comes along here: what
   // is made in the folder later is compressed as in the original.
   const bool compressed = original.FileAttributes & FILE_ATTRIBUTE_COMPRESSED;
-  const base::win32::UniqueFileHandle copy = openCopyEntry(
-      to, security.accessNeeded() | (compressed ? FILE_READ_DATA | FILE_WRITE_DATA : 0));
+  const base::win32::UniqueFileHandle copy = openEntry(
+      to, security.accessNeeded() | (compressed ? FILE_READ_DATA | FILE_WRITE_DATA : 0), false);
   if (!copy) return lastStatus(to);
   if (compressed && (volumeFlagsOf(copy.get()) & FILE_FILE_COMPRESSION)) {
     if (const DWORD error = compress(copy.get()); error) return statusOf(error, to);
@@ -300,6 +367,12 @@ MoveStatus Win32MoveFileSystem::copySecurity(const std::wstring& from, const std
 }
 
 MoveStatus Win32MoveFileSystem::setAttributes(const std::wstring& path, std::uint32_t attributes) {
+  if (held_.holds(path)) {
+    base::win32::UniqueFileHandle entry;
+    if (MoveStatus st = reachEntry(path, FILE_WRITE_ATTRIBUTES, 0, entry); !st.ok()) return st;
+    const DWORD error = setAttributesThrough(entry.get(), attributes);
+    return error ? statusOf(error, path) : MoveStatus::success();
+  }
   const DWORD value = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
   return ::SetFileAttributesW(callablePath(path).c_str(), value) ? MoveStatus::success()
                                                                  : lastStatus(path);
@@ -307,8 +380,8 @@ MoveStatus Win32MoveFileSystem::setAttributes(const std::wstring& path, std::uin
 
 MoveStatus Win32MoveFileSystem::setTimes(const std::wstring& path,
                                          const platform::EntryTimes& times) {
-  const base::win32::UniqueFileHandle entry = openEntry(path, FILE_WRITE_ATTRIBUTES, false);
-  if (!entry) return lastStatus(path);
+  base::win32::UniqueFileHandle entry;
+  if (MoveStatus st = reachEntry(path, FILE_WRITE_ATTRIBUTES, 0, entry); !st.ok()) return st;
   const FILETIME creation = fileTimeOf(times.creation);
   const FILETIME lastWrite = fileTimeOf(times.lastWrite);
   return ::SetFileTime(entry.get(), &creation, nullptr, &lastWrite) ? MoveStatus::success()
@@ -316,9 +389,12 @@ MoveStatus Win32MoveFileSystem::setTimes(const std::wstring& path,
 }
 
 MoveStatus Win32MoveFileSystem::measureTimeStep(const std::wstring& folder, std::uint64_t& step) {
-  const base::win32::UniqueFileHandle entry =
-      openEntry(folder, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, false);
-  if (!entry) return lastStatus(folder);
+  base::win32::UniqueFileHandle entry;
+  if (MoveStatus st =
+          reachEntry(folder, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, nt::kFolderOnly, entry);
+      !st.ok()) {
+    return st;
+  }
   FILETIME creation{}, access{}, lastWrite{};
   if (!::GetFileTime(entry.get(), &creation, &access, &lastWrite)) return lastStatus(folder);
   // One tick short of an even second: a volume that cuts times to 10 ms, 1 s or 2 s cuts the most
@@ -327,13 +403,14 @@ MoveStatus Win32MoveFileSystem::measureTimeStep(const std::wstring& folder, std:
   const std::uint64_t probe = (ticksOf(lastWrite) / kEvenSecond + 1) * kEvenSecond - 1;
   const FILETIME probeTime = fileTimeOf(probe);
   if (!::SetFileTime(entry.get(), nullptr, nullptr, &probeTime)) return lastStatus(folder);
-  WIN32_FILE_ATTRIBUTE_DATA kept{};
-  const bool read =
-      ::GetFileAttributesExW(callablePath(folder).c_str(), GetFileExInfoStandard, &kept);
+  // Read back through an opening of its own, as the volume keeps it.
+  FILETIME kept{};
+  const base::win32::UniqueFileHandle again = openEntry(folder, FILE_READ_ATTRIBUTES, false);
+  const bool read = again && ::GetFileTime(again.get(), nullptr, nullptr, &kept);
   const DWORD error = ::GetLastError();
   if (!::SetFileTime(entry.get(), &creation, &access, &lastWrite)) return lastStatus(folder);
   if (!read) return statusOf(error, folder);
-  const std::uint64_t back = ticksOf(kept.ftLastWriteTime);
+  const std::uint64_t back = ticksOf(kept);
   step = (back > probe ? back - probe : probe - back) + 1;
   return MoveStatus::success();
 }
@@ -367,6 +444,7 @@ MoveStatus Win32MoveFileSystem::copyLinkLeadingTo(const std::wstring& from, cons
 // `from` made again at `to`, from its own bytes, or leading to `target` instead where one is given.
 MoveStatus Win32MoveFileSystem::copyLinkAs(const std::wstring& from, const std::wstring& to,
                                            const std::wstring& target) {
+  if (MoveStatus st = reachFolders({&from, &to}); !st.ok()) return st;
   const base::EntryReading reading = readingOf(from);
   switch (reading.kind) {
     case base::EntryKind::Unreadable:
@@ -386,7 +464,7 @@ MoveStatus Win32MoveFileSystem::copyLinkAs(const std::wstring& from, const std::
   LinkOriginal original;
   {
     const base::win32::UniqueFileHandle source =
-        openCopyEntry(from, FILE_READ_ATTRIBUTES | READ_CONTROL);
+        openEntry(from, FILE_READ_ATTRIBUTES | READ_CONTROL, false);
     if (!source || !basicInfoOf(source.get(), original.basic)) return lastStatus(from);
     if (const DWORD error = base::win32::readReparseData(source.get(), original.data); error) {
       return statusOf(error, from);
@@ -403,8 +481,9 @@ MoveStatus Win32MoveFileSystem::copyLinkAs(const std::wstring& from, const std::
     original.data = *bytes;
   }
   if (MoveStatus made = makeLinkFromBytes(to, original); !made.ok()) return made;
-  const base::win32::UniqueFileHandle link = openCopyEntry(
-      to, FILE_WRITE_ATTRIBUTES | (original.withSecurity ? original.security.accessNeeded() : 0));
+  const base::win32::UniqueFileHandle link = openEntry(
+      to, FILE_WRITE_ATTRIBUTES | (original.withSecurity ? original.security.accessNeeded() : 0),
+      false);
   FILE_BASIC_INFO given{};
   given.CreationTime = original.basic.CreationTime;
   given.LastWriteTime = original.basic.LastWriteTime;
@@ -450,6 +529,20 @@ MoveStatus Win32MoveFileSystem::makeLink(const std::wstring& link, const std::ws
 }
 
 MoveStatus Win32MoveFileSystem::removeLink(const std::wstring& link) {
+  if (held_.holds(link)) {
+    const base::EntryReading reading = readingOf(link);
+    if (reading.kind == base::EntryKind::Unreadable) return statusOf(reading.error, link);
+    if (platform::moveKindOf(reading.kind, reading.attributes) != EntryKind::Link) {
+      return MoveStatus::failure(fillIn(texts_.notALink, link));
+    }
+    if (reading.kind == base::EntryKind::VolumeMountPoint) return refuseVolumeMountPoint(link);
+    if (reading.kind == base::EntryKind::HostLink) {
+      if (!links_.remove) return MoveStatus::failure(texts_.noJunctionTool);
+      return links_.remove(link);
+    }
+    // The link itself, deleted through its handle: what it leads to is never entered.
+    return deleteHeld(link, 0);
+  }
   // A junction or folder symbolic link goes with RemoveDirectoryW, which never enters it; only
   // Wine's host links need the tool.
   WIN32_FIND_DATAW found{};
@@ -474,7 +567,7 @@ MoveStatus Win32MoveFileSystem::removeLink(const std::wstring& link) {
 
 MoveStatus Win32MoveFileSystem::flushLink(const std::wstring& link) {
   // Flushing the link itself, opened without following it, writes NTFS's log up to its making.
-  const base::win32::UniqueFileHandle opened = openCopyEntry(link, GENERIC_WRITE);
+  const base::win32::UniqueFileHandle opened = openEntry(link, GENERIC_WRITE, false);
   if (!opened) return lastStatus(link);
   if (::FlushFileBuffers(opened.get())) return MoveStatus::success();
   const DWORD refused = ::GetLastError();
@@ -506,11 +599,32 @@ MoveStatus Win32MoveFileSystem::sameFolder(const std::wstring& a, const std::wst
   return MoveStatus::success();
 }
 
+MoveStatus Win32MoveFileSystem::deleteHeld(const std::wstring& path, ULONG options) {
+  held_.forget(path);
+  base::win32::UniqueFileHandle entry;
+  MoveStatus st =
+      reachEntry(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, options, entry);
+  // One that may be deleted (its folder lets us) but not changed goes without the read-only help.
+  if (!st.ok() && st.code == MoveStatus::Code::NoRights) {
+    st = reachEntry(path, DELETE | FILE_READ_ATTRIBUTES, options, entry);
+  }
+  if (!st.ok()) return st;
+  // A folder that became a link: deleting the link would be harmless, but it is not what was
+  // listed.
+  if ((options & nt::kFolderOnly) && isLinkItself(entry.get())) {
+    return statusOf(nt::kErrorLinkOnTheWay, path);
+  }
+  const DWORD error = deleteThrough(entry.get());
+  return error ? statusOf(error, path) : MoveStatus::success();
+}
+
 MoveStatus Win32MoveFileSystem::deleteFile(const std::wstring& path) {
+  if (held_.holds(path)) return deleteHeld(path, nt::kFileOnly);
   return removeEvenReadOnly(path, ::DeleteFileW);
 }
 
 MoveStatus Win32MoveFileSystem::removeEmptyFolder(const std::wstring& path) {
+  if (held_.holds(path)) return deleteHeld(path, nt::kFolderOnly);
   return removeEvenReadOnly(path, ::RemoveDirectoryW);
 }
 
@@ -559,23 +673,65 @@ MoveStatus Win32MoveFileSystem::canKeepOwners(bool& can) {
   return MoveStatus::success();
 }
 
-// Until the move reaches every entry from held folders: the folder's final path, nothing held.
 MoveStatus Win32MoveFileSystem::hold(const std::wstring& folder, std::wstring& finalPath) {
-  return resolvedTarget(folder, finalPath);
+  return held_.hold(folder, finalPath);
 }
 
-// Until private folders are made: a plain one, which copySecurity gives its permissions at the end.
-MoveStatus Win32MoveFileSystem::createPrivateFolder(const std::wstring& path) {
-  return createFolder(path);
+MoveStatus Win32MoveFileSystem::reclaim(const std::wstring& path) {
+  if (MoveStatus st = reachFolders({&path}); !st.ok()) return st;
+  return reclaimEntry(path);
 }
-
-MoveStatus Win32MoveFileSystem::reclaim(const std::wstring& path) { return reclaimEntry(path); }
 
 MoveStatus Win32MoveFileSystem::hasStreams(const std::wstring& file, bool& has) {
+  if (MoveStatus st = reachFolders({&file}); !st.ok()) return st;
   return findNamedStreams(file, has);
 }
 
+base::win32::UniqueFileHandle Win32MoveFileSystem::openEntry(const std::wstring& path, DWORD access,
+                                                             bool followLink) {
+  if (!held_.holds(path)) return openByPath(path, access, followLink);
+  base::win32::UniqueFileHandle opened;
+  if (const DWORD error = held_.open(path, access, 0, followLink, opened)) ::SetLastError(error);
+  return opened;
+}
+
+MoveStatus Win32MoveFileSystem::reachEntry(const std::wstring& path, DWORD access, ULONG options,
+                                           base::win32::UniqueFileHandle& opened) {
+  if (!held_.holds(path)) {
+    opened = openByPath(path, access, false);
+    return opened ? MoveStatus::success() : lastStatus(path);
+  }
+  const DWORD error = held_.open(path, access, options, false, opened);
+  return error ? statusOf(error, held_.refusedPath()) : MoveStatus::success();
+}
+
+MoveStatus Win32MoveFileSystem::reachFolders(std::initializer_list<const std::wstring*> paths) {
+  for (const std::wstring* path : paths) {
+    HeldFolders::Place where;
+    if (!held_.holds(*path)) continue;
+    if (const DWORD error = held_.place(*path, where)) return statusOf(error, held_.refusedPath());
+  }
+  return MoveStatus::success();
+}
+
+base::EntryReading Win32MoveFileSystem::readingOf(const std::wstring& entry) {
+  if (!held_.holds(entry)) return base::win32::readEntry(callablePath(entry));
+  return held_.read(entry);
+}
+
+MoveStatus Win32MoveFileSystem::resolvedTarget(const std::wstring& link, std::wstring& target) {
+  const base::win32::UniqueFileHandle file = openEntry(link, FILE_READ_ATTRIBUTES, true);
+  if (!file) return lastStatus(link);
+  const auto resolved = base::win32::finalPathOf(file.get());
+  if (!resolved) return lastStatus(link);
+  target = *resolved;
+  return MoveStatus::success();
+}
+
+// The journal is written at each step of a move and deleted at its end: no folder stays open below
+// a held one past a step.
 MoveStatus Win32MoveFileSystem::writeJournal(const std::wstring& path, const std::wstring& text) {
+  held_.forgetKept();
   return writeDurably(path, text);
 }
 
@@ -584,6 +740,7 @@ MoveStatus Win32MoveFileSystem::readJournal(const std::wstring& path, std::wstri
 }
 
 MoveStatus Win32MoveFileSystem::deleteJournal(const std::wstring& path) {
+  held_.forgetKept();
   if (::DeleteFileW(callablePath(path).c_str())) return MoveStatus::success();
   const DWORD error = ::GetLastError();
   return isMissing(error) ? MoveStatus::success() : statusOf(error, path);

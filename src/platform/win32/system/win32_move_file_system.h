@@ -1,15 +1,21 @@
 #pragma once
 // The folder move's file operations on Win32. Links are made (and, where the system cannot remove
-// them itself, removed) by the program's junction tool, through the commands given.
+// them itself, removed) by the program's junction tool, through the commands given. Paths at or
+// below a held folder are reached from its handle, no link on the way followed
+// (held_folders.h); others by their path.
 
 #include <windows.h>
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
+#include "base/entry_reading.h"
+#include "base/win32/handles.h"
 #include "platform/move_file_system.h"
+#include "platform/win32/system/held_folders.h"
 
 namespace mirafold::win32 {
 
@@ -72,7 +78,30 @@ class Win32MoveFileSystem : public platform::MoveFileSystem {
   platform::MoveStatus copyLinkAs(const std::wstring& from, const std::wstring& to,
                                   const std::wstring& target);
 
+  // The entry opened: from its held folder when it lies below one (the entry itself, or where a
+  // link leads when `followLink`, its folders never followed), else by its path. Invalid on
+  // failure, with the thread's last error set (ERROR_REPARSE_POINT_ENCOUNTERED: a link where a
+  // folder must be).
+  base::win32::UniqueFileHandle openEntry(const std::wstring& path, DWORD access, bool followLink);
+  // The same for this seam's own calls: `options` (base/win32/nt_files.h) asks for a file or a
+  // folder; a refusal names the folder on the way that was not one.
+  platform::MoveStatus reachEntry(const std::wstring& path, DWORD access, ULONG options,
+                                  base::win32::UniqueFileHandle& opened);
+  // The folders of each path that lies below a held folder reached (Changed where one is a link):
+  // before a system call that takes paths, not handles.
+  platform::MoveStatus reachFolders(std::initializer_list<const std::wstring*> paths);
+  // The one reading of the entry itself (base/win32/entry_reader.h).
+  base::EntryReading readingOf(const std::wstring& entry);
+  // Where a link leads, as the system resolves it: the only answer Wine's host links give.
+  platform::MoveStatus resolvedTarget(const std::wstring& link, std::wstring& target);
+  platform::MoveStatus inspectHeld(const std::wstring& path, platform::EntryInfo& info);
+  // The rename through handles: `from` opened itself, its new name given inside the folder of
+  // `to`. 0 or the system's error (for the path held_ names, when ERROR_REPARSE_POINT_ENCOUNTERED).
+  DWORD renameThroughHandles(const std::wstring& from, const std::wstring& to);
+  platform::MoveStatus deleteHeld(const std::wstring& path, ULONG options);
+
   LinkCommands links_;
+  HeldFolders held_;
   MoveFileSystemTexts texts_;
 };
 
