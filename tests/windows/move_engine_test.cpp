@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/command_line.h"
+#include "base/text.h"
 #include "host_script.h"
 #include "junction_links.h"
 #include "move/folder_mover.h"
@@ -235,8 +236,7 @@ TEST_F(MoveEngineTest, SameDriveIsOneRenameAndALink) {
   EXPECT_TRUE(planned.plan.sameVolume);
   EXPECT_EQ(planned.summary.files, files_.size());
   const move::MoveResult result = run(files_fs_, planned.plan);
-  ASSERT_EQ(result.outcome, MoveOutcome::Done)
-      << std::string(result.reason.begin(), result.reason.end());
+  ASSERT_EQ(result.outcome, MoveOutcome::Done) << mirafold::base::toUtf8(result.reason);
   EXPECT_EQ(kindOf(source_), EntryKind::Link);
   EXPECT_EQ(kindOf(store + L"\\游戏 Game"), EntryKind::Folder);
   expectWholeAt(source_);

@@ -566,6 +566,8 @@ MoveStatus Win32MoveFileSystem::removeLink(const std::wstring& link) {
 }
 
 MoveStatus Win32MoveFileSystem::flushLink(const std::wstring& link) {
+  // Wine's host links are the host's to keep: no Windows handle reaches one itself.
+  if (readingOf(link).kind == base::EntryKind::HostLink) return MoveStatus::success();
   // Flushing the link itself, opened without following it, writes NTFS's log up to its making.
   const base::win32::UniqueFileHandle opened = openEntry(link, GENERIC_WRITE, false);
   if (!opened) return lastStatus(link);
