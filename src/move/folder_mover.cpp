@@ -390,8 +390,8 @@ class MoveRun {
     // The name alone is not enough: Wine calls every drive NTFS, and FAT may round a time.
     std::uint64_t measured = 1;
     if (MoveStatus st = files_.measureTimeStep(partial_, measured); !st.ok()) return st;
-    const CopyCheck check{std::max(timeStepOf(to.fileSystem), measured), plan_.origin,
-                          plan_.origin, true};
+    const CopyCheck check{std::max(timeStepOf(to.fileSystem), measured), plan_.origin, plan_.origin,
+                          true};
     if (MoveStatus st = verifyCopy(files_, moving_, partial_, check); !st.ok()) return st;
     return copier.secure(moving_, partial_);
   }
@@ -502,11 +502,23 @@ MovePlan reverseOf(const MovePlan& plan, std::uint32_t attributes) {
 
 FolderMover::FolderMover(MoverServices services) : services_(std::move(services)) {}
 
+namespace {
+
+// The folders a move held are let go when it ends, however it ends.
+struct LettingGo {
+  platform::MoveFileSystem& files;
+  ~LettingGo() { files.letGo(); }
+};
+
+}  // namespace
+
 MoveResult FolderMover::run(const MovePlan& plan) {
+  const LettingGo atTheEnd{services_.files};
   return MoveRun(services_, plan, journalPathFor(services_.journalFolder, plan)).fresh();
 }
 
 MoveResult FolderMover::recover(const PendingMove& pending, Recovery choice) {
+  const LettingGo atTheEnd{services_.files};
   const JournalEntry& entry = pending.entry;
   if (MoveStatus st = holdPlaces(services_.files, entry.plan); !st.ok()) {
     return {MoveOutcome::Unfinished, st.reason, {}, st.code == MoveStatus::Code::NoRights};

@@ -112,6 +112,9 @@ MoveStatus StoppingFileSystem::canKeepOwners(bool& can) {
   return unlessStopped([&] { return files_.canKeepOwners(can); });
 }
 
+// Stopped or not: letting go touches nothing on the disk.
+void StoppingFileSystem::letGo() { files_.letGo(); }
+
 MoveStatus StoppingFileSystem::hold(const std::wstring& folder, std::wstring& finalPath) {
   return unlessStopped([&] { return files_.hold(folder, finalPath); });
 }

@@ -151,6 +151,9 @@ class MoveFileSystem {
   // "C:\x"), for the caller to check against its plan and its rules. Holding it again returns the
   // same.
   virtual MoveStatus hold(const std::wstring& folder, std::wstring& finalPath) = 0;
+  // Every held folder let go: the move that held them has ended. Held past it, they would stand in
+  // the way of renaming the folders above them, and a later move would find them where they were.
+  virtual void letGo() = 0;
   // `path` made as a folder that nobody but this process's user, SYSTEM and the administrators can
   // change (a protected DACL, inherited by what is made inside), so nothing is added to a copy
   // meanwhile; its final owner and permissions still come from copySecurity at the end.

@@ -320,6 +320,7 @@ TEST_P(MoveFaultTest, AnyOneOperationFailing) {
     fs.failAt(i);
     const MoveResult result = run(fs);
     EXPECT_NE(result.outcome, MoveOutcome::Done) << "a failure nobody noticed";
+    EXPECT_FALSE(fs.holdsAny()) << "folders held past the move's end";
     fs.resetFaults();
     settle(fs, result);
     if (HasFatalFailure()) return;

@@ -662,6 +662,8 @@ MoveStatus FakeMoveFileSystem::volumeInfo(const std::wstring& path, platform::Vo
   return MoveStatus::success();
 }
 
+void FakeMoveFileSystem::letGo() { heldFolders_.clear(); }
+
 MoveStatus FakeMoveFileSystem::hold(const std::wstring& folder, std::wstring& finalPath) {
   if (auto fault = injectedFault()) return *fault;
   if (!isFolder(folder)) return failed(L"not a folder: " + folder);

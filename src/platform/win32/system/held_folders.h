@@ -61,6 +61,8 @@ class HeldFolders {
   // Every kept folder closed, the held ones aside: a step of the move is over, and Windows lets
   // nobody rename a folder while something inside it is open.
   void forgetKept();
+  // Every folder closed, the held ones too: the move that held them has ended.
+  void letGo() { held_.clear(); }
 
  private:
   struct Kept {

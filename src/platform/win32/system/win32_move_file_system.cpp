@@ -675,6 +675,8 @@ MoveStatus Win32MoveFileSystem::canKeepOwners(bool& can) {
   return MoveStatus::success();
 }
 
+void Win32MoveFileSystem::letGo() { held_.letGo(); }
+
 MoveStatus Win32MoveFileSystem::hold(const std::wstring& folder, std::wstring& finalPath) {
   return held_.hold(folder, finalPath);
 }

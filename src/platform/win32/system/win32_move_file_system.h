@@ -66,6 +66,7 @@ class Win32MoveFileSystem : public platform::MoveFileSystem {
   platform::MoveStatus volumeInfo(const std::wstring& path, platform::VolumeInfo& info) override;
   platform::MoveStatus canKeepOwners(bool& can) override;
   platform::MoveStatus hold(const std::wstring& folder, std::wstring& finalPath) override;
+  void letGo() override;
   platform::MoveStatus createPrivateFolder(const std::wstring& path) override;
   platform::MoveStatus reclaim(const std::wstring& path) override;
   platform::MoveStatus hasStreams(const std::wstring& file, bool& has) override;
