@@ -95,9 +95,17 @@ MoveSurroundings MoveHandlers::surroundingsOf(const std::wstring& linkPlace) {
   return move::surroundingsOf(s_.systemFolders, s_.volume, linkPlace);
 }
 
-void MoveHandlers::moveAway(const std::wstring& folder) {
+// The move is planned where the folders really are: it holds them at its start and refuses a
+// folder found elsewhere than planned, which a link on the way would otherwise look like.
+std::wstring MoveHandlers::realPlaceOf(const std::wstring& path) const {
+  const std::wstring parent = parentOf(path);
+  return parent.empty() ? path : joinPath(s_.paths.resolvedPath(parent), nameOf(path));
+}
+
+void MoveHandlers::moveAway(const std::wstring& chosen) {
+  const std::wstring folder = realPlaceOf(chosen);
   const PlannedMove planned =
-      planMoveAway(s_.files, folder, c_.dir2.path(), surroundingsOf(folder));
+      planMoveAway(s_.files, folder, s_.paths.resolvedPath(c_.dir2.path()), surroundingsOf(folder));
   if (planned.refusal) {
     s_.messages.show(*planned.refusal);
     return;
@@ -155,7 +163,8 @@ MoveResult MoveHandlers::goOnWhileHeld(const std::wstring& journalPath, MoveResu
   return result;
 }
 
-void MoveHandlers::moveBack(const std::wstring& link) {
+void MoveHandlers::moveBack(const std::wstring& chosen) {
+  const std::wstring link = realPlaceOf(chosen);
   const PlannedMove planned = planMoveBack(s_.files, link, surroundingsOf(link));
   if (planned.refusal) {
     s_.messages.show(*planned.refusal);

@@ -81,8 +81,9 @@ class MoveHandlers {
   bool canMoveAway(const std::wstring& folder) const;
   bool leadsNowhere(const std::wstring& link);
   MoveSurroundings surroundingsOf(const std::wstring& linkPlace);
-  void moveAway(const std::wstring& folder);
-  void moveBack(const std::wstring& link);
+  std::wstring realPlaceOf(const std::wstring& path) const;
+  void moveAway(const std::wstring& chosen);
+  void moveBack(const std::wstring& chosen);
   void deleteLinkAsAdministrator(const std::wstring& link);
   // Runs the mover's work behind the progress window, then tells the end.
   MoveResult runWithProgress(const std::function<MoveResult(FolderMover&)>& work);
