@@ -16,6 +16,8 @@ namespace mirafold::win32 {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
+// Posted by the link probing when answers wait; the list box's own messages lie below WM_APP.
+constexpr UINT kMarksReady = WM_APP + 1;
 constexpr int kMargin = 2;  // pixels around icon and text
 
 base::win32::UniqueIcon folderIcon(bool open, int size) {
@@ -84,10 +86,9 @@ void drawBrokenMark(HDC dc, const RECT& box) {
 }  // namespace
 
 platform::FolderRowModel Win32FolderList::startRows() {
-  Win32LinkProbe probe;
-  if (auto rows = readFolderRows(L".", probe)) return std::move(*rows);
+  if (auto rows = readFolderRows(L".")) return std::move(*rows);
   // The current folder may have gone away; its drive's root is the nearest place to show.
-  if (auto rows = readFolderRows(L"\\", probe)) return std::move(*rows);
+  if (auto rows = readFolderRows(L"\\")) return std::move(*rows);
   return {};
 }
 
@@ -116,7 +117,7 @@ std::unique_ptr<Win32FolderList> Win32FolderList::create(
 
 Win32FolderList::Win32FolderList(HWND hwnd, HFONT font, int dpi,
                                  std::unique_ptr<platform::LinkProbe> probe)
-    : hwnd_(hwnd), font_(font), probe_(std::move(probe)) {
+    : hwnd_(hwnd), font_(font), marks_(std::move(probe), hwnd, kMarksReady) {
   loadIcons(dpi);
 }
 
@@ -139,7 +140,7 @@ Win32FolderList::~Win32FolderList() {
 }
 
 bool Win32FolderList::setPath(const std::wstring& path) {
-  auto rows = readFolderRows(path, *probe_);
+  auto rows = readFolderRows(path);
   if (!rows) return false;
   show(std::move(*rows));
   if (onChange_) onChange_();
@@ -218,6 +219,9 @@ LRESULT Win32FolderList::onMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
         return 0;
       }
       break;
+    case kMarksReady:
+      takeMarks();
+      return 0;
     case WM_GETOBJECT:
       if (auto answer = accessible_.answerGetObject(hwnd, wParam, lParam)) return *answer;
       break;
@@ -239,6 +243,24 @@ void Win32FolderList::show(platform::FolderRowModel rows) {
   if (rows_.size() > 0) ::SendMessageW(hwnd_, LB_SETCURSEL, rows_.currentRow(), 0);
   ::SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
   ::InvalidateRect(hwnd_, nullptr, TRUE);
+  platform::LinksToProbe links = rows_.links();
+  unknownMarks_ = links.rows.size();
+  marks_.probe(std::move(links));
+}
+
+void Win32FolderList::takeMarks() {
+  for (const LinkMarks::Answer& answer : marks_.take()) {
+    if (unknownMarks_ > 0) --unknownMarks_;
+    // A whole link already shows as one: only a broken one changes what is seen and heard.
+    if (!answer.broken) continue;
+    rows_.setBroken(answer.row, true);
+    RECT r{};
+    if (::SendMessageW(hwnd_, LB_GETITEMRECT, answer.row, reinterpret_cast<LPARAM>(&r)) != LB_ERR) {
+      ::InvalidateRect(hwnd_, &r, FALSE);
+    }
+    ::NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd_, OBJID_CLIENT,
+                     static_cast<LONG>(answer.row + 1));
+  }
 }
 
 void Win32FolderList::openSelectedRow() {
@@ -247,7 +269,7 @@ void Win32FolderList::openSelectedRow() {
   if (setPath(rows_.folder(static_cast<std::size_t>(selected)))) return;
   // The row's folder has gone or cannot be read: show the folder as it is now.
   ::MessageBeep(MB_OK);
-  if (auto fresh = readFolderRows(rows_.path(), *probe_)) {
+  if (auto fresh = readFolderRows(rows_.path())) {
     show(std::move(*fresh));
   } else {
     ::SendMessageW(hwnd_, LB_SETCURSEL, rows_.currentRow(), 0);
