@@ -222,6 +222,11 @@ LRESULT Win32FolderList::onMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
     case kMarksReady:
       takeMarks();
       return 0;
+    case WM_PAINT: {
+      const LRESULT painted = ::DefSubclassProc(hwnd, message, wParam, lParam);
+      startProbing();
+      return painted;
+    }
     case WM_GETOBJECT:
       if (auto answer = accessible_.answerGetObject(hwnd, wParam, lParam)) return *answer;
       break;
@@ -243,9 +248,18 @@ void Win32FolderList::show(platform::FolderRowModel rows) {
   if (rows_.size() > 0) ::SendMessageW(hwnd_, LB_SETCURSEL, rows_.currentRow(), 0);
   ::SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
   ::InvalidateRect(hwnd_, nullptr, TRUE);
-  platform::LinksToProbe links = rows_.links();
-  unknownMarks_ = links.rows.size();
-  marks_.probe(std::move(links));
+  unprobed_ = rows_.links();
+  unknownMarks_ = unprobed_->rows.size();
+  // The folder before is answered no more. This one's links are probed once its rows in view are
+  // drawn, so that the probing does not slow the drawing; a list not shown is probed at once.
+  marks_.probe({});
+  if (!::IsWindowVisible(hwnd_)) startProbing();
+}
+
+void Win32FolderList::startProbing() {
+  if (!unprobed_) return;
+  marks_.probe(std::move(*unprobed_));
+  unprobed_.reset();
 }
 
 void Win32FolderList::takeMarks() {

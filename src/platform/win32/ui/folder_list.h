@@ -63,6 +63,7 @@ class Win32FolderList final : public platform::FolderList,
                                        UINT_PTR id, DWORD_PTR self);
   LRESULT onMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void show(platform::FolderRowModel rows);
+  void startProbing();
   void takeMarks();
   void openSelectedRow();
   // `lParam` of WM_CONTEXTMENU: the screen point clicked, or -1 from the keyboard.
@@ -82,6 +83,7 @@ class Win32FolderList final : public platform::FolderList,
   base::win32::UniqueIcon closedIcon_;
   int iconSize_ = 0;
   platform::FolderRowModel rows_;
+  std::optional<platform::LinksToProbe> unprobed_;
   std::size_t unknownMarks_ = 0;
   platform::Handler onChange_;
   platform::RowMenu menu_;
