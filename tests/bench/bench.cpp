@@ -1,6 +1,6 @@
 // Measures, in one run and beside a baseline each: opening big folders in the folder list (one
-// of them all links, each probed for a target that is gone), start-up to the window shown, a click
-// on the create button to the link on disk, and a move.
+// of them all links, and the time until each link's mark is known), start-up to the window shown,
+// a click on the create button to the link on disk, and a move.
 //   mirafold_bench <20,000 subfolders> <100,000 subfolders> <1,000 links> <runs>
 //   [move|startup|folders]
 // Prints one line per figure: name, median in ms, baseline median in ms.

@@ -35,7 +35,7 @@ Made madeAs(ControlKind kind) {
     case ControlKind::FolderList:
       return {L"LISTBOX",
               WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_NODATA | LBS_NOTIFY |
-                  LBS_NOINTEGRALHEIGHT,
+                  LBS_NOINTEGRALHEIGHT | LBS_DISABLENOSCROLL,
               WS_EX_CLIENTEDGE};
     case ControlKind::TextBox:
       return {L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};

@@ -95,8 +95,10 @@ platform::FolderRowModel Win32FolderList::startRows() {
 std::unique_ptr<Win32FolderList> Win32FolderList::create(
     HWND parent, int id, const RECT& pixels, HFONT font, int dpi, platform::FolderRowModel start,
     std::unique_ptr<platform::LinkProbe> probe) {
+  // The scroll bar stays, greyed while every row fits: showing or hiding it reshapes the list,
+  // which costs more than drawing a screen of rows.
   constexpr DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWFIXED |
-                          LBS_NODATA | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+                          LBS_NODATA | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_DISABLENOSCROLL;
   const HWND hwnd = ::CreateWindowExW(
       WS_EX_CLIENTEDGE, L"LISTBOX", L"", style, pixels.left, pixels.top, pixels.right - pixels.left,
       pixels.bottom - pixels.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
