@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <latch>
@@ -411,6 +412,7 @@ std::wstring accessibleRowName(HWND list, std::size_t row) {
 class GoneTargetProbe final : public platform::LinkProbe {
  public:
   explicit GoneTargetProbe(std::latch* held = nullptr) : held_(held) {}
+  std::atomic<int> entered = 0;
   std::optional<std::wstring> linkTarget(const std::wstring& link) override {
     return system_.linkTarget(link);
   }
@@ -419,6 +421,7 @@ class GoneTargetProbe final : public platform::LinkProbe {
   }
   bool isOnNetwork(const std::wstring& path) override { return system_.isOnNetwork(path); }
   bool folderExists(const std::wstring& path) override {
+    ++entered;
     if (held_) held_->wait();
     return !path.ends_with(L"\\broken") && system_.folderExists(path);
   }
@@ -503,10 +506,11 @@ TEST_F(FolderListTest, RowsShowBeforeTheirLinksAreAnsweredAndOnlyTheLatestFolder
       list.reset();
     }
   } const release{held, list};
+  auto probe = std::make_unique<GoneTargetProbe>(&held);
+  const std::atomic<int>& entered = probe->entered;
   list = Win32FolderList::create(parent.hwnd(), kId, RECT{10, 10, 350, 263},
                                  static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)), 96,
-                                 Win32FolderList::startRows(),
-                                 std::make_unique<GoneTargetProbe>(&held));
+                                 Win32FolderList::startRows(), std::move(probe));
   ASSERT_TRUE(list);
   ASSERT_TRUE(list->setPath(tree.path()));
   const auto all = labels(list->rows());
@@ -515,6 +519,12 @@ TEST_F(FolderListTest, RowsShowBeforeTheirLinksAreAnsweredAndOnlyTheLatestFolder
   ASSERT_LT(broken, all.size());
   EXPECT_EQ(list->rows().kind(broken), platform::RowKind::Link);
   EXPECT_FALSE(list->marksKnown());
+  // The link is being probed (the list is not shown, so at once) when the list moves on.
+  const auto start = std::chrono::steady_clock::now();
+  while (entered == 0 && std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) {
+    ::Sleep(1);
+  }
+  ASSERT_GT(entered, 0);
 
   ASSERT_TRUE(list->setPath(tree.at(L"gamma")));
   ASSERT_LT(broken, list->rows().size());
