@@ -1,11 +1,12 @@
 #include "platform/win32/ui/link_marks.h"
 
+#include <system_error>
 #include <utility>
 
 namespace mirafold::win32 {
 
 LinkMarks::LinkMarks(std::unique_ptr<platform::LinkProbe> probe, HWND window, UINT message)
-    : probe_(std::move(probe)), window_(window), message_(message), worker_([this] { run(); }) {}
+    : probe_(std::move(probe)), window_(window), message_(message) {}
 
 LinkMarks::~LinkMarks() {
   {
@@ -13,7 +14,7 @@ LinkMarks::~LinkMarks() {
     stopping_ = true;
   }
   wake_.notify_one();
-  worker_.join();
+  if (worker_.joinable()) worker_.join();
 }
 
 void LinkMarks::probe(platform::LinksToProbe links) {
@@ -24,6 +25,14 @@ void LinkMarks::probe(platform::LinksToProbe links) {
     told_ = false;
     // Nothing to probe still stops the probing of the folder before.
     next_ = std::move(links);
+  }
+  // Made at the first link, so that a list that never shows one never makes a thread. Without
+  // one, the links keep the mark of a whole link.
+  if (!worker_.joinable() && !next_->rows.empty()) {
+    try {
+      worker_ = std::thread([this] { run(); });
+    } catch (const std::system_error&) {
+    }
   }
   wake_.notify_one();
 }

@@ -51,7 +51,7 @@ class LinkMarks {
   bool stopping_ = false;
   bool told_ = false;  // a message is on its way for the answers waiting
   std::vector<Answer> answers_;
-  std::thread worker_;  // last: it starts once the state above is made
+  std::thread worker_;
 };
 
 }  // namespace mirafold::win32
