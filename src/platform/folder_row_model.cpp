@@ -44,13 +44,12 @@ std::size_t Subfolders::bytes() const {
          (links_.capacity() + broken_.capacity()) / 8;
 }
 
-void markBrokenLinks(Subfolders& subfolders, const std::wstring& folder, LinkProbe& probe) {
-  std::optional<bool> folderOnNetwork;  // asked once, and only when there is a link
-  for (std::size_t i = 0; i < subfolders.size(); ++i) {
-    if (!subfolders.isLink(i)) continue;
-    if (!folderOnNetwork) folderOnNetwork = probe.isOnNetwork(folder);
-    const bool broken = leadsNowhere(probe, joined(folder, subfolders[i]), *folderOnNetwork);
-    subfolders.setKind(i, broken ? RowKind::BrokenLink : RowKind::Link);
+void probeLinks(LinkProbe& probe, const LinksToProbe& links,
+                const std::function<bool(std::size_t row, bool broken)>& told) {
+  if (links.rows.empty()) return;
+  const bool folderOnNetwork = probe.isOnNetwork(links.folder);
+  for (std::size_t i = 0; i < links.rows.size(); ++i) {
+    if (!told(links.rows[i], leadsNowhere(probe, links.paths[i], folderOnNetwork))) return;
   }
 }
 
@@ -101,6 +100,21 @@ std::wstring FolderRowModel::folder(std::size_t row) const {
   if (row < ancestors_.size()) return path_.substr(0, ancestors_[row].end);
   if (row >= size()) return {};
   return joined(path_, subfolders_[row - ancestors_.size()]);
+}
+
+LinksToProbe FolderRowModel::links() const {
+  LinksToProbe links{.folder = path_, .rows = {}, .paths = {}};
+  for (std::size_t i = 0; i < subfolders_.size(); ++i) {
+    if (!subfolders_.isLink(i)) continue;
+    links.rows.push_back(ancestors_.size() + i);
+    links.paths.push_back(joined(path_, subfolders_[i]));
+  }
+  return links;
+}
+
+void FolderRowModel::setBroken(std::size_t row, bool broken) {
+  if (row < ancestors_.size() || row >= size()) return;
+  subfolders_.setKind(row - ancestors_.size(), broken ? RowKind::BrokenLink : RowKind::Link);
 }
 
 std::size_t FolderRowModel::bytes() const {

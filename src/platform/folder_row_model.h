@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,8 +41,18 @@ class Subfolders {
   std::vector<bool> links_, broken_;  // one bit a subfolder each
 };
 
-// Only the links are probed, so a folder of plain subfolders costs nothing more to show.
-void markBrokenLinks(Subfolders& subfolders, const std::wstring& folder, LinkProbe& probe);
+// The links among a folder's rows, to be probed apart from the rows themselves (which show each
+// as a whole link until its answer comes).
+struct LinksToProbe {
+  std::wstring folder;
+  std::vector<std::size_t> rows;
+  std::vector<std::wstring> paths;  // path i of row i
+};
+
+// Probes each link in turn and tells whether its target is gone, until `told` returns false.
+// Only links are probed, so a folder of plain subfolders costs nothing more to show.
+void probeLinks(LinkProbe& probe, const LinksToProbe& links,
+                const std::function<bool(std::size_t row, bool broken)>& told);
 
 class FolderRowModel {
  public:
@@ -70,6 +81,9 @@ class FolderRowModel {
     return row >= ancestors_.size() && row < size() ? subfolders_.kind(row - ancestors_.size())
                                                     : RowKind::Folder;
   }
+  LinksToProbe links() const;
+  // The answer of a probe of the link at that row.
+  void setBroken(std::size_t row, bool broken);
   // The bytes the rows take up, for measuring them.
   std::size_t bytes() const;
 

@@ -1,6 +1,6 @@
 // Measures, in one run and beside a baseline each: opening big folders in the folder list (one
-// of them all links, each probed for a target that is gone), start-up to the window shown, a click
-// on the create button to the link on disk, and a move.
+// of them all links, and the time until each link's mark is known), start-up to the window shown,
+// a click on the create button to the link on disk, and a move.
 //   mirafold_bench <20,000 subfolders> <100,000 subfolders> <1,000 links> <runs>
 //   [move|startup|folders]
 // Prints one line per figure: name, median in ms, baseline median in ms.
@@ -66,8 +66,19 @@ constexpr platform::Control kListOnly[] = {
 };
 constexpr platform::WindowLayout kListLayout{L"bench", 5500, 4200, kListOnly};
 
-// Prints "<name> <ours> <bare>", "rows-<name> <rows>" and "memory-<name> <bytes per row>", the
-// memory being what the list's rows take up (Wine reports no private bytes to measure instead).
+// Runs the window's messages until every link among the list's rows has its answer.
+void waitForMarks(const win32::Win32FolderList& list) {
+  const auto start = Clock::now();
+  while (!list.marksKnown() && msSince(start) < 60000) {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    if (!list.marksKnown()) ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+  }
+}
+
+// Prints "<name> <ours> <bare>", "marks-<name> <ms until every link's mark is known>",
+// "rows-<name> <rows>" and "memory-<name> <bytes per row>", the memory being what the list's rows
+// take up (Wine reports no private bytes to measure instead).
 void benchBigFolder(const std::wstring& folder, int runs, const char* name) {
   win32::LayoutWindow window(kListLayout, ::GetModuleHandleW(nullptr), 0, [] {});
   window.show();
@@ -76,18 +87,23 @@ void benchBigFolder(const std::wstring& folder, int runs, const char* name) {
   bool handled = false;
   list.onChange([&] { handled = true; });
   const std::wstring elsewhere = folder.substr(0, folder.rfind(L'\\'));
-  std::vector<double> opened, bare;
+  const auto& shown = dynamic_cast<win32::Win32FolderList&>(list);
+  std::vector<double> opened, marked, bare;
   double bytesPerRow = 0;
   for (int i = 0; i < runs; ++i) {
     list.setPath(elsewhere);
     ::UpdateWindow(listWindow);
+    waitForMarks(shown);
     auto start = Clock::now();
     handled = false;
     const bool moved = list.setPath(folder);
     ::UpdateWindow(listWindow);  // the rows in view are drawn before this returns
     opened.push_back(msSince(start));
+    waitForMarks(shown);
+    marked.push_back(msSince(start));
+    if (!shown.marksKnown()) std::printf("error: the list's links were not all answered\n");
     if (i == 0) {
-      const auto& rows = dynamic_cast<win32::Win32FolderList&>(list).rows();
+      const auto& rows = shown.rows();
       bytesPerRow = static_cast<double>(rows.bytes()) / static_cast<double>(rows.size());
     }
     if (!moved || !handled) std::printf("error: the list did not open the folder\n");
@@ -103,6 +119,7 @@ void benchBigFolder(const std::wstring& folder, int runs, const char* name) {
   ::UpdateWindow(listWindow);
   std::printf("rows-%s %ld\n", name, static_cast<long>(rows));
   std::printf("memory-%s %.1f\n", name, bytesPerRow);
+  std::printf("marks-%s %.1f\n", name, median(marked));
   std::printf("%s %.1f %.1f\n", name, median(opened), median(bare));
 }
 
@@ -142,14 +159,17 @@ void benchStartup(int runs) {
   ui::installProgram(program);
   const std::wstring minimal = ui::buildFolder() + L"\\minimal_window.exe";
   const std::wstring themed = ui::buildFolder() + L"\\minimal_themed_window.exe";
-  std::vector<double> ours, baseline, themedBaseline;
+  const std::wstring sameControls = ui::buildFolder() + L"\\same_controls_window.exe";
+  std::vector<double> ours, baseline, themedBaseline, controlsBaseline;
   for (int i = 0; i < runs; ++i) {
     ours.push_back(timeToWindow(program + L"\\mirafold.exe", L"MirafoldForm", program));
     baseline.push_back(timeToWindow(minimal, L"MinimalWindow", program));
     themedBaseline.push_back(timeToWindow(themed, L"MinimalWindow", program));
+    controlsBaseline.push_back(timeToWindow(sameControls, L"SameControlsWindow", program));
   }
   std::printf("startup %.1f %.1f\n", median(ours), median(baseline));
   std::printf("startup-themed %.1f %.1f\n", median(ours), median(themedBaseline));
+  std::printf("startup-same-controls %.1f %.1f\n", median(ours), median(controlsBaseline));
 }
 
 void benchLink(int runs) {

@@ -64,9 +64,21 @@ TEST(FolderRowModel, BrokenLinksAreMarkedAndSaidSo) {
   };
   Subfolders subfolders;
   for (const auto& row : rows) subfolders.add(row.name, row.listed);
-  markBrokenLinks(subfolders, L"C:\\f", probe);
-  const auto model = FolderRowModel::make(L"C:\\f", std::move(subfolders));
+  auto model = FolderRowModel::make(L"C:\\f", std::move(subfolders));
   ASSERT_TRUE(model);
+  // Told in row order; the caller may stop the probing at any answer.
+  std::vector<std::size_t> told;
+  probeLinks(probe, model->links(), [&](std::size_t row, bool) {
+    told.push_back(row);
+    return told.size() < 2;
+  });
+  EXPECT_EQ(told, (std::vector<std::size_t>{3, 4}));
+  probe.asked.clear();
+  probe.followed.clear();
+  probeLinks(probe, model->links(), [&](std::size_t row, bool broken) {
+    model->setBroken(row, broken);
+    return true;
+  });
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     SCOPED_TRACE(::testing::PrintToString(std::wstring(rows[i].name)));
     EXPECT_EQ(model->kind(i + 2), rows[i].shown);

@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <latch>
 #include <vector>
 
 #include "base/win32/exported.h"
@@ -405,9 +407,12 @@ std::wstring accessibleRowName(HWND list, std::size_t row) {
 }
 
 // The system's probe, except that the target of a link named "broken" is gone: Wine hides a host
-// link whose target is gone from every listing, so none can be listed for real.
+// link whose target is gone from every listing, so none can be listed for real. With `held`, each
+// link waits for it before its answer, as a slow disk would.
 class GoneTargetProbe final : public platform::LinkProbe {
  public:
+  explicit GoneTargetProbe(std::latch* held = nullptr) : held_(held) {}
+  std::atomic<int> entered = 0;
   std::optional<std::wstring> linkTarget(const std::wstring& link) override {
     return system_.linkTarget(link);
   }
@@ -416,12 +421,27 @@ class GoneTargetProbe final : public platform::LinkProbe {
   }
   bool isOnNetwork(const std::wstring& path) override { return system_.isOnNetwork(path); }
   bool folderExists(const std::wstring& path) override {
+    ++entered;
+    if (held_) held_->wait();
     return !path.ends_with(L"\\broken") && system_.folderExists(path);
   }
 
  private:
   Win32LinkProbe system_;
+  std::latch* held_;
 };
+
+// Runs the window's messages until every link's answer has come.
+bool waitForMarks(const Win32FolderList& list) {
+  const auto start = std::chrono::steady_clock::now();
+  while (!list.marksKnown()) {
+    if (std::chrono::steady_clock::now() - start > std::chrono::seconds(10)) return false;
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    ::Sleep(1);
+  }
+  return true;
+}
 
 TEST_F(FolderListTest, LinkRowsCarryTheirMarkAndSayItInTheirAccessibleName) {
   ASSERT_TRUE(testing::runJunctionTool({tree.at(L"link"), tree.at(L"gamma")}).ok());
@@ -432,6 +452,7 @@ TEST_F(FolderListTest, LinkRowsCarryTheirMarkAndSayItInTheirAccessibleName) {
   ASSERT_TRUE(list);
   parent.forwardTo(list.get());
   ASSERT_TRUE(list->setPath(tree.path()));
+  ASSERT_TRUE(waitForMarks(*list));
   const platform::FolderRowModel& rows = list->rows();
   const auto all = labels(rows);
   const auto rowOf = [&](const wchar_t* label) {
@@ -468,6 +489,57 @@ TEST_F(FolderListTest, LinkRowsCarryTheirMarkAndSayItInTheirAccessibleName) {
   EXPECT_GT(iconDifferences(linkPicture, realPicture), 10);
   EXPECT_GT(iconDifferences(brokenPicture, realPicture), 10);
   EXPECT_GT(iconDifferences(brokenPicture, linkPicture), 10);
+}
+
+// The rows show before any link is answered; answers to a folder left meanwhile never mark the
+// rows of the one shown now, whose own row at that place is a plain folder.
+TEST_F(FolderListTest, RowsShowBeforeTheirLinksAreAnsweredAndOnlyTheLatestFolderIsMarked) {
+  ASSERT_TRUE(testing::runJunctionTool({tree.at(L"broken"), tree.at(L"gamma")}).ok());
+  for (const wchar_t* name : {L"a", L"b", L"c", L"d"}) tree.folder(L"gamma\\" + std::wstring(name));
+  std::latch held(1);
+  // The list, and its probing thread, go before the latch on every path.
+  struct Release {
+    std::latch& held;
+    std::unique_ptr<Win32FolderList>& list;
+    ~Release() {
+      if (!held.try_wait()) held.count_down();
+      list.reset();
+    }
+  } const release{held, list};
+  auto probe = std::make_unique<GoneTargetProbe>(&held);
+  const std::atomic<int>& entered = probe->entered;
+  list = Win32FolderList::create(parent.hwnd(), kId, RECT{10, 10, 350, 263},
+                                 static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)), 96,
+                                 Win32FolderList::startRows(), std::move(probe));
+  ASSERT_TRUE(list);
+  ASSERT_TRUE(list->setPath(tree.path()));
+  const auto all = labels(list->rows());
+  const std::size_t broken =
+      static_cast<std::size_t>(std::find(all.begin(), all.end(), L"broken") - all.begin());
+  ASSERT_LT(broken, all.size());
+  EXPECT_EQ(list->rows().kind(broken), platform::RowKind::Link);
+  EXPECT_FALSE(list->marksKnown());
+  // The link is being probed (the list is not shown, so at once) when the list moves on.
+  const auto start = std::chrono::steady_clock::now();
+  while (entered == 0 && std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) {
+    ::Sleep(1);
+  }
+  ASSERT_GT(entered, 0);
+
+  ASSERT_TRUE(list->setPath(tree.at(L"gamma")));
+  ASSERT_LT(broken, list->rows().size());
+  held.count_down();  // the answer for the folder left comes now
+  ASSERT_TRUE(waitForMarks(*list));
+  ::Sleep(50);  // an answer to the folder left would have come by now
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+  for (std::size_t row = 0; row < list->rows().size(); ++row) {
+    EXPECT_EQ(list->rows().kind(row), platform::RowKind::Folder) << row;
+  }
+
+  ASSERT_TRUE(list->setPath(tree.path()));
+  ASSERT_TRUE(waitForMarks(*list));
+  EXPECT_EQ(list->rows().kind(broken), platform::RowKind::BrokenLink);
 }
 
 TEST_F(FolderListTest, OutlivesItsWindow) {

@@ -16,6 +16,8 @@ namespace mirafold::win32 {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
+// Posted by the link probing when answers wait; the list box's own messages lie below WM_APP.
+constexpr UINT kMarksReady = WM_APP + 1;
 constexpr int kMargin = 2;  // pixels around icon and text
 
 base::win32::UniqueIcon folderIcon(bool open, int size) {
@@ -84,18 +86,19 @@ void drawBrokenMark(HDC dc, const RECT& box) {
 }  // namespace
 
 platform::FolderRowModel Win32FolderList::startRows() {
-  Win32LinkProbe probe;
-  if (auto rows = readFolderRows(L".", probe)) return std::move(*rows);
+  if (auto rows = readFolderRows(L".")) return std::move(*rows);
   // The current folder may have gone away; its drive's root is the nearest place to show.
-  if (auto rows = readFolderRows(L"\\", probe)) return std::move(*rows);
+  if (auto rows = readFolderRows(L"\\")) return std::move(*rows);
   return {};
 }
 
 std::unique_ptr<Win32FolderList> Win32FolderList::create(
     HWND parent, int id, const RECT& pixels, HFONT font, int dpi, platform::FolderRowModel start,
     std::unique_ptr<platform::LinkProbe> probe) {
+  // The scroll bar stays, greyed while every row fits: showing or hiding it reshapes the list,
+  // which costs more than drawing a screen of rows.
   constexpr DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWFIXED |
-                          LBS_NODATA | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+                          LBS_NODATA | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_DISABLENOSCROLL;
   const HWND hwnd = ::CreateWindowExW(
       WS_EX_CLIENTEDGE, L"LISTBOX", L"", style, pixels.left, pixels.top, pixels.right - pixels.left,
       pixels.bottom - pixels.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
@@ -116,7 +119,7 @@ std::unique_ptr<Win32FolderList> Win32FolderList::create(
 
 Win32FolderList::Win32FolderList(HWND hwnd, HFONT font, int dpi,
                                  std::unique_ptr<platform::LinkProbe> probe)
-    : hwnd_(hwnd), font_(font), probe_(std::move(probe)) {
+    : hwnd_(hwnd), font_(font), marks_(std::move(probe), hwnd, kMarksReady) {
   loadIcons(dpi);
 }
 
@@ -139,7 +142,7 @@ Win32FolderList::~Win32FolderList() {
 }
 
 bool Win32FolderList::setPath(const std::wstring& path) {
-  auto rows = readFolderRows(path, *probe_);
+  auto rows = readFolderRows(path);
   if (!rows) return false;
   show(std::move(*rows));
   if (onChange_) onChange_();
@@ -218,6 +221,14 @@ LRESULT Win32FolderList::onMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
         return 0;
       }
       break;
+    case kMarksReady:
+      takeMarks();
+      return 0;
+    case WM_PAINT: {
+      const LRESULT painted = ::DefSubclassProc(hwnd, message, wParam, lParam);
+      startProbing();
+      return painted;
+    }
     case WM_GETOBJECT:
       if (auto answer = accessible_.answerGetObject(hwnd, wParam, lParam)) return *answer;
       break;
@@ -239,6 +250,33 @@ void Win32FolderList::show(platform::FolderRowModel rows) {
   if (rows_.size() > 0) ::SendMessageW(hwnd_, LB_SETCURSEL, rows_.currentRow(), 0);
   ::SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
   ::InvalidateRect(hwnd_, nullptr, TRUE);
+  unprobed_ = rows_.links();
+  unknownMarks_ = unprobed_->rows.size();
+  // The folder before is answered no more. This one's links are probed once its rows in view are
+  // drawn, so that the probing does not slow the drawing; a list not shown is probed at once.
+  marks_.probe({});
+  if (!::IsWindowVisible(hwnd_)) startProbing();
+}
+
+void Win32FolderList::startProbing() {
+  if (!unprobed_) return;
+  marks_.probe(std::move(*unprobed_));
+  unprobed_.reset();
+}
+
+void Win32FolderList::takeMarks() {
+  for (const LinkMarks::Answer& answer : marks_.take()) {
+    if (unknownMarks_ > 0) --unknownMarks_;
+    // A whole link already shows as one: only a broken one changes what is seen and heard.
+    if (!answer.broken) continue;
+    rows_.setBroken(answer.row, true);
+    RECT r{};
+    if (::SendMessageW(hwnd_, LB_GETITEMRECT, answer.row, reinterpret_cast<LPARAM>(&r)) != LB_ERR) {
+      ::InvalidateRect(hwnd_, &r, FALSE);
+    }
+    ::NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd_, OBJID_CLIENT,
+                     static_cast<LONG>(answer.row + 1));
+  }
 }
 
 void Win32FolderList::openSelectedRow() {
@@ -247,7 +285,7 @@ void Win32FolderList::openSelectedRow() {
   if (setPath(rows_.folder(static_cast<std::size_t>(selected)))) return;
   // The row's folder has gone or cannot be read: show the folder as it is now.
   ::MessageBeep(MB_OK);
-  if (auto fresh = readFolderRows(rows_.path(), *probe_)) {
+  if (auto fresh = readFolderRows(rows_.path())) {
     show(std::move(*fresh));
   } else {
     ::SendMessageW(hwnd_, LB_SETCURSEL, rows_.currentRow(), 0);

@@ -2,7 +2,8 @@
 // The folder list: a classic directory list box. It shows the current folder's ancestors and then
 // its subfolders, each with a folder icon and indented by depth; double-click or Enter opens a row.
 // Drawn by its owner and virtual (no strings stored in the list box), so that a folder of tens of
-// thousands of subfolders opens quickly.
+// thousands of subfolders opens quickly. Its links are probed after the rows show, off the
+// window's thread; a link whose target is gone gets its mark when the answer comes.
 
 #include <windows.h>
 
@@ -15,6 +16,7 @@
 #include "platform/win32/system/win32_link_probe.h"
 #include "platform/win32/ui/accessible.h"
 #include "platform/win32/ui/child_control.h"
+#include "platform/win32/ui/link_marks.h"
 
 namespace mirafold::win32 {
 
@@ -51,6 +53,8 @@ class Win32FolderList final : public platform::FolderList,
 
   // The rows as listed, row i being list item i.
   const platform::FolderRowModel& rows() const { return rows_; }
+  // Whether every link among the rows has its answer, so its mark is the one it keeps.
+  bool marksKnown() const { return unknownMarks_ == 0; }
 
  private:
   Win32FolderList(HWND hwnd, HFONT font, int dpi, std::unique_ptr<platform::LinkProbe> probe);
@@ -59,6 +63,8 @@ class Win32FolderList final : public platform::FolderList,
                                        UINT_PTR id, DWORD_PTR self);
   LRESULT onMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void show(platform::FolderRowModel rows);
+  void startProbing();
+  void takeMarks();
   void openSelectedRow();
   // `lParam` of WM_CONTEXTMENU: the screen point clicked, or -1 from the keyboard.
   void showContextMenu(LPARAM lParam);
@@ -77,10 +83,13 @@ class Win32FolderList final : public platform::FolderList,
   base::win32::UniqueIcon closedIcon_;
   int iconSize_ = 0;
   platform::FolderRowModel rows_;
-  std::unique_ptr<platform::LinkProbe> probe_;
+  std::optional<platform::LinksToProbe> unprobed_;
+  std::size_t unknownMarks_ = 0;
   platform::Handler onChange_;
   platform::RowMenu menu_;
   AccessibleLink accessible_{*this};
+  // Last, so that its thread is joined before the rest goes.
+  LinkMarks marks_;
 };
 
 }  // namespace mirafold::win32

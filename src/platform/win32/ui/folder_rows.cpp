@@ -118,8 +118,7 @@ std::optional<platform::Subfolders> readSubfolders(const std::wstring& folder) {
 
 }  // namespace
 
-std::optional<platform::FolderRowModel> readFolderRows(const std::wstring& text,
-                                                       platform::LinkProbe& probe) {
+std::optional<platform::FolderRowModel> readFolderRows(const std::wstring& text) {
   if (base::hasWildcard(text)) return std::nullopt;
   std::wstring full = fullPathOf(text);
   const std::size_t root = base::rootLength(full);
@@ -128,7 +127,6 @@ std::optional<platform::FolderRowModel> readFolderRows(const std::wstring& text,
 
   auto subfolders = readSubfolders(full);
   if (!subfolders) return std::nullopt;
-  platform::markBrokenLinks(*subfolders, full, probe);
   return platform::FolderRowModel::make(std::move(full), std::move(*subfolders));
 }
 
