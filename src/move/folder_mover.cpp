@@ -174,6 +174,9 @@ class MoveRun {
         // Nothing of the original deleted: both stay, and the journal for the undo.
         if (copyDiffers_) return {MoveOutcome::Unfinished, st.reason, {}, false, true};
         if (keptBoth_) return keptBoth();
+        // A recovery stopped before its first deletion (the link not made again, the copy not
+        // checked) has not finished the move: the journal stays for the next start.
+        if (recovering_ && !deleting_) return ended(MoveOutcome::Unfinished, st);
         // The folder is whole in its new place and linked: only the old copy is left over.
         if (MoveStatus gone = files_.deleteJournal(journalPath_); !gone.ok()) {
           return ended(MoveOutcome::Unfinished, gone);
@@ -465,6 +468,7 @@ class MoveRun {
         return st;
       }
     }
+    deleting_ = true;
     return deleteTree(files_, moving_, {s_.clock, false, showDeletion()});
   }
 
@@ -489,6 +493,7 @@ class MoveRun {
   MoveProgress progressState_;
   bool recovering_ = false;
   bool copyDiffers_ = false;
+  bool deleting_ = false;  // the hidden original's deletion has begun
   bool keptBoth_ = false;
 };
 

@@ -10,6 +10,12 @@ namespace mirafold::move {
 std::optional<std::wstring> refusalOf(const MoveFacts& facts) {
   if (facts.sourceIsLink) return std::wstring(kSourceIsLink);
   if (auto stays = whyItStays(facts.source, facts.systemFolders)) return stays;
+  // Nor may a folder be put where one must stay (a move into the Windows folder would place the
+  // user's files among the system's, and the elevated step could do it).
+  if (auto stays = whyItStays(joinPath(facts.destinationFolder, nameOf(facts.source)),
+                              facts.systemFolders)) {
+    return stays;
+  }
   if (isSameOrInside(facts.destinationFolder, facts.source)) {
     return std::wstring(kDestinationInsideSource);
   }
