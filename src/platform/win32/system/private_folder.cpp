@@ -21,10 +21,17 @@ base::win32::UniqueLocalMemory<PSECURITY_DESCRIPTOR> privateFolderSecurity() {
     return {};
   }
   const base::win32::UniqueLocalMemory<PWSTR> sid(text);
-  // Protected (P), full access (FA) for SYSTEM, the administrators and the user, handed on to
-  // files (OI) and folders (CI) inside.
-  const std::wstring sddl =
-      L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;" + std::wstring(sid.get()) + L")";
+  // Elevated, the user's own programs (which run with the same user but unelevated) must not
+  // reach the copy either: only SYSTEM and the administrators then.
+  TOKEN_ELEVATION elevation{};
+  DWORD got = 0;
+  const bool elevated =
+      ::GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &got) &&
+      elevation.TokenIsElevated;
+  // Protected (P), full access (FA) for SYSTEM, the administrators and (unelevated) the user,
+  // handed on to files (OI) and folders (CI) inside.
+  std::wstring sddl = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
+  if (!elevated) sddl += L"(A;OICI;FA;;;" + std::wstring(sid.get()) + L")";
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
                                                               &descriptor, nullptr)) {
