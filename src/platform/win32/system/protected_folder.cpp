@@ -65,6 +65,19 @@ bool protect(const std::wstring& path, PSECURITY_DESCRIPTOR descriptor) {
                            owner, nullptr, dacl, nullptr) == ERROR_SUCCESS;
 }
 
+// `path` made ours: a folder a user's program made (or a link in its place) may hold entries it
+// wrote, or be held open to change its permissions back: put aside under a name of its own, never
+// read, and a new one made.
+bool makeOurs(const std::wstring& path, PSECURITY_DESCRIPTOR descriptor) {
+  Found found = make(path, descriptor);
+  if (found == Found::NotOurs) {
+    const std::wstring aside = path + L"-untrusted-" + std::to_wstring(::GetTickCount64());
+    if (!::MoveFileExW(path.c_str(), aside.c_str(), 0)) return false;
+    found = make(path, descriptor);
+  }
+  return (found == Found::Made || found == Found::Ours) && protect(path, descriptor);
+}
+
 }  // namespace
 
 std::wstring makeProtectedJournalFolder() {
@@ -74,23 +87,10 @@ std::wstring makeProtectedJournalFolder() {
                               kProtected, SDDL_REVISION_1, descriptor.put(), nullptr)) {
     return {};
   }
-  // The folder above: taken over whoever made it, so that nobody else may rename what is in it.
+  // The folder above too, so that nobody else may rename what is in it (any user may make
+  // folders in ProgramData, or put a link to one of their own there).
   const std::wstring parent = journals.substr(0, journals.rfind(L'\\'));
-  const Found above = make(parent, descriptor.get());
-  if (above == Found::Failed || (above != Found::Made && !protect(parent, descriptor.get()))) {
-    return {};
-  }
-  // A journal folder a user's program made (or a link in its place) may hold entries it wrote:
-  // put aside under a name of its own, never read, and a new one made.
-  Found found = make(journals, descriptor.get());
-  if (found == Found::NotOurs) {
-    const std::wstring aside = journals + L"-untrusted-" + std::to_wstring(::GetTickCount64());
-    if (!::MoveFileExW(journals.c_str(), aside.c_str(), 0)) return {};
-    found = make(journals, descriptor.get());
-  }
-  if (found == Found::Failed || found == Found::NotOurs || !protect(journals, descriptor.get())) {
-    return {};
-  }
+  if (!makeOurs(parent, descriptor.get()) || !makeOurs(journals, descriptor.get())) return {};
   return journals;
 }
 
