@@ -3,6 +3,7 @@
 #include <winioctl.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "platform/win32/system/durable_file.h"
 #include "platform/win32/system/full_path.h"
@@ -68,6 +69,16 @@ platform::MoveStatus findNamedStreams(const std::wstring& file, bool& has) {
   } while (!has && ::FindNextStreamW(search.get(), &stream));
   if (has || ::GetLastError() == ERROR_HANDLE_EOF) return platform::MoveStatus::success();
   return lastStatus(file);
+}
+
+std::optional<bool> sameEntry(HANDLE a, HANDLE b) {
+  FileIdInfo one{}, two{};
+  if (!::GetFileInformationByHandleEx(a, kFileIdInfo, &one, sizeof one) ||
+      !::GetFileInformationByHandleEx(b, kFileIdInfo, &two, sizeof two)) {
+    return std::nullopt;
+  }
+  return one.volumeSerialNumber == two.volumeSerialNumber &&
+         std::memcmp(one.fileId, two.fileId, sizeof one.fileId) == 0;
 }
 
 std::wstring volumeIdentity(HANDLE entry, const std::wstring& root) {

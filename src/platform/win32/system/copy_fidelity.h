@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "base/win32/handles.h"
@@ -41,6 +42,10 @@ platform::MoveStatus findNamedStreams(const std::wstring& file, bool& has);
 
 // Equal for every entry on one volume and different between volumes, even between two cloned
 // disks, which share a 32-bit serial: the volume's 64-bit serial, else its volume GUID path.
+// Both handles name the same entry, told by the volume's 64-bit serial and the entry's 128-bit
+// number (FILE_ID_INFO); empty where the system gives neither.
+std::optional<bool> sameEntry(HANDLE a, HANDLE b);
+
 std::wstring volumeIdentity(HANDLE entry, const std::wstring& root);
 
 }  // namespace mirafold::win32

@@ -595,9 +595,13 @@ MoveStatus Win32MoveFileSystem::sameFolder(const std::wstring& a, const std::wst
   BY_HANDLE_FILE_INFORMATION one{}, two{};
   if (!::GetFileInformationByHandle(first.get(), &one)) return lastStatus(a);
   if (!::GetFileInformationByHandle(second.get(), &two)) return lastStatus(b);
+  // Cloned disks share the 32-bit serial, and ReFS numbers entries in 128 bits: the wide
+  // identity where the system gives it.
+  const auto wide = sameEntry(first.get(), second.get());
   same = (one.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-         one.dwVolumeSerialNumber == two.dwVolumeSerialNumber &&
-         one.nFileIndexHigh == two.nFileIndexHigh && one.nFileIndexLow == two.nFileIndexLow;
+         wide.value_or(one.dwVolumeSerialNumber == two.dwVolumeSerialNumber &&
+                       one.nFileIndexHigh == two.nFileIndexHigh &&
+                       one.nFileIndexLow == two.nFileIndexLow);
   return MoveStatus::success();
 }
 
