@@ -132,6 +132,7 @@ MoveStatus EntrySecurity::apply(HANDLE copy, const std::wstring& path) const {
     return lastStatus(path);
   }
   if (!ownerChanges() || !ownersCanBeKept()) return MoveStatus::success();
+  const RestorePrivilege restoring;
   return ::SetKernelObjectSecurity(copy, kOwner, descriptor) ? MoveStatus::success()
                                                              : lastStatus(path);
 }
