@@ -191,6 +191,28 @@ bool isHelperPipeName(std::wstring_view name) {
       });
 }
 
+namespace {
+
+std::wstring imageOf(HANDLE process) {
+  std::wstring image(32768, L'\0');
+  DWORD size = static_cast<DWORD>(image.size());
+  if (!::QueryFullProcessImageNameW(process, 0, image.data(), &size)) return {};
+  image.resize(size);
+  return image;
+}
+
+// The process serving the pipe runs this very program file: another program of the user that
+// started the helper with a pipe of its own is not the window.
+bool servedByThisProgram(ULONG server) {
+  const UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, server));
+  const std::wstring theirs = process ? imageOf(process.get()) : std::wstring();
+  return !theirs.empty() &&
+         ::CompareStringOrdinal(theirs.c_str(), -1, imageOf(::GetCurrentProcess()).c_str(), -1,
+                                TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
 std::unique_ptr<platform::MessagePipe> Win32Pipes::connect(const std::wstring& name,
                                                            std::uint32_t server) {
   if (!isHelperPipeName(name)) {
@@ -204,7 +226,8 @@ std::unique_ptr<platform::MessagePipe> Win32Pipes::connect(const std::wstring& n
   if (!pipe) return nullptr;
   // Another process of the user that made a pipe of this name first is not the window.
   ULONG serving = 0;
-  if (!::GetNamedPipeServerProcessId(pipe.get(), &serving) || serving != server) {
+  if (!::GetNamedPipeServerProcessId(pipe.get(), &serving) || serving != server ||
+      !servedByThisProgram(serving)) {
     ::SetLastError(ERROR_ACCESS_DENIED);
     return nullptr;
   }
