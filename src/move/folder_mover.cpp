@@ -164,7 +164,11 @@ class MoveRun {
       }
       if (MoveStatus st = writeJournal(phase); !st.ok()) return rollBack(previous, st);
       if (MoveStatus st = doStep(phase); !st.ok()) {
-        if (phase != Phase::Clean && st.code == MoveStatus::Code::InUse && s_.waitWhenInUse) {
+        // Moving back, hiding removes the link first: no waiting without it (the program the
+        // user is asked to close would save into its empty place); the link is made again.
+        const bool linkRemoved = phase == Phase::Hide && plan_.direction == Direction::Back;
+        if (phase != Phase::Clean && st.code == MoveStatus::Code::InUse && s_.waitWhenInUse &&
+            !linkRemoved) {
           MoveResult waiting = ended(MoveOutcome::Unfinished, st);
           waiting.inUse = true;
           waiting.heldFile = st.path;
@@ -319,7 +323,9 @@ class MoveRun {
   MoveStatus relink() {
     EntryKind link;
     if (MoveStatus st = kindOf(plan_.final, link); !st.ok()) return st;
-    if (link != EntryKind::Missing) return MoveStatus::success();
+    if (link == EntryKind::Link) return MoveStatus::success();
+    // Something else made in the link's place meanwhile is not the link: never called one.
+    if (link != EntryKind::Missing) return occupied(plan_.final);
     if (MoveStatus st = files_.makeLink(plan_.final, plan_.origin); !st.ok()) return st;
     if (MoveStatus st = files_.flushLink(plan_.final); !st.ok()) return st;
     return checkLeads(plan_.final, plan_.origin);

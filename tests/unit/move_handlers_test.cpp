@@ -415,6 +415,24 @@ TEST(MoveAway, AFailedCleanUpNamesTheOldFolder) {
   EXPECT_TRUE(named) << "no failure in the clean-up named the old folder";
 }
 
+// Moving back, the link goes before the folder is hidden: a file held against that rename never
+// leaves the user asked with the link's place empty (the program they close would save there).
+TEST(LinkRows, MovingBackAFolderInUseNeverWaitsWithoutItsLink) {
+  World w;
+  w.handlers();
+  w.disk.holdOpen(L"D:\\Store\\Linked\\kept.txt", fakes::FakeMoveFileSystem::Held::AgainstRename);
+  w.messages.answers = {true, true};
+  bool linkWhileAsked = true;
+  w.messages.whileOpen = [&](const std::wstring&) {
+    linkWhileAsked = linkWhileAsked && w.kindAt(L"C:\\Games\\Linked") == EntryKind::Link;
+  };
+  w.dir1.choose(L"C:\\Games\\Linked", kCommandMoveBack);
+  EXPECT_TRUE(linkWhileAsked);
+  EXPECT_EQ(w.kindAt(L"C:\\Games\\Linked"), EntryKind::Link);
+  EXPECT_EQ(w.disk.find(L"D:\\Store\\Linked\\kept.txt")->content, L"kept");
+  EXPECT_FALSE(w.journalLeft());
+}
+
 TEST(LinkRows, OpenDeleteAndMoveBack) {
   World w;
   w.handlers();
