@@ -63,20 +63,44 @@ std::vector<Holder> holdersOf(platform::RunningPrograms& programs, const std::ws
   return named;
 }
 
+namespace {
+
+// A program names itself (its version resource): line breaks and direction marks in its name would
+// let it dress the message up as something else.
+std::wstring plainName(const std::wstring& name) {
+  std::wstring plain;
+  for (const wchar_t c : name) {
+    const bool direction =
+        c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+    if (c >= 0x20 && c != 0x7F && !direction) plain += c;
+  }
+  return plain;
+}
+
+// More lines than a screen holds tell nothing more.
+constexpr std::size_t kHoldersShown = 15;
+
+}  // namespace
+
 std::optional<std::wstring> holdersText(const std::vector<Holder>& holders,
                                         const std::wstring& heldFile) {
   if (holders.empty()) return std::nullopt;
   std::wstring text(kHoldersHeading);
-  for (const Holder& h : holders) {
+  for (std::size_t i = 0; i < holders.size() && i < kHoldersShown; ++i) {
+    const Holder& h = holders[i];
     const std::wstring id = std::to_wstring(h.id);
+    const std::wstring name = plainName(h.name);
     text += L"\r\n";
     if (!h.service.empty()) {
-      text += fillIn(kHolderService, {h.name, h.service, id});
+      text += fillIn(kHolderService, {name, plainName(h.service), id});
     } else if (!h.file.empty() && h.file != h.name) {
-      text += fillIn(kHolderProgram, {h.name, h.file, id});
+      text += fillIn(kHolderProgram, {name, h.file, id});
     } else {
-      text += fillIn(kHolderUnknownFile, {h.name, id});
+      text += fillIn(kHolderUnknownFile, {name, id});
     }
+  }
+  if (holders.size() > kHoldersShown) {
+    text += L"\r\n" + fillIn(kMoreHolders, {std::to_wstring(holders.size() - kHoldersShown)});
   }
   if (!heldFile.empty()) text += L"\r\n\r\n" + fillIn(kFileInUse, {heldFile});
   return text;

@@ -50,6 +50,7 @@ inline constexpr std::wstring_view kHoldersHeading = L"以下程序正在使用�
 inline constexpr std::wstring_view kHolderProgram = L"%1（%2，进程 %3）";
 inline constexpr std::wstring_view kHolderService = L"%1（服务 %2，进程 %3）";
 inline constexpr std::wstring_view kHolderUnknownFile = L"%1（进程 %2）";
+inline constexpr std::wstring_view kMoreHolders = L"……以及另外 %1 个程序";
 // Places apps keep their data in that a link breaks, each with its maker's advice; %1 the place.
 inline constexpr std::wstring_view kDockerDesktopData =
     L"Docker Desktop 不支持将其数据文件夹换成链接，请在 Docker Desktop 的设置中更改其位置：%1";

@@ -112,5 +112,16 @@ TEST(FolderHolders, TheTextNamesEachWithItsFileAndProcess) {
             L"文件正在使用：C:\\Games\\Steam\\logs\\content.log");
 }
 
+// A program's name is its own to choose: breaks and direction marks in it are dropped, and a
+// crowd of programs is cut to what a screen holds.
+TEST(FolderHolders, TheTextTakesNoDisguiseAndNoCrowd) {
+  std::vector<Holder> crowd(20, Holder{7, L"Game\r\n已完成\u202Eexe.gnp", L"", L""});
+  const std::wstring text = *holdersText(crowd, L"");
+  EXPECT_EQ(text.find(L"\r\n已完成"), std::wstring::npos);
+  EXPECT_EQ(text.find(L'\u202E'), std::wstring::npos);
+  EXPECT_NE(text.find(L"Game已完成exe.gnp（进程 7）"), std::wstring::npos);
+  EXPECT_TRUE(text.ends_with(L"……以及另外 5 个程序"));
+}
+
 }  // namespace
 }  // namespace mirafold::move
