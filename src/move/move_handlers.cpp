@@ -118,10 +118,20 @@ void MoveHandlers::moveAway(const std::wstring& chosen) {
 std::optional<std::wstring> MoveHandlers::questionFor(const PlannedMove& planned) {
   std::wstring question = confirmationText(planned);
   const std::wstring& folder = planned.plan.origin;
-  const auto found = appPlaceFinding(
-      folder, s_.paths.resolvedPath(folder), s_.appFolders, [&](const std::wstring& path) {
-        return kindOf(s_.files, path) != platform::EntryKind::Missing;
-      });
+  const auto findingAmong = [&](const platform::AppFolders& anchors) {
+    return appPlaceFinding(folder, s_.paths.resolvedPath(folder), anchors,
+                           [&](const std::wstring& path) {
+                             return kindOf(s_.files, path) != platform::EntryKind::Missing;
+                           });
+  };
+  // The apps' folders as the system names them, and where they really are: a OneDrive folder
+  // made a link to D: is found on D: too.
+  platform::AppFolders real = s_.appFolders;
+  real.localAppData = s_.paths.resolvedPath(real.localAppData);
+  real.programData = s_.paths.resolvedPath(real.programData);
+  for (std::wstring& oneDrive : real.oneDrive) oneDrive = s_.paths.resolvedPath(oneDrive);
+  auto found = findingAmong(s_.appFolders);
+  if (!found) found = findingAmong(real);
   if (!found) return question;
   if (found->refused) {
     s_.messages.show(found->text);

@@ -381,6 +381,18 @@ TEST(MoveAway, AnAppsPlaceIsRefusedOrWarned) {
   EXPECT_EQ(w.progress.runs, 0);
 }
 
+// An app's folder that is itself a link elsewhere is found where it really is.
+TEST(MoveAway, AnAppsPlaceMadeALinkIsFoundWhereItLeads) {
+  World w;
+  w.appFolders.oneDrive = {L"C:\\Users\\me\\OneDrive"};
+  w.listed.addJunction(L"C:\\Users\\me\\OneDrive", L"D:\\OneDrive");
+  w.disk.addFile(L"D:\\OneDrive\\Photos\\a.jpg", L"a");
+  w.handlers().choose(platform::ListSide::Left, L"D:\\OneDrive\\Photos", kCommandMoveAway);
+  ASSERT_EQ(w.messages.shown.size(), 1u);
+  EXPECT_TRUE(w.messages.shown[0].starts_with(L"这是 OneDrive 文件夹"));
+  EXPECT_EQ(w.kindAt(L"D:\\OneDrive\\Photos"), EntryKind::Folder);
+}
+
 // Every operation of a whole move away, planning included, counted on a fresh world.
 long operationsOfAMove() {
   World w;
