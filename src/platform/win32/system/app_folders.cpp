@@ -6,17 +6,10 @@
 
 #include <algorithm>
 
-#include "base/win32/handles.h"
+#include "platform/win32/system/known_folders.h"
 
 namespace mirafold::win32 {
 namespace {
-
-std::wstring knownFolder(const KNOWNFOLDERID& id) {
-  PWSTR path = nullptr;
-  const HRESULT result = ::SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path);
-  const base::win32::UniqueCoTaskText owned(path);
-  return SUCCEEDED(result) && path ? std::wstring(path) : std::wstring();
-}
 
 std::wstring environment(const wchar_t* name) {
   std::wstring value(MAX_PATH, L'\0');
@@ -35,8 +28,8 @@ std::wstring environment(const wchar_t* name) {
 }  // namespace
 
 platform::AppFolders appFolders() {
-  platform::AppFolders anchors{.localAppData = knownFolder(FOLDERID_LocalAppData),
-                               .programData = knownFolder(FOLDERID_ProgramData)};
+  platform::AppFolders anchors{.localAppData = knownFolderPath(FOLDERID_LocalAppData),
+                               .programData = knownFolderPath(FOLDERID_ProgramData)};
   // The OneDrive app sets these for the signed-in user: the personal folder, and the work or
   // school one.
   for (const wchar_t* name : {L"OneDrive", L"OneDriveConsumer", L"OneDriveCommercial"}) {

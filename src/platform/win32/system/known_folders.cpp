@@ -10,15 +10,15 @@
 #include "platform/win32/system/win32_move_file_system.h"
 
 namespace mirafold::win32 {
-namespace {
-
-std::wstring knownFolder(const KNOWNFOLDERID& id) {
+std::wstring knownFolderPath(const KNOWNFOLDERID& id) {
   PWSTR path = nullptr;
   const HRESULT result = ::SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path);
   // Freed on every path, a failed call's null pointer too.
   const base::win32::UniqueCoTaskText owned(path);
   return SUCCEEDED(result) && path ? std::wstring(path) : std::wstring();
 }
+
+namespace {
 
 std::wstring parentOf(const std::wstring& path) {
   const std::size_t cut = path.rfind(L'\\');
@@ -37,12 +37,12 @@ std::wstring finalPathOf(const std::wstring& path) {
 }  // namespace
 
 platform::SystemPlaces Win32SystemFolders::places() const {
-  platform::SystemPlaces places{.windows = knownFolder(FOLDERID_Windows),
-                                .programFiles = knownFolder(FOLDERID_ProgramFiles),
-                                .programFilesX86 = knownFolder(FOLDERID_ProgramFilesX86),
-                                .programData = knownFolder(FOLDERID_ProgramData),
-                                .users = knownFolder(FOLDERID_UserProfiles),
-                                .profile = knownFolder(FOLDERID_Profile),
+  platform::SystemPlaces places{.windows = knownFolderPath(FOLDERID_Windows),
+                                .programFiles = knownFolderPath(FOLDERID_ProgramFiles),
+                                .programFilesX86 = knownFolderPath(FOLDERID_ProgramFilesX86),
+                                .programData = knownFolderPath(FOLDERID_ProgramData),
+                                .users = knownFolderPath(FOLDERID_UserProfiles),
+                                .profile = knownFolderPath(FOLDERID_Profile),
                                 .own = {},
                                 .finalPathOf = finalPathOf};
   for (const std::wstring& own : {Win32ProgramInfo().programFolder(), parentOf(moveJournalFolder()),
@@ -53,7 +53,7 @@ platform::SystemPlaces Win32SystemFolders::places() const {
 }
 
 std::wstring protectedJournalFolder() {
-  const std::wstring data = knownFolder(FOLDERID_ProgramData);
+  const std::wstring data = knownFolderPath(FOLDERID_ProgramData);
   return data.empty() ? std::wstring() : data + L"\\Mirafold\\moves";
 }
 

@@ -19,6 +19,7 @@
 #include "platform/win32/system/file_in_use.h"
 #include "platform/win32/system/full_path.h"
 #include "platform/win32/system/handle_entries.h"
+#include "platform/win32/system/known_folders.h"
 #include "platform/win32/system/link_copy.h"
 #include "platform/win32/system/network_volume.h"
 #include "platform/win32/system/private_folder.h"
@@ -755,14 +756,8 @@ MoveStatus Win32MoveFileSystem::deleteJournal(const std::wstring& path) {
 }
 
 std::wstring moveJournalFolder() {
-  PWSTR folder = nullptr;
-  if (FAILED(::SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder))) {
-    ::CoTaskMemFree(folder);
-    return {};
-  }
-  std::wstring path = folder;
-  ::CoTaskMemFree(folder);
-  return path + L"\\Mirafold\\moves";
+  const std::wstring local = knownFolderPath(FOLDERID_LocalAppData);
+  return local.empty() ? std::wstring() : local + L"\\Mirafold\\moves";
 }
 
 }  // namespace mirafold::win32
