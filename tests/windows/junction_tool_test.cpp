@@ -80,7 +80,7 @@ ToolRun runTool(const std::vector<std::wstring>& args, const std::wstring& curre
   if (!::CreateProcessW(tool.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
                         currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup,
                         &process)) {
-    run.err = L"could not start " + tool;
+    run.err = L"could not start " + tool + L": error " + std::to_wstring(::GetLastError());
     return run;
   }
   out.closeWriteEnd();
@@ -481,7 +481,8 @@ class Retarget : public JunctionTool {
     other = scratch.folder(L"other");
     scratch.file(L"other\\three.txt", "third");
     link = scratch.at(L"link");
-    ASSERT_EQ(runTool({link, target}).exitCode, 0u);
+    const ToolRun made = runTool({link, target});
+    ASSERT_EQ(made.exitCode, 0u) << testing::PrintToString(made.err);
   }
   std::wstring shown(const std::wstring& to) const { return link + L" -> " + to + L"\r\n"; }
 
