@@ -256,6 +256,7 @@ void MoveHandlers::recoverUnfinishedMoves() {
 
 void MoveHandlers::moveFoldersInto(const std::vector<std::wstring>& folders,
                                    const std::wstring& destinationFolder) {
+  if (destinationFolder.empty()) return;  // no folder open on the right: offered greyed
   std::vector<std::wstring> chosen;
   for (const std::wstring& folder : folders) {
     const std::wstring real = realPlaceOf(folder);
