@@ -711,7 +711,8 @@ TEST(MoveQueue, TheSecondFailingNeitherStopsNorUndoesTheOthers) {
 }
 
 // 取消 during the second move undoes it as a single move's cancel does; the third never starts.
-// A folder the rules refuse is named in the question and at the end, and never joins the queue.
+// A folder the rules refuse is named in the question and at the end, and never joins the queue;
+// what a move's own confirmation would add is said of its folder.
 TEST(MoveQueue, CancelStopsTheMoveUnderWayAndStartsNoOther) {
   std::size_t secondMove = 0;
   {
@@ -726,12 +727,14 @@ TEST(MoveQueue, CancelStopsTheMoveUnderWayAndStartsNoOther) {
     ASSERT_LT(secondMove + 2, reports.size());
   }
   QueueWorld w;
+  w.disk.giveNames(L"C:\\Games\\Music\\song.mp3", 2);
   w.messages.answers = {true};
   w.progress.cancelAtReport = secondMove + 2;
   w.move({L"C:\\Games\\Game", L"C:\\Games\\Linked", L"C:\\Games\\Tools", L"C:\\Games\\Music"});
   ASSERT_EQ(w.messages.shown.size(), 2u);
   EXPECT_TRUE(w.messages.shown[0].ends_with(
-      L"是否继续？\r\n\r\n以下文件夹不会移动：\r\n“C:\\Games\\Linked”：该文件夹本身就是链接"));
+      L"是否继续？\r\n\r\n以下文件夹不会移动：\r\n“C:\\Games\\Linked”：该文件夹本身就是链接\r\n\r\n"
+      L"“C:\\Games\\Music”：其中 1 个文件有多个名称（硬链接），移动后将各自成为独立的文件"));
   EXPECT_EQ(w.messages.shown[1],
             L"已移动 1 / 4 个文件夹：\r\n"
             L"“C:\\Games\\Game”：移动完成，已在原处创建链接\r\n"
