@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "move/move_planning.h"
 #include "move/move_queue.h"
 #include "platform/progress_window.h"
 
