@@ -121,6 +121,18 @@ inline constexpr std::wstring_view kDeleteLinkOnly = L"删除链接（目标文�
 inline constexpr std::wstring_view kMoveBackAndUnlink = L"移回原处并删除链接";
 inline constexpr std::wstring_view kOpenInExplorer = L"在资源管理器中打开";
 
+// A queue of moves: the one question, the progress window's title while a move of it runs, the
+// end, each with a line for each folder ("“<folder>”：<what is said of it>").
+inline constexpr std::wstring_view kConfirmMoveQueue =
+    L"将把 %1 个文件夹（%2 个文件，%3）移动到“%4”，并在原处创建指向它们的链接。是否继续？";
+inline constexpr std::wstring_view kQueueWillNotMove = L"以下文件夹不会移动：";
+inline constexpr std::wstring_view kQueueFolderLine = L"“%1”：%2";
+inline constexpr std::wstring_view kQueueMovingTitle = L"正在移动 %1 / %2：%3";
+inline constexpr std::wstring_view kQueueEnded = L"已移动 %1 / %2 个文件夹：";
+inline constexpr std::wstring_view kQueueNotStarted = L"未开始";
+// At the next start, after a kill cut a queue short and its move under way was recovered.
+inline constexpr std::wstring_view kQueueCutShort = L"上次的移动队列未完成，以下文件夹未移动：";
+
 // The progress window's title and button.
 inline constexpr std::wstring_view kMovingTitle = L"正在移动";
 inline constexpr std::wstring_view kCancel = L"取消";

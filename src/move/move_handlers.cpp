@@ -9,6 +9,7 @@
 #include "move/helper_messages.h"
 #include "move/messages.h"
 #include "move/move_paths.h"
+#include "move/move_queue.h"
 #include "move/progress_view.h"
 
 namespace mirafold::move {
@@ -58,7 +59,7 @@ void MoveHandlers::choose(Side side, const std::wstring& folder, int command) {
   if (!offered) return;
   switch (command) {
     case kCommandMoveAway:
-      moveAway(folder);
+      moveAway(folder, c_.dir2.path());
       break;
     case kCommandOpenTarget:
       openTarget(side, folder);
@@ -102,10 +103,10 @@ std::wstring MoveHandlers::realPlaceOf(const std::wstring& path) const {
   return parent.empty() ? path : joinPath(s_.paths.resolvedPath(parent), nameOf(path));
 }
 
-void MoveHandlers::moveAway(const std::wstring& chosen) {
+void MoveHandlers::moveAway(const std::wstring& chosen, const std::wstring& destinationFolder) {
   const std::wstring folder = realPlaceOf(chosen);
-  const PlannedMove planned =
-      planMoveAway(s_.files, folder, s_.paths.resolvedPath(c_.dir2.path()), surroundingsOf(folder));
+  const PlannedMove planned = planMoveAway(
+      s_.files, folder, s_.paths.resolvedPath(destinationFolder), surroundingsOf(folder));
   if (planned.refusal) {
     s_.messages.show(*planned.refusal);
     return;
@@ -116,8 +117,17 @@ void MoveHandlers::moveAway(const std::wstring& chosen) {
 }
 
 std::optional<std::wstring> MoveHandlers::questionFor(const PlannedMove& planned) {
-  std::wstring question = confirmationText(planned);
-  const std::wstring& folder = planned.plan.origin;
+  const std::wstring question = confirmationText(planned);
+  const auto found = appPlaceOf(planned.plan.origin);
+  if (!found) return question;
+  if (found->refused) {
+    s_.messages.show(found->text);
+    return std::nullopt;
+  }
+  return question + L"\r\n\r\n" + found->text;
+}
+
+std::optional<AppPlaceFinding> MoveHandlers::appPlaceOf(const std::wstring& folder) {
   const auto findingAmong = [&](const platform::AppFolders& anchors) {
     return appPlaceFinding(folder, s_.paths.resolvedPath(folder), anchors,
                            [&](const std::wstring& path) {
@@ -130,14 +140,8 @@ std::optional<std::wstring> MoveHandlers::questionFor(const PlannedMove& planned
   real.localAppData = s_.paths.resolvedPath(real.localAppData);
   real.programData = s_.paths.resolvedPath(real.programData);
   for (std::wstring& oneDrive : real.oneDrive) oneDrive = s_.paths.resolvedPath(oneDrive);
-  auto found = findingAmong(s_.appFolders);
-  if (!found) found = findingAmong(real);
-  if (!found) return question;
-  if (found->refused) {
-    s_.messages.show(found->text);
-    return std::nullopt;
-  }
-  return question + L"\r\n\r\n" + found->text;
+  const auto found = findingAmong(s_.appFolders);
+  return found ? found : findingAmong(real);
 }
 
 bool MoveHandlers::noProgramHolds(const MovePlan& plan) {
@@ -233,13 +237,91 @@ void MoveHandlers::recoverUnfinishedMoves() {
     if (folder.empty()) continue;
     for (PendingMove& move : findPendingMoves(s_.files, folder)) pending.push_back(move);
   }
-  if (pending.empty()) return;  // the usual start: the lists stay as they were made
+  const std::optional<UnfinishedQueue> queue =
+      s_.journalFolder.empty() ? std::nullopt : findUnfinishedQueue(s_.files, s_.journalFolder);
+  if (pending.empty() && !queue) return;  // the usual start: the lists stay as they were made
   for (const PendingMove& move : pending) {
     const Recovery choice =
         s_.messages.ask(recoveryQuestion(move)) ? Recovery::Complete : Recovery::Undo;
     recoverAndTell(move, choice);
   }
+  if (queue) {
+    if (const auto text = queueCutShortText(foldersNotMoved(s_.files, *queue, pending))) {
+      s_.messages.show(*text);
+    }
+    s_.files.deleteJournal(queue->journalPath);
+  }
   refreshLists();
+}
+
+void MoveHandlers::moveFoldersInto(const std::vector<std::wstring>& folders,
+                                   const std::wstring& destinationFolder) {
+  if (destinationFolder.empty()) return;  // no folder open on the right: offered greyed
+  std::vector<std::wstring> chosen;
+  for (const std::wstring& folder : folders) {
+    const std::wstring real = realPlaceOf(folder);
+    if (std::none_of(chosen.begin(), chosen.end(),
+                     [&](const std::wstring& c) { return samePath(c, real); })) {
+      chosen.push_back(real);
+    }
+  }
+  // One folder takes the single move's road, with its waiting on a file in use and its offer of
+  // administrator rights.
+  if (chosen.size() == 1) moveAway(chosen.front(), destinationFolder);
+  if (chosen.size() < 2) return;
+  const std::wstring destination = s_.paths.resolvedPath(destinationFolder);
+  const QueueChoice choice = planQueue(chosen, destination);
+  if (choice.moves.empty()) {
+    s_.messages.show(queueEndText(choice, {}));
+    return;
+  }
+  for (const QueuedMove& move : choice.moves) {
+    if (!noProgramHolds(move.plan)) return;
+  }
+  if (!s_.messages.ask(queueQuestion(choice, destination))) return;
+
+  CancelFlag cancel;
+  QueueEnd end;
+  const auto started = s_.clock.now();
+  s_.progress.run(
+      [&](const platform::ProgressReport& report) {
+        end = runQueue(choice.moves, {.files = s_.files,
+                                      .clock = s_.clock,
+                                      .cancel = cancel,
+                                      .progress =
+                                          [&](const QueueProgress& p) {
+                                            report(queueProgressView(p, s_.clock.now() - started));
+                                          },
+                                      .journalFolder = s_.journalFolder});
+      },
+      [&] { cancel.request(); });
+  s_.messages.show(end.start.ok() ? queueEndText(choice, end)
+                                  : fillIn(kMoveFailedNothingChanged, {end.start.reason}));
+  refreshLists();
+}
+
+// Each folder planned as its single move would be; those the rules or the table of apps' places
+// refuse stay out of the queue, and are named.
+QueueChoice MoveHandlers::planQueue(const std::vector<std::wstring>& folders,
+                                    const std::wstring& destination) {
+  QueueChoice choice;
+  for (const std::wstring& folder : folders) {
+    const PlannedMove planned = planMoveAway(s_.files, folder, destination, surroundingsOf(folder));
+    if (planned.refusal) {
+      choice.refused.push_back({folder, *planned.refusal});
+      continue;
+    }
+    const std::optional<AppPlaceFinding> place = appPlaceOf(planned.plan.origin);
+    if (place && place->refused) {
+      choice.refused.push_back({folder, place->text});
+      continue;
+    }
+    choice.moves.push_back({planned.plan, planned.summary.bytes, planned.summary.files});
+    std::wstring notes = notesOf(confirmationText(planned));
+    if (place) notes += (notes.empty() ? L"" : L"\r\n") + place->text;
+    if (!notes.empty()) choice.notes.push_back({folder, notes});
+  }
+  return choice;
 }
 
 void MoveHandlers::runAndTell(const MovePlan& plan) {

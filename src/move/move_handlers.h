@@ -11,6 +11,7 @@
 #include "move/elevated_move.h"
 #include "move/folder_mover.h"
 #include "move/move_planning.h"
+#include "move/queue_messages.h"
 #include "platform/controls.h"
 #include "platform/link_state.h"
 #include "platform/message_pipe.h"
@@ -69,7 +70,14 @@ class MoveHandlers {
   // A greyed or absent command does nothing, however it arrives.
   void choose(Side side, const std::wstring& folder, int command);
 
-  // Asks about each move a crash left unfinished, and completes or undoes it.
+  // Several folders moved into `destinationFolder`, each leaving a link, one after another: one
+  // question for all, one progress window, one summary at the end; one folder is the single move.
+  // Returns once every move has ended.
+  void moveFoldersInto(const std::vector<std::wstring>& folders,
+                       const std::wstring& destinationFolder);
+
+  // Asks about each move a crash left unfinished, and completes or undoes it; then names the
+  // folders of a queue the crash cut short that did not move.
   void recoverUnfinishedMoves();
 
   // The roads behind the link rows' commands, also taken from the links overview's rows.
@@ -82,7 +90,8 @@ class MoveHandlers {
   bool leadsNowhere(const std::wstring& link);
   MoveSurroundings surroundingsOf(const std::wstring& linkPlace);
   std::wstring realPlaceOf(const std::wstring& path) const;
-  void moveAway(const std::wstring& chosen);
+  void moveAway(const std::wstring& chosen, const std::wstring& destinationFolder);
+  QueueChoice planQueue(const std::vector<std::wstring>& folders, const std::wstring& destination);
   void moveBack(const std::wstring& chosen);
   void deleteLinkAsAdministrator(const std::wstring& link);
   // Runs the mover's work behind the progress window, then tells the end.
@@ -90,6 +99,8 @@ class MoveHandlers {
   // The confirmation's question, with what the table of apps' places says of the folder; nothing
   // when the table refuses the move (and that was said).
   std::optional<std::wstring> questionFor(const PlannedMove& planned);
+  // The first of the apps' places that moving `folder` touches.
+  std::optional<AppPlaceFinding> appPlaceOf(const std::wstring& folder);
   // Names the programs that hold the plan's folder until none is left (true) or the user cancels.
   bool noProgramHolds(const MovePlan& plan);
   // A move that waits on a file in use: the programs named, then on Retry the move goes on from

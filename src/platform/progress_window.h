@@ -14,6 +14,8 @@ struct ProgressView {
   std::wstring counts;        // done and total
   std::wstring rate;          // speed and time left
   bool unknownTotal = false;  // the bar only shows that work goes on, not how far it has got
+  // Work of several parts: which part runs, as the window's title; empty keeps the title it has.
+  std::wstring title;
 };
 
 // Called on the worker's thread, as often as the work likes; the window shows the latest.

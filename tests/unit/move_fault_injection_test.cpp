@@ -21,6 +21,7 @@
 #include "move/messages.h"
 #include "move/move_paths.h"
 #include "move/move_planning.h"
+#include "move/move_queue.h"
 
 namespace mirafold::move {
 namespace {
@@ -534,6 +535,172 @@ TEST_P(MoveFaultTest, AProgramActingBetweenListingAndOperation) {
         EXPECT_EQ(result.outcome, MoveOutcome::DoneOldFolderLeft);
       }
     }
+  }
+}
+
+// A queue of three moves, the same promise at each of its operations: whatever fails or wherever
+// it dies, every file is whole and reachable where the user knew it; a failure touches only its
+// own move; after a kill the next start recovers the move under way and names exactly the other
+// folders still where they were.
+class QueueFaultTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    start_.addVolume(L'C');
+    start_.addVolume(L'D');
+    start_.addFolder(parentOf(kJournals));
+    start_.addFolder(L"D:\\Store");
+    for (const std::wstring& folder : kFolders) {
+      for (const wchar_t* file : {L"\\a.txt", L"\\sub\\b.txt"}) {
+        start_.addFile(folder + file, folder + file);  // each file's content its own path
+      }
+    }
+    FakeMoveFileSystem planning = start_;
+    for (const std::wstring& folder : kFolders) {
+      const PlannedMove planned =
+          planMoveAway(planning, folder, L"D:\\Store", {{L"C:\\Windows"}, L"NTFS"});
+      ASSERT_FALSE(planned.refusal);
+      moves_.push_back({planned.plan, planned.summary.bytes, planned.summary.files});
+    }
+    FakeMoveFileSystem clean = start_;
+    const QueueEnd end = run(clean, &starts_);
+    ASSERT_EQ(end.results.size(), kFolders.size());
+    for (const MoveResult& result : end.results) ASSERT_EQ(result.outcome, MoveOutcome::Done);
+    ASSERT_EQ(starts_.size(), kFolders.size());
+    operations_ = clean.operations();
+  }
+
+  // `starts`: the operation each move begins at.
+  QueueEnd run(FakeMoveFileSystem& fs, std::vector<long>* starts = nullptr) {
+    fakes::SteppingClock clock;
+    const CancelFlag cancel;
+    return runQueue(moves_, {fs, clock, cancel,
+                             [&](const QueueProgress& p) {
+                               if (starts && starts->size() == p.index) {
+                                 starts->push_back(fs.operations());
+                               }
+                             },
+                             kJournals});
+  }
+
+  static void recover(FakeMoveFileSystem& fs, const PendingMove& pending, std::wstring& leftover,
+                      Recovery choice = Recovery::Complete) {
+    const CancelFlag cancel;
+    fakes::SteppingClock clock;
+    const MoveResult result =
+        FolderMover({fs, clock, cancel, nullptr, kJournals}).recover(pending, choice);
+    EXPECT_EQ(result.outcome,
+              choice == Recovery::Complete ? MoveOutcome::Done : MoveOutcome::Cancelled);
+    leftover = result.leftover;
+  }
+
+  // The move under way at operation `i`; -1 before the first.
+  int moveAt(long i) const {
+    return static_cast<int>(std::upper_bound(starts_.begin(), starts_.end(), i) - starts_.begin()) -
+           1;
+  }
+
+  static EntryKind kindAt(const FakeMoveFileSystem& fs, const std::wstring& path) {
+    const auto* node = fs.find(path);
+    return node ? node->kind : EntryKind::Missing;
+  }
+
+  // Every file with its content at the path the user knew, in one copy unless `leftover` is one.
+  void expectWhole(const FakeMoveFileSystem& fs, const std::wstring& leftover = {}) const {
+    for (const std::wstring& folder : kFolders) {
+      for (const wchar_t* file : {L"\\a.txt", L"\\sub\\b.txt"}) {
+        const std::wstring content = folder + file;
+        const auto* node = fs.find(fs.resolve(content, true));
+        ASSERT_TRUE(node) << "unreachable: " << std::string(content.begin(), content.end());
+        EXPECT_EQ(node->content, content);
+        const auto copies = std::count_if(fs.nodes().begin(), fs.nodes().end(), [&](auto& e) {
+          return e.second.kind == EntryKind::File && e.second.content == content;
+        });
+        if (leftover.empty()) {
+          EXPECT_EQ(copies, 1);
+        }
+      }
+    }
+  }
+
+  const std::vector<std::wstring> kFolders = {L"C:\\Games\\One", L"C:\\Games\\Two",
+                                              L"C:\\Games\\Three"};
+  FakeMoveFileSystem start_;
+  std::vector<QueuedMove> moves_;
+  std::vector<long> starts_;
+  long operations_ = 0;
+};
+
+TEST_F(QueueFaultTest, AnyOneOperationFailingTouchesOnlyItsOwnMove) {
+  for (long i = 0; i < operations_; ++i) {
+    SCOPED_TRACE("failing operation " + std::to_string(i) + " of " + std::to_string(operations_));
+    FakeMoveFileSystem fs = start_;
+    fs.failAt(i);
+    const QueueEnd end = run(fs);
+    const int failing = moveAt(i);
+    if (failing < 0) {
+      EXPECT_FALSE(end.start.ok()) << "the queue's journal unwritten, nothing starts";
+      EXPECT_TRUE(end.results.empty());
+    } else {
+      ASSERT_EQ(end.results.size(), kFolders.size());
+    }
+    fs.resetFaults();
+    std::wstring leftover;
+    for (std::size_t k = 0; k < end.results.size(); ++k) {
+      const MoveResult& result = end.results[k];
+      if (static_cast<int>(k) != failing) {
+        EXPECT_EQ(result.outcome, MoveOutcome::Done) << "move " << k;
+      } else if (result.outcome != MoveOutcome::Unfinished) {
+        leftover = result.leftover;
+      } else {
+        // Its journal kept: the next start finishes it.
+        const std::vector<PendingMove> pending = findPendingMoves(fs, kJournals);
+        ASSERT_EQ(pending.size(), 1u);
+        recover(fs, pending[0], leftover);
+      }
+    }
+    expectWhole(fs, leftover);
+  }
+}
+
+TEST_F(QueueFaultTest, KilledAtAnyOperationThenTheNextStartTellsTheTruth) {
+  for (long i = 0; i < operations_; ++i) {
+    FakeMoveFileSystem crashed = start_;
+    crashed.crashAt(i);
+    EXPECT_THROW(run(crashed), SimulatedCrash);
+    crashed.resetFaults();
+    const int under = moveAt(i);
+    const std::vector<PendingMove> pending = findPendingMoves(crashed, kJournals);
+    ASSERT_LE(pending.size(), 1u);
+    for (const Recovery choice : {Recovery::Complete, Recovery::Undo}) {
+      SCOPED_TRACE("crash at " + std::to_string(i) + ", then " +
+                   (choice == Recovery::Complete ? "completed" : "undone"));
+      FakeMoveFileSystem fs = crashed;
+      std::wstring leftover;
+      if (!pending.empty()) recover(fs, pending[0], leftover, choice);
+      expectWhole(fs, leftover);
+      const std::optional<UnfinishedQueue> queue = findUnfinishedQueue(fs, kJournals);
+      for (std::size_t k = 0; k < kFolders.size(); ++k) {
+        const EntryKind kind = kindAt(fs, kFolders[k]);
+        if (!queue) {
+          // Only before its journal, or after the last move: nothing, or everything, moved.
+          EXPECT_EQ(kind, under < 0 ? EntryKind::Folder : EntryKind::Link) << "move " << k;
+          continue;
+        }
+        const std::vector<std::wstring> notMoved = foldersNotMoved(fs, *queue, pending);
+        const bool named = std::count(notMoved.begin(), notMoved.end(), kFolders[k]) == 1;
+        if (static_cast<int>(k) < under) {
+          EXPECT_EQ(kind, EntryKind::Link) << "move " << k;
+          EXPECT_FALSE(named) << "move " << k;
+        } else if (static_cast<int>(k) > under) {
+          EXPECT_EQ(kind, EntryKind::Folder) << "move " << k;
+          EXPECT_TRUE(named) << "move " << k << " not started, not named";
+        } else {
+          // The move under way: told by its own recovery, or named exactly when it did not move.
+          EXPECT_EQ(named, pending.empty() && kind == EntryKind::Folder) << "move " << k;
+        }
+      }
+    }
+    if (HasFatalFailure()) return;
   }
 }
 

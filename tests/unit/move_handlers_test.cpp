@@ -657,5 +657,125 @@ TEST(Rights, ALinkInAFolderThatRefusesIsDeletedByTheToolAsAdministrator) {
   EXPECT_EQ(w.processes.elevated[0].parameters, L"\"-d\" \"C:\\Games\\Other\"");
 }
 
+// Three folders queued beside C:\Games\Game, which moves first.
+struct QueueWorld : World {
+  QueueWorld() {
+    disk.addFile(L"C:\\Games\\Tools\\run.exe", L"tool");
+    disk.addFile(L"C:\\Games\\Music\\song.mp3", L"la la");
+    handlers();
+  }
+  void move(std::vector<std::wstring> folders = {L"C:\\Games\\Game", L"C:\\Games\\Tools",
+                                                 L"C:\\Games\\Music"}) {
+    handlers().moveFoldersInto(folders, L"D:\\Store\\Shelf");
+  }
+  std::vector<std::wstring> titles() const {
+    std::vector<std::wstring> seen;
+    for (const auto& report : progress.reports) {
+      if (seen.empty() || seen.back() != report.title) seen.push_back(report.title);
+    }
+    return seen;
+  }
+};
+
+// The second move fails (a file in it is held open): the first and the third are whole at the
+// destination, the second whole at home, and the end names each outcome in the move's words.
+TEST(MoveQueue, TheSecondFailingNeitherStopsNorUndoesTheOthers) {
+  QueueWorld w;
+  w.disk.holdOpen(L"C:\\Games\\Tools\\run.exe");
+  w.messages.answers = {true};
+  w.move();
+  ASSERT_EQ(w.messages.shown.size(), 2u);
+  EXPECT_EQ(w.messages.shown[0],
+            L"将把 3 个文件夹（4 个文件，27 B）移动到“D:\\Store\\Shelf”，"
+            L"并在原处创建指向它们的链接。是否继续？");
+  EXPECT_EQ(
+      w.messages.shown[1],
+      L"已移动 2 / 3 个文件夹：\r\n"
+      L"“C:\\Games\\Game”：移动完成，已在原处创建链接\r\n"
+      L"“C:\\Games\\Tools”：移动失败：文件正在使用：C:\\Games\\Tools\\run.exe。未做任何更改\r\n"
+      L"“C:\\Games\\Music”：移动完成，已在原处创建链接");
+  EXPECT_EQ(w.kindAt(L"C:\\Games\\Game"), EntryKind::Link);
+  EXPECT_EQ(w.disk.find(L"D:\\Store\\Shelf\\Game\\sub\\level.bin")->content, L"0123456789");
+  EXPECT_EQ(w.kindAt(L"C:\\Games\\Music"), EntryKind::Link);
+  EXPECT_EQ(w.disk.find(L"D:\\Store\\Shelf\\Music\\song.mp3")->content, L"la la");
+  EXPECT_EQ(w.kindAt(L"C:\\Games\\Tools"), EntryKind::Folder);
+  EXPECT_EQ(w.disk.find(L"C:\\Games\\Tools\\run.exe")->content, L"tool");
+  EXPECT_EQ(w.kindAt(L"D:\\Store\\Shelf\\Tools"), EntryKind::Missing);
+  EXPECT_FALSE(w.journalLeft());
+  // One window, its title naming each move in turn; its counts what moved.
+  EXPECT_EQ(w.progress.runs, 1);
+  EXPECT_EQ(w.titles(),
+            (std::vector<std::wstring>{L"正在移动 1 / 3：Game", L"正在移动 2 / 3：Tools",
+                                       L"正在移动 3 / 3：Music"}));
+  EXPECT_EQ(w.progress.reports.back().counts, L"3 / 3 个文件，23 B / 23 B");
+}
+
+// 取消 during the second move undoes it as a single move's cancel does; the third never starts.
+// A folder the rules refuse is named in the question and at the end, and never joins the queue;
+// what a move's own confirmation would add is said of its folder.
+TEST(MoveQueue, CancelStopsTheMoveUnderWayAndStartsNoOther) {
+  std::size_t secondMove = 0;
+  {
+    QueueWorld w;
+    w.messages.answers = {true};
+    w.move();
+    const auto& reports = w.progress.reports;
+    secondMove = static_cast<std::size_t>(
+        std::find_if(reports.begin(), reports.end(),
+                     [](const auto& r) { return r.title == L"正在移动 2 / 3：Tools"; }) -
+        reports.begin());
+    ASSERT_LT(secondMove + 2, reports.size());
+  }
+  QueueWorld w;
+  w.disk.giveNames(L"C:\\Games\\Music\\song.mp3", 2);
+  w.messages.answers = {true};
+  w.progress.cancelAtReport = secondMove + 2;
+  w.move({L"C:\\Games\\Game", L"C:\\Games\\Linked", L"C:\\Games\\Tools", L"C:\\Games\\Music"});
+  ASSERT_EQ(w.messages.shown.size(), 2u);
+  EXPECT_TRUE(w.messages.shown[0].ends_with(
+      L"是否继续？\r\n\r\n以下文件夹不会移动：\r\n“C:\\Games\\Linked”：该文件夹本身就是链接\r\n\r\n"
+      L"“C:\\Games\\Music”：其中 1 个文件有多个名称（硬链接），移动后将各自成为独立的文件"));
+  EXPECT_EQ(w.messages.shown[1],
+            L"已移动 1 / 4 个文件夹：\r\n"
+            L"“C:\\Games\\Game”：移动完成，已在原处创建链接\r\n"
+            L"“C:\\Games\\Tools”：已取消，未做任何更改\r\n"
+            L"“C:\\Games\\Music”：未开始\r\n"
+            L"“C:\\Games\\Linked”：该文件夹本身就是链接");
+  EXPECT_EQ(w.kindAt(L"C:\\Games\\Game"), EntryKind::Link);
+  EXPECT_EQ(w.disk.find(L"C:\\Games\\Tools\\run.exe")->content, L"tool");
+  EXPECT_EQ(w.kindAt(L"D:\\Store\\Shelf\\Tools.mirafold-partial"), EntryKind::Missing);
+  EXPECT_EQ(w.disk.find(L"C:\\Games\\Music\\song.mp3")->content, L"la la");
+  EXPECT_EQ(w.kindAt(L"C:\\Games\\Linked"), EntryKind::Link);
+  EXPECT_FALSE(w.journalLeft());
+}
+
+// Killed in the second move: the next start asks about that move as about any, then names the
+// queue's folder that was not started; a later start says nothing more.
+TEST(MoveQueue, AKillMidQueueIsRecoveredAndTheFolderNotStartedNamed) {
+  QueueWorld w;
+  w.messages.answers = {true};
+  w.progress.onReport = [&](const platform::ProgressView& view) {
+    if (view.title == L"正在移动 2 / 3：Tools") w.disk.crashAt(w.disk.operations() + 12);
+  };
+  EXPECT_THROW(w.move(), fakes::SimulatedCrash);
+  w.disk.resetFaults();
+  w.messages.shown.clear();
+  w.messages.answers = {true};
+  w.handlers().recoverUnfinishedMoves();
+  EXPECT_EQ(w.messages.shown,
+            (std::vector<std::wstring>{
+                L"上次的移动未完成：C:\\Games\\Tools → D:\\Store\\Shelf\\Tools。是否完成它？"
+                L"（选“否”则撤销）",
+                L"移动完成，已在原处创建链接",
+                L"上次的移动队列未完成，以下文件夹未移动：\r\nC:\\Games\\Music"}));
+  EXPECT_EQ(w.kindAt(L"C:\\Games\\Game"), EntryKind::Link);
+  EXPECT_EQ(w.disk.find(L"D:\\Store\\Shelf\\Tools\\run.exe")->content, L"tool");
+  EXPECT_EQ(w.disk.find(L"C:\\Games\\Music\\song.mp3")->content, L"la la");
+  EXPECT_FALSE(w.journalLeft());
+  w.messages.shown.clear();
+  w.handlers().recoverUnfinishedMoves();
+  EXPECT_TRUE(w.messages.shown.empty());
+}
+
 }  // namespace
 }  // namespace mirafold::move

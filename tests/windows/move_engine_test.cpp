@@ -17,6 +17,7 @@
 #include "junction_links.h"
 #include "move/folder_mover.h"
 #include "move/move_planning.h"
+#include "move/move_queue.h"
 #include "platform/win32/system/win32_move_file_system.h"
 #include "temp_tree.h"
 
@@ -202,6 +203,20 @@ class MoveEngineTest : public ::testing::Test {
   }
 
   void expectNoJournal() { EXPECT_TRUE(move::findPendingMoves(files_fs_, journals_).empty()); }
+
+  // The sample folder, then two of a file each beside it, planned into D:.
+  std::vector<move::QueuedMove> queueOfThree() {
+    std::vector<move::QueuedMove> moves;
+    for (const std::wstring& folder :
+         {source_, tree_.folder(L"apps\\二 Two"), tree_.folder(L"apps\\三 Three")}) {
+      if (folder != source_) writeFile(folder + L"\\own.txt", base::toUtf8(folder));
+      const move::PlannedMove planned =
+          move::planMoveAway(files_fs_, folder, otherDrive_, {{}, L"NTFS"});
+      EXPECT_FALSE(planned.refusal) << "refused";
+      moves.push_back({planned.plan, planned.summary.bytes, planned.summary.files});
+    }
+    return moves;
+  }
 
   // Nothing but the source's parent holds entries named by the move.
   void expectUntouched() {
@@ -540,6 +555,62 @@ TEST_F(MoveEngineTest, ProcessKilledInTheCopyThenRecovered) {
                 std::string(65536, static_cast<char>('a' + i % 26)));
     }
   }
+}
+
+// A queue of three into D:, the second holding a file open: the first and the third arrive whole,
+// the second is whole at home, and the queue leaves no journal.
+TEST_F(MoveEngineTest, AQueueGoesOnPastAFailedMove) {
+  const std::vector<move::QueuedMove> moves = queueOfThree();
+  const std::wstring two = moves[1].plan.origin, three = moves[2].plan.origin;
+  const HANDLE held = ::CreateFileW((two + L"\\own.txt").c_str(), GENERIC_READ, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const move::CancelFlag cancel;
+  const move::QueueEnd end = move::runQueue(moves, {files_fs_, clock_, cancel, nullptr, journals_});
+  ::CloseHandle(held);
+  ASSERT_TRUE(end.start.ok()) << base::toUtf8(end.start.reason);
+  ASSERT_EQ(end.results.size(), 3u);
+  EXPECT_EQ(end.results[0].outcome, MoveOutcome::Done);
+  EXPECT_EQ(end.results[1].outcome, MoveOutcome::Failed);
+  EXPECT_EQ(end.results[2].outcome, MoveOutcome::Done);
+  EXPECT_EQ(kindOf(source_), EntryKind::Link);
+  expectWholeAt(otherDrive_ + L"\\游戏 Game");
+  EXPECT_EQ(kindOf(two), EntryKind::Folder);
+  EXPECT_EQ(readFile(two + L"\\own.txt"), base::toUtf8(two));
+  EXPECT_EQ(kindOf(otherDrive_ + L"\\二 Two"), EntryKind::Missing);
+  EXPECT_EQ(kindOf(otherDrive_ + L"\\二 Two.mirafold-partial"), EntryKind::Missing);
+  EXPECT_EQ(kindOf(two + L".mirafold-moving"), EntryKind::Missing);
+  EXPECT_EQ(kindOf(three), EntryKind::Link);
+  EXPECT_EQ(readFile(three + L"\\own.txt"), base::toUtf8(three));
+  expectNoJournal();
+  EXPECT_FALSE(move::findUnfinishedQueue(files_fs_, journals_));
+}
+
+// Stopped dead in the second move's copy: the next start finishes that move from its journal, and
+// the queue's journal names the third, never started.
+TEST_F(MoveEngineTest, AQueueStoppedDeadIsRecoveredAndNamesWhatDidNotMove) {
+  const std::vector<move::QueuedMove> moves = queueOfThree();
+  {
+    DyingFileSystem dying(junctionToolLinks(), static_cast<int>(files_.size()));
+    const move::CancelFlag cancel;
+    EXPECT_THROW(move::runQueue(moves, {dying, clock_, cancel, nullptr, journals_}), Killed);
+  }
+  const std::vector<move::PendingMove> pending = move::findPendingMoves(files_fs_, journals_);
+  ASSERT_EQ(pending.size(), 1u);
+  EXPECT_EQ(pending[0].entry.plan.origin, moves[1].plan.origin);
+  const move::CancelFlag cancel;
+  move::FolderMover mover({files_fs_, clock_, cancel, nullptr, journals_});
+  EXPECT_EQ(mover.recover(pending[0], move::Recovery::Complete).outcome, MoveOutcome::Done);
+  const auto queue = move::findUnfinishedQueue(files_fs_, journals_);
+  ASSERT_TRUE(queue);
+  EXPECT_EQ(move::foldersNotMoved(files_fs_, *queue, pending),
+            std::vector<std::wstring>{moves[2].plan.origin});
+  EXPECT_EQ(kindOf(source_), EntryKind::Link);
+  expectWholeAt(source_);
+  EXPECT_EQ(readFile(moves[1].plan.origin + L"\\own.txt"), base::toUtf8(moves[1].plan.origin));
+  EXPECT_EQ(kindOf(moves[1].plan.origin), EntryKind::Link);
+  EXPECT_EQ(kindOf(moves[2].plan.origin), EntryKind::Folder);
+  ASSERT_TRUE(files_fs_.deleteJournal(queue->journalPath).ok());
 }
 
 }  // namespace

@@ -58,5 +58,39 @@ TEST(ProgressDialogTest, FollowsAChangeOfScale) {
   EXPECT_EQ(window144.cy, 290);
 }
 
+std::wstring textOf(HWND hwnd) {
+  wchar_t text[256] = {};
+  ::GetWindowTextW(hwnd, text, 256);
+  return text;
+}
+
+// Polled from the worker's thread while the window's thread shows what was reported.
+bool becomes(HWND hwnd, const std::wstring& text) {
+  for (int waited = 0; waited < 200; ++waited) {
+    if (textOf(hwnd) == text) return true;
+    ::Sleep(10);
+  }
+  return false;
+}
+
+// Work of several parts names the part under way in the title; a report without one keeps it.
+TEST(ProgressDialogTest, TheTitleNamesThePartUnderWay) {
+  Win32ProgressDialog dialog(nullptr, {.title = L"正在移动", .cancel = L"取消"});
+  bool titled = false, kept = false;
+  dialog.run(
+      [&](const platform::ProgressReport& report) {
+        const HWND window = progressWindowOfThisProcess();
+        ASSERT_NE(window, nullptr);
+        report({.counts = L"1", .title = L"正在移动 2 / 3：二 Two"});
+        titled = becomes(window, L"正在移动 2 / 3：二 Two");
+        report({.counts = L"2"});
+        kept = becomes(::GetDlgItem(window, kProgressCountsId), L"2") &&
+               textOf(window) == L"正在移动 2 / 3：二 Two";
+      },
+      [] {});
+  EXPECT_TRUE(titled);
+  EXPECT_TRUE(kept);
+}
+
 }  // namespace
 }  // namespace mirafold::win32

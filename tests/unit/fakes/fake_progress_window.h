@@ -17,13 +17,15 @@ class FakeProgressWindow : public platform::ProgressWindow {
     ++runs;
     work([&](const platform::ProgressView& view) {
       reports.push_back(view);
+      if (onReport) onReport(view);
       if (cancelAtReport && reports.size() == *cancelAtReport) cancel();
     });
   }
 
   int runs = 0;
   std::vector<platform::ProgressView> reports;
-  std::optional<std::size_t> cancelAtReport;  // counted from 1
+  std::optional<std::size_t> cancelAtReport;                    // counted from 1
+  std::function<void(const platform::ProgressView&)> onReport;  // as the work goes on
 };
 
 }  // namespace mirafold::fakes

@@ -65,6 +65,15 @@ void setText(HWND dialog, int id, const std::wstring& text) {
   ::SetDlgItemTextW(dialog, id, text.c_str());
 }
 
+// Set only when it changes: a caption drawn again 30 times a second flickers.
+void setTitle(HWND dialog, const std::wstring& title) {
+  if (title.empty()) return;
+  std::wstring shown(static_cast<std::size_t>(::GetWindowTextLengthW(dialog)) + 1, L'\0');
+  shown.resize(static_cast<std::size_t>(
+      ::GetWindowTextW(dialog, shown.data(), static_cast<int>(shown.size()))));
+  if (shown != title) ::SetWindowTextW(dialog, title.c_str());
+}
+
 void showLatest(HWND dialog, Shared& shared) {
   std::optional<platform::ProgressView> view;
   {
@@ -81,6 +90,7 @@ void showLatest(HWND dialog, Shared& shared) {
   } else {
     ::SendMessageW(bar, PBM_SETPOS, view->permille, 0);
   }
+  setTitle(dialog, view->title);
   setText(dialog, kProgressFileId, view->currentFile);
   setText(dialog, kProgressCountsId, view->counts);
   setText(dialog, kProgressRateId, view->rate);
