@@ -3,8 +3,8 @@
 // original file exists with its content in exactly one place, reachable from the path the user
 // knew, and no original is deleted before every copy is flushed to the disk. The disk keeps
 // Windows' rules (see the fake): a scanner holds every fresh entry for a moment, a power cut
-// takes back links and renames not flushed, a folder's DACL may grant the mover only reading; and another
-// program may act between a listing and the next operation.
+// takes back links and renames not flushed, a folder's DACL may grant the mover only reading;
+// and another program may act between a listing and the next operation.
 
 #include <gtest/gtest.h>
 
