@@ -90,7 +90,7 @@ int runHelper(const move::HelperRequest& request) {
   win32::Win32NtVolume volume;
   const move::SteadyClock clock;
   win32::Win32MessageBoxes messages;  // owned by no window: its own, on top
-  win32::Win32UserRights user;
+  win32::Win32UserRights user(request.window);
   move::runElevatedMove(request, {.journalFolder = win32::makeProtectedJournalFolder(),
                                   .files = moveFiles,
                                   .systemFolders = systemFolders,

@@ -157,10 +157,15 @@ class HelperRun {
         !s_.user.mayMakeSymbolicLinks()) {
       return fillIn(kHelperLinksNotTheUsers, {planned.summary.firstSymbolicLink});
     }
-    if (plan.direction != Direction::Away || s_.user.mayReplace(plan.origin)) return std::nullopt;
+    // An answer that cannot be had counts against the move at both ends.
+    if (plan.direction != Direction::Away || s_.user.mayReplace(plan.origin) == true) {
+      return std::nullopt;
+    }
     for (std::wstring folder = plan.final; !folder.empty() && !isDriveRoot(folder);
          folder = parentOf(folder)) {
-      if (s_.user.mayReplace(folder)) return fillIn(kHelperDestinationReplaceable, {folder});
+      if (s_.user.mayReplace(folder) != false) {
+        return fillIn(kHelperDestinationReplaceable, {folder});
+      }
     }
     return std::nullopt;
   }

@@ -2,6 +2,7 @@
 // What the user who started the program could do with their own rights, however the program runs:
 // the elevated helper asks before it does for them what they could not do themselves.
 
+#include <optional>
 #include <string>
 
 namespace mirafold::platform {
@@ -14,8 +15,8 @@ class UserRights {
   virtual bool mayMakeSymbolicLinks() = 0;
   // The user could rename, delete or replace `folder`: DELETE on it, FILE_DELETE_CHILD on its
   // parent, or the right to change either's permissions or owner. A folder not yet there is
-  // judged by its parent; an answer that cannot be had is yes.
-  virtual bool mayReplace(const std::wstring& folder) = 0;
+  // judged by its parent; none when the answer cannot be had.
+  virtual std::optional<bool> mayReplace(const std::wstring& folder) = 0;
 };
 
 }  // namespace mirafold::platform

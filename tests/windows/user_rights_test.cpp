@@ -1,5 +1,6 @@
-// The user's own token, as the elevated helper judges by it: their own (the linked token where
-// this process is elevated, as under Wine), and one the system's access check takes.
+// The user's own token, as the elevated helper judges by it: that of the window's process, and
+// where it cannot be opened the linked token of this elevated process (as under Wine), each the
+// user's own and one the system's access check takes.
 // Wine cannot show a refusal: a DACL it is given becomes the folder's mode bits, and the owner
 // stays the host's owner, who may always change the permissions.
 
@@ -27,35 +28,37 @@ std::vector<std::uint8_t> tokenUser(HANDLE token) {
 TEST(UserRights, TheUsersOwnTokenJudgesTheirOwnFolders) {
   testing::TempTree tree;
   const std::wstring folder = tree.folder(L"own");
-  const base::win32::UniqueKernelHandle user = userToken();
-  ASSERT_TRUE(user);
-  HANDLE opened = nullptr;
-  ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened));
-  const base::win32::UniqueKernelHandle own(opened);
-  const auto theirs = tokenUser(user.get()), ours = tokenUser(own.get());
-  ASSERT_FALSE(theirs.empty());
-  ASSERT_FALSE(ours.empty());
-  EXPECT_TRUE(::EqualSid(reinterpret_cast<const TOKEN_USER*>(theirs.data())->User.Sid,
-                         reinterpret_cast<const TOKEN_USER*>(ours.data())->User.Sid));
+  for (const DWORD window : {::GetCurrentProcessId(), DWORD{0}}) {  // 0: no such process
+    const base::win32::UniqueKernelHandle user = userToken(window);
+    ASSERT_TRUE(user);
+    HANDLE opened = nullptr;
+    ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened));
+    const base::win32::UniqueKernelHandle own(opened);
+    const auto theirs = tokenUser(user.get()), ours = tokenUser(own.get());
+    ASSERT_FALSE(theirs.empty());
+    ASSERT_FALSE(ours.empty());
+    EXPECT_TRUE(::EqualSid(reinterpret_cast<const TOKEN_USER*>(theirs.data())->User.Sid,
+                           reinterpret_cast<const TOKEN_USER*>(ours.data())->User.Sid));
 
-  // The access check takes it (an identification token at least) and grants the user DELETE on
-  // a folder of their own.
-  DWORD size = 0;
-  constexpr SECURITY_INFORMATION kParts =
-      OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
-  ::GetFileSecurityW(folder.c_str(), kParts, nullptr, 0, &size);
-  std::vector<std::uint8_t> security(size);
-  ASSERT_TRUE(size && ::GetFileSecurityW(folder.c_str(), kParts, security.data(), size, &size));
-  GENERIC_MAPPING mapping{FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE,
-                          FILE_ALL_ACCESS};
-  PRIVILEGE_SET privileges{};
-  DWORD privilegesSize = sizeof privileges, granted = 0;
-  BOOL allowed = FALSE;
-  ASSERT_TRUE(::AccessCheck(security.data(), user.get(), MAXIMUM_ALLOWED, &mapping, &privileges,
-                            &privilegesSize, &granted, &allowed))
-      << ::GetLastError();
-  EXPECT_TRUE(allowed && (granted & DELETE));
-  EXPECT_TRUE(Win32UserRights().mayReplace(folder));
+    // The access check takes it (an identification token at least) and grants the user DELETE on
+    // a folder of their own.
+    DWORD size = 0;
+    constexpr SECURITY_INFORMATION kParts =
+        OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    ::GetFileSecurityW(folder.c_str(), kParts, nullptr, 0, &size);
+    std::vector<std::uint8_t> security(size);
+    ASSERT_TRUE(size && ::GetFileSecurityW(folder.c_str(), kParts, security.data(), size, &size));
+    GENERIC_MAPPING mapping{FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE,
+                            FILE_ALL_ACCESS};
+    PRIVILEGE_SET privileges{};
+    DWORD privilegesSize = sizeof privileges, granted = 0;
+    BOOL allowed = FALSE;
+    ASSERT_TRUE(::AccessCheck(security.data(), user.get(), MAXIMUM_ALLOWED, &mapping, &privileges,
+                              &privilegesSize, &granted, &allowed))
+        << ::GetLastError();
+    EXPECT_TRUE(allowed && (granted & DELETE));
+    EXPECT_EQ(Win32UserRights(window).mayReplace(folder), true);
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // replace no folder.
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,7 @@ namespace mirafold::fakes {
 class FakeUserRights : public platform::UserRights {
  public:
   bool mayMakeSymbolicLinks() override { return links; }
-  bool mayReplace(const std::wstring& folder) override {
+  std::optional<bool> mayReplace(const std::wstring& folder) override {
     return std::any_of(replaceable.begin(), replaceable.end(),
                        [&](const std::wstring& f) { return move::samePath(f, folder); });
   }

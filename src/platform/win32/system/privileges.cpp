@@ -37,8 +37,17 @@ bool ownersCanBeKept() {
   return holds;
 }
 
-base::win32::UniqueKernelHandle userToken() {
+base::win32::UniqueKernelHandle userToken(DWORD window) {
   HANDLE opened = nullptr;
+  const base::win32::UniqueKernelHandle process(
+      ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, window));
+  if (process && ::OpenProcessToken(process.get(), TOKEN_QUERY | TOKEN_DUPLICATE, &opened)) {
+    const base::win32::UniqueKernelHandle theirs(opened);
+    HANDLE duplicate = nullptr;
+    if (::DuplicateToken(theirs.get(), SecurityIdentification, &duplicate)) {
+      return base::win32::UniqueKernelHandle(duplicate);
+    }
+  }
   if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &opened)) {
     return {};
   }

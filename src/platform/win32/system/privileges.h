@@ -16,10 +16,11 @@ bool tokenHolds(HANDLE token, const wchar_t* privilege);
 // This process's token holds the restore privilege, switched on or not.
 bool ownersCanBeKept();
 
-// The token of the user who started this program, as they run without elevation: the linked
-// token of an elevated administrator, else this process's own; an identification token, for
-// access checks and privilege queries. Null when none could be had.
-base::win32::UniqueKernelHandle userToken();
+// The token of the user, as they run without elevation, for access checks and privilege queries
+// (an identification token): that of the process `window` (the user's own program), else the
+// linked token where this process is elevated, else this process's own. Null when none could be
+// had.
+base::win32::UniqueKernelHandle userToken(DWORD window);
 
 // Windows is in developer mode, which lets anyone make symbolic links.
 bool developerModeAllowsLinks();

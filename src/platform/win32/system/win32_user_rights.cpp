@@ -18,21 +18,23 @@ std::wstring parentOf(const std::wstring& path) {
 
 }  // namespace
 
-Win32UserRights::Win32UserRights() : token_(userToken()) {}
+Win32UserRights::Win32UserRights(DWORD window) : token_(userToken(window)) {}
 
 bool Win32UserRights::mayMakeSymbolicLinks() {
   return (token_ && tokenHolds(token_.get(), SE_CREATE_SYMBOLIC_LINK_NAME)) ||
          developerModeAllowsLinks();
 }
 
-bool Win32UserRights::mayReplace(const std::wstring& folder) {
+std::optional<bool> Win32UserRights::mayReplace(const std::wstring& folder) {
   // Whoever may change the permissions or the owner may give themselves the rest.
   constexpr DWORD kTakeOver = WRITE_DAC | WRITE_OWNER;
   if (::GetFileAttributesW(base::withLongPathPrefix(folder).c_str()) != INVALID_FILE_ATTRIBUTES) {
-    if (grants(folder, DELETE | kTakeOver).value_or(true)) return true;
+    const std::optional<bool> itself = grants(folder, DELETE | kTakeOver);
+    if (itself != false) return itself;
   }
   const std::wstring parent = parentOf(folder);
-  return !parent.empty() && grants(parent, FILE_DELETE_CHILD | kTakeOver).value_or(true);
+  if (parent.empty()) return false;
+  return grants(parent, FILE_DELETE_CHILD | kTakeOver);
 }
 
 std::optional<bool> Win32UserRights::grants(const std::wstring& path, DWORD rights) const {

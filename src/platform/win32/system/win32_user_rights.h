@@ -12,9 +12,11 @@ namespace mirafold::win32 {
 
 class Win32UserRights final : public platform::UserRights {
  public:
-  Win32UserRights();
+  // Judged by the token of the window that started the helper (`window`, its process ID), which
+  // runs as the user, even where another administrator's credentials elevated the helper.
+  explicit Win32UserRights(DWORD window);
   bool mayMakeSymbolicLinks() override;
-  bool mayReplace(const std::wstring& folder) override;
+  std::optional<bool> mayReplace(const std::wstring& folder) override;
 
  private:
   // The token holds any of `rights` on the entry at `path`; none when its permissions cannot be
