@@ -43,6 +43,7 @@
 #include "platform/win32/system/win32_pipes.h"
 #include "platform/win32/system/win32_running_programs.h"
 #include "platform/win32/system/win32_shell.h"
+#include "platform/win32/system/win32_user_rights.h"
 #include "platform/win32/ui/folder_picker.h"
 #include "platform/win32/ui/layout_window.h"
 #include "platform/win32/ui/link_list_dialog.h"
@@ -88,12 +89,16 @@ int runHelper(const move::HelperRequest& request) {
   win32::Win32SystemFolders systemFolders;
   win32::Win32NtVolume volume;
   const move::SteadyClock clock;
+  win32::Win32MessageBoxes messages;  // owned by no window: its own, on top
+  win32::Win32UserRights user(request.window);
   move::runElevatedMove(request, {.journalFolder = win32::makeProtectedJournalFolder(),
                                   .files = moveFiles,
                                   .systemFolders = systemFolders,
                                   .volume = volume,
                                   .clock = clock,
-                                  .pipe = *pipe});
+                                  .pipe = *pipe,
+                                  .messages = messages,
+                                  .user = user});
   return 0;
 }
 

@@ -38,6 +38,17 @@ bool isPlainAbsolutePath(std::wstring_view path) {
   return true;
 }
 
+// The helper's question names the move as it will be made: the direction, where the folder is
+// and where it goes.
+std::wstring questionFor(HelperTask task, const MovePlan& plan) {
+  std::wstring_view question = kHelperAsksUndo;
+  if (task == HelperTask::Complete) question = kHelperAsksComplete;
+  if (task == HelperTask::Move) {
+    question = plan.direction == Direction::Away ? kHelperAsksMoveAway : kHelperAsksMoveBack;
+  }
+  return fillIn(question, {plan.origin, plan.final});
+}
+
 bool samePlace(const MovePlan& a, const MovePlan& b) {
   return a.direction == b.direction && samePath(a.origin, b.origin) && samePath(a.final, b.final);
 }
@@ -74,6 +85,8 @@ class HelperRun {
     HelperMessage end{.kind = HelperMessage::Kind::End};
     if (const auto refusal = refusalOfRequest()) {
       end.refusal = refusal;
+    } else if (!s_.messages.ask(questionFor(r_.task, entry_.plan))) {
+      end.refusal = std::wstring(kHelperNotAgreed);
     } else {
       end.result = work();
     }
@@ -129,7 +142,31 @@ class HelperRun {
             : planMoveBack(files_, asked.final, surroundings(asked.final));
     if (planned.refusal) return planned.refusal;
     if (!samePlace(planned.plan, asked)) return fillIn(kPlanChanged, {asked.origin});
+    if (auto refusal = refusalForTheUser(planned)) return refusal;
     entry_ = {planned.plan, Phase::Hide};
+    return std::nullopt;
+  }
+
+  // No more for the user than they could do themselves. Symbolic links are remade by a copy
+  // only where the user could make them. After a move away the link leads through the
+  // destination's folders: where the user may replace one of them but not the folder moved,
+  // any of their programs could put other files where a protected place's link leads.
+  std::optional<std::wstring> refusalForTheUser(const PlannedMove& planned) {
+    const MovePlan& plan = planned.plan;
+    if (!plan.sameVolume && !planned.summary.firstSymbolicLink.empty() &&
+        !s_.user.mayMakeSymbolicLinks()) {
+      return fillIn(kHelperLinksNotTheUsers, {planned.summary.firstSymbolicLink});
+    }
+    // An answer that cannot be had counts against the move at both ends.
+    if (plan.direction != Direction::Away || s_.user.mayReplace(plan.origin) == true) {
+      return std::nullopt;
+    }
+    for (std::wstring folder = plan.final; !folder.empty() && !isDriveRoot(folder);
+         folder = parentOf(folder)) {
+      if (s_.user.mayReplace(folder) != false) {
+        return fillIn(kHelperDestinationReplaceable, {folder});
+      }
+    }
     return std::nullopt;
   }
 

@@ -17,6 +17,7 @@
 #include "platform/move_file_system.h"
 #include "platform/nt_volume.h"
 #include "platform/services.h"
+#include "platform/user_rights.h"
 
 namespace mirafold::move {
 
@@ -52,11 +53,17 @@ struct HelperServices {
   platform::NtVolume& volume;
   const Clock& clock;
   platform::MessagePipe& pipe;
+  // The helper's own boxes: it asks the user itself before it acts, where no program of the
+  // user (which runs with fewer rights) can answer for them.
+  platform::MessageBoxes& messages;
+  // What the user could do themselves: the helper does no more for them.
+  platform::UserRights& user;
 };
 
-// Waits for the window's start, which names the move, runs it and tells the window its end;
-// returns once the move has ended. If the window goes away, the move stops at its next operation
-// and its journal stays for recovery; gone before its start, nothing is touched.
+// Waits for the window's start, which names the move, checks it again, asks the user, runs it
+// and tells the window its end; returns once the move has ended. If the window goes away, the move
+// stops at its next operation and its journal stays for recovery; gone before its start, nothing is
+// touched.
 void runElevatedMove(const HelperRequest& request, HelperServices services);
 
 }  // namespace mirafold::move

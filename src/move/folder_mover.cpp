@@ -363,9 +363,14 @@ class MoveRun {
     return renamePatiently(from, to);
   }
 
-  // A scanner or an indexer may hold a fresh entry for a moment.
+  // A scanner or an indexer may hold a fresh entry for a moment. The rename is on the disk
+  // before the journal moves past it: the journal's flush carries only its own volume.
   MoveStatus renamePatiently(const std::wstring& from, const std::wstring& to) {
-    return retryingBriefRefusals(s_.clock, [&] { return files_.rename(from, to); });
+    if (MoveStatus st = retryingBriefRefusals(s_.clock, [&] { return files_.rename(from, to); });
+        !st.ok()) {
+      return st;
+    }
+    return files_.flushRename(to);
   }
 
   MoveStatus removeLinkPatiently(const std::wstring& link) {

@@ -38,6 +38,25 @@ inline constexpr std::wstring_view kNoProtectedJournal =
 // Between the user's consent and the helper's start, the folder or its link changed.
 inline constexpr std::wstring_view kPlanChanged =
     L"移动失败：确认之后文件夹或链接已被更改：%1。未做任何更改";
+// The elevated helper's own question, in its own box that no program of the user can press: the
+// move it is about to make, from %1 to %2.
+inline constexpr std::wstring_view kHelperAsksMoveAway =
+    L"以管理员身份移动：将把“%1”移动到“%2”，并在原处创建指向它的链接。是否继续？";
+inline constexpr std::wstring_view kHelperAsksMoveBack =
+    L"以管理员身份移回：将把“%1”移回“%2”，并删除该链接。是否继续？";
+inline constexpr std::wstring_view kHelperAsksComplete =
+    L"以管理员身份完成上次未完成的移动：“%1” → “%2”。是否继续？";
+inline constexpr std::wstring_view kHelperAsksUndo =
+    L"以管理员身份撤销上次未完成的移动（“%1” → “%2”），文件夹将留在“%1”。是否继续？";
+inline constexpr std::wstring_view kHelperNotAgreed =
+    L"移动未开始：以管理员身份运行的确认未获同意，未做任何更改";
+// What the helper does not do for a user who could not do it themselves; %1 names where.
+inline constexpr std::wstring_view kHelperLinksNotTheUsers =
+    L"文件夹中有符号链接，当前用户自己不能创建符号链接，以管理员身份移动时也不会代为创建。"
+    L"可在 Windows 设置中开启开发人员模式后再移动：%1";
+inline constexpr std::wstring_view kHelperDestinationReplaceable =
+    L"目标位置所经过的文件夹可被当前用户改名或删除，移动后链接可能被其他程序改为指向别处，"
+    L"因此不以管理员身份移动到这里：%1";
 inline constexpr std::wstring_view kUnfinishedMoveQuestion =
     L"上次的移动未完成：%1 → %2。是否完成它？（选“否”则撤销）";
 // A recovery found the copy unlike its original: both kept, the journal too.

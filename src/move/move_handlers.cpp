@@ -10,6 +10,7 @@
 #include "move/messages.h"
 #include "move/move_paths.h"
 #include "move/move_queue.h"
+#include "move/places_that_stay.h"
 #include "move/progress_view.h"
 
 namespace mirafold::move {
@@ -38,7 +39,7 @@ std::vector<platform::MenuItem> MoveHandlers::menuFor(Side side, const std::wstr
     case platform::EntryKind::Link:
       return {{kCommandOpenTarget, std::wstring(kOpenLinkTarget), !leadsNowhere(folder)},
               {kCommandDeleteLink, std::wstring(kDeleteLinkOnly), true},
-              {kCommandMoveBack, std::wstring(kMoveBackAndUnlink), true},
+              {kCommandMoveBack, std::wstring(kMoveBackAndUnlink), !staysWhereItIs(folder)},
               {kCommandOpenInExplorer, explorer, true}};
     case platform::EntryKind::Folder:
       if (side == Side::Left) {
@@ -80,12 +81,18 @@ void MoveHandlers::choose(Side side, const std::wstring& folder, int command) {
 }
 
 // Greyed only where the move could never go, whatever the disks hold: a drive root, the
-// right-hand folder itself or one inside it, or the folder it already lies in. The rest is for
-// the checks, which say why.
+// right-hand folder itself or one inside it, the folder it already lies in, or a place that
+// stays at either end. The rest is for the checks, which say why.
 bool MoveHandlers::canMoveAway(const std::wstring& folder) const {
   const std::wstring destination = c_.dir2.path();
   return !isDriveRoot(folder) && !destination.empty() && !isSameOrInside(destination, folder) &&
-         !samePath(parentOf(folder), destination);
+         !samePath(parentOf(folder), destination) && !staysWhereItIs(folder) &&
+         !staysWhereItIs(joinPath(destination, nameOf(folder)));
+}
+
+// A link's row judges both ends: the link's place by its name, its folder where it leads.
+bool MoveHandlers::staysWhereItIs(const std::wstring& folder) const {
+  return whyItStays(folder, s_.systemFolders.places()).has_value();
 }
 
 bool MoveHandlers::leadsNowhere(const std::wstring& link) {

@@ -87,6 +87,7 @@ class MoveHandlers {
  private:
   platform::FolderList& listOf(Side side) { return side == Side::Left ? c_.dir1 : c_.dir2; }
   bool canMoveAway(const std::wstring& folder) const;
+  bool staysWhereItIs(const std::wstring& folder) const;
   bool leadsNowhere(const std::wstring& link);
   MoveSurroundings surroundingsOf(const std::wstring& linkPlace);
   std::wstring realPlaceOf(const std::wstring& path) const;

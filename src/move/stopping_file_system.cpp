@@ -91,6 +91,10 @@ MoveStatus StoppingFileSystem::flushLink(const std::wstring& link) {
   return unlessStopped([&] { return files_.flushLink(link); });
 }
 
+MoveStatus StoppingFileSystem::flushRename(const std::wstring& path) {
+  return unlessStopped([&] { return files_.flushRename(path); });
+}
+
 MoveStatus StoppingFileSystem::sameFolder(const std::wstring& a, const std::wstring& b,
                                           bool& same) {
   return unlessStopped([&] { return files_.sameFolder(a, b, same); });

@@ -42,6 +42,7 @@ class StoppingFileSystem final : public platform::MoveFileSystem {
   platform::MoveStatus makeLink(const std::wstring& link, const std::wstring& target) override;
   platform::MoveStatus removeLink(const std::wstring& link) override;
   platform::MoveStatus flushLink(const std::wstring& link) override;
+  platform::MoveStatus flushRename(const std::wstring& path) override;
   platform::MoveStatus sameFolder(const std::wstring& a, const std::wstring& b,
                                   bool& same) override;
   platform::MoveStatus deleteFile(const std::wstring& path) override;

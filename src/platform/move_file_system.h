@@ -133,6 +133,11 @@ class MoveFileSystem {
   // it; where the system refuses that, only the volume's flush would do, which needs
   // administrator rights.)
   virtual MoveStatus flushLink(const std::wstring& link) = 0;
+  // The rename that gave the entry at `path` its name on the disk when the call returns, so that
+  // the journal may move past it: a power cut after it cannot take the rename back. (The folder
+  // holding the entry, flushed, commits NTFS's log up to the rename; where the system refuses
+  // that, the volume's flush, which only administrators may ask for.)
+  virtual MoveStatus flushRename(const std::wstring& path) = 0;
   // This process may give a copy an owner other than itself (it holds the restore privilege, as
   // the elevated helper does); without it every copy belongs to the mover.
   virtual MoveStatus canKeepOwners(bool& can) = 0;

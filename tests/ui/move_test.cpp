@@ -13,11 +13,9 @@
 #include "base/win32/handles.h"
 #include "driver/driver.h"
 #include "driver/host_side.h"
+#include "move/messages.h"
 #include "move/move_handlers.h"
 #include "platform/win32/ui/progress_dialog.h"
-
-// After windows.h, which the driver brings.
-#include <tlhelp32.h>
 
 namespace mirafold::ui {
 namespace {
@@ -92,6 +90,20 @@ class MoveTest : public ::testing::Test {
     installProgram(program);
     start();
   }
+  // Every move of this start through the elevated helper, whatever the test run says.
+  void startThroughHelper() {
+    wchar_t before[4] = {};
+    const bool wasSet = ::GetEnvironmentVariableW(L"MIRAFOLD_MOVE_THROUGH_HELPER", before, 4) > 0;
+    ::SetEnvironmentVariableW(L"MIRAFOLD_MOVE_THROUGH_HELPER", L"1");
+    start();
+    ::SetEnvironmentVariableW(L"MIRAFOLD_MOVE_THROUGH_HELPER", wasSet ? before : nullptr);
+  }
+  // Yes in the helper's own box, where moves go through it.
+  void agreeInTheHelper() {
+    if (throughHelper()) {
+      EXPECT_TRUE(app->answerHelper(true, 60s).has_value()) << "the helper asks the user itself";
+    }
+  }
   void link(const std::wstring& at, const std::wstring& target) {
     ASSERT_EQ(runJunction(L"\"" + at + L"\" \"" + target + L"\""), 0u);
     ASSERT_TRUE(isLink(at));
@@ -124,13 +136,10 @@ TEST_F(MoveTest, TheHelperRunsNoJunctionToolFromTheProgramsFolder) {
   installProgram(program);
   ASSERT_TRUE(::CopyFileW((buildFolder() + L"\\marker.exe").c_str(),
                           (program + L"\\junction.exe").c_str(), FALSE));
-  wchar_t before[4] = {};
-  const bool wasSet = ::GetEnvironmentVariableW(L"MIRAFOLD_MOVE_THROUGH_HELPER", before, 4) > 0;
-  ::SetEnvironmentVariableW(L"MIRAFOLD_MOVE_THROUGH_HELPER", L"1");
-  start();
-  ::SetEnvironmentVariableW(L"MIRAFOLD_MOVE_THROUGH_HELPER", wasSet ? before : nullptr);
+  startThroughHelper();
   ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 0, move::kCommandMoveAway));
   ASSERT_TRUE(app->answer(true).has_value());
+  ASSERT_TRUE(app->answerHelper(true, 60s).has_value());
   EXPECT_EQ(app->acknowledge(60s).value_or(L"<none>"), kMoveDone);
   EXPECT_TRUE(isLink(games + L"\\Game"));
   EXPECT_EQ(contentOf(games + L"\\Game\\save.dat"), "progress") << "through the link";
@@ -142,19 +151,20 @@ TEST_F(MoveTest, TheHelperRunsNoJunctionToolFromTheProgramsFolder) {
   EXPECT_EQ(runs.find(L"Game"), std::wstring::npos);
 }
 
-// Another running mirafold.exe than the window's own: the elevated helper.
-DWORD helperBeside(DWORD window) {
-  const base::win32::UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot) return 0;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
-       more = ::Process32NextW(snapshot.get(), &entry)) {
-    if (entry.th32ProcessID != window && ::lstrcmpiW(entry.szExeFile, L"mirafold.exe") == 0) {
-      return entry.th32ProcessID;
-    }
-  }
-  return 0;
+// The helper asks the user itself, in its own box naming both ends, before it touches anything;
+// No there leaves everything as it was, and the window says the move never began.
+TEST_F(MoveTest, NoInTheHelpersOwnBoxLeavesAllAsItWas) {
+  installProgram(program);
+  startThroughHelper();
+  const auto games0 = snapshot(games), store0 = snapshot(store);
+  ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 0, move::kCommandMoveAway));
+  ASSERT_TRUE(app->answer(true).has_value());
+  const std::wstring question = app->answerHelper(false, 60s).value_or(L"<none>");
+  EXPECT_NE(question.find(L"“" + games + L"\\Game”"), std::wstring::npos);
+  EXPECT_NE(question.find(L"“" + store + L"\\Game”"), std::wstring::npos);
+  EXPECT_EQ(app->acknowledge(30s).value_or(L"<none>"), move::kHelperNotAgreed);
+  EXPECT_EQ(snapshot(games), games0);
+  EXPECT_EQ(snapshot(store), store0);
 }
 
 TEST_F(MoveTest, AFolderMovesIntoTheRightFolderAndALinkShowsItsFilesAtTheOldPlace) {
@@ -169,8 +179,9 @@ TEST_F(MoveTest, AFolderMovesIntoTheRightFolderAndALinkShowsItsFilesAtTheOldPlac
   ASSERT_NE(progress, nullptr) << "the progress window shows while the link is made";
   EXPECT_EQ(app->textIn(progress, IDCANCEL), L"取消");
   if (throughHelper()) {
-    EXPECT_NE(helperBeside(app->processId()), 0u) << "the helper moves it";
+    EXPECT_NE(app->helperProcessId(), 0u) << "the helper moves it";
   }
+  agreeInTheHelper();
 
   EXPECT_EQ(app->acknowledge(30s).value_or(L"<none>"), kMoveDone);
   EXPECT_TRUE(exists(store + L"\\Game\\save.dat"));
@@ -229,6 +240,7 @@ TEST_F(MoveTest, MovingBackPutsTheFolderWhereTheLinkWas) {
   EXPECT_EQ(app->answer(true).value_or(L"<none>"), L"将把“" + store +
                                                        L"\\Back”（2 个文件，15 B）移回“" + games +
                                                        L"\\Back”，并删除该链接。是否继续？");
+  agreeInTheHelper();
   EXPECT_EQ(app->acknowledge(30s).value_or(L"<none>"), L"已移回原处");
   EXPECT_TRUE(isRealFolder(games + L"\\Back")) << "a real folder at the link's place";
   EXPECT_FALSE(exists(store + L"\\Back"));
@@ -248,6 +260,7 @@ TEST_F(MoveTest, CancelDuringTheCopyLeavesAllAsItWas) {
   start(otherDrive());
   ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 0, move::kCommandMoveAway));
   ASSERT_TRUE(app->answer(true).has_value());
+  agreeInTheHelper();
   const HWND progress = app->waitForWindow(L"正在移动", 10s, L"MirafoldProgress");
   ASSERT_NE(progress, nullptr);
   // The copy tells how far it is: files and bytes done of all, the speed and the time left.
@@ -314,11 +327,12 @@ TEST_F(MoveTest, AFolderWhoseParentRefusesChangesIsOfferedTheMoveAsAdministrator
   screenshotIfAsked();  // the question, for a person to look at
   EXPECT_EQ(app->answer(false).value_or(L"<none>"), kNoRightsQuestion);
   EXPECT_EQ(app->acknowledge().value_or(L"<none>"), kCancelled);
-  EXPECT_EQ(helperBeside(app->processId()), 0u) << "No starts nothing";
+  EXPECT_EQ(app->helperProcessId(), 0u) << "No starts nothing";
 
   ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 0, move::kCommandMoveAway));
   ASSERT_TRUE(app->answer(true).has_value());
   EXPECT_EQ(app->answer(true, 60s).value_or(L"<none>"), kNoRightsQuestion);
+  EXPECT_TRUE(app->answerHelper(true, 60s).has_value()) << "the helper asks the user itself";
   const std::wstring end = app->acknowledge(60s).value_or(L"<none>");
   EXPECT_TRUE(end.starts_with(L"移动失败：") && end.ends_with(L"。未做任何更改")) << end;
   EXPECT_EQ(end.find(L"权限不足"), std::wstring::npos) << "the helper's refusal is told, not asked";
@@ -365,12 +379,13 @@ TEST_F(MoveTest, AMoveKilledInTheMiddleIsFinishedAtTheNextStart) {
   start(otherDrive());
   ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 0, move::kCommandMoveAway));
   ASSERT_TRUE(app->answer(true).has_value());
+  agreeInTheHelper();
   const HWND progress = app->waitForWindow(L"正在移动", 10s, L"MirafoldProgress");
   ASSERT_NE(progress, nullptr);
   ASSERT_TRUE(
       eventually([&] { return !app->textIn(progress, win32::kProgressRateId).empty(); }, 20s));
   if (throughHelper()) {
-    const DWORD helper = helperBeside(app->processId());
+    const DWORD helper = app->helperProcessId();
     ASSERT_NE(helper, 0u) << "the helper copies";
     const base::win32::UniqueKernelHandle process(
         ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, helper));
@@ -387,6 +402,7 @@ TEST_F(MoveTest, AMoveKilledInTheMiddleIsFinishedAtTheNextStart) {
   const std::wstring question = app->answer(true, 30s).value_or(L"<none>");
   EXPECT_TRUE(question.starts_with(kUnfinished)) << std::string(question.begin(), question.end());
   EXPECT_NE(question.find(games + L"\\Game"), std::wstring::npos);
+  agreeInTheHelper();  // the helper's own journal is ended by the helper
   EXPECT_EQ(app->acknowledge(120s).value_or(L"<none>"), kMoveDone);
   EXPECT_TRUE(isLink(games + L"\\Game"));
   EXPECT_EQ(contentOf(otherDrive() + L"\\Game\\save.dat"), "progress");

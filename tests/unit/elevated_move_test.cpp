@@ -7,6 +7,7 @@
 #include "fakes/fake_nt_volume.h"
 #include "fakes/fake_pipes.h"
 #include "fakes/fake_system.h"
+#include "fakes/fake_user_rights.h"
 #include "fakes/stepping_clock.h"
 #include "move/elevated_move.h"
 #include "move/helper_messages.h"
@@ -41,6 +42,7 @@ struct Helper {
   // The window's start names `plan`; reads until the end, or goes after `leaveAfter` messages.
   std::vector<HelperMessage> run(HelperTask task, const MovePlan& plan, int leaveAfter = -1,
                                  bool start = true) {
+    messages.answers = {agrees};
     auto [window, helper] = fakes::pipePair(leaveAfter >= 0 ? leaveAfter + 1 : 0, "\n\n");
     if (start) window->send(encodeMessage({.kind = HelperMessage::Kind::Start, .plan = plan}));
     std::thread helperThread([&, pipe = helper.get()] {
@@ -49,7 +51,9 @@ struct Helper {
                                            .systemFolders = systemFolders,
                                            .volume = volume,
                                            .clock = clock,
-                                           .pipe = *pipe});
+                                           .pipe = *pipe,
+                                           .messages = messages,
+                                           .user = user});
     });
     std::vector<HelperMessage> heard;
     HelperMessageReader reader;
@@ -82,12 +86,17 @@ struct Helper {
   fakes::FakeSystemFolders systemFolders;
   fakes::FakeNtVolume volume;
   fakes::SteppingClock clock;
+  fakes::FakeMessageBoxes messages;  // the helper's own question
+  fakes::FakeUserRights user;
+  bool agrees = true;
   std::wstring ownJournals = kJournals;
   const MovePlan away{Direction::Away, L"C:\\Games\\Game", L"D:\\Store\\Game", false, 0};
 };
 
 TEST(ElevatedMove, RunsTheMoveTheWindowNamesAndTellsItsProgressAndEnd) {
   Helper h;
+  // Folders the user may replace at both ends: they could make this link themselves.
+  h.user.replaceable = {L"C:\\Games\\Game", L"D:\\Store"};
   const auto heard = h.run(HelperTask::Move, h.away);
   ASSERT_GE(heard.size(), 2u);
   EXPECT_EQ(heard.front().kind, HelperMessage::Kind::Progress);
@@ -158,6 +167,20 @@ TEST(ElevatedMove, RefusesWhatTheUserCouldHaveWrittenOrChanged) {
          return inside;
        },
        std::wstring(kDestinationInsideSource)},
+      {"symbolic links the user could not make", HelperTask::Move,
+       [](Helper& h) {
+         h.disk.addFileLink(L"C:\\Games\\Game\\latest", L"save.dat");
+         h.user.links = false;
+         return h.away;
+       },
+       fillIn(kHelperLinksNotTheUsers, {L"C:\\Games\\Game\\latest"})},
+      // A folder the user may not change, led to through one they may rename.
+      {"a destination's folder the user may replace", HelperTask::Move,
+       [](Helper& h) {
+         h.user.replaceable = {L"D:\\Store"};
+         return h.away;
+       },
+       fillIn(kHelperDestinationReplaceable, {L"D:\\Store"})},
       {"no room on the destination", HelperTask::Move,
        [](Helper& h) {
          h.disk.addVolume(L'D', {.freeBytes = 4});
@@ -177,6 +200,37 @@ TEST(ElevatedMove, RefusesWhatTheUserCouldHaveWrittenOrChanged) {
         c.refusal.empty() ? fillIn(kUntrustedEntry, {journalPathFor(kJournals, plan)}) : c.refusal)
         << c.what;
     EXPECT_EQ(h.everything(), before) << c.what << ": nothing touched";
+    EXPECT_TRUE(h.messages.shown.empty()) << c.what << ": refused before any question";
+  }
+}
+
+// The helper asks the user itself, in a box of its own, naming the direction and both ends as it
+// will act on them; No leaves everything as it was, and the window is told the move never began.
+TEST(ElevatedMove, AsksTheUserItselfAndNoTouchesNothing) {
+  const MovePlan back{Direction::Back, L"D:\\Store\\Saved", L"C:\\Games\\Saved", false, 0};
+  const struct {
+    HelperTask task;
+    bool away;
+    std::wstring_view question;
+  } cases[] = {{HelperTask::Move, true, kHelperAsksMoveAway},
+               {HelperTask::Move, false, kHelperAsksMoveBack},
+               {HelperTask::Complete, true, kHelperAsksComplete},
+               {HelperTask::Undo, true, kHelperAsksUndo}};
+  for (const auto& c : cases) {
+    Helper h;
+    h.disk.addFolder(L"D:\\Store\\Saved");
+    h.disk.addLink(L"C:\\Games\\Saved", L"D:\\Store\\Saved");
+    const MovePlan& plan = c.away ? h.away : back;
+    if (c.task != HelperTask::Move) h.entry(plan, Phase::Hide);
+    const auto before = h.everything();
+    h.agrees = false;
+    const auto heard = h.run(c.task, plan);
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    // From where the folder is to where it goes.
+    EXPECT_EQ(h.messages.shown[0], fillIn(c.question, {plan.origin, plan.final}));
+    ASSERT_EQ(heard.size(), 1u);
+    EXPECT_EQ(heard[0].refusal.value_or(L"<none>"), kHelperNotAgreed);
+    EXPECT_EQ(h.everything(), before) << "nothing touched after No";
   }
 }
 

@@ -3,8 +3,8 @@
 // original file exists with its content in exactly one place, reachable from the path the user
 // knew, and no original is deleted before every copy is flushed to the disk. The disk keeps
 // Windows' rules (see the fake): a scanner holds every fresh entry for a moment, a power cut
-// takes back links not flushed, a folder's DACL may grant the mover only reading; and another
-// program may act between a listing and the next operation.
+// takes back links and renames not flushed, a folder's DACL may grant the mover only reading;
+// and another program may act between a listing and the next operation.
 
 #include <gtest/gtest.h>
 
@@ -143,7 +143,7 @@ class MoveFaultTest : public testing::TestWithParam<Scenario> {
                                     : planMoveBack(planning, userPath_, surroundings);
     ASSERT_FALSE(planned.refusal) << *planned.refusal;
     plan_ = planned.plan;
-    ASSERT_EQ(plan_.sameVolume, s.storeDrive == L'C');
+    ASSERT_EQ(plan_.sameVolume, s.storeDrive == s.userDrive);
   }
 
   MoveResult run(FakeMoveFileSystem& fs, const CancelFlag& cancel = CancelFlag{},
@@ -704,15 +704,17 @@ TEST_F(QueueFaultTest, KilledAtAnyOperationThenTheNextStartTellsTheTruth) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Moves, MoveFaultTest,
-                         testing::Values(Scenario{"AwaySameVolume", Direction::Away, L'C'},
-                                         Scenario{"AwayOtherVolume", Direction::Away, L'D'},
-                                         Scenario{"BackSameVolume", Direction::Back, L'C'},
-                                         Scenario{"BackOtherVolume", Direction::Back, L'D'},
-                                         // The link is made on another volume than the journal's.
-                                         Scenario{"AwayFromThirdVolume", Direction::Away, L'D',
-                                                  L'E', true}),
-                         [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Moves, MoveFaultTest,
+    testing::Values(Scenario{"AwaySameVolume", Direction::Away, L'C'},
+                    Scenario{"AwayOtherVolume", Direction::Away, L'D'},
+                    Scenario{"BackSameVolume", Direction::Back, L'C'},
+                    Scenario{"BackOtherVolume", Direction::Back, L'D'},
+                    // The link is made on another volume than the journal's.
+                    Scenario{"AwayFromThirdVolume", Direction::Away, L'D', L'E', true},
+                    // Renamed within a volume that is not the journal's.
+                    Scenario{"AwayWithinAnotherVolume", Direction::Away, L'D', L'D'}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
 }  // namespace mirafold::move

@@ -14,6 +14,7 @@
 #include "fakes/fake_progress_window.h"
 #include "fakes/fake_running_programs.h"
 #include "fakes/fake_system.h"
+#include "fakes/fake_user_rights.h"
 #include "fakes/stepping_clock.h"
 #include "link/link_target_change.h"
 #include "move/messages.h"
@@ -96,6 +97,7 @@ struct World {
       const auto request = parseHelperArguments(arguments);
       ASSERT_TRUE(request.has_value());
       const auto state = processes.kept(processes.keptCount() - 1);
+      helperMessages.answers = {helperAgrees};
       helper = std::thread([this, request = *request, state] {
         std::unique_ptr<platform::MessagePipe> pipe =
             pipes.connect(request.pipeName, request.window);
@@ -104,7 +106,9 @@ struct World {
                                   .systemFolders = systemFolders,
                                   .volume = volume,
                                   .clock = helperClock,
-                                  .pipe = *pipe});
+                                  .pipe = *pipe,
+                                  .messages = helperMessages,
+                                  .user = user});
         pipe.reset();
         state->exitCode = 0;
       });
@@ -128,6 +132,9 @@ struct World {
   fakes::FakeFileSystem listed;
   fakes::FakeFolderList dir1{listed, L"C:\\Games"}, dir2{listed, L"D:\\Store\\Shelf"};
   fakes::FakeMessageBoxes messages;
+  fakes::FakeMessageBoxes helperMessages;  // the elevated helper's own question
+  bool helperAgrees = true;
+  fakes::FakeUserRights user;
   fakes::FakeProcesses processes;
   fakes::FakeProgressWindow progress;
   fakes::FakeSystemFolders systemFolders;
@@ -185,6 +192,9 @@ TEST(MoveMenu, ItemsAndGreyingFollowTheRowAndTheList) {
                                        {kCommandOpenInExplorer, true}};
   std::vector<Row> linkMenu = rightLinkMenu;
   linkMenu.insert(linkMenu.begin() + 1, {link::kCommandPointAtRight, true});
+  // A link in a place that stays (a profile folder itself) is not moved back over it.
+  std::vector<Row> stayingLinkMenu = linkMenu;
+  stayingLinkMenu[4].enabled = false;
   const struct {
     bool left;
     const wchar_t* folder;
@@ -196,6 +206,8 @@ TEST(MoveMenu, ItemsAndGreyingFollowTheRowAndTheList) {
       {true, L"D:\\Store", {{kCommandMoveAway, false}, {kCommandOpenInExplorer, true}}},
       {true, L"D:\\Store\\Shelf\\Box", {{kCommandMoveAway, false}, {kCommandOpenInExplorer, true}}},
       {true, L"C:\\Games\\Linked", linkMenu},
+      {true, L"C:\\Windows\\Fonts", {{kCommandMoveAway, false}, {kCommandOpenInExplorer, true}}},
+      {true, L"C:\\Users\\me", stayingLinkMenu},
       {false, L"C:\\Games\\Linked", rightLinkMenu},
       // Its target gone: the same order, the target not to be opened.
       {false,
@@ -210,6 +222,9 @@ TEST(MoveMenu, ItemsAndGreyingFollowTheRowAndTheList) {
   };
   World w;
   w.handlers();
+  w.disk.addFolder(L"C:\\Windows\\Fonts");
+  w.disk.addFolder(L"D:\\Store\\Me");
+  w.disk.addLink(L"C:\\Users\\me", L"D:\\Store\\Me");
   for (const auto& c : cases) {
     const auto& list = c.left ? w.dir1 : w.dir2;
     // The overview's item comes before 在资源管理器中打开 on every folder's row, a link's too.
@@ -550,6 +565,8 @@ TEST(Rights, ARefusedMoveIsOfferedAsAdministratorAndEveryAnswerKeepsItsWord) {
       {"helper not started", true, Consent::Fails, true,
        L"移动失败：未能以管理员身份运行：error 2。未做任何更改", EntryKind::Folder},
       {"helper refused in turn", true, Consent::Given, false, refusedInTurn, EntryKind::Folder},
+      {"No in the helper's own box", true, Consent::Given, true, std::wstring(kHelperNotAgreed),
+       EntryKind::Folder},
       {"moved by the helper", true, Consent::Given, true, std::wstring(kMoveDone), EntryKind::Link},
       {"another process connects first", true, Consent::Given, true, std::wstring(kMoveDone),
        EntryKind::Link},
@@ -561,6 +578,7 @@ TEST(Rights, ARefusedMoveIsOfferedAsAdministratorAndEveryAnswerKeepsItsWord) {
     w.messages.answers = {true, c.yes};
     w.processes.consent = c.consent;
     w.pipes.impostorFirst = std::string_view(c.what) == "another process connects first";
+    w.helperAgrees = std::string_view(c.what) != "No in the helper's own box";
     w.helperRuns(c.rights);
     w.dir1.choose(L"C:\\Games\\Game", kCommandMoveAway);
     if (w.helper.joinable()) w.helper.join();

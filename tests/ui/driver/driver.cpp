@@ -1,11 +1,14 @@
 #include "driver/driver.h"
 
+#include "base/win32/handles.h"
+
 #include "remove_scratch.h"
 #include "temp_folder.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -344,6 +347,35 @@ std::optional<std::wstring> App::acknowledge(Timeout timeout) {
 std::optional<std::wstring> App::answer(bool yes, Timeout timeout) {
   auto text = waitForMessage(timeout);
   if (!text || !press(findMessageBox(), yes ? IDYES : IDNO)) return std::nullopt;
+  return text;
+}
+
+DWORD App::helperProcessId() const {
+  const base::win32::UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return 0;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
+       more = ::Process32NextW(snapshot.get(), &entry)) {
+    if (entry.th32ProcessID != processId() && ::lstrcmpiW(entry.szExeFile, L"mirafold.exe") == 0) {
+      return entry.th32ProcessID;
+    }
+  }
+  return 0;
+}
+
+std::optional<std::wstring> App::answerHelper(bool yes, Timeout timeout) {
+  HWND box = nullptr;
+  std::wstring text;
+  const bool seen = waitUntil(
+      [&] {
+        const DWORD helper = helperProcessId();
+        box = helper ? findTopLevel(helper, L"#32770", L"Mirafold") : nullptr;
+        if (box) text = textOf(::GetDlgItem(box, 0xFFFF));
+        return box && !text.empty();
+      },
+      timeout);
+  if (!seen || !press(box, yes ? IDYES : IDNO)) return std::nullopt;
   return text;
 }
 

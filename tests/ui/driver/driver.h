@@ -114,6 +114,11 @@ class App {
   // The same for a box with Retry and Cancel buttons.
   std::optional<std::wstring> retry(bool again, Timeout timeout = 30s);
   bool messageBoxOpen();
+  // The elevated helper the program started for a move (another running mirafold.exe), or 0.
+  DWORD helperProcessId() const;
+  // The helper's own question, in its own box: its text, with Yes or No pressed; nothing when no
+  // box came. Every road through the helper passes it.
+  std::optional<std::wstring> answerHelper(bool yes, Timeout timeout = 30s);
   std::optional<DWORD> waitForExit(Timeout timeout = 20s);
 
   HWND control(int id);

@@ -181,6 +181,11 @@ void FakeMoveFileSystem::crash() {
     return !entry.second.target.empty() && entry.second.unflushed;
   });
   indexLinks();
+  // Renames the log never got are undone, the latest first.
+  for (auto it = unflushedRenames_.rbegin(); it != unflushedRenames_.rend(); ++it) {
+    if (nodes_.count(it->second) && !nodes_.count(it->first)) moveTree(it->second, it->first);
+  }
+  unflushedRenames_.clear();
   for (auto& [path, node] : nodes_) {
     if (!node.unflushed) continue;
     const std::size_t kept = node.content.size() / 2;
@@ -198,6 +203,8 @@ void FakeMoveFileSystem::flushVolumeOf(const std::wstring& path) {
   for (auto& [key, node] : nodes_) {
     if (!node.target.empty() && volumeOf(key) == volume) node.unflushed = false;
   }
+  std::erase_if(unflushedRenames_,
+                [&](const auto& rename) { return volumeOf(rename.first) == volume; });
 }
 
 std::optional<MoveStatus> FakeMoveFileSystem::changedBelowHeld(const std::wstring& path,
@@ -350,10 +357,16 @@ MoveStatus FakeMoveFileSystem::rename(const std::wstring& from, const std::wstri
     if (held_ == Held::AgainstRename) return scanned(heldOpen_);
     heldOpen_ = target + heldOpen_.substr(source.size());  // the open file goes along
   }
+  moveTree(source, target);
+  unflushedRenames_.emplace_back(source, target);
+  return MoveStatus::success();
+}
+
+void FakeMoveFileSystem::moveTree(const std::wstring& from, const std::wstring& to) {
   std::map<std::wstring, Node, std::less<>> moved;
   for (auto it = nodes_.begin(); it != nodes_.end();) {
-    if (it->first == source || isBelow(it->first, source)) {
-      moved[target + it->first.substr(source.size())] = std::move(it->second);
+    if (it->first == from || isBelow(it->first, from)) {
+      moved[to + it->first.substr(from.size())] = std::move(it->second);
       it = nodes_.erase(it);
     } else {
       ++it;
@@ -361,8 +374,15 @@ MoveStatus FakeMoveFileSystem::rename(const std::wstring& from, const std::wstri
   }
   nodes_.merge(moved);
   indexLinks();
-  touchParent(source);
-  touchParent(target);
+  touchParent(from);
+  touchParent(to);
+}
+
+MoveStatus FakeMoveFileSystem::flushRename(const std::wstring& path) {
+  if (auto fault = injectedFault()) return *fault;
+  if (auto changed = changedBelowHeld(path, true)) return *changed;
+  if (!at(path)) return failed(L"not found: " + path);
+  flushVolumeOf(path);
   return MoveStatus::success();
 }
 

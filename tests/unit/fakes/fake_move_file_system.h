@@ -4,7 +4,8 @@
 // can be made to fail, or to "crash": throw SimulatedCrash so that the engine stops dead there.
 //
 // It keeps the rules Windows documents where they bear on a move: a crash is a power cut, which
-// takes back a link not yet flushed (writing a file through flushes only its own volume's log); a
+// takes back a link or a rename not yet flushed (writing a file through flushes only its own
+// volume's log); a
 // DACL that grants this process only reading leaves its owner READ_CONTROL and WRITE_DAC, no
 // right to set times or attributes, to add entries or to delete; below a held folder no link is
 // followed (Changed); an adversary may act between a listing and the next operation.
@@ -163,6 +164,7 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   platform::MoveStatus copyLinkLeadingTo(const std::wstring& from, const std::wstring& to,
                                          const std::wstring& target) override;
   platform::MoveStatus flushLink(const std::wstring& link) override;
+  platform::MoveStatus flushRename(const std::wstring& path) override;
   platform::MoveStatus writeJournal(const std::wstring& path, const std::wstring& text) override;
   platform::MoveStatus readJournal(const std::wstring& path, std::wstring& text) override;
   platform::MoveStatus deleteJournal(const std::wstring& path) override;
@@ -187,6 +189,8 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   void indexLinks();
   // Links not yet flushed on the volume of `path` flushed: its log is written in order.
   void flushVolumeOf(const std::wstring& path);
+  // Everything at and below `from` put at `to`.
+  void moveTree(const std::wstring& from, const std::wstring& to);
   // Changed when a part of `path` below a held folder is a link (the last part too unless
   // `lastMayBeLink`).
   std::optional<platform::MoveStatus> changedBelowHeld(const std::wstring& path,
@@ -216,6 +220,8 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   bool refuses(const std::wstring& path) const;
   bool damageCopies_ = false;
   long deletedBeforeFlush_ = 0;
+  // Renames not yet on the disk, oldest first, each from and to: a power cut takes them back.
+  std::vector<std::pair<std::wstring, std::wstring>> unflushedRenames_;
   bool symbolicLinksAllowed_ = true;
   std::vector<std::wstring> heldFolders_;
   bool scanning_ = false;

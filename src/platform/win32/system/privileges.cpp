@@ -3,8 +3,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "base/win32/handles.h"
-
 namespace mirafold::win32 {
 namespace {
 
@@ -12,28 +10,71 @@ bool restoreLuid(LUID& luid) { return ::LookupPrivilegeValueW(nullptr, SE_RESTOR
 
 }  // namespace
 
+bool tokenHolds(HANDLE token, const wchar_t* privilege) {
+  LUID wanted{};
+  if (!::LookupPrivilegeValueW(nullptr, privilege, &wanted)) return false;
+  DWORD size = 0;
+  ::GetTokenInformation(token, TokenPrivileges, nullptr, 0, &size);
+  std::vector<std::uint8_t> buffer(size);
+  if (!size || !::GetTokenInformation(token, TokenPrivileges, buffer.data(), size, &size)) {
+    return false;
+  }
+  const auto* held = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
+  for (DWORD i = 0; i < held->PrivilegeCount; ++i) {
+    const LUID& one = held->Privileges[i].Luid;
+    if (one.LowPart == wanted.LowPart && one.HighPart == wanted.HighPart) return true;
+  }
+  return false;
+}
+
 bool ownersCanBeKept() {
   static const bool holds = [] {
     HANDLE opened = nullptr;
-    LUID restore{};
-    if (!restoreLuid(restore) || !::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened)) {
-      return false;
-    }
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened)) return false;
     const base::win32::UniqueKernelHandle token(opened);
-    DWORD size = 0;
-    ::GetTokenInformation(token.get(), TokenPrivileges, nullptr, 0, &size);
-    std::vector<std::uint8_t> buffer(size);
-    if (!size || !::GetTokenInformation(token.get(), TokenPrivileges, buffer.data(), size, &size)) {
-      return false;
-    }
-    const auto* held = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
-    for (DWORD i = 0; i < held->PrivilegeCount; ++i) {
-      const LUID& one = held->Privileges[i].Luid;
-      if (one.LowPart == restore.LowPart && one.HighPart == restore.HighPart) return true;
-    }
-    return false;
+    return tokenHolds(token.get(), SE_RESTORE_NAME);
   }();
   return holds;
+}
+
+base::win32::UniqueKernelHandle userToken(DWORD window) {
+  HANDLE opened = nullptr;
+  const base::win32::UniqueKernelHandle process(
+      ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, window));
+  if (process && ::OpenProcessToken(process.get(), TOKEN_QUERY | TOKEN_DUPLICATE, &opened)) {
+    const base::win32::UniqueKernelHandle theirs(opened);
+    HANDLE duplicate = nullptr;
+    if (::DuplicateToken(theirs.get(), SecurityIdentification, &duplicate)) {
+      return base::win32::UniqueKernelHandle(duplicate);
+    }
+  }
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &opened)) {
+    return {};
+  }
+  const base::win32::UniqueKernelHandle own(opened);
+  TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+  DWORD size = 0;
+  if (::GetTokenInformation(own.get(), TokenElevationType, &type, sizeof type, &size) &&
+      type == TokenElevationTypeFull) {
+    // Without the TCB privilege this is an identification token, which is what a check needs.
+    TOKEN_LINKED_TOKEN linked{};
+    if (!::GetTokenInformation(own.get(), TokenLinkedToken, &linked, sizeof linked, &size)) {
+      return {};
+    }
+    return base::win32::UniqueKernelHandle(linked.LinkedToken);
+  }
+  HANDLE duplicate = nullptr;
+  if (!::DuplicateToken(own.get(), SecurityIdentification, &duplicate)) return {};
+  return base::win32::UniqueKernelHandle(duplicate);
+}
+
+bool developerModeAllowsLinks() {
+  DWORD developerMode = 0, size = sizeof developerMode;
+  return ::RegGetValueW(HKEY_LOCAL_MACHINE,
+                        L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\AppModelUnlock",
+                        L"AllowDevelopmentWithoutDevLicense", RRF_RT_REG_DWORD, nullptr,
+                        &developerMode, &size) == ERROR_SUCCESS &&
+         developerMode == 1;
 }
 
 RestorePrivilege::RestorePrivilege() {

@@ -50,16 +50,19 @@ base::win32::UniqueKernelHandle startProcess(const std::wstring& commandLine,
 
 }  // namespace
 
-void Win32MessageBoxes::show(const std::wstring& text) {
-  ::MessageBoxW(owner_, text.c_str(), kApplicationTitle, MB_OK);
+int Win32MessageBoxes::box(const std::wstring& text, UINT buttons) const {
+  // A box of no window (the elevated helper's) stands in front, so that it is not missed behind
+  // the window that waits for it.
+  const UINT standing = owner_ ? 0 : MB_SETFOREGROUND | MB_TOPMOST;
+  return ::MessageBoxW(owner_, text.c_str(), kApplicationTitle, buttons | standing);
 }
 
-bool Win32MessageBoxes::ask(const std::wstring& text) {
-  return ::MessageBoxW(owner_, text.c_str(), kApplicationTitle, MB_YESNO) == IDYES;
-}
+void Win32MessageBoxes::show(const std::wstring& text) { box(text, MB_OK); }
+
+bool Win32MessageBoxes::ask(const std::wstring& text) { return box(text, MB_YESNO) == IDYES; }
 
 bool Win32MessageBoxes::retry(const std::wstring& text) {
-  return ::MessageBoxW(owner_, text.c_str(), kApplicationTitle, MB_RETRYCANCEL) == IDRETRY;
+  return box(text, MB_RETRYCANCEL) == IDRETRY;
 }
 
 bool Win32Processes::start(const std::wstring& commandLine, platform::WindowShow show) {
@@ -100,6 +103,8 @@ platform::ElevatedStart Win32Processes::startElevated(const std::wstring& progra
   }
   if (!execute.hProcess)
     return {.process = nullptr, .declined = false, .error = ERROR_INVALID_HANDLE};
+  // The started program may come to the front with a box of its own (the move's helper asks).
+  ::AllowSetForegroundWindow(::GetProcessId(execute.hProcess));
   return {.process = std::make_unique<Win32Process>(execute.hProcess)};
 }
 

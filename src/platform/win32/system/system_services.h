@@ -21,6 +21,7 @@ class Win32MessageBoxes : public platform::MessageBoxes {
   bool retry(const std::wstring& text) override;
 
  private:
+  int box(const std::wstring& text, UINT buttons) const;
   HWND owner_ = nullptr;
 };
 

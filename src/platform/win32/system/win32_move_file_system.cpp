@@ -496,31 +496,14 @@ MoveStatus Win32MoveFileSystem::copyLinkAs(const std::wstring& from, const std::
 }
 
 MoveStatus Win32MoveFileSystem::canMakeSymbolicLinks(bool& can) {
-  can = false;
   // Held, even if not switched on: CreateSymbolicLinkW switches it on for its call.
-  LUID privilege{};
   HANDLE opened = nullptr;
-  if (::LookupPrivilegeValueW(nullptr, L"SeCreateSymbolicLinkPrivilege", &privilege) &&
-      ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened)) {
+  can = false;
+  if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened)) {
     const base::win32::UniqueKernelHandle token(opened);
-    DWORD size = 0;
-    ::GetTokenInformation(token.get(), TokenPrivileges, nullptr, 0, &size);
-    std::vector<std::uint8_t> buffer(size);
-    if (size && ::GetTokenInformation(token.get(), TokenPrivileges, buffer.data(), size, &size)) {
-      const auto* held = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
-      for (DWORD i = 0; i < held->PrivilegeCount && !can; ++i) {
-        const LUID& one = held->Privileges[i].Luid;
-        can = one.LowPart == privilege.LowPart && one.HighPart == privilege.HighPart;
-      }
-    }
+    can = tokenHolds(token.get(), SE_CREATE_SYMBOLIC_LINK_NAME);
   }
-  DWORD developerMode = 0, size = sizeof developerMode;
-  if (!can && ::RegGetValueW(HKEY_LOCAL_MACHINE,
-                             L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\AppModelUnlock",
-                             L"AllowDevelopmentWithoutDevLicense", RRF_RT_REG_DWORD, nullptr,
-                             &developerMode, &size) == ERROR_SUCCESS) {
-    can = developerMode == 1;
-  }
+  can = can || developerModeAllowsLinks();
   return MoveStatus::success();
 }
 
@@ -573,15 +556,30 @@ MoveStatus Win32MoveFileSystem::flushLink(const std::wstring& link) {
   const base::win32::UniqueFileHandle opened = openEntry(link, GENERIC_WRITE, false);
   if (!opened) return lastStatus(link);
   if (::FlushFileBuffers(opened.get())) return MoveStatus::success();
-  const DWORD refused = ::GetLastError();
+  return flushVolumeInstead(::GetLastError(), link);
+}
+
+MoveStatus Win32MoveFileSystem::flushRename(const std::wstring& path) {
+  // A rename changes the index of the folder that holds the entry: that folder, flushed, writes
+  // NTFS's log up to it.
+  const std::size_t cut = path.find_last_of(L'\\');
+  if (cut == std::wstring::npos || cut < 2) return MoveStatus::success();
+  const std::wstring folder = path.substr(0, cut == 2 ? 3 : cut);  // "C:\\" for a root's entry
+  const base::win32::UniqueFileHandle opened = openEntry(folder, GENERIC_WRITE, false);
+  if (!opened) return lastStatus(folder);
+  if (::FlushFileBuffers(opened.get())) return MoveStatus::success();
+  return flushVolumeInstead(::GetLastError(), folder);
+}
+
+MoveStatus Win32MoveFileSystem::flushVolumeInstead(DWORD refused, const std::wstring& path) {
   // Where the system flushes no folder, the whole volume's flush would do, which only
   // administrators may ask for (the elevated helper can).
-  const std::wstring volume = L"\\\\.\\" + link.substr(0, 2);
+  const std::wstring volume = L"\\\\.\\" + path.substr(0, 2);
   const base::win32::UniqueFileHandle whole(::CreateFileW(volume.c_str(), GENERIC_WRITE,
                                                           FILE_SHARE_READ | FILE_SHARE_WRITE,
                                                           nullptr, OPEN_EXISTING, 0, nullptr));
   if (whole && ::FlushFileBuffers(whole.get())) return MoveStatus::success();
-  return statusOf(refused, link);
+  return statusOf(refused, path);
 }
 
 MoveStatus Win32MoveFileSystem::sameFolder(const std::wstring& a, const std::wstring& b,

@@ -56,6 +56,7 @@ class Win32MoveFileSystem : public platform::MoveFileSystem {
   platform::MoveStatus copyLinkLeadingTo(const std::wstring& from, const std::wstring& to,
                                          const std::wstring& target) override;
   platform::MoveStatus flushLink(const std::wstring& link) override;
+  platform::MoveStatus flushRename(const std::wstring& path) override;
   platform::MoveStatus canMakeSymbolicLinks(bool& can) override;
   platform::MoveStatus makeLink(const std::wstring& link, const std::wstring& target) override;
   platform::MoveStatus removeLink(const std::wstring& link) override;
@@ -76,6 +77,8 @@ class Win32MoveFileSystem : public platform::MoveFileSystem {
 
  private:
   platform::MoveStatus refuseVolumeMountPoint(const std::wstring& path) const;
+  // The flush of `path`'s volume where the system refused a folder's own (`refused`).
+  platform::MoveStatus flushVolumeInstead(DWORD refused, const std::wstring& path);
   platform::MoveStatus copyLinkAs(const std::wstring& from, const std::wstring& to,
                                   const std::wstring& target);
 
