@@ -145,8 +145,10 @@ MoveStatus ownerIsOther(HANDLE entry, const std::wstring& path, bool& other) {
   const DWORD error = ::GetSecurityInfo(entry, SE_FILE_OBJECT, kOwner, &owner, nullptr, nullptr,
                                         nullptr, &descriptor);
   if (error != ERROR_SUCCESS) return statusOf(error, path);
-  const PSID own = ownOwner();
-  other = owner && !(own && ::EqualSid(owner, own));
+  // The mover's own: its user's, or the owner it gives what it makes (the same unless elevated;
+  // Wine gives files the user and its token the administrators as owner).
+  const auto mine = [&](PSID sid) { return sid && ::EqualSid(owner, sid); };
+  other = owner && !mine(ownOwner()) && !mine(ownUser());
   ::LocalFree(descriptor);
   return MoveStatus::success();
 }
