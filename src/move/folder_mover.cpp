@@ -157,6 +157,10 @@ class MoveRun {
   MoveResult runFrom(std::size_t first) {
     for (std::size_t i = first; i < phases_.size(); ++i) {
       const Phase phase = phases_[i];
+      // Within one volume the renames leave nothing to delete: a fresh move ends at its link (or
+      // its rename back), with no journal entry written and flushed for a step with nothing to
+      // do. A recovery still takes the step.
+      if (phase == Phase::Clean && plan_.sameVolume && !recovering_) break;
       // Completing after a crash, the first step may be half done: undoing starts with it.
       const int previous = static_cast<int>(i) - (i == first ? 0 : 1);
       if (phase != Phase::Clean && s_.cancel.requested()) {

@@ -120,6 +120,11 @@ inline constexpr std::wstring_view kSparseFilledIn =
     L"目标分区不支持稀疏文件，%1 个稀疏文件将占用其完整大小";
 inline constexpr std::wstring_view kCompressionLost =
     L"目标分区不支持压缩，%1 个压缩文件将占用其完整大小";
+// Owners a copy cannot keep without administrator rights; links a FAT or exFAT drive cannot hold.
+inline constexpr std::wstring_view kOwnersBecomeYours =
+    L"其中 %1 项的所有者是其他用户或系统（例如：%2），移动后其所有者将变为你；"
+    L"以管理员身份移动可保留原所有者";
+inline constexpr std::wstring_view kLinksNotKeptThere = L"目标分区（%1）不能存放文件夹中的链接：%2";
 // Folders no move may take; %1 is where the folder really is.
 inline constexpr std::wstring_view kStaysVolumeRoot = L"这是分区的根目录，不能整个移动：%1";
 inline constexpr std::wstring_view kStaysWindows =

@@ -21,6 +21,9 @@ std::optional<std::wstring> refusalOf(const MoveFacts& facts) {
   }
   if (facts.nameExistsAtDestination) return std::wstring(kNameExistsOnRight);
   if (!facts.cloudPlaceholder.empty()) return fillIn(kCloudFiles, {facts.cloudPlaceholder});
+  if (!facts.sameVolume && !facts.firstLink.empty() && !keepsLinks(facts.destinationFileSystem)) {
+    return fillIn(kLinksNotKeptThere, {facts.destinationFileSystem, facts.firstLink});
+  }
   if (!facts.sameVolume && !facts.symbolicLinkNotMakeable.empty()) {
     return fillIn(kSymbolicLinkNeedsRights, {facts.symbolicLinkNotMakeable});
   }

@@ -22,6 +22,7 @@ struct MoveFacts {
   std::wstring cloudPlaceholder;  // the first file only in the cloud, none when there is none
   // A symbolic link in the folder when this process may not make one: the copy could not keep it.
   std::wstring symbolicLinkNotMakeable;
+  std::wstring firstLink;  // in the folder, of any kind
   std::uint64_t largestFile = 0;
   std::wstring largestFilePath;
   std::wstring destinationFileSystem;  // "NTFS", "FAT32", "exFAT", ...

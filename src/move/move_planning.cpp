@@ -18,9 +18,10 @@ PlannedMove refused(const MoveStatus& st) {
 }
 
 // The facts about the folder and the place it goes to; `facts.source` and
-// `facts.destinationFolder` already set; `to` the destination's volume.
+// `facts.destinationFolder` already set; `to` the destination's volume. `ownersAtRisk`: a copy
+// would keep permissions but not owners other than the mover (no restore privilege).
 MoveStatus gatherVolumes(platform::MoveFileSystem& files, MoveFacts& facts,
-                         platform::VolumeInfo& to) {
+                         platform::VolumeInfo& to, bool& ownersAtRisk) {
   platform::VolumeInfo from;
   // The source's parent is where its rename happens (a drive root has none).
   const std::wstring parent = parentOf(facts.source);
@@ -33,13 +34,30 @@ MoveStatus gatherVolumes(platform::MoveFileSystem& files, MoveFacts& facts,
   facts.destinationIsNetwork = to.network;
   facts.destinationFileSystem = to.fileSystem;
   facts.permissionsLost = !facts.sameVolume && from.keepsSecurity && !to.keepsSecurity;
+  ownersAtRisk = false;
+  if (!from.keepsSecurity || !to.keepsSecurity) return MoveStatus::success();
+  bool canKeep = false;
+  if (MoveStatus st = files.canKeepOwners(canKeep); !st.ok()) return st;
+  ownersAtRisk = !canKeep;
   return MoveStatus::success();
 }
 
 // The walk of a folder that a copy takes: each file's names counted, and its streams asked for
 // only where the destination would lose them.
-WalkQuestions questionsFor(const MoveFacts& facts, const platform::VolumeInfo& to) {
-  return {to.clusterBytes, !facts.sameVolume, !facts.sameVolume && !to.keepsStreams};
+WalkQuestions questionsFor(const MoveFacts& facts, const platform::VolumeInfo& to,
+                           bool ownersAtRisk) {
+  return {to.clusterBytes, !facts.sameVolume, !facts.sameVolume && !to.keepsStreams,
+          !facts.sameVolume && ownersAtRisk};
+}
+
+// The folder's walk with the questions its road asks; the folder's own owner first.
+MoveStatus walkOnce(platform::MoveFileSystem& files, const MoveFacts& facts,
+                    const platform::VolumeInfo& to, bool ownersAtRisk, TreeSummary& summary) {
+  const WalkQuestions questions = questionsFor(facts, to, ownersAtRisk);
+  if (questions.askOwners) {
+    if (MoveStatus st = countOwner(files, facts.source, summary); !st.ok()) return st;
+  }
+  return summarize(files, facts.source, summary, questions);
 }
 
 // Each link read now, a file's as a folder's, so that none fails halfway through a copy; those
@@ -60,10 +78,8 @@ MoveStatus countLinksLeadingOut(platform::MoveFileSystem& files, const TreeSumma
 // folder along, to lead elsewhere from its new place: such a folder is copied instead, and the
 // copy makes the link lead where it led.
 MoveStatus walk(platform::MoveFileSystem& files, MoveFacts& facts, const platform::VolumeInfo& to,
-                TreeSummary& summary) {
-  if (MoveStatus st = summarize(files, facts.source, summary, questionsFor(facts, to)); !st.ok()) {
-    return st;
-  }
+                bool ownersAtRisk, TreeSummary& summary) {
+  if (MoveStatus st = walkOnce(files, facts, to, ownersAtRisk, summary); !st.ok()) return st;
   if (!facts.sameVolume || summary.symbolicLinks.empty()) return MoveStatus::success();
   PlannedMove probe;
   if (MoveStatus st = countLinksLeadingOut(files, summary, facts.source, probe); !st.ok()) {
@@ -72,7 +88,7 @@ MoveStatus walk(platform::MoveFileSystem& files, MoveFacts& facts, const platfor
   if (probe.linksLeadingOut == 0) return MoveStatus::success();
   facts.sameVolume = false;
   summary = {};
-  return summarize(files, facts.source, summary, questionsFor(facts, to));
+  return walkOnce(files, facts, to, ownersAtRisk, summary);
 }
 
 // `facts.sameVolume` already known: only a copy makes symbolic links, and it is asked only then.
@@ -83,6 +99,7 @@ MoveStatus takeSummary(platform::MoveFileSystem& files, const TreeSummary& summa
   facts.largestFilePath = summary.largestPath;
   facts.cloudPlaceholder = summary.firstCloudPlaceholder;
   if (facts.sameVolume) return MoveStatus::success();
+  facts.firstLink = summary.firstLink;
   // The copy reads each of them: a volume's mount point, which it would not copy, or a link it
   // cannot read, is told now rather than after half the copy.
   for (const std::wstring& link : summary.mountPoints) {
@@ -134,12 +151,13 @@ PlannedMove planMoveAway(platform::MoveFileSystem& files, const std::wstring& so
   facts.nameExistsAtDestination = existing.kind != EntryKind::Missing;
 
   platform::VolumeInfo to;
-  if (MoveStatus st = gatherVolumes(files, facts, to); !st.ok()) return refused(st);
+  bool ownersAtRisk = false;
+  if (MoveStatus st = gatherVolumes(files, facts, to, ownersAtRisk); !st.ok()) return refused(st);
   TreeSummary summary;
   // Only a real folder is walked: the walk would not enter a link, and the checks refuse it.
   if (origin.kind == EntryKind::Folder && !isDriveRoot(facts.source) &&
       !isSameOrInside(facts.destinationFolder, facts.source)) {
-    if (MoveStatus st = walk(files, facts, to, summary); !st.ok()) return refused(st);
+    if (MoveStatus st = walk(files, facts, to, ownersAtRisk, summary); !st.ok()) return refused(st);
   }
   PlannedMove planned;
   if (MoveStatus st = takeSummary(files, summary, facts, planned); !st.ok()) return refused(st);
@@ -168,10 +186,11 @@ PlannedMove planMoveBack(platform::MoveFileSystem& files, const std::wstring& li
   // No link is made on the way back.
   facts.linkVolumeFileSystem = L"NTFS";
   platform::VolumeInfo to;
-  if (MoveStatus st = gatherVolumes(files, facts, to); !st.ok()) return refused(st);
+  bool ownersAtRisk = false;
+  if (MoveStatus st = gatherVolumes(files, facts, to, ownersAtRisk); !st.ok()) return refused(st);
   TreeSummary summary;
   if (!isSameOrInside(facts.destinationFolder, facts.source)) {
-    if (MoveStatus st = walk(files, facts, to, summary); !st.ok()) return refused(st);
+    if (MoveStatus st = walk(files, facts, to, ownersAtRisk, summary); !st.ok()) return refused(st);
   }
   PlannedMove planned;
   if (MoveStatus st = takeSummary(files, summary, facts, planned); !st.ok()) return refused(st);
@@ -207,6 +226,10 @@ std::wstring confirmationText(const PlannedMove& planned) {
   }
   if (planned.compressionLost && summary.compressedFiles > 0) {
     tell(fillIn(kCompressionLost, {std::to_wstring(summary.compressedFiles)}));
+  }
+  if (summary.ownedByOthers > 0) {
+    tell(fillIn(kOwnersBecomeYours,
+                {std::to_wstring(summary.ownedByOthers), summary.firstOwnedByOther}));
   }
   return text;
 }

@@ -73,6 +73,14 @@ std::wstring outsideTarget(const std::wstring& link, const std::wstring& target,
   return isSameOrInside(leads, tree) ? std::wstring() : leads;
 }
 
+MoveStatus countOwner(platform::MoveFileSystem& files, const std::wstring& path,
+                      TreeSummary& summary) {
+  bool other = false;
+  if (MoveStatus s = files.ownedByOther(path, other); !s.ok()) return s;
+  if (other && summary.ownedByOthers++ == 0) summary.firstOwnedByOther = path;
+  return MoveStatus::success();
+}
+
 MoveStatus summarize(platform::MoveFileSystem& files, const std::wstring& folder,
                      TreeSummary& summary, const WalkQuestions& questions) {
   std::vector<FolderEntry> entries;
@@ -85,9 +93,15 @@ MoveStatus summarize(platform::MoveFileSystem& files, const std::wstring& folder
       if (summary.firstCloudPlaceholder.empty()) summary.firstCloudPlaceholder = path;
       if (info.kind == EntryKind::Folder) continue;
     }
+    if (questions.askOwners) {
+      if (MoveStatus s = countOwner(files, path, summary); !s.ok()) return s;
+    }
     if (isSymbolicLink(info)) {
       if (summary.firstSymbolicLink.empty()) summary.firstSymbolicLink = path;
       summary.symbolicLinks.push_back(path);
+    }
+    if ((info.kind == EntryKind::Link || isSymbolicLink(info)) && summary.firstLink.empty()) {
+      summary.firstLink = path;
     }
     if (info.kind == EntryKind::Link && info.reparseTag == platform::kTagMountPoint) {
       summary.mountPoints.push_back(path);

@@ -20,6 +20,7 @@ struct TreeSummary {
   std::wstring largestPath;            // the largest file, as walked
   std::wstring firstCloudPlaceholder;  // not entered when a folder
   std::wstring firstSymbolicLink;      // a file's or a folder's
+  std::wstring firstLink;              // of any kind
   std::vector<std::wstring> symbolicLinks;
   // Links with a mount point's tag: junctions, or volume mount points, which only their bytes
   // tell apart and which no copy makes.
@@ -30,6 +31,9 @@ struct TreeSummary {
   std::wstring firstFileWithStreams;
   std::uint64_t sparseFiles = 0;
   std::uint64_t compressedFiles = 0;
+  // Entries another owns, whose copies become the mover's (asked of the walk).
+  std::uint64_t ownedByOthers = 0;
+  std::wstring firstOwnedByOther;
 };
 
 // What a walk asks besides the listings.
@@ -39,6 +43,8 @@ struct WalkQuestions {
   bool countNames = false;
   // Each file is asked for named streams (an opening per file): only when they would be lost.
   bool askStreams = false;
+  // Each entry is asked for its owner (an opening per entry): only when a copy could not keep it.
+  bool askOwners = false;
 };
 
 // The attribute bits a move carries over (not "folder" or "link", which are what an entry is).
@@ -46,6 +52,9 @@ inline constexpr std::uint32_t kCarriedAttributes = 0x1 | 0x2 | 0x4 | 0x20 | 0x8
 
 platform::MoveStatus summarize(platform::MoveFileSystem& files, const std::wstring& folder,
                                TreeSummary& summary, const WalkQuestions& questions = {});
+// `path` counted among the entries another owns when it is one.
+platform::MoveStatus countOwner(platform::MoveFileSystem& files, const std::wstring& path,
+                                TreeSummary& summary);
 
 // Where a relative symbolic link at `link` (as the user knows its path) that leads out of `tree`
 // leads, as a plain absolute path; empty for an absolute target or one inside the tree, which

@@ -116,6 +116,10 @@ MoveStatus StoppingFileSystem::canKeepOwners(bool& can) {
   return unlessStopped([&] { return files_.canKeepOwners(can); });
 }
 
+MoveStatus StoppingFileSystem::ownedByOther(const std::wstring& path, bool& other) {
+  return unlessStopped([&] { return files_.ownedByOther(path, other); });
+}
+
 // Stopped or not: letting go touches nothing on the disk.
 void StoppingFileSystem::letGo() { files_.letGo(); }
 

@@ -22,6 +22,10 @@ std::uint64_t timeStepOf(std::wstring_view fileSystem) {
   return 1;
 }
 
+bool keepsLinks(std::wstring_view fileSystem) {
+  return !isFat(fileSystem) && !startsWithIgnoringCase(fileSystem, L"exFAT");
+}
+
 bool refusesFourGigabyteFiles(std::wstring_view fileSystem) { return isFat(fileSystem); }
 
 std::uint64_t spaceTaken(std::uint64_t size, std::uint64_t clusterBytes) {

@@ -12,6 +12,9 @@ inline constexpr std::uint64_t kTicksPerSecond = 10'000'000;
 // The step in which the file system keeps a last-write time (1: exactly): FAT 2 s, exFAT 10 ms.
 std::uint64_t timeStepOf(std::wstring_view fileSystem);
 
+// FAT and exFAT hold no reparse points: no junction, no symbolic link.
+bool keepsLinks(std::wstring_view fileSystem);
+
 // FAT's sizes are 32 bits: 4 GiB less one byte is its largest file.
 bool refusesFourGigabyteFiles(std::wstring_view fileSystem);
 inline constexpr std::uint64_t kFourGigabytes = 1ull << 32;

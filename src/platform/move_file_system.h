@@ -175,6 +175,11 @@ class MoveFileSystem {
   virtual MoveStatus writeJournal(const std::wstring& path, const std::wstring& text) = 0;
   virtual MoveStatus readJournal(const std::wstring& path, std::wstring& text) = 0;
   virtual MoveStatus deleteJournal(const std::wstring& path) = 0;
+
+  // The entry belongs to someone other than the owner this process gives what it makes (another
+  // user, SYSTEM, TrustedInstaller): a copy of it keeps that owner only where canKeepOwners()
+  // says so, else it becomes the mover's. Costs an opening; asked only when an owner would be lost.
+  virtual MoveStatus ownedByOther(const std::wstring& path, bool& other) = 0;
 };
 
 }  // namespace mirafold::platform

@@ -50,6 +50,8 @@ TEST_F(MovePlanningTest, RefusalsFoundThroughTheFileSystem) {
   fs.addFile(L"C:\\Games\\Synced\\a\\here.txt", L"on this PC");
   fs.addFile(L"C:\\Games\\Synced\\b\\photo.jpg", L"", platform::kAttributeRecallOnDataAccess);
   fs.addFolder(L"C:\\Games\\Synced\\c", platform::kAttributeRecallOnOpen);
+  fs.addVolume(L'X', {false, 1u << 30, L"exFAT"});
+  fs.addFolder(L"X:\\Store");
   const struct {
     const wchar_t* source;
     const wchar_t* destination;
@@ -66,6 +68,9 @@ TEST_F(MovePlanningTest, RefusalsFoundThroughTheFileSystem) {
        L"该文件夹包含尚未下载到本机的云文件：C:\\Games\\Synced\\b\\photo.jpg"},
       {L"C:\\Games\\Huge", L"D:\\Store", L"目标分区空间不足：需要 3.9 KB，可用 2.9 KB"},
       {L"C:\\Games\\Game", L"N:\\Share", L"链接目标不可位于网络位置"},
+      // FAT and exFAT hold no reparse points (the file systems' comparison: no soft links).
+      {L"C:\\Games\\Game", L"X:\\Store",
+       L"目标分区（exFAT）不能存放文件夹中的链接：C:\\Games\\Game\\outside"},
       {L"C:\\Games\\Missing", L"D:\\Store", nullptr},  // any message, but a refusal
   };
   for (const auto& row : rows) {
@@ -118,42 +123,73 @@ TEST_F(MovePlanningTest, AFileSymbolicLinkNeedsTheRightToMakeItToo) {
 // FILE_FILE_COMPRESSION missing from its flags); files are asked for streams only then. A relative
 // link that leads out of the folder is told too: the copy makes it lead where it led.
 TEST_F(MovePlanningTest, ConfirmationNamesWhatTheDestinationCannotKeep) {
-  fs.addFile(L"C:\\Games\\Game\\disk.vhdx", L"", platform::kAttributeSparse);
-  fs.addFile(L"C:\\Games\\Game\\sub\\packed.bin", L"", platform::kAttributeCompressed);
-  fs.giveStreams(L"C:\\Games\\Game\\a.bin");
-  fs.addLink(L"C:\\Games\\Game\\sub\\up", L"..\\..\\Other", platform::kTagSymbolicLink);
-  fs.addFileLink(L"C:\\Games\\Game\\sub\\near", L"..\\a.bin");
+  fs.addFile(L"C:\\Games\\Kit\\a.bin", L"aaaa");
+  fs.addFile(L"C:\\Games\\Kit\\disk.vhdx", L"", platform::kAttributeSparse);
+  fs.addFile(L"C:\\Games\\Kit\\sub\\packed.bin", L"", platform::kAttributeCompressed);
+  fs.giveStreams(L"C:\\Games\\Kit\\a.bin");
   const std::wstring question =
-      L"将把“C:\\Games\\Game”（4 个文件，2.4 KB）移动到“E:\\Store”，"
+      L"将把“C:\\Games\\Kit”（3 个文件，4 B）移动到“E:\\Store”，"
       L"并在原处创建指向它的链接。是否继续？";
   const std::wstring linkTold =
       L"\n\n其中 1 个相对符号链接指向文件夹之外，移动后将改为指向原来的位置"
-      L"（例如：C:\\Games\\Game\\sub\\up）";
+      L"（例如：C:\\Games\\Kit\\sub\\up）";
   const struct {
     const char* name;
     FakeMoveFileSystem::Volume volume;
+    bool links;  // exFAT holds none
     std::wstring told;
     long streamQueries;
   } rows[] = {
-      {"NTFS keeps all", {}, question + linkTold, 0},
+      {"NTFS keeps all", {}, true, question + linkTold, 0},
       {"exFAT keeps none of them",
-       {false, 1u << 30, L"exFAT", 1, 1, 0, false, false, false, false},
-       question + L"\n\n目标分区不支持文件权限" + linkTold +
+       {false, 1u << 30, L"exFAT"},
+       false,
+       question + L"\n\n目标分区不支持文件权限" +
            L"\n\n目标分区不支持备用数据流，1 个文件的备用数据流将丢失"
-           L"（例如：C:\\Games\\Game\\a.bin）"
+           L"（例如：C:\\Games\\Kit\\a.bin）"
            L"\n\n目标分区不支持稀疏文件，1 个稀疏文件将占用其完整大小"
            L"\n\n目标分区不支持压缩，1 个压缩文件将占用其完整大小",
-       4},
+       3},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     FakeMoveFileSystem disk = fs;
     disk.addVolume(L'E', row.volume);
     disk.addFolder(L"E:\\Store");
-    const PlannedMove planned = planMoveAway(disk, L"C:\\Games\\Game", L"E:\\Store", kNtfs);
+    if (row.links) {
+      disk.addLink(L"C:\\Games\\Kit\\sub\\up", L"..\\..\\Other", platform::kTagSymbolicLink);
+      disk.addFileLink(L"C:\\Games\\Kit\\sub\\near", L"..\\a.bin");
+    }
+    const PlannedMove planned = planMoveAway(disk, L"C:\\Games\\Kit", L"E:\\Store", kNtfs);
     ASSERT_FALSE(planned.refusal) << *planned.refusal;
     EXPECT_EQ(confirmationText(planned), row.told);
     EXPECT_EQ(disk.streamQueries(), row.streamQueries);
+  }
+}
+
+// Without the restore privilege a copy belongs to the mover (SetNamedSecurityInfo: without
+// SeRestorePrivilege the new owner must be in the caller's token): the entries another owns, the
+// folder itself among them, are counted and told. A rename keeps them; the elevated helper too.
+TEST_F(MovePlanningTest, OwnersACopyCannotKeepAreTold) {
+  fs.giveOwner(L"C:\\Games\\Game", L"TrustedInstaller");
+  fs.giveOwner(L"C:\\Games\\Game\\sub\\b.bin", L"SYSTEM");
+  const std::wstring told =
+      L"\n\n其中 2 项的所有者是其他用户或系统（例如：C:\\Games\\Game），"
+      L"移动后其所有者将变为你；以管理员身份移动可保留原所有者";
+  const struct {
+    bool privileged;
+    const wchar_t* destination;
+    bool ownersTold;
+  } rows[] = {
+      {true, L"D:\\Store", false}, {false, L"D:\\Store", true}, {false, L"C:\\Store", false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.privileged ? "privileged to " : "unprivileged to ") +
+                 char(row.destination[0]));
+    FakeMoveFileSystem disk = fs;
+    if (!row.privileged) disk.withoutRestorePrivilege();
+    const std::wstring text =
+        confirmationText(planMoveAway(disk, L"C:\\Games\\Game", row.destination, kNtfs));
+    EXPECT_EQ(text.ends_with(told), row.ownersTold) << std::string(text.begin(), text.end());
   }
 }
 
@@ -179,7 +215,7 @@ TEST_F(MovePlanningTest, AVolumeMountPointInsideStopsACopyBeforeItStarts) {
 
 // 2,500 bytes in two files take two 4 KiB clusters each on a drive with 10,000 bytes free.
 TEST_F(MovePlanningTest, SpaceCountedInTheDestinationsClusters) {
-  fs.addVolume(L'E', {false, 10000, L"exFAT", 4096});
+  fs.addVolume(L'E', {false, 10000, L"NTFS", 4096});
   fs.addFolder(L"E:\\Store");
   EXPECT_FALSE(planMoveAway(fs, L"C:\\Games\\Game", L"E:\\Store", kNtfs).refusal);
   fs.addFile(L"C:\\Games\\Game\\c.bin", L"c");

@@ -206,6 +206,15 @@ TEST_F(CopyFidelityTest, OwnersAreKeptWhereTheRestorePrivilegeIsHeld) {
   }
   EXPECT_EQ(can, holds);
   EXPECT_FALSE(on) << "switched on for good: every backup opening would pass every permission";
+
+  // What this process made is its own: no owner for the confirmation to name.
+  const std::wstring mine = tree.at(L"mine.txt");
+  ASSERT_TRUE(base::win32::UniqueFileHandle(::CreateFileW(
+      mine.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)));
+  bool other = true;
+  ASSERT_TRUE(files.ownedByOther(mine, other).ok());
+  EXPECT_FALSE(other);
+  EXPECT_FALSE(files.ownedByOther(tree.at(L"gone.txt"), other).ok());
 }
 
 }  // namespace

@@ -37,7 +37,14 @@ platform::EntryInfo infoOf(const FakeMoveFileSystem::Node& node) {
 
 }  // namespace
 
+// FAT and exFAT as the file systems' comparison has them: no security (ACLs), no named streams,
+// sparse files, compression or links; FAT32 keeps write times in 2 s, exFAT in 10 ms.
 void FakeMoveFileSystem::addVolume(wchar_t letter, Volume volume) {
+  if (!move::keepsLinks(volume.fileSystem)) {
+    volume.keepsSecurity = volume.keepsStreams = volume.keepsSparse = false;
+    volume.keepsCompression = false;
+    volume.timeStep = std::max(volume.timeStep, move::timeStepOf(volume.fileSystem));
+  }
   volumes_[static_cast<wchar_t>(std::towupper(letter))] = volume;
 }
 
@@ -238,6 +245,38 @@ bool FakeMoveFileSystem::mayChange(const std::wstring& path) const {
   return !node || !node->readOnlyAcl;
 }
 
+bool FakeMoveFileSystem::mayWritePermissions(const std::wstring& path) const {
+  const Node* node = find(path);
+  return !node || node->owner.empty() || !node->readOnlyAcl;
+}
+
+bool FakeMoveFileSystem::isFatVolume(const std::wstring& path) {
+  const Volume* volume = volumeOf(path);
+  return volume && !move::keepsLinks(volume->fileSystem);
+}
+
+bool FakeMoveFileSystem::exists(const std::wstring& path) {
+  if (at(path)) return true;
+  if (!isFatVolume(path)) return false;
+  const auto lower = [](std::wstring text) {
+    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+    return text;
+  };
+  const std::wstring wanted = lower(resolve(path, false));
+  return std::any_of(nodes_.begin(), nodes_.end(),
+                     [&](const auto& entry) { return lower(entry.first) == wanted; });
+}
+
+MoveStatus FakeMoveFileSystem::giveSecurity(const Node& source, const std::wstring& copy) {
+  if (isFatVolume(copy)) return failed(L"no security here: " + copy);
+  if (!mayWritePermissions(copy)) return {MoveStatus::Code::NoRights, L"access denied", {}};
+  Node* node = at(copy);
+  node->security = source.security;
+  node->readOnlyAcl = source.readOnlyAcl;
+  node->owner = restorePrivilege_ ? source.owner : std::wstring();
+  return MoveStatus::success();
+}
+
 // DELETE on the entry, or FILE_DELETE_CHILD on its parent.
 bool FakeMoveFileSystem::mayDelete(const std::wstring& path) const {
   return mayChange(path) || mayAddTo(parentOf(path));
@@ -347,7 +386,7 @@ MoveStatus FakeMoveFileSystem::rename(const std::wstring& from, const std::wstri
   const std::wstring source = resolve(from, false);
   const std::wstring target = resolve(to, false);
   if (!nodes_.count(source)) return failed(L"not found: " + from);
-  if (nodes_.count(target)) return failed(L"exists: " + to);
+  if (exists(target)) return failed(L"exists: " + to);
   if (!isFolder(parentOf(target))) return failed(L"no parent: " + to);
   if (volumeOf(source) != volumeOf(target)) return failed(L"another volume: " + to);
   if (isBelow(target, source)) return failed(L"into itself: " + to);
@@ -389,7 +428,7 @@ MoveStatus FakeMoveFileSystem::flushRename(const std::wstring& path) {
 MoveStatus FakeMoveFileSystem::makeFolder(const std::wstring& path, bool isPrivate) {
   if (auto fault = injectedFault()) return *fault;
   if (auto changed = changedBelowHeld(path, false)) return *changed;
-  if (at(path)) return failed(L"exists: " + path);
+  if (exists(path)) return failed(L"exists: " + path);
   if (!isFolder(parentOf(path))) return failed(L"no parent: " + path);
   if (!mayAddTo(parentOf(path))) return noRights();
   Node folder{EntryKind::Folder, {}, 0, {++now_, ++now_}, {}};
@@ -415,7 +454,7 @@ MoveStatus FakeMoveFileSystem::copyFile(const std::wstring& from, const std::wst
   if (auto changed = changedBelowHeld(to, false)) return *changed;
   const Node* source = at(from);
   if (!source || source->kind != EntryKind::File) return failed(L"not a file: " + from);
-  if (at(to)) return failed(L"exists: " + to);
+  if (exists(to)) return failed(L"exists: " + to);
   if (!isFolder(parentOf(to))) return failed(L"no parent: " + to);
   if (!mayAddTo(parentOf(to))) return noRights();
   Volume* volume = volumeOf(to);
@@ -468,8 +507,7 @@ MoveStatus FakeMoveFileSystem::finishCopy(const std::wstring& from, const std::w
   // One opening for writing, made before the DACL changes: the copy's own.
   node->times = {times.creation, keptTime(to, times.lastWrite)};
   if (withSecurity) {
-    node->security = source->security;
-    node->readOnlyAcl = source->readOnlyAcl;
+    if (MoveStatus given = giveSecurity(*source, to); !given.ok()) return given;
   }
   node->unflushed = false;
   flushVolumeOf(to);
@@ -483,9 +521,7 @@ MoveStatus FakeMoveFileSystem::copySecurity(const std::wstring& from, const std:
   const Node* source = at(from);
   Node* node = at(to);
   if (!source || !node) return failed(L"not found: " + to);
-  // The owner's WRITE_DAC: allowed whatever the DACL says.
-  node->security = source->security;
-  node->readOnlyAcl = source->readOnlyAcl;
+  if (MoveStatus given = giveSecurity(*source, to); !given.ok()) return given;
   node->isPrivate = false;
   return MoveStatus::success();
 }
@@ -495,8 +531,12 @@ MoveStatus FakeMoveFileSystem::reclaim(const std::wstring& path) {
   if (auto changed = changedBelowHeld(path, true)) return *changed;
   Node* node = at(path);
   if (!node) return failed(L"not found: " + path);
+  // Taking ownership of what another owns and whose DACL grants only reading needs WRITE_OWNER,
+  // which only the restore (or take-ownership) privilege gives.
+  if (!mayWritePermissions(path) && !restorePrivilege_) return noRights();
   node->readOnlyAcl = false;
   node->security = L"reclaimed";
+  node->owner.clear();
   return MoveStatus::success();
 }
 
@@ -549,15 +589,17 @@ MoveStatus FakeMoveFileSystem::putLinkCopy(const std::wstring& from, const std::
   if (auto changed = changedBelowHeld(to, false)) return *changed;
   const Node* node = at(from);
   if (!node || node->target.empty()) return failed(L"not a link: " + from);
-  if (at(to)) return failed(L"exists: " + to);
+  if (exists(to)) return failed(L"exists: " + to);
   if (!isFolder(parentOf(to))) return failed(L"no parent: " + to);
   if (!mayAddTo(parentOf(to))) return noRights();
+  if (isFatVolume(to)) return failed(L"no reparse points here: " + to);
   if (node->tag == platform::kTagSymbolicLink && !symbolicLinksAllowed_) {
     return failed(L"privilege not held: " + to);
   }
   if (makeNoLinks_) return MoveStatus::success();
   Node copy = *node;
   copy.times = {++now_, ++now_};
+  if (!restorePrivilege_) copy.owner.clear();
   if (target) copy.target = *target;
   copy.unflushed = true;
   put(to, copy);
@@ -600,7 +642,8 @@ MoveStatus FakeMoveFileSystem::makeLink(const std::wstring& link, const std::wst
   if (auto fault = injectedFault()) return *fault;
   if (auto changed = changedBelowHeld(link, false)) return *changed;
   if (refuses(link)) return noRights();
-  if (at(link)) return failed(L"exists: " + link);
+  if (exists(link)) return failed(L"exists: " + link);
+  if (isFatVolume(link)) return failed(L"no reparse points here: " + link);
   if (!isFolder(parentOf(link))) return failed(L"no parent: " + link);
   if (!mayAddTo(parentOf(link))) return noRights();
   if (makeNoLinks_) return MoveStatus::success();
@@ -670,6 +713,7 @@ MoveStatus FakeMoveFileSystem::volumeInfo(const std::wstring& path, platform::Vo
   const std::wstring real = resolve(path, true);
   const Volume* volume = volumeOf(real);
   if (!volume) return failed(L"no volume: " + path);
+  // Told apart by the 64-bit serial, one per volume whatever `shortSerial` says.
   info = {std::wstring(1, static_cast<wchar_t>(std::towupper(real[0]))),
           volume->network,
           volume->freeBytes,
@@ -694,10 +738,18 @@ MoveStatus FakeMoveFileSystem::hold(const std::wstring& folder, std::wstring& fi
   return MoveStatus::success();
 }
 
-// The fake's process may give a copy any owner, as the elevated helper with its privilege may.
 MoveStatus FakeMoveFileSystem::canKeepOwners(bool& can) {
   if (auto fault = injectedFault()) return *fault;
-  can = true;
+  can = restorePrivilege_;
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::ownedByOther(const std::wstring& path, bool& other) {
+  if (auto fault = injectedFault()) return *fault;
+  if (auto changed = changedBelowHeld(path, true)) return *changed;
+  const Node* node = at(path);
+  if (!node) return failed(L"not found: " + path);
+  other = !node->owner.empty();
   return MoveStatus::success();
 }
 

@@ -8,7 +8,11 @@
 // volume's log); a
 // DACL that grants this process only reading leaves its owner READ_CONTROL and WRITE_DAC, no
 // right to set times or attributes, to add entries or to delete; below a held folder no link is
-// followed (Changed); an adversary may act between a listing and the next operation.
+// followed (Changed); an adversary may act between a listing and the next operation. Owners: only
+// a process with the restore privilege gives an entry an owner other than itself, and only an
+// owner has WRITE_DAC whatever the DACL says. FAT and exFAT keep no links, streams or security,
+// FAT's write times in 2 s, and their names ignore case. Volumes are told apart by their 64-bit
+// serial: two may share the 32-bit one, as cloned disks do.
 
 #include <cstdint>
 #include <map>
@@ -38,6 +42,7 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
     bool readOnlyAcl = false;
     bool isPrivate = false;  // made by createPrivateFolder: nobody else may add to it
     bool streams = false;    // a file's named data streams
+    std::wstring owner;      // none: this process's user; else another (SYSTEM, TrustedInstaller)
   };
   struct Volume {
     bool network = false;
@@ -52,6 +57,8 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
     bool keepsStreams = true;
     bool keepsSparse = true;
     bool keepsCompression = true;
+    // The 32-bit serial GetVolumeInformationW gives; 0: one of its own. Cloned disks share it.
+    std::uint32_t shortSerial = 0;
   };
 
   // Set-up, not counted as operations. Entries made here get permissions of their own, named
@@ -69,6 +76,9 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   void giveStreams(const std::wstring& file) { at(file)->streams = true; }
   // The file has this many names (hard links).
   void giveNames(const std::wstring& file, std::uint32_t names) { at(file)->names = names; }
+  void giveOwner(const std::wstring& path, const std::wstring& owner) { at(path)->owner = owner; }
+  // A process without the restore privilege (not elevated): its copies are its own.
+  void withoutRestorePrivilege() { restorePrivilege_ = false; }
 
   // The path with every link on the way replaced by its target; the last part too when asked.
   std::wstring resolve(const std::wstring& path, bool followLast) const;
@@ -168,6 +178,7 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   platform::MoveStatus writeJournal(const std::wstring& path, const std::wstring& text) override;
   platform::MoveStatus readJournal(const std::wstring& path, std::wstring& text) override;
   platform::MoveStatus deleteJournal(const std::wstring& path) override;
+  platform::MoveStatus ownedByOther(const std::wstring& path, bool& other) override;
 
  private:
   enum class Fault { None, Fail, Crash };
@@ -199,6 +210,14 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   bool mayAddTo(const std::wstring& parent) const;
   bool mayChange(const std::wstring& path) const;
   bool mayDelete(const std::wstring& path) const;
+  // WRITE_DAC: the owner has it implicitly, others only by the DACL.
+  bool mayWritePermissions(const std::wstring& path) const;
+  // `source`'s security given to `copy`: its owner only with the restore privilege (without it
+  // SetSecurityInfo refuses another owner, so the seam gives none and the copy stays the mover's).
+  platform::MoveStatus giveSecurity(const Node& source, const std::wstring& copy);
+  // FAT and exFAT: no reparse points, no security; an existing name matched ignoring case.
+  bool isFatVolume(const std::wstring& path);
+  bool exists(const std::wstring& path);
   // The scanner's moment: the first rename or deletion of `path` refused.
   bool scannerHolds(const std::wstring& path);
   void afterListing(const std::wstring& folder);
@@ -233,6 +252,7 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   bool attacked_ = false;
   long privateFolders_ = 0;
   long streamQueries_ = 0;
+  bool restorePrivilege_ = true;
 };
 
 }  // namespace mirafold::fakes

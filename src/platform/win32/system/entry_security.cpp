@@ -1,5 +1,7 @@
 #include "platform/win32/system/entry_security.h"
 
+#include <aclapi.h>
+
 #include "base/win32/handles.h"
 #include "platform/win32/system/copy_fidelity.h"
 #include "platform/win32/system/durable_file.h"
@@ -137,9 +139,26 @@ MoveStatus EntrySecurity::apply(HANDLE copy, const std::wstring& path) const {
                                                              : lastStatus(path);
 }
 
+MoveStatus ownerIsOther(HANDLE entry, const std::wstring& path, bool& other) {
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  const DWORD error = ::GetSecurityInfo(entry, SE_FILE_OBJECT, kOwner, &owner, nullptr, nullptr,
+                                        nullptr, &descriptor);
+  if (error != ERROR_SUCCESS) return statusOf(error, path);
+  // The mover's own: its user's, or the owner it gives what it makes (the same unless elevated;
+  // Wine gives files the user and its token the administrators as owner).
+  const auto mine = [&](PSID sid) { return sid && ::EqualSid(owner, sid); };
+  other = owner && !mine(ownOwner()) && !mine(ownUser());
+  ::LocalFree(descriptor);
+  return MoveStatus::success();
+}
+
 MoveStatus reclaimEntry(const std::wstring& path) {
   // Taken as owner where the system lets this process (the restore or take-ownership privilege,
-  // or a grant); as the owner it then may always write the permissions.
+  // or a grant); as the owner it then may always write the permissions. A copy that kept another
+  // owner (TrustedInstaller) and a DACL granting administrators only reading is taken back only
+  // with the restore privilege on: its opening for backup is then given WRITE_OWNER.
+  const RestorePrivilege restoring;
   base::win32::UniqueFileHandle entry = openCopyEntry(path, WRITE_OWNER | WRITE_DAC);
   const bool owning = static_cast<bool>(entry);
   if (!owning) entry = openCopyEntry(path, WRITE_DAC);

@@ -36,6 +36,9 @@ class EntrySecurity {
   PSID owner_ = nullptr;
 };
 
+// The entry's owner is not the one this process gives what it makes.
+platform::MoveStatus ownerIsOther(HANDLE entry, const std::wstring& path, bool& other);
+
 // `path`, made by this move, owned by this process again where it may take it, and with
 // permissions that grant this process's user everything, so that it can be deleted.
 platform::MoveStatus reclaimEntry(const std::wstring& path);

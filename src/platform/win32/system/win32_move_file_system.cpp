@@ -678,6 +678,13 @@ MoveStatus Win32MoveFileSystem::canKeepOwners(bool& can) {
   return MoveStatus::success();
 }
 
+MoveStatus Win32MoveFileSystem::ownedByOther(const std::wstring& path, bool& other) {
+  if (MoveStatus st = reachFolders({&path}); !st.ok()) return st;
+  const base::win32::UniqueFileHandle entry = openEntry(path, READ_CONTROL, false);
+  if (!entry) return lastStatus(path);
+  return ownerIsOther(entry.get(), path, other);
+}
+
 void Win32MoveFileSystem::letGo() { held_.letGo(); }
 
 MoveStatus Win32MoveFileSystem::hold(const std::wstring& folder, std::wstring& finalPath) {

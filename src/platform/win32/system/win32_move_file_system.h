@@ -66,6 +66,7 @@ class Win32MoveFileSystem : public platform::MoveFileSystem {
   platform::MoveStatus removeEmptyFolder(const std::wstring& path) override;
   platform::MoveStatus volumeInfo(const std::wstring& path, platform::VolumeInfo& info) override;
   platform::MoveStatus canKeepOwners(bool& can) override;
+  platform::MoveStatus ownedByOther(const std::wstring& path, bool& other) override;
   platform::MoveStatus hold(const std::wstring& folder, std::wstring& finalPath) override;
   void letGo() override;
   platform::MoveStatus createPrivateFolder(const std::wstring& path) override;
