@@ -37,6 +37,8 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
     bool readOnlyAcl = false;
     bool isPrivate = false;  // made by createPrivateFolder: nobody else may add to it
     bool streams = false;    // a file's named data streams
+
+    std::uint64_t fileId = 0;  // as a listing reports it; names of one file share it
   };
   struct Volume {
     bool network = false;
@@ -68,6 +70,9 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   void giveStreams(const std::wstring& file) { at(file)->streams = true; }
   // The file has this many names (hard links).
   void giveNames(const std::wstring& file, std::uint32_t names) { at(file)->names = names; }
+
+  // The listing reports this number for the file: two files of one number are names of one.
+  void giveFileId(const std::wstring& file, std::uint64_t id) { at(file)->fileId = id; }
 
   // The path with every link on the way replaced by its target; the last part too when asked.
   std::wstring resolve(const std::wstring& path, bool followLast) const;
