@@ -22,11 +22,12 @@ namespace mirafold::sizes {
 inline constexpr int kCommandFolderSizes = 0x7302;
 
 enum class SizeColumn { Folder = 0, Size, Files, LastChange, Note };
-inline constexpr platform::TableColumn kSizeColumns[] = {{kColumnFolder, 250},
-                                                         {kColumnSize, 90, true},
-                                                         {kColumnFiles, 70, true},
-                                                         {kColumnLastChange, 130, true},
-                                                         {kColumnNote, 116}};
+// What is left of the table's width goes to the scroll bar.
+inline constexpr platform::TableColumn kSizeColumns[] = {{kColumnFolder, 220},
+                                                         {kColumnSize, 86, true},
+                                                         {kColumnFiles, 64, true},
+                                                         {kColumnLastChange, 128, true},
+                                                         {kColumnNote, 134}};
 
 // The table's menu commands; never 0, which a menu reserves for "nothing chosen".
 enum SizesCommand : int {

@@ -40,9 +40,15 @@ class FolderSizesTest : public testing::Test {
   }
   void TearDown() override {
     app.reset();
+    // A big tree goes on the host at once, as it came.
+    if (exists(top + L"\\10")) {
+      EXPECT_TRUE(runOnHostIn(top, "/usr/bin/rm -rf [1-6][0-9]"));
+    }
     // Links go first, by the tool, so that clearing the test folders never walks through one.
     for (const std::wstring& made : links) {
-      if (isLink(made)) EXPECT_EQ(runJunction(L"-d \"" + made + L"\""), 0u);
+      if (isLink(made)) {
+        EXPECT_EQ(runJunction(L"-d \"" + made + L"\""), 0u);
+      }
     }
   }
   void link(const std::wstring& at, const std::wstring& target) {
@@ -77,11 +83,14 @@ class FolderSizesTest : public testing::Test {
 };
 
 TEST_F(FolderSizesTest, EachSubfolderHoldsTheBytesWrittenIntoItAndSortsByEachColumn) {
+  for (const wchar_t* folder : {L"start\\top\\Alpha\\deep", L"start\\top\\Beta", L"elsewhere"}) {
+    root.makeFolder(folder);
+  }
   root.makeFile(L"start\\top\\Alpha\\a.bin", std::string(600, 'a'));
   root.makeFile(L"start\\top\\Alpha\\deep\\b.bin", std::string(300, 'b'));
   ASSERT_TRUE(::CreateHardLinkW((top + L"\\Alpha\\twin.bin").c_str(),
                                 (top + L"\\Alpha\\deep\\b.bin").c_str(), nullptr))
-      << "a second name of b.bin";
+      << "a second name of b.bin: error " << ::GetLastError();
   root.makeFile(L"start\\top\\Beta\\c.bin", std::string(100, 'c'));
   root.makeFile(L"elsewhere\\far.bin", std::string(5000, 'f'));
   link(top + L"\\Linked", root / L"elsewhere");
@@ -120,21 +129,24 @@ TEST_F(FolderSizesTest, EachSubfolderHoldsTheBytesWrittenIntoItAndSortsByEachCol
 }
 
 TEST_F(FolderSizesTest, ALongWalkStopsAtCancelAndTheWindowAnswersMeanwhile) {
-  // 60 subfolders of 1,000 files each, made on the host at once.
+  // 60 subfolders of 1,000 files of 10 bytes, made on the host at once (under Wine each file
+  // made here would take milliseconds).
   ASSERT_TRUE(runOnHostIn(top,
-                          "for d in $(seq 10 69); do mkdir $d && (cd $d && seq 1000 | xargs "
-                          "truncate -s 10) || exit 1; done"));
+                          "for d in $(/usr/bin/seq 10 69); do /usr/bin/mkdir $d && cd $d && "
+                          "/usr/bin/seq 1000 | /usr/bin/xargs /usr/bin/truncate -s 10 && cd .. || "
+                          "exit 1; done"));
   const HWND window = open();
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(walking(window)) << "the walk ended before it could be stopped";
   // Each round trip through the window's thread, measured while the walk goes on.
   std::chrono::duration<double, std::milli> longest{};
-  const auto until = std::chrono::steady_clock::now() + 1500ms;
+  const auto until = std::chrono::steady_clock::now() + 300ms;
   while (std::chrono::steady_clock::now() < until && walking(window)) {
     const auto sent = std::chrono::steady_clock::now();
     DWORD_PTR answer = 0;
     ASSERT_NE(::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer), 0);
-    longest = std::max(longest, std::chrono::steady_clock::now() - sent);
+    longest = std::max<std::chrono::duration<double, std::milli>>(
+        longest, std::chrono::steady_clock::now() - sent);
     ::Sleep(10);
   }
   EXPECT_LT(longest.count(), 100.0) << "the window answered within 100 ms throughout";
@@ -150,8 +162,9 @@ TEST_F(FolderSizesTest, ALongWalkStopsAtCancelAndTheWindowAnswersMeanwhile) {
     return row.ends_with(L"已取消，未算完");
   }));
   for (const std::wstring& row : rows) {
-    if (!row.ends_with(L"已取消，未算完"))
+    if (!row.ends_with(L"已取消，未算完")) {
       EXPECT_TRUE(row.ends_with(L" | 9.8 KB | 1000 | ")) << row;
+    }
   }
   app->closeWindow(window);
 }

@@ -38,9 +38,9 @@ bool startOnHost(std::string line) {
 
 bool runOnHostIn(const std::wstring& folder, const std::string& command) {
   // Wine gives no handle to wait on: the command leaves a mark once it has ended well.
-  const std::wstring mark = folder + L"\\.ran-on-host";
+  const std::wstring mark = folder + L"\\ran-on-host";
   if (!startOnHost("/bin/sh -c \"cd '" + unixPathOf(folder) + "' && " + command +
-                   " && touch .ran-on-host\"")) {
+                   " && /usr/bin/touch ran-on-host\"")) {
     return false;
   }
   const bool ran = eventually([&] { return exists(mark); }, 60s);

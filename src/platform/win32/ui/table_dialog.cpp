@@ -84,12 +84,12 @@ struct Win32TableDialog::Window {
     return keys;
   }
 
-  void select(std::size_t row, bool focus) {
+  void select(std::size_t row, bool focused) {
     LVITEMW item{};
-    item.stateMask = LVIS_SELECTED | (focus ? LVIS_FOCUSED : 0u);
+    item.stateMask = LVIS_SELECTED | (focused ? LVIS_FOCUSED : 0u);
     item.state = item.stateMask;
     ::SendMessageW(table, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-    if (focus) ::SendMessageW(table, LVM_ENSUREVISIBLE, row, FALSE);
+    if (focused) ::SendMessageW(table, LVM_ENSUREVISIBLE, row, FALSE);
   }
 
   void selectOnly(std::size_t row) {
