@@ -114,6 +114,9 @@ void SizeOverview::measure(const std::vector<std::wstring>& only, const platform
   // Only what the worker owns is touched here; the rows change on the window's thread.
   const std::wstring folder = folder_;
   const std::shared_ptr<std::atomic<bool>> stop = stop_;
+  const auto timeText = [this](std::uint64_t time) {
+    return time && s_.timeText ? s_.timeText(time) : std::wstring();
+  };
   std::vector<platform::FolderEntry> entries;
   if (!s_.files.list(folder, entries).ok()) {
     post([this] {
@@ -130,6 +133,7 @@ void SizeOverview::measure(const std::vector<std::wstring>& only, const platform
     if (!only.empty() && !contains(only, path)) continue;
     SizeRow row{path, entry.name, link ? SizeRow::State::Link : SizeRow::State::Waiting, {}};
     row.size.lastChange = entry.info.times.lastWrite;
+    row.lastChangeText = timeText(row.size.lastChange);
     found.push_back(std::move(row));
   }
   post([this, found, only] {
@@ -165,6 +169,7 @@ void SizeOverview::measure(const std::vector<std::wstring>& only, const platform
       break;
     }
     row.state = SizeRow::State::Measured;
+    row.lastChangeText = timeText(row.size.lastChange);
     post([this, row, folders, files] {
       foldersSeen_ = folders, filesSeen_ = files;
       took(row);
@@ -210,12 +215,10 @@ platform::TableContent SizeOverview::content() const {
   for (const SizeRow& row : rows_) {
     const bool known = measured(row);
     if (known) total += row.size.bytes, ++done;
-    content.rows.push_back(
-        {row.path,
-         {row.name, known ? move::formatSize(row.size.bytes) : std::wstring(),
-          known ? std::to_wstring(row.size.files) : std::wstring(),
-          row.size.lastChange && s_.timeText ? s_.timeText(row.size.lastChange) : std::wstring(),
-          noteOf(row, cancelled_)}});
+    content.rows.push_back({row.path,
+                            {row.name, known ? move::formatSize(row.size.bytes) : std::wstring(),
+                             known ? std::to_wstring(row.size.files) : std::wstring(),
+                             row.lastChangeText, noteOf(row, cancelled_)}});
   }
   if (unreadable_) {
     content.summary = move::fillIn(kFolderUnreadable, {folder_});

@@ -51,6 +51,8 @@ struct SizeRow {
   std::wstring path, name;
   enum class State { Waiting, Measured, Link } state = State::Waiting;
   FolderSize size;
+  // Of size.lastChange, made on the worker: the table is built often, the time read slowly.
+  std::wstring lastChangeText;
 };
 
 class SizeOverview {

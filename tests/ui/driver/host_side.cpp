@@ -43,7 +43,7 @@ bool runOnHostIn(const std::wstring& folder, const std::string& command) {
                    " && /usr/bin/touch ran-on-host\"")) {
     return false;
   }
-  const bool ran = eventually([&] { return exists(mark); }, 60s);
+  const bool ran = eventually([&] { return exists(mark); }, 180s);
   ::DeleteFileW(mark.c_str());
   return ran;
 }

@@ -26,7 +26,7 @@ bool eventually(Condition condition,
 void screenshotIfAsked();
 
 // A shell command run on the host inside `folder` (to make many files at once; name programs by
-// their full paths); true once it has ended well, false when it failed or took over a minute.
+// their full paths); true once it has ended well, false when it failed or took over three minutes.
 bool runOnHostIn(const std::wstring& folder, const std::string& command);
 
 // A folder made unchangeable on the host: not even root may rename or create an entry in it, and
