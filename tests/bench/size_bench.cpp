@@ -8,8 +8,14 @@
 #include <cstdio>
 #include <vector>
 
+#include <atomic>
+#include <thread>
+
 #include "platform/win32/system/folder_listing.h"
+#include "platform/win32/system/local_time.h"
+#include "platform/win32/ui/table_dialog.h"
 #include "sizes/folder_sizes.h"
+#include "sizes/size_overview.h"
 
 namespace mirafold::bench {
 namespace {
@@ -73,6 +79,49 @@ Totals sizesWalk(const std::wstring& tree) {
   return totals;
 }
 
+// The window's thread asked, every 10 ms while the walk behind it goes on, to answer a message
+// sent from another thread: the longest wait in ms, and how many answers.
+struct Answers {
+  double longest = 0;
+  int count = 0;
+};
+
+Answers windowAnswers(const std::wstring& tree) {
+  win32::Win32FolderListing listing;
+  win32::Win32TableDialog window(
+      nullptr, {.title = L"sizes bench",
+                .columns = {std::begin(sizes::kSizeColumns), std::end(sizes::kSizeColumns)},
+                .close = L"close",
+                .cancel = L"cancel"});
+  sizes::SizeOverview overview(
+      {.files = listing, .window = window, .timeText = win32::localTimeText});
+  Answers answers;
+  std::atomic<bool> done = false;
+  std::thread asker([&] {
+    HWND shown = nullptr;
+    while (!shown && !done) {
+      shown = ::FindWindowW(win32::kTableClassName, nullptr);
+      ::Sleep(1);
+    }
+    wchar_t button[16] = L"";
+    for (;;) {
+      const auto sent = Clock::now();
+      DWORD_PTR answer = 0;
+      if (!::SendMessageTimeoutW(shown, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer)) break;
+      answers.longest = std::max(answers.longest, msSince(sent));
+      ++answers.count;
+      ::GetWindowTextW(::GetDlgItem(shown, IDCANCEL), button, 16);
+      if (std::wstring_view(button) == L"close") break;
+      ::Sleep(10);
+    }
+    ::PostMessageW(shown, WM_CLOSE, 0, 0);
+  });
+  overview.show(tree, {});
+  done = true;
+  asker.join();
+  return answers;
+}
+
 }  // namespace
 
 void benchSizes(const std::wstring& tree, int runs) {
@@ -97,6 +146,14 @@ void benchSizes(const std::wstring& tree, int runs) {
   }
   std::printf("folder-sizes %.1f %.1f %llu\n", median(ours), median(bare),
               static_cast<unsigned long long>(ourTotals.files));
+  double longest = 0;
+  int count = 0;
+  for (int i = 0; i < runs; ++i) {
+    const Answers answers = windowAnswers(tree);
+    longest = std::max(longest, answers.longest);
+    count += answers.count;
+  }
+  std::printf("folder-sizes-window %.1f %d\n", longest, count);
 }
 
 }  // namespace mirafold::bench

@@ -22,6 +22,9 @@ namespace {
 
 // Work posted from the worker waits in the window's queue.
 constexpr UINT kPosted = WM_APP + 1;
+// What the worker shows is drawn at most this often; the last of it always.
+constexpr ULONGLONG kShowEvery = 100;
+constexpr UINT_PTR kShowTimer = 1;
 
 // The layout at 96 dpi, scaled to the window's DPI when it is made and whenever that changes.
 struct Place {
@@ -65,6 +68,12 @@ struct Win32TableDialog::Window {
   std::shared_ptr<Mailbox> mailbox = std::make_shared<Mailbox>();
   std::thread worker;
   std::atomic<bool> working = false;
+  // While posted work runs, what it shows waits, and only the last is drawn, at most every
+  // kShowEvery ms: a worker that posts faster than the table draws never holds the window behind
+  // a backlog.
+  bool batching = false;
+  std::optional<platform::TableContent> latest;
+  ULONGLONG shownAt = 0;
   base::win32::UniqueFont font;
   HWND focus = nullptr;  // the control that had the focus when the window was last left
   bool closed = false;
@@ -128,6 +137,14 @@ struct Win32TableDialog::Window {
   }
 
   void show(const platform::TableContent& fresh) {
+    if (batching) {
+      latest = fresh;
+      return;
+    }
+    // Newer than anything still waiting to be drawn.
+    latest.reset();
+    ::KillTimer(hwnd, kShowTimer);
+    shownAt = ::GetTickCount64();
     const std::vector<std::size_t> before = selectedRows();
     const LRESULT focused =
         ::SendMessageW(table, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED);
@@ -173,7 +190,20 @@ struct Win32TableDialog::Window {
   }
 
   void runPosted() {
+    batching = true;
     for (auto& job : mailbox->take()) job();
+    batching = false;
+    if (!latest) return;
+    const ULONGLONG since = ::GetTickCount64() - shownAt;
+    if (since >= kShowEvery) {
+      showLatest();
+    } else {
+      ::SetTimer(hwnd, kShowTimer, static_cast<UINT>(kShowEvery - since), nullptr);
+    }
+  }
+
+  void showLatest() {
+    if (latest) show(*std::exchange(latest, std::nullopt));
   }
 
   // The window has gone: the work is asked to stop, and awaited; what it still posts is dropped.
@@ -294,13 +324,17 @@ LRESULT onMessage(Window& self, HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case kPosted:
       self.runPosted();
       return 0;
+    case WM_TIMER:
+      if (wParam != kShowTimer) break;
+      self.showLatest();
+      return 0;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDCANCEL) {
         // While work fills the table the button (and Esc) stops it; the window stays.
-        if (self.content.busy && self.working && self.handlers->stop) {
-          self.handlers->stop();
-        } else {
+        if (!self.content.busy) {
           self.closed = true;
+        } else if (self.working && self.handlers->stop) {
+          self.handlers->stop();
         }
       } else if (LOWORD(wParam) == IDOK) {
         // Enter, which the dialog navigation turns into the default command.
