@@ -8,6 +8,7 @@
 #include <chrono>
 #include <exception>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -33,8 +34,10 @@
 #include "platform/win32/system/app_folders.h"
 #include "platform/win32/system/cloud_placeholders.h"
 #include "platform/win32/system/file_system.h"
+#include "platform/win32/system/folder_listing.h"
 #include "platform/win32/system/junction_tool_links.h"
 #include "platform/win32/system/known_folders.h"
+#include "platform/win32/system/local_time.h"
 #include "platform/win32/system/own_links.h"
 #include "platform/win32/system/protected_folder.h"
 #include "platform/win32/system/system_services.h"
@@ -46,13 +49,14 @@
 #include "platform/win32/system/win32_user_rights.h"
 #include "platform/win32/ui/folder_picker.h"
 #include "platform/win32/ui/layout_window.h"
-#include "platform/win32/ui/link_list_dialog.h"
 #include "platform/win32/ui/message_loop.h"
 #include "platform/win32/ui/modal_dialog.h"
 #include "platform/win32/ui/progress_dialog.h"
+#include "platform/win32/ui/table_dialog.h"
 #include "resource_ids.h"
 #include "sendto/sendto_form.h"
 #include "sendto/sendto_layout.h"
+#include "sizes/size_overview.h"
 
 using namespace mirafold;
 
@@ -254,12 +258,22 @@ int run(HINSTANCE instance) {
   win32::Win32ProgressDialog linksWalk(
       window.hwnd(),
       {.title = std::wstring(overview::kLinksBelowTitle), .cancel = std::wstring(move::kCancel)});
-  win32::Win32LinkListDialog linkTable(
+  win32::Win32TableDialog linkTable(
       window.hwnd(),
       {.title = std::wstring(overview::kLinksBelowTitle),
-       .columns = {std::wstring(overview::kColumnLink), std::wstring(overview::kColumnTarget),
-                   std::wstring(overview::kColumnState)},
-       .close = std::wstring(overview::kClose)});
+       .columns = {std::begin(overview::kLinkColumns), std::end(overview::kLinkColumns)},
+       .close = std::wstring(overview::kClose),
+       .cancel = std::wstring(move::kCancel)});
+  // A folder's subfolders by size, in the same table, filled while they are walked.
+  win32::Win32FolderListing sizeListing;
+  win32::Win32TableDialog sizeTable(
+      window.hwnd(), {.title = std::wstring(sizes::kFolderSizesTitle),
+                      .columns = {std::begin(sizes::kSizeColumns), std::end(sizes::kSizeColumns)},
+                      .close = std::wstring(overview::kClose),
+                      .cancel = std::wstring(move::kCancel),
+                      .severalRows = true});
+  sizes::SizeOverview folderSizes(
+      {.files = sizeListing, .window = sizeTable, .timeText = win32::localTimeText});
   overview::LinkOverview linksBelow(
       {.files = moveFiles, .probe = linkProbe, .progress = linksWalk, .window = linkTable});
   move::MoveHandlers moves({.dir1 = dir1, .dir2 = dir2},
@@ -310,6 +324,13 @@ int run(HINSTANCE instance) {
               {.openTarget = [&, side](const std::wstring& l) { moves.openTarget(side, l); },
                .deleteLink = [&](const std::wstring& l) { moves.deleteLink(l); },
                .changeTarget = [&](const std::wstring& l) { targetChange.changeLinkTarget(l); }});
+        }},
+       {[&](platform::ListSide, const std::wstring& f) { return folderSizes.rowItems(f); },
+        [&](platform::ListSide, const std::wstring& f, int) {
+          // The chosen folders, one queue into the folder open on the right.
+          folderSizes.show(f, [&](const std::vector<std::wstring>& folders) {
+            moves.moveFoldersInto(folders, dir2.path());
+          });
         }}});
 
   processes.startWaiting();

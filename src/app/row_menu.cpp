@@ -6,15 +6,16 @@
 #include "link/link_target_change.h"
 #include "move/move_handlers.h"
 #include "overview/link_overview.h"
+#include "sizes/size_overview.h"
 
 namespace mirafold::app {
 namespace {
 
 // The menu's order; a row shows those of its commands its features offer.
 constexpr int kOrder[] = {
-    move::kCommandMoveAway,       move::kCommandOpenTarget,     link::kCommandPointAtRight,
-    link::kCommandChangeTarget,   move::kCommandDeleteLink,     move::kCommandMoveBack,
-    overview::kCommandLinksBelow, move::kCommandOpenInExplorer,
+    move::kCommandMoveAway,       move::kCommandOpenTarget,   link::kCommandPointAtRight,
+    link::kCommandChangeTarget,   move::kCommandDeleteLink,   move::kCommandMoveBack,
+    overview::kCommandLinksBelow, sizes::kCommandFolderSizes, move::kCommandOpenInExplorer,
 };
 
 // A command missing from the order comes last rather than not at all.

@@ -89,21 +89,23 @@ void LinkOverview::show(const std::wstring& folder, const LinkRoads& roads) {
   s_.window.run(
       content(),
       {.sortBy = [this](int column) { sortBy(static_cast<LinkColumn>(column)); },
-       .menu = {.items = [&](const std::wstring& link) { return menuFor(link, roads); },
-                .chosen = [&](const std::wstring& link,
-                              int command) { choose(link, command, roads); }},
+       // One row at a time: the window offers no more.
+       .items =
+           [&](const std::vector<std::wstring>& links) { return menuFor(links.front(), roads); },
+       .chosen = [&](const std::vector<std::wstring>& links,
+                     int command) { choose(links.front(), command, roads); },
        .activate = [&](const std::wstring& link) { choose(link, kOverviewOpenTarget, roads); }});
 }
 
-platform::LinkListContent LinkOverview::content() const {
-  platform::LinkListContent content{.sortColumn = static_cast<int>(column_),
-                                    .ascending = ascending_};
+platform::TableContent LinkOverview::content() const {
+  platform::TableContent content{.sortColumn = static_cast<int>(column_), .ascending = ascending_};
   content.rows.reserve(walk_.links.size());
   for (const FoundLink& found : walk_.links) {
     content.rows.push_back(
-        {found.link, below(folder_, found.link),
-         found.reading.target.empty() ? std::wstring(kTargetUnreadable) : found.reading.target,
-         std::wstring(stateText(found.reading.state))});
+        {found.link,
+         {below(folder_, found.link),
+          found.reading.target.empty() ? std::wstring(kTargetUnreadable) : found.reading.target,
+          std::wstring(stateText(found.reading.state))}});
   }
   content.summary = walk_.cancelled ? move::fillIn(kSummaryCancelled, {count(walk_.links.size())})
                                     : move::fillIn(kSummary, {folder_, count(walk_.links.size())});

@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "overview/link_walk.h"
-#include "platform/link_list_window.h"
+#include "overview/overview_messages.h"
 #include "platform/link_state.h"
 #include "platform/move_file_system.h"
 #include "platform/progress_window.h"
+#include "platform/table_window.h"
 
 namespace mirafold::overview {
 
@@ -37,6 +38,9 @@ enum OverviewCommand : int {
 inline constexpr int kCommandLinksBelow = 0x7301;
 
 enum class LinkColumn { Link = 0, Target = 1, State = 2 };
+// The table's columns, in that order; what is left of its width goes to the scroll bar.
+inline constexpr platform::TableColumn kLinkColumns[] = {
+    {kColumnLink, 220}, {kColumnTarget, 332}, {kColumnState, 80}};
 
 // Sorts by the column, ties by the link; letters compare without regard to case.
 void sortLinks(std::vector<FoundLink>& links, LinkColumn column, bool ascending);
@@ -45,7 +49,7 @@ struct OverviewServices {
   platform::MoveFileSystem& files;
   platform::LinkProbe& probe;
   platform::ProgressWindow& progress;  // the walk's, with its 取消
-  platform::LinkListWindow& window;
+  platform::TableWindow& window;
 };
 
 class LinkOverview {
@@ -58,7 +62,7 @@ class LinkOverview {
   void show(const std::wstring& folder, const LinkRoads& roads);
 
  private:
-  platform::LinkListContent content() const;
+  platform::TableContent content() const;
   std::vector<platform::MenuItem> menuFor(const std::wstring& link, const LinkRoads& roads) const;
   void choose(const std::wstring& link, int command, const LinkRoads& roads);
   void sortBy(LinkColumn column);

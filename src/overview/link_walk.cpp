@@ -1,8 +1,7 @@
 #include "overview/link_walk.h"
 
-#include <algorithm>
-
 #include "move/move_paths.h"
+#include "platform/folder_walk.h"
 
 namespace mirafold::overview {
 namespace {
@@ -17,41 +16,26 @@ LinkWalk walkLinks(platform::MoveFileSystem& files, platform::LinkProbe& probe,
                    const std::function<void(const WalkCount&)>& counted) {
   LinkWalk walk;
   WalkCount count;
-  // A stack of folders still to list, so that a deep tree needs no deep recursion.
-  std::vector<std::wstring> pending{folder};
-  std::vector<platform::FolderEntry> entries;
-  while (!pending.empty()) {
-    if (stop()) {
-      walk.cancelled = true;
-      break;
-    }
-    const std::wstring current = std::move(pending.back());
-    pending.pop_back();
-    entries.clear();
-    if (!files.list(current, entries).ok()) {
-      ++walk.unreadableFolders;
-      continue;
-    }
-    ++count.folders;
-    const std::size_t firstChild = pending.size();
-    bool foundHere = false;
-    for (const platform::FolderEntry& entry : entries) {
-      const std::wstring path = move::joinPath(current, entry.name);
-      if (entry.info.kind == platform::EntryKind::Link) {
-        walk.links.push_back({path, platform::readLink(probe, path)});
-        foundHere = true;
-      } else if (entry.info.kind == platform::EntryKind::Folder) {
-        pending.push_back(path);
-      }
-    }
-    // Listing order within each folder: the first subfolder is walked first.
-    std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(firstChild), pending.end());
-    count.links = walk.links.size();
-    if (foundHere || count.folders % kFoldersPerReport == 1) {
-      count.folder = current;
-      counted(count);
-    }
-  }
+  walk.cancelled = !platform::walkFolders(
+      files, folder,
+      {.stop = stop,
+       .listed =
+           [&](const std::wstring& current, const std::vector<platform::FolderEntry>& entries) {
+             ++count.folders;
+             bool foundHere = false;
+             for (const platform::FolderEntry& entry : entries) {
+               if (entry.info.kind != platform::EntryKind::Link) continue;
+               const std::wstring path = move::joinPath(current, entry.name);
+               walk.links.push_back({path, platform::readLink(probe, path)});
+               foundHere = true;
+             }
+             count.links = walk.links.size();
+             if (foundHere || count.folders % kFoldersPerReport == 1) {
+               count.folder = current;
+               counted(count);
+             }
+           },
+       .unreadable = [&](const std::wstring&) { ++walk.unreadableFolders; }});
   count.links = walk.links.size();
   count.folder.clear();
   counted(count);

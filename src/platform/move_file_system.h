@@ -41,6 +41,10 @@ struct EntryInfo {
   // from the cloud and from every other PC.
   bool cloudPlaceholder = false;
   std::uint32_t reparseTag = 0;  // of a link: what kind it is (0 for Wine's host links)
+
+  // One file's number on its volume, the same for each of its names (hard links); 0 where the
+  // listing does not tell.
+  std::uint64_t fileId = 0;
 };
 
 // A listing carries what the search found of each entry, so that walking a tree costs one
@@ -76,18 +80,24 @@ struct MoveStatus {
   static MoveStatus failure(std::wstring why) { return {Code::Failed, std::move(why), {}}; }
 };
 
-// Told the bytes of the current file copied so far; returns false to cancel the copy.
-using CopyProgress = std::function<bool(std::uint64_t bytesCopied)>;
-
-class MoveFileSystem {
+// A folder's entries, which is all a walk of a tree needs.
+class FolderListing {
  public:
-  virtual ~MoveFileSystem() = default;
-
-  // The entry itself, never what a link leads to. A missing entry is a success with kind Missing.
-  virtual MoveStatus inspect(const std::wstring& path, EntryInfo& info) = 0;
+  virtual ~FolderListing() = default;
   // The folder's entries with their kind, attributes, size and times, "." and ".." left out,
   // links reported as links and not entered.
   virtual MoveStatus list(const std::wstring& folder, std::vector<FolderEntry>& entries) = 0;
+};
+
+// Told the bytes of the current file copied so far; returns false to cancel the copy.
+using CopyProgress = std::function<bool(std::uint64_t bytesCopied)>;
+
+class MoveFileSystem : public FolderListing {
+ public:
+  // The entry itself, never what a link leads to. A missing entry is a success with kind Missing.
+  virtual MoveStatus inspect(const std::wstring& path, EntryInfo& info) = 0;
+  virtual MoveStatus list(const std::wstring& folder,
+                          std::vector<FolderEntry>& entries) override = 0;
   // Never replaces: fails when `to` exists, and between volumes.
   virtual MoveStatus rename(const std::wstring& from, const std::wstring& to) = 0;
   virtual MoveStatus createFolder(const std::wstring& path) = 0;

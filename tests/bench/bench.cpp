@@ -1,8 +1,9 @@
 // Measures, in one run and beside a baseline each: opening big folders in the folder list (one
 // of them all links, and the time until each link's mark is known), start-up to the window shown,
-// a click on the create button to the link on disk, and a move.
+// a click on the create button to the link on disk, a move, and the folder sizes' walk of the
+// tree MIRAFOLD_SIZE_TREE names.
 //   mirafold_bench <20,000 subfolders> <100,000 subfolders> <1,000 links> <runs>
-//   [move|startup|folders]
+//   [move|startup|folders|sizes]
 // Prints one line per figure: name, median in ms, baseline median in ms.
 
 #include <windows.h>
@@ -20,6 +21,7 @@
 #include "platform/layout.h"
 #include "platform/win32/ui/folder_list.h"
 #include "platform/win32/ui/layout_window.h"
+#include "size_bench.h"
 
 using namespace mirafold;
 using Clock = std::chrono::steady_clock;
@@ -205,7 +207,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 5) {
     std::printf(
         "usage: mirafold_bench <20,000 subfolders> <100,000 subfolders> <1,000 links> "
-        "<runs> [move|startup|folders]\n");
+        "<runs> [move|startup|folders|sizes]\n");
     return 2;
   }
   const int runs = std::max(1, _wtoi(argv[4]));
@@ -219,6 +221,12 @@ int wmain(int argc, wchar_t** argv) {
     benchStartup(runs);
     return 0;
   }
+  wchar_t sizeTree[MAX_PATH] = L"";
+  ::GetEnvironmentVariableW(L"MIRAFOLD_SIZE_TREE", sizeTree, MAX_PATH);
+  if (only == L"sizes") {
+    bench::benchSizes(sizeTree, runs);
+    return 0;
+  }
   benchBigFolder(argv[2], std::max(3, runs / 4), "huge-folder");
   benchBigFolder(argv[1], std::max(3, runs / 4), "big-folder");
   benchBigFolder(argv[3], std::max(3, runs / 4), "links-folder");
@@ -227,5 +235,6 @@ int wmain(int argc, wchar_t** argv) {
   benchStartup(runs);
   benchLink(runs);
   bench::benchMove(std::max(3, runs / 4));
+  bench::benchSizes(sizeTree, std::max(3, runs / 4));
   return 0;
 }

@@ -13,7 +13,7 @@
 #include "driver/host_side.h"
 #include "move/move_handlers.h"
 #include "overview/link_overview.h"
-#include "platform/win32/ui/link_list_dialog.h"
+#include "platform/win32/ui/table_dialog.h"
 
 // After windows.h, which the driver brings.
 #include <commctrl.h>
@@ -22,7 +22,7 @@ namespace mirafold::ui {
 namespace {
 
 namespace id = app::id;
-using win32::kLinkSummaryId, win32::kLinkTableId;
+using win32::kTableSummaryId, win32::kTableId;
 
 constexpr auto kTitle = L"本文件夹中的链接";
 
@@ -73,10 +73,10 @@ class LinksBelowTest : public testing::Test {
   // The table as shown: one text a row, its three cells joined by " | ".
   std::vector<std::wstring> table(HWND window) {
     std::vector<std::wstring> rows;
-    for (int row = 0; row < app->tableRows(window, kLinkTableId); ++row) {
+    for (int row = 0; row < app->tableRows(window, kTableId); ++row) {
       std::wstring text;
       for (int column = 0; column < 3; ++column) {
-        text += (column ? L" | " : L"") + app->tableCell(window, kLinkTableId, row, column);
+        text += (column ? L" | " : L"") + app->tableCell(window, kTableId, row, column);
       }
       rows.push_back(folded(text));
     }
@@ -94,18 +94,18 @@ class LinksBelowTest : public testing::Test {
 
 TEST_F(LinksBelowTest, ListsTheLinksBelowAndTheirRowsCommandsWork) {
   ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 0, overview::kCommandLinksBelow));
-  HWND window = app->waitForWindow(kTitle, 20s, L"MirafoldLinks");
+  HWND window = app->waitForWindow(kTitle, 20s, win32::kTableClassName);
   ASSERT_NE(window, nullptr);
   EXPECT_FALSE(::IsWindowEnabled(app->waitForMainWindow()));
   EXPECT_EQ(table(window),
             (std::vector<std::wstring>{row(L"a\\b\\Deep", L"two"), row(L"a\\Live", L"one"),
                                        row(L"Top", L"three")}))
       << "sorted by link, case ignored";
-  EXPECT_EQ(app->textIn(window, kLinkSummaryId), L"“" + tree + L"”中共有 3 个链接");
+  EXPECT_EQ(app->textIn(window, kTableSummaryId), L"“" + tree + L"”中共有 3 个链接");
   screenshotIfAsked();
 
   // A click on the header of 目标 sorts by it (the widths come without a pointer across).
-  const HWND list = ::GetDlgItem(window, kLinkTableId);
+  const HWND list = ::GetDlgItem(window, kTableId);
   const HWND header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
   const auto width = [&](int column) {
     return static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0));
@@ -119,7 +119,7 @@ TEST_F(LinksBelowTest, ListsTheLinksBelowAndTheirRowsCommandsWork) {
   EXPECT_EQ(table(window), byTarget);
 
   // Deleted from its row, after the question: the link goes, its target stays.
-  app->selectTableRow(window, kLinkTableId, 1);
+  app->selectTableRow(window, kTableId, 1);
   app->postCommand(window, overview::kOverviewDeleteLink);
   EXPECT_EQ(app->answer(true).value_or(L"<none>"),
             L"将删除链接“" + tree + L"\\Top”（指向“" + root.path() +
@@ -132,7 +132,7 @@ TEST_F(LinksBelowTest, ListsTheLinksBelowAndTheirRowsCommandsWork) {
 
   // Pointed elsewhere from its row, through the folder dialog and the question: the row shows
   // the new target, and the table still holds the window.
-  app->selectTableRow(window, kLinkTableId, 1);
+  app->selectTableRow(window, kTableId, 1);
   app->postCommand(window, overview::kOverviewChangeTarget);
   HWND picker = app->waitForWindow(L"选择链接的新目标", 20s, L"#32770");
   ASSERT_NE(picker, nullptr) << "no folder dialog";
@@ -148,8 +148,8 @@ TEST_F(LinksBelowTest, ListsTheLinksBelowAndTheirRowsCommandsWork) {
 
   // Opened from its row with Enter, the keyboard back on the table after the question: the table
   // goes and the list shows the target.
-  app->selectTableRow(window, kLinkTableId, 0);
-  app->pressEnterIn(window, kLinkTableId);
+  app->selectTableRow(window, kTableId, 0);
+  app->pressEnterIn(window, kTableId);
   EXPECT_TRUE(app->waitForText(id::kDir1, root / L"targets\\one"));
   EXPECT_FALSE(::IsWindow(window));
   EXPECT_TRUE(::IsWindowEnabled(app->waitForMainWindow()));

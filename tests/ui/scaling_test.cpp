@@ -12,7 +12,7 @@
 #include "driver/host_side.h"
 #include "move/move_handlers.h"
 #include "overview/link_overview.h"
-#include "platform/win32/ui/link_list_dialog.h"
+#include "platform/win32/ui/table_dialog.h"
 #include "sendto/sendto_layout.h"
 
 // After windows.h, which the driver brings.
@@ -66,8 +66,8 @@ constexpr Place kSendToPlaces[] = {
 };
 // The links overview, in the twips of its pixels at 96 dpi.
 constexpr Place kLinksPlaces[] = {
-  {"table",   win32::kLinkTableId,   0,  180,  180, 9840, 5310},
-  {"summary", win32::kLinkSummaryId, 0,  180, 5700, 8100,  300},
+  {"table",   win32::kTableId,   0,  180,  180, 9840, 5310},
+  {"summary", win32::kTableSummaryId, 0,  180, 5700, 8100,  300},
   {"close",   IDCANCEL,              0, 8670, 5640, 1350,  420},
 };
 // clang-format on
@@ -221,11 +221,11 @@ TEST_F(ScalingTest, TheLinksOverviewIsLaidOutAtItsDpi) {
   app->pressEnter(main_id::kText1);
   ASSERT_TRUE(app->waitForText(main_id::kDir1, folder));
   ASSERT_TRUE(app->chooseRowCommand(main_id::kDir1, 0, overview::kCommandLinksBelow));
-  HWND window = app->waitForWindow(L"本文件夹中的链接", 20s, L"MirafoldLinks");
+  HWND window = app->waitForWindow(L"本文件夹中的链接", 20s, win32::kTableClassName);
   ASSERT_NE(window, nullptr);
   expectLaidOut(window, kLinksClient, kLinksPlaces);
-  EXPECT_EQ(app->tableRows(window, win32::kLinkTableId), 1);
-  const HWND table = ::GetDlgItem(window, win32::kLinkTableId);
+  EXPECT_EQ(app->tableRows(window, win32::kTableId), 1);
+  const HWND table = ::GetDlgItem(window, win32::kTableId);
   EXPECT_NEAR(static_cast<int>(::SendMessageW(table, LVM_GETCOLUMNWIDTH, 1, 0)), px(332 * 15), 1);
   screenshotIfAsked();
   app->closeWindow(window);

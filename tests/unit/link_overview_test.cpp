@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/fake_link_list_window.h"
 #include "fakes/fake_link_probe.h"
 #include "fakes/fake_move_file_system.h"
 #include "fakes/fake_progress_window.h"
+#include "fakes/fake_table_window.h"
 
 namespace mirafold::overview {
 namespace {
@@ -84,7 +84,7 @@ TEST(LinkWalk, FindsEveryLinkBelowWithoutEnteringOneAndStopsWhenAsked) {
 
 struct Overview : Tree {
   fakes::FakeProgressWindow progress;
-  fakes::FakeLinkListWindow window;
+  fakes::FakeTableWindow window;
   LinkOverview overview{{.files = disk, .probe = probe, .progress = progress, .window = window}};
   std::vector<std::wstring> opened, changed;
   LinkRoads roads{.openTarget = [this](const std::wstring& l) { opened.push_back(l); },
@@ -93,10 +93,7 @@ struct Overview : Tree {
   std::vector<std::wstring> column(int which) const {
     std::vector<std::wstring> out;
     for (const auto& row : window.shown.rows) {
-      out.push_back(which == 0   ? row.link
-                    : which == 1 ? row.target
-                    : which == 2 ? row.state
-                                 : row.name);
+      out.push_back(which == 0 ? row.key : row.cells.at(which == 3 ? 0 : which));
     }
     return out;
   }
@@ -124,7 +121,7 @@ TEST(LinkOverview, ListsTheLinksSortedWithTheirStatesAndCountsWhileWalking) {
 TEST(LinkOverview, SortsByEachColumnEitherWay) {
   Overview o;
   o.disk.addLink(L"C:\\Top\\b\\ALSO live", L"D:\\T");
-  o.window.whileOpen = [&](const platform::LinkListHandlers& h) {
+  o.window.whileOpen = [&](const platform::TableHandlers& h) {
     const struct {
       int column;
       std::vector<std::wstring> links;  // the first of each name after the last backslash
@@ -147,10 +144,10 @@ TEST(LinkOverview, SortsByEachColumnEitherWay) {
 
 TEST(LinkOverview, RowCommandsTakeTheRoadsAndTheTableFollows) {
   Overview o;
-  o.window.whileOpen = [&](const platform::LinkListHandlers& h) {
+  o.window.whileOpen = [&](const platform::TableHandlers& h) {
     const auto commands = [&](const wchar_t* link) {
       std::vector<std::pair<int, bool>> out;
-      for (const auto& item : h.menu.items(link)) out.push_back({item.command, item.enabled});
+      for (const auto& item : h.items({link})) out.push_back({item.command, item.enabled});
       return out;
     };
     const std::vector<std::pair<int, bool>> sorting{
@@ -160,10 +157,10 @@ TEST(LinkOverview, RowCommandsTakeTheRoadsAndTheTableFollows) {
     EXPECT_EQ(commands(L"C:\\Top\\a\\inner\\Gone"), expected);
     EXPECT_TRUE(commands(L"C:\\Top\\not listed").empty());
 
-    h.menu.chosen(L"C:\\Top\\a\\inner\\Gone", kOverviewOpenTarget);  // greyed: nothing
-    h.menu.chosen(L"C:\\Top\\a\\Live", kOverviewChangeTarget);       // not offered: nothing
+    h.chosen({L"C:\\Top\\a\\inner\\Gone"}, kOverviewOpenTarget);  // greyed: nothing
+    h.chosen({L"C:\\Top\\a\\Live"}, kOverviewChangeTarget);       // not offered: nothing
     EXPECT_TRUE(o.opened.empty());
-    h.menu.chosen(L"C:\\Top\\a\\inner\\Gone", kOverviewDeleteLink);
+    h.chosen({L"C:\\Top\\a\\inner\\Gone"}, kOverviewDeleteLink);
     EXPECT_EQ(o.column(0), (std::vector<std::wstring>{L"C:\\Top\\a\\Live", L"C:\\Top\\b\\Share"}));
     EXPECT_EQ(o.window.shown.summary, L"“C:\\Top”中共有 2 个链接");
     h.activate(L"C:\\Top\\a\\Live");  // Enter or a double click
@@ -177,11 +174,11 @@ TEST(LinkOverview, RowCommandsTakeTheRoadsAndTheTableFollows) {
     o.disk.removeLink(link);
     o.disk.addLink(link, L"D:\\Missing");
   };
-  o.window.whileOpen = [&](const platform::LinkListHandlers& h) {
-    const auto items = h.menu.items(L"C:\\Top\\a\\Live");
+  o.window.whileOpen = [&](const platform::TableHandlers& h) {
+    const auto items = h.items({L"C:\\Top\\a\\Live"});
     ASSERT_GE(items.size(), 3u);
     EXPECT_EQ(items[1].text, L"更改链接目标…");
-    h.menu.chosen(L"C:\\Top\\a\\Live", kOverviewChangeTarget);
+    h.chosen({L"C:\\Top\\a\\Live"}, kOverviewChangeTarget);
     EXPECT_EQ(o.column(1)[0], L"D:\\Missing");
     EXPECT_EQ(o.column(2)[0], L"目标不存在");
   };

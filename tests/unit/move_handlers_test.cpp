@@ -6,7 +6,6 @@
 #include "argument_split.h"
 #include "fakes/fake_controls.h"
 #include "fakes/fake_folder_picker.h"
-#include "fakes/fake_link_list_window.h"
 #include "fakes/fake_link_probe.h"
 #include "fakes/fake_move_file_system.h"
 #include "fakes/fake_nt_volume.h"
@@ -14,6 +13,7 @@
 #include "fakes/fake_progress_window.h"
 #include "fakes/fake_running_programs.h"
 #include "fakes/fake_system.h"
+#include "fakes/fake_table_window.h"
 #include "fakes/fake_user_rights.h"
 #include "fakes/stepping_clock.h"
 #include "link/link_target_change.h"
@@ -155,7 +155,7 @@ struct World {
   std::unique_ptr<MoveHandlers> handlers_;
   fakes::FakeProgramInfo program_;
   fakes::FakeProgressWindow overviewProgress_;
-  fakes::FakeLinkListWindow overviewWindow_;
+  fakes::FakeTableWindow overviewWindow_;
   overview::LinkOverview overview_{
       {.files = disk, .probe = links, .progress = overviewProgress_, .window = overviewWindow_}};
   fakes::FakeFolderPicker picker_;

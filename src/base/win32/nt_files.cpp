@@ -58,11 +58,11 @@ NtStatus setInformation(HANDLE entry, const void* information, ULONG size, int i
 }
 
 NtStatus readFolder(HANDLE folder, void* buffer, ULONG size, bool restart,
-                    const std::wstring_view* only) {
+                    const std::wstring_view* only, int informationClass) {
   static const auto query = fromNtdll<QueryDirectoryFile>("NtQueryDirectoryFile");
   UNICODE_STRING mask = only ? counted(*only) : UNICODE_STRING{};
   IO_STATUS_BLOCK io{};
-  return query(folder, nullptr, nullptr, nullptr, &io, buffer, size, kFullDirectoryInformation,
+  return query(folder, nullptr, nullptr, nullptr, &io, buffer, size, informationClass,
                only != nullptr, only ? &mask : nullptr, restart);
 }
 

@@ -34,6 +34,7 @@ inline constexpr DWORD kErrorLinkOnTheWay = 4395;
 inline constexpr int kRenameInformation = 10;
 inline constexpr int kDispositionInformation = 13;
 inline constexpr int kFullDirectoryInformation = 2;
+inline constexpr int kIdFullDirectoryInformation = 38;  // the same, and each file's number
 inline constexpr int kDispositionInformationEx = 64;
 
 // Options of an opening (NtCreateFile's CreateOptions).
@@ -54,11 +55,12 @@ NtStatus openInside(HANDLE folder, std::wstring_view name, ACCESS_MASK access, U
 
 NtStatus setInformation(HANDLE entry, const void* information, ULONG size, int informationClass);
 
-// One batch of `folder`'s entries as FILE_FULL_DIR_INFORMATION records into `buffer`; from the
-// first entry when `restart`; only the entry named `only` when it is given. kStatusNoMoreFiles
-// after the last one.
+// One batch of `folder`'s entries as FILE_FULL_DIR_INFORMATION records (or those of
+// `informationClass`) into `buffer`; from the first entry when `restart`; only the entry named
+// `only` when it is given. kStatusNoMoreFiles after the last one.
 NtStatus readFolder(HANDLE folder, void* buffer, ULONG size, bool restart,
-                    const std::wstring_view* only = nullptr);
+                    const std::wstring_view* only = nullptr,
+                    int informationClass = kFullDirectoryInformation);
 
 // The entry's number on its volume (FileInternalInformation): cheaper under Wine than
 // GetFileInformationByHandle, which also asks for the volume. Nothing when it cannot be read.

@@ -36,6 +36,18 @@ bool startOnHost(std::string line) {
 
 }  // namespace
 
+bool runOnHostIn(const std::wstring& folder, const std::string& command) {
+  // Wine gives no handle to wait on: the command leaves a mark once it has ended well.
+  const std::wstring mark = folder + L"\\ran-on-host";
+  if (!startOnHost("/bin/sh -c \"cd '" + unixPathOf(folder) + "' && " + command +
+                   " && /usr/bin/touch ran-on-host\"")) {
+    return false;
+  }
+  const bool ran = eventually([&] { return exists(mark); }, 180s);
+  ::DeleteFileW(mark.c_str());
+  return ran;
+}
+
 // A screenshot of the whole screen when MIRAFOLD_SHOT names a host file, taken by ImageMagick on
 // the host (a Windows process under Wine can start a host program by its host path). Wine gives
 // no handle to wait on for a host program: the picture is there once its file stops growing.

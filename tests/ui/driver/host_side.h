@@ -25,6 +25,10 @@ bool eventually(Condition condition,
 // the host. Returns once the picture is written.
 void screenshotIfAsked();
 
+// A shell command run on the host inside `folder` (to make many files at once; name programs by
+// their full paths); true once it has ended well, false when it failed or took over three minutes.
+bool runOnHostIn(const std::wstring& folder, const std::string& command);
+
 // A folder made unchangeable on the host: not even root may rename or create an entry in it, and
 // its permissions say so (no write for anyone).
 // Made changeable again however the test ends.

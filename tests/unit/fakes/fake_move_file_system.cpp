@@ -32,7 +32,8 @@ platform::EntryInfo infoOf(const FakeMoveFileSystem::Node& node) {
           node.times,
           (node.attributes &
            (platform::kAttributeRecallOnOpen | platform::kAttributeRecallOnDataAccess)) != 0,
-          node.tag};
+          node.tag,
+          node.fileId};
 }
 
 }  // namespace

@@ -43,6 +43,7 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
     bool isPrivate = false;  // made by createPrivateFolder: nobody else may add to it
     bool streams = false;    // a file's named data streams
     std::wstring owner;      // none: this process's user; else another (SYSTEM, TrustedInstaller)
+    std::uint64_t fileId = 0;  // as a listing reports it; names of one file share it
   };
   struct Volume {
     bool network = false;
@@ -79,6 +80,9 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   void giveOwner(const std::wstring& path, const std::wstring& owner) { at(path)->owner = owner; }
   // A process without the restore privilege (not elevated): its copies are its own.
   void withoutRestorePrivilege() { restorePrivilege_ = false; }
+
+  // The listing reports this number for the file: two files of one number are names of one.
+  void giveFileId(const std::wstring& file, std::uint64_t id) { at(file)->fileId = id; }
 
   // The path with every link on the way replaced by its target; the last part too when asked.
   std::wstring resolve(const std::wstring& path, bool followLast) const;

@@ -1,12 +1,16 @@
-#include "platform/win32/ui/link_list_dialog.h"
+#include "platform/win32/ui/table_dialog.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
 
 #include <algorithm>
+#include <atomic>
 #include <iterator>
+#include <memory>
+#include <mutex>
 #include <optional>
-#include <stdexcept>
+#include <thread>
+#include <utility>
 
 #include "base/win32/handles.h"
 #include "platform/win32/ui/dpi.h"
@@ -16,7 +20,11 @@
 namespace mirafold::win32 {
 namespace {
 
-constexpr wchar_t kClassName[] = L"MirafoldLinks";
+// Work posted from the worker waits in the window's queue.
+constexpr UINT kPosted = WM_APP + 1;
+// What the worker shows is drawn at most this often; the last of it always.
+constexpr ULONGLONG kShowEvery = 100;
+constexpr UINT_PTR kShowTimer = 1;
 
 // The layout at 96 dpi, scaled to the window's DPI when it is made and whenever that changes.
 struct Place {
@@ -25,38 +33,80 @@ struct Place {
 };
 constexpr int kClientWidth = 680, kClientHeight = 420;
 constexpr Place kPlaces[] = {
-    {kLinkTableId, 12, 12, 656, 354},
-    {kLinkSummaryId, 12, 380, 540, 20},
+    {kTableId, 12, 12, 656, 354},
+    {kTableSummaryId, 12, 380, 540, 20},
     {IDCANCEL, 578, 376, 90, 28},
 };
-// Link, target, state; what is left of the table's width goes to the scroll bar.
-constexpr int kColumnWidths[] = {220, 332, 80};
+
+// What the worker hands the window's thread; outlives the window while the worker holds it.
+struct Mailbox {
+  std::mutex lock;
+  HWND window = nullptr;  // null once the window has gone: posts are dropped
+  std::vector<std::function<void()>> waiting;
+
+  void post(std::function<void()> work) {
+    const std::lock_guard hold(lock);
+    if (!window) return;
+    waiting.push_back(std::move(work));
+    if (waiting.size() == 1) ::PostMessageW(window, kPosted, 0, 0);
+  }
+  std::vector<std::function<void()>> take() {
+    const std::lock_guard hold(lock);
+    return std::exchange(waiting, {});
+  }
+};
 
 }  // namespace
 
-struct Win32LinkListDialog::Window {
+struct Win32TableDialog::Window {
   HWND owner = nullptr;
   HWND hwnd = nullptr;
   HWND table = nullptr;
-  const platform::LinkListHandlers* handlers = nullptr;
-  platform::LinkListContent content;
+  const platform::TableHandlers* handlers = nullptr;
+  const TableTexts* texts = nullptr;
+  platform::TableContent content;
+  std::shared_ptr<Mailbox> mailbox = std::make_shared<Mailbox>();
+  std::thread worker;
+  std::atomic<bool> working = false;
+  // While posted work runs, what it shows waits, and only the last is drawn, at most every
+  // kShowEvery ms: a worker that posts faster than the table draws never holds the window behind
+  // a backlog.
+  bool batching = false;
+  std::optional<platform::TableContent> latest;
+  ULONGLONG shownAt = 0;
   base::win32::UniqueFont font;
   HWND focus = nullptr;  // the control that had the focus when the window was last left
   bool closed = false;
 
-  std::optional<std::size_t> selectedRow() const {
-    const LRESULT row =
-        ::SendMessageW(table, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
-    if (row < 0 || static_cast<std::size_t>(row) >= content.rows.size()) return std::nullopt;
-    return static_cast<std::size_t>(row);
+  std::vector<std::size_t> selectedRows() const {
+    std::vector<std::size_t> rows;
+    for (LRESULT row = -1;;) {
+      row = ::SendMessageW(table, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED);
+      if (row < 0 || static_cast<std::size_t>(row) >= content.rows.size()) return rows;
+      rows.push_back(static_cast<std::size_t>(row));
+    }
   }
 
-  void select(std::size_t row) {
+  std::vector<std::wstring> selectedKeys() const {
+    std::vector<std::wstring> keys;
+    for (const std::size_t row : selectedRows()) keys.push_back(content.rows[row].key);
+    return keys;
+  }
+
+  void select(std::size_t row, bool focused) {
     LVITEMW item{};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    item.stateMask = LVIS_SELECTED | (focused ? LVIS_FOCUSED : 0u);
+    item.state = item.stateMask;
     ::SendMessageW(table, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-    ::SendMessageW(table, LVM_ENSUREVISIBLE, row, FALSE);
+    if (focused) ::SendMessageW(table, LVM_ENSUREVISIBLE, row, FALSE);
+  }
+
+  void selectOnly(std::size_t row) {
+    LVITEMW none{};
+    none.stateMask = LVIS_SELECTED;
+    ::SendMessageW(table, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                   reinterpret_cast<LPARAM>(&none));
+    select(row, true);
   }
 
   void layOut(int dpi) {
@@ -68,15 +118,15 @@ struct Win32LinkListDialog::Window {
                      SWP_NOZORDER | SWP_NOACTIVATE);
       ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fresh.get()), TRUE);
     }
-    for (int column = 0; column < static_cast<int>(std::size(kColumnWidths)); ++column) {
-      ::SendMessageW(table, LVM_SETCOLUMNWIDTH, column, px(kColumnWidths[column]));
+    for (std::size_t column = 0; column < texts->columns.size(); ++column) {
+      ::SendMessageW(table, LVM_SETCOLUMNWIDTH, column, px(texts->columns[column].width));
     }
     font = std::move(fresh);
   }
 
   void showSortArrow() {
     const HWND header = reinterpret_cast<HWND>(::SendMessageW(table, LVM_GETHEADER, 0, 0));
-    for (int column = 0; column < static_cast<int>(std::size(kColumnWidths)); ++column) {
+    for (int column = 0; column < static_cast<int>(texts->columns.size()); ++column) {
       HDITEMW item{};
       item.mask = HDI_FORMAT;
       ::SendMessageW(header, HDM_GETITEMW, column, reinterpret_cast<LPARAM>(&item));
@@ -86,26 +136,85 @@ struct Win32LinkListDialog::Window {
     }
   }
 
-  void show(const platform::LinkListContent& fresh) {
-    const auto before = selectedRow();
-    const std::wstring selected = before ? content.rows[*before].link : std::wstring();
+  void show(const platform::TableContent& fresh) {
+    if (batching) {
+      latest = fresh;
+      return;
+    }
+    // Newer than anything still waiting to be drawn.
+    latest.reset();
+    ::KillTimer(hwnd, kShowTimer);
+    shownAt = ::GetTickCount64();
+    const std::vector<std::size_t> before = selectedRows();
+    const LRESULT focused =
+        ::SendMessageW(table, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED);
+    const std::wstring focusedKey =
+        focused >= 0 && static_cast<std::size_t>(focused) < content.rows.size()
+            ? content.rows[static_cast<std::size_t>(focused)].key
+            : std::wstring();
+    const std::vector<std::wstring> selected = selectedKeys();
     content = fresh;
-    ::SendMessageW(table, LVM_SETITEMCOUNT, content.rows.size(), 0);
+    ::SendMessageW(table, LVM_SETITEMCOUNT, content.rows.size(), LVSICF_NOSCROLL);
     LVITEMW none{};
     none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     ::SendMessageW(table, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
                    reinterpret_cast<LPARAM>(&none));
-    const auto at =
-        std::find_if(content.rows.begin(), content.rows.end(),
-                     [&](const platform::LinkListRow& r) { return r.link == selected; });
-    if (at != content.rows.end()) {
-      select(static_cast<std::size_t>(at - content.rows.begin()));
-    } else if (!content.rows.empty()) {
-      select(before ? std::min(*before, content.rows.size() - 1) : 0);
+    bool kept = false;
+    for (std::size_t row = 0; row < content.rows.size(); ++row) {
+      const std::wstring& key = content.rows[row].key;
+      if (std::find(selected.begin(), selected.end(), key) == selected.end()) continue;
+      select(row, key == focusedKey);
+      kept = true;
+    }
+    if (!kept && !content.rows.empty()) {
+      select(before.empty() ? 0 : std::min(before.front(), content.rows.size() - 1), true);
     }
     ::InvalidateRect(table, nullptr, TRUE);
-    ::SetDlgItemTextW(hwnd, kLinkSummaryId, content.summary.c_str());
+    ::SetDlgItemTextW(hwnd, kTableSummaryId, content.summary.c_str());
+    ::SetDlgItemTextW(hwnd, IDCANCEL, (content.busy ? texts->cancel : texts->close).c_str());
     showSortArrow();
+  }
+
+  // Work on the worker thread; what it posts runs here, between messages.
+  void start(platform::TableWork work) {
+    if (worker.joinable()) worker.join();
+    working = true;
+    worker = std::thread([this, work = std::move(work), mailbox = mailbox] {
+      try {
+        work([mailbox](std::function<void()> job) { mailbox->post(std::move(job)); });
+      } catch (...) {
+        // The window stays; what the work found so far is shown.
+      }
+      working = false;
+    });
+  }
+
+  void runPosted() {
+    batching = true;
+    for (auto& job : mailbox->take()) job();
+    batching = false;
+    if (!latest) return;
+    const ULONGLONG since = ::GetTickCount64() - shownAt;
+    if (since >= kShowEvery) {
+      showLatest();
+    } else {
+      ::SetTimer(hwnd, kShowTimer, static_cast<UINT>(kShowEvery - since), nullptr);
+    }
+  }
+
+  void showLatest() {
+    if (latest) show(*std::exchange(latest, std::nullopt));
+  }
+
+  // The window has gone: the work is asked to stop, and awaited; what it still posts is dropped.
+  void endWork() {
+    {
+      const std::lock_guard hold(mailbox->lock);
+      mailbox->window = nullptr;
+      mailbox->waiting.clear();
+    }
+    if (working && handlers->stop) handlers->stop();
+    if (worker.joinable()) worker.join();
   }
 
   // A message box a road opened gives the owner its input back when it closes, and the owner is
@@ -118,14 +227,16 @@ struct Win32LinkListDialog::Window {
 
   void showMenu(LPARAM lParam) {
     POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    std::optional<std::size_t> row;
     if (at.x == -1 && at.y == -1) {
-      // From the keyboard: the selected row, the menu at its lower left.
-      row = selectedRow();
-      if (!row) return;
+      // From the keyboard: the chosen rows, the menu at the focused one's lower left.
+      const auto rows = selectedRows();
+      if (rows.empty()) return;
+      LRESULT row = ::SendMessageW(table, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED);
+      if (row < 0) row = static_cast<LRESULT>(rows.front());
       RECT r{};
       r.left = LVIR_LABEL;
-      ::SendMessageW(table, LVM_GETITEMRECT, *row, reinterpret_cast<LPARAM>(&r));
+      ::SendMessageW(table, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(&r));
       at = {r.left, r.bottom};
       ::ClientToScreen(table, &at);
     } else {
@@ -134,10 +245,12 @@ struct Win32LinkListDialog::Window {
       ::ScreenToClient(table, &hit.pt);
       const LRESULT found = ::SendMessageW(table, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
       if (found < 0 || static_cast<std::size_t>(found) >= content.rows.size()) return;
-      row = static_cast<std::size_t>(found);
-      select(*row);
+      // A click on a row outside the chosen ones chooses it alone, as Explorer does.
+      const auto rows = selectedRows();
+      const auto row = static_cast<std::size_t>(found);
+      if (std::find(rows.begin(), rows.end(), row) == rows.end()) selectOnly(row);
     }
-    const auto items = handlers->menu.items(content.rows[*row].link);
+    const auto items = handlers->items(selectedKeys());
     if (items.empty()) return;
     const base::win32::UniqueMenu menu(::CreatePopupMenu());
     if (!menu) return;
@@ -151,18 +264,17 @@ struct Win32LinkListDialog::Window {
   }
 
   void choose(int command) {
-    const auto row = selectedRow();
-    if (!row) return;
-    const std::wstring link = content.rows[*row].link;
-    handlers->menu.chosen(link, command);
+    const std::vector<std::wstring> keys = selectedKeys();
+    if (keys.empty()) return;
+    handlers->chosen(keys, command);
     afterRoad();
   }
 
   void activate() {
-    const auto row = selectedRow();
-    if (!row || !handlers->activate) return;
-    const std::wstring link = content.rows[*row].link;
-    handlers->activate(link);
+    const auto rows = selectedRows();
+    if (rows.size() != 1 || !handlers->activate) return;
+    const std::wstring key = content.rows[rows.front()].key;
+    handlers->activate(key);
     afterRoad();
   }
 
@@ -176,11 +288,10 @@ struct Win32LinkListDialog::Window {
             item.cchTextMax <= 0) {
           return 0;
         }
-        const platform::LinkListRow& row = content.rows[static_cast<std::size_t>(item.iItem)];
-        const std::wstring& text = item.iSubItem == 0   ? row.name
-                                   : item.iSubItem == 1 ? row.target
-                                                        : row.state;
-        ::lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
+        const platform::TableRow& row = content.rows[static_cast<std::size_t>(item.iItem)];
+        const auto cell = static_cast<std::size_t>(item.iSubItem);
+        ::lstrcpynW(item.pszText, cell < row.cells.size() ? row.cells[cell].c_str() : L"",
+                    item.cchTextMax);
         return 0;
       }
       case LVN_COLUMNCLICK:
@@ -197,7 +308,7 @@ struct Win32LinkListDialog::Window {
 
 namespace {
 
-using Window = Win32LinkListDialog::Window;
+using Window = Win32TableDialog::Window;
 
 LRESULT onMessage(Window& self, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -210,9 +321,21 @@ LRESULT onMessage(Window& self, HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return 0;
       }
       break;
+    case kPosted:
+      self.runPosted();
+      return 0;
+    case WM_TIMER:
+      if (wParam != kShowTimer) break;
+      self.showLatest();
+      return 0;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDCANCEL) {
-        self.closed = true;
+        // While work fills the table the button (and Esc) stops it; the window stays.
+        if (!self.content.busy) {
+          self.closed = true;
+        } else if (self.working && self.handlers->stop) {
+          self.handlers->stop();
+        }
       } else if (LOWORD(wParam) == IDOK) {
         // Enter, which the dialog navigation turns into the default command.
         if (::GetFocus() == self.table) self.activate();
@@ -269,7 +392,7 @@ void registerClass() {
   wc.hInstance = ::GetModuleHandleW(nullptr);
   wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kClassName;
+  wc.lpszClassName = kTableClassName;
   ::RegisterClassExW(&wc);  // a second registration fails harmlessly
 }
 
@@ -282,57 +405,69 @@ HWND child(HWND parent, const wchar_t* cls, const std::wstring& text, DWORD styl
 
 }  // namespace
 
-Win32LinkListDialog::Win32LinkListDialog(HWND owner, LinkListTexts texts)
+Win32TableDialog::Win32TableDialog(HWND owner, TableTexts texts)
     : owner_(owner), texts_(std::move(texts)) {}
 
-Win32LinkListDialog::~Win32LinkListDialog() = default;
+Win32TableDialog::~Win32TableDialog() = default;
 
-void Win32LinkListDialog::run(const platform::LinkListContent& content,
-                              const platform::LinkListHandlers& handlers) {
+void Win32TableDialog::run(const platform::TableContent& content,
+                           const platform::TableHandlers& handlers, platform::TableWork work) {
   registerClass();
   Window state;
   state.owner = owner_;
   state.handlers = &handlers;
+  state.texts = &texts_;
   const int dpi = owner_ ? windowDpi(owner_) : kDefaultDpi;
   const base::win32::UniqueWindow window =
-      makeOwnedDialog(owner_, kClassName, texts_.title, {kClientWidth, kClientHeight}, &state);
+      makeOwnedDialog(owner_, kTableClassName, texts_.title, {kClientWidth, kClientHeight}, &state);
   state.hwnd = window.get();
+  state.mailbox->window = state.hwnd;
   state.table = child(state.hwnd, WC_LISTVIEWW, L"",
-                      WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
-                      kLinkTableId, WS_EX_CLIENTEDGE);
+                      WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS |
+                          (texts_.severalRows ? 0u : static_cast<DWORD>(LVS_SINGLESEL)),
+                      kTableId, WS_EX_CLIENTEDGE);
   ::SendMessageW(state.table, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
-  for (int column = 0; column < static_cast<int>(std::size(texts_.columns)); ++column) {
+  for (std::size_t column = 0; column < texts_.columns.size(); ++column) {
+    const platform::TableColumn& spec = texts_.columns[column];
+    std::wstring title(spec.title);
     LVCOLUMNW c{};
-    c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    c.pszText = texts_.columns[column].data();
-    c.cx = scaled(kColumnWidths[column], dpi, kDefaultDpi);
-    c.iSubItem = column;
+    c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM | LVCF_FMT;
+    c.fmt = spec.alignRight ? LVCFMT_RIGHT : LVCFMT_LEFT;
+    c.pszText = title.data();
+    c.cx = scaled(spec.width, dpi, kDefaultDpi);
+    c.iSubItem = static_cast<int>(column);
     ::SendMessageW(state.table, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&c));
   }
-  child(state.hwnd, L"STATIC", L"", SS_NOPREFIX | SS_PATHELLIPSIS, kLinkSummaryId);
+  child(state.hwnd, L"STATIC", L"", SS_NOPREFIX | SS_PATHELLIPSIS, kTableSummaryId);
   child(state.hwnd, L"BUTTON", texts_.close, WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL);
   state.layOut(dpi);
   state.show(content);
 
   open_ = &state;
+  if (work) state.start(std::move(work));
   // Modal: the owner takes no input, but paints, until the window goes.
   if (owner_) ::EnableWindow(owner_, FALSE);
   ::ShowWindow(state.hwnd, SW_SHOW);
   ::SetFocus(state.table);
 
   const std::optional<int> quit = runModalLoop([&] { return state.closed; });
+  state.endWork();
   open_ = nullptr;
   // The owner takes input again before this window goes, so that it is the one activated.
   if (owner_) ::EnableWindow(owner_, TRUE);
   if (quit) ::PostQuitMessage(*quit);
 }
 
-void Win32LinkListDialog::show(const platform::LinkListContent& content) {
+void Win32TableDialog::show(const platform::TableContent& content) {
   if (open_) open_->show(content);
 }
 
-void Win32LinkListDialog::close() {
+void Win32TableDialog::start(platform::TableWork work) {
+  if (open_) open_->start(std::move(work));
+}
+
+void Win32TableDialog::close() {
   if (open_) open_->closed = true;
 }
 

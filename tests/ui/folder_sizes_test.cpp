@@ -1,0 +1,170 @@
+// A folder's subfolders by size, through the real program: opened from a row's menu, each
+// subfolder's size the bytes written into it (a second name of a file counted once, a link
+// neither entered nor counted), sorted from a header, and a long walk stopped with 取消.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/main_layout.h"
+#include "driver/driver.h"
+#include "driver/host_side.h"
+#include "platform/win32/ui/table_dialog.h"
+#include "sizes/size_overview.h"
+
+// After windows.h, which the driver brings.
+#include <commctrl.h>
+
+namespace mirafold::ui {
+namespace {
+
+namespace id = app::id;
+using win32::kTableId, win32::kTableSummaryId;
+
+constexpr auto kTitle = L"文件夹大小";
+
+bool isLink(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+class FolderSizesTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    program = root.makeFolder(L"program");
+    start = root.makeFolder(L"start");
+    top = root.makeFolder(L"start\\top");
+    installProgram(program);
+  }
+  void TearDown() override {
+    app.reset();
+    // A big tree goes on the host at once, as it came.
+    if (exists(top + L"\\10")) {
+      EXPECT_TRUE(runOnHostIn(top, "/usr/bin/rm -rf [1-6][0-9]"));
+    }
+    // Links go first, by the tool, so that clearing the test folders never walks through one.
+    for (const std::wstring& made : links) {
+      if (isLink(made)) {
+        EXPECT_EQ(runJunction(L"-d \"" + made + L"\""), 0u);
+      }
+    }
+  }
+  void link(const std::wstring& at, const std::wstring& target) {
+    ASSERT_EQ(runJunction(L"\"" + at + L"\" \"" + target + L"\""), 0u);
+    links.push_back(at);
+  }
+  HWND open() {
+    if (!app) {
+      app = std::make_unique<App>(program, L"", start);
+      EXPECT_NE(app->waitForMainWindow(), nullptr);
+      EXPECT_TRUE(app->waitForText(id::kDir1, start));
+    }
+    EXPECT_TRUE(app->chooseRowCommand(id::kDir1, 0, sizes::kCommandFolderSizes));
+    return app->waitForWindow(kTitle, 20s, win32::kTableClassName);
+  }
+  // The table as shown, the last change left out: one text a row, its cells joined by " | ".
+  std::vector<std::wstring> table(HWND window) {
+    std::vector<std::wstring> rows;
+    for (int row = 0; row < app->tableRows(window, kTableId); ++row) {
+      std::wstring text;
+      for (int column : {0, 1, 2, 4}) {
+        text += (column ? L" | " : L"") + app->tableCell(window, kTableId, row, column);
+      }
+      rows.push_back(text);
+    }
+    return rows;
+  }
+  bool walking(HWND window) { return app->textIn(window, IDCANCEL) == L"取消"; }
+
+  TestFolder root;
+  std::wstring program, start, top;
+  std::vector<std::wstring> links;
+  std::unique_ptr<App> app;
+};
+
+TEST_F(FolderSizesTest, EachSubfolderHoldsTheBytesWrittenIntoItAndSortsByEachColumn) {
+  for (const wchar_t* folder : {L"start\\top\\Alpha\\deep", L"start\\top\\Beta", L"elsewhere"}) {
+    root.makeFolder(folder);
+  }
+  root.makeFile(L"start\\top\\Alpha\\a.bin", std::string(600, 'a'));
+  root.makeFile(L"start\\top\\Alpha\\deep\\b.bin", std::string(300, 'b'));
+  ASSERT_TRUE(::CreateHardLinkW((top + L"\\Alpha\\twin.bin").c_str(),
+                                (top + L"\\Alpha\\deep\\b.bin").c_str(), nullptr))
+      << "a second name of b.bin: error " << ::GetLastError();
+  root.makeFile(L"start\\top\\Beta\\c.bin", std::string(100, 'c'));
+  root.makeFile(L"elsewhere\\far.bin", std::string(5000, 'f'));
+  link(top + L"\\Linked", root / L"elsewhere");
+  link(top + L"\\Alpha\\In", root / L"elsewhere");
+
+  const HWND window = open();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(eventually([&] { return !walking(window); }));
+  EXPECT_EQ(table(window),
+            (std::vector<std::wstring>{L"Alpha | 900 B | 2 | ", L"Beta | 100 B | 1 | ",
+                                       L"Linked |  |  | 链接，不计入"}))
+      << "largest first";
+  EXPECT_EQ(app->textIn(window, kTableSummaryId), L"“" + top + L"”中有 3 个子文件夹，合计 1000 B");
+  EXPECT_FALSE(app->tableCell(window, kTableId, 0, 3).empty()) << "a last change";
+  screenshotIfAsked();
+
+  // A click on the header of 文件夹 sorts by it; the same again, the other way.
+  const HWND list = ::GetDlgItem(window, kTableId);
+  const HWND header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
+  const LPARAM at = MAKELPARAM(20, 5);
+  for (const auto& expected : {std::vector<std::wstring>{L"Alpha", L"Beta", L"Linked"},
+                               std::vector<std::wstring>{L"Linked", L"Beta", L"Alpha"}}) {
+    ::PostMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::PostMessageW(header, WM_LBUTTONUP, 0, at);
+    const auto names = [&] {
+      std::vector<std::wstring> out;
+      for (int row = 0; row < app->tableRows(window, kTableId); ++row) {
+        out.push_back(app->tableCell(window, kTableId, row, 0));
+      }
+      return out;
+    };
+    EXPECT_TRUE(eventually([&] { return names() == expected; }, 5s)) << expected.front();
+  }
+  app->closeWindow(window);
+  EXPECT_TRUE(eventually([&] { return !::IsWindow(window); }));
+}
+
+TEST_F(FolderSizesTest, ALongWalkStopsAtCancelAndTheWindowStays) {
+  // 60 subfolders of 1,000 files of 10 bytes, made on the host at once (under Wine each file
+  // made here would take milliseconds).
+  ASSERT_TRUE(runOnHostIn(top,
+                          "for d in $(/usr/bin/seq 10 69); do /usr/bin/mkdir $d && cd $d && "
+                          "/usr/bin/seq 1000 | /usr/bin/xargs /usr/bin/truncate -s 10 && cd .. || "
+                          "exit 1; done"));
+  HWND window = open();
+  ASSERT_NE(window, nullptr);
+  // (How long the window takes to answer while a walk goes on is measured by scripts/bench.)
+  ASSERT_TRUE(eventually([&] { return !walking(window); }));
+  for (const std::wstring& row : table(window)) EXPECT_TRUE(row.ends_with(L" | 9.8 KB | 1000 | "));
+  EXPECT_EQ(app->textIn(window, kTableSummaryId),
+            L"“" + top + L"”中有 60 个子文件夹，合计 585.9 KB");
+  app->closeWindow(window);
+  ASSERT_TRUE(eventually([&] { return !::IsWindow(window); }));
+
+  // Again, stopped at once: 取消 stops the walk, not the window.
+  window = open();
+  ASSERT_NE(window, nullptr);
+  app->clickIn(window, IDCANCEL);
+  ASSERT_TRUE(eventually([&] { return !walking(window); }));
+  ASSERT_TRUE(::IsWindow(window));
+  EXPECT_EQ(app->textIn(window, IDCANCEL), L"关闭");
+  EXPECT_TRUE(app->textIn(window, kTableSummaryId).starts_with(L"已取消：算完 "));
+  const auto rows = table(window);
+  EXPECT_EQ(rows.size(), 60u);
+  EXPECT_TRUE(std::any_of(rows.begin(), rows.end(), [](const std::wstring& row) {
+    return row.ends_with(L"已取消，未算完");
+  }));
+  for (const std::wstring& row : rows) {
+    if (!row.ends_with(L"已取消，未算完")) {
+      EXPECT_TRUE(row.ends_with(L" | 9.8 KB | 1000 | ")) << row;
+    }
+  }
+  app->closeWindow(window);
+}
+
+}  // namespace
+}  // namespace mirafold::ui

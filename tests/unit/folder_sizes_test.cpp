@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include "fakes/fake_move_file_system.h"
+#include "fakes/fake_table_window.h"
+#include "sizes/size_overview.h"
+
+namespace mirafold::sizes {
+namespace {
+
+// C:\Top: Big holds 1000 + 500 bytes, the 500 also named in Small (one file, two names), and a
+// link inside that leads to 5000 bytes on D:; Linked is itself a link to them; a file beside.
+struct Sizes {
+  Sizes() {
+    disk.addVolume(L'C');
+    disk.addVolume(L'D');
+    disk.addFile(L"D:\\Far\\huge.bin", std::wstring(5000, L'x'));
+    disk.addFile(L"C:\\Top\\Big\\a.bin", std::wstring(1000, L'x'));
+    disk.addFile(L"C:\\Top\\Big\\sub\\b.bin", std::wstring(500, L'x'));
+    disk.addLink(L"C:\\Top\\Big\\sub\\Inner", L"D:\\Far");
+    disk.addFile(L"C:\\Top\\Small\\c.txt", std::wstring(10, L'x'));
+    disk.addFile(L"C:\\Top\\Small\\same.bin", std::wstring(500, L'x'));
+    disk.giveFileId(L"C:\\Top\\Big\\sub\\b.bin", 7);
+    disk.giveFileId(L"C:\\Top\\Small\\same.bin", 7);
+    disk.addLink(L"C:\\Top\\Linked", L"D:\\Far");
+    disk.addFile(L"C:\\Top\\loose.txt", L"x");
+    std::vector<std::wstring> paths;
+    for (const auto& [path, node] : disk.nodes()) paths.push_back(path);
+    for (const std::wstring& path : paths) disk.setTimes(path, {1, 10});
+    disk.setTimes(L"C:\\Top\\Big\\sub\\b.bin", {1, 90});
+    disk.setTimes(L"C:\\Top\\Small", {1, 40});
+    disk.setTimes(L"C:\\Top\\Linked", {1, 60});
+    disk.resetFaults();
+  }
+  std::vector<std::wstring> rows() const {
+    std::vector<std::wstring> out;
+    for (const auto& row : window.shown.rows) {
+      std::wstring text;
+      for (const auto& cell : row.cells) text += (text.empty() ? L"" : L"|") + cell;
+      out.push_back(text);
+    }
+    return out;
+  }
+  fakes::FakeMoveFileSystem disk;
+  fakes::FakeTableWindow window;
+  SizeOverview sizes{{.files = disk, .window = window, .timeText = [](std::uint64_t t) {
+                        return L"t" + std::to_wstring(t);
+                      }}};
+};
+
+TEST(FolderSizes, EachSubfolderByItsOwnFilesWithoutLinksOrSecondNames) {
+  const struct {
+    const char* name;
+    long failingListing;  // the disk's operation that fails, -1: none
+    int stopAtPost;       // 取消 pressed after this many posts, 0: never
+    std::vector<std::wstring> rows;
+    std::wstring summary;
+  } cases[] = {
+      {"whole",
+       -1,
+       0,
+       {L"Big|1.5 KB|2|t90|", L"Small|10 B|1|t40|", L"Linked|||t60|链接，不计入"},
+       L"“C:\\Top”中有 3 个子文件夹，合计 1.5 KB"},
+      {"a folder below that cannot be listed",
+       2,
+       0,
+       {L"Big|1000 B|1|t10|1 个文件夹无法读取", L"Small|510 B|2|t40|",
+        L"Linked|||t60|链接，不计入"},
+       L"“C:\\Top”中有 3 个子文件夹，合计 1.5 KB"},
+      {"cancelled after the first",
+       -1,
+       2,
+       {L"Big|1.5 KB|2|t90|", L"Small|||t40|已取消，未算完", L"Linked|||t60|链接，不计入"},
+       L"已取消：算完 1 个子文件夹，合计 1.5 KB"},
+      {"the folder itself unreadable", 0, 0, {}, L"无法读取“C:\\Top”"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Sizes s;
+    if (c.failingListing >= 0) s.disk.failAt(c.failingListing);
+    int posts = 0;
+    s.window.posted = [&] {
+      if (++posts == c.stopAtPost) s.window.given->stop();
+    };
+    s.sizes.show(L"C:\\Top", {});
+    EXPECT_EQ(s.rows(), c.rows);
+    EXPECT_EQ(s.window.shown.summary, c.summary);
+    EXPECT_FALSE(s.window.shown.busy);
+  }
+}
+
+TEST(FolderSizes, SortsAndMovesTheChosenRowsThenMeasuresThemAfresh) {
+  Sizes s;
+  std::vector<std::vector<std::wstring>> moved;
+  const MoveFolders move = [&](const std::vector<std::wstring>& folders) {
+    moved.push_back(folders);
+    s.disk.rename(L"C:\\Top\\Big", L"D:\\Big");
+    s.disk.addLink(L"C:\\Top\\Big", L"D:\\Big");
+    s.disk.setTimes(L"C:\\Top\\Big", {1, 70});
+  };
+  s.window.whileOpen = [&](const platform::TableHandlers& h) {
+    const auto names = [&] {
+      std::vector<std::wstring> out;
+      for (const auto& row : s.window.shown.rows) out.push_back(row.cells[0]);
+      return out;
+    };
+    const struct {
+      int column;
+      std::vector<std::wstring> names;
+    } steps[] = {
+        {0, {L"Big", L"Linked", L"Small"}},  // by name, A first
+        {0, {L"Small", L"Linked", L"Big"}},  // the same again: the other way
+        {2, {L"Big", L"Small", L"Linked"}},  // by files, most first
+        {3, {L"Big", L"Linked", L"Small"}},  // by last change, latest first
+    };
+    for (const auto& step : steps) {
+      h.sortBy(step.column);
+      EXPECT_EQ(names(), step.names) << step.column;
+    }
+    const auto enabled = [&](std::vector<std::wstring> keys) {
+      return h.items(keys).front().enabled;
+    };
+    EXPECT_TRUE(enabled({L"C:\\Top\\Big", L"C:\\Top\\Small"}));
+    EXPECT_FALSE(enabled({L"C:\\Top\\Big", L"C:\\Top\\Linked"})) << "a link moves no further";
+    h.chosen({L"C:\\Top\\Big", L"C:\\Top\\Linked"}, kSizesMoveAway);  // greyed: nothing
+    EXPECT_TRUE(moved.empty());
+    h.chosen({L"C:\\Top\\Big"}, kSizesMoveAway);
+    EXPECT_EQ(moved, (std::vector<std::vector<std::wstring>>{{L"C:\\Top\\Big"}}));
+    // Only the rows moved are measured again: Small keeps what it had.
+    h.sortBy(1);
+    EXPECT_EQ(s.rows(),
+              (std::vector<std::wstring>{L"Small|10 B|1|t40|", L"Linked|||t60|链接，不计入",
+                                         L"Big|||t70|链接，不计入"}));
+    EXPECT_EQ(s.window.shown.summary, L"“C:\\Top”中有 3 个子文件夹，合计 10 B");
+  };
+  s.sizes.show(L"C:\\Top", move);
+}
+
+}  // namespace
+}  // namespace mirafold::sizes
