@@ -66,12 +66,16 @@ NtStatus readFolder(HANDLE folder, void* buffer, ULONG size, bool restart,
                only != nullptr, only ? &mask : nullptr, restart);
 }
 
-std::optional<LONGLONG> indexOf(HANDLE entry) {
+NtStatus queryInformation(HANDLE entry, void* information, ULONG size, int informationClass) {
   static const auto query = fromNtdll<QueryInformationFile>("NtQueryInformationFile");
+  IO_STATUS_BLOCK io{};
+  return query(entry, &io, information, size, informationClass);
+}
+
+std::optional<LONGLONG> indexOf(HANDLE entry) {
   constexpr int kInternalInformation = 6;
   LARGE_INTEGER index{};
-  IO_STATUS_BLOCK io{};
-  if (query(entry, &io, &index, sizeof index, kInternalInformation) < 0) return std::nullopt;
+  if (queryInformation(entry, &index, sizeof index, kInternalInformation) < 0) return std::nullopt;
   return index.QuadPart;
 }
 

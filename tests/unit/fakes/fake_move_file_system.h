@@ -4,7 +4,8 @@
 // can be made to fail, or to "crash": throw SimulatedCrash so that the engine stops dead there.
 //
 // It keeps the rules Windows documents where they bear on a move: a crash is a power cut, which
-// takes back a link not yet flushed (writing a file through flushes only its own volume's log); a
+// takes back a link not yet flushed (writing a file through flushes only its own volume's log) and
+// cuts short a finished copy whose flush is still in flight (until settleCopies); a
 // DACL that grants this process only reading leaves its owner READ_CONTROL and WRITE_DAC, no
 // right to set times or attributes, to add entries or to delete; below a held folder no link is
 // followed (Changed); an adversary may act between a listing and the next operation.
@@ -166,6 +167,7 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   platform::MoveStatus writeJournal(const std::wstring& path, const std::wstring& text) override;
   platform::MoveStatus readJournal(const std::wstring& path, std::wstring& text) override;
   platform::MoveStatus deleteJournal(const std::wstring& path) override;
+  platform::MoveStatus settleCopies() override;
 
  private:
   enum class Fault { None, Fail, Crash };
@@ -227,6 +229,7 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   bool attacked_ = false;
   long privateFolders_ = 0;
   long streamQueries_ = 0;
+  std::vector<std::wstring> unsettled_;  // copies finished, their flushes in flight
 };
 
 }  // namespace mirafold::fakes
