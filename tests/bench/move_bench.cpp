@@ -186,9 +186,9 @@ class TimedFileSystem final : public win32::Win32MoveFileSystem {
                              .notALink = std::wstring(move::kNotALink),
                              .volumeMountPoint = std::wstring(move::kVolumeMountPoint)}) {}
 
-  platform::MoveStatus createFolder(const std::wstring& path) override {
+  platform::MoveStatus createPrivateFolder(const std::wstring& path) override {
     if (path.ends_with(L".mirafold-partial")) copyStarted = Clock::now();
-    return Win32MoveFileSystem::createFolder(path);
+    return Win32MoveFileSystem::createPrivateFolder(path);
   }
   platform::MoveStatus rename(const std::wstring& from, const std::wstring& to) override {
     if (from.ends_with(L".mirafold-partial")) copyChecked = Clock::now();
@@ -317,6 +317,7 @@ void benchCopyToOtherDrive(const ui::TestFolder& root, int runs) {
               median(bareFlushing), median(threaded), workers);
   std::printf("move-other-drive %.1f\n", median(whole));
   std::printf("progress %.1f %.0f %.1f\n", median(perSecond), median(most), median(longest));
+  std::fflush(stdout);  // seen before the same-volume figures, which take long to make
 }
 
 void benchSameVolume(const ui::TestFolder& root, int runs) {

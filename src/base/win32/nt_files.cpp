@@ -33,20 +33,20 @@ UNICODE_STRING counted(std::wstring_view text) {
 
 NtStatus openInside(HANDLE folder, std::wstring_view name, ACCESS_MASK access, ULONG share,
                     ULONG disposition, ULONG options, UniqueFileHandle& opened,
-                    PSECURITY_DESCRIPTOR security) {
+                    PSECURITY_DESCRIPTOR security, ULONG attributes) {
   static const auto create = fromNtdll<CreateFile>("NtCreateFile");
   UNICODE_STRING text = counted(name);
-  OBJECT_ATTRIBUTES attributes{};
-  attributes.Length = sizeof attributes;
-  attributes.RootDirectory = folder;
-  attributes.ObjectName = &text;
-  attributes.Attributes = kCaseInsensitive;
-  attributes.SecurityDescriptor = security;
+  OBJECT_ATTRIBUTES object{};
+  object.Length = sizeof object;
+  object.RootDirectory = folder;
+  object.ObjectName = &text;
+  object.Attributes = kCaseInsensitive;
+  object.SecurityDescriptor = security;
   IO_STATUS_BLOCK io{};
   HANDLE handle = nullptr;
   const NTSTATUS status =
-      create(&handle, access | SYNCHRONIZE, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL, share,
-             disposition, options | kSynchronous | kForBackup, nullptr, 0);
+      create(&handle, access | SYNCHRONIZE, &object, &io, nullptr, attributes, share, disposition,
+             options | kSynchronous | kForBackup, nullptr, 0);
   opened = UniqueFileHandle(status >= 0 ? handle : INVALID_HANDLE_VALUE);
   return status;
 }

@@ -50,11 +50,12 @@ inline constexpr ULONG kCreateNew = 2;     // FILE_CREATE
 
 // `name`, one component (or empty: `folder` itself again), opened inside `folder`, the name
 // never looked up anywhere else; a named stream (":name:$DATA") when `folder` is a file.
-// Synchronous; for backup where the token has the privilege. `security` is given to an entry this
-// creates.
+// Synchronous; for backup where the token has the privilege. `security` and `attributes` are
+// given to an entry this creates.
 NtStatus openInside(HANDLE folder, std::wstring_view name, ACCESS_MASK access, ULONG share,
                     ULONG disposition, ULONG options, UniqueFileHandle& opened,
-                    PSECURITY_DESCRIPTOR security = nullptr);
+                    PSECURITY_DESCRIPTOR security = nullptr,
+                    ULONG attributes = FILE_ATTRIBUTE_NORMAL);
 
 NtStatus setInformation(HANDLE entry, const void* information, ULONG size, int informationClass);
 NtStatus queryInformation(HANDLE entry, void* information, ULONG size, int informationClass);

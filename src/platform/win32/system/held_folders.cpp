@@ -226,15 +226,16 @@ DWORD HeldFolders::createFolder(const std::wstring& path, PSECURITY_DESCRIPTOR s
 }
 
 DWORD HeldFolders::create(const std::wstring& path, DWORD access, ULONG share, ULONG options,
-                          base::win32::UniqueFileHandle& made) {
+                          base::win32::UniqueFileHandle& made, DWORD attributes) {
   std::vector<std::wstring_view> names;
   const std::size_t index = heldOf(path, &names);
   if (index == std::wstring::npos || names.empty()) return refuse(ERROR_ALREADY_EXISTS, path);
   Held& held = held_[index];
   const std::size_t folders = names.size() - 1;
   if (const DWORD error = reach(held, names, folders, path)) return error;
-  const nt::NtStatus status = nt::openInside(folderOf(held, folders), names.back(), access, share,
-                                             nt::kCreateNew, options | nt::kEntryItself, made);
+  const nt::NtStatus status =
+      nt::openInside(folderOf(held, folders), names.back(), access, share, nt::kCreateNew,
+                     options | nt::kEntryItself, made, nullptr, attributes);
   if (status < 0) return refuse(nt::errorOf(status), path);
   // Wine makes it by the folder's name: where that name leads now.
   if (base::win32::hostLinksStandIn() &&

@@ -51,9 +51,9 @@ class HeldFolders {
              ULONG share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
 
   // `path` created new in its folder with `options` (a file, or a folder not kept: a link is
-  // made of it), nothing there before.
+  // made of it) and `attributes`, nothing there before.
   DWORD create(const std::wstring& path, DWORD access, ULONG share, ULONG options,
-               base::win32::UniqueFileHandle& made);
+               base::win32::UniqueFileHandle& made, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
 
   // The one reading of the entry at `path` itself (base/win32/entry_reader.h); Unreadable with
   // ERROR_REPARSE_POINT_ENCOUNTERED where a folder on its way is a link.

@@ -313,9 +313,10 @@ MoveStatus Win32MoveFileSystem::openSource(const std::wstring& from,
 }
 
 MoveStatus Win32MoveFileSystem::createEntry(const std::wstring& path, DWORD access, ULONG share,
-                                            ULONG options, base::win32::UniqueFileHandle& made) {
+                                            ULONG options, base::win32::UniqueFileHandle& made,
+                                            DWORD attributes) {
   if (held_.holds(path)) {
-    const DWORD error = held_.create(path, access, share, options, made);
+    const DWORD error = held_.create(path, access, share, options, made, attributes);
     return error ? statusOf(error, held_.refusedPath()) : MoveStatus::success();
   }
   const std::wstring callable = callablePath(path);
@@ -323,8 +324,8 @@ MoveStatus Win32MoveFileSystem::createEntry(const std::wstring& path, DWORD acce
     if (!::CreateDirectoryW(callable.c_str(), nullptr)) return lastStatus(path);
     made = openByPath(path, access, false);
   } else {
-    made = base::win32::UniqueFileHandle(::CreateFileW(callable.c_str(), access, share, nullptr,
-                                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    made = base::win32::UniqueFileHandle(
+        ::CreateFileW(callable.c_str(), access, share, nullptr, CREATE_NEW, attributes, nullptr));
   }
   return made ? MoveStatus::success() : lastStatus(path);
 }
@@ -344,11 +345,14 @@ MoveStatus Win32MoveFileSystem::copyFile(const std::wstring& from, const std::ws
   // times, permissions and flush. (WRITE_OWNER, for a label or another owner, only where granted.)
   constexpr ULONG kShare = FILE_SHARE_READ | FILE_SHARE_DELETE;
   DWORD access = GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC | WRITE_OWNER;
+  // An encrypted file is made encrypted (with the mover's key, as CopyFileExW would): its bytes
+  // never stand in the clear on the destination.
+  const DWORD born = (original.FileAttributes & FILE_ATTRIBUTE_ENCRYPTED) | FILE_ATTRIBUTE_NORMAL;
   base::win32::UniqueFileHandle copy;
-  MoveStatus made = createEntry(to, access, kShare, nt::kFileOnly, copy);
+  MoveStatus made = createEntry(to, access, kShare, nt::kFileOnly, copy, born);
   if (made.code == MoveStatus::Code::NoRights) {
     access &= ~DWORD{WRITE_OWNER};
-    made = createEntry(to, access, kShare, nt::kFileOnly, copy);
+    made = createEntry(to, access, kShare, nt::kFileOnly, copy, born);
   }
   if (!made.ok()) return made;
   NewCopy fresh(copy);

@@ -89,9 +89,11 @@ class Win32MoveFileSystem : public platform::MoveFileSystem {
   // The file to copy opened for reading, shared with readers only: from its held folder, the file
   // itself (Changed where it became a link).
   platform::MoveStatus openSource(const std::wstring& from, base::win32::UniqueFileHandle& source);
-  // `path` made new, a file or a folder as `options` say: in its folder's handle when held.
+  // `path` made new, a file or a folder as `options` say, with `attributes`: in its folder's
+  // handle when held.
   platform::MoveStatus createEntry(const std::wstring& path, DWORD access, ULONG share,
-                                   ULONG options, base::win32::UniqueFileHandle& made);
+                                   ULONG options, base::win32::UniqueFileHandle& made,
+                                   DWORD attributes = FILE_ATTRIBUTE_NORMAL);
   platform::MoveStatus refuseVolumeMountPoint(const std::wstring& path) const;
   platform::MoveStatus copyLinkAs(const std::wstring& from, const std::wstring& to,
                                   const std::wstring& target);
