@@ -81,7 +81,8 @@ void FlushPool::run() {
 }
 
 unsigned flushWorkersFor(HANDLE file) {
-  constexpr unsigned kSolidState = 8, kSpinning = 2, kUnknown = 4;
+  // A disk that does not say (a virtual one, Wine's) is taken for a solid-state one, as most are.
+  constexpr unsigned kSolidState = 8, kSpinning = 2, kUnknown = kSolidState;
   const auto final = base::win32::finalPathOf(file);
   wchar_t root[MAX_PATH + 1] = {}, volume[64] = {};
   if (!final || !::GetVolumePathNameW(final->c_str(), root, MAX_PATH + 1) ||

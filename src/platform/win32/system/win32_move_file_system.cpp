@@ -97,9 +97,8 @@ class NewCopy {
 
 // `source`'s bytes, streams and compression given to `copy`, both open: what the destination's
 // volume can keep of them.
-DWORD fillCopy(HANDLE source, HANDLE copy, DWORD attributes, std::uint64_t size,
+DWORD fillCopy(HANDLE source, HANDLE copy, DWORD keeps, DWORD attributes, std::uint64_t size,
                const platform::CopyProgress& progress) {
-  const DWORD keeps = volumeFlagsOf(copy);
   // Before the data: compressed as it is written, not rewritten afterwards.
   if ((attributes & FILE_ATTRIBUTE_COMPRESSED) && (keeps & FILE_FILE_COMPRESSION)) {
     if (const DWORD error = compress(copy); error) return error;
@@ -356,7 +355,9 @@ MoveStatus Win32MoveFileSystem::copyFile(const std::wstring& from, const std::ws
   }
   if (!made.ok()) return made;
   NewCopy fresh(copy);
-  const DWORD error = fillCopy(source.get(), copy.get(), original.FileAttributes,
+  // Every copy of a move goes to one volume: asked once.
+  if (!copyVolumeFlags_) copyVolumeFlags_ = volumeFlagsOf(copy.get());
+  const DWORD error = fillCopy(source.get(), copy.get(), *copyVolumeFlags_, original.FileAttributes,
                                static_cast<std::uint64_t>(standard.EndOfFile.QuadPart), progress);
   if (error == ERROR_CANCELLED) return {MoveStatus::Code::Cancelled, {}, {}};
   if (error) return statusOf(error, error == ERROR_SHARING_VIOLATION ? from : to);
@@ -754,6 +755,7 @@ MoveStatus Win32MoveFileSystem::canKeepOwners(bool& can) {
 
 void Win32MoveFileSystem::letGo() {
   made_.reset();
+  copyVolumeFlags_.reset();
   flushes_.reset();
   held_.letGo();
 }

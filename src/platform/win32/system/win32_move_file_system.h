@@ -123,7 +123,8 @@ class Win32MoveFileSystem : public platform::MoveFileSystem {
   LinkCommands links_;
   HeldFolders held_;
   std::optional<OpenCopy> made_;
-  std::unique_ptr<FlushPool> flushes_;  // the flushes of one move's copies, made at its first
+  std::optional<DWORD> copyVolumeFlags_;  // of the volume the move's copies go to
+  std::unique_ptr<FlushPool> flushes_;    // the flushes of one move's copies, made at its first
   MoveFileSystemTexts texts_;
 };
 
