@@ -152,7 +152,12 @@ MoveStatus TreeCopier::copy(const std::wstring& from, const std::wstring& to,
   EntryInfo root;
   if (MoveStatus s = files_.inspect(from, root); !s.ok()) return s;
   if (MoveStatus s = files_.createPrivateFolder(to); !s.ok()) return s;
-  if (MoveStatus s = copyContents(from, to, shownAs_); !s.ok()) return s;
+  const MoveStatus copied = copyContents(from, to, shownAs_);
+  // Every copy on the disk before the copy may be called complete; after a failure too, so that
+  // nothing of the copy is still open when it is deleted.
+  const MoveStatus settled = files_.settleCopies();
+  if (!copied.ok()) return copied;
+  if (!settled.ok()) return settled;
   if (MoveStatus s = files_.setTimes(to, root.times); !s.ok()) return s;
   return files_.setAttributes(to, rootAttributes);
 }
@@ -216,7 +221,8 @@ MoveStatus TreeCopier::copyOneFile(const std::wstring& from, const std::wstring&
     return !cancel_.requested();
   });
   if (!s.ok()) return s;
-  // On the disk before the journal can say the copy is complete, and so before any original goes.
+  // On the disk (settled in copy()) before the journal can say the copy is complete, and so
+  // before any original goes.
   if (MoveStatus finished = files_.finishCopy(from, to, info.times, withSecurity_);
       !finished.ok()) {
     return finished;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <utility>
 
 #include "move/move_paths.h"
 #include "move/volume_rules.h"
@@ -510,8 +511,21 @@ MoveStatus FakeMoveFileSystem::finishCopy(const std::wstring& from, const std::w
   if (withSecurity) {
     if (MoveStatus given = giveSecurity(*source, to); !given.ok()) return given;
   }
-  node->unflushed = false;
-  flushVolumeOf(to);
+  // Its flush in flight: on the disk once settled.
+  unsettled_.push_back(to);
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::settleCopies() {
+  // A failed settle leaves every copy in flight as it was: in the cache.
+  const std::vector<std::wstring> settling = std::exchange(unsettled_, {});
+  if (auto fault = injectedFault()) return *fault;
+  for (const std::wstring& path : settling) {
+    if (Node* node = at(path)) {
+      node->unflushed = false;
+      flushVolumeOf(path);
+    }
+  }
   return MoveStatus::success();
 }
 
