@@ -1,9 +1,6 @@
 #pragma once
-// What the user reads about a move. Texts with blanks carry %1, %2, ... filled by fillIn.
+// What the user reads about a move. Texts with blanks carry %1, %2, ... filled by base::fillIn.
 
-#include <cstdint>
-#include <initializer_list>
-#include <string>
 #include <string_view>
 
 namespace mirafold::move {
@@ -130,11 +127,5 @@ inline constexpr std::wstring_view kProgressCounts = L"%1 / %2 个文件，%3 / 
 inline constexpr std::wstring_view kProgressRate = L"%1/秒，剩余约 %2";
 inline constexpr std::wstring_view kSeconds = L"%1 秒";
 inline constexpr std::wstring_view kMinutes = L"%1 分 %2 秒";
-
-// Replaces %1, %2, ... with the values in order.
-std::wstring fillIn(std::wstring_view text, std::initializer_list<std::wstring_view> values);
-
-// Bytes as Explorer shows them: "512 B", "1.5 KB", "20.0 MB", "3.2 GB".
-std::wstring formatSize(std::uint64_t bytes);
 
 }  // namespace mirafold::move
