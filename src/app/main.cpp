@@ -19,6 +19,7 @@
 #include "app/main_layout.h"
 #include "app/row_menu.h"
 #include "app/typed_path_entry.h"
+#include "base/path_rules.h"
 #include "base/win32/handles.h"
 #include "base/win32/library_search.h"
 #include "link/link_creation.h"
@@ -27,10 +28,9 @@
 #include "move/elevated_move.h"
 #include "move/messages.h"
 #include "move/move_handlers.h"
-#include "move/move_paths.h"
 #include "overview/link_overview.h"
 #include "overview/overview_messages.h"
-#include "platform/win32/system/app_folders.h"
+#include "platform/clock.h"
 #include "platform/win32/system/cloud_placeholders.h"
 #include "platform/win32/system/file_system.h"
 #include "platform/win32/system/junction_tool_links.h"
@@ -38,17 +38,18 @@
 #include "platform/win32/system/own_links.h"
 #include "platform/win32/system/protected_folder.h"
 #include "platform/win32/system/system_services.h"
+#include "platform/win32/system/win32_app_folders.h"
 #include "platform/win32/system/win32_link_probe.h"
 #include "platform/win32/system/win32_nt_volume.h"
 #include "platform/win32/system/win32_pipes.h"
 #include "platform/win32/system/win32_running_programs.h"
 #include "platform/win32/system/win32_shell.h"
-#include "platform/win32/ui/folder_picker.h"
 #include "platform/win32/ui/layout_window.h"
 #include "platform/win32/ui/link_list_dialog.h"
 #include "platform/win32/ui/message_loop.h"
 #include "platform/win32/ui/modal_dialog.h"
 #include "platform/win32/ui/progress_dialog.h"
+#include "platform/win32/ui/win32_folder_picker.h"
 #include "resource_ids.h"
 #include "sendto/sendto_form.h"
 #include "sendto/sendto_layout.h"
@@ -87,7 +88,7 @@ int runHelper(const move::HelperRequest& request) {
   win32::Win32MoveFileSystem moveFiles = moveFileSystemOf(win32::ownLinks());
   win32::Win32SystemFolders systemFolders;
   win32::Win32NtVolume volume;
-  const move::SteadyClock clock;
+  const platform::SteadyClock clock;
   move::runElevatedMove(request, {.journalFolder = win32::makeProtectedJournalFolder(),
                                   .files = moveFiles,
                                   .systemFolders = systemFolders,
@@ -99,7 +100,7 @@ int runHelper(const move::HelperRequest& request) {
 
 // The clock of the roads started from the window: a wait for another process on the window's
 // thread keeps the windows drawn, taking no input meanwhile; every other wait just sleeps.
-class WindowThreadClock final : public move::Clock {
+class WindowThreadClock final : public platform::Clock {
  public:
   std::chrono::steady_clock::time_point now() const override {
     return std::chrono::steady_clock::now();
@@ -238,7 +239,7 @@ int run(HINSTANCE instance) {
   // context menu. Wired once the window shows: finding the journal's folder loads the shell's
   // libraries, which nothing before needs.
   win32::Win32MoveFileSystem moveFiles = moveFileSystemOf(
-      win32::junctionToolLinks(move::joinPath(program.programFolder(), L"junction.exe")));
+      win32::junctionToolLinks(base::joinPath(program.programFolder(), L"junction.exe")));
   win32::Win32Pipes pipes;
   win32::Win32ProgressDialog moveProgress(window.hwnd(), {.title = std::wstring(move::kMovingTitle),
                                                           .cancel = std::wstring(move::kCancel)});

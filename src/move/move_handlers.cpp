@@ -5,6 +5,8 @@
 #include <mutex>
 
 #include "base/command_line.h"
+#include "base/path_rules.h"
+#include "base/text.h"
 #include "move/folder_holders.h"
 #include "move/helper_messages.h"
 #include "move/messages.h"
@@ -83,8 +85,9 @@ void MoveHandlers::choose(Side side, const std::wstring& folder, int command) {
 // the checks, which say why.
 bool MoveHandlers::canMoveAway(const std::wstring& folder) const {
   const std::wstring destination = c_.dir2.path();
-  return !isDriveRoot(folder) && !destination.empty() && !isSameOrInside(destination, folder) &&
-         !samePath(parentOf(folder), destination);
+  return !base::isDriveRoot(folder) && !destination.empty() &&
+         !base::isSameOrInside(destination, folder) &&
+         !base::samePath(base::parentOf(folder), destination);
 }
 
 bool MoveHandlers::leadsNowhere(const std::wstring& link) {
@@ -98,8 +101,8 @@ MoveSurroundings MoveHandlers::surroundingsOf(const std::wstring& linkPlace) {
 // The move is planned where the folders really are: it holds them at its start and refuses a
 // folder found elsewhere than planned, which a link on the way would otherwise look like.
 std::wstring MoveHandlers::realPlaceOf(const std::wstring& path) const {
-  const std::wstring parent = parentOf(path);
-  return parent.empty() ? path : joinPath(s_.paths.resolvedPath(parent), nameOf(path));
+  const std::wstring parent = base::parentOf(path);
+  return parent.empty() ? path : base::joinPath(s_.paths.resolvedPath(parent), base::nameOf(path));
 }
 
 void MoveHandlers::moveAway(const std::wstring& chosen) {
@@ -199,7 +202,7 @@ void MoveHandlers::deleteLink(const std::wstring& link) {
     s_.messages.show(read.reason);
     return;
   }
-  if (!s_.messages.ask(fillIn(kConfirmDeleteLink, {link, plainPath(target)}))) return;
+  if (!s_.messages.ask(base::fillIn(kConfirmDeleteLink, {link, plainPath(target)}))) return;
   const platform::MoveStatus st = s_.files.removeLink(link);
   if (st.code == platform::MoveStatus::Code::NoRights) {
     if (s_.messages.ask(std::wstring(kDeleteLinkNoRights))) deleteLinkAsAdministrator(link);
@@ -213,18 +216,19 @@ void MoveHandlers::deleteLink(const std::wstring& link) {
 // as the link road follows its tool.
 void MoveHandlers::deleteLinkAsAdministrator(const std::wstring& link) {
   platform::ElevatedStart started = s_.processes.startElevated(
-      joinPath(parentOf(s_.programPath), L"junction.exe"), base::joinArguments({L"-d", link}),
-      platform::WindowShow::MinimizedNoActivate);
+      base::joinPath(base::parentOf(s_.programPath), L"junction.exe"),
+      base::joinArguments({L"-d", link}), platform::WindowShow::MinimizedNoActivate);
   if (!started.process) {
     if (!started.declined) {
-      s_.messages.show(fillIn(kDeleteLinkFailed, {s_.errors.describe(started.error)}));
+      s_.messages.show(base::fillIn(kDeleteLinkFailed, {s_.errors.describe(started.error)}));
     }
     return;
   }
   std::optional<std::uint32_t> code;
   s_.clock.waitFor([&] { return (code = started.process->exitCode()).has_value(); },
                    s_.clock.now() + std::chrono::seconds(10));
-  if (code && *code != 0) s_.messages.show(fillIn(kDeleteLinkFailed, {s_.errors.describe(*code)}));
+  if (code && *code != 0)
+    s_.messages.show(base::fillIn(kDeleteLinkFailed, {s_.errors.describe(*code)}));
 }
 
 void MoveHandlers::recoverUnfinishedMoves() {
@@ -267,7 +271,7 @@ void MoveHandlers::recoverAndTell(const PendingMove& pending, Recovery choice) {
   const MovePlan& plan = pending.entry.plan;
   // A move the helper began, the helper ends, from its own journal.
   if (!s_.helperJournalFolder.empty() &&
-      samePath(parentOf(pending.journalPath), s_.helperJournalFolder)) {
+      base::samePath(base::parentOf(pending.journalPath), s_.helperJournalFolder)) {
     tell(plan,
          runHelper(choice == Recovery::Complete ? HelperTask::Complete : HelperTask::Undo, plan));
     return;
@@ -282,7 +286,7 @@ void MoveHandlers::recoverAndTell(const PendingMove& pending, Recovery choice) {
 
 MoveHandlers::HelperEnd MoveHandlers::runHelper(HelperTask task, const MovePlan& plan) {
   const auto failed = [](const std::wstring& why) {
-    return HelperEnd{{MoveOutcome::Failed, fillIn(kNoHelper, {why}), {}}, {}};
+    return HelperEnd{{MoveOutcome::Failed, base::fillIn(kNoHelper, {why}), {}}, {}};
   };
   std::uint32_t error = 0;
   const std::unique_ptr<platform::PipeListener> listener = s_.pipes.listen(error);

@@ -11,6 +11,7 @@
 #include "move/elevated_move.h"
 #include "move/folder_mover.h"
 #include "move/move_planning.h"
+#include "platform/clock.h"
 #include "platform/controls.h"
 #include "platform/link_state.h"
 #include "platform/message_pipe.h"
@@ -44,7 +45,7 @@ struct MoveServices {
   platform::ProgressWindow& progress;
   platform::SystemFolders& systemFolders;
   platform::NtVolume& volume;
-  const Clock& clock;
+  const platform::Clock& clock;
   platform::Pipes& pipes;
   platform::ErrorTexts& errors;
   platform::RunningPrograms& programs;

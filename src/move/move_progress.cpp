@@ -1,4 +1,5 @@
 #include "move/move_progress.h"
+#include "platform/clock.h"
 
 namespace mirafold::move {
 

@@ -4,8 +4,9 @@
 #include <atomic>
 #include <cwctype>
 
+#include "base/path_rules.h"
+#include "base/text.h"
 #include "move/messages.h"
-#include "move/move_paths.h"
 #include "overview/overview_messages.h"
 
 namespace mirafold::overview {
@@ -48,7 +49,7 @@ std::wstring count(std::size_t n) { return std::to_wstring(n); }
 
 // The link's path below the folder walked, which the summary names once for all rows.
 std::wstring below(const std::wstring& folder, const std::wstring& link) {
-  const std::wstring prefix = move::joinPath(folder, L"");
+  const std::wstring prefix = base::joinPath(folder, L"");
   return link.starts_with(prefix) ? link.substr(prefix.size()) : link;
 }
 
@@ -78,7 +79,7 @@ void LinkOverview::show(const std::wstring& folder, const LinkRoads& roads) {
             s_.files, s_.probe, folder, [&] { return cancelled.load(); },
             [&](const WalkCount& c) {
               report({.currentFile = c.folder,
-                      .counts = move::fillIn(kWalkCounts, {count(c.folders), count(c.links)}),
+                      .counts = base::fillIn(kWalkCounts, {count(c.folders), count(c.links)}),
                       .unknownTotal = true});
             });
       },
@@ -105,10 +106,10 @@ platform::LinkListContent LinkOverview::content() const {
          found.reading.target.empty() ? std::wstring(kTargetUnreadable) : found.reading.target,
          std::wstring(stateText(found.reading.state))});
   }
-  content.summary = walk_.cancelled ? move::fillIn(kSummaryCancelled, {count(walk_.links.size())})
-                                    : move::fillIn(kSummary, {folder_, count(walk_.links.size())});
+  content.summary = walk_.cancelled ? base::fillIn(kSummaryCancelled, {count(walk_.links.size())})
+                                    : base::fillIn(kSummary, {folder_, count(walk_.links.size())});
   if (walk_.unreadableFolders > 0) {
-    content.summary += move::fillIn(kUnreadableFolders, {count(walk_.unreadableFolders)});
+    content.summary += base::fillIn(kUnreadableFolders, {count(walk_.unreadableFolders)});
   }
   return content;
 }

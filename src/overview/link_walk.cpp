@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "move/move_paths.h"
+#include "base/path_rules.h"
 
 namespace mirafold::overview {
 namespace {
@@ -36,7 +36,7 @@ LinkWalk walkLinks(platform::MoveFileSystem& files, platform::LinkProbe& probe,
     const std::size_t firstChild = pending.size();
     bool foundHere = false;
     for (const platform::FolderEntry& entry : entries) {
-      const std::wstring path = move::joinPath(current, entry.name);
+      const std::wstring path = base::joinPath(current, entry.name);
       if (entry.info.kind == platform::EntryKind::Link) {
         walk.links.push_back({path, platform::readLink(probe, path)});
         foundHere = true;

@@ -3,6 +3,7 @@
 #include <functional>
 #include <thread>
 
+#include "base/text.h"
 #include "fakes/fake_move_file_system.h"
 #include "fakes/fake_nt_volume.h"
 #include "fakes/fake_pipes.h"
@@ -11,7 +12,6 @@
 #include "move/elevated_move.h"
 #include "move/helper_messages.h"
 #include "move/messages.h"
-#include "move/move_paths.h"
 
 namespace mirafold::move {
 namespace {
@@ -135,7 +135,7 @@ TEST(ElevatedMove, RefusesWhatTheUserCouldHaveWrittenOrChanged) {
          h.ownJournals.clear();
          return h.away;
        },
-       fillIn(kNoProtectedJournal, {L""})},
+       base::fillIn(kNoProtectedJournal, {L""})},
       {"a link pointed elsewhere between consent and start", HelperTask::Move,
        [&back](Helper& h) {
          h.disk.addFolder(L"D:\\Store\\Saved");
@@ -143,13 +143,13 @@ TEST(ElevatedMove, RefusesWhatTheUserCouldHaveWrittenOrChanged) {
          h.disk.addLink(L"C:\\Games\\Saved", L"D:\\Store\\Other");
          return back;
        },
-       fillIn(kPlanChanged, {L"D:\\Store\\Saved"})},
+       base::fillIn(kPlanChanged, {L"D:\\Store\\Saved"})},
       {"a place that stays", HelperTask::Move,
        [](Helper& h) {
          h.systemFolders.list.own.push_back(L"C:\\Games");
          return h.away;
        },
-       fillIn(kStaysOwn, {L"C:\\Games\\Game"})},
+       base::fillIn(kStaysOwn, {L"C:\\Games\\Game"})},
       {"a destination inside the folder", HelperTask::Undo,
        [](Helper& h) {
          const MovePlan inside{Direction::Away, L"C:\\Games\\Game", L"C:\\Games\\Game\\sub\\Game",
@@ -172,9 +172,9 @@ TEST(ElevatedMove, RefusesWhatTheUserCouldHaveWrittenOrChanged) {
     const auto heard = h.run(c.task, plan);
     ASSERT_EQ(heard.size(), 1u) << c.what;
     EXPECT_EQ(heard[0].kind, HelperMessage::Kind::End) << c.what;
-    EXPECT_EQ(
-        heard[0].refusal.value_or(L"<none>"),
-        c.refusal.empty() ? fillIn(kUntrustedEntry, {journalPathFor(kJournals, plan)}) : c.refusal)
+    EXPECT_EQ(heard[0].refusal.value_or(L"<none>"),
+              c.refusal.empty() ? base::fillIn(kUntrustedEntry, {journalPathFor(kJournals, plan)})
+                                : c.refusal)
         << c.what;
     EXPECT_EQ(h.everything(), before) << c.what << ": nothing touched";
   }

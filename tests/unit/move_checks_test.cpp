@@ -2,7 +2,6 @@
 
 #include <functional>
 
-#include "move/messages.h"
 #include "move/move_checks.h"
 #include "move/move_journal.h"
 #include "move/move_paths.h"

@@ -15,10 +15,10 @@
 #include <set>
 #include <tuple>
 
+#include "base/path_rules.h"
 #include "fakes/fake_move_file_system.h"
 #include "fakes/stepping_clock.h"
 #include "move/folder_mover.h"
-#include "move/messages.h"
 #include "move/move_paths.h"
 #include "move/move_planning.h"
 
@@ -118,7 +118,7 @@ class MoveFaultTest : public testing::TestWithParam<Scenario> {
     start_.addVolume(L'E');
     if (s.scanner) start_.scanEntries();
     start_.addFile(kVictim + std::wstring(L"\\precious.txt"), L"the victim's own");
-    start_.addFolder(parentOf(kJournals));
+    start_.addFolder(base::parentOf(kJournals));
     start_.addFile(kOutside + std::wstring(L"\\shared.txt"), kOutsideContent);
     start_.addFolder(storeOf(s));
     const std::wstring real = s.direction == Direction::Away ? userPath_ : storedFolderOf(s);
