@@ -47,6 +47,8 @@ std::size_t rootLength(std::wstring_view p) {
 }
 
 bool isDriveRoot(std::wstring_view p) {
+  // "C:" as well: a path of the root with its separator trimmed, which no move may take.
+  if (p.size() == 2 && isLetter(p[0]) && p[1] == L':') return true;
   const std::wstring_view local = p.starts_with(kVerbatimPrefix) ? p.substr(4) : p;
   return local.size() == 3 && startsWithDriveRoot(local);
 }

@@ -11,7 +11,7 @@ namespace mirafold::base {
 // "\\server\share" for a share. 0 when the path has no root we know.
 std::size_t rootLength(std::wstring_view path);
 
-// True for a drive root such as "C:\" (or "C:/", or "\\?\C:\").
+// True for a drive root such as "C:\" (or "C:/", "C:", or "\\?\C:\").
 bool isDriveRoot(std::wstring_view path);
 
 // True when `path` lies below `folder`, not at it. Letters compare without regard to case (resolved

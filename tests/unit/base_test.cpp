@@ -178,7 +178,7 @@ TEST(PathRulesTest, RootsDriveRootsAndPatterns) {
       {L"\\\\srv\\share\\x", 11, false, false},
       {L"\\\\srv", 0, false, false},
       {L"relative", 0, false, false},
-      {L"C:", 0, false, false},
+      {L"C:", 0, true, false},
       {L"C:\\*.exe", 3, false, true},
       {L"C:\\a?b", 3, false, true},
       {L"C:\\a<b", 3, false, true},
