@@ -22,6 +22,7 @@
 #include "base/path_rules.h"
 #include "base/win32/handles.h"
 #include "base/win32/library_search.h"
+#include "link/link_commands.h"
 #include "link/link_creation.h"
 #include "link/link_target_change.h"
 #include "link/selection_handlers.h"
@@ -260,7 +261,6 @@ int run(HINSTANCE instance) {
       {.files = moveFiles, .probe = linkProbe, .progress = linksWalk, .window = linkTable});
   move::MoveHandlers moves({.dir1 = dir1, .dir2 = dir2},
                            {.files = moveFiles,
-                            .links = linkProbe,
                             .messages = messages,
                             .processes = processes,
                             .progress = moveProgress,
@@ -286,12 +286,23 @@ int run(HINSTANCE instance) {
                                                                      .messages = messages,
                                                                      .errors = errors,
                                                                      .clock = clock});
+  link::LinkCommands linkRows({.dir1 = dir1, .dir2 = dir2}, {.links = moveFiles,
+                                                             .probe = linkProbe,
+                                                             .messages = messages,
+                                                             .processes = processes,
+                                                             .errors = errors,
+                                                             .clock = clock,
+                                                             .programPath = program.programPath()});
   // The folder rows' menu: each feature's commands, in the one order the menu keeps.
   const app::RowMenu rowMenu(
       dir1, dir2,
       {{[&](platform::ListSide side, const std::wstring& f) { return moves.menuFor(side, f); },
         [&](platform::ListSide side, const std::wstring& f, int command) {
           moves.choose(side, f, command);
+        }},
+       {[&](platform::ListSide side, const std::wstring& f) { return linkRows.menuFor(side, f); },
+        [&](platform::ListSide side, const std::wstring& f, int command) {
+          linkRows.choose(side, f, command);
         }},
        {[&](platform::ListSide side, const std::wstring& f) {
           return targetChange.menuFor(side, f);
@@ -303,9 +314,12 @@ int run(HINSTANCE instance) {
         [&](platform::ListSide side, const std::wstring& f, int) {
           linksBelow.show(
               f,
-              {.openTarget = [&, side](const std::wstring& l) { moves.openTarget(side, l); },
-               .deleteLink = [&](const std::wstring& l) { moves.deleteLink(l); },
-               .changeTarget = [&](const std::wstring& l) { targetChange.changeLinkTarget(l); }});
+              {.openTarget = {std::wstring(link::kOpenLinkTarget),
+                              [&, side](const std::wstring& l) { linkRows.openTarget(side, l); }},
+               .deleteLink = {std::wstring(link::kDeleteLinkOnly),
+                              [&](const std::wstring& l) { linkRows.deleteLink(l); }},
+               .changeTarget = {std::wstring(link::kChangeTarget),
+                                [&](const std::wstring& l) { targetChange.changeLinkTarget(l); }}});
         }}});
 
   processes.startWaiting();

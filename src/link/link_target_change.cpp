@@ -4,6 +4,7 @@
 #include "base/path_rules.h"
 #include "base/rights.h"
 #include "base/text.h"
+#include "link/link_commands.h"
 #include "link/tool.h"
 #include "platform/entry_reading.h"
 
@@ -11,12 +12,6 @@ namespace mirafold::link {
 namespace {
 
 constexpr std::uint32_t kTimeout = 1460;  // ERROR_TIMEOUT
-
-// A target as a link stores it may carry the NT prefix; the user reads a plain path.
-std::wstring plainPath(std::wstring path) {
-  if (path.starts_with(L"\\??\\")) path.erase(0, 4);
-  return path;
-}
 
 }  // namespace
 

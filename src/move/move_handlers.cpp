@@ -22,12 +22,6 @@ platform::EntryKind kindOf(platform::MoveFileSystem& files, const std::wstring& 
   return info.kind;
 }
 
-// A target as a link stores it may carry the NT prefix; the list wants a plain path.
-std::wstring plainPath(std::wstring path) {
-  if (path.starts_with(L"\\??\\")) path.erase(0, 4);
-  return path;
-}
-
 }  // namespace
 
 MoveHandlers::MoveHandlers(MoveControls controls, MoveServices services)
@@ -37,9 +31,7 @@ std::vector<platform::MenuItem> MoveHandlers::menuFor(Side side, const std::wstr
   const std::wstring explorer(kOpenInExplorer);
   switch (kindOf(s_.files, folder)) {
     case platform::EntryKind::Link:
-      return {{kCommandOpenTarget, std::wstring(kOpenLinkTarget), !leadsNowhere(folder)},
-              {kCommandDeleteLink, std::wstring(kDeleteLinkOnly), true},
-              {kCommandMoveBack, std::wstring(kMoveBackAndUnlink), true},
+      return {{kCommandMoveBack, std::wstring(kMoveBackAndUnlink), true},
               {kCommandOpenInExplorer, explorer, true}};
     case platform::EntryKind::Folder:
       if (side == Side::Left) {
@@ -62,12 +54,6 @@ void MoveHandlers::choose(Side side, const std::wstring& folder, int command) {
     case kCommandMoveAway:
       moveAway(folder);
       break;
-    case kCommandOpenTarget:
-      openTarget(side, folder);
-      break;
-    case kCommandDeleteLink:
-      deleteLink(folder);
-      break;
     case kCommandMoveBack:
       moveBack(folder);
       break;
@@ -88,10 +74,6 @@ bool MoveHandlers::canMoveAway(const std::wstring& folder) const {
   return !base::isDriveRoot(folder) && !destination.empty() &&
          !base::isSameOrInside(destination, folder) &&
          !base::samePath(base::parentOf(folder), destination);
-}
-
-bool MoveHandlers::leadsNowhere(const std::wstring& link) {
-  return platform::readLink(s_.links, link).state == platform::LinkState::TargetMissing;
 }
 
 MoveSurroundings MoveHandlers::surroundingsOf(const std::wstring& linkPlace) {
@@ -185,50 +167,6 @@ void MoveHandlers::moveBack(const std::wstring& chosen) {
   }
   if (!noProgramHolds(planned.plan) || !s_.messages.ask(confirmationText(planned))) return;
   runAndTell(planned.plan);
-}
-
-void MoveHandlers::openTarget(Side side, const std::wstring& link) {
-  std::wstring target;
-  if (const platform::MoveStatus st = s_.files.readLink(link, target); !st.ok()) {
-    s_.messages.show(st.reason);
-    return;
-  }
-  listOf(side).setPath(plainPath(target));
-}
-
-void MoveHandlers::deleteLink(const std::wstring& link) {
-  std::wstring target;
-  if (const platform::MoveStatus read = s_.files.readLink(link, target); !read.ok()) {
-    s_.messages.show(read.reason);
-    return;
-  }
-  if (!s_.messages.ask(base::fillIn(kConfirmDeleteLink, {link, plainPath(target)}))) return;
-  const platform::MoveStatus st = s_.files.removeLink(link);
-  if (st.code == platform::MoveStatus::Code::NoRights) {
-    if (s_.messages.ask(std::wstring(kDeleteLinkNoRights))) deleteLinkAsAdministrator(link);
-  } else if (!st.ok()) {
-    s_.messages.show(st.reason);
-  }
-  refreshLists();
-}
-
-// Our junction tool's -d, elevated, as the create road's retry starts it; followed for as long
-// as the link road follows its tool.
-void MoveHandlers::deleteLinkAsAdministrator(const std::wstring& link) {
-  platform::ElevatedStart started = s_.processes.startElevated(
-      base::joinPath(base::parentOf(s_.programPath), L"junction.exe"),
-      base::joinArguments({L"-d", link}), platform::WindowShow::MinimizedNoActivate);
-  if (!started.process) {
-    if (!started.declined) {
-      s_.messages.show(base::fillIn(kDeleteLinkFailed, {s_.errors.describe(started.error)}));
-    }
-    return;
-  }
-  std::optional<std::uint32_t> code;
-  s_.clock.waitFor([&] { return (code = started.process->exitCode()).has_value(); },
-                   s_.clock.now() + std::chrono::seconds(10));
-  if (code && *code != 0)
-    s_.messages.show(base::fillIn(kDeleteLinkFailed, {s_.errors.describe(*code)}));
 }
 
 void MoveHandlers::recoverUnfinishedMoves() {

@@ -1,7 +1,7 @@
 #pragma once
 // The move's part of the folder rows' context menu and the roads it opens: a folder moved into the
-// right-hand folder with a link left behind, and back; a link opened, deleted, or shown in
-// Explorer; the moves a crash left unfinished, found at start-up.
+// right-hand folder with a link left behind, and back; a folder or link shown in Explorer; the
+// moves a crash left unfinished, found at start-up.
 
 #include <optional>
 #include <string>
@@ -13,7 +13,6 @@
 #include "move/move_planning.h"
 #include "platform/clock.h"
 #include "platform/controls.h"
-#include "platform/link_state.h"
 #include "platform/message_pipe.h"
 #include "platform/move_file_system.h"
 #include "platform/nt_volume.h"
@@ -26,8 +25,6 @@ namespace mirafold::move {
 // The menu's command IDs; never 0, which a menu reserves for "nothing chosen".
 enum MenuCommand : int {
   kCommandMoveAway = 0x7101,
-  kCommandOpenTarget,
-  kCommandDeleteLink,
   kCommandMoveBack,
   kCommandOpenInExplorer,
 };
@@ -39,7 +36,6 @@ struct MoveControls {
 
 struct MoveServices {
   platform::MoveFileSystem& files;
-  platform::LinkProbe& links;
   platform::MessageBoxes& messages;
   platform::Processes& processes;
   platform::ProgressWindow& progress;
@@ -73,19 +69,12 @@ class MoveHandlers {
   // Asks about each move a crash left unfinished, and completes or undoes it.
   void recoverUnfinishedMoves();
 
-  // The roads behind the link rows' commands, also taken from the links overview's rows.
-  void openTarget(Side side, const std::wstring& link);
-  void deleteLink(const std::wstring& link);
-
  private:
-  platform::FolderList& listOf(Side side) { return side == Side::Left ? c_.dir1 : c_.dir2; }
   bool canMoveAway(const std::wstring& folder) const;
-  bool leadsNowhere(const std::wstring& link);
   MoveSurroundings surroundingsOf(const std::wstring& linkPlace);
   std::wstring realPlaceOf(const std::wstring& path) const;
   void moveAway(const std::wstring& chosen);
   void moveBack(const std::wstring& chosen);
-  void deleteLinkAsAdministrator(const std::wstring& link);
   // Runs the mover's work behind the progress window, then tells the end.
   MoveResult runWithProgress(const std::function<MoveResult(FolderMover&)>& work);
   // The confirmation's question, with what the table of apps' places says of the folder; nothing

@@ -6,7 +6,6 @@
 
 #include "base/path_rules.h"
 #include "base/text.h"
-#include "move/messages.h"
 #include "overview/overview_messages.h"
 
 namespace mirafold::overview {
@@ -120,16 +119,14 @@ std::vector<platform::MenuItem> LinkOverview::menuFor(const std::wstring& link,
                                   [&](const FoundLink& f) { return f.link == link; });
   if (found == walk_.links.end()) return {};
   std::vector<platform::MenuItem> items;
-  if (roads.openTarget) {
-    items.push_back({kOverviewOpenTarget, std::wstring(move::kOpenLinkTarget),
+  if (roads.openTarget.run) {
+    items.push_back({kOverviewOpenTarget, roads.openTarget.text,
                      found->reading.state != platform::LinkState::TargetMissing});
   }
-  if (roads.changeTarget) {
-    items.push_back({kOverviewChangeTarget, std::wstring(kChangeLinkTarget), true});
+  if (roads.changeTarget.run) {
+    items.push_back({kOverviewChangeTarget, roads.changeTarget.text, true});
   }
-  if (roads.deleteLink) {
-    items.push_back({kOverviewDeleteLink, std::wstring(move::kDeleteLinkOnly), true});
-  }
+  if (roads.deleteLink.run) items.push_back({kOverviewDeleteLink, roads.deleteLink.text, true});
   // The headers sort with the mouse; these, with the keyboard.
   items.push_back({kOverviewSortByLink, std::wstring(kSortByLink), true});
   items.push_back({kOverviewSortByTarget, std::wstring(kSortByTarget), true});
@@ -147,13 +144,13 @@ void LinkOverview::choose(const std::wstring& link, int command, const LinkRoads
     case kOverviewOpenTarget:
       // The list behind shows the target once the overview is out of the way.
       s_.window.close();
-      roads.openTarget(link);
+      roads.openTarget.run(link);
       return;
     case kOverviewChangeTarget:
-      roads.changeTarget(link);
+      roads.changeTarget.run(link);
       break;
     case kOverviewDeleteLink:
-      roads.deleteLink(link);
+      roads.deleteLink.run(link);
       break;
     case kOverviewSortByLink:
       return sortBy(LinkColumn::Link);
