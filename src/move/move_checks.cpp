@@ -2,10 +2,10 @@
 
 #include "base/path_rules.h"
 #include "base/text.h"
-#include "link/link_creation.h"
 #include "move/messages.h"
 #include "move/places_that_stay.h"
 #include "move/volume_rules.h"
+#include "volume/file_system_name.h"
 
 namespace mirafold::move {
 std::optional<std::wstring> refusalOf(const MoveFacts& facts) {
@@ -37,7 +37,7 @@ std::optional<std::wstring> refusalOf(const MoveFacts& facts) {
   if (facts.destinationIsNetwork || base::isNetworkPath(facts.destinationFolder)) {
     return std::wstring(kNetworkDestination);
   }
-  if (facts.linkVolumeFileSystem != L"NTFS") return std::wstring(link::kNotNtfs);
+  if (!volume::holdsLinks(facts.linkVolumeFileSystem)) return std::wstring(volume::kNotNtfs);
   return std::nullopt;
 }
 
