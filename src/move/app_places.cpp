@@ -78,8 +78,9 @@ std::optional<AppPlaceFinding> findingAt(const std::wstring& path,
       continue;
     }
     for (const std::wstring& place : placesOf(row, anchors)) {
-      if (base::isSameOrInside(path, place))
+      if (base::isSameOrInside(path, place)) {
         return AppPlaceFinding{true, base::fillIn(row.text, {place})};
+      }
       if (base::isSameOrInside(place, path) && exists(place)) {
         return AppPlaceFinding{false,
                                base::fillIn(kAppPlaceWarning, {base::fillIn(row.text, {place})})};
