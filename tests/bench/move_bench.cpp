@@ -11,12 +11,13 @@
 #include <utility>
 #include <vector>
 
+#include "base/path_rules.h"
 #include "driver/driver.h"
 #include "move/folder_mover.h"
 #include "move/messages.h"
-#include "move/move_paths.h"
 #include "move/move_planning.h"
 #include "platform/win32/system/flush_pool.h"
+#include "platform/clock.h"
 #include "platform/win32/system/junction_tool_links.h"
 #include "platform/win32/system/win32_move_file_system.h"
 
@@ -212,7 +213,7 @@ class Mover {
     // taken through handles.
     for (const std::wstring& place : {planned.plan.origin, planned.plan.final}) {
       std::wstring final;
-      if (!files.hold(std::wstring(move::parentOf(place)), final).ok()) {
+      if (!files.hold(std::wstring(base::parentOf(place)), final).ok()) {
         std::printf("error: %ls could not be held\n", place.c_str());
         return std::nullopt;
       }
@@ -245,7 +246,7 @@ class Mover {
  private:
   inline static const move::MoveSurroundings kSurroundings{{}, L"NTFS"};
   std::wstring journals_;
-  move::SteadyClock clock_;
+  platform::SteadyClock clock_;
 };
 
 // Reports a second while the copy ran; over the whole move, deletion of the old folder included,

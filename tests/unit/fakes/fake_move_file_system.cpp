@@ -4,14 +4,15 @@
 #include <cwctype>
 #include <utility>
 
+#include "base/path_rules.h"
 #include "move/move_paths.h"
 #include "move/volume_rules.h"
 #include "platform/entry_reading.h"
 
 namespace mirafold::fakes {
 
-using move::joinPath;
-using move::parentOf;
+using base::joinPath;
+using base::parentOf;
 using platform::EntryKind;
 using platform::MoveStatus;
 
@@ -92,7 +93,7 @@ std::wstring FakeMoveFileSystem::resolve(const std::wstring& path, bool followLa
       const bool inside = current.size() > link.size() && current[link.size()] == L'\\' &&
                           current.compare(0, link.size(), link) == 0;
       if (inside || (followLast && current == link)) {
-        current = move::withoutTrailingSeparator(target) + current.substr(link.size());
+        current = base::withoutTrailingSeparator(target) + current.substr(link.size());
         replaced = true;
         break;
       }
@@ -121,7 +122,7 @@ FakeMoveFileSystem::Node* FakeMoveFileSystem::at(const std::wstring& path) {
 
 bool FakeMoveFileSystem::isFolder(const std::wstring& path) const {
   const std::wstring real = resolve(path, true);
-  if (move::isDriveRoot(real)) {
+  if (base::isDriveRoot(real)) {
     return volumes_.count(static_cast<wchar_t>(std::towupper(real[0]))) != 0;
   }
   const auto found = nodes_.find(real);
@@ -345,7 +346,7 @@ MoveStatus FakeMoveFileSystem::inspect(const std::wstring& path, platform::Entry
   if (auto fault = injectedFault()) return *fault;
   if (auto changed = changedBelowHeld(path, true)) return *changed;
   info = {};
-  if (move::isDriveRoot(path)) {
+  if (base::isDriveRoot(path)) {
     if (isFolder(path)) info.kind = EntryKind::Folder;
     return MoveStatus::success();
   }
