@@ -8,6 +8,7 @@
 #include "move/move_paths.h"
 #include "move/volume_rules.h"
 #include "platform/entry_reading.h"
+#include "platform/volume_identity.h"
 
 namespace mirafold::fakes {
 
@@ -48,7 +49,9 @@ void FakeMoveFileSystem::addVolume(wchar_t letter, Volume volume) {
     volume.keepsCompression = false;
     volume.timeStep = std::max(volume.timeStep, move::timeStepOf(volume.fileSystem));
   }
-  volumes_[static_cast<wchar_t>(std::towupper(letter))] = volume;
+  letter = static_cast<wchar_t>(std::towupper(letter));
+  if (volume.serial64 == 0) volume.serial64 = 0x5E41A10000000000ull + letter;
+  volumes_[letter] = volume;
 }
 
 void FakeMoveFileSystem::addFolder(const std::wstring& path, std::uint32_t attributes) {
@@ -729,8 +732,10 @@ MoveStatus FakeMoveFileSystem::volumeInfo(const std::wstring& path, platform::Vo
   const std::wstring real = resolve(path, true);
   const Volume* volume = volumeOf(real);
   if (!volume) return failed(L"no volume: " + path);
-  // Told apart by the 64-bit serial, one per volume whatever `shortSerial` says.
-  info = {std::wstring(1, static_cast<wchar_t>(std::towupper(real[0]))),
+  // Named as the Win32 side names it: the 64-bit serial tells clones apart.
+  info = {platform::volumeIdentity({.serial64 = volume->serial64,
+                                    .serial32 = volume->shortSerial,
+                                    .root = std::wstring(1, real[0])}),
           volume->network,
           volume->freeBytes,
           volume->fileSystem,

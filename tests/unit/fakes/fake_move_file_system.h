@@ -58,8 +58,9 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
     bool keepsStreams = true;
     bool keepsSparse = true;
     bool keepsCompression = true;
-    // The 32-bit serial GetVolumeInformationW gives; 0: one of its own. Cloned disks share it.
+    // The 32-bit serial GetVolumeInformationW gives; cloned disks share it.
     std::uint32_t shortSerial = 0;
+    std::uint64_t serial64 = 0;  // FILE_ID_INFO's; 0: one of its own
   };
 
   // Set-up, not counted as operations. Entries made here get permissions of their own, named

@@ -2,9 +2,9 @@
 
 #include <winioctl.h>
 
-#include <cstdio>
 #include <cstring>
 
+#include "platform/volume_identity.h"
 #include "platform/win32/system/durable_file.h"
 #include "platform/win32/system/full_path.h"
 
@@ -76,24 +76,20 @@ std::optional<bool> sameEntry(HANDLE a, HANDLE b) {
 }
 
 std::wstring volumeIdentity(HANDLE entry, const std::wstring& root) {
-  // A serial of zero is none at all (Wine gives it to a drive it has no serial for): then the
-  // next way of telling volumes apart is asked.
-  wchar_t text[64] = {};
-  if (FileIdInfo id{}; ::GetFileInformationByHandleEx(entry, kFileIdInfo, &id, sizeof id) &&
-                       id.volumeSerialNumber != 0) {
-    std::swprintf(text, 64, L"%016llX", id.volumeSerialNumber);
-    return text;
+  platform::VolumeNames names{.root = root};
+  if (FileIdInfo id{}; ::GetFileInformationByHandleEx(entry, kFileIdInfo, &id, sizeof id)) {
+    names.serial64 = id.volumeSerialNumber;
   }
-  // Before Windows 8, and on file systems without 128-bit file IDs.
-  wchar_t volume[64] = {};
-  if (::GetVolumeNameForVolumeMountPointW(root.c_str(), volume, 64)) return volume;
-  // A network share has neither: its 32-bit serial is all there is, else the root's own name.
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (::GetFileInformationByHandle(entry, &info) && info.dwVolumeSerialNumber != 0) {
-    std::swprintf(text, 64, L"%08lX", static_cast<unsigned long>(info.dwVolumeSerialNumber));
-    return text;
+  // Asked only where the first answer is none: before Windows 8, file systems without 128-bit
+  // file IDs, and Wine's drives with no serial.
+  if (names.serial64 == 0) {
+    wchar_t volume[64] = {};
+    if (::GetVolumeNameForVolumeMountPointW(root.c_str(), volume, 64)) names.guidPath = volume;
+    if (BY_HANDLE_FILE_INFORMATION info{}; ::GetFileInformationByHandle(entry, &info)) {
+      names.serial32 = info.dwVolumeSerialNumber;
+    }
   }
-  return root;
+  return platform::volumeIdentity(names);
 }
 
 }  // namespace mirafold::win32
