@@ -3,6 +3,7 @@
 #include <aclapi.h>
 
 #include "base/win32/handles.h"
+#include "base/win32/nt_files.h"
 #include "platform/win32/system/copy_fidelity.h"
 #include "platform/win32/system/durable_file.h"
 #include "platform/win32/system/privileges.h"
@@ -163,6 +164,15 @@ MoveStatus reclaimEntry(const std::wstring& path, const EntryOpener& open) {
   const bool owning = static_cast<bool>(entry);
   if (!owning) entry = open(WRITE_DAC);
   if (!entry) return lastStatus(path);
+  // A file with another name is not only the move's own: a hard link someone put into the copy
+  // shares its security with a file elsewhere (a system file, taken by the restore privilege),
+  // so it is left as it is, and the move stops whole.
+  if (FILE_STANDARD_INFO standard{};
+      !::GetFileInformationByHandleEx(entry.get(), FileStandardInfo, &standard, sizeof standard)) {
+    return lastStatus(path);
+  } else if (standard.NumberOfLinks > 1) {
+    return statusOf(base::win32::kErrorLinkOnTheWay, path);
+  }
   const PSID user = ownUser();
   if (!user) return statusOf(ERROR_NO_TOKEN, path);
   const DWORD listSize = sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + ::GetLengthSid(user);
