@@ -147,4 +147,14 @@ std::wstring formatSize(std::uint64_t bytes) {
   return text.data();
 }
 
+std::wstring plainLine(std::wstring_view text) {
+  std::wstring plain;
+  for (const wchar_t c : text) {
+    const bool direction =
+        c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+    if (c >= 0x20 && c != 0x7F && !direction) plain += c;
+  }
+  return plain;
+}
+
 }  // namespace mirafold::base

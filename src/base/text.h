@@ -24,4 +24,8 @@ std::wstring fillIn(std::wstring_view text, std::initializer_list<std::wstring_v
 // Bytes as Explorer shows them: "512 B", "1.5 KB", "20.0 MB", "3.2 GB".
 std::wstring formatSize(std::uint64_t bytes);
 
+// `text` as one plain line for a message: control characters, line breaks and direction marks
+// dropped, so that a name someone else chose cannot dress a message up as something else.
+std::wstring plainLine(std::wstring_view text);
+
 }  // namespace mirafold::base

@@ -39,14 +39,14 @@ bool isPlainAbsolutePath(std::wstring_view path) {
 }
 
 // The helper's question names the move as it will be made: the direction, where the folder is
-// and where it goes.
+// and where it goes, each as one plain line (a folder's name may hold direction marks).
 std::wstring questionFor(HelperTask task, const MovePlan& plan) {
   std::wstring_view question = kHelperAsksUndo;
   if (task == HelperTask::Complete) question = kHelperAsksComplete;
   if (task == HelperTask::Move) {
     question = plan.direction == Direction::Away ? kHelperAsksMoveAway : kHelperAsksMoveBack;
   }
-  return base::fillIn(question, {plan.origin, plan.final});
+  return base::fillIn(question, {base::plainLine(plan.origin), base::plainLine(plan.final)});
 }
 
 bool samePlace(const MovePlan& a, const MovePlan& b) {
@@ -88,6 +88,9 @@ class HelperRun {
       end.refusal = refusal;
     } else if (!s_.messages.ask(questionFor(r_.task, entry_.plan))) {
       end.refusal = std::wstring(kHelperNotAgreed);
+    } else if (const auto late = refusalOfRequest()) {
+      // The question may stand for as long as the user leaves it: the disk is judged again.
+      end.refusal = late;
     } else {
       end.result = work();
     }

@@ -67,18 +67,6 @@ std::vector<Holder> holdersOf(platform::RunningPrograms& programs, const std::ws
 
 namespace {
 
-// A program names itself (its version resource): line breaks and direction marks in its name would
-// let it dress the message up as something else.
-std::wstring plainName(const std::wstring& name) {
-  std::wstring plain;
-  for (const wchar_t c : name) {
-    const bool direction =
-        c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
-    if (c >= 0x20 && c != 0x7F && !direction) plain += c;
-  }
-  return plain;
-}
-
 // More lines than a screen holds tell nothing more.
 constexpr std::size_t kHoldersShown = 15;
 
@@ -91,10 +79,10 @@ std::optional<std::wstring> holdersText(const std::vector<Holder>& holders,
   for (std::size_t i = 0; i < holders.size() && i < kHoldersShown; ++i) {
     const Holder& h = holders[i];
     const std::wstring id = std::to_wstring(h.id);
-    const std::wstring name = plainName(h.name);
+    const std::wstring name = base::plainLine(h.name);
     text += L"\r\n";
     if (!h.service.empty()) {
-      text += base::fillIn(kHolderService, {name, plainName(h.service), id});
+      text += base::fillIn(kHolderService, {name, base::plainLine(h.service), id});
     } else if (!h.file.empty() && h.file != h.name) {
       text += base::fillIn(kHolderProgram, {name, h.file, id});
     } else {

@@ -140,6 +140,9 @@ DWORD copyNamedStreams(HANDLE from, HANDLE to) {
       if (const DWORD failed = copyContents(source.get(), copy.get(), size, false, quiet); failed) {
         return failed;
       }
+      // The file's own flush, later, speaks for its unnamed stream only: each named one is on
+      // the disk before the copy may count as complete.
+      if (!::FlushFileBuffers(copy.get())) return ::GetLastError();
     }
     if (!record->next) return ERROR_SUCCESS;
     bytes += record->next;

@@ -59,7 +59,11 @@ int Win32MessageBoxes::box(const std::wstring& text, UINT buttons) const {
 
 void Win32MessageBoxes::show(const std::wstring& text) { box(text, MB_OK); }
 
-bool Win32MessageBoxes::ask(const std::wstring& text) { return box(text, MB_YESNO) == IDYES; }
+bool Win32MessageBoxes::ask(const std::wstring& text) {
+  // The helper's question waits for a deliberate Yes (No is the default), as another program may
+  // draw over its box.
+  return box(text, MB_YESNO | (owner_ ? 0 : MB_DEFBUTTON2)) == IDYES;
+}
 
 bool Win32MessageBoxes::retry(const std::wstring& text) {
   return box(text, MB_RETRYCANCEL) == IDRETRY;

@@ -638,7 +638,12 @@ MoveStatus Win32MoveFileSystem::flushRename(const std::wstring& path) {
   const std::size_t cut = path.find_last_of(L'\\');
   if (cut == std::wstring::npos || cut < 2) return MoveStatus::success();
   const std::wstring folder = path.substr(0, cut == 2 ? 3 : cut);  // "C:\\" for a root's entry
-  const base::win32::UniqueFileHandle opened = openEntry(folder, GENERIC_WRITE, false);
+  base::win32::UniqueFileHandle opened = openEntry(folder, GENERIC_WRITE, false);
+  // A user may rename within a folder they may not write to (C:\ gives users folders of their own
+  // only): the entry renamed carries the rename in its own record, and its flush does as well.
+  if (!opened && ::GetLastError() == ERROR_ACCESS_DENIED) {
+    opened = openEntry(path, GENERIC_WRITE, false);
+  }
   if (!opened) return lastStatus(folder);
   if (::FlushFileBuffers(opened.get())) return MoveStatus::success();
   return flushVolumeInstead(::GetLastError(), folder);
