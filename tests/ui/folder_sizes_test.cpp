@@ -235,9 +235,9 @@ TEST_F(FolderSizesTest, AQueueKilledMidwayNamesAtTheNextStartTheFolderNotMoved) 
     root.makeFolder(std::wstring(L"start\\top\\") + name);
   // Made on the host at once: B long enough to copy that the kill falls inside it.
   ASSERT_TRUE(runOnHostIn(top,
-                          "/usr/bin/truncate -s 40M A/a.bin && cd B && /usr/bin/seq 1500 | "
-                          "/usr/bin/xargs /usr/bin/truncate -s 16K && cd ../C && "
-                          "/usr/bin/truncate -s 1K c.bin"));
+                          "/usr/bin/truncate -s 40M A/a.bin && /usr/bin/truncate -s 1K C/c.bin "
+                          "&& cd B && /usr/bin/seq 1500 | /usr/bin/xargs /usr/bin/truncate -s "
+                          "16K && cd .."));
   EXPECT_TRUE(moveAllThree(other.path()).starts_with(L"将把 3 个文件夹"));
   const HWND progress = app->waitForWindow(L"正在移动 2 / 3：B", 60s, L"MirafoldProgress");
   ASSERT_NE(progress, nullptr);
