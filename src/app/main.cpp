@@ -20,18 +20,19 @@
 #include "app/main_layout.h"
 #include "app/row_menu.h"
 #include "app/typed_path_entry.h"
+#include "base/path_rules.h"
 #include "base/win32/handles.h"
 #include "base/win32/library_search.h"
+#include "link/link_commands.h"
 #include "link/link_creation.h"
 #include "link/link_target_change.h"
 #include "link/selection_handlers.h"
 #include "move/elevated_move.h"
 #include "move/messages.h"
 #include "move/move_handlers.h"
-#include "move/move_paths.h"
 #include "overview/link_overview.h"
 #include "overview/overview_messages.h"
-#include "platform/win32/system/app_folders.h"
+#include "platform/clock.h"
 #include "platform/win32/system/cloud_placeholders.h"
 #include "platform/win32/system/file_system.h"
 #include "platform/win32/system/folder_listing.h"
@@ -41,18 +42,19 @@
 #include "platform/win32/system/own_links.h"
 #include "platform/win32/system/protected_folder.h"
 #include "platform/win32/system/system_services.h"
+#include "platform/win32/system/win32_app_folders.h"
 #include "platform/win32/system/win32_link_probe.h"
 #include "platform/win32/system/win32_nt_volume.h"
 #include "platform/win32/system/win32_pipes.h"
 #include "platform/win32/system/win32_running_programs.h"
 #include "platform/win32/system/win32_shell.h"
 #include "platform/win32/system/win32_user_rights.h"
-#include "platform/win32/ui/folder_picker.h"
 #include "platform/win32/ui/layout_window.h"
 #include "platform/win32/ui/message_loop.h"
 #include "platform/win32/ui/modal_dialog.h"
 #include "platform/win32/ui/progress_dialog.h"
 #include "platform/win32/ui/table_dialog.h"
+#include "platform/win32/ui/win32_folder_picker.h"
 #include "resource_ids.h"
 #include "sendto/sendto_form.h"
 #include "sendto/sendto_layout.h"
@@ -92,7 +94,7 @@ int runHelper(const move::HelperRequest& request) {
   win32::Win32MoveFileSystem moveFiles = moveFileSystemOf(win32::ownLinks());
   win32::Win32SystemFolders systemFolders;
   win32::Win32NtVolume volume;
-  const move::SteadyClock clock;
+  const platform::SteadyClock clock;
   win32::Win32MessageBoxes messages;  // owned by no window: its own, on top
   win32::Win32UserRights user(request.window);
   move::runElevatedMove(request, {.journalFolder = win32::makeProtectedJournalFolder(),
@@ -108,7 +110,7 @@ int runHelper(const move::HelperRequest& request) {
 
 // The clock of the roads started from the window: a wait for another process on the window's
 // thread keeps the windows drawn, taking no input meanwhile; every other wait just sleeps.
-class WindowThreadClock final : public move::Clock {
+class WindowThreadClock final : public platform::Clock {
  public:
   std::chrono::steady_clock::time_point now() const override {
     return std::chrono::steady_clock::now();
@@ -247,7 +249,7 @@ int run(HINSTANCE instance) {
   // context menu. Wired once the window shows: finding the journal's folder loads the shell's
   // libraries, which nothing before needs.
   win32::Win32MoveFileSystem moveFiles = moveFileSystemOf(
-      win32::junctionToolLinks(move::joinPath(program.programFolder(), L"junction.exe")));
+      win32::junctionToolLinks(base::joinPath(program.programFolder(), L"junction.exe")));
   win32::Win32Pipes pipes;
   win32::Win32ProgressDialog moveProgress(window.hwnd(), {.title = std::wstring(move::kMovingTitle),
                                                           .cancel = std::wstring(move::kCancel)});
@@ -278,7 +280,6 @@ int run(HINSTANCE instance) {
       {.files = moveFiles, .probe = linkProbe, .progress = linksWalk, .window = linkTable});
   move::MoveHandlers moves({.dir1 = dir1, .dir2 = dir2},
                            {.files = moveFiles,
-                            .links = linkProbe,
                             .messages = messages,
                             .processes = processes,
                             .progress = moveProgress,
@@ -304,12 +305,23 @@ int run(HINSTANCE instance) {
                                                                      .messages = messages,
                                                                      .errors = errors,
                                                                      .clock = clock});
+  link::LinkCommands linkRows({.dir1 = dir1, .dir2 = dir2}, {.links = moveFiles,
+                                                             .probe = linkProbe,
+                                                             .messages = messages,
+                                                             .processes = processes,
+                                                             .errors = errors,
+                                                             .clock = clock,
+                                                             .programPath = program.programPath()});
   // The folder rows' menu: each feature's commands, in the one order the menu keeps.
   const app::RowMenu rowMenu(
       dir1, dir2,
       {{[&](platform::ListSide side, const std::wstring& f) { return moves.menuFor(side, f); },
         [&](platform::ListSide side, const std::wstring& f, int command) {
           moves.choose(side, f, command);
+        }},
+       {[&](platform::ListSide side, const std::wstring& f) { return linkRows.menuFor(side, f); },
+        [&](platform::ListSide side, const std::wstring& f, int command) {
+          linkRows.choose(side, f, command);
         }},
        {[&](platform::ListSide side, const std::wstring& f) {
           return targetChange.menuFor(side, f);
@@ -321,9 +333,12 @@ int run(HINSTANCE instance) {
         [&](platform::ListSide side, const std::wstring& f, int) {
           linksBelow.show(
               f,
-              {.openTarget = [&, side](const std::wstring& l) { moves.openTarget(side, l); },
-               .deleteLink = [&](const std::wstring& l) { moves.deleteLink(l); },
-               .changeTarget = [&](const std::wstring& l) { targetChange.changeLinkTarget(l); }});
+              {.openTarget = {std::wstring(link::kOpenLinkTarget),
+                              [&, side](const std::wstring& l) { linkRows.openTarget(side, l); }},
+               .deleteLink = {std::wstring(link::kDeleteLinkOnly),
+                              [&](const std::wstring& l) { linkRows.deleteLink(l); }},
+               .changeTarget = {std::wstring(link::kChangeTarget),
+                                [&](const std::wstring& l) { targetChange.changeLinkTarget(l); }}});
         }},
        {[&](platform::ListSide, const std::wstring& f) { return folderSizes.rowItems(f); },
         [&](platform::ListSide, const std::wstring& f, int) {

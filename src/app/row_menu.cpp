@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "link/link_commands.h"
 #include "link/link_target_change.h"
 #include "move/move_handlers.h"
 #include "overview/link_overview.h"
@@ -13,8 +14,8 @@ namespace {
 
 // The menu's order; a row shows those of its commands its features offer.
 constexpr int kOrder[] = {
-    move::kCommandMoveAway,       move::kCommandOpenTarget,   link::kCommandPointAtRight,
-    link::kCommandChangeTarget,   move::kCommandDeleteLink,   move::kCommandMoveBack,
+    move::kCommandMoveAway,       link::kCommandOpenTarget,   link::kCommandPointAtRight,
+    link::kCommandChangeTarget,   link::kCommandDeleteLink,   move::kCommandMoveBack,
     overview::kCommandLinksBelow, sizes::kCommandFolderSizes, move::kCommandOpenInExplorer,
 };
 

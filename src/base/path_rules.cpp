@@ -1,5 +1,7 @@
 #include "base/path_rules.h"
 
+#include <algorithm>
+
 namespace mirafold::base {
 namespace {
 
@@ -45,6 +47,8 @@ std::size_t rootLength(std::wstring_view p) {
 }
 
 bool isDriveRoot(std::wstring_view p) {
+  // "C:" as well: a path of the root with its separator trimmed, which no move may take.
+  if (p.size() == 2 && isLetter(p[0]) && p[1] == L':') return true;
   const std::wstring_view local = p.starts_with(kVerbatimPrefix) ? p.substr(4) : p;
   return local.size() == 3 && startsWithDriveRoot(local);
 }
@@ -59,6 +63,45 @@ bool isInsideFolder(std::wstring_view path, std::wstring_view folder) {
     if (folded(path[i]) != folded(folder[i])) return false;
   }
   return true;
+}
+
+bool samePath(std::wstring_view a, std::wstring_view b) {
+  const std::wstring x = withoutTrailingSeparator(a);
+  const std::wstring y = withoutTrailingSeparator(b);
+  return std::equal(x.begin(), x.end(), y.begin(), y.end(),
+                    [](wchar_t p, wchar_t q) { return folded(p) == folded(q); });
+}
+
+bool isSameOrInside(std::wstring_view inner, std::wstring_view outer) {
+  return samePath(inner, outer) || isInsideFolder(inner, outer);
+}
+
+std::wstring joinPath(std::wstring_view folder, std::wstring_view name) {
+  std::wstring out(folder);
+  if (!out.empty() && !isSeparator(out.back())) out += L'\\';
+  return out += name;
+}
+
+std::wstring parentOf(std::wstring_view path) {
+  const std::wstring trimmed = withoutTrailingSeparator(path);
+  if (isDriveRoot(trimmed)) return {};
+  const std::size_t cut = trimmed.find_last_of(L"\\/");
+  if (cut == std::wstring::npos) return {};
+  // "C:\x" has the parent "C:\", with its separator.
+  return withoutTrailingSeparator(trimmed.substr(0, cut == 2 && trimmed[1] == L':' ? 3 : cut));
+}
+
+std::wstring nameOf(std::wstring_view path) {
+  const std::wstring trimmed = withoutTrailingSeparator(path);
+  if (isDriveRoot(trimmed)) return {};
+  const std::size_t cut = trimmed.find_last_of(L"\\/");
+  return cut == std::wstring::npos ? trimmed : trimmed.substr(cut + 1);
+}
+
+std::wstring withoutTrailingSeparator(std::wstring_view path) {
+  std::wstring out(path);
+  while (out.size() > 1 && isSeparator(out.back()) && !isDriveRoot(out)) out.pop_back();
+  return out;
 }
 
 bool hasWildcard(std::wstring_view p) {

@@ -49,8 +49,9 @@ void LinkCreation::Command1_Click() {
 
 std::wstring_view LinkCreation::failedCheck(const std::wstring& linkPath) {
   // The volume the link will be made on, which typed entry can have taken away from Drive1's.
-  if (volume::GetFileSystemName(s_.volume, volume::volumeRootOf(linkPath)).name != L"NTFS") {
-    return kNotNtfs;
+  if (!volume::holdsLinks(
+          volume::GetFileSystemName(s_.volume, volume::volumeRootOf(linkPath)).name)) {
+    return volume::kNotNtfs;
   }
   const std::wstring target = c_.dir2.path();
   // A junction leads only to a folder of this machine, and is made only on one of its volumes.

@@ -15,7 +15,6 @@ namespace mirafold::link {
 
 inline constexpr std::wstring_view kCreateLink = L"创建链接！";
 inline constexpr std::wstring_view kCreating = L"创建中...";
-inline constexpr std::wstring_view kNotNtfs = L"链接创建失败！链接所在分区的文件系统类型必须为NTFS";
 inline constexpr std::wstring_view kOnNetwork = L"链接创建失败！链接目标不可位于网络位置";
 inline constexpr std::wstring_view kRootTarget = L"链接创建失败！不可将根目录作为链接目标";
 inline constexpr std::wstring_view kSameName = L"链接创建失败！链接所在路径已存在同名文件夹";

@@ -1,22 +1,17 @@
 #include "link/link_target_change.h"
 
 #include "base/command_line.h"
+#include "base/path_rules.h"
 #include "base/rights.h"
+#include "base/text.h"
+#include "link/link_commands.h"
 #include "link/tool.h"
-#include "move/messages.h"
-#include "move/move_paths.h"
 #include "platform/entry_reading.h"
 
 namespace mirafold::link {
 namespace {
 
 constexpr std::uint32_t kTimeout = 1460;  // ERROR_TIMEOUT
-
-// A target as a link stores it may carry the NT prefix; the user reads a plain path.
-std::wstring plainPath(std::wstring path) {
-  if (path.starts_with(L"\\??\\")) path.erase(0, 4);
-  return path;
-}
 
 }  // namespace
 
@@ -53,7 +48,7 @@ void LinkTargetChange::choose(platform::ListSide, const std::wstring& folder, in
 void LinkTargetChange::changeLinkTarget(const std::wstring& link) {
   std::wstring old;
   if (const platform::MoveStatus read = s_.links.readLink(link, old); !read.ok()) {
-    s_.messages.show(move::fillIn(kChangeFailed, {read.reason}));
+    s_.messages.show(base::fillIn(kChangeFailed, {read.reason}));
     return;
   }
   const auto picked = s_.picker.pickFolder(std::wstring(kPickNewTarget), plainPath(old));
@@ -64,7 +59,7 @@ void LinkTargetChange::changeLinkTarget(const std::wstring& link) {
 void LinkTargetChange::changeLinkTarget(const std::wstring& link, const std::wstring& newTarget) {
   std::wstring old;
   if (const platform::MoveStatus read = s_.links.readLink(link, old); !read.ok()) {
-    s_.messages.show(move::fillIn(kChangeFailed, {read.reason}));
+    s_.messages.show(base::fillIn(kChangeFailed, {read.reason}));
     return;
   }
   if (!s_.files.isVisibleFile(toolPath(s_.program.programFolder()))) {
@@ -72,10 +67,10 @@ void LinkTargetChange::changeLinkTarget(const std::wstring& link, const std::wst
     return;
   }
   if (const auto refusal = failedCheck(link, newTarget)) {
-    s_.messages.show(move::fillIn(kChangeFailed, {*refusal}));
+    s_.messages.show(base::fillIn(kChangeFailed, {*refusal}));
     return;
   }
-  if (!s_.messages.ask(move::fillIn(kConfirmChange, {link, newTarget, plainPath(old)}))) return;
+  if (!s_.messages.ask(base::fillIn(kConfirmChange, {link, newTarget, plainPath(old)}))) return;
 
   const std::wstring parameters = base::joinArguments({L"-r", link, newTarget});
   ToolEnd end = runTool(parameters, false);
@@ -94,14 +89,14 @@ void LinkTargetChange::changeLinkTarget(const std::wstring& link, const std::wst
 std::optional<std::wstring_view> LinkTargetChange::failedCheck(const std::wstring& link,
                                                                const std::wstring& newTarget) {
   if (s_.files.isOnNetwork(link) || s_.files.isOnNetwork(newTarget)) return kNewTargetOnNetwork;
-  if (move::isDriveRoot(newTarget)) return kNewTargetIsRoot;
+  if (base::isDriveRoot(newTarget)) return kNewTargetIsRoot;
   if (!s_.files.isVisibleFolder(newTarget)) return kNewTargetMissing;
   // Where the link lies is its folder's place with the links on the way followed, and its name:
   // the link itself is not followed. A target reached through the link itself is a loop too.
   const std::wstring place =
-      move::joinPath(s_.files.resolvedPath(move::parentOf(link)), move::nameOf(link));
-  if (move::isSameOrInside(place, s_.files.resolvedPath(newTarget)) ||
-      move::isSameOrInside(newTarget, link)) {
+      base::joinPath(s_.files.resolvedPath(base::parentOf(link)), base::nameOf(link));
+  if (base::isSameOrInside(place, s_.files.resolvedPath(newTarget)) ||
+      base::isSameOrInside(newTarget, link)) {
     return kLinkWouldBeInsideTarget;
   }
   return std::nullopt;
@@ -132,12 +127,12 @@ LinkTargetChange::ToolEnd LinkTargetChange::runTool(const std::wstring& paramete
 void LinkTargetChange::tellEnd(const std::wstring& link, const std::wstring& newTarget,
                                const ToolEnd& end) {
   const auto failed = [this](std::wstring_view why) {
-    s_.messages.show(move::fillIn(kChangeFailed, {why}));
+    s_.messages.show(base::fillIn(kChangeFailed, {why}));
   };
   // The tool's word is checked on the disk: another vendor's tool ends with 0 having done
   // nothing, and one that did not end in time may have finished meanwhile.
   const auto leadsThere = [&] {
-    return move::samePath(s_.files.resolvedPath(link), s_.files.resolvedPath(newTarget));
+    return base::samePath(s_.files.resolvedPath(link), s_.files.resolvedPath(newTarget));
   };
   switch (end.how) {
     case ToolEnd::How::Declined:

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "move/move_progress.h"
+#include "platform/clock.h"
 #include "platform/controls.h"
 #include "platform/folder_picker.h"
 #include "platform/move_file_system.h"
@@ -53,7 +53,7 @@ struct TargetChangeServices {
   platform::Processes& processes;
   platform::MessageBoxes& messages;
   platform::ErrorTexts& errors;
-  const move::Clock& clock;
+  const platform::Clock& clock;
 };
 
 class LinkTargetChange {

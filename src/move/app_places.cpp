@@ -2,8 +2,9 @@
 
 #include <string_view>
 
+#include "base/path_rules.h"
+#include "base/text.h"
 #include "move/messages.h"
-#include "move/move_paths.h"
 
 namespace mirafold::move {
 namespace {
@@ -42,7 +43,8 @@ constexpr AppPlace kAppPlaces[] = {
 std::vector<std::wstring> placesOf(const AppPlace& row, const platform::AppFolders& anchors) {
   const auto under = [&](const std::wstring& anchor) -> std::vector<std::wstring> {
     if (anchor.empty()) return {};
-    return {row.below.empty() ? withoutTrailingSeparator(anchor) : joinPath(anchor, row.below)};
+    return {row.below.empty() ? base::withoutTrailingSeparator(anchor)
+                              : base::joinPath(anchor, row.below)};
   };
   switch (row.anchor) {
     case Anchor::LocalAppData:
@@ -68,17 +70,20 @@ std::optional<AppPlaceFinding> findingAt(const std::wstring& path,
   for (const AppPlace& row : kAppPlaces) {
     if (row.anchor == Anchor::FolderHoldingFile) {
       // The place is the folder that holds the file: this one, or the one this lies in.
-      for (const std::wstring& place : {path, parentOf(path)}) {
-        if (!place.empty() && exists(joinPath(place, row.below))) {
-          return AppPlaceFinding{true, fillIn(row.text, {place})};
+      for (const std::wstring& place : {path, base::parentOf(path)}) {
+        if (!place.empty() && exists(base::joinPath(place, row.below))) {
+          return AppPlaceFinding{true, base::fillIn(row.text, {place})};
         }
       }
       continue;
     }
     for (const std::wstring& place : placesOf(row, anchors)) {
-      if (isSameOrInside(path, place)) return AppPlaceFinding{true, fillIn(row.text, {place})};
-      if (isSameOrInside(place, path) && exists(place)) {
-        return AppPlaceFinding{false, fillIn(kAppPlaceWarning, {fillIn(row.text, {place})})};
+      if (base::isSameOrInside(path, place)) {
+        return AppPlaceFinding{true, base::fillIn(row.text, {place})};
+      }
+      if (base::isSameOrInside(place, path) && exists(place)) {
+        return AppPlaceFinding{false,
+                               base::fillIn(kAppPlaceWarning, {base::fillIn(row.text, {place})})};
       }
     }
   }
@@ -91,7 +96,7 @@ std::optional<AppPlaceFinding> appPlaceFinding(
     const std::wstring& folder, const std::wstring& finalPath, const platform::AppFolders& anchors,
     const std::function<bool(const std::wstring&)>& exists) {
   std::optional<AppPlaceFinding> found = findingAt(folder, anchors, exists);
-  if (!finalPath.empty() && !samePath(finalPath, folder)) {
+  if (!finalPath.empty() && !base::samePath(finalPath, folder)) {
     const std::optional<AppPlaceFinding> really = findingAt(finalPath, anchors, exists);
     // A refusal wins over a warning, whichever path finds it.
     if (really && (!found || (really->refused && !found->refused))) found = really;

@@ -7,10 +7,10 @@
 #include <utility>
 
 #include "base/path_rules.h"
+#include "base/text.h"
 #include "move/folder_mover.h"
 #include "move/helper_messages.h"
 #include "move/messages.h"
-#include "move/move_paths.h"
 #include "move/stopping_file_system.h"
 #include "volume/file_system_name.h"
 
@@ -46,11 +46,12 @@ std::wstring questionFor(HelperTask task, const MovePlan& plan) {
   if (task == HelperTask::Move) {
     question = plan.direction == Direction::Away ? kHelperAsksMoveAway : kHelperAsksMoveBack;
   }
-  return fillIn(question, {plan.origin, plan.final});
+  return base::fillIn(question, {plan.origin, plan.final});
 }
 
 bool samePlace(const MovePlan& a, const MovePlan& b) {
-  return a.direction == b.direction && samePath(a.origin, b.origin) && samePath(a.final, b.final);
+  return a.direction == b.direction && base::samePath(a.origin, b.origin) &&
+         base::samePath(a.final, b.final);
 }
 
 class HelperRun {
@@ -117,18 +118,18 @@ class HelperRun {
       asked = *asked_;
     }
     if (!isPlainAbsolutePath(s_.journalFolder)) {
-      return fillIn(kNoProtectedJournal, {s_.journalFolder});
+      return base::fillIn(kNoProtectedJournal, {s_.journalFolder});
     }
     const std::wstring journal = journalPathFor(s_.journalFolder, asked);
     if (!isPlainAbsolutePath(asked.origin) || !isPlainAbsolutePath(asked.final)) {
-      return fillIn(kUntrustedEntry, {journal});
+      return base::fillIn(kUntrustedEntry, {journal});
     }
     if (r_.task == HelperTask::Move) return refusalOfFreshMove(asked);
     // An unfinished move only from this helper's own journal, under the name its move gives it.
     std::wstring text;
-    if (!files_.readJournal(journal, text).ok()) return fillIn(kUntrustedEntry, {journal});
+    if (!files_.readJournal(journal, text).ok()) return base::fillIn(kUntrustedEntry, {journal});
     const auto parsed = parseJournal(text);
-    if (!parsed || !samePlace(parsed->plan, asked)) return fillIn(kUntrustedEntry, {journal});
+    if (!parsed || !samePlace(parsed->plan, asked)) return base::fillIn(kUntrustedEntry, {journal});
     entry_ = *parsed;
     return refusalOfRecovery();
   }
@@ -138,10 +139,11 @@ class HelperRun {
   std::optional<std::wstring> refusalOfFreshMove(const MovePlan& asked) {
     const PlannedMove planned =
         asked.direction == Direction::Away
-            ? planMoveAway(files_, asked.origin, parentOf(asked.final), surroundings(asked.origin))
+            ? planMoveAway(files_, asked.origin, base::parentOf(asked.final),
+                           surroundings(asked.origin))
             : planMoveBack(files_, asked.final, surroundings(asked.final));
     if (planned.refusal) return planned.refusal;
-    if (!samePlace(planned.plan, asked)) return fillIn(kPlanChanged, {asked.origin});
+    if (!samePlace(planned.plan, asked)) return base::fillIn(kPlanChanged, {asked.origin});
     if (auto refusal = refusalForTheUser(planned)) return refusal;
     entry_ = {planned.plan, Phase::Hide};
     return std::nullopt;
@@ -155,16 +157,16 @@ class HelperRun {
     const MovePlan& plan = planned.plan;
     if (!plan.sameVolume && !planned.summary.firstSymbolicLink.empty() &&
         !s_.user.mayMakeSymbolicLinks()) {
-      return fillIn(kHelperLinksNotTheUsers, {planned.summary.firstSymbolicLink});
+      return base::fillIn(kHelperLinksNotTheUsers, {planned.summary.firstSymbolicLink});
     }
     // An answer that cannot be had counts against the move at both ends.
     if (plan.direction != Direction::Away || s_.user.mayReplace(plan.origin) == true) {
       return std::nullopt;
     }
-    for (std::wstring folder = plan.final; !folder.empty() && !isDriveRoot(folder);
-         folder = parentOf(folder)) {
+    for (std::wstring folder = plan.final; !folder.empty() && !base::isDriveRoot(folder);
+         folder = base::parentOf(folder)) {
       if (s_.user.mayReplace(folder) != false) {
-        return fillIn(kHelperDestinationReplaceable, {folder});
+        return base::fillIn(kHelperDestinationReplaceable, {folder});
       }
     }
     return std::nullopt;
@@ -176,7 +178,7 @@ class HelperRun {
     const MovePlan& plan = entry_.plan;
     MoveFacts facts;
     facts.source = plan.origin;
-    facts.destinationFolder = parentOf(plan.final);
+    facts.destinationFolder = base::parentOf(plan.final);
     facts.systemFolders = s_.systemFolders.places();
     facts.sameVolume = true;  // the room it needs was there when it started
     facts.linkVolumeFileSystem = plan.direction == Direction::Away

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "move/move_planning.h"
-#include "move/move_progress.h"
+#include "platform/clock.h"
 #include "platform/message_pipe.h"
 #include "platform/move_file_system.h"
 #include "platform/nt_volume.h"
@@ -51,7 +51,7 @@ struct HelperServices {
   platform::MoveFileSystem& files;
   platform::SystemFolders& systemFolders;
   platform::NtVolume& volume;
-  const Clock& clock;
+  const platform::Clock& clock;
   platform::MessagePipe& pipe;
   // The helper's own boxes: it asks the user itself before it acts, where no program of the
   // user (which runs with fewer rights) can answer for them.

@@ -4,8 +4,9 @@
 #include <map>
 #include <tuple>
 
+#include "base/path_rules.h"
+#include "base/text.h"
 #include "move/messages.h"
-#include "move/move_paths.h"
 
 namespace mirafold::move {
 
@@ -22,12 +23,13 @@ std::vector<Holder> holdersOf(platform::RunningPrograms& programs, const std::ws
   std::vector<std::wstring> files;
   for (const RunningProcess& process : running) {
     if (process.query != RunningProcess::Query::Answered ||
-        !isSameOrInside(process.image, folder)) {
+        !base::isSameOrInside(process.image, folder)) {
       continue;
     }
-    holders[process.id] = {process.id, nameOf(process.image), nameOf(process.image), {}};
+    holders[process.id] = {
+        process.id, base::nameOf(process.image), base::nameOf(process.image), {}};
     if (std::none_of(files.begin(), files.end(),
-                     [&](const std::wstring& f) { return samePath(f, process.image); })) {
+                     [&](const std::wstring& f) { return base::samePath(f, process.image); })) {
       files.push_back(process.image);
     }
   }
@@ -45,7 +47,7 @@ std::vector<Holder> holdersOf(platform::RunningPrograms& programs, const std::ws
       Holder& holder = holders[user.id];
       holder.id = user.id;
       if (listed != byId.end() && listed->second->query == RunningProcess::Query::Answered) {
-        holder.file = nameOf(listed->second->image);
+        holder.file = base::nameOf(listed->second->image);
       }
       holder.name = !user.appName.empty() ? user.appName : holder.file;
       holder.service = user.serviceName;
@@ -92,17 +94,17 @@ std::optional<std::wstring> holdersText(const std::vector<Holder>& holders,
     const std::wstring name = plainName(h.name);
     text += L"\r\n";
     if (!h.service.empty()) {
-      text += fillIn(kHolderService, {name, plainName(h.service), id});
+      text += base::fillIn(kHolderService, {name, plainName(h.service), id});
     } else if (!h.file.empty() && h.file != h.name) {
-      text += fillIn(kHolderProgram, {name, h.file, id});
+      text += base::fillIn(kHolderProgram, {name, h.file, id});
     } else {
-      text += fillIn(kHolderUnknownFile, {name, id});
+      text += base::fillIn(kHolderUnknownFile, {name, id});
     }
   }
   if (holders.size() > kHoldersShown) {
-    text += L"\r\n" + fillIn(kMoreHolders, {std::to_wstring(holders.size() - kHoldersShown)});
+    text += L"\r\n" + base::fillIn(kMoreHolders, {std::to_wstring(holders.size() - kHoldersShown)});
   }
-  if (!heldFile.empty()) text += L"\r\n\r\n" + fillIn(kFileInUse, {heldFile});
+  if (!heldFile.empty()) text += L"\r\n\r\n" + base::fillIn(kFileInUse, {heldFile});
   return text;
 }
 

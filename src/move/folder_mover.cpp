@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "base/path_rules.h"
+#include "base/text.h"
 #include "move/messages.h"
 #include "move/move_paths.h"
 #include "move/move_tree.h"
@@ -23,14 +25,14 @@ constexpr std::wstring_view kJournalExtension = L".journal";
 // One journal per origin: a name from the origin's path, so that no listing is needed to pick it.
 std::wstring journalPathFor(const std::wstring& folder, const MovePlan& plan) {
   std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-  for (wchar_t c : withoutTrailingSeparator(plan.origin)) {
+  for (wchar_t c : base::withoutTrailingSeparator(plan.origin)) {
     const wchar_t upper = c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
     hash = (hash ^ static_cast<std::uint64_t>(upper)) * 1099511628211ull;
   }
   static constexpr wchar_t kDigits[] = L"0123456789abcdef";
   std::wstring name = L"move-";
   for (int shift = 60; shift >= 0; shift -= 4) name += kDigits[(hash >> shift) & 0xF];
-  return joinPath(folder, name + std::wstring(kJournalExtension));
+  return base::joinPath(folder, name + std::wstring(kJournalExtension));
 }
 
 namespace {
@@ -41,17 +43,17 @@ MoveStatus occupied(const std::wstring& path) {
   return failure(std::wstring(kNameExistsOnRight) + L"：" + path);
 }
 
-MoveStatus missing(const std::wstring& path) { return failure(fillIn(kNotFound, {path})); }
+MoveStatus missing(const std::wstring& path) { return failure(base::fillIn(kNotFound, {path})); }
 
 // The folders the move works in, held from here on and found where the plan has them: a folder
 // swapped for another (or for a link to one) since the plan is refused.
 MoveStatus holdPlaces(platform::MoveFileSystem& files, const MovePlan& plan) {
   for (const std::wstring& path : {plan.origin, plan.final}) {
-    const std::wstring parent = parentOf(path);
+    const std::wstring parent = base::parentOf(path);
     std::wstring real;
     if (MoveStatus st = files.hold(parent, real); !st.ok()) return st;
-    if (!samePath(withoutTrailingSeparator(real), parent)) {
-      return failure(fillIn(kFolderNotAsPlanned, {parent}));
+    if (!base::samePath(base::withoutTrailingSeparator(real), parent)) {
+      return failure(base::fillIn(kFolderNotAsPlanned, {parent}));
     }
   }
   return MoveStatus::success();
@@ -233,13 +235,13 @@ class MoveRun {
     if (st.code == MoveStatus::Code::Changed) {
       const std::wstring changed =
           st.path.empty() ? plan_.origin : asOriginPath(st.path, plan_.origin);
-      return {outcome, fillIn(kEntryChanged, {changed}), {}};
+      return {outcome, base::fillIn(kEntryChanged, {changed}), {}};
     }
     if (st.code == MoveStatus::Code::InUse) {
       // The file is named where the user left it, not inside the hidden sibling it was renamed to.
       const std::wstring held =
           st.path.empty() ? plan_.origin : asOriginPath(st.path, plan_.origin);
-      return {outcome, fillIn(kFileInUse, {held}), {}};
+      return {outcome, base::fillIn(kFileInUse, {held}), {}};
     }
     return {outcome, st.reason, {}, st.code == MoveStatus::Code::NoRights};
   }
@@ -338,7 +340,7 @@ class MoveRun {
   MoveStatus checkLeads(const std::wstring& link, const std::wstring& folder) {
     bool leads = false;
     if (MoveStatus st = files_.sameFolder(link, folder, leads); !st.ok()) return st;
-    return leads ? MoveStatus::success() : failure(fillIn(kLinkLeadsElsewhere, {folder}));
+    return leads ? MoveStatus::success() : failure(base::fillIn(kLinkLeadsElsewhere, {folder}));
   }
 
   MoveStatus placeByRename() {
@@ -398,7 +400,7 @@ class MoveRun {
     progress_.reportNow(progressState_);
     platform::VolumeInfo from, to;
     if (MoveStatus st = files_.volumeInfo(moving_, from); !st.ok()) return st;
-    if (MoveStatus st = files_.volumeInfo(parentOf(partial_), to); !st.ok()) return st;
+    if (MoveStatus st = files_.volumeInfo(base::parentOf(partial_), to); !st.ok()) return st;
     TreeCopier copier(files_, progress_, s_.cancel, total, from.keepsSecurity && to.keepsSecurity,
                       plan_.origin);
     if (MoveStatus st = copier.copy(moving_, partial_, plan_.originAttributes); !st.ok()) {
@@ -584,7 +586,7 @@ std::vector<PendingMove> findPendingMoves(platform::MoveFileSystem& files,
                      kJournalExtension) != 0) {
       continue;
     }
-    const std::wstring path = joinPath(journalFolder, name);
+    const std::wstring path = base::joinPath(journalFolder, name);
     std::wstring text;
     if (!files.readJournal(path, text).ok()) continue;
     if (const auto parsed = parseJournal(text)) pending.push_back({path, *parsed});
@@ -597,22 +599,23 @@ std::optional<std::wstring> endMessage(const MovePlan& plan, const MoveResult& r
     case MoveOutcome::Done:
       return std::wstring(plan.direction == Direction::Back ? kMovedBack : kMoveDone);
     case MoveOutcome::DoneOldFolderLeft:
-      return fillIn(kMoveDoneOldFolderLeft, {result.leftover});
+      return base::fillIn(kMoveDoneOldFolderLeft, {result.leftover});
     case MoveOutcome::Cancelled:
-      if (result.copyDiffers) return fillIn(kUndoneCopyKept, {result.leftover});
-      if (!result.leftover.empty()) return fillIn(kMoveDoneOldFolderLeft, {result.leftover});
+      if (result.copyDiffers) return base::fillIn(kUndoneCopyKept, {result.leftover});
+      if (!result.leftover.empty()) return base::fillIn(kMoveDoneOldFolderLeft, {result.leftover});
       return std::wstring(kCancelledNothingChanged);
     case MoveOutcome::Failed:
-      return fillIn(kMoveFailedNothingChanged, {result.reason});
+      return base::fillIn(kMoveFailedNothingChanged, {result.reason});
     case MoveOutcome::Unfinished:
-      if (result.copyDiffers) return fillIn(kRecoveryCopyDiffers, {result.reason});
-      return fillIn(kUnfinishedMoveQuestion, {plan.origin, plan.final});
+      if (result.copyDiffers) return base::fillIn(kRecoveryCopyDiffers, {result.reason});
+      return base::fillIn(kUnfinishedMoveQuestion, {plan.origin, plan.final});
   }
   return std::nullopt;
 }
 
 std::wstring recoveryQuestion(const PendingMove& pending) {
-  return fillIn(kUnfinishedMoveQuestion, {pending.entry.plan.origin, pending.entry.plan.final});
+  return base::fillIn(kUnfinishedMoveQuestion,
+                      {pending.entry.plan.origin, pending.entry.plan.final});
 }
 
 }  // namespace mirafold::move

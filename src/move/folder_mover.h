@@ -21,6 +21,7 @@
 
 #include "move/move_journal.h"
 #include "move/move_progress.h"
+#include "platform/clock.h"
 #include "platform/move_file_system.h"
 
 namespace mirafold::move {
@@ -61,7 +62,7 @@ struct PendingMove {
 
 struct MoverServices {
   platform::MoveFileSystem& files;
-  const Clock& clock;
+  const platform::Clock& clock;
   const CancelFlag& cancel;
   ProgressCallback progress;
   std::wstring journalFolder;  // %LOCALAPPDATA%\Mirafold\moves on Windows

@@ -1,9 +1,6 @@
 #pragma once
-// What the user reads about a move. Texts with blanks carry %1, %2, ... filled by fillIn.
+// What the user reads about a move. Texts with blanks carry %1, %2, ... filled by base::fillIn.
 
-#include <cstdint>
-#include <initializer_list>
-#include <string>
 #include <string_view>
 
 namespace mirafold::move {
@@ -14,8 +11,6 @@ inline constexpr std::wstring_view kMoveDone = L"移动完成，已在原处创�
 inline constexpr std::wstring_view kConfirmMoveBack =
     L"将把“%1”（%2 个文件，%3）移回“%4”，并删除该链接。是否继续？";
 inline constexpr std::wstring_view kMovedBack = L"已移回原处";
-inline constexpr std::wstring_view kConfirmDeleteLink =
-    L"将删除链接“%1”（指向“%2”），目标文件夹及其中的文件不受影响。是否继续？";
 inline constexpr std::wstring_view kCancelledNothingChanged = L"已取消，未做任何更改";
 inline constexpr std::wstring_view kMoveFailedNothingChanged = L"移动失败：%1。未做任何更改";
 inline constexpr std::wstring_view kMoveDoneOldFolderLeft = L"移动完成，但旧文件夹未能删除：%1";
@@ -27,9 +22,6 @@ inline constexpr std::wstring_view kNoRightsQuestion =
     L"移动失败：权限不足。是否以管理员身份重新移动？";
 // The helper with administrator rights could not be started, or never answered; %1 says why.
 inline constexpr std::wstring_view kNoHelper = L"未能以管理员身份运行：%1";
-inline constexpr std::wstring_view kDeleteLinkNoRights =
-    L"删除链接失败：权限不足。是否以管理员身份重试？";
-inline constexpr std::wstring_view kDeleteLinkFailed = L"删除链接失败：%1";
 // The elevated helper refuses an entry it was handed that is not a move's own journal.
 inline constexpr std::wstring_view kUntrustedEntry = L"移动失败：移动记录不可用：%1。未做任何更改";
 // The helper's own journal folder could not be made one that only administrators can change.
@@ -140,8 +132,6 @@ inline constexpr std::wstring_view kStaysOwn =
 
 // The context menu of a folder row.
 inline constexpr std::wstring_view kMoveAwayAndLink = L"移动到右侧文件夹，并在原处创建链接";
-inline constexpr std::wstring_view kOpenLinkTarget = L"打开链接目标";
-inline constexpr std::wstring_view kDeleteLinkOnly = L"删除链接（目标文件夹不受影响）";
 inline constexpr std::wstring_view kMoveBackAndUnlink = L"移回原处并删除链接";
 inline constexpr std::wstring_view kOpenInExplorer = L"在资源管理器中打开";
 
@@ -166,11 +156,5 @@ inline constexpr std::wstring_view kProgressCounts = L"%1 / %2 个文件，%3 / 
 inline constexpr std::wstring_view kProgressRate = L"%1/秒，剩余约 %2";
 inline constexpr std::wstring_view kSeconds = L"%1 秒";
 inline constexpr std::wstring_view kMinutes = L"%1 分 %2 秒";
-
-// Replaces %1, %2, ... with the values in order.
-std::wstring fillIn(std::wstring_view text, std::initializer_list<std::wstring_view> values);
-
-// Bytes as Explorer shows them: "512 B", "1.5 KB", "20.0 MB", "3.2 GB".
-std::wstring formatSize(std::uint64_t bytes);
 
 }  // namespace mirafold::move

@@ -1,10 +1,11 @@
 #include "move/move_checks.h"
 
-#include "link/link_creation.h"
+#include "base/path_rules.h"
+#include "base/text.h"
 #include "move/messages.h"
-#include "move/move_paths.h"
 #include "move/places_that_stay.h"
 #include "move/volume_rules.h"
+#include "volume/file_system_name.h"
 
 namespace mirafold::move {
 std::optional<std::wstring> refusalOf(const MoveFacts& facts) {
@@ -12,33 +13,34 @@ std::optional<std::wstring> refusalOf(const MoveFacts& facts) {
   if (auto stays = whyItStays(facts.source, facts.systemFolders)) return stays;
   // Nor may a folder be put where one must stay (a move into the Windows folder would place the
   // user's files among the system's, and the elevated step could do it).
-  if (auto stays = whyItStays(joinPath(facts.destinationFolder, nameOf(facts.source)),
+  if (auto stays = whyItStays(base::joinPath(facts.destinationFolder, base::nameOf(facts.source)),
                               facts.systemFolders)) {
     return stays;
   }
-  if (isSameOrInside(facts.destinationFolder, facts.source)) {
+  if (base::isSameOrInside(facts.destinationFolder, facts.source)) {
     return std::wstring(kDestinationInsideSource);
   }
   if (facts.nameExistsAtDestination) return std::wstring(kNameExistsOnRight);
-  if (!facts.cloudPlaceholder.empty()) return fillIn(kCloudFiles, {facts.cloudPlaceholder});
+  if (!facts.cloudPlaceholder.empty()) return base::fillIn(kCloudFiles, {facts.cloudPlaceholder});
   if (!facts.sameVolume && !facts.firstLink.empty() && !keepsLinks(facts.destinationFileSystem)) {
-    return fillIn(kLinksNotKeptThere, {facts.destinationFileSystem, facts.firstLink});
+    return base::fillIn(kLinksNotKeptThere, {facts.destinationFileSystem, facts.firstLink});
   }
   if (!facts.sameVolume && !facts.symbolicLinkNotMakeable.empty()) {
-    return fillIn(kSymbolicLinkNeedsRights, {facts.symbolicLinkNotMakeable});
+    return base::fillIn(kSymbolicLinkNeedsRights, {facts.symbolicLinkNotMakeable});
   }
   if (!facts.sameVolume && facts.largestFile >= kFourGigabytes &&
       refusesFourGigabyteFiles(facts.destinationFileSystem)) {
-    return fillIn(kFat32FileTooLarge, {facts.largestFilePath});
+    return base::fillIn(kFat32FileTooLarge, {facts.largestFilePath});
   }
   // A rename within one volume needs no room.
   if (!facts.sameVolume && facts.bytesNeeded > facts.bytesFree) {
-    return fillIn(kNotEnoughSpace, {formatSize(facts.bytesNeeded), formatSize(facts.bytesFree)});
+    return base::fillIn(kNotEnoughSpace,
+                        {base::formatSize(facts.bytesNeeded), base::formatSize(facts.bytesFree)});
   }
-  if (facts.destinationIsNetwork || isNetworkPath(facts.destinationFolder)) {
+  if (facts.destinationIsNetwork || base::isNetworkPath(facts.destinationFolder)) {
     return std::wstring(kNetworkDestination);
   }
-  if (facts.linkVolumeFileSystem != L"NTFS") return std::wstring(link::kNotNtfs);
+  if (!volume::holdsLinks(facts.linkVolumeFileSystem)) return std::wstring(volume::kNotNtfs);
   return std::nullopt;
 }
 

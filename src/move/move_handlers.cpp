@@ -5,6 +5,8 @@
 #include <mutex>
 
 #include "base/command_line.h"
+#include "base/path_rules.h"
+#include "base/text.h"
 #include "move/folder_holders.h"
 #include "move/helper_messages.h"
 #include "move/messages.h"
@@ -22,12 +24,6 @@ platform::EntryKind kindOf(platform::MoveFileSystem& files, const std::wstring& 
   return info.kind;
 }
 
-// A target as a link stores it may carry the NT prefix; the list wants a plain path.
-std::wstring plainPath(std::wstring path) {
-  if (path.starts_with(L"\\??\\")) path.erase(0, 4);
-  return path;
-}
-
 }  // namespace
 
 MoveHandlers::MoveHandlers(MoveControls controls, MoveServices services)
@@ -37,9 +33,7 @@ std::vector<platform::MenuItem> MoveHandlers::menuFor(Side side, const std::wstr
   const std::wstring explorer(kOpenInExplorer);
   switch (kindOf(s_.files, folder)) {
     case platform::EntryKind::Link:
-      return {{kCommandOpenTarget, std::wstring(kOpenLinkTarget), !leadsNowhere(folder)},
-              {kCommandDeleteLink, std::wstring(kDeleteLinkOnly), true},
-              {kCommandMoveBack, std::wstring(kMoveBackAndUnlink), !staysWhereItIs(folder)},
+      return {{kCommandMoveBack, std::wstring(kMoveBackAndUnlink), !staysWhereItIs(folder)},
               {kCommandOpenInExplorer, explorer, true}};
     case platform::EntryKind::Folder:
       if (side == Side::Left) {
@@ -62,12 +56,6 @@ void MoveHandlers::choose(Side side, const std::wstring& folder, int command) {
     case kCommandMoveAway:
       moveAway(folder, c_.dir2.path());
       break;
-    case kCommandOpenTarget:
-      openTarget(side, folder);
-      break;
-    case kCommandDeleteLink:
-      deleteLink(folder);
-      break;
     case kCommandMoveBack:
       moveBack(folder);
       break;
@@ -85,18 +73,15 @@ void MoveHandlers::choose(Side side, const std::wstring& folder, int command) {
 // stays at either end. The rest is for the checks, which say why.
 bool MoveHandlers::canMoveAway(const std::wstring& folder) const {
   const std::wstring destination = c_.dir2.path();
-  return !isDriveRoot(folder) && !destination.empty() && !isSameOrInside(destination, folder) &&
-         !samePath(parentOf(folder), destination) && !staysWhereItIs(folder) &&
-         !staysWhereItIs(joinPath(destination, nameOf(folder)));
+  return !base::isDriveRoot(folder) && !destination.empty() &&
+         !base::isSameOrInside(destination, folder) &&
+         !base::samePath(base::parentOf(folder), destination) && !staysWhereItIs(folder) &&
+         !staysWhereItIs(base::joinPath(destination, base::nameOf(folder)));
 }
 
 // A link's row judges both ends: the link's place by its name, its folder where it leads.
 bool MoveHandlers::staysWhereItIs(const std::wstring& folder) const {
   return whyItStays(folder, s_.systemFolders.places()).has_value();
-}
-
-bool MoveHandlers::leadsNowhere(const std::wstring& link) {
-  return platform::readLink(s_.links, link).state == platform::LinkState::TargetMissing;
 }
 
 MoveSurroundings MoveHandlers::surroundingsOf(const std::wstring& linkPlace) {
@@ -106,8 +91,8 @@ MoveSurroundings MoveHandlers::surroundingsOf(const std::wstring& linkPlace) {
 // The move is planned where the folders really are: it holds them at its start and refuses a
 // folder found elsewhere than planned, which a link on the way would otherwise look like.
 std::wstring MoveHandlers::realPlaceOf(const std::wstring& path) const {
-  const std::wstring parent = parentOf(path);
-  return parent.empty() ? path : joinPath(s_.paths.resolvedPath(parent), nameOf(path));
+  const std::wstring parent = base::parentOf(path);
+  return parent.empty() ? path : base::joinPath(s_.paths.resolvedPath(parent), base::nameOf(path));
 }
 
 void MoveHandlers::moveAway(const std::wstring& chosen, const std::wstring& destinationFolder) {
@@ -195,49 +180,6 @@ void MoveHandlers::moveBack(const std::wstring& chosen) {
   runAndTell(planned.plan);
 }
 
-void MoveHandlers::openTarget(Side side, const std::wstring& link) {
-  std::wstring target;
-  if (const platform::MoveStatus st = s_.files.readLink(link, target); !st.ok()) {
-    s_.messages.show(st.reason);
-    return;
-  }
-  listOf(side).setPath(plainPath(target));
-}
-
-void MoveHandlers::deleteLink(const std::wstring& link) {
-  std::wstring target;
-  if (const platform::MoveStatus read = s_.files.readLink(link, target); !read.ok()) {
-    s_.messages.show(read.reason);
-    return;
-  }
-  if (!s_.messages.ask(fillIn(kConfirmDeleteLink, {link, plainPath(target)}))) return;
-  const platform::MoveStatus st = s_.files.removeLink(link);
-  if (st.code == platform::MoveStatus::Code::NoRights) {
-    if (s_.messages.ask(std::wstring(kDeleteLinkNoRights))) deleteLinkAsAdministrator(link);
-  } else if (!st.ok()) {
-    s_.messages.show(st.reason);
-  }
-  refreshLists();
-}
-
-// Our junction tool's -d, elevated, as the create road's retry starts it; followed for as long
-// as the link road follows its tool.
-void MoveHandlers::deleteLinkAsAdministrator(const std::wstring& link) {
-  platform::ElevatedStart started = s_.processes.startElevated(
-      joinPath(parentOf(s_.programPath), L"junction.exe"), base::joinArguments({L"-d", link}),
-      platform::WindowShow::MinimizedNoActivate);
-  if (!started.process) {
-    if (!started.declined) {
-      s_.messages.show(fillIn(kDeleteLinkFailed, {s_.errors.describe(started.error)}));
-    }
-    return;
-  }
-  std::optional<std::uint32_t> code;
-  s_.clock.waitFor([&] { return (code = started.process->exitCode()).has_value(); },
-                   s_.clock.now() + std::chrono::seconds(10));
-  if (code && *code != 0) s_.messages.show(fillIn(kDeleteLinkFailed, {s_.errors.describe(*code)}));
-}
-
 void MoveHandlers::recoverUnfinishedMoves() {
   std::vector<PendingMove> pending;
   for (const std::wstring& folder : {s_.journalFolder, s_.helperJournalFolder}) {
@@ -268,7 +210,7 @@ void MoveHandlers::moveFoldersInto(const std::vector<std::wstring>& folders,
   for (const std::wstring& folder : folders) {
     const std::wstring real = realPlaceOf(folder);
     if (std::none_of(chosen.begin(), chosen.end(),
-                     [&](const std::wstring& c) { return samePath(c, real); })) {
+                     [&](const std::wstring& c) { return base::samePath(c, real); })) {
       chosen.push_back(real);
     }
   }
@@ -303,7 +245,7 @@ void MoveHandlers::moveFoldersInto(const std::vector<std::wstring>& folders,
       },
       [&] { cancel.request(); });
   s_.messages.show(end.start.ok() ? queueEndText(choice, end)
-                                  : fillIn(kMoveFailedNothingChanged, {end.start.reason}));
+                                  : base::fillIn(kMoveFailedNothingChanged, {end.start.reason}));
   refreshLists();
 }
 
@@ -356,7 +298,7 @@ void MoveHandlers::recoverAndTell(const PendingMove& pending, Recovery choice) {
   const MovePlan& plan = pending.entry.plan;
   // A move the helper began, the helper ends, from its own journal.
   if (!s_.helperJournalFolder.empty() &&
-      samePath(parentOf(pending.journalPath), s_.helperJournalFolder)) {
+      base::samePath(base::parentOf(pending.journalPath), s_.helperJournalFolder)) {
     tell(plan,
          runHelper(choice == Recovery::Complete ? HelperTask::Complete : HelperTask::Undo, plan));
     return;
@@ -371,7 +313,7 @@ void MoveHandlers::recoverAndTell(const PendingMove& pending, Recovery choice) {
 
 MoveHandlers::HelperEnd MoveHandlers::runHelper(HelperTask task, const MovePlan& plan) {
   const auto failed = [](const std::wstring& why) {
-    return HelperEnd{{MoveOutcome::Failed, fillIn(kNoHelper, {why}), {}}, {}};
+    return HelperEnd{{MoveOutcome::Failed, base::fillIn(kNoHelper, {why}), {}}, {}};
   };
   std::uint32_t error = 0;
   const std::unique_ptr<platform::PipeListener> listener = s_.pipes.listen(error);

@@ -1,7 +1,7 @@
 #pragma once
 // The move's part of the folder rows' context menu and the roads it opens: a folder moved into the
-// right-hand folder with a link left behind, and back; a link opened, deleted, or shown in
-// Explorer; the moves a crash left unfinished, found at start-up.
+// right-hand folder with a link left behind, and back; a folder or link shown in Explorer; the
+// moves a crash left unfinished, found at start-up.
 
 #include <optional>
 #include <string>
@@ -12,8 +12,8 @@
 #include "move/folder_mover.h"
 #include "move/move_planning.h"
 #include "move/queue_messages.h"
+#include "platform/clock.h"
 #include "platform/controls.h"
-#include "platform/link_state.h"
 #include "platform/message_pipe.h"
 #include "platform/move_file_system.h"
 #include "platform/nt_volume.h"
@@ -26,8 +26,6 @@ namespace mirafold::move {
 // The menu's command IDs; never 0, which a menu reserves for "nothing chosen".
 enum MenuCommand : int {
   kCommandMoveAway = 0x7101,
-  kCommandOpenTarget,
-  kCommandDeleteLink,
   kCommandMoveBack,
   kCommandOpenInExplorer,
 };
@@ -39,13 +37,12 @@ struct MoveControls {
 
 struct MoveServices {
   platform::MoveFileSystem& files;
-  platform::LinkProbe& links;
   platform::MessageBoxes& messages;
   platform::Processes& processes;
   platform::ProgressWindow& progress;
   platform::SystemFolders& systemFolders;
   platform::NtVolume& volume;
-  const Clock& clock;
+  const platform::Clock& clock;
   platform::Pipes& pipes;
   platform::ErrorTexts& errors;
   platform::RunningPrograms& programs;
@@ -80,21 +77,14 @@ class MoveHandlers {
   // folders of a queue the crash cut short that did not move.
   void recoverUnfinishedMoves();
 
-  // The roads behind the link rows' commands, also taken from the links overview's rows.
-  void openTarget(Side side, const std::wstring& link);
-  void deleteLink(const std::wstring& link);
-
  private:
-  platform::FolderList& listOf(Side side) { return side == Side::Left ? c_.dir1 : c_.dir2; }
   bool canMoveAway(const std::wstring& folder) const;
   bool staysWhereItIs(const std::wstring& folder) const;
-  bool leadsNowhere(const std::wstring& link);
   MoveSurroundings surroundingsOf(const std::wstring& linkPlace);
   std::wstring realPlaceOf(const std::wstring& path) const;
   void moveAway(const std::wstring& chosen, const std::wstring& destinationFolder);
   QueueChoice planQueue(const std::vector<std::wstring>& folders, const std::wstring& destination);
   void moveBack(const std::wstring& chosen);
-  void deleteLinkAsAdministrator(const std::wstring& link);
   // Runs the mover's work behind the progress window, then tells the end.
   MoveResult runWithProgress(const std::function<MoveResult(FolderMover&)>& work);
   // The confirmation's question, with what the table of apps' places says of the folder; nothing

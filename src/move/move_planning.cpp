@@ -1,7 +1,8 @@
 #include "move/move_planning.h"
 
+#include "base/path_rules.h"
+#include "base/text.h"
 #include "move/messages.h"
-#include "move/move_paths.h"
 
 namespace mirafold::move {
 
@@ -13,7 +14,7 @@ namespace {
 
 PlannedMove refused(const MoveStatus& st) {
   PlannedMove planned;
-  planned.refusal = fillIn(kMoveFailedNothingChanged, {st.reason});
+  planned.refusal = base::fillIn(kMoveFailedNothingChanged, {st.reason});
   return planned;
 }
 
@@ -24,7 +25,7 @@ MoveStatus gatherVolumes(platform::MoveFileSystem& files, MoveFacts& facts,
                          platform::VolumeInfo& to, bool& ownersAtRisk) {
   platform::VolumeInfo from;
   // The source's parent is where its rename happens (a drive root has none).
-  const std::wstring parent = parentOf(facts.source);
+  const std::wstring parent = base::parentOf(facts.source);
   if (MoveStatus st = files.volumeInfo(parent.empty() ? facts.source : parent, from); !st.ok()) {
     return st;
   }
@@ -134,11 +135,11 @@ PlannedMove planMoveAway(platform::MoveFileSystem& files, const std::wstring& so
                          const std::wstring& destinationFolder,
                          const MoveSurroundings& surroundings) {
   MoveFacts facts;
-  facts.source = withoutTrailingSeparator(source);
-  facts.destinationFolder = withoutTrailingSeparator(destinationFolder);
+  facts.source = base::withoutTrailingSeparator(source);
+  facts.destinationFolder = base::withoutTrailingSeparator(destinationFolder);
   facts.systemFolders = surroundings.systemFolders;
   facts.linkVolumeFileSystem = surroundings.linkVolumeFileSystem;
-  const std::wstring final = joinPath(facts.destinationFolder, nameOf(facts.source));
+  const std::wstring final = base::joinPath(facts.destinationFolder, base::nameOf(facts.source));
 
   EntryInfo origin, existing;
   if (MoveStatus st = files.inspect(facts.source, origin); !st.ok()) return refused(st);
@@ -155,8 +156,8 @@ PlannedMove planMoveAway(platform::MoveFileSystem& files, const std::wstring& so
   if (MoveStatus st = gatherVolumes(files, facts, to, ownersAtRisk); !st.ok()) return refused(st);
   TreeSummary summary;
   // Only a real folder is walked: the walk would not enter a link, and the checks refuse it.
-  if (origin.kind == EntryKind::Folder && !isDriveRoot(facts.source) &&
-      !isSameOrInside(facts.destinationFolder, facts.source)) {
+  if (origin.kind == EntryKind::Folder && !base::isDriveRoot(facts.source) &&
+      !base::isSameOrInside(facts.destinationFolder, facts.source)) {
     if (MoveStatus st = walk(files, facts, to, ownersAtRisk, summary); !st.ok()) return refused(st);
   }
   PlannedMove planned;
@@ -169,19 +170,19 @@ PlannedMove planMoveAway(platform::MoveFileSystem& files, const std::wstring& so
 
 PlannedMove planMoveBack(platform::MoveFileSystem& files, const std::wstring& link,
                          const MoveSurroundings& surroundings) {
-  const std::wstring place = withoutTrailingSeparator(link);
+  const std::wstring place = base::withoutTrailingSeparator(link);
   EntryInfo linkInfo, target;
   if (MoveStatus st = files.inspect(place, linkInfo); !st.ok()) return refused(st);
   if (linkInfo.kind != EntryKind::Link) return refused(MoveStatus::failure(place));
   std::wstring folder;
   if (MoveStatus st = files.readLink(place, folder); !st.ok()) return refused(st);
-  folder = withoutTrailingSeparator(folder);
+  folder = base::withoutTrailingSeparator(folder);
   if (MoveStatus st = files.inspect(folder, target); !st.ok()) return refused(st);
   if (target.kind != EntryKind::Folder) return refused(MoveStatus::failure(folder));
 
   MoveFacts facts;
   facts.source = folder;
-  facts.destinationFolder = parentOf(place);
+  facts.destinationFolder = base::parentOf(place);
   facts.systemFolders = surroundings.systemFolders;
   // No link is made on the way back.
   facts.linkVolumeFileSystem = L"NTFS";
@@ -189,7 +190,7 @@ PlannedMove planMoveBack(platform::MoveFileSystem& files, const std::wstring& li
   bool ownersAtRisk = false;
   if (MoveStatus st = gatherVolumes(files, facts, to, ownersAtRisk); !st.ok()) return refused(st);
   TreeSummary summary;
-  if (!isSameOrInside(facts.destinationFolder, facts.source)) {
+  if (!base::isSameOrInside(facts.destinationFolder, facts.source)) {
     if (MoveStatus st = walk(files, facts, to, ownersAtRisk, summary); !st.ok()) return refused(st);
   }
   PlannedMove planned;
@@ -203,33 +204,34 @@ PlannedMove planMoveBack(platform::MoveFileSystem& files, const std::wstring& li
 std::wstring confirmationText(const PlannedMove& planned) {
   const MovePlan& plan = planned.plan;
   const std::wstring files = std::to_wstring(planned.summary.files);
-  const std::wstring size = formatSize(planned.summary.bytes);
-  std::wstring text = plan.direction == Direction::Back
-                          ? fillIn(kConfirmMoveBack, {plan.origin, files, size, plan.final})
-                          : fillIn(kConfirmMove, {plan.origin, files, size, parentOf(plan.final)});
+  const std::wstring size = base::formatSize(planned.summary.bytes);
+  std::wstring text =
+      plan.direction == Direction::Back
+          ? base::fillIn(kConfirmMoveBack, {plan.origin, files, size, plan.final})
+          : base::fillIn(kConfirmMove, {plan.origin, files, size, base::parentOf(plan.final)});
   const TreeSummary& summary = planned.summary;
   const auto tell = [&](const std::wstring& said) { text += L"\n\n" + said; };
   if (planned.permissionsLost) tell(std::wstring(kNoPermissionsThere));
   if (summary.filesWithManyNames > 0) {
-    tell(fillIn(kManyNamesBecomeCopies, {std::to_wstring(summary.filesWithManyNames)}));
+    tell(base::fillIn(kManyNamesBecomeCopies, {std::to_wstring(summary.filesWithManyNames)}));
   }
   if (planned.linksLeadingOut > 0) {
-    tell(fillIn(kLinksLeadOutside,
-                {std::to_wstring(planned.linksLeadingOut), planned.firstLinkLeadingOut}));
+    tell(base::fillIn(kLinksLeadOutside,
+                      {std::to_wstring(planned.linksLeadingOut), planned.firstLinkLeadingOut}));
   }
   if (summary.filesWithStreams > 0) {
-    tell(fillIn(kStreamsLost,
-                {std::to_wstring(summary.filesWithStreams), summary.firstFileWithStreams}));
+    tell(base::fillIn(kStreamsLost,
+                      {std::to_wstring(summary.filesWithStreams), summary.firstFileWithStreams}));
   }
   if (planned.sparseLost && summary.sparseFiles > 0) {
-    tell(fillIn(kSparseFilledIn, {std::to_wstring(summary.sparseFiles)}));
+    tell(base::fillIn(kSparseFilledIn, {std::to_wstring(summary.sparseFiles)}));
   }
   if (planned.compressionLost && summary.compressedFiles > 0) {
-    tell(fillIn(kCompressionLost, {std::to_wstring(summary.compressedFiles)}));
+    tell(base::fillIn(kCompressionLost, {std::to_wstring(summary.compressedFiles)}));
   }
   if (summary.ownedByOthers > 0) {
-    tell(fillIn(kOwnersBecomeYours,
-                {std::to_wstring(summary.ownedByOthers), summary.firstOwnedByOther}));
+    tell(base::fillIn(kOwnersBecomeYours,
+                      {std::to_wstring(summary.ownedByOthers), summary.firstOwnedByOther}));
   }
   return text;
 }

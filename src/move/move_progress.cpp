@@ -1,17 +1,9 @@
 #include "move/move_progress.h"
+#include "platform/clock.h"
 
 namespace mirafold::move {
 
-bool Clock::waitFor(const std::function<bool()>& done,
-                    std::chrono::steady_clock::time_point deadline) const {
-  for (;;) {
-    if (done()) return true;
-    if (now() >= deadline) return false;
-    waitUntil(now() + std::chrono::milliseconds(50));
-  }
-}
-
-ProgressThrottle::ProgressThrottle(const Clock& clock, ProgressCallback callback)
+ProgressThrottle::ProgressThrottle(const platform::Clock& clock, ProgressCallback callback)
     : clock_(clock), callback_(std::move(callback)) {}
 
 void ProgressThrottle::report(const MoveProgress& progress) {

@@ -8,7 +8,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <thread>
+
+#include "platform/clock.h"
 
 namespace mirafold::move {
 
@@ -31,28 +32,6 @@ class CancelFlag {
   std::atomic<bool> requested_{false};
 };
 
-class Clock {
- public:
-  virtual ~Clock() = default;
-  virtual std::chrono::steady_clock::time_point now() const = 0;
-  // Returns once `now()` has reached `time`.
-  virtual void waitUntil(std::chrono::steady_clock::time_point time) const = 0;
-  // Returns once `done` holds, asked every 50 ms, or `deadline` has passed; says whether it held.
-  // For waiting on another process from the window's thread.
-  virtual bool waitFor(const std::function<bool()>& done,
-                       std::chrono::steady_clock::time_point deadline) const;
-};
-
-class SteadyClock final : public Clock {
- public:
-  std::chrono::steady_clock::time_point now() const override {
-    return std::chrono::steady_clock::now();
-  }
-  void waitUntil(std::chrono::steady_clock::time_point time) const override {
-    std::this_thread::sleep_until(time);
-  }
-};
-
 // Passes reports on at most 30 times a second; the first and the last always pass, the last after
 // waiting out what is left of its 1/30 s. A copy reports far more often than 4 times a second, so
 // every 1/30 s that has a report passes one.
@@ -60,13 +39,13 @@ class ProgressThrottle {
  public:
   static constexpr auto kMinimumGap = std::chrono::microseconds(1'000'000 / 30 + 1);
 
-  ProgressThrottle(const Clock& clock, ProgressCallback callback);
+  ProgressThrottle(const platform::Clock& clock, ProgressCallback callback);
 
   void report(const MoveProgress& progress);
   void reportNow(const MoveProgress& progress);  // first and last
 
  private:
-  const Clock& clock_;
+  const platform::Clock& clock_;
   ProgressCallback callback_;
   bool reported_ = false;
   std::chrono::steady_clock::time_point last_{};

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "move/move_paths.h"
+#include "base/path_rules.h"
 
 namespace mirafold::move {
 namespace {
@@ -14,7 +14,7 @@ constexpr std::wstring_view kFolderKey = L"folder=";
 constexpr std::wstring_view kQueueJournalName = L"moves.queue";
 
 std::wstring queueJournalPath(const std::wstring& journalFolder) {
-  return joinPath(journalFolder, kQueueJournalName);
+  return base::joinPath(journalFolder, kQueueJournalName);
 }
 
 // One folder a line, as a move's journal keeps its paths: a Windows path holds no line break.
@@ -127,8 +127,8 @@ std::vector<std::wstring> foldersNotMoved(platform::MoveFileSystem& files,
     // Undoing a finished move journals the way back, from the new place to the old.
     const bool told =
         std::any_of(recovered.begin(), recovered.end(), [&](const PendingMove& pending) {
-          return samePath(pending.entry.plan.origin, folder) ||
-                 samePath(pending.entry.plan.final, folder);
+          return base::samePath(pending.entry.plan.origin, folder) ||
+                 base::samePath(pending.entry.plan.final, folder);
         });
     platform::EntryInfo info;
     if (!told && files.inspect(folder, info).ok() && info.kind == platform::EntryKind::Folder) {

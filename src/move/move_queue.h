@@ -17,6 +17,7 @@
 #include "move/folder_mover.h"
 #include "move/move_journal.h"
 #include "move/move_progress.h"
+#include "platform/clock.h"
 #include "platform/move_file_system.h"
 
 namespace mirafold::move {
@@ -38,7 +39,7 @@ struct QueueProgress {
 
 struct QueueServices {
   platform::MoveFileSystem& files;
-  const Clock& clock;
+  const platform::Clock& clock;
   const CancelFlag& cancel;
   std::function<void(const QueueProgress&)> progress;
   std::wstring journalFolder;

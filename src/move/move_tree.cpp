@@ -4,9 +4,11 @@
 #include <map>
 #include <vector>
 
+#include "base/path_rules.h"
+#include "base/text.h"
 #include "move/messages.h"
-#include "move/move_paths.h"
 #include "move/volume_rules.h"
+#include "platform/clock.h"
 #include "platform/entry_reading.h"
 
 namespace mirafold::move {
@@ -21,11 +23,11 @@ namespace {
 MoveStatus cancelled() { return {MoveStatus::Code::Cancelled, {}, {}}; }
 
 MoveStatus differs(const std::wstring& path) {
-  return {MoveStatus::Code::Failed, fillIn(kCopyDiffers, {path}), path};
+  return {MoveStatus::Code::Failed, base::fillIn(kCopyDiffers, {path}), path};
 }
 
 MoveStatus extra(const std::wstring& path) {
-  return {MoveStatus::Code::Failed, fillIn(kCopyHasExtra, {path}), path};
+  return {MoveStatus::Code::Failed, base::fillIn(kCopyHasExtra, {path}), path};
 }
 
 bool isSymbolicLink(const EntryInfo& info) {
@@ -57,7 +59,8 @@ std::wstring normalized(std::wstring_view path) {
     start = end + 1;
   }
   std::wstring joined;
-  for (const std::wstring& part : parts) joined = joined.empty() ? part : joinPath(joined, part);
+  for (const std::wstring& part : parts)
+    joined = joined.empty() ? part : base::joinPath(joined, part);
   return parts.size() == 1 ? joined + L"\\" : joined;
 }
 
@@ -69,8 +72,8 @@ std::wstring outsideTarget(const std::wstring& link, const std::wstring& target,
   // "\x" leads from the root of the link's own drive.
   const std::wstring leads = target.starts_with(L'\\')
                                  ? normalized(link.substr(0, 2) + target)
-                                 : normalized(joinPath(parentOf(link), target));
-  return isSameOrInside(leads, tree) ? std::wstring() : leads;
+                                 : normalized(base::joinPath(base::parentOf(link), target));
+  return base::isSameOrInside(leads, tree) ? std::wstring() : leads;
 }
 
 MoveStatus countOwner(platform::MoveFileSystem& files, const std::wstring& path,
@@ -86,7 +89,7 @@ MoveStatus summarize(platform::MoveFileSystem& files, const std::wstring& folder
   std::vector<FolderEntry> entries;
   if (MoveStatus s = files.list(folder, entries); !s.ok()) return s;
   for (const FolderEntry& entry : entries) {
-    const std::wstring path = joinPath(folder, entry.name);
+    const std::wstring path = base::joinPath(folder, entry.name);
     const EntryInfo& info = entry.info;
     if (info.cloudPlaceholder) {
       // Listing a cloud folder would download it: its name is all the checks need.
@@ -152,7 +155,12 @@ MoveStatus TreeCopier::copy(const std::wstring& from, const std::wstring& to,
   EntryInfo root;
   if (MoveStatus s = files_.inspect(from, root); !s.ok()) return s;
   if (MoveStatus s = files_.createPrivateFolder(to); !s.ok()) return s;
-  if (MoveStatus s = copyContents(from, to, shownAs_); !s.ok()) return s;
+  const MoveStatus copied = copyContents(from, to, shownAs_);
+  // Every copy on the disk before the copy may be called complete; after a failure too, so that
+  // nothing of the copy is still open when it is deleted.
+  const MoveStatus settled = files_.settleCopies();
+  if (!copied.ok()) return copied;
+  if (!settled.ok()) return settled;
   if (MoveStatus s = files_.setTimes(to, root.times); !s.ok()) return s;
   return files_.setAttributes(to, rootAttributes);
 }
@@ -167,9 +175,9 @@ MoveStatus TreeCopier::copyContents(const std::wstring& from, const std::wstring
   if (MoveStatus s = files_.list(from, entries); !s.ok()) return s;
   for (const FolderEntry& entry : entries) {
     if (cancel_.requested()) return cancelled();
-    const std::wstring source = joinPath(from, entry.name);
-    const std::wstring target = joinPath(to, entry.name);
-    const std::wstring shownHere = joinPath(shown, entry.name);
+    const std::wstring source = base::joinPath(from, entry.name);
+    const std::wstring target = base::joinPath(to, entry.name);
+    const std::wstring shownHere = base::joinPath(shown, entry.name);
     MoveStatus s;
     if (isSymbolicLink(entry.info) || entry.info.kind == EntryKind::Link) {
       s = copyOneLink(source, target, shownHere);
@@ -216,7 +224,8 @@ MoveStatus TreeCopier::copyOneFile(const std::wstring& from, const std::wstring&
     return !cancel_.requested();
   });
   if (!s.ok()) return s;
-  // On the disk before the journal can say the copy is complete, and so before any original goes.
+  // On the disk (settled in copy()) before the journal can say the copy is complete, and so
+  // before any original goes.
   if (MoveStatus finished = files_.finishCopy(from, to, info.times, withSecurity_);
       !finished.ok()) {
     return finished;
@@ -262,13 +271,13 @@ MoveStatus verifyCopy(platform::MoveFileSystem& files, const std::wstring& from,
   for (const FolderEntry& entry : originals) original.emplace(entry.name, &entry.info);
   if (check.refuseExtras) {
     for (const FolderEntry& entry : copies) {
-      if (!original.count(entry.name)) return extra(joinPath(check.shownAs, entry.name));
+      if (!original.count(entry.name)) return extra(base::joinPath(check.shownAs, entry.name));
     }
   }
   for (const FolderEntry& entry : originals) {
-    const std::wstring source = joinPath(from, entry.name);
-    const std::wstring target = joinPath(to, entry.name);
-    const std::wstring shown = joinPath(check.shownAs, entry.name);
+    const std::wstring source = base::joinPath(from, entry.name);
+    const std::wstring target = base::joinPath(to, entry.name);
+    const std::wstring shown = base::joinPath(check.shownAs, entry.name);
     const auto found = copied.find(entry.name);
     if (found == copied.end() || found->second->kind != entry.info.kind) return differs(shown);
     const EntryInfo& copy = *found->second;
@@ -283,7 +292,7 @@ MoveStatus verifyCopy(platform::MoveFileSystem& files, const std::wstring& from,
       std::wstring expected, copiedTarget;
       if (MoveStatus s = expectedTarget(files, source, shown, check, expected); !s.ok()) return s;
       if (MoveStatus s = files.readLink(target, copiedTarget); !s.ok()) return s;
-      if (!samePath(expected, copiedTarget)) return differs(shown);
+      if (!base::samePath(expected, copiedTarget)) return differs(shown);
     }
     if (entry.info.kind == EntryKind::Folder) {
       CopyCheck inner = check;
@@ -294,7 +303,8 @@ MoveStatus verifyCopy(platform::MoveFileSystem& files, const std::wstring& from,
   return MoveStatus::success();
 }
 
-MoveStatus retryingBriefRefusals(const Clock& clock, const std::function<MoveStatus()>& operation) {
+MoveStatus retryingBriefRefusals(const platform::Clock& clock,
+                                 const std::function<MoveStatus()>& operation) {
   constexpr int kTries = 5;
   auto wait = std::chrono::milliseconds(125);
   MoveStatus st = operation();
@@ -328,7 +338,7 @@ MoveStatus deleteTree(platform::MoveFileSystem& files, const std::wstring& folde
   std::vector<FolderEntry> entries;
   if (MoveStatus s = files.list(folder, entries); !s.ok()) return s;
   for (const FolderEntry& entry : entries) {
-    const std::wstring path = joinPath(folder, entry.name);
+    const std::wstring path = base::joinPath(folder, entry.name);
     if (how.watcher) how.watcher(path);
     MoveStatus s;
     if (entry.info.kind == EntryKind::Folder) {

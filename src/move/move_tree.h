@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "move/move_progress.h"
+#include "platform/clock.h"
 #include "platform/move_file_system.h"
 
 namespace mirafold::move {
@@ -114,7 +115,7 @@ platform::MoveStatus verifyCopy(platform::MoveFileSystem& files, const std::wstr
 using DeletionWatcher = std::function<void(const std::wstring& path)>;
 
 struct TreeDeletion {
-  const Clock& clock;  // for the waits between tries of a refusal that may pass
+  const platform::Clock& clock;  // for the waits between tries of a refusal that may pass
   // The tree is the move's own copy: an entry refused for want of rights is given back to this
   // process once (its copied DACL may deny DELETE) and tried again.
   bool ownCopy = false;
@@ -128,7 +129,7 @@ platform::MoveStatus deleteTree(platform::MoveFileSystem& files, const std::wstr
 // `operation` tried again while it is refused in a way that may pass (a scanner or an indexer
 // holding a fresh file for a moment: InUse, or NoRights for a file pending deletion), waiting
 // 1/8 s, then twice as long each time, about 2 s in all.
-platform::MoveStatus retryingBriefRefusals(const Clock& clock,
+platform::MoveStatus retryingBriefRefusals(const platform::Clock& clock,
                                            const std::function<platform::MoveStatus()>& operation);
 
 }  // namespace mirafold::move

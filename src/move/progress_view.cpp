@@ -2,14 +2,15 @@
 
 #include <algorithm>
 
+#include "base/text.h"
 #include "move/messages.h"
 
 namespace mirafold::move {
 namespace {
 
 std::wstring durationText(std::uint64_t seconds) {
-  if (seconds < 60) return fillIn(kSeconds, {std::to_wstring(seconds)});
-  return fillIn(kMinutes, {std::to_wstring(seconds / 60), std::to_wstring(seconds % 60)});
+  if (seconds < 60) return base::fillIn(kSeconds, {std::to_wstring(seconds)});
+  return base::fillIn(kMinutes, {std::to_wstring(seconds / 60), std::to_wstring(seconds % 60)});
 }
 
 }  // namespace
@@ -24,9 +25,10 @@ platform::ProgressView progressViewOf(const MoveProgress& progress,
     view.permille = static_cast<unsigned>(progress.filesDone * 1000 / progress.filesTotal);
   }
   view.currentFile = progress.currentFile;
-  view.counts = fillIn(kProgressCounts,
-                       {std::to_wstring(progress.filesDone), std::to_wstring(progress.filesTotal),
-                        formatSize(progress.bytesDone), formatSize(progress.bytesTotal)});
+  view.counts =
+      base::fillIn(kProgressCounts,
+                   {std::to_wstring(progress.filesDone), std::to_wstring(progress.filesTotal),
+                    base::formatSize(progress.bytesDone), base::formatSize(progress.bytesTotal)});
   const double seconds = std::chrono::duration<double>(elapsed).count();
   if (progress.bytesDone > 0 && seconds > 0) {
     const double perSecond = static_cast<double>(progress.bytesDone) / seconds;
@@ -34,8 +36,9 @@ platform::ProgressView progressViewOf(const MoveProgress& progress,
         progress.bytesTotal > progress.bytesDone ? progress.bytesTotal - progress.bytesDone : 0;
     const auto secondsLeft =
         static_cast<std::uint64_t>(static_cast<double>(left) / perSecond + 0.5);
-    view.rate = fillIn(kProgressRate, {formatSize(static_cast<std::uint64_t>(perSecond)),
-                                       durationText(secondsLeft)});
+    view.rate = base::fillIn(
+        kProgressRate,
+        {base::formatSize(static_cast<std::uint64_t>(perSecond)), durationText(secondsLeft)});
   }
   return view;
 }

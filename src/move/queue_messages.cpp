@@ -1,7 +1,8 @@
 #include "move/queue_messages.h"
 
+#include "base/path_rules.h"
+#include "base/text.h"
 #include "move/messages.h"
-#include "move/move_paths.h"
 #include "move/progress_view.h"
 
 namespace mirafold::move {
@@ -10,7 +11,7 @@ namespace {
 constexpr std::wstring_view kParagraph = L"\n\n";  // as a move's confirmation parts its notes
 
 std::wstring lineOf(const std::wstring& folder, const std::wstring& text) {
-  return L"\r\n" + fillIn(kQueueFolderLine, {folder, text});
+  return L"\r\n" + base::fillIn(kQueueFolderLine, {folder, text});
 }
 
 std::wstring linesOf(const std::vector<FolderLine>& lines) {
@@ -33,8 +34,8 @@ std::wstring queueQuestion(const QueueChoice& choice, const std::wstring& destin
     bytes += move.bytes;
   }
   std::wstring text =
-      fillIn(kConfirmMoveQueue, {std::to_wstring(choice.moves.size()), std::to_wstring(files),
-                                 formatSize(bytes), destinationFolder});
+      base::fillIn(kConfirmMoveQueue, {std::to_wstring(choice.moves.size()), std::to_wstring(files),
+                                       base::formatSize(bytes), destinationFolder});
   if (!choice.refused.empty()) {
     text += L"\r\n\r\n" + std::wstring(kQueueWillNotMove) + linesOf(choice.refused);
   }
@@ -45,9 +46,9 @@ std::wstring queueQuestion(const QueueChoice& choice, const std::wstring& destin
 platform::ProgressView queueProgressView(const QueueProgress& progress,
                                          std::chrono::steady_clock::duration elapsed) {
   platform::ProgressView view = progressViewOf(progress.total, elapsed);
-  view.title =
-      fillIn(kQueueMovingTitle, {std::to_wstring(progress.index + 1),
-                                 std::to_wstring(progress.count), nameOf(progress.folder)});
+  view.title = base::fillIn(kQueueMovingTitle,
+                            {std::to_wstring(progress.index + 1), std::to_wstring(progress.count),
+                             base::nameOf(progress.folder)});
   return view;
 }
 
@@ -67,7 +68,7 @@ std::wstring queueEndText(const QueueChoice& choice, const QueueEnd& end) {
     lines += lineOf(plan.origin, endMessage(plan, result).value_or(std::wstring()));
   }
   const std::size_t all = choice.moves.size() + choice.refused.size();
-  return fillIn(kQueueEnded, {std::to_wstring(moved), std::to_wstring(all)}) + lines +
+  return base::fillIn(kQueueEnded, {std::to_wstring(moved), std::to_wstring(all)}) + lines +
          linesOf(choice.refused);
 }
 

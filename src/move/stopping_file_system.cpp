@@ -49,6 +49,12 @@ MoveStatus StoppingFileSystem::finishCopy(const std::wstring& from, const std::w
   return unlessStopped([&] { return files_.finishCopy(from, to, times, withSecurity); });
 }
 
+MoveStatus StoppingFileSystem::settleCopies() {
+  // Even once stopped: what is in flight ends, so that nothing of the copy stays open.
+  MoveStatus settled = files_.settleCopies();
+  return stopped() ? MoveStatus::failure(L"stopped") : settled;
+}
+
 MoveStatus StoppingFileSystem::copySecurity(const std::wstring& from, const std::wstring& to,
                                             bool asRoot) {
   return unlessStopped([&] { return files_.copySecurity(from, to, asRoot); });

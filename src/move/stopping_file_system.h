@@ -58,6 +58,7 @@ class StoppingFileSystem final : public platform::MoveFileSystem {
   platform::MoveStatus writeJournal(const std::wstring& path, const std::wstring& text) override;
   platform::MoveStatus readJournal(const std::wstring& path, std::wstring& text) override;
   platform::MoveStatus deleteJournal(const std::wstring& path) override;
+  platform::MoveStatus settleCopies() override;
 
  private:
   template <typename Operation>

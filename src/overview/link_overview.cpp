@@ -4,8 +4,8 @@
 #include <atomic>
 #include <cwctype>
 
-#include "move/messages.h"
-#include "move/move_paths.h"
+#include "base/path_rules.h"
+#include "base/text.h"
 #include "overview/overview_messages.h"
 
 namespace mirafold::overview {
@@ -48,7 +48,7 @@ std::wstring count(std::size_t n) { return std::to_wstring(n); }
 
 // The link's path below the folder walked, which the summary names once for all rows.
 std::wstring below(const std::wstring& folder, const std::wstring& link) {
-  const std::wstring prefix = move::joinPath(folder, L"");
+  const std::wstring prefix = base::joinPath(folder, L"");
   return link.starts_with(prefix) ? link.substr(prefix.size()) : link;
 }
 
@@ -78,7 +78,7 @@ void LinkOverview::show(const std::wstring& folder, const LinkRoads& roads) {
             s_.files, s_.probe, folder, [&] { return cancelled.load(); },
             [&](const WalkCount& c) {
               report({.currentFile = c.folder,
-                      .counts = move::fillIn(kWalkCounts, {count(c.folders), count(c.links)}),
+                      .counts = base::fillIn(kWalkCounts, {count(c.folders), count(c.links)}),
                       .unknownTotal = true});
             });
       },
@@ -107,10 +107,10 @@ platform::TableContent LinkOverview::content() const {
           found.reading.target.empty() ? std::wstring(kTargetUnreadable) : found.reading.target,
           std::wstring(stateText(found.reading.state))}});
   }
-  content.summary = walk_.cancelled ? move::fillIn(kSummaryCancelled, {count(walk_.links.size())})
-                                    : move::fillIn(kSummary, {folder_, count(walk_.links.size())});
+  content.summary = walk_.cancelled ? base::fillIn(kSummaryCancelled, {count(walk_.links.size())})
+                                    : base::fillIn(kSummary, {folder_, count(walk_.links.size())});
   if (walk_.unreadableFolders > 0) {
-    content.summary += move::fillIn(kUnreadableFolders, {count(walk_.unreadableFolders)});
+    content.summary += base::fillIn(kUnreadableFolders, {count(walk_.unreadableFolders)});
   }
   return content;
 }
@@ -121,16 +121,14 @@ std::vector<platform::MenuItem> LinkOverview::menuFor(const std::wstring& link,
                                   [&](const FoundLink& f) { return f.link == link; });
   if (found == walk_.links.end()) return {};
   std::vector<platform::MenuItem> items;
-  if (roads.openTarget) {
-    items.push_back({kOverviewOpenTarget, std::wstring(move::kOpenLinkTarget),
+  if (roads.openTarget.run) {
+    items.push_back({kOverviewOpenTarget, roads.openTarget.text,
                      found->reading.state != platform::LinkState::TargetMissing});
   }
-  if (roads.changeTarget) {
-    items.push_back({kOverviewChangeTarget, std::wstring(kChangeLinkTarget), true});
+  if (roads.changeTarget.run) {
+    items.push_back({kOverviewChangeTarget, roads.changeTarget.text, true});
   }
-  if (roads.deleteLink) {
-    items.push_back({kOverviewDeleteLink, std::wstring(move::kDeleteLinkOnly), true});
-  }
+  if (roads.deleteLink.run) items.push_back({kOverviewDeleteLink, roads.deleteLink.text, true});
   // The headers sort with the mouse; these, with the keyboard.
   items.push_back({kOverviewSortByLink, std::wstring(kSortByLink), true});
   items.push_back({kOverviewSortByTarget, std::wstring(kSortByTarget), true});
@@ -148,13 +146,13 @@ void LinkOverview::choose(const std::wstring& link, int command, const LinkRoads
     case kOverviewOpenTarget:
       // The list behind shows the target once the overview is out of the way.
       s_.window.close();
-      roads.openTarget(link);
+      roads.openTarget.run(link);
       return;
     case kOverviewChangeTarget:
-      roads.changeTarget(link);
+      roads.changeTarget.run(link);
       break;
     case kOverviewDeleteLink:
-      roads.deleteLink(link);
+      roads.deleteLink.run(link);
       break;
     case kOverviewSortByLink:
       return sortBy(LinkColumn::Link);

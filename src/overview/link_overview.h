@@ -15,13 +15,18 @@
 
 namespace mirafold::overview {
 
-// What a row's commands run: the roads the folder lists' own menu takes. An empty road is not
-// offered.
+// A row's command: its text, which the folder lists' menu shows too, and the road it takes there.
+// One without a road is not offered.
+struct LinkRoad {
+  std::wstring text;
+  std::function<void(const std::wstring& link)> run;
+};
+
+// What a row's commands run; the features that own them give them.
 struct LinkRoads {
-  std::function<void(const std::wstring& link)> openTarget;
-  std::function<void(const std::wstring& link)> deleteLink;
-  // Asks the user for the new target and changes the link.
-  std::function<void(const std::wstring& link)> changeTarget;
+  LinkRoad openTarget;
+  LinkRoad deleteLink;
+  LinkRoad changeTarget;  // asks the user for the new target and changes the link
 };
 
 // The row menu's command IDs; never 0, which a menu reserves for "nothing chosen".

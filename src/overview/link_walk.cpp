@@ -1,6 +1,6 @@
 #include "overview/link_walk.h"
 
-#include "move/move_paths.h"
+#include "base/path_rules.h"
 #include "platform/folder_walk.h"
 
 namespace mirafold::overview {
@@ -25,7 +25,7 @@ LinkWalk walkLinks(platform::MoveFileSystem& files, platform::LinkProbe& probe,
              bool foundHere = false;
              for (const platform::FolderEntry& entry : entries) {
                if (entry.info.kind != platform::EntryKind::Link) continue;
-               const std::wstring path = move::joinPath(current, entry.name);
+               const std::wstring path = base::joinPath(current, entry.name);
                walk.links.push_back({path, platform::readLink(probe, path)});
                foundHere = true;
              }

@@ -22,7 +22,6 @@ inline constexpr std::wstring_view kSummary = L"“%1”中共有 %2 个链接";
 inline constexpr std::wstring_view kSummaryCancelled = L"已取消：只列出了找到的 %1 个链接";
 inline constexpr std::wstring_view kUnreadableFolders = L"，%1 个文件夹无法读取";
 
-inline constexpr std::wstring_view kChangeLinkTarget = L"更改链接目标…";
 inline constexpr std::wstring_view kSortByLink = L"按链接排序";
 inline constexpr std::wstring_view kSortByTarget = L"按目标排序";
 inline constexpr std::wstring_view kSortByState = L"按状态排序";

@@ -105,12 +105,17 @@ class MoveFileSystem : public FolderListing {
   // exists. Cancelled when `progress` returns false; a cancelled or failed copy leaves no file.
   virtual MoveStatus copyFile(const std::wstring& from, const std::wstring& to,
                               const CopyProgress& progress) = 0;
-  // Finishes `to`, a copy of `from` just made: its creation and last-write times set to `times`
-  // (a copy is born now), `from`'s owner and permissions given to it when `withSecurity`, and its
-  // data on the disk, not only in the system's cache, when the call returns: a power cut after it
-  // cannot take the copy back.
+  // Finishes `to`, the copy of `from` that copyFile has just made: its creation and last-write
+  // times set to `times` (a copy is born now), its attributes `from`'s, `from`'s owner and
+  // permissions given to it when `withSecurity`, and its flush to the disk begun: settleCopies()
+  // says when it is done. Until then a power cut may take the copy back.
   virtual MoveStatus finishCopy(const std::wstring& from, const std::wstring& to,
                                 const EntryTimes& times, bool withSecurity) = 0;
+  // Every copy finished since the last settle on the disk, not only in the system's cache, when
+  // the call returns (several flush at once, as a file system's log commits them together); the
+  // first that failed, naming its file. Called before the copy may be called complete, and before
+  // a failed copy is deleted.
+  virtual MoveStatus settleCopies() = 0;
   // `from`'s owner and permissions given to `to`. `asRoot`: `to` inherits nothing from its new
   // parent; what `from` inherited from its own parent is written into it.
   virtual MoveStatus copySecurity(const std::wstring& from, const std::wstring& to,

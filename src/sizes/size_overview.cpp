@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cwctype>
 
-#include "move/messages.h"
-#include "move/move_paths.h"
+#include "base/path_rules.h"
+#include "base/text.h"
 
 namespace mirafold::sizes {
 namespace {
@@ -47,7 +47,7 @@ std::wstring noteOf(const SizeRow& row, bool cancelled) {
   }
   return row.size.unreadableFolders == 0
              ? std::wstring()
-             : move::fillIn(kNoteUnreadable, {std::to_wstring(row.size.unreadableFolders)});
+             : base::fillIn(kNoteUnreadable, {std::to_wstring(row.size.unreadableFolders)});
 }
 
 int compareBy(SizeColumn column, const SizeRow& a, const SizeRow& b) {
@@ -69,7 +69,7 @@ int compareBy(SizeColumn column, const SizeRow& a, const SizeRow& b) {
 
 bool contains(const std::vector<std::wstring>& paths, const std::wstring& path) {
   return std::any_of(paths.begin(), paths.end(),
-                     [&](const std::wstring& p) { return move::samePath(p, path); });
+                     [&](const std::wstring& p) { return base::samePath(p, path); });
 }
 
 }  // namespace
@@ -129,7 +129,7 @@ void SizeOverview::measure(const std::vector<std::wstring>& only, const platform
   for (const platform::FolderEntry& entry : entries) {
     const bool link = entry.info.kind == platform::EntryKind::Link;
     if (!link && entry.info.kind != platform::EntryKind::Folder) continue;
-    const std::wstring path = move::joinPath(folder, entry.name);
+    const std::wstring path = base::joinPath(folder, entry.name);
     if (!only.empty() && !contains(only, path)) continue;
     SizeRow row{path, entry.name, link ? SizeRow::State::Link : SizeRow::State::Waiting, {}};
     row.size.lastChange = entry.info.times.lastWrite;
@@ -216,21 +216,21 @@ platform::TableContent SizeOverview::content() const {
     const bool known = measured(row);
     if (known) total += row.size.bytes, ++done;
     content.rows.push_back({row.path,
-                            {row.name, known ? move::formatSize(row.size.bytes) : std::wstring(),
+                            {row.name, known ? base::formatSize(row.size.bytes) : std::wstring(),
                              known ? std::to_wstring(row.size.files) : std::wstring(),
                              row.lastChangeText, noteOf(row, cancelled_)}});
   }
   if (unreadable_) {
-    content.summary = move::fillIn(kFolderUnreadable, {folder_});
+    content.summary = base::fillIn(kFolderUnreadable, {folder_});
   } else if (busy_) {
     content.summary =
-        move::fillIn(kWalking, {std::to_wstring(foldersSeen_), std::to_wstring(filesSeen_)});
+        base::fillIn(kWalking, {std::to_wstring(foldersSeen_), std::to_wstring(filesSeen_)});
   } else if (cancelled_) {
     content.summary =
-        move::fillIn(kSummaryCancelled, {std::to_wstring(done), move::formatSize(total)});
+        base::fillIn(kSummaryCancelled, {std::to_wstring(done), base::formatSize(total)});
   } else {
     content.summary =
-        move::fillIn(kSummary, {folder_, std::to_wstring(rows_.size()), move::formatSize(total)});
+        base::fillIn(kSummary, {folder_, std::to_wstring(rows_.size()), base::formatSize(total)});
   }
   return content;
 }

@@ -22,4 +22,8 @@ struct FileSystemName {
 // not.
 FileSystemName GetFileSystemName(platform::NtVolume& nt, std::wstring_view root);
 
+// Our links are junctions, which only NTFS holds; what the user is told of a place that cannot.
+inline constexpr std::wstring_view kNotNtfs = L"链接创建失败！链接所在分区的文件系统类型必须为NTFS";
+inline bool holdsLinks(std::wstring_view fileSystemName) { return fileSystemName == L"NTFS"; }
+
 }  // namespace mirafold::volume

@@ -3,17 +3,21 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "base/path_rules.h"
 #include "driver/driver.h"
 #include "move/folder_mover.h"
 #include "move/messages.h"
-#include "move/move_paths.h"
 #include "move/move_planning.h"
+#include "platform/win32/system/flush_pool.h"
+#include "platform/clock.h"
 #include "platform/win32/system/junction_tool_links.h"
 #include "platform/win32/system/win32_move_file_system.h"
 
@@ -105,6 +109,74 @@ bool bareCopy(const std::wstring& from, const std::wstring& to, bool flushEach) 
   return ok;
 }
 
+// The flushing loop again, as robocopy's /MT runs it: the same CopyFileExW and flush per file, in
+// `threads` threads taking the files in turn. The folders are made first, as the loop makes them.
+bool listCopies(const std::wstring& from, const std::wstring& to,
+                std::vector<std::pair<std::wstring, std::wstring>>& files) {
+  if (!::CreateDirectoryW(to.c_str(), nullptr)) return false;
+  WIN32_FIND_DATAW found{};
+  const HANDLE search =
+      ::FindFirstFileExW((from + L"\\*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                         nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    const std::wstring source = from + L"\\" + name, target = to + L"\\" + name;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      ok = listCopies(source, target, files);
+    } else {
+      files.emplace_back(source, target);
+    }
+  } while (ok && ::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return ok;
+}
+
+bool threadedCopy(const std::wstring& from, const std::wstring& to, unsigned threads) {
+  struct Shared {
+    std::vector<std::pair<std::wstring, std::wstring>> files;
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> ok{true};
+  } shared;
+  if (!listCopies(from, to, shared.files)) return false;
+  const auto work = [](void* data) -> DWORD {
+    auto& all = *static_cast<Shared*>(data);
+    for (std::size_t i; (i = all.next++) < all.files.size() && all.ok;) {
+      const auto& [source, target] = all.files[i];
+      if (!::CopyFileExW(source.c_str(), target.c_str(), nullptr, nullptr, nullptr,
+                         COPY_FILE_FAIL_IF_EXISTS) ||
+          !flushed(target)) {
+        all.ok = false;
+      }
+    }
+    return 0;
+  };
+  std::vector<HANDLE> started;
+  for (unsigned i = 0; i < threads; ++i) {
+    if (const HANDLE thread = ::CreateThread(nullptr, 0, work, &shared, 0, nullptr)) {
+      started.push_back(thread);
+    }
+  }
+  for (const HANDLE thread : started) {
+    ::WaitForSingleObject(thread, INFINITE);
+    ::CloseHandle(thread);
+  }
+  return !started.empty() && shared.ok;
+}
+
+// As many flushes in flight as the move's copy keeps on the volume of `folder`.
+unsigned copyWorkersOn(const std::wstring& folder) {
+  const HANDLE opened =
+      ::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) return 1;
+  const unsigned workers = win32::flushWorkersFor(opened);
+  ::CloseHandle(opened);
+  return workers;
+}
+
 // The real Win32 seam, noting when the copy into the partial folder begins and when its checked
 // copy is renamed to its final name: the copy and its check, as the engine runs them.
 class TimedFileSystem final : public win32::Win32MoveFileSystem {
@@ -115,9 +187,9 @@ class TimedFileSystem final : public win32::Win32MoveFileSystem {
                              .notALink = std::wstring(move::kNotALink),
                              .volumeMountPoint = std::wstring(move::kVolumeMountPoint)}) {}
 
-  platform::MoveStatus createFolder(const std::wstring& path) override {
+  platform::MoveStatus createPrivateFolder(const std::wstring& path) override {
     if (path.ends_with(L".mirafold-partial")) copyStarted = Clock::now();
-    return Win32MoveFileSystem::createFolder(path);
+    return Win32MoveFileSystem::createPrivateFolder(path);
   }
   platform::MoveStatus rename(const std::wstring& from, const std::wstring& to) override {
     if (from.ends_with(L".mirafold-partial")) copyChecked = Clock::now();
@@ -141,7 +213,7 @@ class Mover {
     // taken through handles.
     for (const std::wstring& place : {planned.plan.origin, planned.plan.final}) {
       std::wstring final;
-      if (!files.hold(std::wstring(move::parentOf(place)), final).ok()) {
+      if (!files.hold(std::wstring(base::parentOf(place)), final).ok()) {
         std::printf("error: %ls could not be held\n", place.c_str());
         return std::nullopt;
       }
@@ -174,7 +246,7 @@ class Mover {
  private:
   inline static const move::MoveSurroundings kSurroundings{{}, L"NTFS"};
   std::wstring journals_;
-  move::SteadyClock clock_;
+  platform::SteadyClock clock_;
 };
 
 // Reports a second while the copy ran; over the whole move, deletion of the old folder included,
@@ -211,7 +283,8 @@ void benchCopyToOtherDrive(const ui::TestFolder& root, int runs) {
     return;
   }
   Mover mover(root / L"journals");
-  std::vector<double> bare, bareFlushing, copied, whole, perSecond, most, longest;
+  const unsigned workers = copyWorkersOn(drive.path());
+  std::vector<double> bare, bareFlushing, threaded, copied, whole, perSecond, most, longest;
   for (int i = 0; i < runs; ++i) {
     for (const bool flushEach : {false, true}) {
       const ui::OtherDriveFolder copies;  // removed, with the copy, at the end of this block
@@ -220,6 +293,14 @@ void benchCopyToOtherDrive(const ui::TestFolder& root, int runs) {
         std::printf("error: the bare copy failed\n");
       }
       (flushEach ? bareFlushing : bare).push_back(msBetween(start, Clock::now()));
+    }
+    {
+      const ui::OtherDriveFolder copies;
+      const auto start = Clock::now();
+      if (!threadedCopy(source, copies.path() + L"\\threads", workers)) {
+        std::printf("error: the threaded copy failed\n");
+      }
+      threaded.push_back(msBetween(start, Clock::now()));
     }
 
     const std::optional<double> ms = mover.away(source, drive.path());
@@ -233,10 +314,11 @@ void benchCopyToOtherDrive(const ui::TestFolder& root, int runs) {
     longest.push_back(figures.longestGapMs);
     if (!mover.back(source)) return;
   }
-  std::printf("copy-other-drive %.1f %.1f %.1f\n", median(copied), median(bare),
-              median(bareFlushing));
+  std::printf("copy-other-drive %.1f %.1f %.1f %.1f %u\n", median(copied), median(bare),
+              median(bareFlushing), median(threaded), workers);
   std::printf("move-other-drive %.1f\n", median(whole));
   std::printf("progress %.1f %.0f %.1f\n", median(perSecond), median(most), median(longest));
+  std::fflush(stdout);  // seen before the same-volume figures, which take long to make
 }
 
 void benchSameVolume(const ui::TestFolder& root, int runs) {

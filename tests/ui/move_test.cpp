@@ -11,6 +11,7 @@
 #include "base/win32/handles.h"
 #include "driver/driver.h"
 #include "driver/host_side.h"
+#include "link/link_commands.h"
 #include "move/messages.h"
 #include "move/move_handlers.h"
 #include "platform/win32/ui/progress_dialog.h"
@@ -195,14 +196,14 @@ TEST_F(MoveTest, ANameTakenOnTheRightIsRefusedAndNoLeavesAllAsItWas) {
 
 TEST_F(MoveTest, ALinkRowOpensItsTarget) {
   startWithKeptLink();
-  ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 1, move::kCommandOpenTarget));
+  ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 1, link::kCommandOpenTarget));
   EXPECT_TRUE(app->waitForText(id::kDir1, store + L"\\Kept")) << app->text(id::kDir1);
   EXPECT_FALSE(app->messageBoxOpen());
 }
 
 TEST_F(MoveTest, DeletingALinkLeavesItsTargetFolderAndFiles) {
   startWithKeptLink();
-  ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 1, move::kCommandDeleteLink));
+  ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 1, link::kCommandDeleteLink));
   EXPECT_EQ(app->answer(true).value_or(L"<none>"),
             L"将删除链接“" + games + L"\\Kept”（指向“" + store +
                 L"\\Kept”），目标文件夹及其中的文件不受影响。是否继续？");
@@ -341,11 +342,11 @@ TEST_F(MoveTest, ALinkInAFolderThatRefusesChangesIsOfferedDeletionAsAdministrato
     GTEST_SKIP() << "chattr +i did not take here (not root, or no ext4-like file system)";
   }
   const std::wstring question = L"删除链接失败：权限不足。是否以管理员身份重试？";
-  ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 1, move::kCommandDeleteLink));
+  ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 1, link::kCommandDeleteLink));
   EXPECT_TRUE(app->answer(true).value_or(L"<none>").starts_with(L"将删除链接"));
   EXPECT_EQ(app->answer(false).value_or(L"<none>"), question);
   EXPECT_FALSE(app->waitForMessage(1500ms)) << "No says nothing more";
-  ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 1, move::kCommandDeleteLink));
+  ASSERT_TRUE(app->chooseRowCommand(id::kDir1, 1, link::kCommandDeleteLink));
   EXPECT_TRUE(app->answer(true).value_or(L"<none>").starts_with(L"将删除链接"));
   EXPECT_EQ(app->answer(true).value_or(L"<none>"), question);
   const std::wstring end = app->acknowledge().value_or(L"<none>");

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/little_endian.h"
@@ -176,7 +178,7 @@ TEST(PathRulesTest, RootsDriveRootsAndPatterns) {
       {L"\\\\srv\\share\\x", 11, false, false},
       {L"\\\\srv", 0, false, false},
       {L"relative", 0, false, false},
-      {L"C:", 0, false, false},
+      {L"C:", 0, true, false},
       {L"C:\\*.exe", 3, false, true},
       {L"C:\\a?b", 3, false, true},
       {L"C:\\a<b", 3, false, true},
@@ -187,6 +189,43 @@ TEST(PathRulesTest, RootsDriveRootsAndPatterns) {
     EXPECT_EQ(isDriveRoot(row.path), row.driveRoot) << row.path;
     EXPECT_EQ(hasWildcard(row.path), row.wildcard) << row.path;
   }
+}
+
+TEST(PathRulesTest, PartsAndComparisons) {
+  EXPECT_EQ(parentOf(L"C:\\Games\\Game"), L"C:\\Games");
+  EXPECT_EQ(parentOf(L"C:\\Games\\"), L"C:\\");
+  EXPECT_EQ(parentOf(L"C:\\"), L"");
+  EXPECT_EQ(nameOf(L"C:\\Games\\Game\\"), L"Game");
+  EXPECT_EQ(nameOf(L"C:\\"), L"");
+  EXPECT_EQ(withoutTrailingSeparator(L"C:\\a\\\\"), L"C:\\a");
+  EXPECT_EQ(withoutTrailingSeparator(L"C:\\\\"), L"C:\\");
+  EXPECT_EQ(joinPath(L"C:\\", L"x"), L"C:\\x");
+  EXPECT_EQ(joinPath(L"C:\\a", L"x"), L"C:\\a\\x");
+  EXPECT_TRUE(samePath(L"c:/games/GAME/", L"C:\\Games\\Game"));
+  EXPECT_FALSE(samePath(L"C:\\Games\\Gam", L"C:\\Games\\Game"));
+  EXPECT_TRUE(isSameOrInside(L"C:\\a\\b", L"C:\\"));
+  EXPECT_TRUE(isSameOrInside(L"c:\\A", L"C:\\a\\"));
+  EXPECT_FALSE(isSameOrInside(L"C:\\ab", L"C:\\a"));
+}
+
+TEST(TextTest, BlanksFilledInOrder) {
+  EXPECT_EQ(fillIn(L"%1 → %2。", {L"C:\\A", L"D:\\B\\A"}), L"C:\\A → D:\\B\\A。");
+  EXPECT_EQ(fillIn(L"%2 %1 %3", {L"a", L"b"}), L"b a %3");
+  EXPECT_EQ(fillIn(L"100%", {L"x"}), L"100%");
+}
+
+TEST(TextTest, SizesAsExplorerShowsThem) {
+  const std::pair<std::uint64_t, const wchar_t*> rows[] = {
+      {0, L"0 B"},
+      {1023, L"1023 B"},
+      {1024, L"1.0 KB"},
+      {1536, L"1.5 KB"},
+      {1024 * 1024 - 1, L"1.0 MB"},
+      {300ull * 1024 * 1024, L"300.0 MB"},
+      {5ull * 1024 * 1024 * 1024 + 200ull * 1024 * 1024, L"5.2 GB"},
+      {3ull << 40, L"3.0 TB"},
+  };
+  for (const auto& [bytes, text] : rows) EXPECT_EQ(formatSize(bytes), text) << bytes;
 }
 
 TEST(LittleEndianTest, ReadsWhatItWrites) {

@@ -3,6 +3,7 @@
 #include <functional>
 #include <thread>
 
+#include "base/text.h"
 #include "fakes/fake_move_file_system.h"
 #include "fakes/fake_nt_volume.h"
 #include "fakes/fake_pipes.h"
@@ -12,7 +13,6 @@
 #include "move/elevated_move.h"
 #include "move/helper_messages.h"
 #include "move/messages.h"
-#include "move/move_paths.h"
 
 namespace mirafold::move {
 namespace {
@@ -144,7 +144,7 @@ TEST(ElevatedMove, RefusesWhatTheUserCouldHaveWrittenOrChanged) {
          h.ownJournals.clear();
          return h.away;
        },
-       fillIn(kNoProtectedJournal, {L""})},
+       base::fillIn(kNoProtectedJournal, {L""})},
       {"a link pointed elsewhere between consent and start", HelperTask::Move,
        [&back](Helper& h) {
          h.disk.addFolder(L"D:\\Store\\Saved");
@@ -152,13 +152,13 @@ TEST(ElevatedMove, RefusesWhatTheUserCouldHaveWrittenOrChanged) {
          h.disk.addLink(L"C:\\Games\\Saved", L"D:\\Store\\Other");
          return back;
        },
-       fillIn(kPlanChanged, {L"D:\\Store\\Saved"})},
+       base::fillIn(kPlanChanged, {L"D:\\Store\\Saved"})},
       {"a place that stays", HelperTask::Move,
        [](Helper& h) {
          h.systemFolders.list.own.push_back(L"C:\\Games");
          return h.away;
        },
-       fillIn(kStaysOwn, {L"C:\\Games\\Game"})},
+       base::fillIn(kStaysOwn, {L"C:\\Games\\Game"})},
       {"a destination inside the folder", HelperTask::Undo,
        [](Helper& h) {
          const MovePlan inside{Direction::Away, L"C:\\Games\\Game", L"C:\\Games\\Game\\sub\\Game",
@@ -173,14 +173,14 @@ TEST(ElevatedMove, RefusesWhatTheUserCouldHaveWrittenOrChanged) {
          h.user.links = false;
          return h.away;
        },
-       fillIn(kHelperLinksNotTheUsers, {L"C:\\Games\\Game\\latest"})},
+       base::fillIn(kHelperLinksNotTheUsers, {L"C:\\Games\\Game\\latest"})},
       // A folder the user may not change, led to through one they may rename.
       {"a destination's folder the user may replace", HelperTask::Move,
        [](Helper& h) {
          h.user.replaceable = {L"D:\\Store"};
          return h.away;
        },
-       fillIn(kHelperDestinationReplaceable, {L"D:\\Store"})},
+       base::fillIn(kHelperDestinationReplaceable, {L"D:\\Store"})},
       {"no room on the destination", HelperTask::Move,
        [](Helper& h) {
          h.disk.addVolume(L'D', {.freeBytes = 4});
@@ -195,9 +195,9 @@ TEST(ElevatedMove, RefusesWhatTheUserCouldHaveWrittenOrChanged) {
     const auto heard = h.run(c.task, plan);
     ASSERT_EQ(heard.size(), 1u) << c.what;
     EXPECT_EQ(heard[0].kind, HelperMessage::Kind::End) << c.what;
-    EXPECT_EQ(
-        heard[0].refusal.value_or(L"<none>"),
-        c.refusal.empty() ? fillIn(kUntrustedEntry, {journalPathFor(kJournals, plan)}) : c.refusal)
+    EXPECT_EQ(heard[0].refusal.value_or(L"<none>"),
+              c.refusal.empty() ? base::fillIn(kUntrustedEntry, {journalPathFor(kJournals, plan)})
+                                : c.refusal)
         << c.what;
     EXPECT_EQ(h.everything(), before) << c.what << ": nothing touched";
     EXPECT_TRUE(h.messages.shown.empty()) << c.what << ": refused before any question";
@@ -227,7 +227,7 @@ TEST(ElevatedMove, AsksTheUserItselfAndNoTouchesNothing) {
     const auto heard = h.run(c.task, plan);
     ASSERT_EQ(h.messages.shown.size(), 1u);
     // From where the folder is to where it goes.
-    EXPECT_EQ(h.messages.shown[0], fillIn(c.question, {plan.origin, plan.final}));
+    EXPECT_EQ(h.messages.shown[0], base::fillIn(c.question, {plan.origin, plan.final}));
     ASSERT_EQ(heard.size(), 1u);
     EXPECT_EQ(heard[0].refusal.value_or(L"<none>"), kHelperNotAgreed);
     EXPECT_EQ(h.everything(), before) << "nothing touched after No";

@@ -87,8 +87,8 @@ struct Overview : Tree {
   fakes::FakeTableWindow window;
   LinkOverview overview{{.files = disk, .probe = probe, .progress = progress, .window = window}};
   std::vector<std::wstring> opened, changed;
-  LinkRoads roads{.openTarget = [this](const std::wstring& l) { opened.push_back(l); },
-                  .deleteLink = [this](const std::wstring& l) { disk.removeLink(l); }};
+  LinkRoads roads{.openTarget = {L"open", [this](const std::wstring& l) { opened.push_back(l); }},
+                  .deleteLink = {L"delete", [this](const std::wstring& l) { disk.removeLink(l); }}};
 
   std::vector<std::wstring> column(int which) const {
     std::vector<std::wstring> out;
@@ -170,14 +170,14 @@ TEST(LinkOverview, RowCommandsTakeTheRoadsAndTheTableFollows) {
   o.overview.show(L"C:\\Top", o.roads);
 
   // Given a road to change a target, the row offers it and shows the target it then has.
-  o.roads.changeTarget = [&](const std::wstring& link) {
-    o.disk.removeLink(link);
-    o.disk.addLink(link, L"D:\\Missing");
-  };
+  o.roads.changeTarget = {L"change", [&](const std::wstring& link) {
+                            o.disk.removeLink(link);
+                            o.disk.addLink(link, L"D:\\Missing");
+                          }};
   o.window.whileOpen = [&](const platform::TableHandlers& h) {
     const auto items = h.items({L"C:\\Top\\a\\Live"});
     ASSERT_GE(items.size(), 3u);
-    EXPECT_EQ(items[1].text, L"更改链接目标…");
+    EXPECT_EQ(items[1].text, L"change");
     h.chosen({L"C:\\Top\\a\\Live"}, kOverviewChangeTarget);
     EXPECT_EQ(o.column(1)[0], L"D:\\Missing");
     EXPECT_EQ(o.column(2)[0], L"目标不存在");

@@ -2,7 +2,6 @@
 
 #include <functional>
 
-#include "move/messages.h"
 #include "move/move_checks.h"
 #include "move/move_journal.h"
 #include "move/move_paths.h"
@@ -149,37 +148,7 @@ TEST(VolumeRules, TimeStepsAndClusters) {
   EXPECT_EQ(spaceTaken(4097, 1), 4097u);
 }
 
-TEST(MoveMessages, SizesAsExplorerShowsThem) {
-  const std::pair<std::uint64_t, const wchar_t*> rows[] = {
-      {0, L"0 B"},
-      {1023, L"1023 B"},
-      {1024, L"1.0 KB"},
-      {1536, L"1.5 KB"},
-      {1024 * 1024 - 1, L"1.0 MB"},
-      {300ull * 1024 * 1024, L"300.0 MB"},
-      {5ull * 1024 * 1024 * 1024 + 200ull * 1024 * 1024, L"5.2 GB"},
-      {3ull << 40, L"3.0 TB"},
-  };
-  for (const auto& [bytes, text] : rows) EXPECT_EQ(formatSize(bytes), text) << bytes;
-}
-
-TEST(MoveMessages, BlanksFilledInOrder) {
-  EXPECT_EQ(fillIn(kUnfinishedMoveQuestion, {L"C:\\A", L"D:\\B\\A"}),
-            L"上次的移动未完成：C:\\A → D:\\B\\A。是否完成它？（选“否”则撤销）");
-  EXPECT_EQ(fillIn(L"%2 %1 %3", {L"a", L"b"}), L"b a %3");
-  EXPECT_EQ(fillIn(L"100%", {L"x"}), L"100%");
-}
-
-TEST(MovePaths, PartsAndComparisons) {
-  EXPECT_EQ(parentOf(L"C:\\Games\\Game"), L"C:\\Games");
-  EXPECT_EQ(parentOf(L"C:\\Games\\"), L"C:\\");
-  EXPECT_EQ(parentOf(L"C:\\"), L"");
-  EXPECT_EQ(nameOf(L"C:\\Games\\Game\\"), L"Game");
-  EXPECT_EQ(joinPath(L"C:\\", L"x"), L"C:\\x");
-  EXPECT_EQ(joinPath(L"C:\\a", L"x"), L"C:\\a\\x");
-  EXPECT_TRUE(samePath(L"c:/games/GAME/", L"C:\\Games\\Game"));
-  EXPECT_TRUE(isSameOrInside(L"C:\\a\\b", L"C:\\"));
-  EXPECT_FALSE(isSameOrInside(L"C:\\ab", L"C:\\a"));
+TEST(MovePaths, HiddenSiblings) {
   EXPECT_EQ(movingPathOf(L"C:\\Games\\Game\\"), L"C:\\Games\\Game.mirafold-moving");
   EXPECT_EQ(partialPathOf(L"D:\\Store\\Game"), L"D:\\Store\\Game.mirafold-partial");
 }

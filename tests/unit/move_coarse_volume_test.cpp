@@ -6,6 +6,7 @@
 #include "fakes/fake_move_file_system.h"
 #include "move/folder_mover.h"
 #include "move/move_planning.h"
+#include "platform/clock.h"
 
 namespace mirafold::move {
 namespace {
@@ -38,7 +39,7 @@ TEST(MoveToCoarseVolume, TimesComparedInTheDestinationsStep) {
     fs.addFile(L"C:\\Games\\Game\\sub\\level.bin", L"0123456789");
     const PlannedMove planned = planMoveAway(fs, L"C:\\Games\\Game", L"D:\\Store", {{}, L"NTFS"});
     ASSERT_FALSE(planned.refusal);
-    const SteadyClock clock;
+    const platform::SteadyClock clock;
     const CancelFlag cancel;
     FolderMover mover({fs, clock, cancel, nullptr, L"C:\\Journals"});
     const MoveResult result = mover.run(planned.plan);

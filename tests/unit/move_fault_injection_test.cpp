@@ -20,10 +20,10 @@
 #include <set>
 #include <tuple>
 
+#include "base/path_rules.h"
 #include "fakes/fake_move_file_system.h"
 #include "fakes/stepping_clock.h"
 #include "move/folder_mover.h"
-#include "move/messages.h"
 #include "move/move_paths.h"
 #include "move/move_planning.h"
 #include "move/move_queue.h"
@@ -136,7 +136,7 @@ class MoveFaultTest : public testing::TestWithParam<Scenario> {
     if (s.scanner) start_.scanEntries();
     if (s.unelevated) start_.withoutRestorePrivilege();
     start_.addFile(kVictim + std::wstring(L"\\precious.txt"), L"the victim's own");
-    start_.addFolder(parentOf(kJournals));
+    start_.addFolder(base::parentOf(kJournals));
     start_.addFile(kOutside + std::wstring(L"\\shared.txt"), kOutsideContent);
     start_.addFolder(storeOf(s));
     const std::wstring real = s.direction == Direction::Away ? userPath_ : storedFolderOf(s);
@@ -581,7 +581,7 @@ class QueueFaultTest : public testing::Test {
   void SetUp() override {
     start_.addVolume(L'C');
     start_.addVolume(L'D');
-    start_.addFolder(parentOf(kJournals));
+    start_.addFolder(base::parentOf(kJournals));
     start_.addFolder(L"D:\\Store");
     for (const std::wstring& folder : kFolders) {
       for (const wchar_t* file : {L"\\a.txt", L"\\sub\\b.txt"}) {

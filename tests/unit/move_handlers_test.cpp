@@ -16,6 +16,7 @@
 #include "fakes/fake_table_window.h"
 #include "fakes/fake_user_rights.h"
 #include "fakes/stepping_clock.h"
+#include "link/link_commands.h"
 #include "link/link_target_change.h"
 #include "move/messages.h"
 #include "move/move_handlers.h"
@@ -48,7 +49,6 @@ struct World {
       handlers_ =
           std::make_unique<MoveHandlers>(MoveControls{.dir1 = dir1, .dir2 = dir2},
                                          MoveServices{.files = disk,
-                                                      .links = links,
                                                       .messages = messages,
                                                       .processes = processes,
                                                       .progress = progress,
@@ -72,6 +72,12 @@ struct World {
                },
                [this](platform::ListSide side, const std::wstring& f, int command) {
                  handlers_->choose(side, f, command);
+               }},
+              {[this](platform::ListSide side, const std::wstring& f) {
+                 return linkRows_.menuFor(side, f);
+               },
+               [this](platform::ListSide side, const std::wstring& f, int command) {
+                 linkRows_.choose(side, f, command);
                }},
               {[this](platform::ListSide side, const std::wstring& f) {
                  return targetChange_.menuFor(side, f);
@@ -168,6 +174,14 @@ struct World {
                                         .messages = messages,
                                         .errors = errors,
                                         .clock = clock}};
+  link::LinkCommands linkRows_{{.dir1 = dir1, .dir2 = dir2},
+                               {.links = disk,
+                                .probe = links,
+                                .messages = messages,
+                                .processes = processes,
+                                .errors = errors,
+                                .clock = clock,
+                                .programPath = kProgram}};
   std::unique_ptr<app::RowMenu> menu_;
 };
 
@@ -185,9 +199,9 @@ std::vector<Row> rowsOf(const std::vector<platform::MenuItem>& items) {
 
 // The whole row menu in its order, the link commands of their own feature among the move's.
 TEST(MoveMenu, ItemsAndGreyingFollowTheRowAndTheList) {
-  const std::vector<Row> rightLinkMenu{{kCommandOpenTarget, true},
+  const std::vector<Row> rightLinkMenu{{link::kCommandOpenTarget, true},
                                        {link::kCommandChangeTarget, true},
-                                       {kCommandDeleteLink, true},
+                                       {link::kCommandDeleteLink, true},
                                        {kCommandMoveBack, true},
                                        {kCommandOpenInExplorer, true}};
   std::vector<Row> linkMenu = rightLinkMenu;
@@ -212,7 +226,7 @@ TEST(MoveMenu, ItemsAndGreyingFollowTheRowAndTheList) {
       // Its target gone: the same order, the target not to be opened.
       {false,
        L"C:\\Games\\Broken",
-       {{kCommandOpenTarget, false},
+       {{link::kCommandOpenTarget, false},
         rightLinkMenu[1],
         rightLinkMenu[2],
         rightLinkMenu[3],
@@ -247,9 +261,9 @@ TEST(MoveMenu, AGreyedOrForeignCommandDoesNothing) {
   w.messages.answers = {true};
   w.dir1.choose(L"D:\\Store", kCommandMoveAway);
   w.dir2.choose(L"C:\\Games\\Game", kCommandMoveAway);  // not offered on the right
-  w.dir1.choose(L"C:\\Games\\Game", kCommandDeleteLink);
+  w.dir1.choose(L"C:\\Games\\Game", link::kCommandDeleteLink);
   w.dir2.choose(L"C:\\Games\\Linked", link::kCommandPointAtRight);  // the left list's only
-  w.dir1.choose(L"C:\\Games\\Broken", kCommandOpenTarget);
+  w.dir1.choose(L"C:\\Games\\Broken", link::kCommandOpenTarget);
   EXPECT_TRUE(w.messages.shown.empty());
   EXPECT_EQ(w.dir1.path(), L"C:\\Games");
   EXPECT_EQ(w.progress.runs, 0);
@@ -460,37 +474,24 @@ TEST(LinkRows, MovingBackAFolderInUseNeverWaitsWithoutItsLink) {
   EXPECT_FALSE(w.journalLeft());
 }
 
-TEST(LinkRows, OpenDeleteAndMoveBack) {
+TEST(LinkRows, MoveBackAsksFirstAndOpenInExplorer) {
   World w;
   w.handlers();
-  w.dir2.choose(L"C:\\Games\\Linked", kCommandOpenTarget);
-  EXPECT_EQ(w.dir2.path(), L"D:\\Store\\Linked");
-
-  // Each change asks first; No leaves it all as it was.
-  w.disk.addLink(L"C:\\Games\\Other", L"D:\\Store\\Shelf");
-  w.messages.answers = {false, false};
+  // No leaves it all as it was.
+  w.messages.answers = {false};
   w.dir1.choose(L"C:\\Games\\Linked", kCommandMoveBack);
-  w.dir1.choose(L"C:\\Games\\Other", kCommandDeleteLink);
   EXPECT_EQ(w.messages.shown,
             (std::vector<std::wstring>{L"将把“D:\\Store\\Linked”（1 个文件，4 "
-                                       L"B）移回“C:\\Games\\Linked”，并删除该链接。是否继续？",
-                                       L"将删除链接“C:\\Games\\Other”（指向“D:"
-                                       L"\\Store\\Shelf”），目标文件夹及其中的文件不受影响。"
-                                       L"是否继续？"}));
+                                       L"B）移回“C:\\Games\\Linked”，并删除该链接。是否继续？"}));
   EXPECT_EQ(w.kindAt(L"C:\\Games\\Linked"), EntryKind::Link);
-  EXPECT_EQ(w.kindAt(L"C:\\Games\\Other"), EntryKind::Link);
 
   w.messages.shown.clear();
-  w.messages.answers = {true, true};
+  w.messages.answers = {true};
   w.dir1.choose(L"C:\\Games\\Linked", kCommandMoveBack);
   EXPECT_EQ(w.messages.shown.back(), L"已移回原处");
   EXPECT_EQ(w.kindAt(L"C:\\Games\\Linked"), EntryKind::Folder);
   EXPECT_EQ(w.disk.find(L"C:\\Games\\Linked\\kept.txt")->content, L"kept");
   EXPECT_EQ(w.kindAt(L"D:\\Store\\Linked"), EntryKind::Missing);
-
-  w.dir1.choose(L"C:\\Games\\Other", kCommandDeleteLink);
-  EXPECT_EQ(w.kindAt(L"C:\\Games\\Other"), EntryKind::Missing);
-  EXPECT_EQ(w.kindAt(L"D:\\Store\\Shelf\\Box"), EntryKind::Folder);
 
   w.dir2.choose(L"D:\\Store\\Shelf", kCommandOpenInExplorer);
   ASSERT_EQ(w.processes.started.size(), 1u);
@@ -656,23 +657,6 @@ TEST(Rights, OnlyTheHelpersOwnJournalIsRecoveredAsAdministrator) {
   EXPECT_EQ(h.messages.shown.back(), kMoveDone);
   EXPECT_EQ(h.kindAt(L"C:\\Games\\Game"), EntryKind::Link);
   EXPECT_FALSE(h.journalLeft());
-}
-
-TEST(Rights, ALinkInAFolderThatRefusesIsDeletedByTheToolAsAdministrator) {
-  World w;
-  w.handlers();
-  w.disk.addLink(L"C:\\Games\\Other", L"D:\\Store\\Shelf");
-  w.disk.refuseChangesIn(L"C:\\Games");
-  w.messages.answers = {true, true};
-  w.processes.onElevated = [&](const fakes::ElevatedRun&) {
-    w.processes.kept(w.processes.keptCount() - 1)->exitCode = 0;
-  };
-  w.dir1.choose(L"C:\\Games\\Other", kCommandDeleteLink);
-  ASSERT_EQ(w.messages.shown.size(), 2u);
-  EXPECT_EQ(w.messages.shown[1], L"删除链接失败：权限不足。是否以管理员身份重试？");
-  ASSERT_EQ(w.processes.elevated.size(), 1u);
-  EXPECT_EQ(w.processes.elevated[0].program, L"D:\\Tools\\junction.exe");
-  EXPECT_EQ(w.processes.elevated[0].parameters, L"\"-d\" \"C:\\Games\\Other\"");
 }
 
 // Three folders queued beside C:\Games\Game, which moves first.

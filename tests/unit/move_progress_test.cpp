@@ -5,13 +5,14 @@
 #include <vector>
 
 #include "move/move_progress.h"
+#include "platform/clock.h"
 
 namespace mirafold::move {
 namespace {
 
 using namespace std::chrono_literals;
 
-class ManualClock final : public Clock {
+class ManualClock final : public platform::Clock {
  public:
   std::chrono::steady_clock::time_point now() const override { return now_; }
   void advance(std::chrono::microseconds by) { now_ += by; }

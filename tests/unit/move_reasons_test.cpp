@@ -11,6 +11,7 @@
 #include "move/folder_mover.h"
 #include "move/move_planning.h"
 #include "move/move_tree.h"
+#include "platform/clock.h"
 #include "platform/entry_reading.h"
 
 namespace mirafold::move {
@@ -68,7 +69,7 @@ TEST(MoveReasons, EachStopNamesItsCauseInTheUsersWords) {
     ASSERT_FALSE(planned.refusal);
     c.after_planning(fs);
 
-    const SteadyClock clock;
+    const platform::SteadyClock clock;
     const CancelFlag cancel;
     FolderMover mover({fs, clock, cancel, nullptr, L"C:\\Journals"});
     const MoveResult result = mover.run(planned.plan);
@@ -154,7 +155,7 @@ TEST(MoveReasons, RecoveryChecksTheCopyBeforeTheOriginalGoes) {
     const PlannedMove planned = planMoveAway(start, kOrigin, L"D:\\Store", {{}, L"NTFS"});
     ASSERT_FALSE(planned.refusal);
     start.resetFaults();  // operations are counted from the move's first
-    const SteadyClock clock;
+    const platform::SteadyClock clock;
     const CancelFlag cancel;
     std::optional<FakeMoveFileSystem> crashed;
     for (long i = 0; !crashed; ++i) {

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "base/text.h"
 #include "move/messages.h"
 #include "move/places_that_stay.h"
 
@@ -72,7 +73,7 @@ TEST(PlacesThatStay, RefuseByWhereTheFolderReallyIsAndSayWhy) {
     if (c.reason.empty()) {
       EXPECT_FALSE(why) << testing::PrintToString(std::wstring(c.folder));
     } else {
-      EXPECT_EQ(why.value_or(L"<may move>"), fillIn(c.reason, {c.named ? c.named : c.folder}))
+      EXPECT_EQ(why.value_or(L"<may move>"), base::fillIn(c.reason, {c.named ? c.named : c.folder}))
           << testing::PrintToString(std::wstring(c.folder));
     }
   }

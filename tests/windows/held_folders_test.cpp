@@ -214,6 +214,26 @@ TEST_F(HeldFoldersTest, AHeldFolderRenamedAndReplacedIsStillTheOneActedOnOrNone)
   }
 }
 
+// A folder reached (held open by its listing) and then swapped for a link to the victim: a copy
+// from it or into it goes on through the folder that was reached, or stops Changed; it never reads
+// the victim's file nor writes into the victim, as a copy by path would.
+TEST_F(HeldFoldersTest, ACopyNeverFollowsAFolderSwappedAfterItWasReached) {
+  const std::wstring sub = held_ + L"\\folder\\sub";
+  std::vector<platform::FolderEntry> entries;
+  ASSERT_TRUE(files_.list(sub, entries).ok());
+  swapForLink(L"folder/sub", L"victim");
+  const auto all = [](auto) { return true; };
+  const std::wstring copied = held_ + L"\\copied.txt";
+  const MoveStatus from = files_.copyFile(sub + L"\\inner.txt", copied, all);
+  const MoveStatus into = files_.copyFile(tree_.at(L"elsewhere\\new.txt"), sub + L"\\new.txt", all);
+  ASSERT_TRUE(files_.settleCopies().ok());
+  for (const MoveStatus* status : {&from, &into}) {
+    EXPECT_TRUE(status->ok() || status->code == MoveStatus::Code::Changed) << status->reason;
+  }
+  EXPECT_EQ(contentOf(copied), from.ok() ? "inner" : "<missing>");
+  EXPECT_EQ(picture(tree_.at(L"victim")), victim_);
+}
+
 // The everyday work below a held folder, through handles: what the move does to a tree.
 TEST_F(HeldFoldersTest, AMoveSWorkBelowAHeldFolder) {
   const std::wstring folder = held_ + L"\\folder";
@@ -223,6 +243,9 @@ TEST_F(HeldFoldersTest, AMoveSWorkBelowAHeldFolder) {
                   .copyFile(folder + L"\\file.txt", held_ + L"\\copy\\sub\\f.txt",
                             [](auto) { return true; })
                   .ok());
+  ASSERT_TRUE(
+      files_.finishCopy(folder + L"\\file.txt", held_ + L"\\copy\\sub\\f.txt", {1, 1}, false).ok());
+  ASSERT_TRUE(files_.settleCopies().ok());
   ASSERT_TRUE(files_.setAttributes(held_ + L"\\copy\\sub\\f.txt", FILE_ATTRIBUTE_READONLY).ok());
   ASSERT_TRUE(
       files_.setTimes(held_ + L"\\copy\\sub", {131000000000000000, 131000000000000000}).ok());

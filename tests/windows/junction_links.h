@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "base/command_line.h"
+#include "base/path_rules.h"
 #include "move/messages.h"
 #include "move/move_journal.h"
-#include "move/move_paths.h"
 #include "platform/win32/system/junction_tool_links.h"
 #include "platform/win32/system/win32_move_file_system.h"
 
@@ -56,8 +56,8 @@ inline win32::MoveFileSystemTexts moveTexts() {
 // every step below them then goes through handles.
 inline bool holdPlaces(platform::MoveFileSystem& files, const move::MovePlan& plan) {
   std::wstring final;
-  return files.hold(std::wstring(move::parentOf(plan.origin)), final).ok() &&
-         files.hold(std::wstring(move::parentOf(plan.final)), final).ok();
+  return files.hold(std::wstring(base::parentOf(plan.origin)), final).ok() &&
+         files.hold(std::wstring(base::parentOf(plan.final)), final).ok();
 }
 
 }  // namespace mirafold::testing

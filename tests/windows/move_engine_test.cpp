@@ -18,6 +18,7 @@
 #include "move/folder_mover.h"
 #include "move/move_planning.h"
 #include "move/move_queue.h"
+#include "platform/clock.h"
 #include "platform/win32/system/win32_move_file_system.h"
 #include "temp_tree.h"
 
@@ -241,7 +242,7 @@ class MoveEngineTest : public ::testing::Test {
   win32::Win32MoveFileSystem files_fs_{junctionToolLinks(), testing::moveTexts()};
   // The test's own look, as any program sees the disk: through links, holding nothing.
   win32::Win32MoveFileSystem looker_{junctionToolLinks(), testing::moveTexts()};
-  move::SteadyClock clock_;
+  platform::SteadyClock clock_;
 };
 
 TEST_F(MoveEngineTest, SameDriveIsOneRenameAndALink) {

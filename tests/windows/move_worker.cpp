@@ -8,6 +8,7 @@
 #include "junction_links.h"
 #include "move/folder_mover.h"
 #include "move/move_planning.h"
+#include "platform/clock.h"
 
 int main() {
   int count = 0;
@@ -21,7 +22,7 @@ int main() {
   const mirafold::move::PlannedMove planned =
       mirafold::move::planMoveAway(files, source, destination, {{}, L"NTFS"});
   if (planned.refusal || !mirafold::testing::holdPlaces(files, planned.plan)) return 3;
-  const mirafold::move::SteadyClock clock;
+  const mirafold::platform::SteadyClock clock;
   const mirafold::move::CancelFlag cancel;
   mirafold::move::FolderMover mover({files, clock, cancel,
                                      [&](const mirafold::move::MoveProgress& p) {

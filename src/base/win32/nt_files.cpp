@@ -33,20 +33,20 @@ UNICODE_STRING counted(std::wstring_view text) {
 
 NtStatus openInside(HANDLE folder, std::wstring_view name, ACCESS_MASK access, ULONG share,
                     ULONG disposition, ULONG options, UniqueFileHandle& opened,
-                    PSECURITY_DESCRIPTOR security) {
+                    PSECURITY_DESCRIPTOR security, ULONG attributes) {
   static const auto create = fromNtdll<CreateFile>("NtCreateFile");
   UNICODE_STRING text = counted(name);
-  OBJECT_ATTRIBUTES attributes{};
-  attributes.Length = sizeof attributes;
-  attributes.RootDirectory = folder;
-  attributes.ObjectName = &text;
-  attributes.Attributes = kCaseInsensitive;
-  attributes.SecurityDescriptor = security;
+  OBJECT_ATTRIBUTES object{};
+  object.Length = sizeof object;
+  object.RootDirectory = folder;
+  object.ObjectName = &text;
+  object.Attributes = kCaseInsensitive;
+  object.SecurityDescriptor = security;
   IO_STATUS_BLOCK io{};
   HANDLE handle = nullptr;
   const NTSTATUS status =
-      create(&handle, access | SYNCHRONIZE, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL, share,
-             disposition, options | kSynchronous | kForBackup, nullptr, 0);
+      create(&handle, access | SYNCHRONIZE, &object, &io, nullptr, attributes, share, disposition,
+             options | kSynchronous | kForBackup, nullptr, 0);
   opened = UniqueFileHandle(status >= 0 ? handle : INVALID_HANDLE_VALUE);
   return status;
 }
@@ -66,12 +66,16 @@ NtStatus readFolder(HANDLE folder, void* buffer, ULONG size, bool restart,
                only != nullptr, only ? &mask : nullptr, restart);
 }
 
-std::optional<LONGLONG> indexOf(HANDLE entry) {
+NtStatus queryInformation(HANDLE entry, void* information, ULONG size, int informationClass) {
   static const auto query = fromNtdll<QueryInformationFile>("NtQueryInformationFile");
+  IO_STATUS_BLOCK io{};
+  return query(entry, &io, information, size, informationClass);
+}
+
+std::optional<LONGLONG> indexOf(HANDLE entry) {
   constexpr int kInternalInformation = 6;
   LARGE_INTEGER index{};
-  IO_STATUS_BLOCK io{};
-  if (query(entry, &io, &index, sizeof index, kInternalInformation) < 0) return std::nullopt;
+  if (queryInformation(entry, &index, sizeof index, kInternalInformation) < 0) return std::nullopt;
   return index.QuadPart;
 }
 

@@ -16,12 +16,14 @@ namespace mirafold::base::win32 {
 using NtStatus = LONG;
 
 inline constexpr NtStatus kStatusSuccess = 0;
+inline constexpr NtStatus kStatusBufferOverflow = static_cast<NtStatus>(0x80000005);
 inline constexpr NtStatus kStatusNoMoreFiles = static_cast<NtStatus>(0x80000006);
 inline constexpr NtStatus kStatusNotImplemented = static_cast<NtStatus>(0xC0000002);
 inline constexpr NtStatus kStatusInvalidInfoClass = static_cast<NtStatus>(0xC0000003);
 inline constexpr NtStatus kStatusInvalidParameter = static_cast<NtStatus>(0xC000000D);
 inline constexpr NtStatus kStatusNoSuchFile = static_cast<NtStatus>(0xC000000F);
 inline constexpr NtStatus kStatusAccessDenied = static_cast<NtStatus>(0xC0000022);
+inline constexpr NtStatus kStatusBufferTooSmall = static_cast<NtStatus>(0xC0000023);
 inline constexpr NtStatus kStatusNotSupported = static_cast<NtStatus>(0xC00000BB);
 inline constexpr NtStatus kStatusNotADirectory = static_cast<NtStatus>(0xC0000103);
 inline constexpr NtStatus kStatusCannotDelete = static_cast<NtStatus>(0xC0000121);
@@ -36,6 +38,7 @@ inline constexpr int kDispositionInformation = 13;
 inline constexpr int kFullDirectoryInformation = 2;
 inline constexpr int kIdFullDirectoryInformation = 38;  // the same, and each file's number
 inline constexpr int kDispositionInformationEx = 64;
+inline constexpr int kStreamInformation = 22;
 
 // Options of an opening (NtCreateFile's CreateOptions).
 inline constexpr ULONG kFolderOnly = 0x1;        // FILE_DIRECTORY_FILE
@@ -47,13 +50,16 @@ inline constexpr ULONG kOpenExisting = 1;  // FILE_OPEN
 inline constexpr ULONG kCreateNew = 2;     // FILE_CREATE
 
 // `name`, one component (or empty: `folder` itself again), opened inside `folder`, the name
-// never looked up anywhere else. Synchronous; for backup where the token has the privilege.
-// `security` is given to an entry this creates.
+// never looked up anywhere else; a named stream (":name:$DATA") when `folder` is a file.
+// Synchronous; for backup where the token has the privilege. `security` and `attributes` are
+// given to an entry this creates.
 NtStatus openInside(HANDLE folder, std::wstring_view name, ACCESS_MASK access, ULONG share,
                     ULONG disposition, ULONG options, UniqueFileHandle& opened,
-                    PSECURITY_DESCRIPTOR security = nullptr);
+                    PSECURITY_DESCRIPTOR security = nullptr,
+                    ULONG attributes = FILE_ATTRIBUTE_NORMAL);
 
 NtStatus setInformation(HANDLE entry, const void* information, ULONG size, int informationClass);
+NtStatus queryInformation(HANDLE entry, void* information, ULONG size, int informationClass);
 
 // One batch of `folder`'s entries as FILE_FULL_DIR_INFORMATION records (or those of
 // `informationClass`) into `buffer`; from the first entry when `restart`; only the entry named

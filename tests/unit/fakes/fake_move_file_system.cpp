@@ -2,15 +2,17 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <utility>
 
+#include "base/path_rules.h"
 #include "move/move_paths.h"
 #include "move/volume_rules.h"
 #include "platform/entry_reading.h"
 
 namespace mirafold::fakes {
 
-using move::joinPath;
-using move::parentOf;
+using base::joinPath;
+using base::parentOf;
 using platform::EntryKind;
 using platform::MoveStatus;
 
@@ -91,7 +93,7 @@ std::wstring FakeMoveFileSystem::resolve(const std::wstring& path, bool followLa
       const bool inside = current.size() > link.size() && current[link.size()] == L'\\' &&
                           current.compare(0, link.size(), link) == 0;
       if (inside || (followLast && current == link)) {
-        current = move::withoutTrailingSeparator(target) + current.substr(link.size());
+        current = base::withoutTrailingSeparator(target) + current.substr(link.size());
         replaced = true;
         break;
       }
@@ -120,7 +122,7 @@ FakeMoveFileSystem::Node* FakeMoveFileSystem::at(const std::wstring& path) {
 
 bool FakeMoveFileSystem::isFolder(const std::wstring& path) const {
   const std::wstring real = resolve(path, true);
-  if (move::isDriveRoot(real)) {
+  if (base::isDriveRoot(real)) {
     return volumes_.count(static_cast<wchar_t>(std::towupper(real[0]))) != 0;
   }
   const auto found = nodes_.find(real);
@@ -344,7 +346,7 @@ MoveStatus FakeMoveFileSystem::inspect(const std::wstring& path, platform::Entry
   if (auto fault = injectedFault()) return *fault;
   if (auto changed = changedBelowHeld(path, true)) return *changed;
   info = {};
-  if (move::isDriveRoot(path)) {
+  if (base::isDriveRoot(path)) {
     if (isFolder(path)) info.kind = EntryKind::Folder;
     return MoveStatus::success();
   }
@@ -510,8 +512,21 @@ MoveStatus FakeMoveFileSystem::finishCopy(const std::wstring& from, const std::w
   if (withSecurity) {
     if (MoveStatus given = giveSecurity(*source, to); !given.ok()) return given;
   }
-  node->unflushed = false;
-  flushVolumeOf(to);
+  // Its flush in flight: on the disk once settled.
+  unsettled_.push_back(to);
+  return MoveStatus::success();
+}
+
+MoveStatus FakeMoveFileSystem::settleCopies() {
+  // A failed settle leaves every copy in flight as it was: in the cache.
+  const std::vector<std::wstring> settling = std::exchange(unsettled_, {});
+  if (auto fault = injectedFault()) return *fault;
+  for (const std::wstring& path : settling) {
+    if (Node* node = at(path)) {
+      node->unflushed = false;
+      flushVolumeOf(path);
+    }
+  }
   return MoveStatus::success();
 }
 

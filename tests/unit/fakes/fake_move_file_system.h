@@ -5,14 +5,14 @@
 //
 // It keeps the rules Windows documents where they bear on a move: a crash is a power cut, which
 // takes back a link or a rename not yet flushed (writing a file through flushes only its own
-// volume's log); a
-// DACL that grants this process only reading leaves its owner READ_CONTROL and WRITE_DAC, no
-// right to set times or attributes, to add entries or to delete; below a held folder no link is
-// followed (Changed); an adversary may act between a listing and the next operation. Owners: only
-// a process with the restore privilege gives an entry an owner other than itself, and only an
-// owner has WRITE_DAC whatever the DACL says. FAT and exFAT keep no links, streams or security,
-// FAT's write times in 2 s, and their names ignore case. Volumes are told apart by their 64-bit
-// serial: two may share the 32-bit one, as cloned disks do.
+// volume's log) and cuts short a finished copy whose flush is still in flight (until
+// settleCopies); a DACL that grants this process only reading leaves its owner READ_CONTROL and
+// WRITE_DAC, no right to set times or attributes, to add entries or to delete; below a held folder
+// no link is followed (Changed); an adversary may act between a listing and the next operation.
+// Owners: only a process with the restore privilege gives an entry an owner other than itself, and
+// only an owner has WRITE_DAC whatever the DACL says. FAT and exFAT keep no links, streams or
+// security, FAT's write times in 2 s, and their names ignore case. Volumes are told apart by their
+// 64-bit serial: two may share the 32-bit one, as cloned disks do.
 
 #include <cstdint>
 #include <map>
@@ -40,9 +40,9 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
     std::uint32_t names = 1;  // a file's hard links
     // The DACL grants this process reading only (copied with `security`).
     bool readOnlyAcl = false;
-    bool isPrivate = false;  // made by createPrivateFolder: nobody else may add to it
-    bool streams = false;    // a file's named data streams
-    std::wstring owner;      // none: this process's user; else another (SYSTEM, TrustedInstaller)
+    bool isPrivate = false;    // made by createPrivateFolder: nobody else may add to it
+    bool streams = false;      // a file's named data streams
+    std::wstring owner;        // none: this process's user; else another (SYSTEM, TrustedInstaller)
     std::uint64_t fileId = 0;  // as a listing reports it; names of one file share it
   };
   struct Volume {
@@ -183,6 +183,7 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   platform::MoveStatus readJournal(const std::wstring& path, std::wstring& text) override;
   platform::MoveStatus deleteJournal(const std::wstring& path) override;
   platform::MoveStatus ownedByOther(const std::wstring& path, bool& other) override;
+  platform::MoveStatus settleCopies() override;
 
  private:
   enum class Fault { None, Fail, Crash };
@@ -257,6 +258,7 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   long privateFolders_ = 0;
   long streamQueries_ = 0;
   bool restorePrivilege_ = true;
+  std::vector<std::wstring> unsettled_;  // copies finished, their flushes in flight
 };
 
 }  // namespace mirafold::fakes

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "move/move_paths.h"
+#include "base/path_rules.h"
 #include "platform/user_rights.h"
 
 namespace mirafold::fakes {
@@ -17,7 +17,7 @@ class FakeUserRights : public platform::UserRights {
   bool mayMakeSymbolicLinks() override { return links; }
   std::optional<bool> mayReplace(const std::wstring& folder) override {
     return std::any_of(replaceable.begin(), replaceable.end(),
-                       [&](const std::wstring& f) { return move::samePath(f, folder); });
+                       [&](const std::wstring& f) { return base::samePath(f, folder); });
   }
   bool links = true;
   std::vector<std::wstring> replaceable;

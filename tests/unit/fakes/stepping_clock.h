@@ -4,11 +4,11 @@
 
 #include <chrono>
 
-#include "move/move_progress.h"
+#include "platform/clock.h"
 
 namespace mirafold::fakes {
 
-class SteppingClock final : public move::Clock {
+class SteppingClock final : public platform::Clock {
  public:
   explicit SteppingClock(std::chrono::milliseconds step = std::chrono::milliseconds(10))
       : step_(step) {}

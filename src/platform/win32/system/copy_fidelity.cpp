@@ -37,12 +37,6 @@ DWORD volumeFlagsOf(HANDLE entry) {
              : 0;
 }
 
-DWORD volumeFlagsFor(const std::wstring& path) {
-  const base::win32::UniqueFileHandle folder =
-      openCopyEntry(path.substr(0, path.find_last_of(L'\\')), FILE_READ_ATTRIBUTES);
-  return folder ? volumeFlagsOf(folder.get()) : 0;
-}
-
 DWORD compress(HANDLE entry) {
   USHORT format = COMPRESSION_FORMAT_DEFAULT;
   DWORD unused = 0;

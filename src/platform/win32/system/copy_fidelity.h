@@ -20,8 +20,8 @@ inline constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTR
                                              FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 // The entry itself, never what a link leads to, with backup semantics (a folder opens; with the
-// backup and restore privileges on, their rights apply). The one opening of the copy code: the
-// place to reach entries relative to held folders instead.
+// backup and restore privileges on, their rights apply). By path: only for what no held folder
+// holds.
 base::win32::UniqueFileHandle openCopyEntry(const std::wstring& path, DWORD access);
 
 // The entry's attributes, times included, as the system keeps them.
@@ -30,8 +30,6 @@ bool basicInfoOf(HANDLE entry, FILE_BASIC_INFO& info);
 // The volume flags (FILE_NAMED_STREAMS, FILE_SUPPORTS_SPARSE_FILES, ...) of the entry's volume;
 // 0 when they cannot be read.
 DWORD volumeFlagsOf(HANDLE entry);
-// ... of the volume a new entry at `path` is made on: its folder's.
-DWORD volumeFlagsFor(const std::wstring& path);
 
 // The file or folder compressed by the file system, as its original is: ERROR_SUCCESS, or the
 // system's error. `entry` is open with FILE_READ_DATA | FILE_WRITE_DATA.

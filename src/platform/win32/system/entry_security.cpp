@@ -153,15 +153,15 @@ MoveStatus ownerIsOther(HANDLE entry, const std::wstring& path, bool& other) {
   return MoveStatus::success();
 }
 
-MoveStatus reclaimEntry(const std::wstring& path) {
+MoveStatus reclaimEntry(const std::wstring& path, const EntryOpener& open) {
   // Taken as owner where the system lets this process (the restore or take-ownership privilege,
   // or a grant); as the owner it then may always write the permissions. A copy that kept another
   // owner (TrustedInstaller) and a DACL granting administrators only reading is taken back only
   // with the restore privilege on: its opening for backup is then given WRITE_OWNER.
   const RestorePrivilege restoring;
-  base::win32::UniqueFileHandle entry = openCopyEntry(path, WRITE_OWNER | WRITE_DAC);
+  base::win32::UniqueFileHandle entry = open(WRITE_OWNER | WRITE_DAC);
   const bool owning = static_cast<bool>(entry);
-  if (!owning) entry = openCopyEntry(path, WRITE_DAC);
+  if (!owning) entry = open(WRITE_DAC);
   if (!entry) return lastStatus(path);
   const PSID user = ownUser();
   if (!user) return statusOf(ERROR_NO_TOKEN, path);

@@ -5,9 +5,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "base/win32/handles.h"
 #include "platform/move_file_system.h"
 
 namespace mirafold::win32 {
@@ -39,8 +41,11 @@ class EntrySecurity {
 // The entry's owner is not the one this process gives what it makes.
 platform::MoveStatus ownerIsOther(HANDLE entry, const std::wstring& path, bool& other);
 
-// `path`, made by this move, owned by this process again where it may take it, and with
-// permissions that grant this process's user everything, so that it can be deleted.
-platform::MoveStatus reclaimEntry(const std::wstring& path);
+// Opens the entry itself with the access asked; invalid with the thread's last error on failure.
+using EntryOpener = std::function<base::win32::UniqueFileHandle(DWORD access)>;
+
+// `path`, made by this move and opened by `open`, owned by this process again where it may take
+// it, and with permissions that grant this process's user everything, so that it can be deleted.
+platform::MoveStatus reclaimEntry(const std::wstring& path, const EntryOpener& open);
 
 }  // namespace mirafold::win32

@@ -184,7 +184,7 @@ DWORD HeldFolders::reachFolder(const std::wstring& path, HANDLE& folder) {
 }
 
 DWORD HeldFolders::open(const std::wstring& path, DWORD access, ULONG options, bool followLink,
-                        base::win32::UniqueFileHandle& opened) {
+                        base::win32::UniqueFileHandle& opened, ULONG share) {
   std::vector<std::wstring_view> names;
   const std::size_t index = heldOf(path, &names);
   if (index == std::wstring::npos) return refuse(ERROR_PATH_NOT_FOUND, path);
@@ -193,7 +193,7 @@ DWORD HeldFolders::open(const std::wstring& path, DWORD access, ULONG options, b
   if (const DWORD error = reach(held, names, folders, path)) return error;
   const std::wstring_view name = names.empty() ? std::wstring_view() : names.back();
   const nt::NtStatus status =
-      nt::openInside(folderOf(held, folders), name, access, kShareAll, nt::kOpenExisting,
+      nt::openInside(folderOf(held, folders), name, access, share, nt::kOpenExisting,
                      options | (followLink ? 0 : nt::kEntryItself), opened);
   if (status < 0) return refuse(nt::errorOf(status), path);
   if (!followLink && !name.empty() && base::win32::hostLinksStandIn()) {
@@ -222,6 +222,27 @@ DWORD HeldFolders::createFolder(const std::wstring& path, PSECURITY_DESCRIPTOR s
   if (status < 0) return refuse(nt::errorOf(status), path);
   if (base::win32::hostLinksStandIn()) made.final = joined(finalOf(held, folders), names.back());
   held.kept.push_back(std::move(made));
+  return 0;
+}
+
+DWORD HeldFolders::create(const std::wstring& path, DWORD access, ULONG share, ULONG options,
+                          base::win32::UniqueFileHandle& made, DWORD attributes) {
+  std::vector<std::wstring_view> names;
+  const std::size_t index = heldOf(path, &names);
+  if (index == std::wstring::npos || names.empty()) return refuse(ERROR_ALREADY_EXISTS, path);
+  Held& held = held_[index];
+  const std::size_t folders = names.size() - 1;
+  if (const DWORD error = reach(held, names, folders, path)) return error;
+  const nt::NtStatus status =
+      nt::openInside(folderOf(held, folders), names.back(), access, share, nt::kCreateNew,
+                     options | nt::kEntryItself, made, nullptr, attributes);
+  if (status < 0) return refuse(nt::errorOf(status), path);
+  // Wine makes it by the folder's name: where that name leads now.
+  if (base::win32::hostLinksStandIn() &&
+      !reachedItself(made.get(), joined(finalOf(held, folders), names.back()))) {
+    made.reset();
+    return refuse(nt::kErrorLinkOnTheWay, path);
+  }
   return 0;
 }
 

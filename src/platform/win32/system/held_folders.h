@@ -45,9 +45,15 @@ class HeldFolders {
   DWORD reachFolder(const std::wstring& path, HANDLE& folder);
 
   // The entry at `path` opened from its folder with `options` (base/win32/nt_files.h): the entry
-  // itself, never what it leads to unless `followLink`.
+  // itself, never what it leads to unless `followLink`. Others may do what `share` lets them.
   DWORD open(const std::wstring& path, DWORD access, ULONG options, bool followLink,
-             base::win32::UniqueFileHandle& opened);
+             base::win32::UniqueFileHandle& opened,
+             ULONG share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+
+  // `path` created new in its folder with `options` (a file, or a folder not kept: a link is
+  // made of it) and `attributes`, nothing there before.
+  DWORD create(const std::wstring& path, DWORD access, ULONG share, ULONG options,
+               base::win32::UniqueFileHandle& made, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
 
   // The one reading of the entry at `path` itself (base/win32/entry_reader.h); Unreadable with
   // ERROR_REPARSE_POINT_ENCOUNTERED where a folder on its way is a link.

@@ -4,14 +4,15 @@
 
 #include "base/reparse_data.h"
 #include "base/symbolic_link_target.h"
-#include "base/win32/handles.h"
-#include "platform/win32/system/copy_fidelity.h"
+#include "base/win32/nt_files.h"
 #include "platform/win32/system/durable_file.h"
 #include "platform/win32/system/full_path.h"
+#include "platform/win32/system/handle_entries.h"
 
 namespace mirafold::win32 {
 namespace {
 
+namespace nt = base::win32;
 using platform::MoveStatus;
 
 MoveStatus symbolicLinkBySystem(const std::wstring& to, const base::SymbolicLink& link,
@@ -31,32 +32,29 @@ MoveStatus symbolicLinkBySystem(const std::wstring& to, const base::SymbolicLink
 
 }  // namespace
 
-MoveStatus makeLinkFromBytes(const std::wstring& to, const LinkOriginal& original) {
+MoveStatus makeLinkFromBytes(const std::wstring& to, const LinkOriginal& original,
+                             const EntryMaker& make, DWORD access,
+                             base::win32::UniqueFileHandle& link) {
   const bool folder = original.basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-  const std::wstring callable = callablePath(to);
-  if (folder) {
-    if (!::CreateDirectoryW(callable.c_str(), nullptr)) return lastStatus(to);
-  } else if (!base::win32::UniqueFileHandle(::CreateFileW(callable.c_str(), GENERIC_WRITE, 0,
-                                                          nullptr, CREATE_NEW,
-                                                          FILE_ATTRIBUTE_NORMAL, nullptr))) {
-    return lastStatus(to);
+  base::win32::UniqueFileHandle made;
+  if (MoveStatus st = make(folder ? nt::kFolderOnly : nt::kFileOnly,
+                           GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES | access, made);
+      !st.ok()) {
+    return st;
   }
-  DWORD error = ERROR_SUCCESS;
-  {
-    const base::win32::UniqueFileHandle link = openCopyEntry(to, GENERIC_WRITE);
-    DWORD unused = 0;
-    if (!link || !::DeviceIoControl(link.get(), FSCTL_SET_REPARSE_POINT,
-                                    const_cast<std::uint8_t*>(original.data.data()),
-                                    static_cast<DWORD>(original.data.size()), nullptr, 0, &unused,
-                                    nullptr)) {
-      error = ::GetLastError();
-    }
+  DWORD unused = 0;
+  if (::DeviceIoControl(made.get(), FSCTL_SET_REPARSE_POINT,
+                        const_cast<std::uint8_t*>(original.data.data()),
+                        static_cast<DWORD>(original.data.size()), nullptr, 0, &unused, nullptr)) {
+    link = std::move(made);
+    return MoveStatus::success();
   }
-  if (!error) return MoveStatus::success();
-  folder ? ::RemoveDirectoryW(callable.c_str()) : ::DeleteFileW(callable.c_str());
-  const auto link =
+  const DWORD error = ::GetLastError();
+  deleteThrough(made.get());
+  made.reset();
+  const auto stored =
       error == ERROR_PRIVILEGE_NOT_HELD ? base::parseSymbolicLinkData(original.data) : std::nullopt;
-  return link ? symbolicLinkBySystem(to, *link, folder) : statusOf(error, to);
+  return stored ? symbolicLinkBySystem(to, *stored, folder) : statusOf(error, to);
 }
 
 }  // namespace mirafold::win32

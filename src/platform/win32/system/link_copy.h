@@ -4,9 +4,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "base/win32/handles.h"
 #include "platform/move_file_system.h"
 #include "platform/win32/system/entry_security.h"
 
@@ -19,9 +21,18 @@ struct LinkOriginal {
   EntrySecurity security;
 };
 
-// `to` made a link with `original`'s bytes, a folder link on a folder, a file link on a file;
-// nothing left where the system refuses them. A symbolic link that needs a privilege this process
-// lacks is made by the system from its stored target instead (developer mode lets it).
-platform::MoveStatus makeLinkFromBytes(const std::wstring& to, const LinkOriginal& original);
+// Makes the new entry at the link's place, nothing there before: a file or a folder as `options`
+// (base/win32/nt_files.h) say, opened with `access`.
+using EntryMaker = std::function<platform::MoveStatus(ULONG options, DWORD access,
+                                                      base::win32::UniqueFileHandle& made)>;
+
+// `to` made a link with `original`'s bytes, a folder link on a folder, a file link on a file,
+// through the handle `make` gives, which is kept in `link` (with `access` besides) for its times
+// and permissions; nothing left where the system refuses them. A symbolic link that needs a
+// privilege this process lacks is made by the system from its stored target instead (developer
+// mode lets it), by its path: `link` is then left empty.
+platform::MoveStatus makeLinkFromBytes(const std::wstring& to, const LinkOriginal& original,
+                                       const EntryMaker& make, DWORD access,
+                                       base::win32::UniqueFileHandle& link);
 
 }  // namespace mirafold::win32

@@ -16,7 +16,9 @@
 #include "platform/win32/system/copy_fidelity.h"
 #include "platform/win32/system/durable_file.h"
 #include "platform/win32/system/entry_security.h"
+#include "platform/win32/system/file_copy.h"
 #include "platform/win32/system/file_in_use.h"
+#include "platform/win32/system/flush_pool.h"
 #include "platform/win32/system/full_path.h"
 #include "platform/win32/system/handle_entries.h"
 #include "platform/win32/system/known_folders.h"
@@ -24,7 +26,6 @@
 #include "platform/win32/system/network_volume.h"
 #include "platform/win32/system/private_folder.h"
 #include "platform/win32/system/privileges.h"
-#include "platform/win32/system/sparse_copy.h"
 
 namespace mirafold::win32 {
 namespace {
@@ -77,22 +78,36 @@ std::wstring fillIn(std::wstring text, const std::wstring& path) {
   return text;
 }
 
-struct CopyContext {
-  const platform::CopyProgress& progress;
-  bool threw = false;
+// A copy this seam is making: deleted through its handle unless kept, so that a failed,
+// cancelled or abandoned copy leaves nothing.
+class NewCopy {
+ public:
+  explicit NewCopy(base::win32::UniqueFileHandle& file) : file_(file) {}
+  NewCopy(const NewCopy&) = delete;
+  NewCopy& operator=(const NewCopy&) = delete;
+  ~NewCopy() {
+    if (file_ && !kept_) deleteThrough(file_.get());
+  }
+  void keep() { kept_ = true; }
+
+ private:
+  base::win32::UniqueFileHandle& file_;
+  bool kept_ = false;
 };
 
-DWORD CALLBACK onCopyProgress(LARGE_INTEGER, LARGE_INTEGER transferred, LARGE_INTEGER,
-                              LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE, LPVOID data) {
-  auto* context = static_cast<CopyContext*>(data);
-  // No exception may unwind through the system's copy loop.
-  try {
-    const bool goOn = context->progress(static_cast<std::uint64_t>(transferred.QuadPart));
-    return goOn ? PROGRESS_CONTINUE : PROGRESS_CANCEL;
-  } catch (...) {
-    context->threw = true;
-    return PROGRESS_CANCEL;
+// `source`'s bytes, streams and compression given to `copy`, both open: what the destination's
+// volume can keep of them.
+DWORD fillCopy(HANDLE source, HANDLE copy, DWORD keeps, DWORD attributes, std::uint64_t size,
+               const platform::CopyProgress& progress) {
+  // Before the data: compressed as it is written, not rewritten afterwards.
+  if ((attributes & FILE_ATTRIBUTE_COMPRESSED) && (keeps & FILE_FILE_COMPRESSION)) {
+    if (const DWORD error = compress(copy); error) return error;
   }
+  // A sparse file copied whole would take its full length on the destination.
+  const bool sparse =
+      (attributes & FILE_ATTRIBUTE_SPARSE_FILE) && (keeps & FILE_SUPPORTS_SPARSE_FILES);
+  if (const DWORD error = copyContents(source, copy, size, sparse, progress); error) return error;
+  return (keeps & FILE_NAMED_STREAMS) ? copyNamedStreams(source, copy) : ERROR_SUCCESS;
 }
 
 // Read-only entries refuse deletion: tried as they are first (most are not read-only), then
@@ -259,81 +274,133 @@ MoveStatus Win32MoveFileSystem::createPrivateFolder(const std::wstring& path) {
                                                                      : lastStatus(path);
 }
 
+MoveStatus Win32MoveFileSystem::openSource(const std::wstring& from,
+                                           base::win32::UniqueFileHandle& source) {
+  // Shared with readers only, as CopyFileExW opens it: a file another program writes is in use.
+  const auto open = [&](bool followLink) {
+    if (!held_.holds(from)) {
+      const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN |
+                          (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+      source = base::win32::UniqueFileHandle(::CreateFileW(callablePath(from).c_str(), GENERIC_READ,
+                                                           FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                           flags, nullptr));
+      return source ? MoveStatus::success() : lastStatus(from);
+    }
+    const DWORD error =
+        held_.open(from, GENERIC_READ, nt::kFileOnly, followLink, source, FILE_SHARE_READ);
+    return error ? statusOf(error, held_.refusedPath()) : MoveStatus::success();
+  };
+  if (MoveStatus st = open(false); !st.ok()) return st;
+  FILE_ATTRIBUTE_TAG_INFO tag{};
+  if (!::GetFileInformationByHandleEx(source.get(), FileAttributeTagInfo, &tag, sizeof tag)) {
+    return lastStatus(from);
+  }
+  if (!(tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return MoveStatus::success();
+  // The file became a link since it was listed: not followed.
+  if (isLinkItself(source.get())) return statusOf(nt::kErrorLinkOnTheWay, from);
+  // Another reparse point (a deduplicated file, one Windows compressed) keeps its data behind it:
+  // read through it, and only if what opens so is the very file.
+  base::win32::UniqueFileHandle itself = std::move(source);
+  if (MoveStatus st = open(true); !st.ok()) return st;
+  const auto index = nt::indexOf(itself.get());
+  if (!sameEntry(itself.get(), source.get())
+           .value_or(index && index == nt::indexOf(source.get()))) {
+    source.reset();
+    return statusOf(nt::kErrorLinkOnTheWay, from);
+  }
+  return MoveStatus::success();
+}
+
+MoveStatus Win32MoveFileSystem::createEntry(const std::wstring& path, DWORD access, ULONG share,
+                                            ULONG options, base::win32::UniqueFileHandle& made,
+                                            DWORD attributes) {
+  if (held_.holds(path)) {
+    const DWORD error = held_.create(path, access, share, options, made, attributes);
+    return error ? statusOf(error, held_.refusedPath()) : MoveStatus::success();
+  }
+  const std::wstring callable = callablePath(path);
+  if (options & nt::kFolderOnly) {
+    if (!::CreateDirectoryW(callable.c_str(), nullptr)) return lastStatus(path);
+    made = openByPath(path, access, false);
+  } else {
+    made = base::win32::UniqueFileHandle(
+        ::CreateFileW(callable.c_str(), access, share, nullptr, CREATE_NEW, attributes, nullptr));
+  }
+  return made ? MoveStatus::success() : lastStatus(path);
+}
+
 MoveStatus Win32MoveFileSystem::copyFile(const std::wstring& from, const std::wstring& to,
                                          const platform::CopyProgress& progress) {
-  if (MoveStatus st = reachFolders({&from, &to}); !st.ok()) return st;
+  made_.reset();
+  base::win32::UniqueFileHandle source;
+  if (MoveStatus st = openSource(from, source); !st.ok()) return st;
   FILE_BASIC_INFO original{};
-  {
-    const base::win32::UniqueFileHandle source = openEntry(from, FILE_READ_ATTRIBUTES, false);
-    if (!source || !basicInfoOf(source.get(), original)) return lastStatus(from);
+  FILE_STANDARD_INFO standard{};
+  if (!basicInfoOf(source.get(), original) ||
+      !::GetFileInformationByHandleEx(source.get(), FileStandardInfo, &standard, sizeof standard)) {
+    return lastStatus(from);
   }
-  // A sparse file copied whole would take its full length on the destination.
-  if ((original.FileAttributes & FILE_ATTRIBUTE_SPARSE_FILE) &&
-      (volumeFlagsFor(to) & FILE_SUPPORTS_SPARSE_FILES)) {
-    return copySparseFile(from, to, progress);
+  // Every right its finishing needs, asked at its making: the copy is opened once for its data,
+  // times, permissions and flush. (WRITE_OWNER, for a label or another owner, only where granted.)
+  constexpr ULONG kShare = FILE_SHARE_READ | FILE_SHARE_DELETE;
+  DWORD access = GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC | WRITE_OWNER;
+  // An encrypted file is made encrypted (with the mover's key, as CopyFileExW would): its bytes
+  // never stand in the clear on the destination.
+  const DWORD born = (original.FileAttributes & FILE_ATTRIBUTE_ENCRYPTED) | FILE_ATTRIBUTE_NORMAL;
+  base::win32::UniqueFileHandle copy;
+  MoveStatus made = createEntry(to, access, kShare, nt::kFileOnly, copy, born);
+  if (made.code == MoveStatus::Code::NoRights) {
+    access &= ~DWORD{WRITE_OWNER};
+    made = createEntry(to, access, kShare, nt::kFileOnly, copy, born);
   }
-  CopyContext context{progress};
-  // A file symbolic link is copied as a link; folder links never reach here.
-  if (::CopyFileExW(callablePath(from).c_str(), callablePath(to).c_str(), onCopyProgress, &context,
-                    nullptr, COPY_FILE_FAIL_IF_EXISTS | COPY_FILE_COPY_SYMLINK)) {
-    return MoveStatus::success();
-  }
-  const DWORD error = ::GetLastError();
-  if (error == ERROR_REQUEST_ABORTED && !context.threw) {
-    return {MoveStatus::Code::Cancelled, {}, {}};
-  }
-  return statusOf(error, error == ERROR_SHARING_VIOLATION ? from : to);
+  if (!made.ok()) return made;
+  NewCopy fresh(copy);
+  // Every copy of a move goes to one volume: asked once.
+  if (!copyVolumeFlags_) copyVolumeFlags_ = volumeFlagsOf(copy.get());
+  const DWORD error = fillCopy(source.get(), copy.get(), *copyVolumeFlags_, original.FileAttributes,
+                               static_cast<std::uint64_t>(standard.EndOfFile.QuadPart), progress);
+  if (error == ERROR_CANCELLED) return {MoveStatus::Code::Cancelled, {}, {}};
+  if (error) return statusOf(error, error == ERROR_SHARING_VIOLATION ? from : to);
+  fresh.keep();
+  made_ = OpenCopy{to, std::move(source), std::move(copy), access};
+  return MoveStatus::success();
 }
 
 MoveStatus Win32MoveFileSystem::finishCopy(const std::wstring& from, const std::wstring& to,
                                            const platform::EntryTimes& times, bool withSecurity) {
+  // The copy copyFile has just made, still open: nothing reaches it by its name again.
+  if (!made_ || made_->to != to) return statusOf(ERROR_INVALID_HANDLE, to);
+  OpenCopy made = std::move(*made_);
+  made_.reset();
   FILE_BASIC_INFO original{};
   EntrySecurity security;
-  {
-    const base::win32::UniqueFileHandle source =
-        openEntry(from, FILE_READ_ATTRIBUTES | (withSecurity ? READ_CONTROL : 0), false);
-    if (!source || !basicInfoOf(source.get(), original)) return lastStatus(from);
-    if (withSecurity) {
-      if (MoveStatus st = security.read(source.get(), from, false); !st.ok()) return st;
-    }
+  if (!basicInfoOf(made.source.get(), original)) return lastStatus(from);
+  if (withSecurity) {
+    if (MoveStatus st = security.read(made.source.get(), from, false); !st.ok()) return st;
+    if (security.accessNeeded() & ~made.access) return statusOf(ERROR_ACCESS_DENIED, to);
   }
-  const bool compressed = original.FileAttributes & FILE_ATTRIBUTE_COMPRESSED;
-  const DWORD access = GENERIC_WRITE | (compressed ? GENERIC_READ : 0) |
-                       (withSecurity ? security.accessNeeded() : 0);
-  // One opening for the times, the attributes, the compression, the permissions and the flush,
-  // which then puts them all on the disk. Times and attributes before permissions: the access was
-  // granted at the opening, and permissions that no longer let this process write the copy stop
-  // nothing after them.
-  const auto settle = [&](DWORD attributes) {
-    const base::win32::UniqueFileHandle file = openEntry(to, access, false);
-    FILE_BASIC_INFO given{};
-    given.CreationTime.QuadPart = static_cast<LONGLONG>(times.creation);
-    given.LastWriteTime.QuadPart = static_cast<LONGLONG>(times.lastWrite);
-    given.FileAttributes = attributes & kSettableAttributes;  // 0: as they are
-    if (!file || !::SetFileInformationByHandle(file.get(), FileBasicInfo, &given, sizeof given)) {
-      return lastStatus(to);
-    }
-    if (compressed && (volumeFlagsOf(file.get()) & FILE_FILE_COMPRESSION)) {
-      if (const DWORD error = compress(file.get()); error) return statusOf(error, to);
-    }
-    if (withSecurity) {
-      if (MoveStatus st = security.apply(file.get(), to); !st.ok()) return st;
-    }
-    return ::FlushFileBuffers(file.get()) ? MoveStatus::success() : lastStatus(to);
-  };
-  MoveStatus settled = settle(0);
-  if (settled.code != MoveStatus::Code::NoRights) return settled;
-  // A read-only copy cannot be opened for writing: the attribute is lifted meanwhile, and put
-  // back through the handle, before the permissions.
-  const std::wstring callable = callablePath(to);
-  const DWORD attributes = ::GetFileAttributesW(callable.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY) ||
-      !::SetFileAttributesW(callable.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY})) {
-    return settled;
+  // Times and attributes before permissions: the access was granted at the making, and
+  // permissions that no longer let this process write the copy stop nothing after them.
+  FILE_BASIC_INFO given{};
+  given.CreationTime.QuadPart = static_cast<LONGLONG>(times.creation);
+  given.LastWriteTime.QuadPart = static_cast<LONGLONG>(times.lastWrite);
+  const DWORD attributes = original.FileAttributes & kSettableAttributes;
+  given.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+  if (!::SetFileInformationByHandle(made.copy.get(), FileBasicInfo, &given, sizeof given)) {
+    return lastStatus(to);
   }
-  settled = settle(attributes);
-  if (!settled.ok()) ::SetFileAttributesW(callable.c_str(), attributes);
-  return settled;
+  if (withSecurity) {
+    if (MoveStatus st = security.apply(made.copy.get(), to); !st.ok()) return st;
+  }
+  // Flushed with others in flight; settleCopies() waits for it.
+  if (!flushes_) flushes_ = std::make_unique<FlushPool>(flushWorkersFor(made.copy.get()));
+  flushes_->flush(std::move(made.copy), to);
+  return MoveStatus::success();
+}
+
+MoveStatus Win32MoveFileSystem::settleCopies() {
+  made_.reset();
+  return flushes_ ? flushes_->settle() : MoveStatus::success();
 }
 
 MoveStatus Win32MoveFileSystem::nameCount(const std::wstring& file, std::uint32_t& names) {
@@ -481,10 +548,16 @@ MoveStatus Win32MoveFileSystem::copyLinkAs(const std::wstring& from, const std::
     if (!bytes) return statusOf(ERROR_FILENAME_EXCED_RANGE, to);
     original.data = *bytes;
   }
-  if (MoveStatus made = makeLinkFromBytes(to, original); !made.ok()) return made;
-  const base::win32::UniqueFileHandle link = openEntry(
-      to, FILE_WRITE_ATTRIBUTES | (original.withSecurity ? original.security.accessNeeded() : 0),
-      false);
+  const DWORD access =
+      FILE_WRITE_ATTRIBUTES | (original.withSecurity ? original.security.accessNeeded() : 0);
+  base::win32::UniqueFileHandle link;
+  const EntryMaker make = [&](ULONG options, DWORD wanted, base::win32::UniqueFileHandle& made) {
+    return createEntry(to, wanted, kShareAll, options, made);
+  };
+  if (MoveStatus made = makeLinkFromBytes(to, original, make, access, link); !made.ok()) {
+    return made;
+  }
+  if (!link) link = openEntry(to, access, false);
   FILE_BASIC_INFO given{};
   given.CreationTime = original.basic.CreationTime;
   given.LastWriteTime = original.basic.LastWriteTime;
@@ -685,15 +758,19 @@ MoveStatus Win32MoveFileSystem::ownedByOther(const std::wstring& path, bool& oth
   return ownerIsOther(entry.get(), path, other);
 }
 
-void Win32MoveFileSystem::letGo() { held_.letGo(); }
+void Win32MoveFileSystem::letGo() {
+  made_.reset();
+  copyVolumeFlags_.reset();
+  flushes_.reset();
+  held_.letGo();
+}
 
 MoveStatus Win32MoveFileSystem::hold(const std::wstring& folder, std::wstring& finalPath) {
   return held_.hold(folder, finalPath);
 }
 
 MoveStatus Win32MoveFileSystem::reclaim(const std::wstring& path) {
-  if (MoveStatus st = reachFolders({&path}); !st.ok()) return st;
-  return reclaimEntry(path);
+  return reclaimEntry(path, [&](DWORD access) { return openEntry(path, access, false); });
 }
 
 MoveStatus Win32MoveFileSystem::hasStreams(const std::wstring& file, bool& has) {

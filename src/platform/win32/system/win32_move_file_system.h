@@ -9,12 +9,15 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/entry_reading.h"
 #include "base/win32/handles.h"
 #include "platform/move_file_system.h"
+#include "platform/win32/system/flush_pool.h"
 #include "platform/win32/system/held_folders.h"
 
 namespace mirafold::win32 {
@@ -75,8 +78,24 @@ class Win32MoveFileSystem : public platform::MoveFileSystem {
   platform::MoveStatus writeJournal(const std::wstring& path, const std::wstring& text) override;
   platform::MoveStatus readJournal(const std::wstring& path, std::wstring& text) override;
   platform::MoveStatus deleteJournal(const std::wstring& path) override;
+  platform::MoveStatus settleCopies() override;
 
  private:
+  // A copy copyFile made, open until finishCopy: its source, and itself with `access`.
+  struct OpenCopy {
+    std::wstring to;
+    base::win32::UniqueFileHandle source;
+    base::win32::UniqueFileHandle copy;
+    DWORD access = 0;
+  };
+  // The file to copy opened for reading, shared with readers only: from its held folder, the file
+  // itself (Changed where it became a link).
+  platform::MoveStatus openSource(const std::wstring& from, base::win32::UniqueFileHandle& source);
+  // `path` made new, a file or a folder as `options` say, with `attributes`: in its folder's
+  // handle when held.
+  platform::MoveStatus createEntry(const std::wstring& path, DWORD access, ULONG share,
+                                   ULONG options, base::win32::UniqueFileHandle& made,
+                                   DWORD attributes = FILE_ATTRIBUTE_NORMAL);
   platform::MoveStatus refuseVolumeMountPoint(const std::wstring& path) const;
   // The flush of `path`'s volume where the system refused a folder's own (`refused`).
   platform::MoveStatus flushVolumeInstead(DWORD refused, const std::wstring& path);
@@ -107,6 +126,9 @@ class Win32MoveFileSystem : public platform::MoveFileSystem {
 
   LinkCommands links_;
   HeldFolders held_;
+  std::optional<OpenCopy> made_;
+  std::optional<DWORD> copyVolumeFlags_;  // of the volume the move's copies go to
+  std::unique_ptr<FlushPool> flushes_;    // the flushes of one move's copies, made at its first
   MoveFileSystemTexts texts_;
 };
 

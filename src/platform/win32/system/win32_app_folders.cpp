@@ -1,4 +1,4 @@
-#include "platform/win32/system/app_folders.h"
+#include "platform/win32/system/win32_app_folders.h"
 
 #include <windows.h>
 #include <knownfolders.h>

@@ -1,4 +1,4 @@
-#include "platform/win32/ui/folder_picker.h"
+#include "platform/win32/ui/win32_folder_picker.h"
 
 #include <shobjidl.h>
 
