@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "app/main_layout.h"
+#include "base/text.h"
 #include "base/win32/handles.h"
 #include "driver/driver.h"
 #include "driver/host_side.h"
@@ -209,9 +210,9 @@ TEST_F(FolderSizesTest, AQueueOfThreeMovesTheOthersWhenOneFailsAndSaysWhichMoved
   held.reset();
 
   EXPECT_EQ(end, L"已移动 2 / 3 个文件夹：" + line(L"A", move::kMoveDone) +
-                     line(L"B", move::fillIn(
+                     line(L"B", base::fillIn(
                                     move::kMoveFailedNothingChanged,
-                                    {move::fillIn(move::kFileInUse, {top + L"\\B\\file.bin"})})) +
+                                    {base::fillIn(move::kFileInUse, {top + L"\\B\\file.bin"})})) +
                      line(L"C", move::kMoveDone));
   for (const auto& [name, bytes] : {std::pair{L"A", 300}, {L"C", 100}}) {
     EXPECT_TRUE(isLink(top + L"\\" + name)) << name;
