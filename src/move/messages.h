@@ -144,6 +144,9 @@ inline constexpr std::wstring_view kQueueFolderLine = L"“%1”：%2";
 inline constexpr std::wstring_view kQueueMovingTitle = L"正在移动 %1 / %2：%3";
 inline constexpr std::wstring_view kQueueEnded = L"已移动 %1 / %2 个文件夹：";
 inline constexpr std::wstring_view kQueueNotStarted = L"未开始";
+// A move of the queue left unfinished: the summary asks nothing, the next start does.
+inline constexpr std::wstring_view kQueueMoveUnfinished =
+    L"移动未完成：%1。下次启动时将询问是完成还是撤销此次移动";
 // At the next start, after a kill cut a queue short and its move under way was recovered.
 inline constexpr std::wstring_view kQueueCutShort = L"上次的移动队列未完成，以下文件夹未移动：";
 

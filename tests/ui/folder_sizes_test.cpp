@@ -1,14 +1,19 @@
 // A folder's subfolders by size, through the real program: opened from a row's menu, each
 // subfolder's size the bytes written into it (a second name of a file counted once, a link
-// neither entered nor counted), sorted from a header, and a long walk stopped with 取消.
+// neither entered nor counted), sorted from a header, and a long walk stopped with 取消. Three
+// rows chosen and moved one after another to D: (the copy road): one failing, then a kill
+// between two moves and the next start.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "app/main_layout.h"
+#include "base/text.h"
+#include "base/win32/handles.h"
 #include "driver/driver.h"
 #include "driver/host_side.h"
+#include "move/messages.h"
 #include "platform/win32/ui/table_dialog.h"
 #include "sizes/size_overview.h"
 
@@ -53,11 +58,17 @@ class FolderSizesTest : public testing::Test {
     ASSERT_EQ(runJunction(L"\"" + at + L"\" \"" + target + L"\""), 0u);
     links.push_back(at);
   }
-  HWND open() {
+  // The program started on `start`, with the folder open on the right when one is given.
+  HWND open(const std::wstring& right = {}) {
     if (!app) {
       app = std::make_unique<App>(program, L"", start);
       EXPECT_NE(app->waitForMainWindow(), nullptr);
       EXPECT_TRUE(app->waitForText(id::kDir1, start));
+      if (!right.empty()) {
+        app->setText(id::kText2, right);
+        app->pressEnter(id::kText2);
+        EXPECT_TRUE(app->waitForText(id::kDir2, right));
+      }
     }
     EXPECT_TRUE(app->chooseRowCommand(id::kDir1, 0, sizes::kCommandFolderSizes));
     return app->waitForWindow(kTitle, 20s, win32::kTableClassName);
@@ -75,6 +86,22 @@ class FolderSizesTest : public testing::Test {
     return rows;
   }
   bool walking(HWND window) { return app->textIn(window, IDCANCEL) == L"取消"; }
+  // top's subfolders A, B and C (largest first, as the window lists them) chosen all three and
+  // moved to `destination`; the one question's text, answered Yes.
+  std::wstring moveAllThree(const std::wstring& destination) {
+    const HWND window = open(destination);
+    EXPECT_NE(window, nullptr);
+    EXPECT_TRUE(eventually([&] { return !walking(window); }));
+    EXPECT_EQ(app->tableCell(window, kTableId, 1, 0), L"B");
+    for (int row = 0; row < 3; ++row) app->selectTableRow(window, kTableId, row);
+    for (const wchar_t* name : {L"A", L"B", L"C"}) links.push_back(top + L"\\" + name);
+    app->postCommand(window, sizes::kSizesMoveAway);
+    return app->answer(true).value_or(L"<none>");
+  }
+  // A line of the queue's end text.
+  std::wstring line(const wchar_t* name, std::wstring_view said) {
+    return L"\r\n“" + top + L"\\" + name + L"”：" + std::wstring(said);
+  }
 
   TestFolder root;
   std::wstring program, start, top;
@@ -164,6 +191,73 @@ TEST_F(FolderSizesTest, ALongWalkStopsAtCancelAndTheWindowStays) {
     }
   }
   app->closeWindow(window);
+}
+
+// The second folder's file held open with no sharing: the copy cannot read it (on Windows the
+// first rename would be refused instead), so that move undoes itself and the queue goes on.
+TEST_F(FolderSizesTest, AQueueOfThreeMovesTheOthersWhenOneFailsAndSaysWhichMoved) {
+  const OtherDriveFolder other;
+  if (other.path().empty()) GTEST_SKIP() << "D: is not mapped";
+  for (const auto& [name, bytes] : {std::pair{L"A", 300}, {L"B", 200}, {L"C", 100}}) {
+    root.makeFolder(std::wstring(L"start\\top\\") + name);
+    root.makeFile(std::wstring(L"start\\top\\") + name + L"\\file.bin", std::string(bytes, 'x'));
+  }
+  base::win32::UniqueFileHandle held(::CreateFileW((top + L"\\B\\file.bin").c_str(), GENERIC_READ,
+                                                   0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held);
+  EXPECT_TRUE(moveAllThree(other.path()).starts_with(L"将把 3 个文件夹（3 个文件，600 B）"));
+  const std::wstring end = app->acknowledge(120s).value_or(L"<none>");
+  held.reset();
+
+  EXPECT_EQ(end, L"已移动 2 / 3 个文件夹：" + line(L"A", move::kMoveDone) +
+                     line(L"B", base::fillIn(
+                                    move::kMoveFailedNothingChanged,
+                                    {base::fillIn(move::kFileInUse, {top + L"\\B\\file.bin"})})) +
+                     line(L"C", move::kMoveDone));
+  for (const auto& [name, bytes] : {std::pair{L"A", 300}, {L"C", 100}}) {
+    EXPECT_TRUE(isLink(top + L"\\" + name)) << name;
+    EXPECT_EQ(contentOf(top + L"\\" + name + L"\\file.bin"), std::string(bytes, 'x'))
+        << "through the link";
+    EXPECT_TRUE(isRealFolder(other.path() + L"\\" + name)) << name;
+  }
+  EXPECT_TRUE(isRealFolder(top + L"\\B"));
+  EXPECT_EQ(contentOf(top + L"\\B\\file.bin"), std::string(200, 'x'));
+  EXPECT_FALSE(exists(other.path() + L"\\B"));
+  EXPECT_FALSE(exists(other.path() + L"\\B.mirafold-partial"));
+  EXPECT_FALSE(exists(top + L"\\B.mirafold-moving"));
+}
+
+// Killed while the second move copies: the next start recovers that move, then names the
+// folder the queue never reached.
+TEST_F(FolderSizesTest, AQueueKilledMidwayNamesAtTheNextStartTheFolderNotMoved) {
+  const OtherDriveFolder other;
+  if (other.path().empty()) GTEST_SKIP() << "D: is not mapped";
+  for (const wchar_t* name : {L"A", L"B", L"C"})
+    root.makeFolder(std::wstring(L"start\\top\\") + name);
+  // Made on the host at once: B long enough to copy that the kill falls inside it.
+  ASSERT_TRUE(runOnHostIn(top,
+                          "/usr/bin/truncate -s 40M A/a.bin && /usr/bin/truncate -s 1K C/c.bin "
+                          "&& cd B && /usr/bin/seq 1500 | /usr/bin/xargs /usr/bin/truncate -s "
+                          "16K && cd .."));
+  EXPECT_TRUE(moveAllThree(other.path()).starts_with(L"将把 3 个文件夹"));
+  const HWND progress = app->waitForWindow(L"正在移动 2 / 3：B", 60s, L"MirafoldProgress");
+  ASSERT_NE(progress, nullptr);
+  ASSERT_TRUE(eventually([&] { return exists(other.path() + L"\\B.mirafold-partial"); }, 20s));
+  app.reset();  // killed, as a power cut would end it
+
+  app = std::make_unique<App>(program, L"", start);
+  ASSERT_NE(app->waitForMainWindow(), nullptr);
+  const std::wstring question = app->answer(true).value_or(L"<none>");
+  EXPECT_TRUE(question.starts_with(L"上次的移动未完成："))
+      << std::string(question.begin(), question.end());
+  EXPECT_NE(question.find(top + L"\\B"), std::wstring::npos);
+  EXPECT_EQ(app->acknowledge(120s).value_or(L"<none>"), move::kMoveDone);
+  EXPECT_EQ(app->acknowledge().value_or(L"<none>"),
+            std::wstring(move::kQueueCutShort) + L"\r\n" + top + L"\\C");
+  EXPECT_TRUE(isLink(top + L"\\A"));
+  EXPECT_TRUE(isLink(top + L"\\B"));
+  EXPECT_TRUE(isRealFolder(top + L"\\C"));
+  EXPECT_FALSE(exists(other.path() + L"\\C"));
 }
 
 }  // namespace

@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 
 #include "app/main_layout.h"
 #include "base/win32/handles.h"
@@ -41,18 +39,6 @@ bool throughHelper() {
 bool isLink(const std::wstring& path) {
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-bool isRealFolder(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-         !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-std::string contentOf(const std::wstring& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  if (!in) return "<missing>";
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 class MoveTest : public ::testing::Test {

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <tuple>
 
 #include "app/main_layout.h"
@@ -25,13 +23,6 @@ constexpr auto kRemoved = L"右键菜单已移除";
 constexpr auto kChooseLocation = L"请在左侧列表中选择你要在哪里创建此文件夹的链接";
 constexpr auto kCustomModeNotice =
     L"勾选该选项可让你修改命令行，但这种情况下本程序将不会为您检查链接是否创建成功";
-
-std::string contentOf(const std::wstring& path) {
-  std::ifstream in(path.c_str(), std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
 
 template <typename Condition>
 bool eventually(Condition condition) {

@@ -181,6 +181,18 @@ bool exists(const std::wstring& path) {
   return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool isRealFolder(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+std::string contentOf(const std::wstring& path) {
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  if (!in) return "<missing>";
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 DWORD runJunction(const std::wstring& arguments) {
   std::wstring line = L"\"" + programSource() + L"\\junction.exe\" " + arguments;
   STARTUPINFOW startup{};

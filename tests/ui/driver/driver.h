@@ -59,6 +59,10 @@ std::wstring buildFolder();
 // or else the build folder.
 std::wstring programSource();
 bool exists(const std::wstring& path);
+// A folder, not a link to one.
+bool isRealFolder(const std::wstring& path);
+// A file's bytes, or "<missing>" when it cannot be read.
+std::string contentOf(const std::wstring& path);
 // Runs <build folder>\junction.exe with arguments and waits; its exit code.
 DWORD runJunction(const std::wstring& arguments);
 // Deletes a file that a started program may hold for a moment (the tool's preliminary run starts

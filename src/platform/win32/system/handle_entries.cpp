@@ -3,7 +3,6 @@
 #include <winternl.h>
 
 #include <atomic>
-#include <cstddef>
 #include <cstring>
 
 #include "base/win32/entry_reader.h"
@@ -136,16 +135,15 @@ DWORD deleteThrough(HANDLE entry) {
 }
 
 DWORD renameThrough(HANDLE entry, HANDLE folder, std::wstring_view name) {
-  std::vector<LONGLONG> buffer(
-      (offsetof(FILE_RENAME_INFO, FileName) + (name.size() + 1) * sizeof(wchar_t)) /
-          sizeof(LONGLONG) +
-      1);
+  // Never shorter than the structure itself, which ends in room for one character: a shorter
+  // length (a one-letter name) is refused as an invalid parameter.
+  const auto size = static_cast<ULONG>(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
+  std::vector<LONGLONG> buffer(size / sizeof(LONGLONG) + 1);
   auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
   info->ReplaceIfExists = FALSE;
   info->RootDirectory = folder;
   info->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
   std::memcpy(info->FileName, name.data(), name.size() * sizeof(wchar_t));
-  const auto size = static_cast<ULONG>(offsetof(FILE_RENAME_INFO, FileName) + info->FileNameLength);
   const nt::NtStatus status = nt::setInformation(entry, info, size, nt::kRenameInformation);
   return status >= 0 ? 0 : nt::errorOf(status);
 }
