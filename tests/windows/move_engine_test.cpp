@@ -571,9 +571,10 @@ TEST_F(MoveEngineTest, AQueueGoesOnPastAFailedMove) {
   ::CloseHandle(held);
   ASSERT_TRUE(end.start.ok()) << base::toUtf8(end.start.reason);
   ASSERT_EQ(end.results.size(), 3u);
-  EXPECT_EQ(end.results[0].outcome, MoveOutcome::Done);
-  EXPECT_EQ(end.results[1].outcome, MoveOutcome::Failed);
-  EXPECT_EQ(end.results[2].outcome, MoveOutcome::Done);
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(end.results[i].outcome, i == 1 ? MoveOutcome::Failed : MoveOutcome::Done)
+        << i << ": " << base::toUtf8(end.results[i].reason);
+  }
   EXPECT_EQ(kindOf(source_), EntryKind::Link);
   expectWholeAt(otherDrive_ + L"\\游戏 Game");
   EXPECT_EQ(kindOf(two), EntryKind::Folder);
