@@ -16,8 +16,8 @@
 #include "move/folder_mover.h"
 #include "move/messages.h"
 #include "move/move_planning.h"
-#include "platform/win32/system/flush_pool.h"
 #include "platform/clock.h"
+#include "platform/win32/system/flush_pool.h"
 #include "platform/win32/system/junction_tool_links.h"
 #include "platform/win32/system/win32_move_file_system.h"
 
@@ -83,34 +83,7 @@ bool flushed(const std::wstring& path) {
   return ok;
 }
 
-// The baselines: what any copier must do at least, one CopyFileExW per file, and one that may
-// delete the originals afterwards also flushes each copy.
-bool bareCopy(const std::wstring& from, const std::wstring& to, bool flushEach) {
-  if (!::CreateDirectoryW(to.c_str(), nullptr)) return false;
-  WIN32_FIND_DATAW found{};
-  const HANDLE search =
-      ::FindFirstFileExW((from + L"\\*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
-                         nullptr, FIND_FIRST_EX_LARGE_FETCH);
-  if (search == INVALID_HANDLE_VALUE) return false;
-  bool ok = true;
-  do {
-    const std::wstring name = found.cFileName;
-    if (name == L"." || name == L"..") continue;
-    const std::wstring source = from + L"\\" + name, target = to + L"\\" + name;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      ok = bareCopy(source, target, flushEach);
-    } else {
-      ok = ::CopyFileExW(source.c_str(), target.c_str(), nullptr, nullptr, nullptr,
-                         COPY_FILE_FAIL_IF_EXISTS) != FALSE &&
-           (!flushEach || flushed(target));
-    }
-  } while (ok && ::FindNextFileW(search, &found));
-  ::FindClose(search);
-  return ok;
-}
-
-// The flushing loop again, as robocopy's /MT runs it: the same CopyFileExW and flush per file, in
-// `threads` threads taking the files in turn. The folders are made first, as the loop makes them.
+// Every file of `from` with its place below `to`, whose folders are made as they are met.
 bool listCopies(const std::wstring& from, const std::wstring& to,
                 std::vector<std::pair<std::wstring, std::wstring>>& files) {
   if (!::CreateDirectoryW(to.c_str(), nullptr)) return false;
@@ -134,6 +107,23 @@ bool listCopies(const std::wstring& from, const std::wstring& to,
   return ok;
 }
 
+// The baselines: what any copier must do at least, one CopyFileExW per file, and one that may
+// delete the originals afterwards also flushes each copy.
+bool bareCopy(const std::wstring& from, const std::wstring& to, bool flushEach) {
+  std::vector<std::pair<std::wstring, std::wstring>> files;
+  if (!listCopies(from, to, files)) return false;
+  for (const auto& [source, target] : files) {
+    if (!::CopyFileExW(source.c_str(), target.c_str(), nullptr, nullptr, nullptr,
+                       COPY_FILE_FAIL_IF_EXISTS) ||
+        (flushEach && !flushed(target))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The flushing loop again, as robocopy's /MT runs it: the same CopyFileExW and flush per file, in
+// `threads` threads taking the files in turn.
 bool threadedCopy(const std::wstring& from, const std::wstring& to, unsigned threads) {
   struct Shared {
     std::vector<std::pair<std::wstring, std::wstring>> files;

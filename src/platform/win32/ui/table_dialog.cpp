@@ -429,13 +429,13 @@ void Win32TableDialog::run(const platform::TableContent& content,
   ::SendMessageW(state.table, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
   for (std::size_t column = 0; column < texts_.columns.size(); ++column) {
-    const platform::TableColumn& spec = texts_.columns[column];
-    std::wstring title(spec.title);
+    const platform::TableColumn& shown = texts_.columns[column];
+    std::wstring title(shown.title);
     LVCOLUMNW c{};
     c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM | LVCF_FMT;
-    c.fmt = spec.alignRight ? LVCFMT_RIGHT : LVCFMT_LEFT;
+    c.fmt = shown.alignRight ? LVCFMT_RIGHT : LVCFMT_LEFT;
     c.pszText = title.data();
-    c.cx = scaled(spec.width, dpi, kDefaultDpi);
+    c.cx = scaled(shown.width, dpi, kDefaultDpi);
     c.iSubItem = static_cast<int>(column);
     ::SendMessageW(state.table, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&c));
   }
