@@ -9,6 +9,7 @@
 #include "platform/win32/ui/dropped_files.h"
 #include "platform/win32/ui/folder_list.h"
 #include "platform/win32/ui/picture.h"
+#include "platform/win32/ui/window_class.h"
 
 namespace mirafold::win32 {
 namespace {
@@ -17,18 +18,6 @@ constexpr wchar_t kClassName[] = L"MirafoldForm";
 // Fixed border, no maximise box. No WS_CLIPCHILDREN: the frames are drawn through, and the window
 // must paint the background inside them.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-
-void registerClass(HINSTANCE instance, WNDPROC procedure) {
-  WNDCLASSEXW cls{};
-  if (::GetClassInfoExW(instance, kClassName, &cls)) return;
-  cls.cbSize = sizeof cls;
-  cls.lpfnWndProc = procedure;
-  cls.hInstance = instance;
-  cls.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  cls.lpszClassName = kClassName;
-  ::RegisterClassExW(&cls);
-}
 
 const platform::Control* frameOf(const platform::WindowLayout& form,
                                  const platform::Control& control) {
@@ -65,7 +54,7 @@ LayoutWindow::LayoutWindow(const platform::WindowLayout& form, HINSTANCE instanc
       onClose_(std::move(onClose)),
       // A dialog over its owner is closed, not minimised.
       style_(owner ? kStyle & ~WS_MINIMIZEBOX : kStyle) {
-  registerClass(instance, &LayoutWindow::windowProc);
+  registerWindowClass(kClassName, &LayoutWindow::windowProc);
   const std::wstring title(form.title);
   // Made without a size first: only the window itself can say at which DPI it is drawn.
   window_.reset(::CreateWindowExW(0, kClassName, title.c_str(), style_, 0, 0, 0, 0, owner, nullptr,

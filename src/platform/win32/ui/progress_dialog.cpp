@@ -12,6 +12,7 @@
 #include "platform/win32/ui/dpi.h"
 #include "platform/win32/ui/message_loop.h"
 #include "platform/win32/ui/owned_dialog.h"
+#include "platform/win32/ui/window_class.h"
 
 namespace mirafold::win32 {
 namespace {
@@ -144,17 +145,6 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
   return ::DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-void registerClass() {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = windowProc;
-  wc.hInstance = ::GetModuleHandleW(nullptr);
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kClassName;
-  ::RegisterClassExW(&wc);  // a second registration fails harmlessly
-}
-
 HWND child(HWND parent, const wchar_t* cls, const std::wstring& text, DWORD style, int id) {
   return ::CreateWindowExW(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
@@ -168,7 +158,7 @@ Win32ProgressDialog::Win32ProgressDialog(HWND owner, ProgressDialogTexts texts)
 
 void Win32ProgressDialog::run(const std::function<void(const platform::ProgressReport&)>& work,
                               const std::function<void()>& cancel) {
-  registerClass();
+  registerWindowClass(kClassName, windowProc);
   Shared shared;
   Window state{&shared, &cancel, {}};
   const int dpi = owner_ ? windowDpi(owner_) : kDefaultDpi;

@@ -16,6 +16,7 @@
 #include "platform/win32/ui/dpi.h"
 #include "platform/win32/ui/message_loop.h"
 #include "platform/win32/ui/owned_dialog.h"
+#include "platform/win32/ui/window_class.h"
 
 namespace mirafold::win32 {
 namespace {
@@ -385,17 +386,6 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
   }
 }
 
-void registerClass() {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = windowProc;
-  wc.hInstance = ::GetModuleHandleW(nullptr);
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kTableClassName;
-  ::RegisterClassExW(&wc);  // a second registration fails harmlessly
-}
-
 HWND child(HWND parent, const wchar_t* cls, const std::wstring& text, DWORD style, int id,
            DWORD exStyle = 0) {
   return ::CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
@@ -412,7 +402,7 @@ Win32TableDialog::~Win32TableDialog() = default;
 
 void Win32TableDialog::run(const platform::TableContent& content,
                            const platform::TableHandlers& handlers, platform::TableWork work) {
-  registerClass();
+  registerWindowClass(kTableClassName, windowProc);
   Window state;
   state.owner = owner_;
   state.handlers = &handlers;
