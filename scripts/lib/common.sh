@@ -28,7 +28,7 @@ say() { printf '== %s\n' "$*" >&2; }
 # exfat-fuse, exfatprogs: the move's Windows test copies to an exFAT drive D:.
 needed_packages=(cmake g++ make googletest mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth x11-utils
                  fonts-wine fonts-wqy-microhei imagemagick ntfs-3g clang libclang-rt-14-dev zip unzip
-                 libx11-dev exfat-fuse exfatprogs python3)
+                 libx11-dev exfat-fuse exfatprogs python3 ccache)
 
 install_packages() {
   local missing=()
@@ -52,6 +52,12 @@ build_preset() {
   shift
   local targets=()
   [ $# -gt 0 ] && targets=(--target "$@")
+  # Compiled objects are kept by ccache, keyed by paths relative to the checkout, so that another
+  # clone on the same machine builds from what this one compiled.
+  if command -v ccache >/dev/null; then
+    export CCACHE_BASEDIR="$root_dir" CCACHE_NOHASHDIR=true
+    export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+  fi
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$(nproc)" "${targets[@]}"
 }

@@ -268,9 +268,17 @@ bool FakeMoveFileSystem::exists(const std::wstring& path) {
     for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
     return text;
   };
-  const std::wstring wanted = lower(resolve(path, false));
-  return std::any_of(nodes_.begin(), nodes_.end(),
-                     [&](const auto& entry) { return lower(entry.first) == wanted; });
+  const std::wstring real = resolve(path, false);
+  const std::wstring wanted = lower(real);
+  const auto matches = [&](const auto& entry) { return lower(entry.first) == wanted; };
+  // Only its parent's entries can match, where the parent is spelt as stored.
+  const std::wstring parent = parentOf(real);
+  if (!nodes_.count(parent)) return std::any_of(nodes_.begin(), nodes_.end(), matches);
+  for (auto it = nodes_.lower_bound(joinPath(parent, L""));
+       it != nodes_.end() && isBelow(it->first, parent); ++it) {
+    if (matches(*it)) return true;
+  }
+  return false;
 }
 
 MoveStatus FakeMoveFileSystem::giveSecurity(const Node& source, const std::wstring& copy) {
