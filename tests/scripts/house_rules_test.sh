@@ -2,12 +2,14 @@
 # The house keeps its shape: a feature folder includes no other feature's folder (only app/, the
 # composition root, sees them all; volume/ is a service the features call), nothing below the
 # features (base/, platform/, volume/) includes one, and no header name stands both in platform/
-# and in platform/win32/. Checked on the tree, and on a small made-up tree that breaks each rule,
-# so that the check is seen to fail.
+# and in platform/win32/; and no code waits on std::latch, std::barrier or a std semaphore, whose
+# wait in libstdc++ 12 without a futex (as on Windows) can miss its wake-up and sleep for good.
+# Checked on the tree (the tests too, for the waits), and on a small made-up tree that breaks
+# each rule, so that the check is seen to fail.
 set -uo pipefail
 root_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
-# check SRC: prints each breach, fails when there is one.
+# check SRC [MORE CODE FOLDERS]: prints each breach, fails when there is one.
 check() {
   local src=$1 breaches=0 dir name lines
   local -a features=()
@@ -34,11 +36,15 @@ check() {
     <(find "$src/platform/win32" -name '*.h' -printf '%f\n' | sort))
   [ -n "$lines" ] && echo "header names in both platform/ and platform/win32/:" && echo "$lines" &&
     breaches=$((breaches + 1))
+  lines=$(grep -rnE --include='*.cpp' --include='*.h' \
+    '^[[:space:]]*#[[:space:]]*include[[:space:]]*<(latch|barrier|semaphore)>' "$@")
+  [ -n "$lines" ] && echo "a wait that can miss its wake-up:" && echo "$lines" &&
+    breaches=$((breaches + 1))
   return $((breaches > 0))
 }
 
 failures=0
-if ! check "$root_dir/src"; then
+if ! check "$root_dir/src" "$root_dir/tests"; then
   echo "FAIL: the tree breaks the house's rules"
   failures=$((failures + 1))
 fi
@@ -66,6 +72,7 @@ breaks "a feature including app/" move/a.h '  #  include "app/row_menu.h"'
 breaks "a new feature borrowing" sizes/a.cpp '#include "move/move_paths.h"'
 breaks "a rule below the features including one" base/a.cpp '#include "link/tool.h"'
 breaks "a repeated header name" platform/win32/system/picker.h ''
+breaks "a wait that can miss its wake-up" link/a.cpp '#include <latch>'
 
 [ "$failures" -eq 0 ] && echo "house rules hold"
 exit "$failures"

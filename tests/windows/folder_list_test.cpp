@@ -9,8 +9,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
-#include <latch>
+#include <mutex>
 #include <vector>
 
 #include "base/win32/exported.h"
@@ -406,12 +407,35 @@ std::wstring accessibleRowName(HWND list, std::size_t row) {
   return out;
 }
 
+// Held shut until opened. Not std::latch: libstdc++ 12 without a futex (as on Windows) checks the
+// count before it locks, so a count_down in between is never seen and the waiter sleeps for good.
+// A wait gives up after a while, so that a fault fails the test instead of hanging it.
+class Gate {
+ public:
+  void open() {
+    {
+      const std::lock_guard hold(lock_);
+      open_ = true;
+    }
+    opened_.notify_all();
+  }
+  void wait() {
+    std::unique_lock hold(lock_);
+    opened_.wait_for(hold, std::chrono::seconds(20), [this] { return open_; });
+  }
+
+ private:
+  std::mutex lock_;
+  std::condition_variable opened_;
+  bool open_ = false;
+};
+
 // The system's probe, except that the target of a link named "broken" is gone: Wine hides a host
 // link whose target is gone from every listing, so none can be listed for real. With `held`, each
 // link waits for it before its answer, as a slow disk would.
 class GoneTargetProbe final : public platform::LinkProbe {
  public:
-  explicit GoneTargetProbe(std::latch* held = nullptr) : held_(held) {}
+  explicit GoneTargetProbe(Gate* held = nullptr) : held_(held) {}
   std::atomic<int> entered = 0;
   std::optional<std::wstring> linkTarget(const std::wstring& link) override {
     return system_.linkTarget(link);
@@ -428,7 +452,7 @@ class GoneTargetProbe final : public platform::LinkProbe {
 
  private:
   Win32LinkProbe system_;
-  std::latch* held_;
+  Gate* held_;
 };
 
 // Runs the window's messages until every link's answer has come.
@@ -496,13 +520,13 @@ TEST_F(FolderListTest, LinkRowsCarryTheirMarkAndSayItInTheirAccessibleName) {
 TEST_F(FolderListTest, RowsShowBeforeTheirLinksAreAnsweredAndOnlyTheLatestFolderIsMarked) {
   ASSERT_TRUE(testing::runJunctionTool({tree.at(L"broken"), tree.at(L"gamma")}).ok());
   for (const wchar_t* name : {L"a", L"b", L"c", L"d"}) tree.folder(L"gamma\\" + std::wstring(name));
-  std::latch held(1);
-  // The list, and its probing thread, go before the latch on every path.
+  Gate held;
+  // The list, and its probing thread, go before the gate on every path.
   struct Release {
-    std::latch& held;
+    Gate& held;
     std::unique_ptr<Win32FolderList>& list;
     ~Release() {
-      if (!held.try_wait()) held.count_down();
+      held.open();
       list.reset();
     }
   } const release{held, list};
@@ -528,7 +552,7 @@ TEST_F(FolderListTest, RowsShowBeforeTheirLinksAreAnsweredAndOnlyTheLatestFolder
 
   ASSERT_TRUE(list->setPath(tree.at(L"gamma")));
   ASSERT_LT(broken, list->rows().size());
-  held.count_down();  // the answer for the folder left comes now
+  held.open();  // the answer for the folder left comes now
   ASSERT_TRUE(waitForMarks(*list));
   ::Sleep(50);  // an answer to the folder left would have come by now
   MSG msg;
