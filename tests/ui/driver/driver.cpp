@@ -279,7 +279,8 @@ App::App(const ProgramFile& program, const std::wstring& argument,
   startup.cb = sizeof startup;
   if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         workingFolder.c_str(), &startup, &info_)) {
-    throw std::runtime_error("cannot start mirafold.exe");
+    throw std::runtime_error("cannot start mirafold.exe: error " +
+                             std::to_string(::GetLastError()));
   }
 }
 
