@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/path_rules.h"
 #include "base/win32/handles.h"
 #include "platform/win32/system/full_path.h"
 
@@ -41,11 +42,6 @@ std::wstring searchBelow(const std::wstring& folder, std::size_t& budget) {
     }
   } while (::FindNextFileW(search.get(), &found));
   return {};
-}
-
-std::wstring parentOf(const std::wstring& path) {
-  const std::size_t cut = path.find_last_of(L'\\');
-  return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut == 2 ? 3 : cut);
 }
 
 // What the security descriptor of `path` grants the token of all of `access`: true or false, or
@@ -97,9 +93,9 @@ bool permissionsAllowRename(const std::wstring& from, const std::wstring& to) {
       attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
   const auto deletes = grants(from, token.get(), DELETE);
   const bool mayTake = deletes.value_or(true) ||
-                       grants(parentOf(from), token.get(), FILE_DELETE_CHILD).value_or(false);
+                       grants(base::parentOf(from), token.get(), FILE_DELETE_CHILD).value_or(false);
   const bool mayAdd =
-      grants(parentOf(to), token.get(), folder ? FILE_ADD_SUBDIRECTORY : FILE_ADD_FILE)
+      grants(base::parentOf(to), token.get(), folder ? FILE_ADD_SUBDIRECTORY : FILE_ADD_FILE)
           .value_or(true);
   return mayTake && mayAdd;
 }

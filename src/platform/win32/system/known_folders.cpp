@@ -4,6 +4,7 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
+#include "base/path_rules.h"
 #include "base/win32/final_path.h"
 #include "base/win32/handles.h"
 #include "platform/win32/system/system_services.h"
@@ -19,11 +20,6 @@ std::wstring knownFolderPath(const KNOWNFOLDERID& id) {
 }
 
 namespace {
-
-std::wstring parentOf(const std::wstring& path) {
-  const std::size_t cut = path.rfind(L'\\');
-  return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
-}
 
 // Opened for nothing but its name, so that a folder without rights to read it is named too.
 std::wstring finalPathOf(const std::wstring& path) {
@@ -45,8 +41,9 @@ platform::SystemPlaces Win32SystemFolders::places() const {
                                 .profile = knownFolderPath(FOLDERID_Profile),
                                 .own = {},
                                 .finalPathOf = finalPathOf};
-  for (const std::wstring& own : {Win32ProgramInfo().programFolder(), parentOf(moveJournalFolder()),
-                                  parentOf(protectedJournalFolder())}) {
+  for (const std::wstring& own :
+       {Win32ProgramInfo().programFolder(), base::parentOf(moveJournalFolder()),
+        base::parentOf(protectedJournalFolder())}) {
     if (!own.empty()) places.own.push_back(own);
   }
   return places;
