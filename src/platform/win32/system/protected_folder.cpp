@@ -4,6 +4,7 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include "base/path_rules.h"
 #include "base/win32/exported.h"
 #include "base/win32/handles.h"
 #include "platform/win32/system/known_folders.h"
@@ -89,7 +90,7 @@ std::wstring makeProtectedJournalFolder() {
   }
   // The folder above too, so that nobody else may rename what is in it (any user may make
   // folders in ProgramData, or put a link to one of their own there).
-  const std::wstring parent = journals.substr(0, journals.rfind(L'\\'));
+  const std::wstring parent = base::parentOf(journals);
   if (!makeOurs(parent, descriptor.get()) || !makeOurs(journals, descriptor.get())) return {};
   return journals;
 }

@@ -4,6 +4,7 @@
 
 #include <span>
 
+#include "base/path_rules.h"
 #include "base/win32/handles.h"
 #include "platform/argument_text.h"
 #include "platform/version_resource.h"
@@ -126,12 +127,7 @@ std::wstring Win32ProgramInfo::programPath() const {
   }
 }
 
-std::wstring Win32ProgramInfo::programFolder() const {
-  std::wstring folder = programPath();
-  folder.resize(folder.rfind(L'\\') == std::wstring::npos ? 0 : folder.rfind(L'\\'));
-  if (folder.size() == 2 && folder[1] == L':') folder += L'\\';  // a drive root keeps its backslash
-  return folder;
-}
+std::wstring Win32ProgramInfo::programFolder() const { return base::parentOf(programPath()); }
 
 std::uint16_t Win32ProgramInfo::revision() const {
   HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);

@@ -4,20 +4,10 @@
 #include <vector>
 
 #include "base/long_path.h"
+#include "base/path_rules.h"
 #include "platform/win32/system/privileges.h"
 
 namespace mirafold::win32 {
-namespace {
-
-// The parent of a path, or empty for a drive root.
-std::wstring parentOf(const std::wstring& path) {
-  const std::size_t cut = path.find_last_of(L'\\');
-  if (cut == std::wstring::npos || cut + 1 >= path.size() || path.size() <= 3) return {};
-  return path.substr(0, cut == 2 ? 3 : cut);
-}
-
-}  // namespace
-
 Win32UserRights::Win32UserRights(DWORD window) : token_(userToken(window)) {}
 
 bool Win32UserRights::mayMakeSymbolicLinks() {
@@ -32,7 +22,7 @@ std::optional<bool> Win32UserRights::mayReplace(const std::wstring& folder) {
     const std::optional<bool> itself = grants(folder, DELETE | kTakeOver);
     if (itself != false) return itself;
   }
-  const std::wstring parent = parentOf(folder);
+  const std::wstring parent = base::parentOf(folder);
   if (parent.empty()) return false;
   return grants(parent, FILE_DELETE_CHILD | kTakeOver);
 }
