@@ -46,10 +46,16 @@ struct Mailbox {
   std::vector<std::function<void()>> waiting;
 
   void post(std::function<void()> work) {
-    const std::lock_guard hold(lock);
-    if (!window) return;
-    waiting.push_back(std::move(work));
-    if (waiting.size() == 1) ::PostMessageW(window, kPosted, 0, 0);
+    HWND wake = nullptr;
+    {
+      const std::lock_guard hold(lock);
+      if (!window) return;
+      waiting.push_back(std::move(work));
+      if (waiting.size() == 1) wake = window;
+    }
+    // Outside the lock, which the window's thread takes: a message posted is a call to the
+    // system that may wait. The window outlives the worker, which it awaits before it goes.
+    if (wake) ::PostMessageW(wake, kPosted, 0, 0);
   }
   std::vector<std::function<void()>> take() {
     const std::lock_guard hold(lock);
@@ -75,7 +81,8 @@ struct Win32TableDialog::Window {
   bool batching = false;
   std::optional<platform::TableContent> latest;
   ULONGLONG shownAt = 0;
-  bool drawn = false;  // once: the first content is drawn whole
+  bool drawn = false;     // once: the first content is drawn whole
+  bool timerSet = false;  // kShowTimer will draw `latest`
   base::win32::UniqueFont font;
   HWND focus = nullptr;  // the control that had the focus when the window was last left
   bool closed = false;
@@ -145,7 +152,7 @@ struct Win32TableDialog::Window {
     }
     // Newer than anything still waiting to be drawn.
     latest.reset();
-    ::KillTimer(hwnd, kShowTimer);
+    if (std::exchange(timerSet, false)) ::KillTimer(hwnd, kShowTimer);
     shownAt = ::GetTickCount64();
     const std::vector<std::size_t> before = selectedRows();
     const LRESULT focused =
@@ -234,7 +241,10 @@ struct Win32TableDialog::Window {
     if (since >= kShowEvery) {
       showLatest();
     } else {
-      ::SetTimer(hwnd, kShowTimer, static_cast<UINT>(kShowEvery - since), nullptr);
+      // Set once: what comes before it fires is drawn with it.
+      if (!std::exchange(timerSet, true)) {
+        ::SetTimer(hwnd, kShowTimer, static_cast<UINT>(kShowEvery - since), nullptr);
+      }
     }
   }
 
