@@ -172,7 +172,7 @@ struct Win32TableDialog::Window {
     }
     reselect(before, selected, focusedKey);
     const auto changed = [&](std::size_t row) {
-      return row >= shown.rows.size() || !(shown.rows[row] == content.rows[row]);
+      return row >= shown.rows.size() || shown.rows[row] != content.rows[row];
     };
     std::size_t first = 0, last = content.rows.size();
     while (first < last && !changed(first)) ++first;
