@@ -608,7 +608,7 @@ std::optional<std::wstring> endMessage(const MovePlan& plan, const MoveResult& r
       return base::fillIn(kMoveFailedNothingChanged, {result.reason});
     case MoveOutcome::Unfinished:
       if (result.copyDiffers) return base::fillIn(kRecoveryCopyDiffers, {result.reason});
-      return base::fillIn(kUnfinishedMoveQuestion, {plan.origin, plan.final});
+      return base::fillIn(kMoveUnfinished, {result.reason});
   }
   return std::nullopt;
 }

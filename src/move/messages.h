@@ -49,6 +49,11 @@ inline constexpr std::wstring_view kHelperLinksNotTheUsers =
 inline constexpr std::wstring_view kHelperDestinationReplaceable =
     L"目标位置所经过的文件夹可被当前用户改名或删除，移动后链接可能被其他程序改为指向别处，"
     L"因此不以管理员身份移动到这里：%1";
+// A move left unfinished, told in a box with only OK: its reason; the next start asks.
+inline constexpr std::wstring_view kMoveUnfinished =
+    L"移动未完成：%1。下次启动时将询问是完成还是撤销此次移动";
+// Its reason when the administrator's move ended without a word.
+inline constexpr std::wstring_view kHelperEndedUntold = L"以管理员身份运行的移动未报告结果就已结束";
 inline constexpr std::wstring_view kUnfinishedMoveQuestion =
     L"上次的移动未完成：%1 → %2。是否完成它？（选“否”则撤销）";
 // A recovery found the copy unlike its original: both kept, the journal too.
@@ -144,9 +149,6 @@ inline constexpr std::wstring_view kQueueFolderLine = L"“%1”：%2";
 inline constexpr std::wstring_view kQueueMovingTitle = L"正在移动 %1 / %2：%3";
 inline constexpr std::wstring_view kQueueEnded = L"已移动 %1 / %2 个文件夹：";
 inline constexpr std::wstring_view kQueueNotStarted = L"未开始";
-// A move of the queue left unfinished: the summary asks nothing, the next start does.
-inline constexpr std::wstring_view kQueueMoveUnfinished =
-    L"移动未完成：%1。下次启动时将询问是完成还是撤销此次移动";
 // At the next start, after a kill cut a queue short and its move under way was recovered.
 inline constexpr std::wstring_view kQueueCutShort = L"上次的移动队列未完成，以下文件夹未移动：";
 

@@ -376,7 +376,7 @@ MoveHandlers::HelperEnd MoveHandlers::runHelper(HelperTask task, const MovePlan&
   // and its journal tells recovery where.
   if (!connected && cancelled) return {{MoveOutcome::Cancelled, {}, {}}, {}};
   if (!connected) return failed(s_.errors.describe(helper.exitCode().value_or(0)));
-  return {{MoveOutcome::Unfinished, {}, {}}, {}};
+  return {{MoveOutcome::Unfinished, std::wstring(kHelperEndedUntold), {}}, {}};
 }
 
 void MoveHandlers::tell(const MovePlan& plan, const HelperEnd& end) {

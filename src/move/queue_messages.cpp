@@ -65,10 +65,7 @@ std::wstring queueEndText(const QueueChoice& choice, const QueueEnd& end) {
     if (result.outcome == MoveOutcome::Done || result.outcome == MoveOutcome::DoneOldFolderLeft) {
       ++moved;
     }
-    // Not the recovery's question: this summary has only OK.
-    const bool unfinished = result.outcome == MoveOutcome::Unfinished && !result.copyDiffers;
-    lines += lineOf(plan.origin, unfinished ? base::fillIn(kQueueMoveUnfinished, {result.reason})
-                                            : endMessage(plan, result).value_or(std::wstring()));
+    lines += lineOf(plan.origin, endMessage(plan, result).value_or(std::wstring()));
   }
   const std::size_t all = choice.moves.size() + choice.refused.size();
   return base::fillIn(kQueueEnded, {std::to_wstring(moved), std::to_wstring(all)}) + lines +

@@ -45,6 +45,9 @@ struct EntryInfo {
   // One file's number on its volume, the same for each of its names (hard links); 0 where the
   // listing does not tell.
   std::uint64_t fileId = 0;
+  // A file's room on the disk (whole clusters; of a compressed or sparse file, what it really
+  // takes); 0 where the listing does not tell.
+  std::uint64_t allocated = 0;
 };
 
 // A listing carries what the search found of each entry, so that walking a tree costs one

@@ -22,6 +22,7 @@ struct TableColumn {
 struct TableRow {
   std::wstring key;                 // names the row to its menu (a full path)
   std::vector<std::wstring> cells;  // as shown, one a column
+  bool operator==(const TableRow&) const = default;
 };
 
 struct TableContent {

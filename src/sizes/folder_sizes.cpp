@@ -20,7 +20,7 @@ void measureFolder(platform::FolderListing& files, const std::wstring& folder, F
                if (entry.info.kind != platform::EntryKind::File) continue;
                // A number met before is another name of a file already counted.
                if (entry.info.fileId != 0 && !seen.insert(entry.info.fileId).second) continue;
-               size.bytes += entry.info.size;
+               size.onDisk += entry.info.allocated;
                ++size.files;
              }
              listed(size);

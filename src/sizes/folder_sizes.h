@@ -1,7 +1,8 @@
 #pragma once
-// A folder's size as it stands on the disk: its files' bytes and number, its latest change.
-// Links below are never entered, so what they lead to is not counted; a file of several names
-// (hard links) is counted once, where the walk meets it first.
+// A folder's size as it stands on the disk: the room its files take there (whole clusters, what a
+// compressed or sparse file really takes), their number, its latest change. Links below are never
+// entered, so what they lead to is not counted; a file of several names (hard links) is counted
+// once, where the walk meets it first. The folders' own index space is not counted.
 
 #include <cstdint>
 #include <functional>
@@ -13,7 +14,7 @@
 namespace mirafold::sizes {
 
 struct FolderSize {
-  std::uint64_t bytes = 0, files = 0;
+  std::uint64_t onDisk = 0, files = 0;  // bytes allocated; files counted
   std::uint64_t lastChange = 0;  // the latest last-write time inside, the folder's own included
   std::size_t folders = 0, unreadableFolders = 0;
   bool complete = false;  // false: stopped before the end

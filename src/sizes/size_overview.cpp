@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <mutex>
+#include <utility>
 
 #include "base/path_rules.h"
 #include "base/text.h"
@@ -30,7 +32,7 @@ bool measured(const SizeRow& row) { return row.state == SizeRow::State::Measured
 
 // A row not measured sorts below every measured one, by size as by count.
 std::int64_t sizeKey(const SizeRow& row) {
-  return measured(row) ? static_cast<std::int64_t>(row.size.bytes) : -1;
+  return measured(row) ? static_cast<std::int64_t>(row.size.onDisk) : -1;
 }
 std::int64_t filesKey(const SizeRow& row) {
   return measured(row) ? static_cast<std::int64_t>(row.size.files) : -1;
@@ -67,11 +69,6 @@ int compareBy(SizeColumn column, const SizeRow& a, const SizeRow& b) {
   return 0;
 }
 
-bool contains(const std::vector<std::wstring>& paths, const std::wstring& path) {
-  return std::any_of(paths.begin(), paths.end(),
-                     [&](const std::wstring& p) { return base::samePath(p, path); });
-}
-
 }  // namespace
 
 std::vector<platform::MenuItem> SizeOverview::rowItems(const std::wstring& folder) const {
@@ -95,22 +92,18 @@ void SizeOverview::show(const std::wstring& folder, const MoveFolders& moveFolde
                                int command) { choose(keys, command, moveFolders); },
                  .activate = {},
                  .stop = [stop = stop_] { stop->store(true); }},
-                [this](const platform::TablePost& post) { measure({}, post); });
+                [this](const platform::TablePost& post) { measure(post); });
 }
 
-void SizeOverview::startMeasuring(std::vector<std::wstring> only) {
-  for (SizeRow& row : rows_) {
-    if (contains(only, row.path)) row.state = SizeRow::State::Waiting;
-  }
+void SizeOverview::startMeasuring() {
   busy_ = true, cancelled_ = false;
   foldersSeen_ = 0, filesSeen_ = 0;
   stop_->store(false);
   s_.window.show(content());
-  s_.window.start(
-      [this, only = std::move(only)](const platform::TablePost& post) { measure(only, post); });
+  s_.window.start([this](const platform::TablePost& post) { measure(post); });
 }
 
-void SizeOverview::measure(const std::vector<std::wstring>& only, const platform::TablePost& post) {
+void SizeOverview::measure(const platform::TablePost& post) {
   // Only what the worker owns is touched here; the rows change on the window's thread.
   const std::wstring folder = folder_;
   const std::shared_ptr<std::atomic<bool>> stop = stop_;
@@ -130,20 +123,46 @@ void SizeOverview::measure(const std::vector<std::wstring>& only, const platform
     const bool link = entry.info.kind == platform::EntryKind::Link;
     if (!link && entry.info.kind != platform::EntryKind::Folder) continue;
     const std::wstring path = base::joinPath(folder, entry.name);
-    if (!only.empty() && !contains(only, path)) continue;
     SizeRow row{path, entry.name, link ? SizeRow::State::Link : SizeRow::State::Waiting, {}};
     row.size.lastChange = entry.info.times.lastWrite;
     row.lastChangeText = timeText(row.size.lastChange);
     found.push_back(std::move(row));
   }
-  post([this, found, only] {
-    // Rows named afresh and gone from the folder go from the table.
-    std::erase_if(rows_,
-                  [&](const SizeRow& row) { return only.empty() || contains(only, row.path); });
-    rows_.insert(rows_.end(), found.begin(), found.end());
+  post([this, found] {
+    rows_ = found;
     sort();
     s_.window.show(content());
   });
+
+  // Each measured row, and the count, handed over in batches: one post carries all that gathered
+  // while the window's thread was busy, so that it sorts and builds the table once a batch, not
+  // once a subfolder.
+  struct Batch {
+    std::mutex lock;
+    std::vector<SizeRow> rows;
+    std::size_t folders = 0;
+    std::uint64_t files = 0;
+    bool posted = false;
+  };
+  const auto batch = std::make_shared<Batch>();
+  const auto hand = [&](const SizeRow* row, std::size_t folders, std::uint64_t files) {
+    {
+      const std::lock_guard hold(batch->lock);
+      if (row) batch->rows.push_back(*row);
+      batch->folders = folders, batch->files = files;
+      if (std::exchange(batch->posted, true)) return;
+    }
+    post([this, batch] {
+      std::vector<SizeRow> rows;
+      {
+        const std::lock_guard hold(batch->lock);
+        rows = std::exchange(batch->rows, {});
+        foldersSeen_ = batch->folders, filesSeen_ = batch->files;
+        batch->posted = false;
+      }
+      took(std::move(rows));
+    });
+  };
 
   SeenFiles seen;
   std::size_t folders = 0;
@@ -157,10 +176,7 @@ void SizeOverview::measure(const std::vector<std::wstring>& only, const platform
         [&](const FolderSize& size) {
           if (size.folders - lastReport < kFoldersPerReport) return;
           lastReport = size.folders;
-          post([this, f = folders + size.folders, n = files + size.files] {
-            foldersSeen_ = f, filesSeen_ = n;
-            s_.window.show(content());
-          });
+          hand(nullptr, folders + size.folders, files + size.files);
         });
     folders += row.size.folders;
     files += row.size.files;
@@ -170,10 +186,7 @@ void SizeOverview::measure(const std::vector<std::wstring>& only, const platform
     }
     row.state = SizeRow::State::Measured;
     row.lastChangeText = timeText(row.size.lastChange);
-    post([this, row, folders, files] {
-      foldersSeen_ = folders, filesSeen_ = files;
-      took(row);
-    });
+    hand(&row, folders, files);
   }
   post([this, stopped] {
     busy_ = false, cancelled_ = stopped;
@@ -181,11 +194,12 @@ void SizeOverview::measure(const std::vector<std::wstring>& only, const platform
   });
 }
 
-void SizeOverview::took(SizeRow measuredRow) {
-  const auto at = std::find_if(rows_.begin(), rows_.end(),
-                               [&](const SizeRow& row) { return row.path == measuredRow.path; });
-  if (at == rows_.end()) return;
-  *at = std::move(measuredRow);
+void SizeOverview::took(std::vector<SizeRow> measuredRows) {
+  for (SizeRow& measuredRow : measuredRows) {
+    const auto at = std::find_if(rows_.begin(), rows_.end(),
+                                 [&](const SizeRow& row) { return row.path == measuredRow.path; });
+    if (at != rows_.end()) *at = std::move(measuredRow);
+  }
   sort();
   s_.window.show(content());
 }
@@ -214,9 +228,9 @@ platform::TableContent SizeOverview::content() const {
   std::size_t done = 0;
   for (const SizeRow& row : rows_) {
     const bool known = measured(row);
-    if (known) total += row.size.bytes, ++done;
+    if (known) total += row.size.onDisk, ++done;
     content.rows.push_back({row.path,
-                            {row.name, known ? base::formatSize(row.size.bytes) : std::wstring(),
+                            {row.name, known ? base::formatSize(row.size.onDisk) : std::wstring(),
                              known ? std::to_wstring(row.size.files) : std::wstring(),
                              row.lastChangeText, noteOf(row, cancelled_)}});
   }
@@ -264,8 +278,9 @@ void SizeOverview::choose(const std::vector<std::wstring>& keys, int command,
     return sortBy(static_cast<SizeColumn>(command - kSizesSortByFolder));
   if (!moveFolders) return;
   moveFolders(keys);
-  // Moved or not, the rows are measured afresh: a folder moved is a link now.
-  startMeasuring(keys);
+  // Every row measured afresh, not only those moved: a folder moved is a link now, and a file
+  // that also had a name in it is now counted where its other name stays.
+  startMeasuring();
 }
 
 }  // namespace mirafold::sizes

@@ -65,16 +65,16 @@ class SizeOverview {
   void show(const std::wstring& folder, const MoveFolders& moveFolders);
 
  private:
-  // Worker thread: the rows named (all of `folder`'s when empty) measured, each posted as done.
-  void measure(const std::vector<std::wstring>& only, const platform::TablePost& post);
+  // Worker thread: the folder listed and each subfolder measured, each posted as done.
+  void measure(const platform::TablePost& post);
   platform::TableContent content() const;
   std::vector<platform::MenuItem> menuFor(const std::vector<std::wstring>& keys) const;
   void choose(const std::vector<std::wstring>& keys, int command, const MoveFolders& moveFolders);
   void sortBy(SizeColumn column);
   void sort();
-  void startMeasuring(std::vector<std::wstring> only);
-  // On the window's thread, from what the worker posted.
-  void took(SizeRow row);
+  void startMeasuring();
+  // On the window's thread: rows the worker measured, put in their places.
+  void took(std::vector<SizeRow> measuredRows);
 
   SizeServices s_;
   std::wstring folder_;

@@ -1,12 +1,14 @@
 // A folder's subfolders by size, through the real program: opened from a row's menu, each
-// subfolder's size the bytes written into it (a second name of a file counted once, a link
-// neither entered nor counted), sorted from a header, and a long walk stopped with 取消. Three
-// rows chosen and moved one after another to D: (the copy road): one failing, then a kill
-// between two moves and the next start.
+// subfolder's size the room its files take on the disk, as the host's du counts it (a second name
+// of a file counted once, a link neither entered nor counted), sorted from a header, and a long
+// walk stopped with 取消. Three rows chosen and moved one after another to D: (the copy road): one
+// failing, then a kill between two moves and the next start.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <string>
 
 #include "app/main_layout.h"
 #include "base/text.h"
@@ -86,6 +88,14 @@ class FolderSizesTest : public testing::Test {
     return rows;
   }
   bool walking(HWND window) { return app->textIn(window, IDCANCEL) == L"取消"; }
+  // The room `files` (below top) take on the host's disk, as du counts it: whole blocks, a file of
+  // several names once.
+  std::uint64_t roomOnHost(const std::string& files) {
+    if (!runOnHostIn(top, "/usr/bin/du -B1 -c " + files + " | /usr/bin/tail -n 1 > ../../room")) {
+      return 0;
+    }
+    return std::stoull(contentOf(root / L"room"));
+  }
   // top's subfolders A, B and C (largest first, as the window lists them) chosen all three and
   // moved to `destination`; the one question's text, answered Yes.
   std::wstring moveAllThree(const std::wstring& destination) {
@@ -109,7 +119,7 @@ class FolderSizesTest : public testing::Test {
   std::unique_ptr<App> app;
 };
 
-TEST_F(FolderSizesTest, EachSubfolderHoldsTheBytesWrittenIntoItAndSortsByEachColumn) {
+TEST_F(FolderSizesTest, EachSubfolderTakesTheRoomOfItsFilesAndSortsByEachColumn) {
   for (const wchar_t* folder : {L"start\\top\\Alpha\\deep", L"start\\top\\Beta", L"elsewhere"}) {
     root.makeFolder(folder);
   }
@@ -122,15 +132,20 @@ TEST_F(FolderSizesTest, EachSubfolderHoldsTheBytesWrittenIntoItAndSortsByEachCol
   root.makeFile(L"elsewhere\\far.bin", std::string(5000, 'f'));
   link(top + L"\\Linked", root / L"elsewhere");
   link(top + L"\\Alpha\\In", root / L"elsewhere");
+  const std::uint64_t alpha = roomOnHost("Alpha/a.bin Alpha/deep/b.bin Alpha/twin.bin");
+  const std::uint64_t beta = roomOnHost("Beta/c.bin");
+  ASSERT_GT(alpha, beta) << "the host's blocks";
 
   const HWND window = open();
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(eventually([&] { return !walking(window); }));
   EXPECT_EQ(table(window),
-            (std::vector<std::wstring>{L"Alpha | 900 B | 2 | ", L"Beta | 100 B | 1 | ",
+            (std::vector<std::wstring>{L"Alpha | " + base::formatSize(alpha) + L" | 2 | ",
+                                       L"Beta | " + base::formatSize(beta) + L" | 1 | ",
                                        L"Linked |  |  | 链接，不计入"}))
       << "largest first";
-  EXPECT_EQ(app->textIn(window, kTableSummaryId), L"“" + top + L"”中有 3 个子文件夹，合计 1000 B");
+  EXPECT_EQ(app->textIn(window, kTableSummaryId),
+            L"“" + top + L"”中有 3 个子文件夹，合计 " + base::formatSize(alpha + beta));
   EXPECT_FALSE(app->tableCell(window, kTableId, 0, 3).empty()) << "a last change";
   screenshotIfAsked();
 
@@ -157,7 +172,8 @@ TEST_F(FolderSizesTest, EachSubfolderHoldsTheBytesWrittenIntoItAndSortsByEachCol
 
 TEST_F(FolderSizesTest, ALongWalkStopsAtCancelAndTheWindowStays) {
   // 60 subfolders of 1,000 files of 10 bytes, made on the host at once (under Wine each file
-  // made here would take milliseconds).
+  // made here would take milliseconds). Their room on the disk is the first test's; here only
+  // their counts.
   ASSERT_TRUE(runOnHostIn(top,
                           "for d in $(/usr/bin/seq 10 69); do /usr/bin/mkdir $d && cd $d && "
                           "/usr/bin/seq 1000 | /usr/bin/xargs /usr/bin/truncate -s 10 && cd .. || "
@@ -166,9 +182,9 @@ TEST_F(FolderSizesTest, ALongWalkStopsAtCancelAndTheWindowStays) {
   ASSERT_NE(window, nullptr);
   // (How long the window takes to answer while a walk goes on is measured by scripts/bench.)
   ASSERT_TRUE(eventually([&] { return !walking(window); }));
-  for (const std::wstring& row : table(window)) EXPECT_TRUE(row.ends_with(L" | 9.8 KB | 1000 | "));
-  EXPECT_EQ(app->textIn(window, kTableSummaryId),
-            L"“" + top + L"”中有 60 个子文件夹，合计 585.9 KB");
+  for (const std::wstring& row : table(window)) EXPECT_TRUE(row.ends_with(L" | 1000 | ")) << row;
+  EXPECT_TRUE(
+      app->textIn(window, kTableSummaryId).starts_with(L"“" + top + L"”中有 60 个子文件夹，合计 "));
   app->closeWindow(window);
   ASSERT_TRUE(eventually([&] { return !::IsWindow(window); }));
 
@@ -187,7 +203,7 @@ TEST_F(FolderSizesTest, ALongWalkStopsAtCancelAndTheWindowStays) {
   }));
   for (const std::wstring& row : rows) {
     if (!row.ends_with(L"已取消，未算完")) {
-      EXPECT_TRUE(row.ends_with(L" | 9.8 KB | 1000 | ")) << row;
+      EXPECT_TRUE(row.ends_with(L" | 1000 | ")) << row;
     }
   }
   app->closeWindow(window);
@@ -198,14 +214,15 @@ TEST_F(FolderSizesTest, ALongWalkStopsAtCancelAndTheWindowStays) {
 TEST_F(FolderSizesTest, AQueueOfThreeMovesTheOthersWhenOneFailsAndSaysWhichMoved) {
   const OtherDriveFolder other;
   if (other.path().empty()) GTEST_SKIP() << "D: is not mapped";
-  for (const auto& [name, bytes] : {std::pair{L"A", 300}, {L"B", 200}, {L"C", 100}}) {
+  // Three, two and one blocks of the host's 4 KB: the window lists them A, B, C.
+  for (const auto& [name, bytes] : {std::pair{L"A", 9000}, {L"B", 5000}, {L"C", 100}}) {
     root.makeFolder(std::wstring(L"start\\top\\") + name);
     root.makeFile(std::wstring(L"start\\top\\") + name + L"\\file.bin", std::string(bytes, 'x'));
   }
   base::win32::UniqueFileHandle held(::CreateFileW((top + L"\\B\\file.bin").c_str(), GENERIC_READ,
                                                    0, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(held);
-  EXPECT_TRUE(moveAllThree(other.path()).starts_with(L"将把 3 个文件夹（3 个文件，600 B）"));
+  EXPECT_TRUE(moveAllThree(other.path()).starts_with(L"将把 3 个文件夹（3 个文件，13.8 KB）"));
   const std::wstring end = app->acknowledge(120s).value_or(L"<none>");
   held.reset();
 
@@ -214,14 +231,14 @@ TEST_F(FolderSizesTest, AQueueOfThreeMovesTheOthersWhenOneFailsAndSaysWhichMoved
                                     move::kMoveFailedNothingChanged,
                                     {base::fillIn(move::kFileInUse, {top + L"\\B\\file.bin"})})) +
                      line(L"C", move::kMoveDone));
-  for (const auto& [name, bytes] : {std::pair{L"A", 300}, {L"C", 100}}) {
+  for (const auto& [name, bytes] : {std::pair{L"A", 9000}, {L"C", 100}}) {
     EXPECT_TRUE(isLink(top + L"\\" + name)) << name;
     EXPECT_EQ(contentOf(top + L"\\" + name + L"\\file.bin"), std::string(bytes, 'x'))
         << "through the link";
     EXPECT_TRUE(isRealFolder(other.path() + L"\\" + name)) << name;
   }
   EXPECT_TRUE(isRealFolder(top + L"\\B"));
-  EXPECT_EQ(contentOf(top + L"\\B\\file.bin"), std::string(200, 'x'));
+  EXPECT_EQ(contentOf(top + L"\\B\\file.bin"), std::string(5000, 'x'));
   EXPECT_FALSE(exists(other.path() + L"\\B"));
   EXPECT_FALSE(exists(other.path() + L"\\B.mirafold-partial"));
   EXPECT_FALSE(exists(top + L"\\B.mirafold-moving"));
@@ -234,11 +251,12 @@ TEST_F(FolderSizesTest, AQueueKilledMidwayNamesAtTheNextStartTheFolderNotMoved) 
   if (other.path().empty()) GTEST_SKIP() << "D: is not mapped";
   for (const wchar_t* name : {L"A", L"B", L"C"})
     root.makeFolder(std::wstring(L"start\\top\\") + name);
-  // Made on the host at once: B long enough to copy that the kill falls inside it.
+  // Made on the host at once: B long enough to copy that the kill falls inside it; the room
+  // allocated makes the window list them A, B, C.
   ASSERT_TRUE(runOnHostIn(top,
-                          "/usr/bin/truncate -s 40M A/a.bin && /usr/bin/truncate -s 1K C/c.bin "
-                          "&& cd B && /usr/bin/seq 1500 | /usr/bin/xargs /usr/bin/truncate -s "
-                          "16K && cd .."));
+                          "/usr/bin/fallocate -l 40M A/a.bin && /usr/bin/fallocate -l 1K C/c.bin "
+                          "&& /usr/bin/fallocate -l 8K B/0.bin && cd B && /usr/bin/seq 1500 | "
+                          "/usr/bin/xargs /usr/bin/truncate -s 16K && cd .."));
   EXPECT_TRUE(moveAllThree(other.path()).starts_with(L"将把 3 个文件夹"));
   const HWND progress = app->waitForWindow(L"正在移动 2 / 3：B", 60s, L"MirafoldProgress");
   ASSERT_NE(progress, nullptr);

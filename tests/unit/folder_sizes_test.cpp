@@ -7,11 +7,12 @@
 namespace mirafold::sizes {
 namespace {
 
-// C:\Top: Big holds 1000 + 500 bytes, the 500 also named in Small (one file, two names), and a
-// link inside that leads to 5000 bytes on D:; Linked is itself a link to them; a file beside.
+// C:\Top, on a volume of 4 KB clusters: Big holds files of 1000 and 500 bytes, the 500 also named
+// in Small (one file, two names), and a link inside that leads to 5000 bytes on D:; Linked is
+// itself a link to them; a file beside.
 struct Sizes {
   Sizes() {
-    disk.addVolume(L'C');
+    disk.addVolume(L'C', {.clusterBytes = 4096});
     disk.addVolume(L'D');
     disk.addFile(L"D:\\Far\\huge.bin", std::wstring(5000, L'x'));
     disk.addFile(L"C:\\Top\\Big\\a.bin", std::wstring(1000, L'x'));
@@ -58,19 +59,19 @@ TEST(FolderSizes, EachSubfolderByItsOwnFilesWithoutLinksOrSecondNames) {
       {"whole",
        -1,
        0,
-       {L"Big|1.5 KB|2|t90|", L"Small|10 B|1|t40|", L"Linked|||t60|链接，不计入"},
-       L"“C:\\Top”中有 3 个子文件夹，合计 1.5 KB"},
+       {L"Big|8.0 KB|2|t90|", L"Small|4.0 KB|1|t40|", L"Linked|||t60|链接，不计入"},
+       L"“C:\\Top”中有 3 个子文件夹，合计 12.0 KB"},
       {"a folder below that cannot be listed",
        2,
        0,
-       {L"Big|1000 B|1|t10|1 个文件夹无法读取", L"Small|510 B|2|t40|",
+       {L"Small|8.0 KB|2|t40|", L"Big|4.0 KB|1|t10|1 个文件夹无法读取",
         L"Linked|||t60|链接，不计入"},
-       L"“C:\\Top”中有 3 个子文件夹，合计 1.5 KB"},
+       L"“C:\\Top”中有 3 个子文件夹，合计 12.0 KB"},
       {"cancelled after the first",
        -1,
        2,
-       {L"Big|1.5 KB|2|t90|", L"Small|||t40|已取消，未算完", L"Linked|||t60|链接，不计入"},
-       L"已取消：算完 1 个子文件夹，合计 1.5 KB"},
+       {L"Big|8.0 KB|2|t90|", L"Small|||t40|已取消，未算完", L"Linked|||t60|链接，不计入"},
+       L"已取消：算完 1 个子文件夹，合计 8.0 KB"},
       {"the folder itself unreadable", 0, 0, {}, L"无法读取“C:\\Top”"},
   };
   for (const auto& c : cases) {
@@ -88,13 +89,14 @@ TEST(FolderSizes, EachSubfolderByItsOwnFilesWithoutLinksOrSecondNames) {
   }
 }
 
-TEST(FolderSizes, SortsAndMovesTheChosenRowsThenMeasuresThemAfresh) {
+TEST(FolderSizes, SortsAndMovesTheChosenRowsThenMeasuresAfresh) {
   Sizes s;
   std::vector<std::vector<std::wstring>> moved;
   const MoveFolders move = [&](const std::vector<std::wstring>& folders) {
     moved.push_back(folders);
-    s.disk.rename(L"C:\\Top\\Big", L"D:\\Big");
-    s.disk.addLink(L"C:\\Top\\Big", L"D:\\Big");
+    s.disk.addFolder(L"C:\\Store");
+    s.disk.rename(L"C:\\Top\\Big", L"C:\\Store\\Big");
+    s.disk.addLink(L"C:\\Top\\Big", L"C:\\Store\\Big");
     s.disk.setTimes(L"C:\\Top\\Big", {1, 70});
   };
   s.window.whileOpen = [&](const platform::TableHandlers& h) {
@@ -125,12 +127,12 @@ TEST(FolderSizes, SortsAndMovesTheChosenRowsThenMeasuresThemAfresh) {
     EXPECT_TRUE(moved.empty());
     h.chosen({L"C:\\Top\\Big"}, kSizesMoveAway);
     EXPECT_EQ(moved, (std::vector<std::vector<std::wstring>>{{L"C:\\Top\\Big"}}));
-    // Only the rows moved are measured again: Small keeps what it had.
+    // Big is a link now, not counted; Small counts the file whose other name went with Big.
     h.sortBy(1);
     EXPECT_EQ(s.rows(),
-              (std::vector<std::wstring>{L"Small|10 B|1|t40|", L"Linked|||t60|链接，不计入",
+              (std::vector<std::wstring>{L"Small|8.0 KB|2|t40|", L"Linked|||t60|链接，不计入",
                                          L"Big|||t70|链接，不计入"}));
-    EXPECT_EQ(s.window.shown.summary, L"“C:\\Top”中有 3 个子文件夹，合计 10 B");
+    EXPECT_EQ(s.window.shown.summary, L"“C:\\Top”中有 3 个子文件夹，合计 8.0 KB");
   };
   s.sizes.show(L"C:\\Top", move);
 }

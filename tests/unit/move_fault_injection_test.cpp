@@ -356,6 +356,13 @@ TEST_P(MoveFaultTest, AnyOneOperationFailing) {
     const MoveResult result = run(fs);
     EXPECT_NE(result.outcome, MoveOutcome::Done) << "a failure nobody noticed";
     EXPECT_FALSE(fs.holdsAny()) << "folders held past the move's end";
+    // Told in a box with only OK: a reason, and no question.
+    const std::wstring told = endMessage(plan_, result).value_or(L"");
+    if (result.outcome == MoveOutcome::Unfinished) {
+      EXPECT_FALSE(result.reason.empty());
+      EXPECT_NE(told.find(result.reason), std::wstring::npos);
+    }
+    EXPECT_EQ(told.find(L'？'), std::wstring::npos) << std::string(told.begin(), told.end());
     fs.resetFaults();
     settle(fs, result);
     if (HasFatalFailure()) return;

@@ -373,9 +373,16 @@ MoveStatus FakeMoveFileSystem::list(const std::wstring& folder,
   entries.clear();
   const std::wstring real = resolve(folder, true);
   const std::wstring prefix = joinPath(real, L"");
+  const Volume* volume = volumeOf(real);
   for (auto it = nodes_.lower_bound(prefix); it != nodes_.end() && isBelow(it->first, real); ++it) {
     const std::wstring rest = it->first.substr(prefix.size());
-    if (rest.find(L'\\') == std::wstring::npos) entries.push_back({rest, infoOf(it->second)});
+    if (rest.find(L'\\') != std::wstring::npos) continue;
+    platform::EntryInfo info = infoOf(it->second);
+    // Each file's room as a listing by handle reports it: whole clusters.
+    if (info.kind == EntryKind::File && volume) {
+      info.allocated = move::spaceTaken(info.size, volume->clusterBytes);
+    }
+    entries.push_back({rest, info});
   }
   afterListing(folder);
   return MoveStatus::success();

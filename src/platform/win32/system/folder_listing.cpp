@@ -62,6 +62,7 @@ platform::MoveStatus Win32FolderListing::list(const std::wstring& folder,
             listedInfo(record.FileAttributes, tag, ticksOf(record.EndOfFile),
                        ticksOf(record.CreationTime), ticksOf(record.LastWriteTime));
         info.fileId = ticksOf(record.FileId);
+        info.allocated = ticksOf(record.AllocationSize);
         entries.push_back({std::wstring(name), info});
       }
       if (!record.NextEntryOffset) break;

@@ -46,10 +46,16 @@ struct Mailbox {
   std::vector<std::function<void()>> waiting;
 
   void post(std::function<void()> work) {
-    const std::lock_guard hold(lock);
-    if (!window) return;
-    waiting.push_back(std::move(work));
-    if (waiting.size() == 1) ::PostMessageW(window, kPosted, 0, 0);
+    HWND wake = nullptr;
+    {
+      const std::lock_guard hold(lock);
+      if (!window) return;
+      waiting.push_back(std::move(work));
+      if (waiting.size() == 1) wake = window;
+    }
+    // Outside the lock, which the window's thread takes: a message posted is a call to the
+    // system that may wait. The window outlives the worker, which it awaits before it goes.
+    if (wake) ::PostMessageW(wake, kPosted, 0, 0);
   }
   std::vector<std::function<void()>> take() {
     const std::lock_guard hold(lock);
@@ -75,6 +81,8 @@ struct Win32TableDialog::Window {
   bool batching = false;
   std::optional<platform::TableContent> latest;
   ULONGLONG shownAt = 0;
+  bool drawn = false;     // once: the first content is drawn whole
+  bool timerSet = false;  // kShowTimer will draw `latest`
   base::win32::UniqueFont font;
   HWND focus = nullptr;  // the control that had the focus when the window was last left
   bool closed = false;
@@ -144,7 +152,7 @@ struct Win32TableDialog::Window {
     }
     // Newer than anything still waiting to be drawn.
     latest.reset();
-    ::KillTimer(hwnd, kShowTimer);
+    if (std::exchange(timerSet, false)) ::KillTimer(hwnd, kShowTimer);
     shownAt = ::GetTickCount64();
     const std::vector<std::size_t> before = selectedRows();
     const LRESULT focused =
@@ -154,26 +162,60 @@ struct Win32TableDialog::Window {
             ? content.rows[static_cast<std::size_t>(focused)].key
             : std::wstring();
     const std::vector<std::wstring> selected = selectedKeys();
-    content = fresh;
-    ::SendMessageW(table, LVM_SETITEMCOUNT, content.rows.size(), LVSICF_NOSCROLL);
+    platform::TableContent shown = std::exchange(content, fresh);
+    const bool whole = !std::exchange(drawn, true);
+    // Only what changed is drawn again: while work fills the table the window stays free to
+    // answer, where a whole repaint each time would keep it busy.
+    if (content.rows.size() != shown.rows.size()) {
+      ::SendMessageW(table, LVM_SETITEMCOUNT, content.rows.size(),
+                     LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    }
+    reselect(before, selected, focusedKey);
+    const auto changed = [&](std::size_t row) {
+      return row >= shown.rows.size() || shown.rows[row] != content.rows[row];
+    };
+    std::size_t first = 0, last = content.rows.size();
+    while (first < last && !changed(first)) ++first;
+    while (last > first && !changed(last - 1)) --last;
+    if (first < last) ::SendMessageW(table, LVM_REDRAWITEMS, first, last - 1);
+    if (whole || content.rows.size() < shown.rows.size()) ::InvalidateRect(table, nullptr, TRUE);
+    if (whole || content.summary != shown.summary) {
+      ::SetDlgItemTextW(hwnd, kTableSummaryId, content.summary.c_str());
+    }
+    if (whole || content.busy != shown.busy) {
+      ::SetDlgItemTextW(hwnd, IDCANCEL, (content.busy ? texts->cancel : texts->close).c_str());
+    }
+    if (whole || content.sortColumn != shown.sortColumn || content.ascending != shown.ascending) {
+      showSortArrow();
+    }
+  }
+
+  // The rows chosen before (by key) chosen again where they are now; nothing touched when they
+  // stand where they stood.
+  void reselect(const std::vector<std::size_t>& before, const std::vector<std::wstring>& selected,
+                const std::wstring& focusedKey) {
+    std::vector<std::size_t> wanted;
+    std::optional<std::size_t> focusRow;
+    for (std::size_t row = 0; row < content.rows.size(); ++row) {
+      const std::wstring& key = content.rows[row].key;
+      if (std::find(selected.begin(), selected.end(), key) == selected.end()) continue;
+      wanted.push_back(row);
+      if (key == focusedKey) focusRow = row;
+    }
+    if (wanted.empty() && !content.rows.empty()) {
+      wanted.push_back(before.empty() ? 0 : std::min(before.front(), content.rows.size() - 1));
+      focusRow = wanted.front();
+    }
+    const LRESULT focusedNow =
+        ::SendMessageW(table, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED);
+    const bool sameFocus =
+        focusRow ? focusedNow == static_cast<LRESULT>(*focusRow) : focusedNow < 0;
+    if (wanted == before && sameFocus) return;
     LVITEMW none{};
     none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     ::SendMessageW(table, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
                    reinterpret_cast<LPARAM>(&none));
-    bool kept = false;
-    for (std::size_t row = 0; row < content.rows.size(); ++row) {
-      const std::wstring& key = content.rows[row].key;
-      if (std::find(selected.begin(), selected.end(), key) == selected.end()) continue;
-      select(row, key == focusedKey);
-      kept = true;
-    }
-    if (!kept && !content.rows.empty()) {
-      select(before.empty() ? 0 : std::min(before.front(), content.rows.size() - 1), true);
-    }
-    ::InvalidateRect(table, nullptr, TRUE);
-    ::SetDlgItemTextW(hwnd, kTableSummaryId, content.summary.c_str());
-    ::SetDlgItemTextW(hwnd, IDCANCEL, (content.busy ? texts->cancel : texts->close).c_str());
-    showSortArrow();
+    for (const std::size_t row : wanted) select(row, focusRow == row);
   }
 
   // Work on the worker thread; what it posts runs here, between messages.
@@ -199,7 +241,10 @@ struct Win32TableDialog::Window {
     if (since >= kShowEvery) {
       showLatest();
     } else {
-      ::SetTimer(hwnd, kShowTimer, static_cast<UINT>(kShowEvery - since), nullptr);
+      // Set once: what comes before it fires is drawn with it.
+      if (!std::exchange(timerSet, true)) {
+        ::SetTimer(hwnd, kShowTimer, static_cast<UINT>(kShowEvery - since), nullptr);
+      }
     }
   }
 
