@@ -111,7 +111,9 @@ class MoveFileSystem : public FolderListing {
   // Finishes `to`, the copy of `from` that copyFile has just made: its creation and last-write
   // times set to `times` (a copy is born now), its attributes `from`'s, `from`'s owner and
   // permissions given to it when `withSecurity`, and its flush to the disk begun: settleCopies()
-  // says when it is done. Until then a power cut may take the copy back.
+  // says when it is done. Until then a power cut may take the copy back. The finishing may go on
+  // while the next file is copied: its failure, naming its file, is told by a later finishCopy
+  // (whose own copy is then left unfinished) or by settleCopies().
   virtual MoveStatus finishCopy(const std::wstring& from, const std::wstring& to,
                                 const EntryTimes& times, bool withSecurity) = 0;
   // Every copy finished since the last settle on the disk, not only in the system's cache, when

@@ -208,6 +208,9 @@ void FakeMoveFileSystem::crash() {
     }
     node.content.resize(kept);
   }
+  // The process's copies in flight end with it, told to nobody.
+  unsettled_.clear();
+  lateFailure_.reset();
   throw SimulatedCrash{};
 }
 
@@ -520,7 +523,13 @@ MoveStatus FakeMoveFileSystem::copyFile(const std::wstring& from, const std::wst
 
 MoveStatus FakeMoveFileSystem::finishCopy(const std::wstring& from, const std::wstring& to,
                                           const platform::EntryTimes& times, bool withSecurity) {
-  if (auto fault = injectedFault()) return *fault;
+  // Finished in flight, as the system's copies are: a failure is told by the next finishCopy or
+  // by settleCopies, and the copy handed over meanwhile is left unfinished.
+  if (lateFailure_) return *std::exchange(lateFailure_, std::nullopt);
+  if (auto fault = injectedFault()) {
+    lateFailure_ = *fault;
+    return MoveStatus::success();
+  }
   if (auto changed = changedBelowHeld(to, false)) return *changed;
   const Node* source = at(from);
   Node* node = at(to);
@@ -528,7 +537,10 @@ MoveStatus FakeMoveFileSystem::finishCopy(const std::wstring& from, const std::w
   // One opening for writing, made before the DACL changes: the copy's own.
   node->times = {times.creation, keptTime(to, times.lastWrite)};
   if (withSecurity) {
-    if (MoveStatus given = giveSecurity(*source, to); !given.ok()) return given;
+    if (MoveStatus given = giveSecurity(*source, to); !given.ok()) {
+      lateFailure_ = given;
+      return MoveStatus::success();
+    }
   }
   // Its flush in flight: on the disk once settled.
   unsettled_.push_back(to);
@@ -538,6 +550,7 @@ MoveStatus FakeMoveFileSystem::finishCopy(const std::wstring& from, const std::w
 MoveStatus FakeMoveFileSystem::settleCopies() {
   // A failed settle leaves every copy in flight as it was: in the cache.
   const std::vector<std::wstring> settling = std::exchange(unsettled_, {});
+  const std::optional<MoveStatus> late = std::exchange(lateFailure_, std::nullopt);
   if (auto fault = injectedFault()) return *fault;
   for (const std::wstring& path : settling) {
     if (Node* node = at(path)) {
@@ -545,7 +558,7 @@ MoveStatus FakeMoveFileSystem::settleCopies() {
       flushVolumeOf(path);
     }
   }
-  return MoveStatus::success();
+  return late ? *late : MoveStatus::success();
 }
 
 MoveStatus FakeMoveFileSystem::copySecurity(const std::wstring& from, const std::wstring& to,

@@ -259,7 +259,8 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   long privateFolders_ = 0;
   long streamQueries_ = 0;
   bool restorePrivilege_ = true;
-  std::vector<std::wstring> unsettled_;  // copies finished, their flushes in flight
+  std::vector<std::wstring> unsettled_;              // copies finished, their flushes in flight
+  std::optional<platform::MoveStatus> lateFailure_;  // a finishing's, not told yet
 };
 
 }  // namespace mirafold::fakes

@@ -2,6 +2,8 @@
 
 #include <winioctl.h>
 
+#include <utility>
+
 #include "base/win32/final_path.h"
 #include "platform/win32/system/durable_file.h"
 
@@ -23,33 +25,31 @@ FlushPool::~FlushPool() {
   for (const auto& thread : threads_) ::WaitForSingleObject(thread.get(), INFINITE);
 }
 
-void FlushPool::flush(base::win32::UniqueFileHandle file, std::wstring path) {
+platform::MoveStatus FlushPool::hand(Finishing finishing) {
   if (threads_.empty()) {
-    // No worker could be started: flushed here, as a serial copy would.
-    if (!::FlushFileBuffers(file.get()) && !firstError_) {
-      firstError_ = ::GetLastError();
-      firstPath_ = std::move(path);
-    }
-    return;
+    // No worker could be started: finished here, as a serial copy would.
+    return finishing();
   }
   ::AcquireSRWLockExclusive(&lock_);
-  while (outstanding_ >= threads_.size())
+  while (outstanding_ >= threads_.size() && firstFailure_.ok()) {
     ::SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
-  ++outstanding_;
-  waiting_.push_back({std::move(file), std::move(path)});
+  }
+  platform::MoveStatus failed = firstFailure_;
+  if (failed.ok()) {
+    ++outstanding_;
+    waiting_.push_back(std::move(finishing));
+  }
   ::ReleaseSRWLockExclusive(&lock_);
   ::WakeAllConditionVariable(&changed_);
+  return failed;
 }
 
 platform::MoveStatus FlushPool::settle() {
   ::AcquireSRWLockExclusive(&lock_);
   while (outstanding_ > 0) ::SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
-  const DWORD error = firstError_;
-  const std::wstring path = std::move(firstPath_);
-  firstError_ = 0;
-  firstPath_.clear();
+  const platform::MoveStatus failed = std::exchange(firstFailure_, platform::MoveStatus::success());
   ::ReleaseSRWLockExclusive(&lock_);
-  return error ? statusOf(error, path) : platform::MoveStatus::success();
+  return failed;
 }
 
 DWORD WINAPI FlushPool::work(void* pool) {
@@ -64,16 +64,13 @@ void FlushPool::run() {
       ::SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
     }
     if (waiting_.empty()) break;
-    Job job = std::move(waiting_.front());
+    Finishing finishing = std::move(waiting_.front());
     waiting_.pop_front();
     ::ReleaseSRWLockExclusive(&lock_);
-    const DWORD error = ::FlushFileBuffers(job.file.get()) ? 0 : ::GetLastError();
-    job.file.reset();
+    platform::MoveStatus done = finishing();
+    finishing = nullptr;  // its handles closed before the copy counts as done
     ::AcquireSRWLockExclusive(&lock_);
-    if (error && !firstError_) {
-      firstError_ = error;
-      firstPath_ = std::move(job.path);
-    }
+    if (!done.ok() && firstFailure_.ok()) firstFailure_ = std::move(done);
     --outstanding_;
     ::WakeAllConditionVariable(&changed_);
   }

@@ -77,24 +77,52 @@ bool developerModeAllowsLinks() {
          developerMode == 1;
 }
 
+namespace {
+
+// The objects alive, and the token's state before the first of them switched it on.
+struct RestoreSwitch {
+  SRWLOCK lock = SRWLOCK_INIT;
+  unsigned users = 0;
+  HANDLE token = nullptr;
+  TOKEN_PRIVILEGES before{};
+  bool switched = false;
+};
+
+RestoreSwitch& restoreSwitch() {
+  static RestoreSwitch shared;
+  return shared;
+}
+
+}  // namespace
+
 RestorePrivilege::RestorePrivilege() {
+  RestoreSwitch& s = restoreSwitch();
+  ::AcquireSRWLockExclusive(&s.lock);
   TOKEN_PRIVILEGES wanted{};
   wanted.PrivilegeCount = 1;
   wanted.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-  if (!ownersCanBeKept() || !restoreLuid(wanted.Privileges[0].Luid) ||
-      !::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token_)) {
-    return;
+  if (s.users++ == 0 && ownersCanBeKept() && restoreLuid(wanted.Privileges[0].Luid) &&
+      ::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &s.token)) {
+    DWORD size = sizeof s.before;
+    // Succeeds also for a privilege the token lacks: only the last error tells.
+    s.switched =
+        ::AdjustTokenPrivileges(s.token, FALSE, &wanted, sizeof s.before, &s.before, &size) &&
+        ::GetLastError() == ERROR_SUCCESS;
   }
-  DWORD size = sizeof before_;
-  // Succeeds also for a privilege the token lacks: only the last error tells.
-  switched_ = ::AdjustTokenPrivileges(token_, FALSE, &wanted, sizeof before_, &before_, &size) &&
-              ::GetLastError() == ERROR_SUCCESS;
+  ::ReleaseSRWLockExclusive(&s.lock);
 }
 
 RestorePrivilege::~RestorePrivilege() {
-  // As it was before: the earlier state holds only what this object changed.
-  if (switched_) ::AdjustTokenPrivileges(token_, FALSE, &before_, 0, nullptr, nullptr);
-  if (token_) ::CloseHandle(token_);
+  RestoreSwitch& s = restoreSwitch();
+  ::AcquireSRWLockExclusive(&s.lock);
+  if (--s.users == 0) {
+    // As it was before: the earlier state holds only what the first object changed.
+    if (s.switched) ::AdjustTokenPrivileges(s.token, FALSE, &s.before, 0, nullptr, nullptr);
+    if (s.token) ::CloseHandle(s.token);
+    s.token = nullptr;
+    s.switched = false;
+  }
+  ::ReleaseSRWLockExclusive(&s.lock);
 }
 
 }  // namespace mirafold::win32

@@ -26,18 +26,14 @@ base::win32::UniqueKernelHandle userToken(DWORD window);
 bool developerModeAllowsLinks();
 
 // The restore privilege switched on for this object's life, and back off after, where the token
-// holds it.
+// holds it. The switch is the process's: copies finished on several threads share it, and the
+// last object to end puts it back as it was.
 class RestorePrivilege {
  public:
   RestorePrivilege();
   ~RestorePrivilege();
   RestorePrivilege(const RestorePrivilege&) = delete;
   RestorePrivilege& operator=(const RestorePrivilege&) = delete;
-
- private:
-  HANDLE token_ = nullptr;
-  TOKEN_PRIVILEGES before_{};
-  bool switched_ = false;
 };
 
 }  // namespace mirafold::win32

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -275,7 +276,8 @@ MoveStatus Win32MoveFileSystem::createPrivateFolder(const std::wstring& path) {
 }
 
 MoveStatus Win32MoveFileSystem::openSource(const std::wstring& from,
-                                           base::win32::UniqueFileHandle& source) {
+                                           base::win32::UniqueFileHandle& source,
+                                           FILE_BASIC_INFO& basic) {
   // Shared with readers only, as CopyFileExW opens it: a file another program writes is in use.
   const auto open = [&](bool followLink) {
     if (!held_.holds(from)) {
@@ -291,11 +293,8 @@ MoveStatus Win32MoveFileSystem::openSource(const std::wstring& from,
     return error ? statusOf(error, held_.refusedPath()) : MoveStatus::success();
   };
   if (MoveStatus st = open(false); !st.ok()) return st;
-  FILE_ATTRIBUTE_TAG_INFO tag{};
-  if (!::GetFileInformationByHandleEx(source.get(), FileAttributeTagInfo, &tag, sizeof tag)) {
-    return lastStatus(from);
-  }
-  if (!(tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return MoveStatus::success();
+  if (!basicInfoOf(source.get(), basic)) return lastStatus(from);
+  if (!(basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return MoveStatus::success();
   // The file became a link since it was listed: not followed.
   if (isLinkItself(source.get())) return statusOf(nt::kErrorLinkOnTheWay, from);
   // Another reparse point (a deduplicated file, one Windows compressed) keeps its data behind it:
@@ -308,7 +307,7 @@ MoveStatus Win32MoveFileSystem::openSource(const std::wstring& from,
     source.reset();
     return statusOf(nt::kErrorLinkOnTheWay, from);
   }
-  return MoveStatus::success();
+  return basicInfoOf(source.get(), basic) ? MoveStatus::success() : lastStatus(from);
 }
 
 MoveStatus Win32MoveFileSystem::createEntry(const std::wstring& path, DWORD access, ULONG share,
@@ -333,11 +332,10 @@ MoveStatus Win32MoveFileSystem::copyFile(const std::wstring& from, const std::ws
                                          const platform::CopyProgress& progress) {
   made_.reset();
   base::win32::UniqueFileHandle source;
-  if (MoveStatus st = openSource(from, source); !st.ok()) return st;
   FILE_BASIC_INFO original{};
+  if (MoveStatus st = openSource(from, source, original); !st.ok()) return st;
   FILE_STANDARD_INFO standard{};
-  if (!basicInfoOf(source.get(), original) ||
-      !::GetFileInformationByHandleEx(source.get(), FileStandardInfo, &standard, sizeof standard)) {
+  if (!::GetFileInformationByHandleEx(source.get(), FileStandardInfo, &standard, sizeof standard)) {
     return lastStatus(from);
   }
   // Every right its finishing needs, asked at its making: the copy is opened once for its data,
@@ -362,22 +360,21 @@ MoveStatus Win32MoveFileSystem::copyFile(const std::wstring& from, const std::ws
   if (error == ERROR_CANCELLED) return {MoveStatus::Code::Cancelled, {}, {}};
   if (error) return statusOf(error, error == ERROR_SHARING_VIOLATION ? from : to);
   fresh.keep();
-  made_ = OpenCopy{to, std::move(source), std::move(copy), access};
+  made_ = OpenCopy{to, std::move(source), original, std::move(copy), access};
   return MoveStatus::success();
 }
 
-MoveStatus Win32MoveFileSystem::finishCopy(const std::wstring& from, const std::wstring& to,
-                                           const platform::EntryTimes& times, bool withSecurity) {
-  // The copy copyFile has just made, still open: nothing reaches it by its name again.
-  if (!made_ || made_->to != to) return statusOf(ERROR_INVALID_HANDLE, to);
-  OpenCopy made = std::move(*made_);
-  made_.reset();
-  FILE_BASIC_INFO original{};
+namespace {
+
+// A copy's times, attributes and permissions given through its own handle, then its flush: the
+// work a finishing worker does, one opening of the copy for all of it.
+MoveStatus finishOpenCopy(HANDLE source, const FILE_BASIC_INFO& original, HANDLE copy, DWORD access,
+                          const platform::EntryTimes& times, bool withSecurity,
+                          const std::wstring& from, const std::wstring& to) {
   EntrySecurity security;
-  if (!basicInfoOf(made.source.get(), original)) return lastStatus(from);
   if (withSecurity) {
-    if (MoveStatus st = security.read(made.source.get(), from, false); !st.ok()) return st;
-    if (security.accessNeeded() & ~made.access) return statusOf(ERROR_ACCESS_DENIED, to);
+    if (MoveStatus st = security.read(source, from, false); !st.ok()) return st;
+    if (security.accessNeeded() & ~access) return statusOf(ERROR_ACCESS_DENIED, to);
   }
   // Times and attributes before permissions: the access was granted at the making, and
   // permissions that no longer let this process write the copy stop nothing after them.
@@ -386,21 +383,35 @@ MoveStatus Win32MoveFileSystem::finishCopy(const std::wstring& from, const std::
   given.LastWriteTime.QuadPart = static_cast<LONGLONG>(times.lastWrite);
   const DWORD attributes = original.FileAttributes & kSettableAttributes;
   given.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
-  if (!::SetFileInformationByHandle(made.copy.get(), FileBasicInfo, &given, sizeof given)) {
+  if (!::SetFileInformationByHandle(copy, FileBasicInfo, &given, sizeof given)) {
     return lastStatus(to);
   }
   if (withSecurity) {
-    if (MoveStatus st = security.apply(made.copy.get(), to); !st.ok()) return st;
+    if (MoveStatus st = security.apply(copy, to); !st.ok()) return st;
   }
-  // Flushed with others in flight; settleCopies() waits for it.
-  if (!flushes_) flushes_ = std::make_unique<FlushPool>(flushWorkersFor(made.copy.get()));
-  flushes_->flush(std::move(made.copy), to);
-  return MoveStatus::success();
+  return ::FlushFileBuffers(copy) ? MoveStatus::success() : lastStatus(to);
+}
+
+}  // namespace
+
+MoveStatus Win32MoveFileSystem::finishCopy(const std::wstring& from, const std::wstring& to,
+                                           const platform::EntryTimes& times, bool withSecurity) {
+  // The copy copyFile has just made, still open: nothing reaches it by its name again.
+  if (!made_ || made_->to != to) return statusOf(ERROR_INVALID_HANDLE, to);
+  if (!finishing_) finishing_ = std::make_unique<FlushPool>(flushWorkersFor(made_->copy.get()));
+  // Finished and flushed with others in flight, its handles closed by the worker; a failure is
+  // told by a later finishCopy or by settleCopies(), which waits for all.
+  auto made = std::make_shared<OpenCopy>(std::move(*made_));
+  made_.reset();
+  return finishing_->hand([made, from, times, withSecurity] {
+    return finishOpenCopy(made->source.get(), made->original, made->copy.get(), made->access, times,
+                          withSecurity, from, made->to);
+  });
 }
 
 MoveStatus Win32MoveFileSystem::settleCopies() {
   made_.reset();
-  return flushes_ ? flushes_->settle() : MoveStatus::success();
+  return finishing_ ? finishing_->settle() : MoveStatus::success();
 }
 
 MoveStatus Win32MoveFileSystem::nameCount(const std::wstring& file, std::uint32_t& names) {
@@ -766,7 +777,7 @@ MoveStatus Win32MoveFileSystem::ownedByOther(const std::wstring& path, bool& oth
 void Win32MoveFileSystem::letGo() {
   made_.reset();
   copyVolumeFlags_.reset();
-  flushes_.reset();
+  finishing_.reset();
   held_.letGo();
 }
 

@@ -81,16 +81,19 @@ class Win32MoveFileSystem : public platform::MoveFileSystem {
   platform::MoveStatus settleCopies() override;
 
  private:
-  // A copy copyFile made, open until finishCopy: its source, and itself with `access`.
+  // A copy copyFile made, open until finishCopy: its source with what it was, and itself with
+  // `access`.
   struct OpenCopy {
     std::wstring to;
     base::win32::UniqueFileHandle source;
+    FILE_BASIC_INFO original{};
     base::win32::UniqueFileHandle copy;
     DWORD access = 0;
   };
   // The file to copy opened for reading, shared with readers only: from its held folder, the file
-  // itself (Changed where it became a link).
-  platform::MoveStatus openSource(const std::wstring& from, base::win32::UniqueFileHandle& source);
+  // itself (Changed where it became a link); `basic`, what it is.
+  platform::MoveStatus openSource(const std::wstring& from, base::win32::UniqueFileHandle& source,
+                                  FILE_BASIC_INFO& basic);
   // `path` made new, a file or a folder as `options` say, with `attributes`: in its folder's
   // handle when held.
   platform::MoveStatus createEntry(const std::wstring& path, DWORD access, ULONG share,
@@ -128,7 +131,7 @@ class Win32MoveFileSystem : public platform::MoveFileSystem {
   HeldFolders held_;
   std::optional<OpenCopy> made_;
   std::optional<DWORD> copyVolumeFlags_;  // of the volume the move's copies go to
-  std::unique_ptr<FlushPool> flushes_;    // the flushes of one move's copies, made at its first
+  std::unique_ptr<FlushPool> finishing_;  // one move's copies finished, made at its first
   MoveFileSystemTexts texts_;
 };
 
