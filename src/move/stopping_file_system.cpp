@@ -27,6 +27,13 @@ MoveStatus StoppingFileSystem::list(const std::wstring& folder,
   return unlessStopped([&] { return files_.list(folder, entries); });
 }
 
+MoveStatus StoppingFileSystem::listInside(const platform::HeldFolder* parent,
+                                          const std::wstring& name,
+                                          std::unique_ptr<platform::HeldFolder>& held,
+                                          std::vector<platform::FolderEntry>& entries) {
+  return unlessStopped([&] { return files_.listInside(parent, name, held, entries); });
+}
+
 MoveStatus StoppingFileSystem::rename(const std::wstring& from, const std::wstring& to) {
   return unlessStopped([&] { return files_.rename(from, to); });
 }

@@ -35,7 +35,13 @@ LinkWalk walkLinks(platform::MoveFileSystem& files, platform::LinkProbe& probe,
                counted(count);
              }
            },
-       .unreadable = [&](const std::wstring&) { ++walk.unreadableFolders; }});
+       .unreadable = [&](const std::wstring&) { ++walk.unreadableFolders; },
+       // Listed as a folder, a link by the time it was reached: one of the links below all the
+       // same.
+       .link =
+           [&](const std::wstring& path) {
+             walk.links.push_back({path, platform::readLink(probe, path)});
+           }});
   count.links = walk.links.size();
   count.folder.clear();
   counted(count);

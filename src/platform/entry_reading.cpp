@@ -9,4 +9,9 @@ EntryKind moveKindOf(base::EntryKind kind, std::uint32_t attributes) {
   return folder ? EntryKind::Folder : EntryKind::File;
 }
 
+bool isNameSurrogateFile(const EntryInfo& info) {
+  return info.kind == EntryKind::File && (info.attributes & kAttributeLink) &&
+         base::isLink(base::listedKind(info.attributes, info.reparseTag, false));
+}
+
 }  // namespace mirafold::platform

@@ -18,4 +18,8 @@ inline constexpr std::uint32_t kTagSymbolicLink = base::kSymbolicLinkTag;
 // link itself. A cloud placeholder is a file or a folder (EntryInfo says it is one).
 EntryKind moveKindOf(base::EntryKind kind, std::uint32_t attributes);
 
+// A listed file that stands for another name (a file symbolic link, any other name surrogate):
+// it takes no room of its own.
+bool isNameSurrogateFile(const EntryInfo& info);
+
 }  // namespace mirafold::platform

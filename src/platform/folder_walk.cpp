@@ -1,7 +1,5 @@
 #include "platform/folder_walk.h"
 
-#include <algorithm>
-
 namespace mirafold::platform {
 namespace {
 
@@ -9,27 +7,54 @@ std::wstring below(const std::wstring& folder, const std::wstring& name) {
   return folder.ends_with(L'\\') ? folder + name : folder + L'\\' + name;
 }
 
+// One folder the walk is below: kept open, its subfolders still to walk.
+struct Level {
+  std::unique_ptr<HeldFolder> held;
+  std::wstring path;
+  std::vector<std::wstring> subfolders;
+  std::size_t next = 0;
+};
+
 }  // namespace
 
-bool walkFolders(FolderListing& files, const std::wstring& folder, const FolderVisits& visits) {
-  std::vector<std::wstring> pending{folder};
+bool entered(const EntryInfo& info) {
+  return info.kind == EntryKind::Folder && !info.cloudPlaceholder;
+}
+
+bool walkFolders(FolderListing& files, const std::wstring& folder, const FolderVisits& visits,
+                 const HeldFolder* inside) {
+  std::vector<Level> levels;  // one a depth
   std::vector<FolderEntry> entries;
-  while (!pending.empty()) {
-    if (visits.stop()) return false;
-    const std::wstring current = std::move(pending.back());
-    pending.pop_back();
-    entries.clear();
-    if (!files.list(current, entries).ok()) {
-      visits.unreadable(current);
+  // Lists `path`, named `name` in `parent`; true when it is to be walked below.
+  const auto open = [&](const HeldFolder* parent, const std::wstring& name, std::wstring path) {
+    std::unique_ptr<HeldFolder> held;
+    const MoveStatus status = files.listInside(parent, name, held, entries);
+    if (status.code == MoveStatus::Code::Changed) {
+      visits.link(path);
+      return;
+    }
+    if (!status.ok()) {
+      visits.unreadable(path);
+      return;
+    }
+    Level level{std::move(held), std::move(path), {}, 0};
+    for (const FolderEntry& entry : entries) {
+      if (entered(entry.info)) level.subfolders.push_back(entry.name);
+    }
+    visits.listed(level.path, entries);
+    levels.push_back(std::move(level));
+  };
+  if (visits.stop()) return false;
+  open(inside, inside ? folder.substr(folder.rfind(L'\\') + 1) : folder, folder);
+  while (!levels.empty()) {
+    Level& top = levels.back();
+    if (top.next == top.subfolders.size()) {
+      levels.pop_back();
       continue;
     }
-    const std::size_t firstChild = pending.size();
-    for (const FolderEntry& entry : entries) {
-      if (entry.info.kind == EntryKind::Folder) pending.push_back(below(current, entry.name));
-    }
-    // Listing order within each folder: the first subfolder is walked first.
-    std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(firstChild), pending.end());
-    visits.listed(current, entries);
+    if (visits.stop()) return false;
+    const std::wstring name = top.subfolders[top.next++];
+    open(top.held.get(), name, below(top.path, name));
   }
   return true;
 }

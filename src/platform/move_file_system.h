@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,13 @@ struct MoveStatus {
   static MoveStatus failure(std::wstring why) { return {Code::Failed, std::move(why), {}}; }
 };
 
+// A folder kept open while a walk is below it: what is opened inside it is looked up in it by
+// name, never again along a path that may have been changed since it was listed.
+class HeldFolder {
+ public:
+  virtual ~HeldFolder() = default;
+};
+
 // A folder's entries, which is all a walk of a tree needs.
 class FolderListing {
  public:
@@ -90,6 +98,13 @@ class FolderListing {
   // The folder's entries with their kind, attributes, size and times, "." and ".." left out,
   // links reported as links and not entered.
   virtual MoveStatus list(const std::wstring& folder, std::vector<FolderEntry>& entries) = 0;
+  // The same for the folder named `name` inside `parent` (without a parent, `name` is a whole
+  // path), which is opened itself, never what a link there leads to, and kept in `held`; the
+  // name is taken as it stands ("x." is not "x"). Changed when it is no folder now (a link was
+  // put in its place since `parent` was listed): it is not listed.
+  virtual MoveStatus listInside(const HeldFolder* parent, const std::wstring& name,
+                                std::unique_ptr<HeldFolder>& held,
+                                std::vector<FolderEntry>& entries) = 0;
 };
 
 // Told the bytes of the current file copied so far; returns false to cancel the copy.

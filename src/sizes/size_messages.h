@@ -15,6 +15,7 @@ inline constexpr std::wstring_view kColumnNote = L"备注";
 
 inline constexpr std::wstring_view kNoteWaiting = L"等待计算";
 inline constexpr std::wstring_view kNoteLink = L"链接，不计入";
+inline constexpr std::wstring_view kNoteCloud = L"在云端，未计入";
 inline constexpr std::wstring_view kNoteCancelled = L"已取消，未算完";
 inline constexpr std::wstring_view kNoteUnreadable = L"%1 个文件夹无法读取";
 

@@ -7,6 +7,7 @@
 
 #include "base/path_rules.h"
 #include "base/text.h"
+#include "platform/folder_walk.h"
 
 namespace mirafold::sizes {
 namespace {
@@ -42,6 +43,8 @@ std::wstring noteOf(const SizeRow& row, bool cancelled) {
   switch (row.state) {
     case SizeRow::State::Link:
       return std::wstring(kNoteLink);
+    case SizeRow::State::Cloud:
+      return std::wstring(kNoteCloud);
     case SizeRow::State::Waiting:
       return std::wstring(cancelled ? kNoteCancelled : kNoteWaiting);
     case SizeRow::State::Measured:
@@ -111,7 +114,9 @@ void SizeOverview::measure(const platform::TablePost& post) {
     return time && s_.timeText ? s_.timeText(time) : std::wstring();
   };
   std::vector<platform::FolderEntry> entries;
-  if (!s_.files.list(folder, entries).ok()) {
+  // Kept open: each subfolder is opened by its name inside it.
+  std::unique_ptr<platform::HeldFolder> held;
+  if (!s_.files.listInside(nullptr, folder, held, entries).ok()) {
     post([this] {
       unreadable_ = true, busy_ = false;
       s_.window.show(content());
@@ -123,7 +128,10 @@ void SizeOverview::measure(const platform::TablePost& post) {
     const bool link = entry.info.kind == platform::EntryKind::Link;
     if (!link && entry.info.kind != platform::EntryKind::Folder) continue;
     const std::wstring path = base::joinPath(folder, entry.name);
-    SizeRow row{path, entry.name, link ? SizeRow::State::Link : SizeRow::State::Waiting, {}};
+    const SizeRow::State state = link                            ? SizeRow::State::Link
+                                 : platform::entered(entry.info) ? SizeRow::State::Waiting
+                                                                 : SizeRow::State::Cloud;
+    SizeRow row{path, entry.name, state, {}};
     row.size.lastChange = entry.info.times.lastWrite;
     row.lastChangeText = timeText(row.size.lastChange);
     found.push_back(std::move(row));
@@ -177,14 +185,15 @@ void SizeOverview::measure(const platform::TablePost& post) {
           if (size.folders - lastReport < kFoldersPerReport) return;
           lastReport = size.folders;
           hand(nullptr, folders + size.folders, files + size.files);
-        });
+        },
+        held.get());
     folders += row.size.folders;
     files += row.size.files;
     if (!row.size.complete) {
       stopped = true;
       break;
     }
-    row.state = SizeRow::State::Measured;
+    row.state = row.size.link ? SizeRow::State::Link : SizeRow::State::Measured;
     row.lastChangeText = timeText(row.size.lastChange);
     hand(&row, folders, files);
   }

@@ -49,7 +49,8 @@ using MoveFolders = std::function<void(const std::vector<std::wstring>& folders)
 // One subfolder's row.
 struct SizeRow {
   std::wstring path, name;
-  enum class State { Waiting, Measured, Link } state = State::Waiting;
+  // Cloud: a cloud folder, not on this PC (or not whole): listing it would fetch it, so it is not.
+  enum class State { Waiting, Measured, Link, Cloud } state = State::Waiting;
   FolderSize size;
   // Of size.lastChange, made on the worker: the table is built often, the time read slowly.
   std::wstring lastChangeText;

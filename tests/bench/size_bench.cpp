@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include <atomic>
@@ -61,7 +62,8 @@ Totals sizesWalk(const std::wstring& tree) {
   win32::Win32FolderListing listing;
   std::vector<platform::FolderEntry> entries;
   Totals totals;
-  if (!listing.list(tree, entries).ok()) return totals;
+  std::unique_ptr<platform::HeldFolder> held;
+  if (!listing.listInside(nullptr, tree, held, entries).ok()) return totals;
   sizes::SeenFiles seen;
   for (const platform::FolderEntry& entry : entries) {
     if (entry.info.kind == platform::EntryKind::File) {
@@ -72,7 +74,7 @@ Totals sizesWalk(const std::wstring& tree) {
     sizes::FolderSize size;
     sizes::measureFolder(
         listing, tree + L"\\" + entry.name, size, seen, [] { return false; },
-        [](const sizes::FolderSize&) {});
+        [](const sizes::FolderSize&) {}, held.get());
     totals.bytes += size.onDisk;
     totals.files += size.files;
   }

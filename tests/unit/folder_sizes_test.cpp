@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "fakes/fake_move_file_system.h"
 #include "fakes/fake_table_window.h"
 #include "sizes/size_overview.h"
@@ -135,6 +137,58 @@ TEST(FolderSizes, SortsAndMovesTheChosenRowsThenMeasuresAfresh) {
     EXPECT_EQ(s.window.shown.summary, L"“C:\\Top”中有 3 个子文件夹，合计 8.0 KB");
   };
   s.sizes.show(L"C:\\Top", move);
+}
+
+// The walk's rules on what it enters and counts, on C:\T: a.bin and S\b.bin, and D:\Victim.
+TEST(FolderSizes, NeitherLinksNorCloudFoldersNorUnknownNumbersMislead) {
+  using Disk = fakes::FakeMoveFileSystem;
+  const struct {
+    const char* name;
+    std::function<void(Disk&)> make;
+    std::wstring root;
+    std::uint64_t files;
+    std::size_t folders;
+    bool link;
+  } cases[] = {
+      {"plain", [](Disk&) {}, L"C:\\T", 2, 2, false},
+      {"a file link", [](Disk& d) { d.addFileLink(L"C:\\T\\S\\l.bin", L"C:\\T\\a.bin"); }, L"C:\\T",
+       2, 2, false},
+      {"files of an unknown number (all ones)",
+       [](Disk& d) {
+         d.giveFileId(L"C:\\T\\a.bin", ~std::uint64_t{0});
+         d.giveFileId(L"C:\\T\\S\\b.bin", ~std::uint64_t{0});
+       },
+       L"C:\\T", 2, 2, false},
+      {"a cloud folder",
+       [](Disk& d) {
+         d.addFolder(L"C:\\T\\Cloud", platform::kAttributeRecallOnDataAccess);
+         d.addFile(L"C:\\T\\Cloud\\c.bin", L"c");
+       },
+       L"C:\\T", 2, 2, false},
+      {"S swapped for a link after T was listed",
+       [](Disk& d) { d.attack(Disk::Attack::LinkToVictim, 0, L"D:\\Victim"); }, L"C:\\T", 1, 1,
+       false},
+      {"the folder itself a link", [](Disk& d) { d.addLink(L"C:\\L", L"C:\\T"); }, L"C:\\L", 0, 0,
+       true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Disk disk;
+    disk.addVolume(L'C');
+    disk.addVolume(L'D');
+    disk.addFile(L"C:\\T\\a.bin", L"a");
+    disk.addFile(L"C:\\T\\S\\b.bin", L"b");
+    disk.addFile(L"D:\\Victim\\v.bin", L"v");
+    c.make(disk);
+    FolderSize size;
+    SeenFiles seen;
+    measureFolder(
+        disk, c.root, size, seen, [] { return false; }, [](const FolderSize&) {});
+    EXPECT_EQ(size.files, c.files);
+    EXPECT_EQ(size.folders, c.folders);
+    EXPECT_EQ(size.link, c.link);
+    EXPECT_TRUE(size.complete);
+  }
 }
 
 }  // namespace

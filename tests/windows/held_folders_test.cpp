@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -232,6 +233,21 @@ TEST_F(HeldFoldersTest, ACopyNeverFollowsAFolderSwappedAfterItWasReached) {
   }
   EXPECT_EQ(contentOf(copied), from.ok() ? "inner" : "<missing>");
   EXPECT_EQ(picture(tree_.at(L"victim")), victim_);
+}
+
+// A walk opens each folder inside its parent's handle: a folder swapped for a link after its parent
+// was listed is reported, not entered; the folder itself, renamed away, is still listed by name.
+TEST_F(HeldFoldersTest, AWalkNeverEntersAFolderSwappedAfterItsParentWasListed) {
+  std::vector<platform::FolderEntry> entries;
+  std::unique_ptr<platform::HeldFolder> folder, sub;
+  ASSERT_TRUE(files_.listInside(nullptr, held_ + L"\\folder", folder, entries).ok());
+  swapForLink(L"folder/sub", L"victim");
+  const MoveStatus swapped = files_.listInside(folder.get(), L"sub", sub, entries);
+  EXPECT_EQ(swapped.code, MoveStatus::Code::Changed) << swapped.reason;
+  EXPECT_TRUE(entries.empty());
+  ASSERT_TRUE(files_.listInside(folder.get(), L"sub.away", sub, entries).ok());
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].name, L"inner.txt");
 }
 
 // The everyday work below a held folder, through handles: what the move does to a tree.

@@ -391,6 +391,27 @@ MoveStatus FakeMoveFileSystem::list(const std::wstring& folder,
   return MoveStatus::success();
 }
 
+// As a handle would: the entry itself is opened, where its parent is now.
+MoveStatus FakeMoveFileSystem::listInside(const platform::HeldFolder* parent,
+                                          const std::wstring& name,
+                                          std::unique_ptr<platform::HeldFolder>& held,
+                                          std::vector<platform::FolderEntry>& entries) {
+  struct Opened final : platform::HeldFolder {
+    std::wstring real;
+  };
+  const std::wstring path =
+      parent ? joinPath(static_cast<const Opened*>(parent)->real, name) : name;
+  const Node* node = find(resolve(path, false));
+  if (node && node->kind != EntryKind::Folder) {
+    return MoveStatus{MoveStatus::Code::Changed, L"no folder now: " + path, path};
+  }
+  auto opened = std::make_unique<Opened>();
+  opened->real = resolve(path, true);
+  const MoveStatus status = list(path, entries);
+  if (status.ok()) held = std::move(opened);
+  return status;
+}
+
 bool FakeMoveFileSystem::refuses(const std::wstring& path) const {
   return !refusing_.empty() && parentOf(resolve(path, false)) == refusing_;
 }

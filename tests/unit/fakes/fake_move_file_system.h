@@ -146,6 +146,9 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   platform::MoveStatus inspect(const std::wstring& path, platform::EntryInfo& info) override;
   platform::MoveStatus list(const std::wstring& folder,
                             std::vector<platform::FolderEntry>& entries) override;
+  platform::MoveStatus listInside(const platform::HeldFolder* parent, const std::wstring& name,
+                                  std::unique_ptr<platform::HeldFolder>& held,
+                                  std::vector<platform::FolderEntry>& entries) override;
   platform::MoveStatus rename(const std::wstring& from, const std::wstring& to) override;
   platform::MoveStatus createFolder(const std::wstring& path) override;
   platform::MoveStatus copyFile(const std::wstring& from, const std::wstring& to,

@@ -11,6 +11,9 @@ class Win32FolderListing final : public platform::FolderListing {
  public:
   platform::MoveStatus list(const std::wstring& folder,
                             std::vector<platform::FolderEntry>& entries) override;
+  platform::MoveStatus listInside(const platform::HeldFolder* parent, const std::wstring& name,
+                                  std::unique_ptr<platform::HeldFolder>& held,
+                                  std::vector<platform::FolderEntry>& entries) override;
 };
 
 }  // namespace mirafold::win32

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/win32/entry_reader.h"
+#include "base/win32/final_path.h"
 #include "base/win32/nt_files.h"
 #include "platform/entry_reading.h"
 
@@ -63,6 +64,16 @@ bool isLinkItself(HANDLE entry) {
   if (!::GetFileInformationByHandleEx(entry, FileAttributeTagInfo, &info, sizeof info)) return true;
   return (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
          base::isLink(base::listedKind(info.FileAttributes, info.ReparseTag, false));
+}
+
+bool sameName(std::wstring_view a, std::wstring_view b) {
+  return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool reachedItself(HANDLE opened, const std::wstring& expected) {
+  const auto real = nt::finalPathOf(opened);
+  return real && sameName(*real, expected);
 }
 
 DWORD listThrough(HANDLE folder, std::vector<platform::FolderEntry>& entries) {

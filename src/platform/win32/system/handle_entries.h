@@ -23,6 +23,14 @@ platform::EntryInfo listedInfo(DWORD attributes, DWORD tag, std::uint64_t size,
 // system cannot tell.
 bool isLinkItself(HANDLE entry);
 
+// Two names of one entry, as the file system compares them (without regard to case).
+bool sameName(std::wstring_view a, std::wstring_view b);
+
+// Wine 8 opens what a host link leads to even when asked for the link itself (and then deletes
+// or renames that): an opening reached the entry itself only where it really is where its
+// folder and name say.
+bool reachedItself(HANDLE opened, const std::wstring& expected);
+
 // `folder`'s entries, "." and ".." left out; a Win32 error, or 0.
 DWORD listThrough(HANDLE folder, std::vector<platform::FolderEntry>& entries);
 

@@ -16,11 +16,6 @@ using platform::MoveStatus;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr ACCESS_MASK kFolderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
 
-bool sameName(std::wstring_view a, std::wstring_view b) {
-  return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
 // Without a trailing backslash, but for a drive's root ("C:\").
 std::wstring trimmed(std::wstring path) {
   while (path.size() > 3 && path.back() == L'\\') path.pop_back();
@@ -55,14 +50,6 @@ std::wstring joined(const std::wstring& folder, std::wstring_view name) {
 // `path` up to the end of `name`, one of its names.
 std::wstring upTo(const std::wstring& path, std::wstring_view name) {
   return path.substr(0, static_cast<std::size_t>(name.data() + name.size() - path.data()));
-}
-
-// Wine 8 opens what a host link leads to even when asked for the link itself (and then deletes
-// or renames that): an opening reached the entry itself only where it really is where its
-// folder and name say.
-bool reachedItself(HANDLE opened, const std::wstring& expected) {
-  const auto real = nt::finalPathOf(opened);
-  return real && sameName(*real, expected);
 }
 
 // Wine deletes and renames by the name an entry had when it was opened, not by its handle: after

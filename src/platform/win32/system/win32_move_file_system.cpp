@@ -225,6 +225,13 @@ DWORD Win32MoveFileSystem::renameThroughHandles(const std::wstring& from, const 
   return renameThrough(entry.get(), folder.get(), nameOf(to));
 }
 
+MoveStatus Win32MoveFileSystem::listInside(const platform::HeldFolder* parent,
+                                           const std::wstring& name,
+                                           std::unique_ptr<platform::HeldFolder>& held,
+                                           std::vector<platform::FolderEntry>& entries) {
+  return walkListing_.listInside(parent, name, held, entries);
+}
+
 MoveStatus Win32MoveFileSystem::rename(const std::wstring& from, const std::wstring& to) {
   // No copy between volumes and no replacing: the engine decides both.
   DWORD error = 0;

@@ -18,6 +18,7 @@
 #include "base/win32/handles.h"
 #include "platform/move_file_system.h"
 #include "platform/win32/system/flush_pool.h"
+#include "platform/win32/system/folder_listing.h"
 #include "platform/win32/system/held_folders.h"
 
 namespace mirafold::win32 {
@@ -41,6 +42,9 @@ class Win32MoveFileSystem : public platform::MoveFileSystem {
   platform::MoveStatus inspect(const std::wstring& path, platform::EntryInfo& info) override;
   platform::MoveStatus list(const std::wstring& folder,
                             std::vector<platform::FolderEntry>& entries) override;
+  platform::MoveStatus listInside(const platform::HeldFolder* parent, const std::wstring& name,
+                                  std::unique_ptr<platform::HeldFolder>& held,
+                                  std::vector<platform::FolderEntry>& entries) override;
   platform::MoveStatus rename(const std::wstring& from, const std::wstring& to) override;
   platform::MoveStatus createFolder(const std::wstring& path) override;
   platform::MoveStatus copyFile(const std::wstring& from, const std::wstring& to,
@@ -129,6 +133,8 @@ class Win32MoveFileSystem : public platform::MoveFileSystem {
 
   LinkCommands links_;
   HeldFolders held_;
+  // The walks below a folder (the links overview) go by handle, as the folder sizes do.
+  Win32FolderListing walkListing_;
   std::optional<OpenCopy> made_;
   std::optional<DWORD> copyVolumeFlags_;  // of the volume the move's copies go to
   std::unique_ptr<FlushPool> finishing_;  // one move's copies finished, made at its first

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <iterator>
 #include <memory>
 #include <mutex>
@@ -75,6 +76,7 @@ struct Win32TableDialog::Window {
   std::shared_ptr<Mailbox> mailbox = std::make_shared<Mailbox>();
   std::thread worker;
   std::atomic<bool> working = false;
+  std::atomic<DWORD> workerId = 0;  // to cancel an opening it is blocked in
   // While posted work runs, what it shows waits, and only the last is drawn, at most every
   // kShowEvery ms: a worker that posts faster than the table draws never holds the window behind
   // a backlog.
@@ -222,7 +224,9 @@ struct Win32TableDialog::Window {
   void start(platform::TableWork work) {
     if (worker.joinable()) worker.join();
     working = true;
+    workerId = 0;
     worker = std::thread([this, work = std::move(work), mailbox = mailbox] {
+      workerId = ::GetCurrentThreadId();
       try {
         work([mailbox](std::function<void()> job) { mailbox->post(std::move(job)); });
       } catch (...) {
@@ -253,14 +257,32 @@ struct Win32TableDialog::Window {
   }
 
   // The window has gone: the work is asked to stop, and awaited; what it still posts is dropped.
+  // The work stops between two folders; an opening it hangs in (a server gone, a cloud provider
+  // fetching) is cancelled, again until it has stopped, the program's windows drawn meanwhile.
   void endWork() {
     {
       const std::lock_guard hold(mailbox->lock);
       mailbox->window = nullptr;
       mailbox->waiting.clear();
     }
-    if (working && handlers->stop) handlers->stop();
+    if (working) {
+      if (handlers->stop) handlers->stop();
+      ::ShowWindow(hwnd, SW_HIDE);
+      waitWithWindowsDrawn(
+          [&] {
+            cancelBlockedIo();
+            return !working;
+          },
+          std::chrono::steady_clock::time_point::max());
+    }
     if (worker.joinable()) worker.join();
+  }
+
+  void cancelBlockedIo() {
+    const DWORD id = workerId;
+    if (!id) return;
+    const base::win32::UniqueKernelHandle thread(::OpenThread(THREAD_TERMINATE, FALSE, id));
+    if (thread) ::CancelSynchronousIo(thread.get());
   }
 
   // A message box a road opened gives the owner its input back when it closes, and the owner is
