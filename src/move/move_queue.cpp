@@ -122,7 +122,7 @@ std::optional<UnfinishedQueue> findUnfinishedQueue(platform::MoveFileSystem& fil
     return std::nullopt;
   }
   std::wstring text;
-  UnfinishedQueue queue{path, {}};
+  UnfinishedQueue queue;
   // One that cannot be read names nothing, and goes.
   if (files.readJournal(path, text).ok()) queue.folders = parseQueue(text).value_or(queue.folders);
   return queue;

@@ -61,7 +61,6 @@ void forgetQueue(platform::MoveFileSystem& files, const std::wstring& journalFol
 
 // A queue a kill cut short, found at the next start.
 struct UnfinishedQueue {
-  std::wstring journalPath;
   std::vector<std::wstring> folders;
 };
 

@@ -786,6 +786,23 @@ TEST(MoveQueue, AKillMidQueueIsRecoveredAndTheFolderNotStartedNamed) {
   EXPECT_TRUE(w.messages.shown.empty());
 }
 
+// A folder refused for want of rights is undone as any failure, and its line says the road to the
+// administrator's offer: moving it alone.
+TEST(MoveQueue, AFolderRefusedForRightsIsToldToMoveAlone) {
+  QueueWorld w;
+  w.disk.refuseChangesIn(L"C:\\Games");
+  w.messages.answers = {true};
+  w.move();
+  const std::wstring& end = w.messages.shown.back();
+  const std::wstring alone = std::wstring(kQueueAloneForRights) + L"\r\n";
+  EXPECT_TRUE(end.starts_with(L"已移动 0 / 3 个文件夹：")) << end.size();
+  EXPECT_NE(end.find(alone + L"“C:\\Games\\Tools”"), std::wstring::npos);
+  EXPECT_NE(end.find(alone + L"“C:\\Games\\Music”"), std::wstring::npos);
+  EXPECT_TRUE(end.ends_with(kQueueAloneForRights));
+  EXPECT_TRUE(w.processes.elevated.empty());
+  EXPECT_EQ(w.kindAt(L"C:\\Games\\Tools"), EntryKind::Folder);
+}
+
 // One road that moves at a time. The queue's progress window serves every window of the thread,
 // and another window of the program may start meanwhile: a second road from inside the queue is
 // refused before it asks anything; the other window's start says nothing and leaves the queue's
