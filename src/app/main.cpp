@@ -44,6 +44,7 @@
 #include "platform/win32/system/system_services.h"
 #include "platform/win32/system/win32_app_folders.h"
 #include "platform/win32/system/win32_link_probe.h"
+#include "platform/win32/system/win32_move_lock.h"
 #include "platform/win32/system/win32_nt_volume.h"
 #include "platform/win32/system/win32_pipes.h"
 #include "platform/win32/system/win32_running_programs.h"
@@ -278,6 +279,8 @@ int run(HINSTANCE instance) {
       {.files = sizeListing, .window = sizeTable, .timeText = win32::localTimeText});
   overview::LinkOverview linksBelow(
       {.files = moveFiles, .probe = linkProbe, .progress = linksWalk, .window = linkTable});
+  const std::wstring journalFolder = win32::moveJournalFolder();
+  win32::Win32MoveLock moveLock(base::joinPath(journalFolder, L"moves.lock"));
   move::MoveHandlers moves({.dir1 = dir1, .dir2 = dir2},
                            {.files = moveFiles,
                             .messages = messages,
@@ -290,7 +293,8 @@ int run(HINSTANCE instance) {
                             .errors = errors,
                             .programs = runningPrograms,
                             .paths = files,
-                            .journalFolder = win32::moveJournalFolder(),
+                            .lock = moveLock,
+                            .journalFolder = journalFolder,
                             .helperJournalFolder = win32::protectedJournalFolder(),
                             .programPath = program.programPath(),
                             .appFolders = win32::appFolders(),

@@ -46,6 +46,24 @@ std::size_t rootLength(std::wstring_view p) {
   return 0;
 }
 
+bool isPlainAbsolutePath(std::wstring_view path) {
+  const std::size_t root = rootLength(path);
+  if (root == 0 || path.find(L'/') != std::wstring_view::npos) return false;
+  std::wstring_view rest = path.substr(root);
+  if (rest.find_first_of(L":*?\"<>|") != std::wstring_view::npos ||
+      std::any_of(rest.begin(), rest.end(), [](wchar_t c) { return c < 0x20; })) {
+    return false;
+  }
+  while (!rest.empty()) {
+    const std::size_t cut = rest.find(L'\\');
+    const std::wstring_view part = rest.substr(0, cut);
+    if (part.empty() || part == L"." || part == L"..") return false;
+    if (cut == std::wstring_view::npos) break;
+    rest.remove_prefix(cut + 1);
+  }
+  return true;
+}
+
 bool isDriveRoot(std::wstring_view p) {
   // "C:" as well: a path of the root with its separator trimmed, which no move may take.
   if (p.size() == 2 && isLetter(p[0]) && p[1] == L':') return true;

@@ -11,6 +11,10 @@ namespace mirafold::base {
 // "\\server\share" for a share. 0 when the path has no root we know.
 std::size_t rootLength(std::wstring_view path);
 
+// An absolute path with no part that could lead out of where it seems to lie ("", ".", "..") and
+// no character a name never holds (a control character, a wildcard, ':' of a stream, '/').
+bool isPlainAbsolutePath(std::wstring_view path);
+
 // True for a drive root such as "C:\" (or "C:/", "C:", or "\\?\C:\").
 bool isDriveRoot(std::wstring_view path);
 

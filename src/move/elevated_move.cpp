@@ -23,21 +23,6 @@ constexpr std::array<std::pair<HelperTask, std::wstring_view>, 3> kTaskNames{{
     {HelperTask::Undo, L"undo"},
 }};
 
-// An absolute path with no part that could lead out of where it seems to lie.
-bool isPlainAbsolutePath(std::wstring_view path) {
-  const std::size_t root = base::rootLength(path);
-  if (root == 0 || path.find(L'/') != std::wstring_view::npos) return false;
-  std::wstring_view rest = path.substr(root);
-  while (!rest.empty()) {
-    const std::size_t cut = rest.find(L'\\');
-    const std::wstring_view part = rest.substr(0, cut);
-    if (part.empty() || part == L"." || part == L"..") return false;
-    if (cut == std::wstring_view::npos) break;
-    rest.remove_prefix(cut + 1);
-  }
-  return true;
-}
-
 // The helper's question names the move as it will be made: the direction, where the folder is
 // and where it goes, each as one plain line (a folder's name may hold direction marks).
 std::wstring questionFor(HelperTask task, const MovePlan& plan) {
@@ -120,11 +105,11 @@ class HelperRun {
       const std::lock_guard hold(lock_);
       asked = *asked_;
     }
-    if (!isPlainAbsolutePath(s_.journalFolder)) {
+    if (!base::isPlainAbsolutePath(s_.journalFolder)) {
       return base::fillIn(kNoProtectedJournal, {s_.journalFolder});
     }
     const std::wstring journal = journalPathFor(s_.journalFolder, asked);
-    if (!isPlainAbsolutePath(asked.origin) || !isPlainAbsolutePath(asked.final)) {
+    if (!base::isPlainAbsolutePath(asked.origin) || !base::isPlainAbsolutePath(asked.final)) {
       return base::fillIn(kUntrustedEntry, {journal});
     }
     if (r_.task == HelperTask::Move) return refusalOfFreshMove(asked);

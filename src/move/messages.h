@@ -149,8 +149,17 @@ inline constexpr std::wstring_view kQueueFolderLine = L"“%1”：%2";
 inline constexpr std::wstring_view kQueueMovingTitle = L"正在移动 %1 / %2：%3";
 inline constexpr std::wstring_view kQueueEnded = L"已移动 %1 / %2 个文件夹：";
 inline constexpr std::wstring_view kQueueNotStarted = L"未开始";
-// At the next start, after a kill cut a queue short and its move under way was recovered.
-inline constexpr std::wstring_view kQueueCutShort = L"上次的移动队列未完成，以下文件夹未移动：";
+// Said after a folder's failure for want of rights: the offer comes only to a move made alone.
+inline constexpr std::wstring_view kQueueAloneForRights =
+    L"（单独移动此文件夹时，可选择以管理员身份移动）";
+inline constexpr std::wstring_view kQueueTooLong = L"一次最多移动 %1 个文件夹，请分批选择。";
+// At the next start, after a kill cut a queue short and its move under way was recovered; then
+// the folders, one a line, under each heading that has any.
+inline constexpr std::wstring_view kQueueCutShort = L"上次的移动队列未完成。";
+inline constexpr std::wstring_view kQueueCutShortMoved = L"已移动（原处已创建链接）：";
+inline constexpr std::wstring_view kQueueCutShortNotMoved = L"未移动：";
+// A move, queue or recovery is already under way, in this window or another of the program's.
+inline constexpr std::wstring_view kAnotherMoveUnderWay = L"另一项移动正在进行。请等它结束后再试。";
 
 // The progress window's title and button.
 inline constexpr std::wstring_view kMovingTitle = L"正在移动";

@@ -24,6 +24,21 @@ platform::EntryKind kindOf(platform::MoveFileSystem& files, const std::wstring& 
   return info.kind;
 }
 
+class Turn final : public platform::MoveLock::Held {
+ public:
+  Turn(bool& moving, std::unique_ptr<platform::MoveLock::Held> lock)
+      : moving_(moving), lock_(std::move(lock)) {
+    moving_ = true;
+  }
+  ~Turn() override { moving_ = false; }
+  Turn(const Turn&) = delete;
+  Turn& operator=(const Turn&) = delete;
+
+ private:
+  bool& moving_;
+  std::unique_ptr<platform::MoveLock::Held> lock_;
+};
+
 }  // namespace
 
 MoveHandlers::MoveHandlers(MoveControls controls, MoveServices services)
@@ -54,10 +69,10 @@ void MoveHandlers::choose(Side side, const std::wstring& folder, int command) {
   if (!offered) return;
   switch (command) {
     case kCommandMoveAway:
-      moveAway(folder, c_.dir2.path());
+      if (const auto turn = takeTurn()) moveAway(folder, c_.dir2.path());
       break;
     case kCommandMoveBack:
-      moveBack(folder);
+      if (const auto turn = takeTurn()) moveBack(folder);
       break;
     case kCommandOpenInExplorer:
       s_.processes.start(L"explorer.exe \"" + folder + L"\"",
@@ -66,6 +81,16 @@ void MoveHandlers::choose(Side side, const std::wstring& folder, int command) {
     default:
       break;
   }
+}
+
+// A road's questions and progress window are the main window's, whose modal loops serve every
+// window of the thread: another road could start from one of them, and another program's window
+// could find this one's journal mid-move.
+std::unique_ptr<platform::MoveLock::Held> MoveHandlers::takeTurn(bool quietly) {
+  std::unique_ptr<platform::MoveLock::Held> lock = moving_ ? nullptr : s_.lock.tryHold();
+  if (lock) return std::make_unique<Turn>(moving_, std::move(lock));
+  if (!quietly) s_.messages.show(std::wstring(kAnotherMoveUnderWay));
+  return nullptr;
 }
 
 // Greyed only where the move could never go, whatever the disks hold: a drive root, the
@@ -181,6 +206,8 @@ void MoveHandlers::moveBack(const std::wstring& chosen) {
 }
 
 void MoveHandlers::recoverUnfinishedMoves() {
+  const auto turn = takeTurn(true);
+  if (!turn) return;
   std::vector<PendingMove> pending;
   for (const std::wstring& folder : {s_.journalFolder, s_.helperJournalFolder}) {
     if (folder.empty()) continue;
@@ -195,10 +222,10 @@ void MoveHandlers::recoverUnfinishedMoves() {
     recoverAndTell(move, choice);
   }
   if (queue) {
-    if (const auto text = queueCutShortText(foldersNotMoved(s_.files, *queue, pending))) {
+    if (const auto text = queueCutShortText(accountOf(s_.files, *queue, pending))) {
       s_.messages.show(*text);
     }
-    s_.files.deleteJournal(queue->journalPath);
+    forgetQueue(s_.files, s_.journalFolder);
   }
   refreshLists();
 }
@@ -206,6 +233,8 @@ void MoveHandlers::recoverUnfinishedMoves() {
 void MoveHandlers::moveFoldersInto(const std::vector<std::wstring>& folders,
                                    const std::wstring& destinationFolder) {
   if (destinationFolder.empty()) return;  // no folder open on the right: offered greyed
+  const auto turn = takeTurn();
+  if (!turn) return;
   std::vector<std::wstring> chosen;
   for (const std::wstring& folder : folders) {
     const std::wstring real = realPlaceOf(folder);
@@ -218,6 +247,10 @@ void MoveHandlers::moveFoldersInto(const std::vector<std::wstring>& folders,
   // administrator rights.
   if (chosen.size() == 1) moveAway(chosen.front(), destinationFolder);
   if (chosen.size() < 2) return;
+  if (chosen.size() > kMostQueuedFolders) {
+    s_.messages.show(base::fillIn(kQueueTooLong, {std::to_wstring(kMostQueuedFolders)}));
+    return;
+  }
   const std::wstring destination = s_.paths.resolvedPath(destinationFolder);
   const QueueChoice choice = planQueue(chosen, destination);
   if (choice.moves.empty()) {
@@ -246,6 +279,8 @@ void MoveHandlers::moveFoldersInto(const std::vector<std::wstring>& folders,
       [&] { cancel.request(); });
   s_.messages.show(end.start.ok() ? queueEndText(choice, end)
                                   : base::fillIn(kMoveFailedNothingChanged, {end.start.reason}));
+  // Only once the end is told: a kill before leaves the next start the queue's account.
+  if (end.start.ok()) forgetQueue(s_.files, s_.journalFolder);
   refreshLists();
 }
 

@@ -3,6 +3,7 @@
 // right-hand folder with a link left behind, and back; a folder or link shown in Explorer; the
 // moves a crash left unfinished, found at start-up.
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "platform/controls.h"
 #include "platform/message_pipe.h"
 #include "platform/move_file_system.h"
+#include "platform/move_lock.h"
 #include "platform/nt_volume.h"
 #include "platform/progress_window.h"
 #include "platform/running_programs.h"
@@ -47,6 +49,7 @@ struct MoveServices {
   platform::ErrorTexts& errors;
   platform::RunningPrograms& programs;
   const platform::FileSystem& paths;  // where a folder really is, links on the way followed
+  platform::MoveLock& lock;           // the user's: shared with every window of the program
   std::wstring journalFolder;
   // The elevated helper's own, which the user may read but not change.
   std::wstring helperJournalFolder;
@@ -69,15 +72,19 @@ class MoveHandlers {
 
   // Several folders moved into `destinationFolder`, each leaving a link, one after another: one
   // question for all, one progress window, one summary at the end; one folder is the single move.
-  // Returns once every move has ended.
+  // Returns once every move has ended. Like every road that moves, refused while another runs.
   void moveFoldersInto(const std::vector<std::wstring>& folders,
                        const std::wstring& destinationFolder);
 
   // Asks about each move a crash left unfinished, and completes or undoes it; then names the
-  // folders of a queue the crash cut short that did not move.
+  // folders of a queue the crash cut short, moved and not. Says nothing while another window of
+  // the program moves: what it finds may be that window's move under way.
   void recoverUnfinishedMoves();
 
  private:
+  // One road that moves at a time, in this window and in all of the program's: held until the
+  // object returned goes; nothing (and that said, unless `quietly`) while another road holds it.
+  std::unique_ptr<platform::MoveLock::Held> takeTurn(bool quietly = false);
   bool canMoveAway(const std::wstring& folder) const;
   bool staysWhereItIs(const std::wstring& folder) const;
   MoveSurroundings surroundingsOf(const std::wstring& linkPlace);
@@ -115,6 +122,7 @@ class MoveHandlers {
 
   MoveControls c_;
   MoveServices s_;
+  bool moving_ = false;  // a road that moves is under way in this window
 };
 
 }  // namespace mirafold::move

@@ -29,6 +29,12 @@ std::wstring queueText(const std::vector<QueuedMove>& moves) {
   return text + L"end\n";
 }
 
+// A folder a queue can hold: on a local drive, by a plain path. Nothing else is looked at, or
+// named, from a file any of the user's programs may have written.
+bool isQueueablePath(std::wstring_view folder) {
+  return base::rootLength(folder) == 3 && base::isPlainAbsolutePath(folder);
+}
+
 // Nothing when cut short or not ours.
 std::optional<std::vector<std::wstring>> parseQueue(std::wstring_view text) {
   std::vector<std::wstring> folders;
@@ -42,7 +48,8 @@ std::optional<std::vector<std::wstring>> parseQueue(std::wstring_view text) {
       header = true;
     } else if (line == L"end") {
       return folders;
-    } else if (line.starts_with(kFolderKey) && line.size() > kFolderKey.size()) {
+    } else if (line.starts_with(kFolderKey) && folders.size() < kMostQueuedFolders &&
+               isQueueablePath(line.substr(kFolderKey.size()))) {
       folders.emplace_back(line.substr(kFolderKey.size()));
     } else {
       return std::nullopt;
@@ -100,9 +107,11 @@ QueueEnd runQueue(const std::vector<QueuedMove>& moves, const QueueServices& s) 
                                  {}}
                   : MoveProgress{};
   }
-  // Left behind, it would only name at the next start the folders this queue's end names now.
-  s.files.deleteJournal(journal);
   return end;
+}
+
+void forgetQueue(platform::MoveFileSystem& files, const std::wstring& journalFolder) {
+  files.deleteJournal(queueJournalPath(journalFolder));
 }
 
 std::optional<UnfinishedQueue> findUnfinishedQueue(platform::MoveFileSystem& files,
@@ -113,16 +122,15 @@ std::optional<UnfinishedQueue> findUnfinishedQueue(platform::MoveFileSystem& fil
     return std::nullopt;
   }
   std::wstring text;
-  UnfinishedQueue queue{path, {}};
+  UnfinishedQueue queue;
   // One that cannot be read names nothing, and goes.
   if (files.readJournal(path, text).ok()) queue.folders = parseQueue(text).value_or(queue.folders);
   return queue;
 }
 
-std::vector<std::wstring> foldersNotMoved(platform::MoveFileSystem& files,
-                                          const UnfinishedQueue& queue,
-                                          const std::vector<PendingMove>& recovered) {
-  std::vector<std::wstring> still;
+QueueAccount accountOf(platform::MoveFileSystem& files, const UnfinishedQueue& queue,
+                       const std::vector<PendingMove>& recovered) {
+  QueueAccount account;
   for (const std::wstring& folder : queue.folders) {
     // Undoing a finished move journals the way back, from the new place to the old.
     const bool told =
@@ -131,11 +139,12 @@ std::vector<std::wstring> foldersNotMoved(platform::MoveFileSystem& files,
                  base::samePath(pending.entry.plan.final, folder);
         });
     platform::EntryInfo info;
-    if (!told && files.inspect(folder, info).ok() && info.kind == platform::EntryKind::Folder) {
-      still.push_back(folder);
-    }
+    if (told || !files.inspect(folder, info).ok()) continue;
+    // Only real folders joined the queue: a link in one's place is its move's.
+    if (info.kind == platform::EntryKind::Folder) account.notMoved.push_back(folder);
+    if (info.kind == platform::EntryKind::Link) account.moved.push_back(folder);
   }
-  return still;
+  return account;
 }
 
 }  // namespace mirafold::move

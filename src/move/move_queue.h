@@ -4,8 +4,8 @@
 // move under way as a single move's cancel does, and starts no other.
 //
 // A small journal of the queue's own, beside the moves' journals, lists its folders from before
-// the first move until after the last; after a kill the next start finds it, and after the
-// moves' own recovery names the folders of the queue that are still where they were.
+// the first move until its end has been told; after a kill the next start finds it, and after the
+// moves' own recovery names the folders of the queue that moved and those still where they were.
 
 #include <cstddef>
 #include <cstdint>
@@ -52,21 +52,28 @@ struct QueueEnd {
   std::vector<MoveResult> results;
 };
 
+// The most folders one queue holds: a queue's journal naming more is not ours.
+inline constexpr std::size_t kMostQueuedFolders = 1000;
+
+// Leaves the queue's journal: forgetQueue() once its end has been told.
 QueueEnd runQueue(const std::vector<QueuedMove>& moves, const QueueServices& services);
+void forgetQueue(platform::MoveFileSystem& files, const std::wstring& journalFolder);
 
 // A queue a kill cut short, found at the next start.
 struct UnfinishedQueue {
-  std::wstring journalPath;
   std::vector<std::wstring> folders;
 };
 
 std::optional<UnfinishedQueue> findUnfinishedQueue(platform::MoveFileSystem& files,
                                                    const std::wstring& journalFolder);
 
-// The queue's folders still real folders where they were, once the moves a kill left unfinished
-// (`recovered`, which told the user themselves) have been recovered.
-std::vector<std::wstring> foldersNotMoved(platform::MoveFileSystem& files,
-                                          const UnfinishedQueue& queue,
-                                          const std::vector<PendingMove>& recovered);
+// The queue's folders, once the moves a kill left unfinished (`recovered`, which told the user
+// themselves) have been recovered: those moved (a link in their place), those still where they
+// were.
+struct QueueAccount {
+  std::vector<std::wstring> moved, notMoved;
+};
+QueueAccount accountOf(platform::MoveFileSystem& files, const UnfinishedQueue& queue,
+                       const std::vector<PendingMove>& recovered);
 
 }  // namespace mirafold::move

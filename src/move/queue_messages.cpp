@@ -1,5 +1,7 @@
 #include "move/queue_messages.h"
 
+#include <utility>
+
 #include "base/path_rules.h"
 #include "base/text.h"
 #include "move/messages.h"
@@ -11,7 +13,8 @@ namespace {
 constexpr std::wstring_view kParagraph = L"\n\n";  // as a move's confirmation parts its notes
 
 std::wstring lineOf(const std::wstring& folder, const std::wstring& text) {
-  return L"\r\n" + base::fillIn(kQueueFolderLine, {folder, text});
+  // A name may hold direction marks: each folder shown as one plain line.
+  return L"\r\n" + base::fillIn(kQueueFolderLine, {base::plainLine(folder), text});
 }
 
 std::wstring linesOf(const std::vector<FolderLine>& lines) {
@@ -65,17 +68,24 @@ std::wstring queueEndText(const QueueChoice& choice, const QueueEnd& end) {
     if (result.outcome == MoveOutcome::Done || result.outcome == MoveOutcome::DoneOldFolderLeft) {
       ++moved;
     }
-    lines += lineOf(plan.origin, endMessage(plan, result).value_or(std::wstring()));
+    std::wstring said = endMessage(plan, result).value_or(std::wstring());
+    if (result.outcome == MoveOutcome::Failed && result.noRights) said += kQueueAloneForRights;
+    lines += lineOf(plan.origin, said);
   }
   const std::size_t all = choice.moves.size() + choice.refused.size();
   return base::fillIn(kQueueEnded, {std::to_wstring(moved), std::to_wstring(all)}) + lines +
          linesOf(choice.refused);
 }
 
-std::optional<std::wstring> queueCutShortText(const std::vector<std::wstring>& notMoved) {
-  if (notMoved.empty()) return std::nullopt;
+std::optional<std::wstring> queueCutShortText(const QueueAccount& account) {
+  if (account.moved.empty() && account.notMoved.empty()) return std::nullopt;
   std::wstring text(kQueueCutShort);
-  for (const std::wstring& folder : notMoved) text += L"\r\n" + folder;
+  for (const auto& [heading, folders] : {std::pair{kQueueCutShortMoved, &account.moved},
+                                         std::pair{kQueueCutShortNotMoved, &account.notMoved}}) {
+    if (folders->empty()) continue;
+    text += L"\r\n" + std::wstring(heading);
+    for (const std::wstring& folder : *folders) text += L"\r\n" + base::plainLine(folder);
+  }
   return text;
 }
 

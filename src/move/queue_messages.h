@@ -38,6 +38,6 @@ platform::ProgressView queueProgressView(const QueueProgress& progress,
 std::wstring queueEndText(const QueueChoice& choice, const QueueEnd& end);
 
 // Nothing when no folder is left to name.
-std::optional<std::wstring> queueCutShortText(const std::vector<std::wstring>& notMoved);
+std::optional<std::wstring> queueCutShortText(const QueueAccount& account);
 
 }  // namespace mirafold::move

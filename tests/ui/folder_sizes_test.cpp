@@ -271,7 +271,9 @@ TEST_F(FolderSizesTest, AQueueKilledMidwayNamesAtTheNextStartTheFolderNotMoved) 
   EXPECT_NE(question.find(top + L"\\B"), std::wstring::npos);
   EXPECT_EQ(app->acknowledge(120s).value_or(L"<none>"), move::kMoveDone);
   EXPECT_EQ(app->acknowledge().value_or(L"<none>"),
-            std::wstring(move::kQueueCutShort) + L"\r\n" + top + L"\\C");
+            std::wstring(move::kQueueCutShort) + L"\r\n" + std::wstring(move::kQueueCutShortMoved) +
+                L"\r\n" + top + L"\\A\r\n" + std::wstring(move::kQueueCutShortNotMoved) + L"\r\n" +
+                top + L"\\C");
   EXPECT_TRUE(isLink(top + L"\\A"));
   EXPECT_TRUE(isLink(top + L"\\B"));
   EXPECT_TRUE(isRealFolder(top + L"\\C"));

@@ -8,6 +8,7 @@
 #include "fakes/fake_folder_picker.h"
 #include "fakes/fake_link_probe.h"
 #include "fakes/fake_move_file_system.h"
+#include "fakes/fake_move_lock.h"
 #include "fakes/fake_nt_volume.h"
 #include "fakes/fake_pipes.h"
 #include "fakes/fake_progress_window.h"
@@ -44,25 +45,29 @@ struct World {
       listed.addFolder(folder);
     }
   }
+  // As each window of the program has them: the disk and the lock are the user's.
+  MoveServices services() {
+    return {.files = disk,
+            .messages = messages,
+            .processes = processes,
+            .progress = progress,
+            .systemFolders = systemFolders,
+            .volume = volume,
+            .clock = clock,
+            .pipes = pipes,
+            .errors = errors,
+            .programs = programs,
+            .paths = listed,
+            .lock = lock,
+            .journalFolder = L"C:\\Journals",
+            .helperJournalFolder = kHelperJournals,
+            .programPath = kProgram,
+            .appFolders = appFolders};
+  }
   MoveHandlers& handlers() {
     if (!handlers_) {
       handlers_ =
-          std::make_unique<MoveHandlers>(MoveControls{.dir1 = dir1, .dir2 = dir2},
-                                         MoveServices{.files = disk,
-                                                      .messages = messages,
-                                                      .processes = processes,
-                                                      .progress = progress,
-                                                      .systemFolders = systemFolders,
-                                                      .volume = volume,
-                                                      .clock = clock,
-                                                      .pipes = pipes,
-                                                      .errors = errors,
-                                                      .programs = programs,
-                                                      .paths = listed,
-                                                      .journalFolder = L"C:\\Journals",
-                                                      .helperJournalFolder = kHelperJournals,
-                                                      .programPath = kProgram,
-                                                      .appFolders = appFolders});
+          std::make_unique<MoveHandlers>(MoveControls{.dir1 = dir1, .dir2 = dir2}, services());
       // The menu as the window has it.
       menu_ = std::make_unique<app::RowMenu>(
           dir1, dir2,
@@ -150,6 +155,7 @@ struct World {
   fakes::FakePipes pipes;
   fakes::FakeErrorTexts errors;
   fakes::FakeRunningPrograms programs;
+  fakes::FakeMoveLock lock;
   platform::AppFolders appFolders{.localAppData = L"C:\\Users\\me\\AppData\\Local"};
   fakes::DiskLinkProbe links{disk};
   std::wstring overviewShownFor;
@@ -769,7 +775,8 @@ TEST(MoveQueue, AKillMidQueueIsRecoveredAndTheFolderNotStartedNamed) {
                 L"上次的移动未完成：C:\\Games\\Tools → D:\\Store\\Shelf\\Tools。是否完成它？"
                 L"（选“否”则撤销）",
                 L"移动完成，已在原处创建链接",
-                L"上次的移动队列未完成，以下文件夹未移动：\r\nC:\\Games\\Music"}));
+                L"上次的移动队列未完成。\r\n已移动（原处已创建链接）：\r\nC:\\Games\\Game\r\n"
+                L"未移动：\r\nC:\\Games\\Music"}));
   EXPECT_EQ(w.kindAt(L"C:\\Games\\Game"), EntryKind::Link);
   EXPECT_EQ(w.disk.find(L"D:\\Store\\Shelf\\Tools\\run.exe")->content, L"tool");
   EXPECT_EQ(w.disk.find(L"C:\\Games\\Music\\song.mp3")->content, L"la la");
@@ -777,6 +784,76 @@ TEST(MoveQueue, AKillMidQueueIsRecoveredAndTheFolderNotStartedNamed) {
   w.messages.shown.clear();
   w.handlers().recoverUnfinishedMoves();
   EXPECT_TRUE(w.messages.shown.empty());
+}
+
+// A folder refused for want of rights is undone as any failure, and its line says the road to the
+// administrator's offer: moving it alone.
+TEST(MoveQueue, AFolderRefusedForRightsIsToldToMoveAlone) {
+  QueueWorld w;
+  w.disk.refuseChangesIn(L"C:\\Games");
+  w.messages.answers = {true};
+  w.move();
+  const std::wstring& end = w.messages.shown.back();
+  const std::wstring alone = std::wstring(kQueueAloneForRights) + L"\r\n";
+  EXPECT_TRUE(end.starts_with(L"已移动 0 / 3 个文件夹：")) << end.size();
+  EXPECT_NE(end.find(alone + L"“C:\\Games\\Tools”"), std::wstring::npos);
+  EXPECT_NE(end.find(alone + L"“C:\\Games\\Music”"), std::wstring::npos);
+  EXPECT_TRUE(end.ends_with(kQueueAloneForRights));
+  EXPECT_TRUE(w.processes.elevated.empty());
+  EXPECT_EQ(w.kindAt(L"C:\\Games\\Tools"), EntryKind::Folder);
+}
+
+// One road that moves at a time. The queue's progress window serves every window of the thread,
+// and another window of the program may start meanwhile: a second road from inside the queue is
+// refused before it asks anything; the other window's start says nothing and leaves the queue's
+// journals to it, and its move is refused; once the queue has ended, moves start again.
+TEST(MoveQueue, NoSecondRoadStartsWhileOneRuns) {
+  QueueWorld w;
+  MoveHandlers other({.dir1 = w.dir1, .dir2 = w.dir2}, w.services());
+  w.messages.answers = {true};
+  bool tried = false;
+  w.progress.onReport = [&](const platform::ProgressView&) {
+    if (std::exchange(tried, true)) return;
+    w.handlers().moveFoldersInto({L"C:\\Games\\Tools", L"C:\\Games\\Music"}, L"D:\\Store\\Shelf");
+    w.handlers().choose(platform::ListSide::Left, L"C:\\Games\\Music", kCommandMoveAway);
+    other.recoverUnfinishedMoves();
+    other.moveFoldersInto({L"C:\\Games\\Music"}, L"D:\\Store\\Shelf");
+  };
+  w.move();
+  const std::wstring refused(kAnotherMoveUnderWay);
+  ASSERT_EQ(w.messages.shown.size(), 5u);
+  EXPECT_EQ(std::vector(w.messages.shown.begin() + 1, w.messages.shown.end() - 1),
+            (std::vector{refused, refused, refused}));
+  EXPECT_TRUE(w.messages.shown.back().starts_with(L"已移动 3 / 3 个文件夹："));
+  for (const auto* folder : {L"C:\\Games\\Game", L"C:\\Games\\Tools", L"C:\\Games\\Music"}) {
+    EXPECT_EQ(w.kindAt(folder), EntryKind::Link);
+  }
+  EXPECT_FALSE(w.journalLeft());
+  EXPECT_FALSE(w.lock.held());
+}
+
+// What a queue's journal may name, read at the next start: plain folders on local drives, at most
+// kMostQueuedFolders of them; a journal naming anything else is not ours and names nothing.
+TEST(MoveQueue, AQueuesJournalNamesOnlyPlainLocalFolders) {
+  const auto named = [](const std::vector<std::wstring>& folders) {
+    fakes::FakeMoveFileSystem disk;
+    disk.addVolume(L'C');
+    std::wstring text = L"mirafold-queue 1\n";
+    for (const std::wstring& folder : folders) text += L"folder=" + folder + L"\n";
+    disk.addFile(L"C:\\Journals\\moves.queue", text + L"end\n");
+    return findUnfinishedQueue(disk, L"C:\\Journals").value().folders;
+  };
+  const std::wstring plain = L"C:\\Games\\Game";
+  EXPECT_EQ(named({plain, L"D:\\Store\\Tools"}),
+            (std::vector<std::wstring>{plain, L"D:\\Store\\Tools"}));
+  for (const wchar_t* folder :
+       {L"Games\\Game", L"C:\\Games\\..\\Windows", L"\\\\server\\share\\Game", L"\\\\.\\C:\\Game",
+        L"\\\\?\\GLOBALROOT\\Device\\Game", L"\\\\?\\C:\\Game", L"C:\\Games\\G*",
+        L"C:\\Games\\Game\r", L"C:\\Games\\Game:stream", L"C:/Games/Game", L""}) {
+    EXPECT_TRUE(named({plain, folder}).empty()) << std::wstring(folder).size();
+  }
+  EXPECT_EQ(named(std::vector(kMostQueuedFolders, plain)).size(), kMostQueuedFolders);
+  EXPECT_TRUE(named(std::vector(kMostQueuedFolders + 1, plain)).empty());
 }
 
 }  // namespace

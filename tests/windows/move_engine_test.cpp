@@ -20,6 +20,7 @@
 #include "move/move_queue.h"
 #include "platform/clock.h"
 #include "platform/win32/system/win32_move_file_system.h"
+#include "platform/win32/system/win32_move_lock.h"
 #include "temp_tree.h"
 
 namespace mirafold {
@@ -559,7 +560,7 @@ TEST_F(MoveEngineTest, ProcessKilledInTheCopyThenRecovered) {
 }
 
 // A queue of three into D:, the second holding a file open: the first and the third arrive whole,
-// the second is whole at home, and the queue leaves no journal.
+// the second is whole at home, and the queue's journal, which names all three, goes once told.
 TEST_F(MoveEngineTest, AQueueGoesOnPastAFailedMove) {
   const std::vector<move::QueuedMove> moves = queueOfThree();
   const std::wstring two = moves[1].plan.origin, three = moves[2].plan.origin;
@@ -585,6 +586,10 @@ TEST_F(MoveEngineTest, AQueueGoesOnPastAFailedMove) {
   EXPECT_EQ(kindOf(three), EntryKind::Link);
   EXPECT_EQ(readFile(three + L"\\own.txt"), base::toUtf8(three));
   expectNoJournal();
+  const auto queue = move::findUnfinishedQueue(files_fs_, journals_);
+  ASSERT_TRUE(queue);
+  EXPECT_EQ(queue->folders, (std::vector<std::wstring>{moves[0].plan.origin, two, three}));
+  move::forgetQueue(files_fs_, journals_);
   EXPECT_FALSE(move::findUnfinishedQueue(files_fs_, journals_));
 }
 
@@ -605,14 +610,28 @@ TEST_F(MoveEngineTest, AQueueStoppedDeadIsRecoveredAndNamesWhatDidNotMove) {
   EXPECT_EQ(mover.recover(pending[0], move::Recovery::Complete).outcome, MoveOutcome::Done);
   const auto queue = move::findUnfinishedQueue(files_fs_, journals_);
   ASSERT_TRUE(queue);
-  EXPECT_EQ(move::foldersNotMoved(files_fs_, *queue, pending),
-            std::vector<std::wstring>{moves[2].plan.origin});
+  const move::QueueAccount account = move::accountOf(files_fs_, *queue, pending);
+  EXPECT_EQ(account.moved, std::vector<std::wstring>{moves[0].plan.origin});
+  EXPECT_EQ(account.notMoved, std::vector<std::wstring>{moves[2].plan.origin});
   EXPECT_EQ(kindOf(source_), EntryKind::Link);
   expectWholeAt(source_);
   EXPECT_EQ(readFile(moves[1].plan.origin + L"\\own.txt"), base::toUtf8(moves[1].plan.origin));
   EXPECT_EQ(kindOf(moves[1].plan.origin), EntryKind::Link);
   EXPECT_EQ(kindOf(moves[2].plan.origin), EntryKind::Folder);
-  ASSERT_TRUE(files_fs_.deleteJournal(queue->journalPath).ok());
+  move::forgetQueue(files_fs_, journals_);
+}
+
+// The user's move lock: held by one opening at a time, until it goes. Two openings in one process
+// meet the same sharing as two processes' do.
+TEST_F(MoveEngineTest, TheMoveLockIsHeldByOneAtATime) {
+  const std::wstring path = journals_ + L"\\moves.lock";
+  win32::Win32MoveLock lock(path), other(path);
+  std::unique_ptr<platform::MoveLock::Held> held = lock.tryHold();
+  ASSERT_TRUE(held);
+  EXPECT_EQ(kindOf(path), EntryKind::File);
+  EXPECT_FALSE(other.tryHold());
+  held.reset();
+  EXPECT_TRUE(other.tryHold());
 }
 
 }  // namespace

@@ -13,11 +13,8 @@
 #include "platform/win32/system/system_message.h"
 
 namespace mirafold::win32 {
-namespace {
-
 using platform::MoveStatus;
 
-// Every missing folder on the way to `folder`.
 void createFolders(const std::wstring& folder) {
   const std::size_t root = base::rootLength(folder);
   for (std::size_t i = root; i <= folder.size(); ++i) {
@@ -26,8 +23,6 @@ void createFolders(const std::wstring& folder) {
     }
   }
 }
-
-}  // namespace
 
 MoveStatus statusOf(unsigned long error, const std::wstring& path) {
   const std::wstring reason = systemMessage(error) + L" (" + path + L")";
@@ -67,15 +62,17 @@ MoveStatus writeDurably(const std::wstring& path, const std::wstring& text) {
 }
 
 MoveStatus readText(const std::wstring& path, std::wstring& text) {
+  // A link in a journal's place is opened itself, and reads as nothing a journal holds.
   const base::win32::UniqueFileHandle file(::CreateFileW(callablePath(path).c_str(), GENERIC_READ,
-                                                         FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                                         nullptr));
+                                                         FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                         FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file) return lastStatus(path);
   std::string bytes;
   char buffer[4096];
   DWORD got = 0;
   while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
     bytes.append(buffer, got);
+    if (bytes.size() > kLongestText) return statusOf(ERROR_FILE_TOO_LARGE, path);
   }
   text = base::fromUtf8(bytes);
   return MoveStatus::success();

@@ -285,9 +285,14 @@ struct Win32TableDialog::Window {
     if (thread) ::CancelSynchronousIo(thread.get());
   }
 
+  // A road's questions and progress window are the owner's, and their modal loops serve this
+  // window too: it takes no input until the road ends, so that no second road starts inside one.
+  void beforeRoad() { ::EnableWindow(hwnd, FALSE); }
+
   // A message box a road opened gives the owner its input back when it closes, and the owner is
   // activated; this window is still up, so the owner waits on and the keyboard comes back here.
   void afterRoad() {
+    ::EnableWindow(hwnd, TRUE);
     if (closed) return;
     if (owner) ::EnableWindow(owner, FALSE);
     ::SetActiveWindow(hwnd);
@@ -334,6 +339,7 @@ struct Win32TableDialog::Window {
   void choose(int command) {
     const std::vector<std::wstring> keys = selectedKeys();
     if (keys.empty()) return;
+    beforeRoad();
     handlers->chosen(keys, command);
     afterRoad();
   }
@@ -342,6 +348,7 @@ struct Win32TableDialog::Window {
     const auto rows = selectedRows();
     if (rows.size() != 1 || !handlers->activate) return;
     const std::wstring key = content.rows[rows.front()].key;
+    beforeRoad();
     handlers->activate(key);
     afterRoad();
   }
@@ -479,7 +486,8 @@ void Win32TableDialog::run(const platform::TableContent& content,
       makeOwnedDialog(owner_, kTableClassName, texts_.title, {kClientWidth, kClientHeight}, &state);
   state.hwnd = window.get();
   state.mailbox->window = state.hwnd;
-  state.table = child(state.hwnd, WC_LISTVIEWW, L"",
+  // Its text is its name to a screen reader: the window's title.
+  state.table = child(state.hwnd, WC_LISTVIEWW, texts_.title,
                       WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS |
                           (texts_.severalRows ? 0u : static_cast<DWORD>(LVS_SINGLESEL)),
                       kTableId, WS_EX_CLIENTEDGE);
