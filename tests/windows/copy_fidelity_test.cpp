@@ -224,6 +224,7 @@ TEST_F(CopyFidelityTest, OwnersAreKeptWhereTheRestorePrivilegeIsHeld) {
   const base::win32::UniqueKernelHandle process(opened);
   EXPECT_EQ(can, restoreIn(process.get()).holds);
   EXPECT_FALSE(restoreIn(process.get()).on) << "switched on for good";
+  if (!can) std::printf("this token lacks the restore privilege: its switch is not shown\n");
   if (can) {
     {
       const RestorePrivilege restoring;
