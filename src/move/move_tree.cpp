@@ -158,11 +158,16 @@ MoveStatus TreeCopier::copy(const std::wstring& from, const std::wstring& to,
   const MoveStatus copied = copyContents(from, to, shownAs_);
   // Every copy on the disk before the copy may be called complete; after a failure too, so that
   // nothing of the copy is still open when it is deleted.
-  const MoveStatus settled = files_.settleCopies();
+  const MoveStatus settled = files_.settleCopies([this] { return stillWaiting(); });
   if (!copied.ok()) return copied;
   if (!settled.ok()) return settled;
   if (MoveStatus s = files_.setTimes(to, root.times); !s.ok()) return s;
   return files_.setAttributes(to, rootAttributes);
+}
+
+bool TreeCopier::stillWaiting() {
+  progress_.report(state_);
+  return !cancel_.requested();
 }
 
 MoveStatus TreeCopier::secure(const std::wstring& from, const std::wstring& to) {
@@ -226,7 +231,8 @@ MoveStatus TreeCopier::copyOneFile(const std::wstring& from, const std::wstring&
   if (!s.ok()) return s;
   // On the disk (settled in copy()) before the journal can say the copy is complete, and so
   // before any original goes.
-  if (MoveStatus finished = files_.finishCopy(from, to, info.times, withSecurity_);
+  if (MoveStatus finished =
+          files_.finishCopy(from, to, info.times, withSecurity_, [this] { return stillWaiting(); });
       !finished.ok()) {
     return finished;
   }

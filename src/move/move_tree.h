@@ -87,6 +87,8 @@ class TreeCopier {
                                    const platform::EntryInfo& info);
   platform::MoveStatus finishFolder(const std::wstring& from, const std::wstring& to,
                                     const platform::EntryTimes& times, std::uint32_t attributes);
+  // While copies in flight are waited for: progress told, and false once cancelled.
+  bool stillWaiting();
 
   platform::MoveFileSystem& files_;
   ProgressThrottle& progress_;

@@ -52,13 +52,17 @@ MoveStatus StoppingFileSystem::setTimes(const std::wstring& path,
 }
 
 MoveStatus StoppingFileSystem::finishCopy(const std::wstring& from, const std::wstring& to,
-                                          const platform::EntryTimes& times, bool withSecurity) {
-  return unlessStopped([&] { return files_.finishCopy(from, to, times, withSecurity); });
+                                          const platform::EntryTimes& times, bool withSecurity,
+                                          const platform::StillWaiting& waiting) {
+  return unlessStopped([&] {
+    return files_.finishCopy(from, to, times, withSecurity,
+                             [&] { return !stopped() && waiting(); });
+  });
 }
 
-MoveStatus StoppingFileSystem::settleCopies() {
-  // Even once stopped: what is in flight ends, so that nothing of the copy stays open.
-  MoveStatus settled = files_.settleCopies();
+MoveStatus StoppingFileSystem::settleCopies(const platform::StillWaiting& waiting) {
+  // Even once stopped: what is in flight ends (abandoned), so that nothing of the copy stays open.
+  MoveStatus settled = files_.settleCopies([&] { return !stopped() && waiting(); });
   return stopped() ? MoveStatus::failure(L"stopped") : settled;
 }
 

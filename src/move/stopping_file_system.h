@@ -29,7 +29,8 @@ class StoppingFileSystem final : public platform::MoveFileSystem {
   platform::MoveStatus copyFile(const std::wstring& from, const std::wstring& to,
                                 const platform::CopyProgress& progress) override;
   platform::MoveStatus finishCopy(const std::wstring& from, const std::wstring& to,
-                                  const platform::EntryTimes& times, bool withSecurity) override;
+                                  const platform::EntryTimes& times, bool withSecurity,
+                                  const platform::StillWaiting& waiting) override;
   platform::MoveStatus copySecurity(const std::wstring& from, const std::wstring& to,
                                     bool asRoot) override;
   platform::MoveStatus nameCount(const std::wstring& file, std::uint32_t& names) override;
@@ -61,7 +62,7 @@ class StoppingFileSystem final : public platform::MoveFileSystem {
   platform::MoveStatus writeJournal(const std::wstring& path, const std::wstring& text) override;
   platform::MoveStatus readJournal(const std::wstring& path, std::wstring& text) override;
   platform::MoveStatus deleteJournal(const std::wstring& path) override;
-  platform::MoveStatus settleCopies() override;
+  platform::MoveStatus settleCopies(const platform::StillWaiting& waiting) override;
 
  private:
   template <typename Operation>

@@ -109,6 +109,10 @@ class FolderListing {
 
 // Told the bytes of the current file copied so far; returns false to cancel the copy.
 using CopyProgress = std::function<bool(std::uint64_t bytesCopied)>;
+// Asked every few tens of milliseconds while a call waits for copies in flight, so that progress
+// goes on being told; returns false to cancel: the copies in flight are abandoned unflushed (they
+// are about to be deleted) and the call tells Cancelled.
+using StillWaiting = std::function<bool()>;
 
 class MoveFileSystem : public FolderListing {
  public:
@@ -127,15 +131,17 @@ class MoveFileSystem : public FolderListing {
   // times set to `times` (a copy is born now), its attributes `from`'s, `from`'s owner and
   // permissions given to it when `withSecurity`, and its flush to the disk begun: settleCopies()
   // says when it is done. Until then a power cut may take the copy back. The finishing may go on
-  // while the next file is copied: its failure, naming its file, is told by a later finishCopy
-  // (whose own copy is then left unfinished) or by settleCopies().
+  // while the next file is copied: its failure, naming its file, is told by every later
+  // finishCopy (whose own copy is then left unfinished) and by settleCopies(). Waits, asking
+  // `waiting`, while too many copies are in flight.
   virtual MoveStatus finishCopy(const std::wstring& from, const std::wstring& to,
-                                const EntryTimes& times, bool withSecurity) = 0;
+                                const EntryTimes& times, bool withSecurity,
+                                const StillWaiting& waiting) = 0;
   // Every copy finished since the last settle on the disk, not only in the system's cache, when
   // the call returns (several flush at once, as a file system's log commits them together); the
   // first that failed, naming its file. Called before the copy may be called complete, and before
-  // a failed copy is deleted.
-  virtual MoveStatus settleCopies() = 0;
+  // a failed copy is deleted; once cancelled, returns when nothing of the copies is open.
+  virtual MoveStatus settleCopies(const StillWaiting& waiting) = 0;
   // `from`'s owner and permissions given to `to`. `asRoot`: `to` inherits nothing from its new
   // parent; what `from` inherited from its own parent is written into it.
   virtual MoveStatus copySecurity(const std::wstring& from, const std::wstring& to,

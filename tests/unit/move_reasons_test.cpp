@@ -120,7 +120,9 @@ TEST(MoveReasons, TheCopyCheckRefusesWhatTheOriginalLacks) {
   ASSERT_TRUE(
       fs.copyFile(L"C:\\A\\f.txt", L"D:\\B\\f.txt", [](std::uint64_t) { return true; }).ok());
   ASSERT_TRUE(
-      fs.finishCopy(L"C:\\A\\f.txt", L"D:\\B\\f.txt", fs.find(L"C:\\A\\f.txt")->times, true).ok());
+      fs.finishCopy(L"C:\\A\\f.txt", L"D:\\B\\f.txt", fs.find(L"C:\\A\\f.txt")->times, true, [] {
+          return true;
+        }).ok());
   fs.addFile(L"D:\\B\\planted.dll", L"planted");
   EXPECT_EQ(verifyCopy(fs, L"C:\\A", L"D:\\B", {1, L"C:\\A", L"C:\\A", true}).reason,
             L"副本中出现了原文件夹没有的项目：C:\\A\\planted.dll");

@@ -5,6 +5,7 @@
 #include <sddl.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "base/win32/handles.h"
 #include "junction_links.h"
 #include "platform/win32/system/file_copy.h"
+#include "platform/win32/system/privileges.h"
 #include "platform/win32/system/win32_move_file_system.h"
 #include "temp_tree.h"
 
@@ -169,9 +171,9 @@ TEST_F(CopyFidelityTest, PermissionsComeLastAndTheCopyIsTakenBack) {
 
   ASSERT_TRUE(files.copyFile(from, to, [](std::uint64_t) { return true; }).ok());
   const platform::EntryTimes born{131000000000000000ull, 131000000010000000ull};
-  const MoveStatus finished = files.finishCopy(from, to, born, true);
+  const MoveStatus finished = files.finishCopy(from, to, born, true, [] { return true; });
   ASSERT_TRUE(finished.ok()) << std::string(finished.reason.begin(), finished.reason.end());
-  ASSERT_TRUE(files.settleCopies().ok());
+  ASSERT_TRUE(files.settleCopies([] { return true; }).ok());
   WIN32_FILE_ATTRIBUTE_DATA copied{};
   ASSERT_TRUE(::GetFileAttributesExW(to.c_str(), GetFileExInfoStandard, &copied));
   const auto ticks = [](const FILETIME& t) {
@@ -186,31 +188,54 @@ TEST_F(CopyFidelityTest, PermissionsComeLastAndTheCopyIsTakenBack) {
   }
 }
 
-// Owners are kept only with the restore privilege (SetSecurityInfo gives another owner only with
-// SeRestorePrivilege on): a token that holds it, as Wine's and an elevated administrator's do, can
-// keep them, but has it on only while an owner is given, never from the asking.
-TEST_F(CopyFidelityTest, OwnersAreKeptWhereTheRestorePrivilegeIsHeld) {
-  bool can = false;
-  ASSERT_TRUE(files.canKeepOwners(can).ok());
+// Whether `token` holds the restore privilege, and whether it is on.
+struct RestoreState {
+  bool holds = false, on = false;
+};
+
+RestoreState restoreIn(HANDLE token) {
   LUID restore{};
-  ASSERT_TRUE(::LookupPrivilegeValueW(nullptr, SE_RESTORE_NAME, &restore));
-  HANDLE opened = nullptr;
-  ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened));
-  const base::win32::UniqueKernelHandle token(opened);
+  EXPECT_TRUE(::LookupPrivilegeValueW(nullptr, SE_RESTORE_NAME, &restore));
   std::vector<std::uint8_t> buffer(4096);
   DWORD size = 0;
-  ASSERT_TRUE(::GetTokenInformation(token.get(), TokenPrivileges, buffer.data(),
+  EXPECT_TRUE(::GetTokenInformation(token, TokenPrivileges, buffer.data(),
                                     static_cast<DWORD>(buffer.size()), &size));
   const auto* held = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
-  bool holds = false, on = false;
+  RestoreState state;
   for (DWORD i = 0; i < held->PrivilegeCount; ++i) {
     const LUID& one = held->Privileges[i].Luid;
     if (one.LowPart != restore.LowPart || one.HighPart != restore.HighPart) continue;
-    holds = true;
-    on = held->Privileges[i].Attributes & SE_PRIVILEGE_ENABLED;
+    state.holds = true;
+    state.on = held->Privileges[i].Attributes & SE_PRIVILEGE_ENABLED;
   }
-  EXPECT_EQ(can, holds);
-  EXPECT_FALSE(on) << "switched on for good: every backup opening would pass every permission";
+  return state;
+}
+
+// Owners are kept only with the restore privilege (SetSecurityInfo gives another owner only with
+// SeRestorePrivilege on): a token that holds it, as Wine's and an elevated administrator's do, can
+// keep them, but has it on only while an owner is given, never from the asking, and then on the
+// giving thread's own token only: with the process's on, any other thread's opening for backup
+// would pass by every permission.
+TEST_F(CopyFidelityTest, OwnersAreKeptWhereTheRestorePrivilegeIsHeld) {
+  bool can = false;
+  ASSERT_TRUE(files.canKeepOwners(can).ok());
+  HANDLE opened = nullptr;
+  ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened));
+  const base::win32::UniqueKernelHandle process(opened);
+  EXPECT_EQ(can, restoreIn(process.get()).holds);
+  EXPECT_FALSE(restoreIn(process.get()).on) << "switched on for good";
+  if (!can) std::printf("this token lacks the restore privilege: its switch is not shown\n");
+  if (can) {
+    {
+      const RestorePrivilege restoring;
+      ASSERT_TRUE(::OpenThreadToken(::GetCurrentThread(), TOKEN_QUERY, TRUE, &opened));
+      const base::win32::UniqueKernelHandle thread(opened);
+      EXPECT_TRUE(restoreIn(thread.get()).on);
+      EXPECT_FALSE(restoreIn(process.get()).on) << "on for every thread of the process";
+    }
+    EXPECT_FALSE(::OpenThreadToken(::GetCurrentThread(), TOKEN_QUERY, TRUE, &opened))
+        << "the thread still on its own token";
+  }
 
   // What this process made is its own: no owner for the confirmation to name.
   const std::wstring mine = tree.at(L"mine.txt");

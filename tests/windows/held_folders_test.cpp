@@ -227,7 +227,7 @@ TEST_F(HeldFoldersTest, ACopyNeverFollowsAFolderSwappedAfterItWasReached) {
   const std::wstring copied = held_ + L"\\copied.txt";
   const MoveStatus from = files_.copyFile(sub + L"\\inner.txt", copied, all);
   const MoveStatus into = files_.copyFile(tree_.at(L"elsewhere\\new.txt"), sub + L"\\new.txt", all);
-  ASSERT_TRUE(files_.settleCopies().ok());
+  ASSERT_TRUE(files_.settleCopies([] { return true; }).ok());
   for (const MoveStatus* status : {&from, &into}) {
     EXPECT_TRUE(status->ok() || status->code == MoveStatus::Code::Changed) << status->reason;
   }
@@ -259,9 +259,11 @@ TEST_F(HeldFoldersTest, AMoveSWorkBelowAHeldFolder) {
                   .copyFile(folder + L"\\file.txt", held_ + L"\\copy\\sub\\f.txt",
                             [](auto) { return true; })
                   .ok());
-  ASSERT_TRUE(
-      files_.finishCopy(folder + L"\\file.txt", held_ + L"\\copy\\sub\\f.txt", {1, 1}, false).ok());
-  ASSERT_TRUE(files_.settleCopies().ok());
+  ASSERT_TRUE(files_
+                  .finishCopy(folder + L"\\file.txt", held_ + L"\\copy\\sub\\f.txt", {1, 1}, false,
+                              [] { return true; })
+                  .ok());
+  ASSERT_TRUE(files_.settleCopies([] { return true; }).ok());
   ASSERT_TRUE(files_.setAttributes(held_ + L"\\copy\\sub\\f.txt", FILE_ATTRIBUTE_READONLY).ok());
   ASSERT_TRUE(
       files_.setTimes(held_ + L"\\copy\\sub", {131000000000000000, 131000000000000000}).ok());

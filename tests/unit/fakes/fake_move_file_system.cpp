@@ -543,14 +543,15 @@ MoveStatus FakeMoveFileSystem::copyFile(const std::wstring& from, const std::wst
 }
 
 MoveStatus FakeMoveFileSystem::finishCopy(const std::wstring& from, const std::wstring& to,
-                                          const platform::EntryTimes& times, bool withSecurity) {
-  // Finished in flight, as the system's copies are: a failure is told by the next finishCopy or
-  // by settleCopies, and the copy handed over meanwhile is left unfinished.
-  if (lateFailure_) return *std::exchange(lateFailure_, std::nullopt);
+                                          const platform::EntryTimes& times, bool withSecurity,
+                                          const platform::StillWaiting&) {
+  // Finished in flight, as the system's copies are: a failure is told by every later finishCopy
+  // and by settleCopies, and the copies handed over meanwhile are left unfinished.
   if (auto fault = injectedFault()) {
-    lateFailure_ = *fault;
+    if (!lateFailure_) lateFailure_ = *fault;
     return MoveStatus::success();
   }
+  if (lateFailure_) return *lateFailure_;
   if (auto changed = changedBelowHeld(to, false)) return *changed;
   const Node* source = at(from);
   Node* node = at(to);
@@ -568,11 +569,12 @@ MoveStatus FakeMoveFileSystem::finishCopy(const std::wstring& from, const std::w
   return MoveStatus::success();
 }
 
-MoveStatus FakeMoveFileSystem::settleCopies() {
-  // A failed settle leaves every copy in flight as it was: in the cache.
+MoveStatus FakeMoveFileSystem::settleCopies(const platform::StillWaiting& waiting) {
+  // A failed or cancelled settle leaves every copy in flight as it was: in the cache.
   const std::vector<std::wstring> settling = std::exchange(unsettled_, {});
   const std::optional<MoveStatus> late = std::exchange(lateFailure_, std::nullopt);
   if (auto fault = injectedFault()) return *fault;
+  if (!settling.empty() && !waiting()) return {MoveStatus::Code::Cancelled, {}, {}};
   for (const std::wstring& path : settling) {
     if (Node* node = at(path)) {
       node->unflushed = false;

@@ -154,7 +154,8 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   platform::MoveStatus copyFile(const std::wstring& from, const std::wstring& to,
                                 const platform::CopyProgress& progress) override;
   platform::MoveStatus finishCopy(const std::wstring& from, const std::wstring& to,
-                                  const platform::EntryTimes& times, bool withSecurity) override;
+                                  const platform::EntryTimes& times, bool withSecurity,
+                                  const platform::StillWaiting& waiting) override;
   platform::MoveStatus copySecurity(const std::wstring& from, const std::wstring& to,
                                     bool asRoot) override;
   platform::MoveStatus setAttributes(const std::wstring& path, std::uint32_t attributes) override;
@@ -187,7 +188,7 @@ class FakeMoveFileSystem final : public platform::MoveFileSystem {
   platform::MoveStatus readJournal(const std::wstring& path, std::wstring& text) override;
   platform::MoveStatus deleteJournal(const std::wstring& path) override;
   platform::MoveStatus ownedByOther(const std::wstring& path, bool& other) override;
-  platform::MoveStatus settleCopies() override;
+  platform::MoveStatus settleCopies(const platform::StillWaiting& waiting) override;
 
  private:
   enum class Fault { None, Fail, Crash };

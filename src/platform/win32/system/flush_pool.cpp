@@ -2,12 +2,48 @@
 
 #include <winioctl.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <utility>
 
 #include "base/win32/final_path.h"
 #include "platform/win32/system/durable_file.h"
 
 namespace mirafold::win32 {
+
+namespace {
+
+using platform::MoveStatus;
+
+// How long a wait goes before the mover is asked again: progress every tenth of a second at least.
+constexpr DWORD kSlice = 50;
+
+MoveStatus cancelled() { return {MoveStatus::Code::Cancelled, {}, {}}; }
+
+// The lock held for a scope, or let go for one, whatever leaves it.
+class Held {
+ public:
+  explicit Held(SRWLOCK& lock) : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
+  ~Held() { ::ReleaseSRWLockExclusive(&lock_); }
+  Held(const Held&) = delete;
+  Held& operator=(const Held&) = delete;
+
+ private:
+  SRWLOCK& lock_;
+};
+
+class LetGo {
+ public:
+  explicit LetGo(SRWLOCK& lock) : lock_(lock) { ::ReleaseSRWLockExclusive(&lock_); }
+  ~LetGo() { ::AcquireSRWLockExclusive(&lock_); }
+  LetGo(const LetGo&) = delete;
+  LetGo& operator=(const LetGo&) = delete;
+
+ private:
+  SRWLOCK& lock_;
+};
+
+}  // namespace
 
 FlushPool::FlushPool(unsigned workers) {
   for (unsigned i = 0; i < workers; ++i) {
@@ -17,39 +53,62 @@ FlushPool::FlushPool(unsigned workers) {
 }
 
 FlushPool::~FlushPool() {
-  settle();
-  ::AcquireSRWLockExclusive(&lock_);
-  stopping_ = true;
-  ::ReleaseSRWLockExclusive(&lock_);
+  settle([] { return false; });
+  {
+    const Held held(lock_);
+    stopping_ = true;
+  }
   ::WakeAllConditionVariable(&changed_);
   for (const auto& thread : threads_) ::WaitForSingleObject(thread.get(), INFINITE);
 }
 
-platform::MoveStatus FlushPool::hand(Finishing finishing) {
+bool FlushPool::waitUntil(const std::function<bool()>& done,
+                          const platform::StillWaiting& waiting) {
+  while (!done()) {
+    if (abandoned_) return false;
+    if (::SleepConditionVariableSRW(&changed_, &lock_, kSlice, 0) || done()) continue;
+    bool goOn = false;
+    {
+      const LetGo letGo(lock_);
+      goOn = waiting();
+    }
+    if (!goOn) {
+      abandoned_ = true;
+      if (firstFailure_.ok()) firstFailure_ = cancelled();
+    }
+  }
+  return true;
+}
+
+MoveStatus FlushPool::hand(Finishing finishing, const platform::StillWaiting& waiting) {
   if (threads_.empty()) {
     // No worker could be started: finished here, as a serial copy would.
-    return finishing();
+    return finishing(abandoned_);
   }
-  ::AcquireSRWLockExclusive(&lock_);
-  while (outstanding_ >= threads_.size() && firstFailure_.ok()) {
-    ::SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
+  MoveStatus failed;
+  {
+    const Held held(lock_);
+    waitUntil([this] { return outstanding_ < threads_.size() || !firstFailure_.ok(); }, waiting);
+    failed = firstFailure_;
+    if (failed.ok()) {
+      // Counted once it is there: a failed push leaves nothing for a settle to wait for.
+      waiting_.push_back(std::move(finishing));
+      ++outstanding_;
+    }
   }
-  platform::MoveStatus failed = firstFailure_;
-  if (failed.ok()) {
-    ++outstanding_;
-    waiting_.push_back(std::move(finishing));
-  }
-  ::ReleaseSRWLockExclusive(&lock_);
   ::WakeAllConditionVariable(&changed_);
   return failed;
 }
 
-platform::MoveStatus FlushPool::settle() {
-  ::AcquireSRWLockExclusive(&lock_);
-  while (outstanding_ > 0) ::SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
-  const platform::MoveStatus failed = std::exchange(firstFailure_, platform::MoveStatus::success());
-  ::ReleaseSRWLockExclusive(&lock_);
-  return failed;
+MoveStatus FlushPool::settle(const platform::StillWaiting& waiting) {
+  const Held held(lock_);
+  const auto nothingOutstanding = [this] { return outstanding_ == 0; };
+  if (!waitUntil(nothingOutstanding, waiting)) {
+    // Abandoned: only the flushes under way are waited for, which no one can cut short.
+    while (!nothingOutstanding()) ::SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
+  }
+  abandoned_ = false;
+  return std::exchange(firstFailure_, MoveStatus::success());
 }
 
 DWORD WINAPI FlushPool::work(void* pool) {
@@ -58,28 +117,49 @@ DWORD WINAPI FlushPool::work(void* pool) {
 }
 
 void FlushPool::run() {
-  ::AcquireSRWLockExclusive(&lock_);
+  const Held held(lock_);
   for (;;) {
     while (waiting_.empty() && !stopping_) {
       ::SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
     }
     if (waiting_.empty()) break;
-    Finishing finishing = std::move(waiting_.front());
-    waiting_.pop_front();
-    ::ReleaseSRWLockExclusive(&lock_);
-    platform::MoveStatus done = finishing();
-    finishing = nullptr;  // its handles closed before the copy counts as done
-    ::AcquireSRWLockExclusive(&lock_);
+    MoveStatus done;
+    {
+      Finishing finishing = std::move(waiting_.front());
+      waiting_.pop_front();
+      const LetGo letGo(lock_);
+      try {
+        done = finishing(abandoned_);
+        finishing = nullptr;  // its handles closed before the copy counts as done
+      } catch (...) {
+        // Out of memory: told as a failure, so that every wait still ends.
+        done = statusOf(ERROR_NOT_ENOUGH_MEMORY, {});
+      }
+    }
     if (!done.ok() && firstFailure_.ok()) firstFailure_ = std::move(done);
     --outstanding_;
     ::WakeAllConditionVariable(&changed_);
   }
-  ::ReleaseSRWLockExclusive(&lock_);
 }
+
+namespace {
+
+// What the storage stack says of the device holding the volume `disk`; false where it says nothing.
+bool ask(HANDLE disk, STORAGE_PROPERTY_ID property, void* answer, DWORD size, DWORD needed) {
+  STORAGE_PROPERTY_QUERY query{};
+  query.PropertyId = property;
+  query.QueryType = PropertyStandardQuery;
+  DWORD bytes = 0;
+  return ::DeviceIoControl(disk, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query, answer, size,
+                           &bytes, nullptr) &&
+         bytes >= needed;
+}
+
+}  // namespace
 
 unsigned flushWorkersFor(HANDLE file) {
   // A disk that does not say (a virtual one, Wine's) is taken for a solid-state one, as most are.
-  constexpr unsigned kSolidState = 8, kSpinning = 2, kUnknown = kSolidState;
+  constexpr unsigned kSolidState = 8, kSlow = 2, kUnknown = kSolidState;
   const auto final = base::win32::finalPathOf(file);
   wchar_t root[MAX_PATH + 1] = {}, volume[64] = {};
   if (!final || !::GetVolumePathNameW(final->c_str(), root, MAX_PATH + 1) ||
@@ -91,18 +171,21 @@ unsigned flushWorkersFor(HANDLE file) {
   if (device.ends_with(L'\\')) device.pop_back();
   const base::win32::UniqueFileHandle disk(::CreateFileW(
       device.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
-  STORAGE_PROPERTY_QUERY query{};
-  query.PropertyId = StorageDeviceSeekPenaltyProperty;
-  query.QueryType = PropertyStandardQuery;
-  DEVICE_SEEK_PENALTY_DESCRIPTOR answer{};
-  DWORD bytes = 0;
-  if (!disk ||
-      !::DeviceIoControl(disk.get(), IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query, &answer,
-                         sizeof answer, &bytes, nullptr) ||
-      bytes < sizeof answer) {
+  if (!disk) return kUnknown;
+  // A stick or a card flushes slowly whatever it says of seeking (most say none).
+  alignas(STORAGE_DEVICE_DESCRIPTOR) std::uint8_t described[512] = {};
+  const auto* said = reinterpret_cast<const STORAGE_DEVICE_DESCRIPTOR*>(described);
+  if (ask(disk.get(), StorageDeviceProperty, described, sizeof described,
+          offsetof(STORAGE_DEVICE_DESCRIPTOR, RawPropertiesLength)) &&
+      (said->BusType == BusTypeUsb || said->RemovableMedia)) {
+    return kSlow;
+  }
+  DEVICE_SEEK_PENALTY_DESCRIPTOR seeking{};
+  if (!ask(disk.get(), StorageDeviceSeekPenaltyProperty, &seeking, sizeof seeking,
+           sizeof seeking)) {
     return kUnknown;
   }
-  return answer.IncursSeekPenalty ? kSpinning : kSolidState;
+  return seeking.IncursSeekPenalty ? kSlow : kSolidState;
 }
 
 }  // namespace mirafold::win32

@@ -77,52 +77,27 @@ bool developerModeAllowsLinks() {
          developerMode == 1;
 }
 
-namespace {
-
-// The objects alive, and the token's state before the first of them switched it on.
-struct RestoreSwitch {
-  SRWLOCK lock = SRWLOCK_INIT;
-  unsigned users = 0;
-  HANDLE token = nullptr;
-  TOKEN_PRIVILEGES before{};
-  bool switched = false;
-};
-
-RestoreSwitch& restoreSwitch() {
-  static RestoreSwitch shared;
-  return shared;
-}
-
-}  // namespace
-
 RestorePrivilege::RestorePrivilege() {
-  RestoreSwitch& s = restoreSwitch();
-  ::AcquireSRWLockExclusive(&s.lock);
+  if (!ownersCanBeKept()) return;
+  HANDLE opened = nullptr;
+  // A thread already on its own token (an outer object's) switches it there; the outer ends it.
+  if (!::OpenThreadToken(::GetCurrentThread(), TOKEN_ADJUST_PRIVILEGES, TRUE, &opened)) {
+    if (!::ImpersonateSelf(SecurityImpersonation)) return;
+    impersonating_ = true;
+    if (!::OpenThreadToken(::GetCurrentThread(), TOKEN_ADJUST_PRIVILEGES, TRUE, &opened)) return;
+  }
+  const base::win32::UniqueKernelHandle token(opened);
   TOKEN_PRIVILEGES wanted{};
   wanted.PrivilegeCount = 1;
   wanted.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-  if (s.users++ == 0 && ownersCanBeKept() && restoreLuid(wanted.Privileges[0].Luid) &&
-      ::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &s.token)) {
-    DWORD size = sizeof s.before;
-    // Succeeds also for a privilege the token lacks: only the last error tells.
-    s.switched =
-        ::AdjustTokenPrivileges(s.token, FALSE, &wanted, sizeof s.before, &s.before, &size) &&
-        ::GetLastError() == ERROR_SUCCESS;
+  if (restoreLuid(wanted.Privileges[0].Luid)) {
+    ::AdjustTokenPrivileges(token.get(), FALSE, &wanted, 0, nullptr, nullptr);
   }
-  ::ReleaseSRWLockExclusive(&s.lock);
 }
 
 RestorePrivilege::~RestorePrivilege() {
-  RestoreSwitch& s = restoreSwitch();
-  ::AcquireSRWLockExclusive(&s.lock);
-  if (--s.users == 0) {
-    // As it was before: the earlier state holds only what the first object changed.
-    if (s.switched) ::AdjustTokenPrivileges(s.token, FALSE, &s.before, 0, nullptr, nullptr);
-    if (s.token) ::CloseHandle(s.token);
-    s.token = nullptr;
-    s.switched = false;
-  }
-  ::ReleaseSRWLockExclusive(&s.lock);
+  // The thread's copy of the token goes, and the privilege with it.
+  if (impersonating_) ::RevertToSelf();
 }
 
 }  // namespace mirafold::win32

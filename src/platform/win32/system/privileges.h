@@ -26,14 +26,17 @@ base::win32::UniqueKernelHandle userToken(DWORD window);
 bool developerModeAllowsLinks();
 
 // The restore privilege switched on for this object's life, and back off after, where the token
-// holds it. The switch is the process's: copies finished on several threads share it, and the
-// last object to end puts it back as it was.
+// holds it; on the calling thread only, which acts meanwhile on its own copy of the process's
+// token: another thread's opening for backup passes by no permission. Made and ended on one thread.
 class RestorePrivilege {
  public:
   RestorePrivilege();
   ~RestorePrivilege();
   RestorePrivilege(const RestorePrivilege&) = delete;
   RestorePrivilege& operator=(const RestorePrivilege&) = delete;
+
+ private:
+  bool impersonating_ = false;
 };
 
 }  // namespace mirafold::win32

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <atomic>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -377,7 +378,8 @@ namespace {
 // work a finishing worker does, one opening of the copy for all of it.
 MoveStatus finishOpenCopy(HANDLE source, const FILE_BASIC_INFO& original, HANDLE copy, DWORD access,
                           const platform::EntryTimes& times, bool withSecurity,
-                          const std::wstring& from, const std::wstring& to) {
+                          const std::wstring& from, const std::wstring& to,
+                          const std::atomic_bool& abandoned) {
   EntrySecurity security;
   if (withSecurity) {
     if (MoveStatus st = security.read(source, from, false); !st.ok()) return st;
@@ -396,29 +398,33 @@ MoveStatus finishOpenCopy(HANDLE source, const FILE_BASIC_INFO& original, HANDLE
   if (withSecurity) {
     if (MoveStatus st = security.apply(copy, to); !st.ok()) return st;
   }
+  // An abandoned copy is about to be deleted: its flush would only hold up the cancel.
+  if (abandoned) return {MoveStatus::Code::Cancelled, {}, {}};
   return ::FlushFileBuffers(copy) ? MoveStatus::success() : lastStatus(to);
 }
 
 }  // namespace
 
 MoveStatus Win32MoveFileSystem::finishCopy(const std::wstring& from, const std::wstring& to,
-                                           const platform::EntryTimes& times, bool withSecurity) {
+                                           const platform::EntryTimes& times, bool withSecurity,
+                                           const platform::StillWaiting& waiting) {
   // The copy copyFile has just made, still open: nothing reaches it by its name again.
   if (!made_ || made_->to != to) return statusOf(ERROR_INVALID_HANDLE, to);
   if (!finishing_) finishing_ = std::make_unique<FlushPool>(flushWorkersFor(made_->copy.get()));
-  // Finished and flushed with others in flight, its handles closed by the worker; a failure is
-  // told by a later finishCopy or by settleCopies(), which waits for all.
-  auto made = std::make_shared<OpenCopy>(std::move(*made_));
-  made_.reset();
-  return finishing_->hand([made, from, times, withSecurity] {
+  // Finished and flushed with others in flight, its handles closed by the worker, their last
+  // owner; a failure is told by a later finishCopy or by settleCopies(), which waits for all.
+  FlushPool::Finishing finishing = [made = std::make_shared<OpenCopy>(std::move(*made_)), from,
+                                    times, withSecurity](const std::atomic_bool& abandoned) {
     return finishOpenCopy(made->source.get(), made->original, made->copy.get(), made->access, times,
-                          withSecurity, from, made->to);
-  });
+                          withSecurity, from, made->to, abandoned);
+  };
+  made_.reset();
+  return finishing_->hand(std::move(finishing), waiting);
 }
 
-MoveStatus Win32MoveFileSystem::settleCopies() {
+MoveStatus Win32MoveFileSystem::settleCopies(const platform::StillWaiting& waiting) {
   made_.reset();
-  return finishing_ ? finishing_->settle() : MoveStatus::success();
+  return finishing_ ? finishing_->settle(waiting) : MoveStatus::success();
 }
 
 MoveStatus Win32MoveFileSystem::nameCount(const std::wstring& file, std::uint32_t& names) {
