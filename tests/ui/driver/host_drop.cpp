@@ -7,21 +7,16 @@
 
 #include "base/command_line.h"
 #include "driver/driver.h"
+#include "driver/host_side.h"
 
 namespace mirafold::ui {
 namespace {
 
-// The host's name of a Windows path, from Wine's kernel32.
+// The host's name of a Windows path.
 std::string unixPath(const std::wstring& path) {
-  using Convert = char*(CDECL*)(const wchar_t*);
-  const auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
-      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  if (!convert) throw std::runtime_error("not running under Wine");
-  char* name = convert(path.c_str());
-  if (!name) throw std::runtime_error("no host name for a path");
-  std::string result = name;
-  ::HeapFree(::GetProcessHeap(), 0, name);
-  return result;
+  std::string name = unixPathOf(path);
+  if (name.empty()) throw std::runtime_error("no host name for a path (not under Wine?)");
+  return name;
 }
 
 // The text is ASCII: escaped URIs and host paths of the temporary folder.
@@ -61,17 +56,10 @@ DWORD hostDrop(HWND onto, const std::vector<std::wstring>& paths) {
                                       std::to_wstring((r.left + r.right) / 2),
                                       std::to_wstring((r.top + r.bottom) / 2)};
   for (const auto& path : paths) arguments.push_back(widened(fileUri(path)));
-  std::wstring line = base::joinArguments(arguments);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(helper.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
+  if (!startOnHost(helper, base::joinArguments(arguments))) {
     ::DeleteFileW(answer);
     throw std::runtime_error("cannot start xdnd_drop");
   }
-  if (info.hProcess) ::CloseHandle(info.hProcess);
-  if (info.hThread) ::CloseHandle(info.hThread);
 
   DWORD outcome = 1;
   for (const ULONGLONG start = ::GetTickCount64(); ::GetTickCount64() - start < 30000;) {

@@ -5,9 +5,6 @@
 #include <cstdlib>
 
 namespace mirafold::ui {
-namespace {
-
-using namespace std::chrono_literals;
 
 std::string unixPathOf(const std::wstring& path) {
   using UnixName = char*(CDECL*)(LPCWSTR);
@@ -19,19 +16,33 @@ std::string unixPathOf(const std::wstring& path) {
   return text;
 }
 
-// Starts a host program by its host path; Wine gives no handle to wait on for it.
-bool startOnHost(std::string line) {
-  std::wstring wide(line.begin(), line.end());
+bool startOnHost(const std::wstring& program, std::wstring line) {
+  // Under Wine, once this process has started a host program, its first look at the windows
+  // (EnumWindows) may wait for ever on itself: the window classes are then set up inside a call
+  // that needs them. Looking once before the first host program sets them up.
+  [[maybe_unused]] static const bool windowsSetUp = [] {
+    ::EnumWindows([](HWND, LPARAM) { return FALSE; }, 0);
+    return true;
+  }();
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
+  if (!::CreateProcessW(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr,
+                        FALSE, 0, nullptr, nullptr, &startup, &info)) {
     return false;
   }
-  ::CloseHandle(info.hThread);
-  ::CloseHandle(info.hProcess);
+  if (info.hThread) ::CloseHandle(info.hThread);
+  if (info.hProcess) ::CloseHandle(info.hProcess);
   return true;
+}
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// A host command line of ASCII: host programs and the host paths of the temporary folder.
+bool start(const std::string& line) {
+  return startOnHost({}, std::wstring(line.begin(), line.end()));
 }
 
 }  // namespace
@@ -39,8 +50,8 @@ bool startOnHost(std::string line) {
 bool runOnHostIn(const std::wstring& folder, const std::string& command) {
   // Wine gives no handle to wait on: the command leaves a mark once it has ended well.
   const std::wstring mark = folder + L"\\ran-on-host";
-  if (!startOnHost("/bin/sh -c \"cd '" + unixPathOf(folder) + "' && " + command +
-                   " && /usr/bin/touch ran-on-host\"")) {
+  if (!start("/bin/sh -c \"cd '" + unixPathOf(folder) + "' && " + command +
+             " && /usr/bin/touch ran-on-host\"")) {
     return false;
   }
   const bool ran = eventually([&] { return exists(mark); }, 180s);
@@ -54,22 +65,10 @@ bool runOnHostIn(const std::wstring& folder, const std::string& command) {
 void screenshotIfAsked() {
   const char* shot = std::getenv("MIRAFOLD_SHOT");
   if (!shot) return;
-  std::wstring line = L"/usr/bin/import -window root ";
   std::wstring seenAs = L"Z:";  // the host's root, as Wine shows it
-  for (const char* c = shot; *c; ++c) {
-    line += static_cast<wchar_t>(*c);
-    seenAs += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
-  }
+  for (const char* c = shot; *c; ++c) seenAs += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
   ::DeleteFileW(seenAs.c_str());
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
-    return;
-  }
-  ::CloseHandle(info.hThread);
-  ::CloseHandle(info.hProcess);
+  if (!start(std::string("/usr/bin/import -window root ") + shot)) return;
   const auto sizeOf = [&] {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     return ::GetFileAttributesExW(seenAs.c_str(), GetFileExInfoStandard, &data) ? data.nFileSizeLow
@@ -93,9 +92,9 @@ Unchangeable::Unchangeable(const std::wstring& folder)
   if (unix_.empty()) return;
   // Its write permissions go too (the flag keeps the mode to give back), so that the permissions
   // say what the refusal is, as an access check asks them; chattr first would forbid the chmod.
-  if (!startOnHost("/bin/sh -c \"m=$(stat -c %a '" + unix_ + "') && chmod a-w '" + unix_ +
-                   "' && /usr/bin/chattr +i '" + unix_ + "' && echo $m > '" + unix_ +
-                   ".unchangeable'\"")) {
+  if (!start("/bin/sh -c \"m=$(stat -c %a '" + unix_ + "') && chmod a-w '" + unix_ +
+             "' && /usr/bin/chattr +i '" + unix_ + "' && echo $m > '" + unix_ +
+             ".unchangeable'\"")) {
     return;
   }
   held_ = eventually([&] { return exists(flag_); }, 10s);
@@ -103,9 +102,9 @@ Unchangeable::Unchangeable(const std::wstring& folder)
 
 Unchangeable::~Unchangeable() {
   if (unix_.empty()) return;
-  startOnHost("/bin/sh -c \"/usr/bin/chattr -i '" + unix_ + "'; chmod $(cat '" + unix_ +
-              ".unchangeable' 2>/dev/null || echo u+w) '" + unix_ + "'; rm -f '" + unix_ +
-              ".unchangeable'\"");
+  start("/bin/sh -c \"/usr/bin/chattr -i '" + unix_ + "'; chmod $(cat '" + unix_ +
+        ".unchangeable' 2>/dev/null || echo u+w) '" + unix_ + "'; rm -f '" + unix_ +
+        ".unchangeable'\"");
   eventually([&] { return !exists(flag_); }, 10s);
 }
 

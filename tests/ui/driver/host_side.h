@@ -21,6 +21,13 @@ bool eventually(Condition condition,
   return true;
 }
 
+// The host's name of a Windows path; empty when there is none (not under Wine).
+std::string unixPathOf(const std::wstring& path);
+
+// Starts a host program by its host path (`program`, or the line's first word when empty); false
+// when it could not start. Wine gives no handle to wait on for a host program.
+bool startOnHost(const std::wstring& program, std::wstring line);
+
 // A screenshot of the whole screen when MIRAFOLD_SHOT names a host file, taken by ImageMagick on
 // the host. Returns once the picture is written.
 void screenshotIfAsked();
