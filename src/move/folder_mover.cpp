@@ -411,7 +411,7 @@ class MoveRun {
     std::uint64_t measured = 1;
     if (MoveStatus st = files_.measureTimeStep(partial_, measured); !st.ok()) return st;
     const CopyCheck check{std::max(timeStepOf(to.fileSystem), measured), plan_.origin, plan_.origin,
-                          true};
+                          true, namePaths()};
     if (MoveStatus st = verifyCopy(files_, moving_, partial_, check); !st.ok()) return st;
     return copier.secure(moving_, partial_);
   }
@@ -478,21 +478,23 @@ class MoveRun {
     // is left must be in the copy. The destination's step is not measured again; FAT's 2 s, the
     // coarsest of all, is allowed. Files new in the copy are the user's, written since.
     if (recovering_ && !plan_.sameVolume) {
-      if (MoveStatus st = verifyCopy(files_, moving_, plan_.final,
-                                     {timeStepOf(L"FAT"), plan_.origin, plan_.origin, false});
+      if (MoveStatus st =
+              verifyCopy(files_, moving_, plan_.final,
+                         {timeStepOf(L"FAT"), plan_.origin, plan_.origin, false, namePaths()});
           !st.ok()) {
         copyDiffers_ = st.code == MoveStatus::Code::Failed && !st.path.empty();
         return st;
       }
     }
     deleting_ = true;
-    return deleteTree(files_, moving_, {s_.clock, false, showDeletion()});
+    return deleteTree(files_, moving_, {s_.clock, false, namePaths()});
   }
 
-  TreeDeletion ownCopy() { return {s_.clock, true, showDeletion()}; }
+  TreeDeletion ownCopy() { return {s_.clock, true, namePaths()}; }
 
-  // Deleting thousands of files takes seconds: the progress window names each as it goes.
-  DeletionWatcher showDeletion() {
+  // Checking or deleting thousands of files takes seconds: the progress window names each path
+  // as the step reaches it.
+  PathWatcher namePaths() {
     return [this](const std::wstring& path) {
       progressState_.currentFile = path;
       progress_.report(progressState_);

@@ -269,6 +269,7 @@ MoveStatus expectedTarget(platform::MoveFileSystem& files, const std::wstring& s
 
 MoveStatus verifyCopy(platform::MoveFileSystem& files, const std::wstring& from,
                       const std::wstring& to, const CopyCheck& check) {
+  if (check.checking) check.checking(from);
   std::vector<FolderEntry> originals, copies;
   if (MoveStatus s = files.list(from, originals); !s.ok()) return s;
   if (MoveStatus s = files.list(to, copies); !s.ok()) return s;

@@ -98,6 +98,9 @@ class TreeCopier {
   MoveProgress state_;
 };
 
+// Told each path as a long step reaches it, for the progress window to name.
+using PathWatcher = std::function<void(const std::wstring& path)>;
+
 struct CopyCheck {
   std::uint64_t timeStep = 1;  // the destination keeps last-write times in this step
   std::wstring shownAs;        // `from` as the user knows it: a file that differs is named there
@@ -105,6 +108,7 @@ struct CopyCheck {
   // An entry of `to` that `from` lacks is refused: nobody else may have added to a fresh copy.
   // After the move it is the user's folder, where new files are the user's.
   bool refuseExtras = false;
+  PathWatcher checking;  // told each folder of `from` as it is checked; may be empty
 };
 
 // Every file of `from` is in `to` with the same size and last-write time (within the step),
@@ -113,15 +117,12 @@ struct CopyCheck {
 platform::MoveStatus verifyCopy(platform::MoveFileSystem& files, const std::wstring& from,
                                 const std::wstring& to, const CopyCheck& check);
 
-// Told each entry's path before it is deleted.
-using DeletionWatcher = std::function<void(const std::wstring& path)>;
-
 struct TreeDeletion {
   const platform::Clock& clock;  // for the waits between tries of a refusal that may pass
   // The tree is the move's own copy: an entry refused for want of rights is given back to this
   // process once (its copied DACL may deny DELETE) and tried again.
   bool ownCopy = false;
-  DeletionWatcher watcher = nullptr;
+  PathWatcher watcher = nullptr;
 };
 
 // The folder and everything in it; links are removed, not entered.

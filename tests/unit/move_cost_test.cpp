@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -81,7 +82,8 @@ TEST(MoveCost, OperationsPerFileAreOnlyWhatTheFileNeeds) {
   }
 }
 
-TEST(MoveCost, DeletingTheOldFolderKeepsTheProgressWindowTold) {
+// The steps after the copy, its check and the old folder's deletion, name what they reach.
+TEST(MoveCost, CheckingAndDeletingKeepTheProgressWindowTold) {
   FakeMoveFileSystem fs = gameOf(40);
   std::vector<MoveProgress> reports;
   const MoveResult result = runMove(fs, planMoveAway(fs, kOrigin, L"D:\\Store", {{}, L"NTFS"}),
@@ -91,6 +93,16 @@ TEST(MoveCost, DeletingTheOldFolderKeepsTheProgressWindowTold) {
   long deletions = 0;
   for (const MoveProgress& p : reports) deletions += p.currentFile.starts_with(hidden);
   EXPECT_GT(deletions, 2) << "the files being deleted are named as the deletion goes";
+  // After the last file copied, the check names the folders before the deletion names files.
+  const auto last = std::find_if(reports.begin(), reports.end(), [](const MoveProgress& p) {
+    return p.filesDone == p.filesTotal && p.filesTotal > 0;
+  });
+  ASSERT_NE(last, reports.end());
+  const auto named = std::find_if(last, reports.end(), [&](const MoveProgress& p) {
+    return p.currentFile != last->currentFile && p.currentFile.starts_with(hidden);
+  });
+  ASSERT_NE(named, reports.end());
+  EXPECT_EQ(named->currentFile, hidden + L"data") << "the check names the folder it checks";
   EXPECT_TRUE(reports.back().currentFile.empty()) << "the last report names no file";
   EXPECT_EQ(reports.back().filesDone, 40u);
 }
