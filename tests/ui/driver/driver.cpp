@@ -370,7 +370,9 @@ DWORD App::helperProcessId() const {
   entry.dwSize = sizeof entry;
   for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
        more = ::Process32NextW(snapshot.get(), &entry)) {
-    if (entry.th32ProcessID != processId() && ::lstrcmpiW(entry.szExeFile, L"mirafold.exe") == 0) {
+    // Started by this program: one left running by an earlier test is not its helper.
+    if (entry.th32ParentProcessID == processId() &&
+        ::lstrcmpiW(entry.szExeFile, L"mirafold.exe") == 0) {
       return entry.th32ProcessID;
     }
   }

@@ -118,7 +118,7 @@ class App {
   // The same for a box with Retry and Cancel buttons.
   std::optional<std::wstring> retry(bool again, Timeout timeout = 30s);
   bool messageBoxOpen();
-  // The elevated helper the program started for a move (another running mirafold.exe), or 0.
+  // The elevated helper the program started for a move (a mirafold.exe it started), or 0.
   DWORD helperProcessId() const;
   // The helper's own question, in its own box: its text, with Yes or No pressed; nothing when no
   // box came. Every road through the helper passes it.
