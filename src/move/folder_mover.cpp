@@ -122,7 +122,7 @@ class MoveRun {
   }
 
   MoveResult undo(Phase phase) {
-    return rollBack(static_cast<int>(indexOf(phase)), {MoveStatus::Code::Cancelled, {}, {}});
+    return rollBack(static_cast<int>(indexOf(phase)), MoveStatus::cancelled());
   }
 
  private:
@@ -166,7 +166,7 @@ class MoveRun {
       // Completing after a crash, the first step may be half done: undoing starts with it.
       const int previous = static_cast<int>(i) - (i == first ? 0 : 1);
       if (phase != Phase::Clean && s_.cancel.requested()) {
-        return rollBack(previous, {MoveStatus::Code::Cancelled, {}, {}});
+        return rollBack(previous, MoveStatus::cancelled());
       }
       if (MoveStatus st = writeJournal(phase); !st.ok()) return rollBack(previous, st);
       if (MoveStatus st = doStep(phase); !st.ok()) {

@@ -20,8 +20,6 @@ using platform::MoveStatus;
 
 namespace {
 
-MoveStatus cancelled() { return {MoveStatus::Code::Cancelled, {}, {}}; }
-
 MoveStatus differs(const std::wstring& path) {
   return {MoveStatus::Code::Failed, base::fillIn(kCopyDiffers, {path}), path};
 }
@@ -179,7 +177,7 @@ MoveStatus TreeCopier::copyContents(const std::wstring& from, const std::wstring
   std::vector<FolderEntry> entries;
   if (MoveStatus s = files_.list(from, entries); !s.ok()) return s;
   for (const FolderEntry& entry : entries) {
-    if (cancel_.requested()) return cancelled();
+    if (cancel_.requested()) return MoveStatus::cancelled();
     const std::wstring source = base::joinPath(from, entry.name);
     const std::wstring target = base::joinPath(to, entry.name);
     const std::wstring shownHere = base::joinPath(shown, entry.name);

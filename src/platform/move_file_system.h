@@ -82,6 +82,7 @@ struct MoveStatus {
   bool ok() const { return code == Code::Ok; }
   static MoveStatus success() { return {}; }
   static MoveStatus failure(std::wstring why) { return {Code::Failed, std::move(why), {}}; }
+  static MoveStatus cancelled() { return {Code::Cancelled, {}, {}}; }
 };
 
 // A folder kept open while a walk is below it: what is opened inside it is looked up in it by

@@ -525,7 +525,7 @@ MoveStatus FakeMoveFileSystem::copyFile(const std::wstring& from, const std::wst
   constexpr std::size_t kChunk = 3;
   for (std::size_t done = 0; done < original.content.size();) {
     done = std::min(done + kChunk, original.content.size());
-    if (!progress(done)) return {MoveStatus::Code::Cancelled, {}, {}};
+    if (!progress(done)) return MoveStatus::cancelled();
   }
   std::wstring copied = original.content;
   if (damageCopies_ && !copied.empty()) copied.pop_back();
@@ -574,7 +574,7 @@ MoveStatus FakeMoveFileSystem::settleCopies(const platform::StillWaiting& waitin
   const std::vector<std::wstring> settling = std::exchange(unsettled_, {});
   const std::optional<MoveStatus> late = std::exchange(lateFailure_, std::nullopt);
   if (auto fault = injectedFault()) return *fault;
-  if (!settling.empty() && !waiting()) return {MoveStatus::Code::Cancelled, {}, {}};
+  if (!settling.empty() && !waiting()) return MoveStatus::cancelled();
   for (const std::wstring& path : settling) {
     if (Node* node = at(path)) {
       node->unflushed = false;

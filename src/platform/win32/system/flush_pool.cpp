@@ -2,6 +2,7 @@
 
 #include <winioctl.h>
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <utility>
@@ -16,32 +17,7 @@ namespace {
 using platform::MoveStatus;
 
 // How long a wait goes before the mover is asked again: progress every tenth of a second at least.
-constexpr DWORD kSlice = 50;
-
-MoveStatus cancelled() { return {MoveStatus::Code::Cancelled, {}, {}}; }
-
-// The lock held for a scope, or let go for one, whatever leaves it.
-class Held {
- public:
-  explicit Held(SRWLOCK& lock) : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
-  ~Held() { ::ReleaseSRWLockExclusive(&lock_); }
-  Held(const Held&) = delete;
-  Held& operator=(const Held&) = delete;
-
- private:
-  SRWLOCK& lock_;
-};
-
-class LetGo {
- public:
-  explicit LetGo(SRWLOCK& lock) : lock_(lock) { ::ReleaseSRWLockExclusive(&lock_); }
-  ~LetGo() { ::AcquireSRWLockExclusive(&lock_); }
-  LetGo(const LetGo&) = delete;
-  LetGo& operator=(const LetGo&) = delete;
-
- private:
-  SRWLOCK& lock_;
-};
+constexpr auto kSlice = std::chrono::milliseconds(50);
 
 }  // namespace
 
@@ -55,26 +31,24 @@ FlushPool::FlushPool(unsigned workers) {
 FlushPool::~FlushPool() {
   settle([] { return false; });
   {
-    const Held held(lock_);
+    const std::lock_guard held(lock_);
     stopping_ = true;
   }
-  ::WakeAllConditionVariable(&changed_);
+  changed_.notify_all();
   for (const auto& thread : threads_) ::WaitForSingleObject(thread.get(), INFINITE);
 }
 
-bool FlushPool::waitUntil(const std::function<bool()>& done,
+bool FlushPool::waitUntil(std::unique_lock<std::mutex>& held, const std::function<bool()>& done,
                           const platform::StillWaiting& waiting) {
   while (!done()) {
     if (abandoned_) return false;
-    if (::SleepConditionVariableSRW(&changed_, &lock_, kSlice, 0) || done()) continue;
-    bool goOn = false;
-    {
-      const LetGo letGo(lock_);
-      goOn = waiting();
-    }
+    if (changed_.wait_for(held, kSlice) == std::cv_status::no_timeout || done()) continue;
+    held.unlock();
+    const bool goOn = waiting();
+    held.lock();
     if (!goOn) {
       abandoned_ = true;
-      if (firstFailure_.ok()) firstFailure_ = cancelled();
+      if (firstFailure_.ok()) firstFailure_ = MoveStatus::cancelled();
     }
   }
   return true;
@@ -87,8 +61,9 @@ MoveStatus FlushPool::hand(Finishing finishing, const platform::StillWaiting& wa
   }
   MoveStatus failed;
   {
-    const Held held(lock_);
-    waitUntil([this] { return outstanding_ < threads_.size() || !firstFailure_.ok(); }, waiting);
+    std::unique_lock held(lock_);
+    waitUntil(
+        held, [this] { return outstanding_ < threads_.size() || !firstFailure_.ok(); }, waiting);
     failed = firstFailure_;
     if (failed.ok()) {
       // Counted once it is there: a failed push leaves nothing for a settle to wait for.
@@ -96,16 +71,16 @@ MoveStatus FlushPool::hand(Finishing finishing, const platform::StillWaiting& wa
       ++outstanding_;
     }
   }
-  ::WakeAllConditionVariable(&changed_);
+  changed_.notify_all();
   return failed;
 }
 
 MoveStatus FlushPool::settle(const platform::StillWaiting& waiting) {
-  const Held held(lock_);
+  std::unique_lock held(lock_);
   const auto nothingOutstanding = [this] { return outstanding_ == 0; };
-  if (!waitUntil(nothingOutstanding, waiting)) {
+  if (!waitUntil(held, nothingOutstanding, waiting)) {
     // Abandoned: only the flushes under way are waited for, which no one can cut short.
-    while (!nothingOutstanding()) ::SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
+    changed_.wait(held, nothingOutstanding);
   }
   abandoned_ = false;
   return std::exchange(firstFailure_, MoveStatus::success());
@@ -117,28 +92,25 @@ DWORD WINAPI FlushPool::work(void* pool) {
 }
 
 void FlushPool::run() {
-  const Held held(lock_);
+  std::unique_lock held(lock_);
   for (;;) {
-    while (waiting_.empty() && !stopping_) {
-      ::SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
-    }
+    changed_.wait(held, [this] { return !waiting_.empty() || stopping_; });
     if (waiting_.empty()) break;
+    Finishing finishing = std::move(waiting_.front());
+    waiting_.pop_front();
+    held.unlock();
     MoveStatus done;
-    {
-      Finishing finishing = std::move(waiting_.front());
-      waiting_.pop_front();
-      const LetGo letGo(lock_);
-      try {
-        done = finishing(abandoned_);
-        finishing = nullptr;  // its handles closed before the copy counts as done
-      } catch (...) {
-        // Out of memory: told as a failure, so that every wait still ends.
-        done = statusOf(ERROR_NOT_ENOUGH_MEMORY, {});
-      }
+    try {
+      done = finishing(abandoned_);
+    } catch (...) {
+      // Out of memory: told as a failure, so that every wait still ends.
+      done = statusOf(ERROR_NOT_ENOUGH_MEMORY, {});
     }
+    finishing = nullptr;  // its handles closed before the copy counts as done
+    held.lock();
     if (!done.ok() && firstFailure_.ok()) firstFailure_ = std::move(done);
     --outstanding_;
-    ::WakeAllConditionVariable(&changed_);
+    changed_.notify_all();
   }
 }
 

@@ -9,8 +9,10 @@
 #include <windows.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <deque>
 #include <functional>
+#include <mutex>
 #include <vector>
 
 #include "base/win32/handles.h"
@@ -42,10 +44,11 @@ class FlushPool {
   static DWORD WINAPI work(void* pool);
   void run();
   // With the lock held: until `done` or abandoned, asking `waiting` (the lock released) each slice.
-  bool waitUntil(const std::function<bool()>& done, const platform::StillWaiting& waiting);
+  bool waitUntil(std::unique_lock<std::mutex>& held, const std::function<bool()>& done,
+                 const platform::StillWaiting& waiting);
 
-  SRWLOCK lock_ = SRWLOCK_INIT;
-  CONDITION_VARIABLE changed_ = CONDITION_VARIABLE_INIT;
+  std::mutex lock_;
+  std::condition_variable changed_;
   std::deque<Finishing> waiting_;
   std::size_t outstanding_ = 0;  // waiting or being run
   bool stopping_ = false;

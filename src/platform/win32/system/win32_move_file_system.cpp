@@ -365,7 +365,7 @@ MoveStatus Win32MoveFileSystem::copyFile(const std::wstring& from, const std::ws
   if (!copyVolumeFlags_) copyVolumeFlags_ = volumeFlagsOf(copy.get());
   const DWORD error = fillCopy(source.get(), copy.get(), *copyVolumeFlags_, original.FileAttributes,
                                static_cast<std::uint64_t>(standard.EndOfFile.QuadPart), progress);
-  if (error == ERROR_CANCELLED) return {MoveStatus::Code::Cancelled, {}, {}};
+  if (error == ERROR_CANCELLED) return MoveStatus::cancelled();
   if (error) return statusOf(error, error == ERROR_SHARING_VIOLATION ? from : to);
   fresh.keep();
   made_ = OpenCopy{to, std::move(source), original, std::move(copy), access};
@@ -399,7 +399,7 @@ MoveStatus finishOpenCopy(HANDLE source, const FILE_BASIC_INFO& original, HANDLE
     if (MoveStatus st = security.apply(copy, to); !st.ok()) return st;
   }
   // An abandoned copy is about to be deleted: its flush would only hold up the cancel.
-  if (abandoned) return {MoveStatus::Code::Cancelled, {}, {}};
+  if (abandoned) return MoveStatus::cancelled();
   return ::FlushFileBuffers(copy) ? MoveStatus::success() : lastStatus(to);
 }
 
