@@ -413,6 +413,7 @@ class MoveRun {
     const CopyCheck check{std::max(timeStepOf(to.fileSystem), measured), plan_.origin, plan_.origin,
                           true, namePaths()};
     if (MoveStatus st = verifyCopy(files_, moving_, partial_, check); !st.ok()) return st;
+    progressState_.currentFile.clear();
     return copier.secure(moving_, partial_);
   }
 

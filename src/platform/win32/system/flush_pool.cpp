@@ -22,6 +22,7 @@ constexpr auto kSlice = std::chrono::milliseconds(50);
 }  // namespace
 
 FlushPool::FlushPool(unsigned workers) {
+  threads_.reserve(workers);  // a started worker is always kept, to be joined
   for (unsigned i = 0; i < workers; ++i) {
     base::win32::UniqueKernelHandle thread(::CreateThread(nullptr, 0, work, this, 0, nullptr));
     if (thread) threads_.push_back(std::move(thread));
@@ -40,9 +41,13 @@ FlushPool::~FlushPool() {
 
 bool FlushPool::waitUntil(std::unique_lock<std::mutex>& held, const std::function<bool()>& done,
                           const platform::StillWaiting& waiting) {
+  // A wake before the slice is up (another job done, or none at all) does not start it again.
+  auto ask = std::chrono::steady_clock::now() + kSlice;
   while (!done()) {
     if (abandoned_) return false;
-    if (changed_.wait_for(held, kSlice) == std::cv_status::no_timeout || done()) continue;
+    changed_.wait_until(held, ask);
+    if (done() || std::chrono::steady_clock::now() < ask) continue;
+    ask = std::chrono::steady_clock::now() + kSlice;
     held.unlock();
     const bool goOn = waiting();
     held.lock();
