@@ -38,6 +38,9 @@ struct WindowLayout {
   std::span<const Control> controls;
 };
 
+// A drive list's height in the table is its closed box's; its drop-down shows this many rows,
+// each as high as the closed box, below it.
+inline constexpr int kDriveListRows = 12;
 inline constexpr int kTwipsPerInch = 1440;
 inline constexpr std::wstring_view kFontFace = L"微软雅黑";
 inline constexpr int kGb2312Charset = 134;

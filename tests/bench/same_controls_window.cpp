@@ -1,6 +1,6 @@
 // The fair start-up baseline: a window holding the main window's standard controls, read from
-// its table (the same classes, styles, places and fonts, so the same count), made plainly and
-// left empty: no drives, no folder listed, no handlers. Built with the program's manifest.
+// its table (the same classes, styles, places, sizes and fonts, so the same count), made plainly
+// and left empty: no drives, no folder listed, no handlers. Built with the program's manifest.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -81,9 +81,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
     const Made made = madeAs(c.kind);
     const std::wstring caption(c.caption);
+    // A drive list is made as high as its drop-down, as the program makes it.
+    const int rows = c.kind == ControlKind::DriveList ? mirafold::platform::kDriveListRows + 1 : 1;
     HWND child = ::CreateWindowExW(
         made.exStyle, made.cls, caption.c_str(), WS_CHILD | WS_VISIBLE | made.style, px(left),
-        px(top), px(c.width), px(c.height), window,
+        px(top), px(c.width), px(c.height) * rows, window,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
     // A font each, never freed: the baseline lives only until the bench ends it.
     HFONT font =

@@ -38,12 +38,14 @@ bool looksLikeDriveText(const std::wstring& text) {
 
 class DriveListTest : public ::testing::Test {
  protected:
-  std::unique_ptr<Win32DriveList> makeList() {
+  // Shown, as the form shows it, unless `shown` is false.
+  std::unique_ptr<Win32DriveList> makeList(bool shown = true) {
     auto list = Win32DriveList::create(parent.hwnd(), kId, kBox,
                                        static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
     if (list) {
       parent.forwardTo(list.get());
       list->onChange([this] { ++changes; });
+      if (shown) list->onShown();
     }
     return list;
   }
@@ -79,6 +81,25 @@ TEST_F(DriveListTest, StartsAtTheCurrentDriveAndAnswersWmGetText) {
   ASSERT_FALSE(list->drive().empty());
   EXPECT_EQ(list->drive()[0], std::towlower(tree.path()[0]));
   EXPECT_EQ(windowText(list->hwnd()), list->drive());
+}
+
+// Before the form shows, the current drive alone; asked for another, every drive is read.
+TEST_F(DriveListTest, BeforeItShowsAnotherDriveAskedForIsReadThenSelected) {
+  const testing::TempTree tree;
+  const CurrentFolder here(tree.path());
+  const auto list = makeList(false);
+  ASSERT_TRUE(list);
+  const wchar_t current = static_cast<wchar_t>(std::towlower(tree.path()[0]));
+  ASSERT_EQ(list->rows().size(), 1u);
+  EXPECT_EQ(list->drive(), (std::wstring{current, L':'}));
+  const DWORD drives = ::GetLogicalDrives();
+  int other = 0;
+  while (other < 26 && ((drives & (1u << other)) == 0 || L'a' + other == current)) ++other;
+  if (other == 26) GTEST_SKIP() << "one drive only";
+  list->selectDriveOf(std::wstring{static_cast<wchar_t>(L'A' + other), L':', L'\\'});
+  EXPECT_EQ(list->drive()[0], static_cast<wchar_t>(L'a' + other));
+  EXPECT_EQ(list->rows().size(), static_cast<std::size_t>(std::popcount(drives)));
+  EXPECT_EQ(changes, 0);
 }
 
 TEST_F(DriveListTest, SelectDriveOfMovesQuietly) {
@@ -150,11 +171,10 @@ TEST_F(DriveListTest, LabelsArriveAfterTheWindowWithoutWaitingForADriveThatNever
       parent.hwnd(), kId, kBox, static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)), labels);
   ASSERT_TRUE(list);
   parent.forwardTo(list.get());
-  ASSERT_GE(list->rows().size(), 2u);
-  ASSERT_EQ(list->rows()[0], L"c:");
 
   const auto start = std::chrono::steady_clock::now();
   list->onShown();
+  ASSERT_GE(list->rows().size(), 2u);
   ::SendMessageW(list->hwnd(), CB_SHOWDROPDOWN, TRUE, 0);  // reads again: c: is still asked once
   ::SendMessageW(list->hwnd(), CB_SHOWDROPDOWN, FALSE, 0);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));

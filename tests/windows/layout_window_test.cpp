@@ -4,16 +4,40 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "app/main_layout.h"
+#include "platform/win32/ui/dpi.h"
 
 namespace mirafold::win32 {
 namespace {
 
 int px(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
 
+constexpr int kIcon = 1;  // in this test's resources
+
+// The side in pixels of the window's icon of that kind; 0 when it has none.
+int iconSide(HWND window, WPARAM kind) {
+  const auto icon = reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, kind, 0));
+  ICONINFO info{};
+  if (!icon || !::GetIconInfo(icon, &info)) return 0;
+  BITMAP bitmap{};
+  ::GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+  if (info.hbmColor) ::DeleteObject(info.hbmColor);
+  ::DeleteObject(info.hbmMask);
+  return bitmap.bmWidth;
+}
+
+void expectIconsAt(HWND window, int dpi) {
+  EXPECT_EQ(iconSide(window, ICON_BIG), systemMetric(SM_CXICON, dpi)) << dpi;
+  EXPECT_EQ(iconSide(window, ICON_SMALL), systemMetric(SM_CXSMICON, dpi)) << dpi;
+}
+
 TEST(LayoutWindowTest, WmDpiChangedLaysTheWindowOutAgainAtTheNewDpi) {
   const platform::WindowLayout& form = app::mainWindowLayout();
-  LayoutWindow window(form, ::GetModuleHandleW(nullptr), 0);
+  LayoutWindow window(form, ::GetModuleHandleW(nullptr), kIcon);
+  expectIconsAt(window.hwnd(), window.dpi());
   for (const int dpi : {144, 120, 192, 96}) {
     RECT suggested{40, 30, 40 + px(form.clientWidth, dpi) + 8,
                    30 + px(form.clientHeight, dpi) + 30};
@@ -23,6 +47,7 @@ TEST(LayoutWindowTest, WmDpiChangedLaysTheWindowOutAgainAtTheNewDpi) {
     RECT outer{};
     ::GetWindowRect(window.hwnd(), &outer);
     EXPECT_TRUE(::EqualRect(&outer, &suggested)) << "the suggested rectangle is taken, " << dpi;
+    expectIconsAt(window.hwnd(), dpi);
 
     for (const platform::Control& c : form.controls) {
       int left = c.left, top = c.top;
@@ -51,6 +76,36 @@ TEST(LayoutWindowTest, WmDpiChangedLaysTheWindowOutAgainAtTheNewDpi) {
         EXPECT_GE(row, ::MulDiv(16, dpi, 96)) << "the folder icon fits, " << name;
       }
     }
+  }
+}
+
+// Each frame lies below the controls it holds, so that it never paints over them; the tab stops
+// come in the table's tab order.
+TEST(LayoutWindowTest, FramesLieBelowWhatTheyHoldAndTabStopsKeepTheTableOrder) {
+  const platform::WindowLayout& form = app::mainWindowLayout();
+  LayoutWindow window(form, ::GetModuleHandleW(nullptr), 0);
+  std::vector<int> zOrder;
+  for (HWND c = ::GetWindow(window.hwnd(), GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+    zOrder.push_back(::GetDlgCtrlID(c));
+  }
+  const auto place = [&](int id) { return std::find(zOrder.begin(), zOrder.end(), id); };
+  std::vector<const platform::Control*> stops;
+  for (const platform::Control& c : form.controls) {
+    if (!c.frame.empty()) {
+      const auto frame =
+          std::find_if(form.controls.begin(), form.controls.end(),
+                       [&](const platform::Control& f) { return f.name == c.frame; });
+      EXPECT_LT(place(c.id), place(frame->id)) << std::string(c.name.begin(), c.name.end());
+    }
+    const LONG style = ::GetWindowLongW(::GetDlgItem(window.hwnd(), c.id), GWL_STYLE);
+    if ((style & WS_TABSTOP) && !(style & WS_DISABLED)) stops.push_back(&c);
+  }
+  std::stable_sort(stops.begin(), stops.end(),
+                   [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
+  HWND at = nullptr;
+  for (const platform::Control* stop : stops) {
+    at = ::GetNextDlgTabItem(window.hwnd(), at, FALSE);
+    EXPECT_EQ(::GetDlgCtrlID(at), stop->id) << std::string(stop->name.begin(), stop->name.end());
   }
 }
 

@@ -35,18 +35,22 @@ FlushPool::~FlushPool() {
     const std::lock_guard held(lock_);
     stopping_ = true;
   }
-  changed_.notify_all();
+  changed_.notifyAll();
   for (const auto& thread : threads_) ::WaitForSingleObject(thread.get(), INFINITE);
 }
 
-bool FlushPool::waitUntil(std::unique_lock<std::mutex>& held, const std::function<bool()>& done,
+bool FlushPool::waitUntil(std::unique_lock<SrwLock>& held, const std::function<bool()>& done,
                           const platform::StillWaiting& waiting) {
   // A wake before the slice is up (another job done, or none at all) does not start it again.
   auto ask = std::chrono::steady_clock::now() + kSlice;
   while (!done()) {
     if (abandoned_) return false;
-    changed_.wait_until(held, ask);
-    if (done() || std::chrono::steady_clock::now() < ask) continue;
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(ask - std::chrono::steady_clock::now());
+    if (left.count() > 0) {
+      changed_.waitFor(held, static_cast<DWORD>(left.count()));
+      continue;
+    }
     ask = std::chrono::steady_clock::now() + kSlice;
     held.unlock();
     const bool goOn = waiting();
@@ -76,7 +80,7 @@ MoveStatus FlushPool::hand(Finishing finishing, const platform::StillWaiting& wa
       ++outstanding_;
     }
   }
-  changed_.notify_all();
+  changed_.notifyAll();
   return failed;
 }
 
@@ -115,7 +119,7 @@ void FlushPool::run() {
     held.lock();
     if (!done.ok() && firstFailure_.ok()) firstFailure_ = std::move(done);
     --outstanding_;
-    changed_.notify_all();
+    changed_.notifyAll();
   }
 }
 

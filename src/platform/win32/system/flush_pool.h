@@ -9,14 +9,13 @@
 #include <windows.h>
 
 #include <atomic>
-#include <condition_variable>
 #include <deque>
 #include <functional>
-#include <mutex>
 #include <vector>
 
 #include "base/win32/handles.h"
 #include "platform/move_file_system.h"
+#include "platform/win32/system/srw_lock.h"
 
 namespace mirafold::win32 {
 
@@ -44,11 +43,12 @@ class FlushPool {
   static DWORD WINAPI work(void* pool);
   void run();
   // With the lock held: until `done` or abandoned, asking `waiting` (the lock released) each slice.
-  bool waitUntil(std::unique_lock<std::mutex>& held, const std::function<bool()>& done,
+  bool waitUntil(std::unique_lock<SrwLock>& held, const std::function<bool()>& done,
                  const platform::StillWaiting& waiting);
 
-  std::mutex lock_;
-  std::condition_variable changed_;
+  // Taken a few times a file by every worker: the system's own.
+  SrwLock lock_;
+  ConditionVariable changed_;
   std::deque<Finishing> waiting_;
   std::size_t outstanding_ = 0;  // waiting or being run
   bool stopping_ = false;

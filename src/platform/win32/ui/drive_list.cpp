@@ -1,15 +1,18 @@
 #include "platform/win32/ui/drive_list.h"
 
 #include <cwchar>
+#include <iterator>
+
+#include "platform/layout.h"
 
 namespace mirafold::win32 {
 namespace {
 
-constexpr int kDropDownRows = 12;
-
 // A combo box's window height includes its drop-down list; the closed box takes the height of
 // its font, as the classic drive list did.
-int withDropDown(const RECT& closed) { return (closed.bottom - closed.top) * (kDropDownRows + 1); }
+int withDropDown(const RECT& closed) {
+  return (closed.bottom - closed.top) * (platform::kDriveListRows + 1);
+}
 
 wchar_t lowerLetter(wchar_t c) {
   return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
@@ -27,13 +30,13 @@ wchar_t driveLetterOf(const std::wstring& path) {
 
 // Every drive's root ("c:\"), in letter order.
 std::vector<std::wstring> driveRoots() {
-  const DWORD needed = ::GetLogicalDriveStringsW(0, nullptr);
-  if (needed == 0) return {};
-  std::wstring buffer(needed, L'\0');
-  const DWORD written = ::GetLogicalDriveStringsW(needed, buffer.data());
-  if (written == 0 || written >= needed) return {};
+  // Room for all 26 roots, four characters each with its null, and the closing null: one call,
+  // since each asks the system's mount manager.
+  wchar_t buffer[26 * 4 + 1] = {};
+  const DWORD written = ::GetLogicalDriveStringsW(static_cast<DWORD>(std::size(buffer)), buffer);
+  if (written == 0 || written >= std::size(buffer)) return {};
   std::vector<std::wstring> roots;
-  for (const wchar_t* root = buffer.c_str(); *root; root += wcslen(root) + 1) {
+  for (const wchar_t* root = buffer; *root; root += wcslen(root) + 1) {
     if (driveLetterOf(root)) roots.emplace_back(root);
   }
   return roots;
@@ -69,10 +72,11 @@ std::unique_ptr<Win32DriveList> Win32DriveList::create(HWND parent, int id, cons
   if (!hwnd) return nullptr;
   std::unique_ptr<Win32DriveList> list(new Win32DriveList(hwnd, labels));
   ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  std::vector<std::wstring> rows;
-  for (const std::wstring& root : driveRoots()) rows.push_back(driveRowText(root[0], {}));
-  list->setRows(rows);
-  list->selectDriveOf(currentFolder());
+  // Until the window shows, only the current drive: the closed box shows no other row, and asking
+  // the system for its drives costs a noticeable part of start-up. They are read once it shows.
+  const std::wstring here = currentFolder();
+  if (const wchar_t letter = driveLetterOf(here)) list->setRows({driveRowText(letter, {})});
+  list->selectDriveOf(here);
   return list;
 }
 

@@ -17,10 +17,10 @@ namespace mirafold::win32 {
 
 class Win32DriveList final : public platform::DriveList, public ChildControl {
  public:
-  // Starts at the process's current drive without raising the change handler, its rows without
-  // labels until the form is shown; each label then shows when `labels` has read it. `pixels`
-  // places the closed box, whose height then follows the font; the drop-down hangs below it. The
-  // parent owns the window and the font and must forward WM_COMMAND to onParentMessage.
+  // Starts at the process's current drive without raising the change handler, the only row until
+  // the form is shown; then every drive is listed, and each label shows when `labels` has read it.
+  // `pixels` places the closed box, whose height then follows the font; the drop-down hangs below
+  // it. The parent owns the window and the font and must forward WM_COMMAND to onParentMessage.
   static std::unique_ptr<Win32DriveList> create(HWND parent, int id, const RECT& pixels, HFONT font,
                                                 DriveLabels& labels = DriveLabels::system());
   ~Win32DriveList() override;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <map>
 #include <utility>
 
 #include "platform/win32/ui/dpi.h"
@@ -36,6 +37,21 @@ base::win32::UniqueIcon folderIcon(bool open, int size) {
     return {};
   }
   return base::win32::UniqueIcon(info.hIcon);
+}
+
+struct FolderIcons {
+  base::win32::UniqueIcon open;
+  base::win32::UniqueIcon closed;
+};
+
+// Loaded once a size for every list of the process (both lists of the window draw the same);
+// only the window's thread draws lists. An icon that could not be loaded is asked for again.
+FolderIcons& folderIcons(int size) {
+  static std::map<int, FolderIcons> loaded;
+  FolderIcons& icons = loaded[size];
+  if (!icons.open) icons.open = folderIcon(true, size);
+  if (!icons.closed) icons.closed = folderIcon(false, size);
+  return icons;
 }
 
 // The box over the lower left of the icon at (x, y) in which a link's mark is drawn, as the shell
@@ -125,8 +141,9 @@ Win32FolderList::Win32FolderList(HWND hwnd, HFONT font, int dpi,
 
 void Win32FolderList::loadIcons(int dpi) {
   iconSize_ = systemMetric(SM_CXSMICON, dpi);
-  openIcon_ = folderIcon(true, iconSize_);
-  closedIcon_ = folderIcon(false, iconSize_);
+  const FolderIcons& icons = folderIcons(iconSize_);
+  openIcon_ = icons.open.get();
+  closedIcon_ = icons.closed.get();
 }
 
 void Win32FolderList::rescale(const RECT& pixels, int dpi, HFONT font) {
@@ -374,7 +391,7 @@ void Win32FolderList::draw(const DRAWITEMSTRUCT& item) const {
 
   const int indent = iconSize_ / 2 + kMargin;
   int x = rect.left + kMargin + static_cast<int>(rows_.depth(row)) * indent;
-  const HICON icon = rows_.isOpen(row) ? openIcon_.get() : closedIcon_.get();
+  const HICON icon = rows_.isOpen(row) ? openIcon_ : closedIcon_;
   if (icon) {
     const int y = rect.top + (rect.bottom - rect.top - iconSize_) / 2;
     ::DrawIconEx(dc, x, y, icon, iconSize_, iconSize_, 0, nullptr, DI_NORMAL);

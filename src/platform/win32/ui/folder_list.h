@@ -79,8 +79,8 @@ class Win32FolderList final : public platform::FolderList,
 
   HWND hwnd_;
   HFONT font_;
-  base::win32::UniqueIcon openIcon_;
-  base::win32::UniqueIcon closedIcon_;
+  HICON openIcon_ = nullptr;  // shared by every list, for the process's life
+  HICON closedIcon_ = nullptr;
   int iconSize_ = 0;
   platform::FolderRowModel rows_;
   std::optional<platform::LinksToProbe> unprobed_;

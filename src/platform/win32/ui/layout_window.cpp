@@ -56,16 +56,22 @@ LayoutWindow::LayoutWindow(const platform::WindowLayout& form, HINSTANCE instanc
       style_(owner ? kStyle & ~WS_MINIMIZEBOX : kStyle) {
   registerWindowClass(kClassName, &LayoutWindow::windowProc);
   const std::wstring title(form.title);
-  // Made without a size first: only the window itself can say at which DPI it is drawn.
-  window_.reset(::CreateWindowExW(0, kClassName, title.c_str(), style_, 0, 0, 0, 0, owner, nullptr,
-                                  instance, this));
+  // Made in its place at the screen's DPI, where most windows are drawn. Only the window itself
+  // can say at which DPI it is drawn: one standing on a monitor of another DPI is placed again,
+  // and again should that move it onto yet another (its WM_DPICHANGED notes each), a few times
+  // at most.
+  dpi_ = windowDpi(nullptr);
+  placedAt_ = dpi_;
+  const RECT frame = centredFrame();
+  const int iconsAt = dpi_;  // the icons are loaded while the window is made
+  window_.reset(::CreateWindowExW(0, kClassName, title.c_str(), style_, frame.left, frame.top,
+                                  frame.right - frame.left, frame.bottom - frame.top, owner,
+                                  nullptr, instance, this));
   if (!window_) throw std::runtime_error("CreateWindowExW failed");
-  dpi_ = windowDpi(hwnd());
-  placeCentred();
-  // Centred, the window may stand on a monitor of another DPI: its WM_DPICHANGED has noted it,
-  // and the size is made again for that DPI.
-  if (windowDpi(hwnd()) != dpi_ || dpi_ != placedAt_) placeCentred();
-  loadIcons();
+  for (int tries = 0; tries < 3 && (windowDpi(hwnd()) != placedAt_ || dpi_ != placedAt_); ++tries) {
+    placeCentred();
+  }
+  if (dpi_ != iconsAt) loadIcons();
   createControls();
 }
 
@@ -80,6 +86,12 @@ LayoutWindow::~LayoutWindow() {
 void LayoutWindow::placeCentred() {
   dpi_ = windowDpi(hwnd());
   placedAt_ = dpi_;
+  const RECT frame = centredFrame();
+  ::SetWindowPos(hwnd(), nullptr, frame.left, frame.top, frame.right - frame.left,
+                 frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT LayoutWindow::centredFrame() const {
   const RECT frame = windowRectFor(
       RECT{0, 0, pixels(form_.clientWidth), pixels(form_.clientHeight)}, style_, 0, dpi_);
   const int width = frame.right - frame.left;
@@ -90,7 +102,7 @@ void LayoutWindow::placeCentred() {
                    std::max(0, static_cast<int>(work.right - work.left - width) / 2);
   const int top = static_cast<int>(work.top) +
                   std::max(0, static_cast<int>(work.bottom - work.top - height) / 2);
-  ::SetWindowPos(hwnd(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  return {left, top, left + width, top + height};
 }
 
 RECT LayoutWindow::placeOf(const platform::Control& layout) const {
@@ -109,6 +121,10 @@ void LayoutWindow::createControls() {
   std::stable_sort(ordered.begin(), ordered.end(), [](auto* a, auto* b) {
     return static_cast<unsigned>(a->tabIndex) < static_cast<unsigned>(b->tabIndex);
   });
+  // The frames after all: each lies below the controls it holds, so that it never paints over
+  // them (a frame takes no focus, so the tab order stays).
+  std::stable_partition(ordered.begin(), ordered.end(),
+                        [](auto* c) { return c->kind != platform::ControlKind::Frame; });
   std::optional<platform::FolderRowModel> startFolder;
   for (const platform::Control* layout : ordered) {
     controls_.push_back({layout, createControl(*layout, placeOf(*layout), startFolder)});
@@ -116,8 +132,6 @@ void LayoutWindow::createControls() {
   for (const platform::Control* layout : ordered) {
     if (layout->kind != platform::ControlKind::Frame) continue;
     auto& frame = dynamic_cast<Win32Frame&>(find(layout->name));
-    // Below the controls it holds, so that it never paints over them.
-    ::SetWindowPos(frame.hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     for (const auto& member : form_.controls) {
       if (member.frame == layout->name) frame.addMember(find(member.name).hwnd());
     }
@@ -325,6 +339,10 @@ LRESULT LayoutWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_DRAWITEM:
       target = byId(static_cast<int>(wParam));
+      break;
+    case WM_CREATE:
+      // Before the window first shows, so that it is never seen without them.
+      loadIcons();
       break;
     case WM_TIMER:
       for (auto& timer : timers_) {

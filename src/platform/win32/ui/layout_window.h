@@ -58,6 +58,8 @@ class LayoutWindow {
   // Hands a drop to the frame it landed on; the list is released however that ends.
   void onDropFiles(HDROP drop);
   void placeCentred();
+  // The window's outer rectangle at dpi_, centred on the work area.
+  RECT centredFrame() const;
   void onDpiChanged(int dpi, const RECT& suggested);
   void loadIcons();
   RECT placeOf(const platform::Control& layout) const;
